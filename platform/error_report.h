@@ -13,7 +13,8 @@ namespace ztl {
 enum class ErrorWord { Capital, Lower };
 
 std::string moduleErrorReport(std::string_view heading, long number, std::string_view description,
-                              std::string_view tail = {}, ErrorWord word = ErrorWord::Capital);
+                              std::string_view tail = {}, ErrorWord word = ErrorWord::Capital,
+                              std::string_view headingBreak = "\n");
 
 inline std::string moduleErrorReport(std::string_view heading, const VbError& e, std::string_view tail = {},
                                      ErrorWord word = ErrorWord::Capital) {

@@ -65,6 +65,12 @@ void TextWriter::writeLine(std::string_view line) {
     write("\r\n");
 }
 
+void TextWriter::flush() {
+    if (!out_.is_open()) return;
+    out_.flush();
+    if (!out_) throw vbError(vb::kDiskFull);
+}
+
 void TextWriter::close() {
     if (!out_.is_open()) return;
     out_.flush();
@@ -81,6 +87,17 @@ std::string readWholeFile(const fs::path& path) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw vbError(vb::kDeviceIOError);
     return bytes;
+}
+
+void appendLine(const fs::path& path, std::string_view line) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) throw vbError(vb::kPathFileAccessError);
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    if (!out) throw vbError(openFailureNumber(path, true));
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.write("\r\n", 2);
+    out.close();
+    if (out.fail()) throw vbError(vb::kDiskFull);
 }
 
 void writeWholeFile(const fs::path& path, std::string_view bytes) {

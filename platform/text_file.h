@@ -31,6 +31,7 @@ public:
 
     void writeLine(std::string_view line);  // the line and CR LF
     void write(std::string_view text);      // exactly these bytes
+    void flush();                           // throws 61 when the data could not be written
     void close();                           // throws 61 when the data could not be written
     bool isOpen() const { return out_.is_open(); }
 
@@ -40,6 +41,8 @@ private:
 
 // The whole file as bytes; throws like TextReader.
 std::string readWholeFile(const std::filesystem::path& path);
+// Appends the text and CR LF to the file, creating it when missing; throws like TextWriter.
+void appendLine(const std::filesystem::path& path, std::string_view line);
 // Replaces the file with exactly these bytes; throws like TextWriter.
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 

@@ -1,0 +1,133 @@
+// clsZTL: construction and destruction, error reports, the totals table and the sort.
+#include "engine/cls_ztl.h"
+
+#include "engine/operation_log.h"
+#include "platform/error_report.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace ztl {
+
+namespace {
+constexpr const char* kAppName = "Korvane Zentrel   ";
+}
+
+clsZTL::clsZTL(Program& program) : program_(program) {
+    try {
+        if (program_.processors) {
+            processor_ = program_.processors->create();
+            program_.requestProcessor = processor_;
+            cZTLError = false;
+            processor_->OpenConnection("", kAppName);
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.Class_Initialize ", toVbError(ex));
+    }
+}
+
+clsZTL::~clsZTL() {
+    closeConnection();
+    if (program_.requestProcessor == processor_) program_.requestProcessor.reset();
+}
+
+void clsZTL::closeConnection() {
+    if (!processor_) return;
+    try {
+        processor_->CloseConnection();
+    } catch (...) {
+        // Closing is best effort: the connection may already be closed.
+    }
+}
+
+void clsZTL::report(const std::string& text, MsgIcon icon, const std::string& title,
+                    const std::string& operationLogExtra) {
+    program_.showMessage(text, icon, MsgButtons::OK, title);
+    if (program_.edition == Edition::SingleStore && program_.clock)
+        appendOperationLog(program_.operationLogPath, operationLogEntry(*program_.clock, text + operationLogExtra));
+}
+
+void clsZTL::reportModuleError(const char* heading, const VbError& e, const std::string& tail,
+                               const std::string& operationLogExtra) {
+    report(moduleErrorReport(heading, e, tail), MsgIcon::None, {}, operationLogExtra);
+}
+
+std::string clsZTL::settingsSection() const {
+    return program_.edition == Edition::SingleStore ? "Zentrel\\Settings" : program_.settingsSection;
+}
+
+std::string clsZTL::setting(const char* key) const {
+    if (!program_.settings) return {};
+    return program_.settings->get(kSettingsApp, settingsSection(), key, "");
+}
+
+void clsZTL::Load390() {
+    try {
+        if (program_.splash) {
+            program_.splash->setProgressCaption("Loading Korvane source file...");
+            program_.splash->repaintProgress();
+        }
+        if (program_.edition == Edition::SingleStore) qCount_ = 0;
+        TextReader in(paths::map(source_));
+        while (!in.atEnd()) {
+            std::string line = in.readLine();
+            if (line.empty()) continue;
+            if (line[0] == 'T' && program_.edition == Edition::MultiStore)
+                ZTLTrcount = ZTLTrcount.value_or(Decimal()) + totals::tCount(line);
+            if (line[0] == 'Q') ++qCount_;
+            if (auto entry = totals::totalsLine(line)) totals_->push_back(std::move(*entry));
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.Load390 ", toVbError(ex));
+    }
+}
+
+void clsZTL::X390Sort(const std::vector<std::string>& lines, size_t count) {
+    try {
+        sorted_.assign(count, {});
+        for (size_t r = 0; r < count; ++r) {
+            if (r >= lines.size()) throw vbError(vb::kSubscriptOutOfRange);
+            const std::string& entry = lines[r];
+            // Split at the first and the last comma: the amount text never holds one, so a
+            // comma inside an account code stays in the code instead of taking the amount's
+            // place.
+            size_t first = entry.find(',');
+            size_t last = entry.rfind(',');
+            if (first == std::string::npos || first == last) throw vbError(vb::kSubscriptOutOfRange);
+            sorted_[r] = {entry.substr(0, first), entry.substr(first + 1, last - first - 1), entry.substr(last + 1)};
+        }
+        // Diminishing-gap exchange sort on the amount text, descending, by character code.
+        // Equal texts never exchange.
+        size_t n = sorted_.size();
+        for (size_t gap = n / 2; gap > 0; gap /= 2) {
+            bool exchanged = true;
+            while (exchanged) {
+                exchanged = false;
+                for (size_t j = 0; j + gap < n; ++j) {
+                    if (sorted_[j][2] < sorted_[j + gap][2]) {
+                        std::swap(sorted_[j], sorted_[j + gap]);
+                        exchanged = true;
+                    }
+                }
+            }
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.X390Sort ", toVbError(ex));
+    }
+}
+
+std::string clsZTL::BuildCOARequest() {
+    try {
+        requestText = accountQueryRequest();
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.BuildCOARequest", toVbError(ex));
+    }
+    return requestText;
+}
+
+void clsZTL::writeJournalEntry(const CalendarDate& date) {
+    requestText.clear();
+    requestText = journalEntryRequest(referenceNumber, date, sorted_,
+                                      [this](const std::string& code) { return GetEntAcct(code); });
+}
+
+}  // namespace ztl

@@ -1,0 +1,97 @@
+#pragma once
+// clsZTL, the import engine: reads the totals file, queries the chart of accounts, writes
+// and sends one journal entry per store transaction, and logs every answer.
+//
+// One object serves one task (load the totals, load the accounts, or one import run).
+// Construction opens a connection on a new request processor, which becomes the program's
+// request processor; destruction closes it. Every procedure traps its own errors: it shows
+// the module error report through the program's prompter and returns, and its caller goes
+// on. Failures that the caller must see set cZTLError.
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/account_list.h"
+#include "engine/program.h"
+#include "engine/qbxml_requests.h"
+#include "engine/totals_format.h"
+#include "platform/decimal.h"
+#include "platform/vb_error.h"
+
+namespace ztl {
+
+using TotalsTable = std::vector<std::string>;
+
+class clsZTL {
+public:
+    explicit clsZTL(Program& program);  // Class_Initialize
+    ~clsZTL();                          // Class_Terminate
+    clsZTL(const clsZTL&) = delete;
+    clsZTL& operator=(const clsZTL&) = delete;
+
+    // Public flags.
+    bool cZTLError = false;     // the last SendRequest or LoadQbCoa failed
+    bool ImportSuccess = false;  // the last journal-entry response said "Status OK"
+
+    // The transaction count: empty until set or until a T line was read.
+    std::optional<Decimal> ZTLTrcount;
+    // The QuickBooks company file of every session; empty: the company QuickBooks has open.
+    std::string QBCompany;
+
+    // The chart of accounts, "number,name,type" per account, in response order.
+    const std::vector<std::string>& qbCoa() const { return accounts_.texts(); }
+    // The totals table; the main window keeps this reference after the object is gone.
+    std::shared_ptr<TotalsTable> X390() const { return totals_; }
+    void X390source(const std::string& path) { source_ = path; }
+    const std::string& X390source() const { return source_; }
+    // The single-store edition's count of Q lines from the last Load390.
+    int qLineCount() const { return qCount_; }
+
+    void Load390();
+    void LoadQbCoa();
+    void NewStartImport();
+
+    // The run's own procedures, public so that ztl and tests can drive them one by one.
+    std::string BuildCOARequest();
+    void X390Sort(const std::vector<std::string>& lines, size_t count);
+    const SortedLineTable& sortedLines() const { return sorted_; }
+    void SendRequest();
+    void GetCOAResults(const std::string& response);
+    void GetImportResults(const std::string& response);
+    std::string GetEntAcct(const std::string& accountCode);
+    void DoImport();
+    // Writes the journal entry of the current transaction from the sorted lines, asking
+    // GetEntAcct for each row's entity; throws the zero-amount error.
+    void writeJournalEntry(const CalendarDate& date);
+
+    // The request text that SendRequest sends, and the last response text.
+    std::string requestText;
+    std::string responseText;
+    // The current transaction, as the run sets it before DoImport.
+    std::string referenceNumber;
+    std::string transactionDateText;
+    int transactionNumber = 1;
+
+private:
+    void report(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {},
+                const std::string& operationLogExtra = {});
+    void reportModuleError(const char* heading, const VbError& e, const std::string& tail = {},
+                           const std::string& operationLogExtra = {});
+    std::string settingsSection() const;
+    std::string setting(const char* key) const;
+    void runImport(int& statement);
+    void closeConnection();
+
+    Program& program_;
+    std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
+    std::shared_ptr<TotalsTable> totals_ = std::make_shared<TotalsTable>();
+    AccountList accounts_;
+    SortedLineTable sorted_;
+    std::string source_;
+    std::string ticket_;
+    int qCount_ = 0;
+};
+
+}  // namespace ztl

@@ -1,0 +1,188 @@
+// clsZTL: the import run, one journal entry per transaction, and the entity lookup.
+#include <cmath>
+
+#include "engine/cls_ztl.h"
+#include "engine/import_block_reader.h"
+#include "engine/import_log.h"
+#include "engine/operation_log.h"
+#include "platform/error_report.h"
+#include "platform/paths.h"
+#include "platform/store_date.h"
+#include "platform/text_file.h"
+
+namespace ztl {
+
+std::string clsZTL::GetEntAcct(const std::string& accountCode) {
+    std::string result;
+    try {
+        if (const AccountList::NumberMatch* m = accounts_.find(accountCode)) {
+            if (m->salesTaxPayable) result = setting("TaxImportAccount");
+            else if (m->lastType == "AccountsReceivable") result = setting("ARImportAccount");
+            else if (m->lastType == "AccountsPayable") result = setting("VendorImportAccount");
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.GetEntAcct", toVbError(ex));
+    }
+    return result;
+}
+
+void clsZTL::DoImport() {
+    std::unique_ptr<TextWriter> copy;
+    try {
+        requestText.clear();
+        CalendarDate date = readStoreDate(transactionDateText);
+        copy = std::make_unique<TextWriter>(program_.installFolder / "inpxmltest.xml");
+        // The entity lookup must see the accounts of the company that is open now. The
+        // single-store edition keeps the accounts its window loaded.
+        if (program_.edition == Edition::MultiStore) LoadQbCoa();
+        writeJournalEntry(date);
+        copy->write(requestText);
+        copy->close();
+        SendRequest();
+        if (cZTLError) return;
+        GetImportResults(responseText);
+        std::int64_t next = Decimal::parseLeading(referenceNumber).roundHalfEven().value_or(0) + 1;
+        if (program_.settings)
+            program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber", std::to_string(next));
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.DoImport", toVbError(ex));
+    }
+}
+
+void clsZTL::NewStartImport() {
+    int statement = 10;
+    try {
+        runImport(statement);
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        if (program_.edition == Edition::SingleStore) {
+            std::string text = moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description,
+                                                 {}, ErrorWord::Capital, "\n");
+            program_.showMessage(text);
+            // The run's log was closed when the run unwound; the report goes after its lines.
+            if (program_.clock && source_.size() >= 7)
+                appendOperationLog(paths::map(importlog::logPathFor(source_)),
+                                   operationLogEntry(*program_.clock, text));
+        } else {
+            program_.showMessage(moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description,
+                                                   "\r\nLine # " + std::to_string(statement),
+                                                   ErrorWord::Capital, "\r\n"));
+        }
+    }
+}
+
+void clsZTL::runImport(int& statement) {
+    ImportRunView* w = program_.mainWindow;
+    auto status = [&](const std::string& caption) {
+        if (!w) return;
+        w->setStatusCaption(caption);
+        w->repaintStatus();
+    };
+
+    statement = 10;
+    status("Starting import...");
+    statement = 20;
+    double step = 0;
+    std::string countText;
+    if (program_.edition == Edition::SingleStore) {
+        step = qCount_ > 0 ? 100.0 / qCount_ : 0;
+        countText = std::to_string(qCount_);
+    } else if (ZTLTrcount) {
+        countText = ZTLTrcount->text();
+        if (ZTLTrcount->sign() > 0) {
+            // Integer division of whole numbers; a count that rounds to zero gives no step
+            // rather than a division by zero.
+            std::int64_t whole = ZTLTrcount->roundHalfEven().value_or(0);
+            step = whole > 0 ? static_cast<double>(100 / whole) : 0;
+        }
+    }
+    statement = 30;
+    transactionNumber = 1;
+    statement = 40;
+    status("Sending request to QuickBooks...");
+
+    statement = 200;
+    std::string logPath = importlog::logPathFor(source_);
+    statement = 230;
+    TextWriter log(paths::map(logPath));
+    program_.importLog = &log;
+    struct LogRelease {
+        Program& p;
+        ~LogRelease() { p.importLog = nullptr; }
+    } release{program_};
+    statement = 240;
+    LocalDateTime now = program_.clock ? program_.clock->now() : LocalDateTime{};
+    log.writeLine(importlog::headingLine(program_.clock ? program_.clock->shortDate(now) : "",
+                                         program_.clock ? program_.clock->timeText(now) : ""));
+    log.writeLine(importlog::ruleLine());
+    log.writeLine(importlog::kBlankLine);
+
+    statement = 260;
+    status("Importing " + countText + " transactions... please wait.");
+    statement = 270;
+    if (w) {
+        w->setProgressVisible(true);
+        w->setProgressValue(0);
+        w->setProgressMaximum(100);
+    }
+    statement = 280;
+    program_.ImportErrorFlag = false;
+
+    statement = 380;
+    std::filesystem::path totalsPath = paths::map(source_);
+    std::error_code ec;
+    if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
+    statement = 390;
+    TextReader in(totalsPath);
+    statement = 400;
+    ImportBlockReader blocks(in);
+    blocks.readFirstLine();
+
+    statement = 410;
+    while (auto block = blocks.next()) {
+        statement = 420;
+        referenceNumber = block->referenceNumber;
+        transactionDateText = block->dateText;
+        if (!block->lines.empty()) {
+            statement = 430;
+            X390Sort(block->lines, block->lines.size());
+            DoImport();
+        }
+        statement = 440;
+        if (w) {
+            w->setProgressValue(std::min(w->progressValue() + step, 100.0));
+            w->repaintProgress();
+        }
+        statement = 410;
+    }
+
+    statement = 900;
+    if (w) {
+        w->setProgressVisible(false);
+        w->setStatusCaption("Import complete...");
+        w->setCancelCaption("&Exit");
+        w->setImportEnabled(false);
+    }
+    statement = 910;
+    closeConnection();
+    statement = 920;
+    if (w) {
+        w->setDetailCaption("");
+        w->repaintDetail();
+    }
+    statement = 930;
+    log.close();
+    program_.importLog = nullptr;
+
+    statement = 1000;
+    if (program_.resultsWindows) {
+        std::unique_ptr<ResultsWindow> results = program_.resultsWindows->create();
+        results->loadFile(paths::map(logPath).string());
+        results->setCaption("Import results");
+        results->showModal();
+    }
+    statement = 1060;
+    closeConnection();
+}
+
+}  // namespace ztl

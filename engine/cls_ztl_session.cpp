@@ -1,0 +1,136 @@
+// clsZTL: the QuickBooks session, the chart of accounts and the journal-entry answers.
+#include "engine/cls_ztl.h"
+#include "engine/import_log.h"
+#include "engine/qbxml_response.h"
+#include "platform/error_report.h"
+#include "platform/text_file.h"
+
+namespace ztl {
+
+void clsZTL::SendRequest() {
+    cZTLError = false;
+    std::string sessionTicket;  // set once this call has a session open
+    try {
+        if (!program_.requestProcessor) throw vbError(vb::kObjectNotSet);
+        ticket_ = program_.requestProcessor->BeginSession(QBCompany, kOpenModeDoNotCare);
+        sessionTicket = ticket_;
+        responseText = program_.requestProcessor->ProcessRequest(ticket_, requestText);
+        program_.requestProcessor->EndSession(ticket_);
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        // Recovery: end the session this call began, then close the connection. A session
+        // that never began is not ended: that could only fail and hide the real cause.
+        // A failure of the recovery itself goes to the caller's own error report.
+        if (program_.requestProcessor) {
+            if (!sessionTicket.empty()) program_.requestProcessor->EndSession(sessionTicket);
+            program_.requestProcessor->CloseConnection();
+        }
+        cZTLError = true;
+        std::string tail = "\n";
+        if (e.number == hresult::kParseError)
+            tail += "There is a problem with the source file X390.QB. \r\nImport aborted... call -Korvane !.";
+        else if (e.number == hresult::kCompanyNotOpen)
+            tail += "Change the open QB company or change the import target company. \r\n"
+                    "Make the necessary changes, click Cancel, then re-start the program.";
+        reportModuleError("Error in module clsZTL.SendRequest ", e, tail, "\r\ntarget=" + QBCompany);
+    }
+}
+
+void clsZTL::LoadQbCoa() {
+    std::unique_ptr<TextWriter> copy;
+    try {
+        if (program_.edition == Edition::SingleStore && program_.splash) {
+            program_.splash->setProgressCaption("Loading QB chart of accounts...");
+            program_.splash->repaintProgress();
+        }
+        copy = std::make_unique<TextWriter>(program_.installFolder / "xmlresult.xml");
+        BuildCOARequest();
+        SendRequest();
+        if (!cZTLError) {
+            copy->write(responseText);
+            copy->close();
+            GetCOAResults(responseText);
+        } else {
+            copy->close();
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.LoadQbCoa ", toVbError(ex));
+        try {
+            if (copy) copy->close();
+        } catch (...) {
+        }
+        cZTLError = true;
+    }
+}
+
+void clsZTL::GetCOAResults(const std::string& response) {
+    try {
+        pugi::xml_document doc;
+        std::string reason;
+        if (!qbxml::load(doc, response, reason)) {
+            report("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
+            return;
+        }
+        std::vector<std::string> accounts;
+        for (const auto& rs : qbxml::elementsByTagName(doc, "AccountQueryRs")) {
+            for (pugi::xml_node ret = rs.first_child(); ret; ret = ret.next_sibling()) {
+                if (std::string_view(ret.name()) != "AccountRet") continue;
+                std::string number, name, type;
+                for (pugi::xml_node child = ret.first_child(); child; child = child.next_sibling()) {
+                    std::string_view n = child.name();
+                    if (n == "AccountNumber") number = qbxml::textOf(child);
+                    else if (n == "Name") name = qbxml::textOf(child);
+                    else if (n == "AccountType") type = qbxml::textOf(child);
+                }
+                accounts.push_back(number + "," + name + "," + type);
+            }
+        }
+        accounts_.appendLoad(std::move(accounts));
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.GetCOAResults ", toVbError(ex));
+    }
+}
+
+void clsZTL::GetImportResults(const std::string& response) {
+    try {
+        ImportSuccess = false;
+        pugi::xml_document doc;
+        std::string reason;
+        if (!qbxml::load(doc, response, reason)) {
+            report("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
+            return;
+        }
+        auto results = qbxml::elementsByTagName(doc, "JournalEntryAddRs");
+        if (results.empty()) throw vbError(vb::kObjectNotSet);
+        std::string code = results[0].attribute("statusCode").value();
+        std::string severity = results[0].attribute("statusSeverity").value();
+        std::string message = results[0].attribute("statusMessage").value();
+
+        TextWriter* log = program_.importLog;
+        if (!log) throw vbError(vb::kBadFileNameOrNumber);
+        log->writeLine(importlog::transactionHeading(transactionNumber, referenceNumber));
+        ++transactionNumber;
+        if (message == "Status OK") {
+            log->writeLine(importlog::kSuccessLine);
+            ImportSuccess = true;
+        }
+        if (severity == "Error") {
+            log->writeLine(importlog::kAbortLine);
+            ImportSuccess = false;
+            program_.ImportErrorFlag = true;
+        }
+        std::string txnId;
+        for (const auto& rs : results)
+            for (pugi::xml_node ret = rs.first_child(); ret; ret = ret.next_sibling())
+                if (std::string_view(ret.name()) == "JournalEntryRet")
+                    for (pugi::xml_node c = ret.first_child(); c; c = c.next_sibling())
+                        if (std::string_view(c.name()) == "TxnID") txnId = qbxml::textOf(c);
+        log->writeLine(importlog::statusLine(code, severity, txnId));
+        log->writeLine(importlog::messageLine(message));
+        log->writeLine(importlog::kBlankLine);
+    } catch (const std::exception& ex) {
+        report(toVbError(ex).description, MsgIcon::Exclamation, "Error");
+    }
+}
+
+}  // namespace ztl

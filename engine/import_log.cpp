@@ -1,0 +1,33 @@
+#include "engine/import_log.h"
+
+#include "platform/vb_error.h"
+
+namespace ztl::importlog {
+
+std::string headingLine(const std::string& shortDate, const std::string& time) {
+    return "Korvane Zentrel import log " + shortDate + " : " + time;
+}
+
+std::string ruleLine() {
+    return std::string(76, '-') + " ";
+}
+
+std::string transactionHeading(int transactionNumber, const std::string& referenceNumber) {
+    return "Transaction : " + std::to_string(transactionNumber) + "    Invoice : " + referenceNumber;
+}
+
+std::string statusLine(const std::string& code, const std::string& severity, const std::string& txnId) {
+    return "Response Status Code : " + code + "       Return StatusSeverity Code : " + severity + "   " +
+           "Import result ID :" + txnId;
+}
+
+std::string messageLine(const std::string& message) {
+    return "Return Status Message :" + message;
+}
+
+std::string logPathFor(const std::string& totalsPath) {
+    if (totalsPath.size() < 7) throw vbError(vb::kInvalidProcedureCall);
+    return totalsPath.substr(0, totalsPath.size() - 7) + "QBImport.log";
+}
+
+}  // namespace ztl::importlog

@@ -1,0 +1,11 @@
+#include "engine/program.h"
+
+namespace ztl {
+
+MsgResult Program::showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                               const std::string& boxTitle) {
+    MessageBox box{text, icon, buttons, boxTitle.empty() ? title : boxTitle};
+    return prompter ? prompter->show(box) : defaultAnswer(buttons);
+}
+
+}  // namespace ztl

@@ -1,0 +1,20 @@
+#pragma once
+// Reading qbXML responses with pugixml, the way a DOM reader sees them: elements found by
+// name anywhere in document order, and a node's text as all the text inside it.
+// Walks are iterative, so a hostile response nested a million deep cannot exhaust the stack.
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+namespace ztl::qbxml {
+
+// Parses a response; on failure returns false and the parser's reason.
+bool load(pugi::xml_document& doc, const std::string& text, std::string& reason);
+
+// Every element with this name, in document order.
+std::vector<pugi::xml_node> elementsByTagName(const pugi::xml_node& root, const char* name);
+
+// The concatenated text of every text node inside a node.
+std::string textOf(const pugi::xml_node& node);
+
+}  // namespace ztl::qbxml
