@@ -1,0 +1,686 @@
+#include "qbsim/qbxml.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <vector>
+
+namespace ztl::qbsim {
+
+namespace {
+
+[[noreturn]] void parseError(const std::string& why) { throw RequestParseError(why); }
+
+// ---------------------------------------------------------------------------------------
+// Reading the request
+
+// XML 1.0 allows no control characters but tab, line feed and carriage return: a request
+// holding any other is binary data, whatever a lenient parser would make of it.
+void rejectBinary(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f) {
+            char buf[80];
+            std::snprintf(buf, sizeof buf, "control byte 0x%02X at offset %zu", c, i);
+            parseError(buf);
+        }
+    }
+}
+
+bool startsWith(std::string_view s, std::size_t pos, std::string_view what) {
+    return s.compare(pos, what.size(), what) == 0;
+}
+
+std::string collapseBlanks(std::string_view s) {
+    std::string out;
+    bool blank = false;
+    for (char c : s) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty()) out += ' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+
+// Checks what comes before the root element: an optional XML declaration, then comments,
+// processing instructions and at most one document type declaration, of which a qbXML 1.0
+// version marker must be one: the 1.0 DOCTYPE line or <?qbxml version="1.0"?>. A DOCTYPE
+// with an internal subset (the only place entities can be declared) is refused outright,
+// so no entity is ever defined, let alone expanded. Returns the offset of the root element.
+std::size_t checkProlog(std::string_view text) {
+    std::size_t pos = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
+    const std::size_t start = pos;
+    bool version = false, doctype = false;
+    for (;;) {
+        while (pos < text.size() && std::string_view(" \t\r\n").find(text[pos]) != std::string_view::npos) ++pos;
+        if (pos >= text.size()) parseError("no root element");
+        if (startsWith(text, pos, "<?")) {
+            auto end = text.find("?>", pos + 2);
+            if (end == std::string_view::npos) parseError("unterminated processing instruction");
+            std::string body = collapseBlanks(text.substr(pos + 2, end - pos - 2));
+            std::string target = body.substr(0, body.find(' '));
+            if (target == "xml") {
+                if (pos != start) parseError("XML declaration not at the start of the text");
+            } else if (target == "qbxml") {
+                std::string rest = body.substr(target.size());
+                rest.erase(std::remove(rest.begin(), rest.end(), ' '), rest.end());
+                if (rest != "version=\"1.0\"" && rest != "version='1.0'")
+                    parseError("unsupported qbXML version marker <?" + body + "?>");
+                version = true;
+            }
+            pos = end + 2;
+        } else if (startsWith(text, pos, "<!--")) {
+            auto end = text.find("-->", pos + 4);
+            if (end == std::string_view::npos) parseError("unterminated comment");
+            pos = end + 3;
+        } else if (startsWith(text, pos, "<!DOCTYPE")) {
+            auto end = text.find('>', pos);
+            if (end == std::string_view::npos) parseError("unterminated DOCTYPE");
+            std::string_view decl = text.substr(pos, end - pos + 1);
+            if (decl.find('[') != std::string_view::npos) parseError("DOCTYPE with an internal subset");
+            if (doctype) parseError("second DOCTYPE");
+            std::string d = collapseBlanks(decl.substr(9, decl.size() - 10));
+            std::replace(d.begin(), d.end(), '"', '\'');
+            if (d != "QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'") parseError("unsupported DOCTYPE " + std::string(decl));
+            doctype = version = true;
+            pos = end + 1;
+        } else if (startsWith(text, pos, "<!")) {
+            parseError("markup declaration outside a DOCTYPE");
+        } else if (text[pos] == '<') {
+            break;
+        } else {
+            parseError("text before the root element");
+        }
+    }
+    if (!version) parseError("no qbXML version: neither the 1.0 DOCTYPE nor <?qbxml version=\"1.0\"?>");
+    // Declarations after the prolog are not XML; the parser would skip them silently.
+    for (const char* decl : {"<!DOCTYPE", "<!ENTITY", "<!ELEMENT", "<!ATTLIST"})
+        if (text.find(decl, pos) != std::string_view::npos) parseError(std::string(decl) + " inside the document");
+    return pos;
+}
+
+void appendUtf8(std::string& out, unsigned long cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool isXmlChar(unsigned long cp) {
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
+           (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+// Replaces the five predefined entities and character references. The document declares
+// no entities (checkProlog), so any other reference, or a bare '&', is not well-formed.
+std::string decodeReferences(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '&') {
+            out += raw[i];
+            continue;
+        }
+        auto semi = raw.find(';', i);
+        if (semi == std::string_view::npos || semi - i > 12) parseError("'&' that starts no reference");
+        std::string_view name = raw.substr(i + 1, semi - i - 1);
+        if (name == "amp") out += '&';
+        else if (name == "lt") out += '<';
+        else if (name == "gt") out += '>';
+        else if (name == "quot") out += '"';
+        else if (name == "apos") out += '\'';
+        else if (name.size() >= 2 && name[0] == '#') {
+            bool hex = name[1] == 'x';
+            std::string_view digits = name.substr(hex ? 2 : 1);
+            if (digits.empty()) parseError("empty character reference");
+            unsigned long cp = 0;
+            for (char c : digits) {
+                int v = (c >= '0' && c <= '9') ? c - '0'
+                        : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                      : -1;
+                if (v < 0) parseError("bad character reference &" + std::string(name) + ";");
+                cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(v);
+                if (cp > 0x10FFFF) parseError("character reference out of range");
+            }
+            if (!isXmlChar(cp)) parseError("character reference to a character XML does not allow");
+            appendUtf8(out, cp);
+        } else {
+            parseError("reference to an undeclared entity &" + std::string(name) + ";");
+        }
+        i = semi;
+    }
+    return out;
+}
+
+bool isBlank(std::string_view s) { return s.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+// The text of an element that holds only text (character data and CDATA sections).
+std::string leafText(pugi::xml_node node) {
+    std::string out;
+    for (auto c : node.children()) {
+        switch (c.type()) {
+            case pugi::node_pcdata: out += decodeReferences(c.value()); break;
+            case pugi::node_cdata: out += c.value(); break;
+            case pugi::node_element:
+                parseError(std::string("element <") + c.name() + "> inside <" + node.name() + ">");
+            default: break;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> attribute(pugi::xml_node node, const char* name) {
+    auto a = node.attribute(name);
+    if (!a) return std::nullopt;
+    return decodeReferences(a.value());
+}
+
+struct Slot {
+    const char* name;
+    bool repeats;
+};
+
+// Assigns each child element of `parent` to its slot of the ordered content model `slots`
+// (each slot optional; repeating slots take any number): an element out of order, an
+// unknown one, a second one of a single slot or non-blank text is a schema violation.
+std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node parent, std::initializer_list<Slot> slots) {
+    std::vector<std::pair<std::size_t, pugi::xml_node>> out;
+    std::vector<Slot> s(slots);
+    std::size_t at = 0;
+    bool used = false;
+    for (auto c : parent.children()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+            if (!isBlank(c.value())) parseError(std::string("text inside <") + parent.name() + ">");
+            continue;
+        }
+        if (c.type() != pugi::node_element) continue;
+        std::string_view name = c.name();
+        std::size_t i = at;
+        while (i < s.size() && name != s[i].name) ++i;
+        if (i == s.size()) {
+            bool earlier = std::any_of(s.begin(), s.end(), [&](const Slot& x) { return name == x.name; });
+            parseError(std::string("<") + c.name() + "> " + (earlier ? "out of order" : "not allowed") + " in <" +
+                       parent.name() + ">");
+        }
+        if (i == at && used && !s[i].repeats)
+            parseError(std::string("second <") + c.name() + "> in <" + parent.name() + ">");
+        used = true;
+        at = i;
+        out.emplace_back(i, c);
+    }
+    return out;
+}
+
+struct RefRq {
+    std::optional<std::string> listId, fullName;
+    // What an error message calls the reference: the full name as given, else the ListID.
+    std::string label() const { return fullName ? std::string(trimmed(*fullName)) : listId.value_or(""); }
+};
+
+RefRq readRef(pugi::xml_node node) {
+    RefRq r;
+    for (auto& [slot, c] : sequence(node, {{"ListID", false}, {"FullName", false}}))
+        (slot == 0 ? r.listId : r.fullName) = leafText(c);
+    return r;
+}
+
+struct LineRq {
+    bool debit = true;
+    RefRq account;
+    std::optional<std::string> amount, memo;
+    std::optional<RefRq> entity;
+};
+
+struct JournalEntryAddRq {
+    std::optional<std::string> txnDate, refNumber, memo;
+    std::vector<LineRq> lines;
+};
+
+struct AccountQueryRq {};
+
+struct Request {
+    std::string kind;  // element name without the Rq suffix
+    std::optional<std::string> requestId;
+    AccountQueryRq query;
+    JournalEntryAddRq entry;
+};
+
+LineRq readLine(pugi::xml_node node, bool debit) {
+    LineRq l;
+    l.debit = debit;
+    bool hasAccount = false;
+    for (auto& [slot, c] :
+         sequence(node, {{"AccountRef", false}, {"Amount", false}, {"Memo", false}, {"EntityRef", false}})) {
+        switch (slot) {
+            case 0: l.account = readRef(c); hasAccount = true; break;
+            case 1: l.amount = leafText(c); break;
+            case 2: l.memo = leafText(c); break;
+            case 3: l.entity = readRef(c); break;
+        }
+    }
+    if (!hasAccount) parseError(std::string("<") + node.name() + "> without <AccountRef>");
+    return l;
+}
+
+JournalEntryAddRq readJournalEntryAdd(pugi::xml_node rq) {
+    auto parts = sequence(rq, {{"JournalEntryAdd", false}});
+    if (parts.empty()) parseError("<JournalEntryAddRq> without <JournalEntryAdd>");
+    JournalEntryAddRq e;
+    for (auto& [slot, c] : sequence(parts[0].second, {{"TxnDate", false},
+                                                      {"RefNumber", false},
+                                                      {"Memo", false},
+                                                      {"JournalDebitLine", true},
+                                                      {"JournalCreditLine", true}})) {
+        switch (slot) {
+            case 0: e.txnDate = leafText(c); break;
+            case 1: e.refNumber = leafText(c); break;
+            case 2: e.memo = leafText(c); break;
+            default: e.lines.push_back(readLine(c, slot == 3)); break;
+        }
+    }
+    return e;
+}
+
+struct MessageSet {
+    bool stopOnError = true;
+    std::vector<Request> requests;
+};
+
+MessageSet readRequest(std::string_view text) {
+    rejectBinary(text);
+    checkProlog(text);
+    pugi::xml_document doc;
+    // Entities are decoded by decodeReferences, which knows no declared ones.
+    auto flags = (pugi::parse_default & ~pugi::parse_escapes);
+    auto res = doc.load_buffer(text.data(), text.size(), flags, pugi::encoding_utf8);
+    if (!res) parseError(std::string(res.description()) + " at offset " + std::to_string(res.offset));
+    pugi::xml_node root;
+    for (auto c : doc.children()) {
+        if (c.type() == pugi::node_element) {
+            if (root) parseError("more than one root element");
+            root = c;
+        } else if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+            parseError("text outside the root element");
+        }
+    }
+    if (!root || std::string_view(root.name()) != "QBXML") parseError("the root element is not <QBXML>");
+    auto sets = sequence(root, {{"QBXMLMsgsRq", false}});
+    if (sets.empty()) parseError("<QBXML> without <QBXMLMsgsRq>");
+    auto msgs = sets[0].second;
+    MessageSet out;
+    auto onError = attribute(msgs, "onError");
+    if (!onError) parseError("<QBXMLMsgsRq> without onError");
+    if (*onError == "continueOnError") out.stopOnError = false;
+    else if (*onError != "stopOnError") parseError("onError=\"" + *onError + "\" is not a qbXML 1.0 choice");
+    for (auto c : msgs.children()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+            if (!isBlank(c.value())) parseError("text inside <QBXMLMsgsRq>");
+            continue;
+        }
+        if (c.type() != pugi::node_element) continue;
+        std::string_view name = c.name();
+        Request r;
+        r.requestId = attribute(c, "requestID");
+        if (name == "AccountQueryRq") {
+            // Filters are not simulated: a query with any is not one this company can answer.
+            auto any = sequence(c, {});
+            (void)any;
+            r.kind = "AccountQuery";
+        } else if (name == "JournalEntryAddRq") {
+            r.kind = "JournalEntryAdd";
+            r.entry = readJournalEntryAdd(c);
+        } else {
+            parseError("<" + std::string(name) + "> is not a request this company answers");
+        }
+        out.requests.push_back(std::move(r));
+    }
+    if (out.requests.empty()) parseError("<QBXMLMsgsRq> holds no request");
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing the response
+
+std::string escape(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+class XmlOut {
+public:
+    void open(std::string_view name) {
+        indent();
+        out_ += '<';
+        out_ += name;
+        out_ += ">\n";
+        ++depth_;
+    }
+    void close(std::string_view name) {
+        --depth_;
+        indent();
+        out_ += "</";
+        out_ += name;
+        out_ += ">\n";
+    }
+    void leaf(std::string_view name, std::string_view value) {
+        indent();
+        out_ += '<';
+        out_ += name;
+        out_ += '>';
+        out_ += escape(value);
+        out_ += "</";
+        out_ += name;
+        out_ += ">\n";
+    }
+    // An opening tag whose attributes the caller has escaped.
+    void openWith(std::string_view name, std::string_view attributes) {
+        indent();
+        out_ += '<';
+        out_ += name;
+        out_ += attributes;
+        out_ += ">\n";
+        ++depth_;
+    }
+    void raw(std::string_view s) { out_ += s; }
+    void indent() { out_.append(static_cast<std::size_t>(depth_) * 2, ' '); }
+    std::string& str() { return out_; }
+
+private:
+    std::string out_;
+    int depth_ = 0;
+};
+
+struct Status {
+    int code = 0;
+    std::string severity = "Info";
+    std::string message = "Status OK";
+};
+
+void openRs(XmlOut& x, const std::string& kind, const Request& r, const Status& s) {
+    std::string attributes;
+    if (r.requestId) attributes += " requestID=\"" + escape(*r.requestId) + "\"";
+    attributes += " statusCode=\"" + std::to_string(s.code) + "\" statusSeverity=\"" + s.severity +
+                  "\" statusMessage=\"" + escape(s.message) + "\"";
+    x.openWith(kind + "Rs", attributes);
+}
+
+void refOut(XmlOut& x, const char* name, const std::string& listId, const std::string& fullName) {
+    x.open(name);
+    x.leaf("ListID", listId);
+    x.leaf("FullName", fullName);
+    x.close(name);
+}
+
+void answerAccountQuery(Company& company, const Request& r, XmlOut& x, Status& st) {
+    auto accounts = company.accounts(true);
+    if (accounts.empty()) {
+        st = {1, "Info", "A query request did not find a matching object in QuickBooks"};
+        openRs(x, "AccountQuery", r, st);
+        x.close("AccountQueryRs");
+        return;
+    }
+    openRs(x, "AccountQuery", r, st);
+    x.str().reserve(x.str().size() + accounts.size() * 520);
+    for (const auto& a : accounts) {
+        x.open("AccountRet");
+        x.leaf("ListID", a.listId);
+        x.leaf("TimeCreated", qbTime(a.timeCreated));
+        x.leaf("TimeModified", qbTime(a.timeModified));
+        x.leaf("EditSequence", std::to_string(a.editSequence));
+        x.leaf("Name", a.name);
+        x.leaf("FullName", a.name);
+        x.leaf("IsActive", a.active ? "true" : "false");
+        x.leaf("Sublevel", "0");
+        x.leaf("AccountType", a.type);
+        if (!a.number.empty()) x.leaf("AccountNumber", a.number);
+        if (!a.desc.empty()) x.leaf("Desc", a.desc);
+        x.leaf("Balance", formatCents(a.balanceCents));
+        x.leaf("TotalBalance", formatCents(a.balanceCents));
+        x.close("AccountRet");
+    }
+    x.close("AccountQueryRs");
+}
+
+bool isCalendarDate(std::string_view d) {
+    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (d[i] < '0' || d[i] > '9') return false;
+    auto num = [&](std::size_t at, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = 0; i < n; ++i) v = v * 10 + (d[at + i] - '0');
+        return v;
+    };
+    int y = num(0, 4), m = num(5, 2), day = num(8, 2);
+    if (y < 1 || m < 1 || m > 12 || day < 1) return false;
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
+}
+
+// The largest amount the company accepts: twelve integer digits, far above any store's day.
+constexpr int kMaxIntegerDigits = 12;
+
+// [+-]?digits(.dd)? with surrounding blanks ignored, as cents; empty when not an amount.
+std::optional<std::int64_t> parseAmount(std::string_view text) {
+    std::string_view s = trimmed(text);
+    bool neg = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        neg = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    auto dot = s.find('.');
+    std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
+    if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
+    auto digitsOnly = [](std::string_view v) { return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; }); };
+    if (!digitsOnly(whole) || !digitsOnly(frac)) return std::nullopt;
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    if (whole.size() > kMaxIntegerDigits) return std::nullopt;
+    std::int64_t cents = 0;
+    for (char c : whole) cents = cents * 10 + (c - '0');
+    cents *= 100;
+    if (!frac.empty()) cents += (frac[0] - '0') * 10 + (frac[1] - '0');
+    return neg ? -cents : cents;
+}
+
+std::size_t characterCount(std::string_view s) {
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string localDate(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+    return buf;
+}
+
+// Names compare as the company's lists compare them: ignoring ASCII case and outer blanks.
+bool sameName(std::string_view a, std::string_view b) {
+    a = trimmed(a);
+    b = trimmed(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               return low(x) == low(y);
+           });
+}
+
+const char* kSaveError = "There was an error when saving a Journal Entry.  QuickBooks error message: ";
+
+Status invalidReference(const char* list, const std::string& name) {
+    return {3140, "Error",
+            std::string("There is an invalid reference to QuickBooks ") + list + " \"" + name +
+                "\" in the Journal Entry line.  QuickBooks error message: Invalid argument.  The specified record "
+                "does not exist in the list."};
+}
+
+Status conversionError(const std::string& value, const char* field) {
+    return {3020, "Error",
+            "There was an error when converting the \"" + value + "\" in the field \"" + field + "\"."};
+}
+
+// Checks a journal entry against the company; the first refusal in document order wins,
+// the balance is checked last. On success `entry` is ready to post.
+std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, JournalEntry& entry) {
+    if (rq.txnDate) {
+        if (!isCalendarDate(trimmed(*rq.txnDate))) return conversionError(*rq.txnDate, "TxnDate");
+        entry.txnDate = std::string(trimmed(*rq.txnDate));
+    } else {
+        entry.txnDate = localDate(company.now());
+    }
+    if (rq.refNumber && characterCount(*rq.refNumber) > 11)
+        return Status{3070, "Error", "The string \"" + *rq.refNumber + "\" in the field \"RefNumber\" is too long."};
+    entry.refNumber = rq.refNumber;
+    entry.memo = rq.memo;
+    std::int64_t debits = 0, credits = 0;
+    for (const auto& l : rq.lines) {
+        auto account = l.account.listId ? company.findAccountByListId(*l.account.listId)
+                       : l.account.fullName ? company.findAccount(*l.account.fullName)
+                                            : std::nullopt;
+        if (!account) return invalidReference("Account", l.account.label());
+        std::int64_t cents = 0;
+        if (l.amount) {
+            auto a = parseAmount(*l.amount);
+            if (!a) return conversionError(*l.amount, "Amount");
+            cents = *a;
+        }
+        std::optional<Entity> entity;
+        if (l.entity) {
+            entity = l.entity->listId ? company.findEntityByListId(*l.entity->listId)
+                     : l.entity->fullName ? company.findEntity(*l.entity->fullName)
+                                          : std::nullopt;
+            if (!entity) return invalidReference("Entity", l.entity->label());
+        }
+        auto needs = [&](Entity::Kind kind, const char* accountWord, const char* who) -> std::optional<Status> {
+            if (entity && entity->kind == kind) return std::nullopt;
+            return Status{3180, "Error",
+                          std::string(kSaveError) + "When you use " + accountWord + ", you must choose " + who +
+                              " in the Name field."};
+        };
+        std::optional<Status> missing;
+        if (account->type == "AccountsReceivable")
+            missing = needs(Entity::Kind::Customer, "Accounts Receivable", "a customer");
+        else if (account->type == "AccountsPayable")
+            missing = needs(Entity::Kind::Vendor, "Accounts Payable", "a vendor");
+        else if (sameName(account->name, "Sales Tax Payable"))
+            missing = needs(Entity::Kind::Vendor, "Sales Tax Payable", "a vendor");
+        if (missing) return missing;
+        (l.debit ? debits : credits) += cents;
+        JournalLine line;
+        line.debit = l.debit;
+        line.accountId = account->id;
+        line.amountCents = cents;
+        line.memo = l.memo;
+        if (entity) {
+            line.entityId = entity->id;
+            line.entityKind = entity->kind;
+        }
+        entry.lines.push_back(std::move(line));
+    }
+    if (rq.lines.empty()) return Status{3180, "Error", std::string(kSaveError) + "Transaction is empty."};
+    if (debits != credits) return Status{3180, "Error", std::string(kSaveError) + "Transaction not in balance."};
+    return std::nullopt;
+}
+
+void lineOut(XmlOut& x, const JournalLine& l) {
+    const char* name = l.debit ? "JournalDebitLine" : "JournalCreditLine";
+    x.open(name);
+    x.leaf("TxnLineID", "0");
+    refOut(x, "AccountRef", l.accountListId, l.accountName);
+    x.leaf("Amount", formatCents(l.amountCents));
+    if (l.memo) x.leaf("Memo", *l.memo);
+    if (l.entityId) refOut(x, "EntityRef", l.entityListId, l.entityName);
+    x.close(name);
+}
+
+void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status& st) {
+    std::optional<JournalEntry> posted;
+    company.inWriteTransaction([&] {
+        JournalEntry entry;
+        if (auto refused = checkEntry(company, r.entry, entry)) {
+            st = *refused;
+            return false;
+        }
+        posted = company.post(std::move(entry));
+        return true;
+    });
+    openRs(x, "JournalEntryAdd", r, st);
+    if (posted) {
+        x.open("JournalEntryRet");
+        x.leaf("TxnID", posted->txnId);
+        x.leaf("TimeCreated", qbTime(posted->timeCreated));
+        x.leaf("TimeModified", qbTime(posted->timeModified));
+        x.leaf("EditSequence", std::to_string(posted->editSequence));
+        x.leaf("TxnNumber", std::to_string(posted->txnNumber));
+        x.leaf("TxnDate", posted->txnDate);
+        if (posted->refNumber) x.leaf("RefNumber", *posted->refNumber);
+        if (posted->memo) x.leaf("Memo", *posted->memo);
+        for (const auto& l : posted->lines) lineOut(x, l);
+        x.close("JournalEntryRet");
+    }
+    x.close("JournalEntryAddRs");
+}
+
+}  // namespace
+
+std::string qbTime(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[40];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+    long off = tm.tm_gmtoff;
+    char sign = off < 0 ? '-' : '+';
+    if (off < 0) off = -off;
+    int minutes = static_cast<int>((off / 60) % (24 * 60));
+    char zone[16];
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", sign, minutes / 60, minutes % 60);
+    return std::string(buf) + zone;
+}
+
+std::string answerRequest(Company& company, std::string_view request) {
+    MessageSet set = readRequest(request);
+    XmlOut x;
+    x.raw("<?xml version=\"1.0\" ?>\n");
+    x.open("QBXML");
+    x.open("QBXMLMsgsRs");
+    for (const auto& r : set.requests) {
+        Status st;
+        if (r.kind == "AccountQuery") answerAccountQuery(company, r, x, st);
+        else answerJournalEntryAdd(company, r, x, st);
+        if (st.severity == "Error" && set.stopOnError) break;
+    }
+    x.close("QBXMLMsgsRs");
+    x.close("QBXML");
+    return std::move(x.str());
+}
+
+}  // namespace ztl::qbsim

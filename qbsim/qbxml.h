@@ -1,0 +1,31 @@
+#pragma once
+// The simulated company's qbXML 1.0 message processing: one request message set in, one
+// response message set out, as QuickBooks answers through the SDK's ProcessRequest.
+//
+// Requests understood: AccountQueryRq (no filters: every active account) and
+// JournalEntryAddRq. A request that is not well-formed XML, carries binary data, declares
+// its own DTD or entities, lacks the qbXML 1.0 prolog or breaks the message schema
+// (unknown elements, elements out of order, text where elements belong) throws
+// RequestParseError and changes nothing. Every other refusal is a status in the response.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "qbsim/company.h"
+
+namespace ztl::qbsim {
+
+// The request text did not parse or broke the message schema; what() says where.
+struct RequestParseError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Answers one qbXML request message set against the company. Each JournalEntryAddRq is
+// checked and stored in one transaction of its own. Throws RequestParseError (nothing
+// processed) or CompanyError (the company file failed or stayed busy).
+std::string answerRequest(Company& company, std::string_view request);
+
+// The time text of qbXML responses: local time with its UTC offset, 2007-11-28T08:16:27-08:00.
+std::string qbTime(std::time_t t);
+
+}  // namespace ztl::qbsim
