@@ -1,0 +1,84 @@
+// ztl requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]:
+// the journal-entry requests an import of FILE would send, byte for byte, one file each.
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/cls_ztl.h"
+#include "engine/import_block_reader.h"
+#include "platform/error_report.h"
+#include "platform/paths.h"
+#include "platform/settings_store.h"
+#include "platform/store_date.h"
+#include "platform/text_file.h"
+
+namespace ztl::cli {
+namespace {
+
+int requests(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool missing = false;
+    std::string out = takeOption(args, "--out", missing);
+    std::string accounts = takeOption(args, "--accounts", missing);
+    std::string ar = takeOption(args, "--ar", missing);
+    std::string vendor = takeOption(args, "--vendor", missing);
+    std::string tax = takeOption(args, "--tax", missing);
+    if (missing || out.empty() || args.size() != 1 || args[0].starts_with("--"))
+        return usageError("requests", "a totals file and --out DIR expected");
+
+    ConsoleProgram console;
+    MemorySettingsStore settings;
+    console.program.settings = &settings;
+    if (!ar.empty()) settings.set(kSettingsApp, "", "ARImportAccount", ar);
+    if (!vendor.empty()) settings.set(kSettingsApp, "", "VendorImportAccount", vendor);
+    if (!tax.empty()) settings.set(kSettingsApp, "", "TaxImportAccount", tax);
+
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    clsZTL z(console.program);
+    if (!accounts.empty()) {
+        try {
+            z.GetCOAResults(readWholeFile(accounts));
+        } catch (const VbError& e) {
+            console.program.showMessage(moduleErrorReport("Error in module clsZTL.GetCOAResults ", e));
+        }
+    }
+
+    int statement = 380;
+    try {
+        std::filesystem::path totalsPath = paths::map(args[0]);
+        if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
+        statement = 390;
+        TextReader in(totalsPath);
+        statement = 400;
+        ImportBlockReader blocks(in);
+        blocks.readFirstLine();
+        statement = 410;
+        int number = 0;
+        while (auto block = blocks.next()) {
+            if (block->lines.empty()) continue;
+            ++number;
+            z.referenceNumber = block->referenceNumber;
+            z.X390Sort(block->lines, block->lines.size());
+            try {
+                z.writeJournalEntry(readStoreDate(block->dateText));
+                char name[32];
+                std::snprintf(name, sizeof name, "%04d.xml", number);
+                writeWholeFile(std::filesystem::path(out) / name, z.requestText);
+            } catch (const std::exception& ex) {
+                console.program.showMessage(moduleErrorReport("Error in module clsZTL.DoImport", toVbError(ex)));
+            }
+        }
+    } catch (const std::exception& ex) {
+        console.program.showMessage(importRunReport(Edition::MultiStore, toVbError(ex), statement));
+    }
+    return console.exitStatus();
+}
+
+ZtlCommand reg("requests", "requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]",
+               &requests);
+
+}  // namespace
+}  // namespace ztl::cli

@@ -1,0 +1,31 @@
+// ztl totals [--single-store] FILE: the totals table as the main window shows it.
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/cls_ztl.h"
+
+namespace ztl::cli {
+namespace {
+
+int totals(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool single = takeFlag(args, "--single-store");
+    if (args.size() != 1 || args[0].starts_with("--")) return usageError("totals", "one totals file expected");
+    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
+    clsZTL z(console.program);
+    z.X390source(args[0]);
+    z.Load390();
+    for (const auto& line : *z.X390()) std::cout << line << "\n";
+    if (single)
+        std::cout << "count=" << z.qLineCount() << "\n";
+    else
+        std::cout << "ZTLTrcount=" << (z.ZTLTrcount ? z.ZTLTrcount->text() : std::string()) << "\n";
+    std::cout.flush();
+    return console.exitStatus();
+}
+
+ZtlCommand reg("totals", "totals [--single-store] FILE", &totals);
+
+}  // namespace
+}  // namespace ztl::cli
