@@ -1,0 +1,45 @@
+// ztl accounts [--response FILE]: the chart of accounts as the engine reads it, one account
+// text ("number,name,type") per line; from the configured QuickBooks, or from a saved
+// account query response without any QuickBooks.
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/cls_ztl.h"
+#include "platform/error_report.h"
+#include "platform/text_file.h"
+#include "qbsim/processor_factory.h"
+
+namespace ztl::cli {
+namespace {
+
+int accounts(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool missing = false;
+    std::string response = takeOption(args, "--response", missing);
+    if (missing || !args.empty()) return usageError("accounts", "unexpected arguments");
+    ConsoleProgram console;
+    std::unique_ptr<RequestProcessorFactory> factory;
+    if (response.empty()) {
+        factory = qbsim::processorFactoryFromEnvironment();
+        console.program.processors = factory.get();
+    }
+    clsZTL z(console.program);
+    if (response.empty()) {
+        z.LoadQbCoa();
+    } else {
+        try {
+            z.GetCOAResults(readWholeFile(response));
+        } catch (const VbError& e) {
+            console.program.showMessage(moduleErrorReport("Error in module clsZTL.GetCOAResults ", e));
+        }
+    }
+    for (const auto& a : z.qbCoa()) std::cout << a << "\n";
+    std::cout.flush();
+    return console.exitStatus();
+}
+
+ZtlCommand reg("accounts", "accounts [--response FILE]", &accounts);
+
+}  // namespace
+}  // namespace ztl::cli
