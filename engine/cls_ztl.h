@@ -24,6 +24,10 @@ namespace ztl {
 
 using TotalsTable = std::vector<std::string>;
 
+// The import run's own error report: multi-store with the failing statement's number after
+// "Line # ", single-store with line feeds only and no statement number.
+std::string importRunReport(Edition edition, const VbError& e, int statement);
+
 class clsZTL {
 public:
     explicit clsZTL(Program& program);  // Class_Initialize

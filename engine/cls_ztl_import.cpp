@@ -12,6 +12,14 @@
 
 namespace ztl {
 
+std::string importRunReport(Edition edition, const VbError& e, int statement) {
+    if (edition == Edition::SingleStore)
+        return moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description, {},
+                                 ErrorWord::Capital, "\n");
+    return moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description,
+                             "\r\nLine # " + std::to_string(statement), ErrorWord::Capital, "\r\n");
+}
+
 std::string clsZTL::GetEntAcct(const std::string& accountCode) {
     std::string result;
     try {
@@ -54,19 +62,13 @@ void clsZTL::NewStartImport() {
     try {
         runImport(statement);
     } catch (const std::exception& ex) {
-        VbError e = toVbError(ex);
+        std::string text = importRunReport(program_.edition, toVbError(ex), statement);
+        program_.showMessage(text);
         if (program_.edition == Edition::SingleStore) {
-            std::string text = moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description,
-                                                 {}, ErrorWord::Capital, "\n");
-            program_.showMessage(text);
             // The run's log was closed when the run unwound; the report goes after its lines.
             if (program_.clock && source_.size() >= 7)
                 appendOperationLog(paths::map(importlog::logPathFor(source_)),
                                    operationLogEntry(*program_.clock, text));
-        } else {
-            program_.showMessage(moduleErrorReport("Error in module clsZTL.NewStartImport", e.number, e.description,
-                                                   "\r\nLine # " + std::to_string(statement),
-                                                   ErrorWord::Capital, "\r\n"));
         }
     }
 }
