@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "platform/paths.h"
+#include "platform/text_file.h"
+#include "platform/vb_error.h"
 
 namespace ztl::cli {
 
@@ -12,6 +14,28 @@ MsgResult ConsolePrompter::show(const MessageBox& box) {
     std::cerr << box.text << "\n\n";
     std::cerr.flush();
     return defaultAnswer(box.buttons);
+}
+
+void ConsoleImportView::repaintStatus() {
+    std::cout << status_ << std::endl;
+}
+
+void ConsoleImportView::repaintDetail() {
+    if (!detail_.empty()) std::cout << detail_ << std::endl;
+}
+
+void ConsoleImportView::repaintProgress() {
+    if (visible_) std::cout << "progress " << value_ << " of " << maximum_ << std::endl;
+}
+
+void ConsoleResultsWindow::showModal() {
+    std::cout << "== " << caption_ << "\n";
+    try {
+        std::cout << readWholeFile(path_);
+    } catch (const VbError& e) {
+        std::cout << path_ << ": " << e.description << "\n";
+    }
+    std::cout.flush();
 }
 
 ConsoleProgram::ConsoleProgram(Edition edition) {

@@ -20,6 +20,44 @@ private:
     int shown_ = 0;
 };
 
+// The main window's import controls on the terminal: each repainted caption and each
+// repainted progress value on a line of its own on standard output.
+class ConsoleImportView : public ImportRunView {
+public:
+    void setStatusCaption(const std::string& caption) override { status_ = caption; }
+    void repaintStatus() override;
+    void setDetailCaption(const std::string& caption) override { detail_ = caption; }
+    void repaintDetail() override;
+    void setProgressVisible(bool visible) override { visible_ = visible; }
+    void setProgressMaximum(double maximum) override { maximum_ = maximum; }
+    void setProgressValue(double value) override { value_ = value; }
+    double progressValue() const override { return value_; }
+    void repaintProgress() override;
+    void setImportEnabled(bool) override {}
+    void setCancelCaption(const std::string&) override {}
+
+private:
+    std::string status_, detail_;
+    bool visible_ = false;
+    double maximum_ = 100, value_ = 0;
+};
+
+// The results window on the terminal: its caption, then the log it was given.
+class ConsoleResultsWindow : public ResultsWindow {
+public:
+    void loadFile(const std::string& path) override { path_ = path; }
+    void setCaption(const std::string& caption) override { caption_ = caption; }
+    void showModal() override;
+
+private:
+    std::string path_, caption_;
+};
+
+class ConsoleResultsFactory : public ResultsWindowFactory {
+public:
+    std::unique_ptr<ResultsWindow> create() override { return std::make_unique<ConsoleResultsWindow>(); }
+};
+
 // A Program for one ztl command: console prompter, real clock, the install folder where
 // the programs keep their debug copies.
 struct ConsoleProgram {

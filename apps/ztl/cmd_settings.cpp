@@ -1,0 +1,48 @@
+// ztl settings [--single-store] get KEY | set KEY VALUE: the operator's settings under the
+// section the main window uses (multi-store: that of the company QuickBooks has open).
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/quickbooks_check.h"
+#include "platform/vb_error.h"
+#include "qbsim/processor_factory.h"
+#include "ui/qsettings_store.h"
+
+namespace ztl::cli {
+namespace {
+
+int settingsCommand(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool single = takeFlag(args, "--single-store");
+    bool get = args.size() == 2 && args[0] == "get";
+    bool set = args.size() == 3 && args[0] == "set";
+    if (!get && !set) return usageError("settings", "get KEY or set KEY VALUE expected");
+
+    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
+    std::string section = "Zentrel\\Settings";
+    if (!single) {
+        auto factory = qbsim::processorFactoryFromEnvironment();
+        console.program.processors = factory.get();
+        std::optional<std::string> company = CheckQBConnection(console.program);
+        if (!company) {
+            std::cerr << "ztl: QuickBooks cannot be reached, so the company's settings are unknown\n";
+            return 1;
+        }
+        section = companySettingsSection(*company);
+    }
+    QSettingsStore store;
+    try {
+        if (get) std::cout << store.get(kSettingsApp, section, args[1], "") << "\n";
+        else store.set(kSettingsApp, section, args[1], args[2]);
+    } catch (const VbError& e) {
+        std::cerr << "ztl: " << e.description << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+ZtlCommand reg("settings", "settings [--single-store] get KEY | set KEY VALUE", &settingsCommand);
+
+}  // namespace
+}  // namespace ztl::cli

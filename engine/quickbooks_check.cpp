@@ -1,0 +1,29 @@
+#include "engine/quickbooks_check.h"
+
+#include "platform/vb_error.h"
+
+namespace ztl {
+
+std::optional<std::string> CheckQBConnection(Program& program) {
+    try {
+        if (!program.processors) throw vbError(vb::kObjectNotSet);
+        std::shared_ptr<RequestProcessor> qb = program.processors->create();
+        qb->OpenConnection("", "Korvane Zentrel   ");
+        std::string ticket = qb->BeginSession("", kOpenModeDoNotCare);
+        std::string company = qb->GetCurrentCompanyFileName(ticket);
+        qb->EndSession(ticket);
+        qb->CloseConnection();
+        return company;
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        if (e.number != hresult::kCompanyNotOpen) {
+            program.showMessage("Error in module : CheckQBConnection\nerror # " + std::to_string(e.number) +
+                                    "  \nCould not connect to QuickBooks Company! \n\n"
+                                    "QuickBooks should be running with the \ncompany you wish to import to currently open.",
+                                MsgIcon::Critical);
+        }
+        return std::nullopt;
+    }
+}
+
+}  // namespace ztl
