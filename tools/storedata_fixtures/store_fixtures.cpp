@@ -1,0 +1,293 @@
+#include "store_fixtures.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace ztl::storedata::fixtures {
+namespace {
+
+constexpr std::string_view kAlphabet = " ,/.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr char kFiller = '\xEE';  // bytes outside every logical file: garbage to a misplaced read
+
+}  // namespace
+
+std::string be(int64_t value, int width) {
+    std::string out(static_cast<size_t>(width), '\0');
+    uint64_t v = static_cast<uint64_t>(value);
+    for (int i = width - 1; i >= 0; --i) {
+        out[static_cast<size_t>(i)] = static_cast<char>(v & 0xFF);
+        v >>= 8;
+    }
+    return out;
+}
+
+void put(std::string& rec, size_t pos, std::string_view bytes) {
+    if (pos < 1 || pos - 1 + bytes.size() > rec.size()) throw std::out_of_range("fixtures::put past the record");
+    rec.replace(pos - 1, bytes.size(), bytes);
+}
+
+std::string padded(std::string_view text, size_t width, char pad) {
+    std::string s(text.substr(0, std::min(text.size(), width)));
+    s.resize(width, pad);
+    return s;
+}
+
+std::string compress(std::string_view text) {
+    std::string s(text);
+    while (s.size() % 3) s += ' ';
+    std::string out;
+    auto idx = [](char c) -> int64_t {
+        size_t p = kAlphabet.find(c);
+        return p == std::string_view::npos ? 0 : static_cast<int64_t>(p);
+    };
+    for (size_t i = 0; i < s.size(); i += 3) out += be(idx(s[i]) * 1600 + idx(s[i + 1]) * 40 + idx(s[i + 2]), 2);
+    return out;
+}
+
+std::string linkRecord(std::string_view linkFile, std::string_view resolutionFile, char pad, char filler) {
+    std::string r;
+    r += filler;
+    r += padded(linkFile, 79, pad);
+    r += filler;
+    r += padded(resolutionFile, 79, pad);
+    return r;
+}
+
+std::string catalogueEntry(const CatalogueEntry& e) {
+    std::string r(32, '\0');
+    put(r, 1, padded(e.name, 10, e.pad));
+    if (e.flags != 0) put(r, 7, be(e.flags, 2));
+    put(r, 11, be(e.position, 3));
+    put(r, 14, be(e.recordLength, 2));
+    r[15] = e.type;
+    put(r, 17, be(e.lastRecord, 4));
+    return r;
+}
+
+std::string recordZero(int32_t freeHead, int32_t highUsed, int32_t active, int16_t marker) {
+    return be(marker, 2) + be(freeHead, 4) + be(highUsed, 4) + be(active, 4) + std::string(2, '\0');
+}
+
+uint32_t LogicalFileImage::blocks() const {
+    size_t records = static_cast<size_t>(std::max<int32_t>(0, entry.lastRecord) + 1) * entry.recordLength;
+    size_t bytesUsed = std::max(bytes.size(), records);
+    return static_cast<uint32_t>(std::max<size_t>(1, (bytesUsed + kBlock - 1) / kBlock));
+}
+
+std::string activeRecord(size_t recordLength, const std::map<size_t, std::string>& fields, int16_t marker) {
+    std::string r(recordLength, '\0');
+    put(r, 1, be(marker, 2));
+    for (const auto& [pos, bytes] : fields) put(r, pos, bytes);
+    return r;
+}
+
+LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t lastRecord,
+                            const std::map<int32_t, std::string>& records, std::string zeroHead) {
+    LogicalFileImage img;
+    img.entry.name = std::move(name);
+    img.entry.type = 'L';
+    img.entry.recordLength = recordLength;
+    img.entry.lastRecord = lastRecord;
+    img.bytes.assign(static_cast<size_t>(lastRecord + 1) * recordLength, '\0');
+    int32_t high = 0, active = 0;
+    for (const auto& [n, content] : records) {
+        if (n < 1 || n > lastRecord) throw std::out_of_range("fixtures::recordFile record number");
+        std::string rec = padded(content, recordLength, '\0');
+        img.bytes.replace(static_cast<size_t>(n) * recordLength, recordLength, rec);
+        high = std::max(high, n);
+        if (rec.size() >= 2) {
+            auto hi = static_cast<unsigned char>(rec[0]), lo = static_cast<unsigned char>(rec[1]);
+            if (static_cast<int16_t>((hi << 8) | lo) > 0) ++active;
+        }
+    }
+    std::string zero = zeroHead.empty() ? recordZero(-1, high, active) : zeroHead;
+    img.bytes.replace(0, std::min(zero.size(), img.bytes.size()), zero.substr(0, std::min(zero.size(), img.bytes.size())));
+    return img;
+}
+
+// ---- bulk loader --------------------------------------------------------------------------
+
+namespace {
+
+int effectiveFanout(const IndexOptions& o) {
+    const int entryLength = o.keyLength + 4;
+    const int capacity = (static_cast<int>(kBlock) - 4) / entryLength;
+    if (capacity < 2) throw std::invalid_argument("fixtures::bulkIndex: key too long for a 512-byte node");
+    int f = o.fanout <= 0 ? capacity : std::min(o.fanout, capacity);
+    return std::max(f, 2);
+}
+
+struct Node {
+    std::vector<IndexEntry> entries;
+    int32_t next = 0;
+};
+
+}  // namespace
+
+int bulkIndexDepth(size_t n, const IndexOptions& options) {
+    const size_t f = static_cast<size_t>(effectiveFanout(options));
+    size_t nodes = (n + 1 + f - 1) / f;  // + the closing entry
+    int depth = 1;
+    while (nodes > 1) {
+        nodes = (nodes + f - 1) / f;
+        ++depth;
+    }
+    return depth;
+}
+
+LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, const IndexOptions& o) {
+    const size_t keyLength = static_cast<size_t>(o.keyLength);
+    const size_t entryLength = keyLength + 4;
+    const size_t f = static_cast<size_t>(effectiveFanout(o));
+    for (auto& e : entries) e.key = padded(e.key, keyLength, '\0');
+    std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
+        return std::lexicographical_compare(a.key.begin(), a.key.end(), b.key.begin(), b.key.end(),
+                                            [](char x, char y) {
+                                                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+                                            });
+    });
+    entries.push_back({std::string(keyLength, '\xFF'), -1});  // the closing entry
+
+    std::vector<Node> nodes(1);  // node 0: the header
+    // Leaves, numbered from 1 and chained left to right.
+    std::vector<int32_t> level;
+    for (size_t i = 0; i < entries.size(); i += f) {
+        Node n;
+        n.entries.assign(entries.begin() + static_cast<long>(i),
+                         entries.begin() + static_cast<long>(std::min(entries.size(), i + f)));
+        level.push_back(static_cast<int32_t>(nodes.size()));
+        nodes.push_back(std::move(n));
+    }
+    for (size_t i = 0; i < level.size(); ++i)
+        nodes[static_cast<size_t>(level[i])].next = i + 1 < level.size() ? level[i + 1] : 65535;
+    // Internal levels: one entry per child, carrying the child's highest key.
+    while (level.size() > 1) {
+        std::vector<int32_t> up;
+        for (size_t i = 0; i < level.size(); i += f) {
+            Node n;
+            for (size_t j = i; j < std::min(level.size(), i + f); ++j)
+                n.entries.push_back({nodes[static_cast<size_t>(level[j])].entries.back().key, level[j]});
+            n.next = 0;
+            up.push_back(static_cast<int32_t>(nodes.size()));
+            nodes.push_back(std::move(n));
+        }
+        level = std::move(up);
+    }
+    const int32_t root = level.front();
+    const int32_t lastNode = static_cast<int32_t>(nodes.size()) - 1 + o.spareNodes;
+    if (lastNode > 65534) throw std::length_error("fixtures::bulkIndex: more nodes than a basic-form index holds");
+
+    LogicalFileImage img;
+    img.entry.name = std::move(name);
+    img.entry.type = 'I';
+    img.entry.recordLength = static_cast<uint16_t>(kBlock);
+    img.entry.lastRecord = lastNode;
+    img.bytes.assign(static_cast<size_t>(lastNode + 1) * kBlock, '\0');
+
+    std::string header(kBlock, '\0');
+    put(header, 1, be(static_cast<int64_t>(entryLength), 2));
+    put(header, 3, be(static_cast<int64_t>((kBlock - 4) / entryLength), 2));
+    put(header, 5, be(lastNode, 2));
+    put(header, 7, be(static_cast<int64_t>(nodes.size()), 2));
+    put(header, 9, be(root, 2));
+    put(header, 11, be(static_cast<int64_t>(f), 2));
+    put(header, 13, be(o.duplicateKeys ? 65535 : 0, 2));
+    img.bytes.replace(0, kBlock, header);
+
+    for (size_t n = 1; n < nodes.size(); ++n) {
+        std::string node(kBlock, '\0');
+        put(node, 1, be(static_cast<int64_t>(nodes[n].entries.size()), 2));
+        put(node, 3, be(nodes[n].next, 2));
+        size_t at = 5;
+        for (const auto& e : nodes[n].entries) {
+            put(node, at, e.key);
+            put(node, at + keyLength, be(e.record, 4));
+            at += entryLength;
+        }
+        img.bytes.replace(n * kBlock, kBlock, node);
+    }
+    return img;
+}
+
+// ---- the share tree -----------------------------------------------------------------------
+
+void writeBytes(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("fixtures: cannot write " + path.string());
+}
+
+StoreServerTree::StoreServerTree(fs::path sharesRoot, std::string server, std::string directory)
+    : sharesRoot_(std::move(sharesRoot)), server_(std::move(server)), directory_(std::move(directory)) {
+    fs::create_directories(systemDir());
+    fs::create_directories(catcon());
+}
+
+fs::path StoreServerTree::serverRoot() const { return sharesRoot_ / server_; }
+fs::path StoreServerTree::krvlink() const { return serverRoot() / "KRVLINK"; }
+fs::path StoreServerTree::systemDir() const { return krvlink() / directory_; }
+fs::path StoreServerTree::catcon() const { return serverRoot() / "CATCON"; }
+
+void StoreServerTree::addLink(std::string linkFile, std::string resolutionFile) {
+    links_.emplace_back(std::move(linkFile), std::move(resolutionFile));
+    writeLinksFile();
+}
+
+void StoreServerTree::writeLinksFile() const {
+    std::string bytes;
+    for (const auto& [l, r] : links_) bytes += linkRecord(l, r);
+    writeBytes(krvlink() / "LINKSFILE", bytes);
+}
+
+std::vector<LogicalFileImage> StoreServerTree::addCatalogue(const std::string& resolutionFile,
+                                                            std::vector<LogicalFileImage> files,
+                                                            uint32_t firstBlock, bool link) {
+    std::string relative = resolutionFile;
+    std::replace(relative.begin(), relative.end(), ':', '/');
+    while (!relative.empty() && relative.front() == '/') relative.erase(relative.begin());
+    const fs::path cataloguePath = krvlink() / relative;
+    std::string dataName = cataloguePath.filename().string();
+    dataName = dataName.substr(0, dataName.size() >= 2 ? dataName.size() - 2 : 0) + "DB";
+    const fs::path dataPath = cataloguePath.parent_path() / dataName;
+
+    std::string catalogue, data(static_cast<size_t>(firstBlock) * kBlock, kFiller);
+    uint32_t block = firstBlock;
+    for (auto& f : files) {
+        f.entry.position = block;
+        const size_t at = static_cast<size_t>(block) * kBlock;
+        data.resize(at + static_cast<size_t>(f.blocks()) * kBlock, kFiller);
+        data.replace(at, f.bytes.size(), f.bytes);
+        block += f.blocks();
+        catalogue += catalogueEntry(f.entry);
+    }
+    writeBytes(cataloguePath, catalogue);
+    writeBytes(dataPath, data);
+    if (link)
+        for (const auto& f : files) addLink(":" + directory_ + ":" + f.entry.name, resolutionFile);
+    return files;
+}
+
+void StoreServerTree::writeTtymap(std::string_view text) const { writeBytes(krvlink() / "ttymap", text); }
+
+void StoreServerTree::writeFile0(std::string_view storeName, int blocks) const {
+    std::string bytes(static_cast<size_t>(std::max(blocks, 2)) * kBlock, ' ');
+    put(bytes, kBlock + 151, padded(storeName, 35, ' '));
+    writeBytes(systemDir() / "FILE0", bytes);
+}
+
+void StoreServerTree::writeKrvlinkFile(const std::string& relative, std::string_view bytes) const {
+    writeBytes(krvlink() / relative, bytes);
+}
+
+void writeEngineConfig(const fs::path& folder, const EngineConfig& config) {
+    std::string text = "[Vellumix]\r\n";
+    for (const auto& [k, v] : config.values) text += k + "=" + v + "\r\n";
+    text += config.extraText;
+    writeBytes(folder / "kvsCatalog.ini", text);
+}
+
+}  // namespace ztl::storedata::fixtures
