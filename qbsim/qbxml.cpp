@@ -106,6 +106,31 @@ std::size_t checkProlog(std::string_view text) {
     return pos;
 }
 
+// The parser keeps no text that follows the root element, so it is looked for here: after
+// the root's end tag only blanks, comments and processing instructions may follow.
+void checkEpilog(std::string_view text) {
+    auto end = text.rfind("</QBXML");
+    if (end == std::string_view::npos) return;  // no such root: the schema check refuses it
+    auto pos = text.find('>', end);
+    if (pos == std::string_view::npos) return;  // unterminated: the parser refuses it
+    ++pos;
+    while (pos < text.size()) {
+        if (std::string_view(" \t\r\n").find(text[pos]) != std::string_view::npos) {
+            ++pos;
+        } else if (startsWith(text, pos, "<!--")) {
+            auto e = text.find("-->", pos + 4);
+            if (e == std::string_view::npos) parseError("unterminated comment after the root element");
+            pos = e + 3;
+        } else if (startsWith(text, pos, "<?")) {
+            auto e = text.find("?>", pos + 2);
+            if (e == std::string_view::npos) parseError("unterminated processing instruction after the root element");
+            pos = e + 2;
+        } else {
+            parseError("content after the root element");
+        }
+    }
+}
+
 void appendUtf8(std::string& out, unsigned long cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -308,6 +333,7 @@ struct MessageSet {
 MessageSet readRequest(std::string_view text) {
     rejectBinary(text);
     checkProlog(text);
+    checkEpilog(text);
     pugi::xml_document doc;
     // Entities are decoded by decodeReferences, which knows no declared ones.
     auto flags = (pugi::parse_default & ~pugi::parse_escapes);
