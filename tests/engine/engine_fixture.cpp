@@ -35,13 +35,19 @@ void ScriptedProcessor::maybeFail(const std::string& op) {
         throw VbError(failNumber2, "QBXMLRP2.RequestProcessor", "scripted failure of " + op);
 }
 
+void ScriptedProcessor::requireConnection() const {
+    if (!connected) throw VbError(hresult::kCouldNotAccess, "QBXMLRP2.RequestProcessor", "Could not access QuickBooks.");
+}
+
 void ScriptedProcessor::OpenConnection(const std::string& appId, const std::string& appName) {
     calls.push_back("OpenConnection:" + appId + ":" + appName);
     maybeFail("OpenConnection");
+    connected = true;
 }
 
 std::string ScriptedProcessor::BeginSession(const std::string& company, int mode) {
     calls.push_back("BeginSession:" + company + ":" + std::to_string(mode));
+    requireConnection();
     maybeFail("BeginSession");
     return "ticket-" + std::to_string(++tickets_);
 }
@@ -49,6 +55,7 @@ std::string ScriptedProcessor::BeginSession(const std::string& company, int mode
 std::string ScriptedProcessor::ProcessRequest(const std::string& ticket, const std::string& request) {
     calls.push_back("ProcessRequest:" + ticket);
     requests.push_back(request);
+    requireConnection();
     maybeFail("ProcessRequest");
     if (!responses.empty()) {
         std::string r = responses.front();
@@ -65,7 +72,9 @@ void ScriptedProcessor::EndSession(const std::string& ticket) {
 
 void ScriptedProcessor::CloseConnection() {
     calls.push_back("CloseConnection");
+    requireConnection();
     maybeFail("CloseConnection");
+    connected = false;
 }
 
 std::string ScriptedProcessor::GetCurrentCompanyFileName(const std::string& ticket) {

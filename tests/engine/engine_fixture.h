@@ -43,6 +43,7 @@ public:
     std::string failOperation2;  // a second failure, e.g. during the recovery
     long failNumber2 = 0;
     std::string companyFile = "/qb/Shop.qbw";
+    bool connected = false;  // like QuickBooks: sessions need an open connection
 
     void OpenConnection(const std::string& appId, const std::string& appName) override;
     std::string BeginSession(const std::string& companyFile, int mode) override;
@@ -53,6 +54,7 @@ public:
 
 private:
     void maybeFail(const std::string& op);
+    void requireConnection() const;
     std::map<std::string, int> counts_;
     int tickets_ = 0;
 };
