@@ -1,0 +1,154 @@
+// ztl and qbsim as separate programs, with their own settings and state folders.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Cli : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("ztl_cli_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs a shell command with this test's own settings, state and QuickBooks.
+    Result run(const std::string& command) {
+        std::string env = "XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
+                          (dir / "state").string() + "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() + "' ";
+        std::string full = "cd '" + dir.string() + "' && " + env + command + " >out.txt 2>err.txt";
+        int raw = std::system(full.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out.txt"), slurp(dir / "err.txt")};
+    }
+    static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
+    static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }
+    void write(const std::string& name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; }
+};
+
+std::string H(const std::string& ref) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "H  %-8s %-8s", ref.c_str(), "12/05/26");
+    return buf;
+}
+std::string D(const std::string& code, const std::string& a1, const std::string& a2 = "0.00") {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "D %-7s %12s %12s", code.c_str(), a1.c_str(), a2.c_str());
+    return buf;
+}
+
+}  // namespace
+
+TEST_F(Cli, TotalsPrintsTheTableAndTheCount) {
+    Result r = run(ztl(std::string("totals ") + EXAMPLES_DIR + "/X390.QB"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.out.starts_with(
+              "Q 0003 KORVANE DEMO STORE 3      END OF DAY 12/05/26\nH,004711,12/05/26\nD,1000,1081.25\nD,4000,-1000\n"));
+    EXPECT_TRUE(r.out.ends_with("D,1300,-620.4\nTRT    1\nZTLTrcount=4\n"));
+
+    write("X390.QB", "Q\r\nQ\r\nT  \r\n");
+    EXPECT_EQ(run(ztl("totals --single-store X390.QB")).out, "Q\nQ\nT  \ncount=2\n");
+    write("X390.QB", "Q only\r\n");
+    EXPECT_EQ(run(ztl("totals X390.QB")).out, "Q only\nZTLTrcount=\n");
+
+    r = run(ztl("totals missing.QB"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error in module clsZTL.Load390 \nError # 53  \nFile not found\n\n");
+    EXPECT_EQ(run(ztl("totals")).status, 2);
+}
+
+TEST_F(Cli, RequestsAreNumberedByBlockAndARefusedBlockKeepsItsNumber) {
+    write("X390.QB", "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\nQ\r\n" +
+                         H("2") + "\r\n" + D("1000", "0") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\nQ\r\n" + H("3") +
+                         "\r\n" + H("4") + "\r\n" + D("1000", "7") + "\r\n" + D("4000", "0", "-7") + "\r\nTRT    1\r\n");
+    Result r = run(ztl("requests X390.QB --out req"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "Error in module clsZTL.DoImport\nError # -2147220991  \n"
+              "Zero amount in first journal entry line... Import aborted !\n\n");
+    EXPECT_TRUE(fs::exists(dir / "req/0001.xml"));
+    EXPECT_FALSE(fs::exists(dir / "req/0002.xml"));
+    EXPECT_TRUE(fs::exists(dir / "req/0003.xml"));
+    std::string third = slurp(dir / "req/0003.xml");
+    EXPECT_NE(third.find("<RefNumber>4</RefNumber>\r\n"), std::string::npos);
+    EXPECT_NE(third.find("<Amount>0000007.00</Amount>\r\n"), std::string::npos);
+}
+
+TEST_F(Cli, AnImportPostsWhatItsLogSaysAndNothingElse) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'")).status, 0);
+    ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'")).status, 0);
+    EXPECT_EQ(run(ztl("settings get ARImportAccount")).out, "Walk-in Customer\n");
+    EXPECT_EQ(run(ztl("settings get VendorImportAccount")).out, "\n");
+
+    write("X390.QB", "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" + D("4000", "0", "-100") + "\r\n" +
+                         D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" + H("004712") + "\r\n" + D("1000", "5") + "\r\n" +
+                         D("4000", "0", "-4") + "\r\nTRT    1\r\nQ\r\n" + H("004713") + "\r\n" + D("1000", "9") + "\r\n" +
+                         D("9999", "0", "-9") + "\r\nTRT    1\r\n");
+    Result r = run(ztl("import X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string log = slurp(dir / "QBImport.log");
+    EXPECT_NE(r.out.find("== Import results\n" + log), std::string::npos);
+    EXPECT_NE(log.find("Transaction : 1    Invoice : 004711\r\nImport successful\r\n"), std::string::npos);
+    EXPECT_NE(log.find("Transaction : 2    Invoice : 004712\r\nERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
+                       "Response Status Code : 3180"),
+              std::string::npos);
+    EXPECT_NE(log.find("Transaction : 3    Invoice : 004713\r\nERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
+                       "Response Status Code : 3140"),
+              std::string::npos);
+
+    Result journal = run(qbsim("journal shop.qbw --tsv"));
+    EXPECT_EQ(journal.out,
+              "1\t2026-12-05\t004711\tDebit\tAccounts Receivable\t108.00\tWalk-in Customer\n"
+              "1\t2026-12-05\t004711\tCredit\tSales Tax Payable\t8.00\tState Tax Agency\n"
+              "1\t2026-12-05\t004711\tCredit\tMerchandise Sales\t100.00\t\n");
+    EXPECT_EQ(run(ztl("settings get ImportReferenceNumber")).out, "4714\n");
+    EXPECT_TRUE(fs::exists(dir / "state/zentrel/inpxmltest.xml"));
+    EXPECT_TRUE(fs::exists(dir / "state/zentrel/xmlresult.xml"));
+}
+
+TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    Result r = run(ztl("accounts"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("1200,Accounts Receivable,AccountsReceivable\n"), std::string::npos);
+    EXPECT_NE(r.out.find("2100,Sales Tax Payable,"), std::string::npos);
+    write("coa.xml", slurp(dir / "state/zentrel/xmlresult.xml"));
+    EXPECT_EQ(run("env -u ZENTREL_QUICKBOOKS " + ztl("accounts --response coa.xml")).out, r.out);
+
+    write("X390.QB", "Q\r\n" + H("7") + "\r\n" + D("6100", "5") + "\r\n" + D("1000", "0", "-5") + "\r\nTRT    1\r\n");
+    ASSERT_EQ(run(ztl("requests X390.QB --out req")).status, 0);
+    r = run(ztl("send req/0001.xml"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("statusCode=\"0\""), std::string::npos);
+    EXPECT_EQ(run(qbsim("journal shop.qbw --tsv")).out.substr(0, 2), "1\t");
+
+    // QuickBooks not running and no company named: the session cannot begin.
+    r = run("env -u ZENTREL_QUICKBOOKS " + ztl("accounts"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("Error in module clsZTL.SendRequest \nError # -2147220458  \n", 0), 0u) << r.err;
+}
