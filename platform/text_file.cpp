@@ -46,6 +46,10 @@ std::string TextReader::readLine() {
 TextWriter::TextWriter(const fs::path& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw vbError(vb::kPathFileAccessError);
+    // A file replaced by truncation makes the file system flush the old blocks at close;
+    // a new file written in place of a removed one does not. Debug copies are rewritten for
+    // every transaction, so this matters.
+    if (fs::is_regular_file(fs::symlink_status(path, ec))) fs::remove(path, ec);
     out_.open(path, std::ios::binary | std::ios::trunc);
     if (!out_) throw vbError(openFailureNumber(path, true));
 }
