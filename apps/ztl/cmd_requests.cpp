@@ -1,6 +1,7 @@
 // ztl requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]:
 // the journal-entry requests an import of FILE would send, byte for byte, one file each.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -13,6 +14,9 @@
 #include "platform/settings_store.h"
 #include "platform/store_date.h"
 #include "platform/text_file.h"
+#include "engine/quickbooks_check.h"
+#include "qbsim/processor_factory.h"
+#include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
@@ -29,11 +33,23 @@ int requests(const std::vector<std::string>& argv) {
         return usageError("requests", "a totals file and --out DIR expected");
 
     ConsoleProgram console;
-    MemorySettingsStore settings;
-    console.program.settings = &settings;
-    if (!ar.empty()) settings.set(kSettingsApp, "", "ARImportAccount", ar);
-    if (!vendor.empty()) settings.set(kSettingsApp, "", "VendorImportAccount", vendor);
-    if (!tax.empty()) settings.set(kSettingsApp, "", "TaxImportAccount", tax);
+    MemorySettingsStore given;
+    QSettingsStore stored;
+    console.program.settings = &given;
+    if (!ar.empty() || !vendor.empty() || !tax.empty()) {
+        given.set(kSettingsApp, "", "ARImportAccount", ar);
+        given.set(kSettingsApp, "", "VendorImportAccount", vendor);
+        given.set(kSettingsApp, "", "TaxImportAccount", tax);
+    } else if (!accounts.empty() && std::getenv("ZENTREL_QUICKBOOKS")) {
+        // No names given: those the operator keeps for the company QuickBooks has open.
+        auto factory = qbsim::processorFactoryFromEnvironment();
+        console.program.processors = factory.get();
+        std::optional<std::string> company = CheckQBConnection(console.program);
+        console.program.processors = nullptr;
+        if (!company) return console.exitStatus();
+        console.program.settings = &stored;
+        console.program.settingsSection = companySettingsSection(*company);
+    }
 
     std::error_code ec;
     std::filesystem::create_directories(out, ec);

@@ -142,6 +142,14 @@ TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
 
     write("X390.QB", "Q\r\n" + H("7") + "\r\n" + D("6100", "5") + "\r\n" + D("1000", "0", "-5") + "\r\nTRT    1\r\n");
     ASSERT_EQ(run(ztl("requests X390.QB --out req")).status, 0);
+
+    // Entities come from the names given, or else from the open company's settings.
+    write("AP.QB", "Q\r\n" + H("8") + "\r\n" + D("6100", "5") + "\r\n" + D("2000", "0", "-5") + "\r\nTRT    1\r\n");
+    ASSERT_EQ(run(ztl("requests AP.QB --out given --accounts coa.xml --vendor 'Main Supplier'")).status, 0);
+    EXPECT_NE(slurp(dir / "given/0001.xml").find("<FullName>Main Supplier</FullName>"), std::string::npos);
+    ASSERT_EQ(run(ztl("settings set VendorImportAccount 'Stored Vendor'")).status, 0);
+    ASSERT_EQ(run(ztl("requests AP.QB --out stored --accounts coa.xml")).status, 0);
+    EXPECT_NE(slurp(dir / "stored/0001.xml").find("<FullName>Stored Vendor</FullName>"), std::string::npos);
     r = run(ztl("send req/0001.xml"));
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("statusCode=\"0\""), std::string::npos);
