@@ -141,7 +141,8 @@ int cmdJournal(const Args& a) {
                           << formatCents(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
             } else {
                 std::cout << "    " << pad(l.debit ? "Debit" : "Credit", 8) << pad(l.accountName, 24) << " "
-                          << padLeft(formatCents(l.amountCents), 14) << "  " << l.entityName << "\n";
+                          << padLeft(formatCents(l.amountCents), 14)
+                          << (l.entityName.empty() ? "" : "  " + l.entityName) << "\n";
             }
         }
     }

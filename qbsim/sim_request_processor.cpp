@@ -12,7 +12,8 @@ namespace ztl::qbsim {
 namespace {
 
 std::string newTicket() {
-    static std::mt19937_64 rng{std::random_device{}()};
+    // One generator per thread: connections may live on different threads.
+    thread_local std::mt19937_64 rng{std::random_device{}()};
     auto a = rng(), b = rng();
     char buf[48];
     std::snprintf(buf, sizeof buf, "{%08llX-%04llX-%04llX-%04llX-%012llX}", (unsigned long long)(a >> 32),

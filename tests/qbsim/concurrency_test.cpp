@@ -51,10 +51,15 @@ TEST(Concurrency, TwoConnectionsPostingAtOnceLoseNothing) {
     auto worker = [&](const std::string& tag, std::vector<std::string>* codes) {
         SimRequestProcessor rp(s.file);
         rp.OpenConnection("", tag);
-        for (int i = 0; i < kEach; ++i)
-            codes->push_back(Answer(post(rp, journalEntryRequest(tag + std::to_string(i), "2006-12-05",
-                                                                 {{"1000", "0000001.25"}, {"4000", "-0000001.25"}})))
-                                 .code);
+        for (int i = 0; i < kEach; ++i) {
+            try {
+                codes->push_back(Answer(post(rp, journalEntryRequest(tag + std::to_string(i), "2006-12-05",
+                                                                     {{"1000", "0000001.25"}, {"4000", "-0000001.25"}})))
+                                     .code);
+            } catch (const ztl::VbError& e) {
+                codes->push_back(e.description + " " + rp.lastErrorDetail());
+            }
+        }
         rp.CloseConnection();
     };
     std::vector<std::string> a, b;
