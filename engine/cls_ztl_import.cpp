@@ -135,27 +135,29 @@ void clsZTL::runImport(int& statement) {
     std::error_code ec;
     if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
     statement = 390;
-    TextReader in(totalsPath);
-    statement = 400;
-    ImportBlockReader blocks(in);
-    blocks.readFirstLine();
+    {
+        TextReader in(totalsPath);  // closed before the results are shown
+        statement = 400;
+        ImportBlockReader blocks(in);
+        blocks.readFirstLine();
 
-    statement = 410;
-    while (auto block = blocks.next()) {
-        statement = 420;
-        referenceNumber = block->referenceNumber;
-        transactionDateText = block->dateText;
-        if (!block->lines.empty()) {
-            statement = 430;
-            X390Sort(block->lines, block->lines.size());
-            DoImport();
-        }
-        statement = 440;
-        if (w) {
-            w->setProgressValue(std::min(w->progressValue() + step, 100.0));
-            w->repaintProgress();
-        }
         statement = 410;
+        while (auto block = blocks.next()) {
+            statement = 420;
+            referenceNumber = block->referenceNumber;
+            transactionDateText = block->dateText;
+            if (!block->lines.empty()) {
+                statement = 430;
+                X390Sort(block->lines, block->lines.size());
+                DoImport();
+            }
+            statement = 440;
+            if (w) {
+                w->setProgressValue(std::min(w->progressValue() + step, 100.0));
+                w->repaintProgress();
+            }
+            statement = 410;
+        }
     }
 
     statement = 900;
