@@ -368,8 +368,7 @@ MessageSet readRequest(std::string_view text) {
         r.requestId = attribute(c, "requestID");
         if (name == "AccountQueryRq") {
             // Filters are not simulated: a query with any is not one this company can answer.
-            auto any = sequence(c, {});
-            (void)any;
+            sequence(c, {});
             r.kind = "AccountQuery";
         } else if (name == "JournalEntryAddRq") {
             r.kind = "JournalEntryAdd";
