@@ -15,6 +15,8 @@ namespace {
 constexpr std::int64_t kApplicationId = 0x5A544C51;
 constexpr int kSchemaVersion = 1;
 
+// The file keeps SQLite's default rollback journal, not WAL: a company file may lie on a
+// network share, where WAL's shared-memory index does not work, and it stays one file.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE counter(name TEXT PRIMARY KEY, next INTEGER NOT NULL) WITHOUT ROWID;
 INSERT INTO counter VALUES ('list', 2147483649), ('txn', 1), ('txn_number', 1);
@@ -158,7 +160,9 @@ Company::~Company() = default;
 
 Company Company::create(const std::filesystem::path& file, Options options) {
     std::error_code ec;
-    if (std::filesystem::exists(file, ec) || ec)
+    bool exists = std::filesystem::exists(file, ec);
+    if (ec) throw CompanyError(CompanyError::Kind::Database, "cannot look at " + file.string() + ": " + ec.message());
+    if (exists)
         throw CompanyError(CompanyError::Kind::Exists, file.string() + " already exists; a new company is never written over a file");
     auto db = std::make_unique<Database>(file.string(), Database::Mode::CreateNew, options.busyTimeout);
     try {
