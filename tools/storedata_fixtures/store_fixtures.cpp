@@ -112,9 +112,13 @@ LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t las
 
 namespace {
 
+int nodeSizeOf(const IndexOptions& o) { return o.extended ? 2048 : static_cast<int>(kBlock); }
+int nodeHeaderOf(const IndexOptions& o) { return o.extended ? 8 : 4; }
+int entryLengthOf(const IndexOptions& o) { return o.keyLength + 4 + (o.extended && o.duplicateKeys ? 2 : 0); }
+
 int effectiveFanout(const IndexOptions& o) {
-    const int entryLength = o.keyLength + 4;
-    const int capacity = (static_cast<int>(kBlock) - 4) / entryLength;
+    const int entryLength = entryLengthOf(o);
+    const int capacity = (nodeSizeOf(o) - nodeHeaderOf(o)) / entryLength;
     if (capacity < 2) throw std::invalid_argument("fixtures::bulkIndex: key too long for a 512-byte node");
     int f = o.fanout <= 0 ? capacity : std::min(o.fanout, capacity);
     return std::max(f, 2);
@@ -140,7 +144,10 @@ int bulkIndexDepth(size_t n, const IndexOptions& options) {
 
 LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, const IndexOptions& o) {
     const size_t keyLength = static_cast<size_t>(o.keyLength);
-    const size_t entryLength = keyLength + 4;
+    const size_t entryLength = static_cast<size_t>(entryLengthOf(o));
+    const size_t nodeSize = static_cast<size_t>(nodeSizeOf(o));
+    const size_t nodeHeader = static_cast<size_t>(nodeHeaderOf(o));
+    const int32_t lastLeafLink = o.extended ? 16777215 : 65535;
     const size_t f = static_cast<size_t>(effectiveFanout(o));
     for (auto& e : entries) e.key = padded(e.key, keyLength, '\0');
     std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
@@ -162,7 +169,7 @@ LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, co
         nodes.push_back(std::move(n));
     }
     for (size_t i = 0; i < level.size(); ++i)
-        nodes[static_cast<size_t>(level[i])].next = i + 1 < level.size() ? level[i + 1] : 65535;
+        nodes[static_cast<size_t>(level[i])].next = i + 1 < level.size() ? level[i + 1] : lastLeafLink;
     // Internal levels: one entry per child, carrying the child's highest key.
     while (level.size() > 1) {
         std::vector<int32_t> up;
@@ -178,36 +185,44 @@ LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, co
     }
     const int32_t root = level.front();
     const int32_t lastNode = static_cast<int32_t>(nodes.size()) - 1 + o.spareNodes;
-    if (lastNode > 65534) throw std::length_error("fixtures::bulkIndex: more nodes than a basic-form index holds");
+    if (!o.extended && lastNode > 65534)
+        throw std::length_error("fixtures::bulkIndex: more nodes than a basic-form index holds");
 
     LogicalFileImage img;
     img.entry.name = std::move(name);
     img.entry.type = 'I';
-    img.entry.recordLength = static_cast<uint16_t>(kBlock);
+    img.entry.recordLength = static_cast<uint16_t>(nodeSize);
     img.entry.lastRecord = lastNode;
-    img.bytes.assign(static_cast<size_t>(lastNode + 1) * kBlock, '\0');
+    img.bytes.assign(static_cast<size_t>(lastNode + 1) * nodeSize, '\0');
 
-    std::string header(kBlock, '\0');
+    // 16- or 24-bit numbers of the header: low two bytes at `low`, high byte at `high`.
+    auto wide = [&](std::string& h, size_t low, size_t high, int64_t v) {
+        put(h, low, be(v & 0xFFFF, 2));
+        if (o.extended) put(h, high, be((v >> 16) & 0xFF, 1));
+    };
+    std::string header(nodeSize, '\0');
     put(header, 1, be(static_cast<int64_t>(entryLength), 2));
-    put(header, 3, be(static_cast<int64_t>((kBlock - 4) / entryLength), 2));
-    put(header, 5, be(lastNode, 2));
-    put(header, 7, be(static_cast<int64_t>(nodes.size()), 2));
-    put(header, 9, be(root, 2));
+    put(header, 3, be(static_cast<int64_t>((nodeSize - nodeHeader) / entryLength), 2));
+    wide(header, 5, 17, lastNode);
+    wide(header, 7, 18, static_cast<int64_t>(nodes.size()));
+    wide(header, 9, 19, root);
     put(header, 11, be(static_cast<int64_t>(f), 2));
     put(header, 13, be(o.duplicateKeys ? 65535 : 0, 2));
-    img.bytes.replace(0, kBlock, header);
+    if (o.extended) put(header, 15, "09");
+    img.bytes.replace(0, nodeSize, header);
 
     for (size_t n = 1; n < nodes.size(); ++n) {
-        std::string node(kBlock, '\0');
+        std::string node(nodeSize, '\0');
         put(node, 1, be(static_cast<int64_t>(nodes[n].entries.size()), 2));
-        put(node, 3, be(nodes[n].next, 2));
-        size_t at = 5;
+        put(node, 3, be(nodes[n].next & 0xFFFF, 2));
+        if (o.extended) put(node, 7, be((nodes[n].next >> 16) & 0xFF, 1));
+        size_t at = nodeHeader + 1;
         for (const auto& e : nodes[n].entries) {
             put(node, at, e.key);
-            put(node, at + keyLength, be(e.record, 4));
+            put(node, at + entryLength - 4, be(e.record, 4));
             at += entryLength;
         }
-        img.bytes.replace(n * kBlock, kBlock, node);
+        img.bytes.replace(n * nodeSize, nodeSize, node);
     }
     return img;
 }
@@ -288,6 +303,73 @@ void writeEngineConfig(const fs::path& folder, const EngineConfig& config) {
     for (const auto& [k, v] : config.values) text += k + "=" + v + "\r\n";
     text += config.extraText;
     writeBytes(folder / "kvsCatalog.ini", text);
+}
+
+}  // namespace ztl::storedata::fixtures
+
+namespace ztl::storedata::fixtures {
+
+std::string lineRecord(const LineSpec& s) {
+    std::string r(222, '\0');
+    put(r, 1, be(s.inUse, 2));
+    put(r, 3, be(s.line, 2));
+    put(r, 5, padded(compress(s.alpha), 2, '\0'));
+    put(r, 7, padded(compress(s.name), 20, '\0'));
+    put(r, 27, "N");
+    put(r, 28, std::string(1, s.comodity));
+    put(r, 75, be(s.costCents, 4));
+    put(r, 87, be(s.mtdSalesCents, 4));
+    put(r, 99, be(static_cast<int64_t>(s.ytdSalesCents) - s.mtdSalesCents, 4));
+    put(r, 124, "N");
+    put(r, 142, std::string(1, s.type));
+    return r;
+}
+
+void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, const std::vector<LineSpec>& lines,
+                    const std::vector<std::pair<int, char>>& comodities, int32_t lastRecord) {
+    std::map<int32_t, std::string> l, e;
+    int32_t n = 0;
+    for (const auto& spec : lines) {
+        std::string rec = lineRecord(spec);
+        ++n;
+        l[n] = rec.substr(0, 111);
+        e[n] = rec.substr(111);
+    }
+    const int32_t last = std::max(lastRecord, std::max(n, 1));
+    std::vector<IndexEntry> keys;
+    int32_t r = 1;
+    for (auto [line, code] : comodities) keys.push_back({be(line, 2) + std::string(1, code) + std::string(1, '\0'), r++});
+    tree.addCatalogue(resolutionFile,
+                      {recordFile("LINEL", 111, last, l), recordFile("ELINEL", 111, last, e),
+                       bulkIndex("COMODI", keys, {4})},
+                      1);
+}
+
+void writeSampleStore(const fs::path& sharesRoot, const fs::path& configFolder, const std::string& computerName,
+                      int itemKeys) {
+    StoreServerTree tree(sharesRoot, "STORESRV", "KVS");
+    tree.writeFile0("MAIN STREET HARDWARE #12");
+    tree.writeTtymap("# terminal map\r\nPOS01 1\r\n127.0.0.2 2\r\n" + computerName + "   12,3\r\n");
+    writeLineFiles(tree, "KVS:LINECT",
+                   {{10, "HW", "HARDWARE", 'H', 1234550, 150000, 2500000, 'P'},
+                    {20, "PT", "PAINT AND SUNDRIES", 'P', 98765, 0, 123456, 'U'},
+                    {30, "LG", "LAWN AND GARDEN", 'L', 0, 5000, 15000, 'R'},
+                    {40, "OLD", "DISCONTINUED", 'D', 0, 0, 0, 'P', 0}},
+                   {{10, 'A'}, {10, 'H'}, {10, 'K'}, {20, 'P'}, {20, 'S'}, {30, 'L'}}, 10);
+    std::vector<IndexEntry> items;
+    for (int i = 0; i < itemKeys; ++i) {
+        char k[16];
+        std::snprintf(k, sizeof k, "ITEM%06d", i * 10);
+        items.push_back({k, i + 1});
+    }
+    tree.addCatalogue("KVS:ITEMCT", {bulkIndex("ITEMX", items, {10, false, 8})}, 1);
+    writeEngineConfig(configFolder, EngineConfig{{{"Server", "STORESRV"},
+                                                  {"DataShare", "KVSDATA"},
+                                                  {"CatalogShare", "CATCON"},
+                                                  {"Directory", "KVS"},
+                                                  {"TerminalID", "12"},
+                                                  {"CustomerNumber", "1001"}},
+                                                 ""});
 }
 
 }  // namespace ztl::storedata::fixtures

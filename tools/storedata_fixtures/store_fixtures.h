@@ -79,8 +79,12 @@ struct IndexOptions {
     int fanout = 0;
     // Extra free nodes reported as capacity beyond what the tree uses.
     int spareNodes = 0;
+    // The extended form: 2048-byte nodes, an 8-byte node header, 24-bit links (byte 7 high
+    // + bytes 3-4; 16777215 on the last leaf), "09" at 15-16, high bytes at 17-19; with
+    // duplicate keys each entry carries 2 uninterpreted bytes after the key.
+    bool extended = false;
 };
-// A valid B-tree of any depth holding `entries` (sorted by the loader; keys compare as
+// A valid B-tree of any depth (basic form unless options.extended) holding `entries` (sorted by the loader; keys compare as
 // unsigned bytes): leaves chained left to right by their next links (65535 on the last),
 // the closing entry (all 255 bytes, pointer -1) last in the last leaf, internal nodes with
 // next link 0 whose entries carry the highest key of their child and the child's node
@@ -127,6 +131,31 @@ private:
     std::string server_, directory_;
     std::vector<std::pair<std::string, std::string>> links_;
 };
+
+// ---- Line files (Part 3.7) -----------------------------------------------------------------
+struct LineSpec {
+    int line = 1;             // "C" at 3
+    std::string alpha;        // compressed, 3 characters at 5-6
+    std::string name;         // compressed, 30 characters at 7-26
+    char comodity = ' ';      // 28
+    int32_t costCents = 0;    // Cost_of_Mdse x 100, "L" at 75
+    int32_t mtdSalesCents = 0;  // "L" at 87
+    int32_t ytdSalesCents = 0;  // the year-to-date amount x 100 (stored at 99 less the month)
+    char type = 'P';          // 142
+    int16_t inUse = 1;        // "J" at 1
+};
+// The combined LINEL + ELINEL record (222 bytes) of a line.
+std::string lineRecord(const LineSpec& spec);
+// Writes the catalogue `resolutionFile` with LINEL and ELINEL (111 bytes each, records 1..n
+// in the order given, lastRecord at least n) and the index COMODI (key: line "C", code, NUL).
+void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, const std::vector<LineSpec>& lines,
+                    const std::vector<std::pair<int, char>>& comodities, int32_t lastRecord = 0);
+
+// A complete sample store server under sharesRoot (server STORESRV, directory KVS): FILE0 with
+// the store name, LINEL/ELINEL/COMODI, an item index ITEMX of `itemKeys` 10-byte keys, a
+// terminal map naming `computerName` as terminal 12; and kvsCatalog.ini in configFolder.
+void writeSampleStore(const std::filesystem::path& sharesRoot, const std::filesystem::path& configFolder,
+                      const std::string& computerName, int itemKeys = 500);
 
 // ---- Engine configuration "kvsCatalog.ini" (Part 3.5) --------------------------------------
 struct EngineConfig {
