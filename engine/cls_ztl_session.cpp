@@ -4,6 +4,7 @@
 #include "engine/qbxml_response.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
+#include "platform/windows1252.h"
 
 namespace ztl {
 
@@ -14,7 +15,10 @@ void clsZTL::SendRequest() {
         if (!program_.requestProcessor) throw vbError(vb::kObjectNotSet);
         ticket_ = program_.requestProcessor->BeginSession(QBCompany, kOpenModeDoNotCare);
         sessionTicket = ticket_;
-        responseText = program_.requestProcessor->ProcessRequest(ticket_, requestText);
+        // QuickBooks reads Unicode: the single-byte request goes out as UTF-8 and the answer
+        // comes back as single-byte text, like everything else the engine keeps and writes.
+        responseText =
+            utf8ToWindows1252(program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText)));
         program_.requestProcessor->EndSession(ticket_);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);

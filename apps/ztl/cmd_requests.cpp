@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "platform/store_date.h"
 #include "platform/text_file.h"
+#include "platform/windows1252.h"
 #include "engine/quickbooks_check.h"
 #include "qbsim/processor_factory.h"
 #include "ui/qsettings_store.h"
@@ -37,9 +38,9 @@ int requests(const std::vector<std::string>& argv) {
     QSettingsStore stored;
     console.program.settings = &given;
     if (!ar.empty() || !vendor.empty() || !tax.empty()) {
-        given.set(kSettingsApp, "", "ARImportAccount", ar);
-        given.set(kSettingsApp, "", "VendorImportAccount", vendor);
-        given.set(kSettingsApp, "", "TaxImportAccount", tax);
+        given.set(kSettingsApp, "", "ARImportAccount", utf8ToWindows1252(ar));
+        given.set(kSettingsApp, "", "VendorImportAccount", utf8ToWindows1252(vendor));
+        given.set(kSettingsApp, "", "TaxImportAccount", utf8ToWindows1252(tax));
     } else if (!accounts.empty() && std::getenv("ZENTREL_QUICKBOOKS")) {
         // No names given: those the operator keeps for the company QuickBooks has open.
         auto factory = qbsim::processorFactoryFromEnvironment();

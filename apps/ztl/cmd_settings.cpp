@@ -1,11 +1,13 @@
 // ztl settings [--single-store] get KEY | set KEY VALUE: the operator's settings under the
 // section the main window uses (multi-store: that of the company QuickBooks has open).
+// Values are typed and shown in UTF-8 and stored as the programs' single-byte text.
 #include <iostream>
 
 #include "command.h"
 #include "console.h"
 #include "engine/quickbooks_check.h"
 #include "platform/vb_error.h"
+#include "platform/windows1252.h"
 #include "qbsim/processor_factory.h"
 #include "ui/qsettings_store.h"
 
@@ -33,8 +35,9 @@ int settingsCommand(const std::vector<std::string>& argv) {
     }
     QSettingsStore store;
     try {
-        if (get) std::cout << store.get(kSettingsApp, section, args[1], "") << "\n";
-        else store.set(kSettingsApp, section, args[1], args[2]);
+        // The terminal speaks UTF-8; the programs keep single-byte text.
+        if (get) std::cout << windows1252ToUtf8(store.get(kSettingsApp, section, args[1], "")) << "\n";
+        else store.set(kSettingsApp, section, args[1], utf8ToWindows1252(args[2]));
     } catch (const VbError& e) {
         std::cerr << "ztl: " << e.description << "\n";
         return 1;

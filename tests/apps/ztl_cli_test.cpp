@@ -131,6 +131,21 @@ TEST_F(Cli, AnImportPostsWhatItsLogSaysAndNothingElse) {
     EXPECT_TRUE(fs::exists(dir / "state/zentrel/xmlresult.xml"));
 }
 
+TEST_F(Cli, AccentedNamesReachQuickBooksAsTheOperatorTypedThem) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    ASSERT_EQ(run(qbsim("add-customer shop.qbw 'Caf\xc3\xa9 M\xc3\xbcller'")).status, 0);
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'Caf\xc3\xa9 M\xc3\xbcller'")).status, 0);
+    EXPECT_EQ(run(ztl("settings get ARImportAccount")).out, "Caf\xc3\xa9 M\xc3\xbcller\n");
+    write("X390.QB", "Q\r\n" + H("9") + "\r\n" + D("1200", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\n");
+    Result r = run(ztl("import X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(dir / "QBImport.log").find("Import successful"), std::string::npos) << slurp(dir / "QBImport.log");
+    EXPECT_NE(slurp(dir / "state/zentrel/inpxmltest.xml").find("<FullName>Caf\xe9 M\xfcller</FullName>"),
+              std::string::npos)
+        << "the debug copy is single-byte text";
+    EXPECT_NE(run(qbsim("journal shop.qbw --tsv")).out.find("\tCaf\xc3\xa9 M\xc3\xbcller\n"), std::string::npos);
+}
+
 TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
     ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
     Result r = run(ztl("accounts"));

@@ -30,3 +30,14 @@ TEST(Prompter, RecordingPrompterAnswersFromItsScriptThenTheFirstButton) {
     EXPECT_EQ(p.show({"b", ztl::MsgIcon::Question, ztl::MsgButtons::YesNo, ""}), ztl::MsgResult::Yes);
     EXPECT_EQ(p.texts(), (std::vector<std::string>{"a", "b"}));
 }
+
+#include "platform/windows1252.h"
+
+TEST(Windows1252, EveryByteSurvivesTheTripThroughUnicode) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(ztl::utf8ToWindows1252(ztl::windows1252ToUtf8(all)), all);
+    EXPECT_EQ(ztl::windows1252ToUtf8("Caf\xe9 \x80"), "Caf\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(ztl::utf8ToWindows1252("\xe2\x80\x9cM\xc3\xbcller\xe2\x80\x9d \xe4\xb8\xad"), "\x93M\xfcller\x94 ?");
+    EXPECT_EQ(ztl::utf8ToWindows1252("Caf\xe9"), "Caf\xe9") << "not UTF-8: already single-byte";
+}
