@@ -23,7 +23,7 @@ int import(const std::vector<std::string>& argv) {
     QSettingsStore settings;
     auto factory = qbsim::processorFactoryFromEnvironment();
     ConsoleImportView view;
-    ConsoleResultsFactory results;
+    ConsoleResultsFactory results(p);
     p.settings = &settings;
     p.processors = factory.get();
     p.mainWindow = &view;

@@ -42,20 +42,27 @@ private:
     double maximum_ = 100, value_ = 0;
 };
 
-// The results window on the terminal: its caption, then the log it was given.
+// The results window on the terminal: its caption, then the log it was given; after a
+// refused entry, the message the window shows before it demands the printout.
 class ConsoleResultsWindow : public ResultsWindow {
 public:
+    explicit ConsoleResultsWindow(Program& program) : program_(program) {}
     void loadFile(const std::string& path) override { path_ = path; }
     void setCaption(const std::string& caption) override { caption_ = caption; }
     void showModal() override;
 
 private:
+    Program& program_;
     std::string path_, caption_;
 };
 
 class ConsoleResultsFactory : public ResultsWindowFactory {
 public:
-    std::unique_ptr<ResultsWindow> create() override { return std::make_unique<ConsoleResultsWindow>(); }
+    explicit ConsoleResultsFactory(Program& program) : program_(program) {}
+    std::unique_ptr<ResultsWindow> create() override { return std::make_unique<ConsoleResultsWindow>(program_); }
+
+private:
+    Program& program_;
 };
 
 // A Program for one ztl command: console prompter, real clock, the install folder where

@@ -110,7 +110,9 @@ TEST_F(Cli, AnImportPostsWhatItsLogSaysAndNothingElse) {
                          D("4000", "0", "-4") + "\r\nTRT    1\r\nQ\r\n" + H("004713") + "\r\n" + D("1000", "9") + "\r\n" +
                          D("9999", "0", "-9") + "\r\nTRT    1\r\n");
     Result r = run(ztl("import X390.QB"));
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 1) << "refused entries demand the log's printout";
+    EXPECT_EQ(r.err, "Import errors have occured !\nYou MUST print this log file to continue.\n"
+                     " Consult your documentation for import error procedure.\n\nClick OK to print the import log file.\n\n");
     std::string log = slurp(dir / "QBImport.log");
     EXPECT_NE(r.out.find("== Import results\n" + log), std::string::npos);
     EXPECT_NE(log.find("Transaction : 1    Invoice : 004711\r\nImport successful\r\n"), std::string::npos);
