@@ -287,6 +287,7 @@ void KPrev(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
     int32_t i = static_cast<unsigned char>(buff[16]);
     const int32_t depth = static_cast<unsigned char>(buff[17]);
     if (depth < 1 || depth > kMaxBasicDepth) damaged("KPrev", f, "cursor depth " + std::to_string(depth));
+    if (i < 1 || i > entryCount(buff) + 1) damaged("KPrev", f, "cursor entry " + std::to_string(i));
     const size_t E = static_cast<size_t>(form.entryLength);
     auto read = [&](int32_t node) {
         if (node < 0 || node > f.LastRecord) {

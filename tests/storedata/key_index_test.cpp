@@ -415,6 +415,29 @@ TEST_F(KeyIndexTest, KNextWithoutACursor) {
     EXPECT_EQ(errorOf([&] { KNext(nullptr, buff, key, rec); }).number, -10);
 }
 
+// A caller's buffer is not trusted either: random cursors and nodes in Buff end in a result
+// or an engine error.
+TEST_F(KeyIndexTest, GarbageBuffersNeverCrash) {
+    auto f = index(numbered(60), {6, false, 3});
+    std::string good, key = "K00010";
+    int32_t rec = 0;
+    KFind(f, good, key, rec);
+    std::mt19937 rng(5);
+    for (int round = 0; round < 2000; ++round) {
+        std::string buff = good;
+        for (int flips = 0; flips < 1 + round % 6; ++flips) {
+            size_t at = round % 3 == 0 ? 16 + rng() % 20 : rng() % buff.size();
+            buff[at] = static_cast<char>(rng());
+        }
+        try {
+            if (round % 2) KNext(f, buff, key, rec);
+            else KPrev(f, buff, key, rec);
+        } catch (const VbError&) {
+        }
+    }
+    SUCCEED();
+}
+
 TEST_F(KeyIndexTest, GarbageNodesNeverCrashOrHang) {
     auto f = index(numbered(60), {6, false, 3});
     const std::string good = fileBytes(tree_->systemDir() / "IDXDB");
