@@ -1,5 +1,5 @@
 #pragma once
-// The engine facade cBusinessBasic and the connection set-up (spec Part 3.5).
+// The engine facade cBusinessBasic and the connection set-up.
 //
 // StartDataEngine() reads "kvsCatalog.ini" in the temporary-files folder (section
 // "Vellumix") into the configuration and system records and creates the shared facade

@@ -1,5 +1,5 @@
 #pragma once
-// Record field codec and dates (spec Part 3.1). Pure functions: bytes in, value out; nothing
+// Record field codec and dates. Pure functions: bytes in, value out; nothing
 // here touches a file or the engine state (the compression alphabet is an argument).
 //
 // A record string is a std::string of 8-bit characters, one per byte of the file; positions
@@ -27,7 +27,7 @@
 // format for which the "D", "K" and "R" encodings round-trip); two-digit years fall in
 // 1930-2029. A text that is no calendar date in that order is no date (no day/month swap).
 //
-// Errors: VbError, thrown and never caught here (Part 3.1 "Failure handling"):
+// Errors: VbError, thrown and never caught here:
 //   100 "Pack"/"UnPack"  Unknown OpCode = "X"
 //   31  "Pack"/"UnPack"  Invalid Subscript.  ...   Len(Data$) = n
 //   5   "Pack"/"UnPack"  a Position below 1 (invalid argument)

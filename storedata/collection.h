@@ -1,6 +1,6 @@
 #pragma once
 // The collection behaviour shared by the engine registries (cOpenFiles, cLogicalFiles, cLinks)
-// and the line collection clnLines (spec Part 3.6): an ordered list of entries in insertion
+// and the line collection clnLines: an ordered list of entries in insertion
 // order, each with an optional text key; keys compare without regard to (ASCII) letter case
 // and are unique within one collection; positions are 1-based.
 //

@@ -1,6 +1,6 @@
 #pragma once
-// The store data engine's process-wide state (spec Part 3.5 "Engine state") and the codec
-// services that read it (Sys, Stma, Now; Part 3.1).
+// The store data engine's process-wide state and the codec
+// services that read it (Sys, Stma, Now).
 //
 // The state is once per process, as the store system's engine keeps it: every facade object
 // forwards to it. resetEngine() returns it to the state of a fresh process, so that each test
@@ -27,8 +27,8 @@ namespace ztl::storedata {
 
 class cBusinessBasic;
 
-// The workstation services the connection set-up asks the platform for (Part 3.5
-// "Left to the implementer"). Tests replace them; empty members mean the real platform.
+// The workstation services the connection set-up asks the platform for.
+// Tests replace them; empty members mean the real platform.
 struct EngineServices {
     // The computer name (buffer of 80 characters).
     std::function<std::string()> computerName;

@@ -389,8 +389,8 @@ void KLast(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
         setB(buff, 16, count - 1);
         return;
     }
-    // The last leaf holds only the closing entry (the spec leaves this open): step back from
-    // it, which gives the highest real key of the leaf before, or Rec 0 for an empty index.
+    // The last leaf holds only the closing entry: step back from it, which gives the
+    // highest real key of the leaf before, or Rec 0 for an empty index.
     setB(buff, 16, 1);
     KPrev(file, buff, key, rec, orb);
 }

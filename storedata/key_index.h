@@ -1,5 +1,5 @@
 #pragma once
-// Key index (spec Part 3.8): a B-tree of fixed-length keys in an index file (a logical file
+// Key index: a B-tree of fixed-length keys in an index file (a logical file
 // of type "I"). Node n is record n of the logical file (offset Position * 512 + n *
 // RecordLength); node 0 is the header. All numbers big-endian; positions 1-based.
 //

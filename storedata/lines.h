@@ -1,9 +1,9 @@
 #pragma once
-// Line record layouts (spec Part 3.7): one product line clsLines, read from the logical files
+// Line record layouts: one product line clsLines, read from the logical files
 // "LINEL" and "ELINEL" (same record numbers, joined LINEL first), with its commodity codes
 // from the key index "COMODI"; and the line collection clnLines of every line in use.
 //
-// Combined record string, positions 1-based (see spec Part 3.7 for every field):
+// Combined record string, positions 1-based:
 //   1-2 "J" in use (>= 1)   3-4 Line "C"   5-6 Alpha_Line (3 compressed)  7-26 Line_Name (30)
 //   27 Auto_Order  28 Comodity  29 Distributor_Number "B"  33-38 "C" x3  39-50 sequencing text
 //   51-74 six price definitions (B, B, J)  75-118 statistics ("L"; currency = amount x 100;

@@ -1,5 +1,5 @@
 #pragma once
-// Logical files, records and locks (spec Part 3.3). A logical file is a run of 512-byte
+// Logical files, records and locks. A logical file is a run of 512-byte
 // blocks inside a shared physical data file, found through the link registry and a
 // catalogue; record n (0 <= n <= LastRecord) starts at byte
 //   Position * 512 + n * RecordLength
@@ -38,7 +38,7 @@
 // but bytes 3-6, the next record number of the free chain ("L").
 //
 // Locks: the store system's lock interface grants nothing (PhysicalLock gives 0), so GetRec
-// always stops with error 57, as the spec says; DelRec takes no lock.
+// always stops with error 57, as the store system's lock interface has it; DelRec takes no lock.
 //
 // Errors (VbError, never caught here):
 //   -10 "iLreadFile"/"iLwriteFile" "LogicalFile parameter is undefined"

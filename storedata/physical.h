@@ -1,5 +1,5 @@
 #pragma once
-// Physical file access (spec Part 3.2): files on the store server share, opened once per
+// Physical file access: files on the store server share, opened once per
 // path, kept in the open-file registry until CloseFile, read and written at 0-based byte
 // offsets or in whole 512-byte blocks (block n starts at 512 * n).
 //

@@ -1,7 +1,7 @@
 #pragma once
-// Engine registries and records (spec Part 3.6): the open-file registry cOpenFiles, the
+// Engine registries and records: the open-file registry cOpenFiles, the
 // logical-file registry cLogicalFiles, the link registry cLinks read from "LINKSFILE", the
-// system record cSystem, the configuration record cDodInfo (Part 3.5) and cInterface.
+// system record cSystem, the configuration record cDodInfo and cInterface.
 //
 // Link table "LINKSFILE" at \\<mUNCDrive>\KRVLINK\LINKSFILE: fixed 160-byte records read
 // from the start; a shorter last piece is read as far as it goes.
@@ -26,7 +26,7 @@ namespace ztl::storedata {
 
 inline constexpr int kLinkRecordLength = 160;
 
-// One physical file the engine holds open (Part 3.2).
+// One physical file the engine holds open.
 struct cOpenFile {
     int32_t vbFileNumber = 0;  // unique among the engine's open files; never reused while open
     std::string Path;          // full (Windows) path as opened; the registry key
@@ -48,7 +48,7 @@ public:
                                    std::string_view sKey = {});
 };
 
-// One resolved logical file (Part 3.3).
+// One resolved logical file.
 struct cLogicalFile {
     std::string FileName;  // as given to LogicalOpen; the registry key
     std::string FileType;  // "L" record file, "I" index file; others are carried only
@@ -104,7 +104,7 @@ struct cSystem {
     std::string CATCON() const { return "\\\\" + mUNCDrive + "\\CATCON\\"; }
 };
 
-// The engine configuration record (Part 3.5).
+// The engine configuration record.
 struct cDodInfo {
     std::string Server;
     std::string DataShare;

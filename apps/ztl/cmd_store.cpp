@@ -70,7 +70,7 @@ int info() {
               << "KRVLINK=" << sys->KRVLINK() << "\n"
               << "CATCON=" << sys->CATCON() << "\n";
     std::cout.flush();
-    // The store lookup's calling order (spec Part 3.5).
+    // The store lookup's calling order.
     auto file0 = bb->OpenFile("FILE0");
     std::string block = bb->BlockReadFile(file0, 1, false);
     std::string name = block.substr(150, 35);

@@ -1,4 +1,4 @@
-// Record field codec and dates (Part 3.1).
+// Record field codec and dates.
 #include <gtest/gtest.h>
 
 #include "storedata/codec.h"

@@ -1,4 +1,4 @@
-// Engine facade and connection set-up (Part 3.5): configuration, share check, workstation
+// Engine facade and connection set-up: configuration, share check, workstation
 // identity, terminal map, registries, and the facade's argument rules.
 #include <fcntl.h>
 

@@ -1,4 +1,4 @@
-// Key index (Part 3.8) on trees written by the fixtures' bulk loader, and on damaged ones.
+// Key index on trees written by the fixtures' bulk loader, and on damaged ones.
 #include <algorithm>
 #include <fstream>
 #include <random>

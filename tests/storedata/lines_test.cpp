@@ -1,4 +1,4 @@
-// Line record layouts (Part 3.7): clsLines Pack/Unpack/Read and the line collection, on
+// Line record layouts: clsLines Pack/Unpack/Read and the line collection, on
 // LINEL, ELINEL and COMODI written by the fixture writers.
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ using testing::errorOf;
 
 constexpr size_t kLinel = 111, kElinel = 111;  // 222 together
 
-// A combined line record written with the fixtures' own encoders (spec Part 3.7 table).
+// A combined line record written with the fixtures' own encoders (the documented line record layout).
 std::string lineRecord(int line, const std::string& name, char comodity, int32_t costCents,
                        int16_t inUse = 1, char type = 'U') {
     return fx::activeRecord(kLinel + kElinel,

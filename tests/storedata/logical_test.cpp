@@ -1,4 +1,4 @@
-// Logical files, records and locks (Part 3.3), on files written by the fixture writers.
+// Logical files, records and locks, on files written by the fixture writers.
 #include <fstream>
 #include <random>
 

@@ -1,4 +1,4 @@
-// Physical file access (Part 3.2).
+// Physical file access.
 #include <fcntl.h>
 #include <unistd.h>
 

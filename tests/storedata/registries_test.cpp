@@ -1,4 +1,4 @@
-// Engine registries (Part 3.6): collection behaviour, the link table, the system record,
+// Engine registries: collection behaviour, the link table, the system record,
 // the record-zero counters and the release of the open-file registry.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
 #pragma once
 // Writers of the store system's files, for tests and for the demo world. Every format is
-// written from the byte tables of spec.md Parts 3.3, 3.5, 3.6 and 3.8, with the helpers of
+// written from the documented byte layouts of the store system's files, with the helpers of
 // this file only: nothing here calls the store data engine, so a fault in the engine's
 // readers cannot hide in a fixture written by the same code.
 //
-// All numbers are big-endian; positions in the comments are 1-based as in spec.md.
+// All numbers are big-endian; positions in the comments are 1-based, as the store system counts them.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -26,13 +26,13 @@ std::string padded(std::string_view text, size_t width, char pad);
 // " ,/.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ" (index*1600 + index*40 + index).
 std::string compress(std::string_view text);
 
-// ---- Link table "LINKSFILE" (Part 3.6): 160-byte records -------------------------------
+// ---- Link table "LINKSFILE": 160-byte records -------------------------------
 // byte 1 and byte 81 are never read (written as `filler`), 2-80 LinkFile, 82-160
 // ResolutionFile, each padded with `pad`.
 std::string linkRecord(std::string_view linkFile, std::string_view resolutionFile, char pad = ' ',
                        char filler = ' ');
 
-// ---- Catalogue entry (Part 3.3): 32 bytes ---------------------------------------------------
+// ---- Catalogue entry: 32 bytes ---------------------------------------------------
 struct CatalogueEntry {
     std::string name;         // bytes 1-10, padded with `pad`
     uint16_t flags = 0;       // bytes 7-8 (inside the name field; written only when not 0)
@@ -44,7 +44,7 @@ struct CatalogueEntry {
 };
 std::string catalogueEntry(const CatalogueEntry& e);
 
-// ---- Record zero of a record file (Part 3.3): 16 bytes ---------------------------------------
+// ---- Record zero of a record file: 16 bytes ---------------------------------------
 std::string recordZero(int32_t freeHead, int32_t highUsed, int32_t active, int16_t marker = -2);
 
 // One logical file ready to be placed in a data file: its catalogue entry (position filled
@@ -67,7 +67,7 @@ LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t las
 // `fields` laid at their 1-based positions.
 std::string activeRecord(size_t recordLength, const std::map<size_t, std::string>& fields, int16_t marker = 1);
 
-// ---- Key index (Part 3.8), basic form: 512-byte nodes --------------------------------------
+// ---- Key index, basic form: 512-byte nodes --------------------------------------
 struct IndexEntry {
     std::string key;      // cut or NUL-padded to the key length
     int32_t record = 0;
@@ -132,7 +132,7 @@ private:
     std::vector<std::pair<std::string, std::string>> links_;
 };
 
-// ---- Line files (Part 3.7) -----------------------------------------------------------------
+// ---- Line files -----------------------------------------------------------------
 struct LineSpec {
     int line = 1;             // "C" at 3
     std::string alpha;        // compressed, 3 characters at 5-6
@@ -157,7 +157,7 @@ void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, co
 void writeSampleStore(const std::filesystem::path& sharesRoot, const std::filesystem::path& configFolder,
                       const std::string& computerName, int itemKeys = 500);
 
-// ---- Engine configuration "kvsCatalog.ini" (Part 3.5) --------------------------------------
+// ---- Engine configuration "kvsCatalog.ini" --------------------------------------
 struct EngineConfig {
     std::map<std::string, std::string> values;  // key -> value in section "Vellumix"
     std::string extraText;                        // appended verbatim (other sections, noise)
