@@ -92,6 +92,7 @@ private:
     std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
     std::shared_ptr<TotalsTable> totals_ = std::make_shared<TotalsTable>();
     AccountList accounts_;
+    std::string lastCoaResponse_;  // the last account query answer read into accounts_
     SortedLineTable sorted_;
     std::string source_;
     std::string ticket_;

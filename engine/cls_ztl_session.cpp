@@ -69,6 +69,9 @@ void clsZTL::LoadQbCoa() {
 
 void clsZTL::GetCOAResults(const std::string& response) {
     try {
+        // The run reloads the chart before every transaction; an answer identical to the one
+        // before adds nothing to the list (see AccountList), so it need not be read again.
+        if (!lastCoaResponse_.empty() && response == lastCoaResponse_) return;
         pugi::xml_document doc;
         std::string reason;
         if (!qbxml::load(doc, response, reason)) {
@@ -90,6 +93,7 @@ void clsZTL::GetCOAResults(const std::string& response) {
             }
         }
         accounts_.appendLoad(std::move(accounts));
+        lastCoaResponse_ = response;
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.GetCOAResults ", toVbError(ex));
     }

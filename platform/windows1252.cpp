@@ -34,6 +34,14 @@ std::optional<char> toByte(char32_t c) {
     return std::nullopt;
 }
 
+// Plain ASCII reads the same in both: the common case, a whole chart of accounts, is
+// passed through untouched.
+bool isAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
 char32_t windows1252CodePoint(unsigned char byte) {
@@ -42,6 +50,7 @@ char32_t windows1252CodePoint(unsigned char byte) {
 }
 
 std::string windows1252ToUtf8(std::string_view bytes) {
+    if (isAscii(bytes)) return std::string(bytes);
     std::string out;
     out.reserve(bytes.size());
     for (char b : bytes) appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(b)));
@@ -49,6 +58,7 @@ std::string windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string utf8ToWindows1252(std::string_view utf8) {
+    if (isAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
