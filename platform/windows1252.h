@@ -17,6 +17,9 @@ std::string windows1252ToUtf8(std::string_view bytes);
 // is not valid UTF-8 is returned as it stands (it already is single-byte text).
 std::string utf8ToWindows1252(std::string_view utf8);
 
+// Appends one Unicode code point to UTF-8 text.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // The Unicode code point of one Windows-1252 byte.
 char32_t windows1252CodePoint(unsigned char byte);
 

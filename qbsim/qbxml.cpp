@@ -1,5 +1,7 @@
 #include "qbsim/qbxml.h"
 
+#include "platform/windows1252.h"
+
 #include <pugixml.hpp>
 
 #include <algorithm>
@@ -131,24 +133,6 @@ void checkEpilog(std::string_view text) {
     }
 }
 
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 bool isXmlChar(unsigned long cp) {
     return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
            (cp >= 0x10000 && cp <= 0x10FFFF);
@@ -187,7 +171,7 @@ std::string decodeReferences(std::string_view raw) {
                 if (cp > 0x10FFFF) parseError("character reference out of range");
             }
             if (!isXmlChar(cp)) parseError("character reference to a character XML does not allow");
-            appendUtf8(out, cp);
+            appendUtf8(out, static_cast<char32_t>(cp));
         } else {
             parseError("reference to an undeclared entity &" + std::string(name) + ";");
         }

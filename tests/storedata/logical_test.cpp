@@ -16,11 +16,7 @@ namespace fs = std::filesystem;
 namespace fx = fixtures;
 using testing::bytesOf;
 using testing::errorOf;
-
-std::string fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testing::fileBytes;
 
 class LogicalTest : public testing::StoreTest {
 protected:

@@ -1,3 +1,4 @@
+#include <fstream>
 #include "support/store_test.h"
 
 #include <cstdlib>
@@ -49,6 +50,11 @@ void StoreTest::startEngine(const std::string& server, const std::string& direct
     sys->TerminalID = "0";
     engine().system = sys;
     createRegistries();
+}
+
+std::string fileBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::vector<int> bytesOf(std::string_view s) {

@@ -31,6 +31,9 @@ protected:
 // The bytes of a string as unsigned values, for byte-exact expectations.
 std::vector<int> bytesOf(std::string_view s);
 
+// The whole content of a file, for comparing data files before and after.
+std::string fileBytes(const std::filesystem::path& p);
+
 // Runs f and returns the VbError it throws (fails the test when it throws none).
 template <class F>
 VbError errorOf(F&& f) {
