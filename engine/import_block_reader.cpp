@@ -16,24 +16,34 @@ void ImportBlockReader::readFirstLine() {
                       "The totals file does not begin with a Q line.");
 }
 
+bool ImportBlockReader::advance() {
+    if (in_.atEnd()) return false;
+    hand_ = in_.readLine();
+    return true;
+}
+
 std::optional<totals::ImportBlock> ImportBlockReader::next() {
-    if (ended_ || in_.atEnd()) {
+    auto end = [this] {
         ended_ = true;
         return std::nullopt;
-    }
-    if (startsWith(hand_, "TRT")) hand_ = in_.readLine();
-    if (startsWith(hand_, "Q")) hand_ = in_.readLine();
-    if (!startsWith(hand_, "H")) {
-        ended_ = true;
-        return std::nullopt;
-    }
+    };
+    if (ended_ || in_.atEnd()) return end();
+    if (startsWith(hand_, "TRT") && !advance()) return end();
+    if (startsWith(hand_, "Q") && !advance()) return end();
+    if (!startsWith(hand_, "H")) return end();
     totals::ImportBlock block;
     block.referenceNumber = totals::trim(totals::columns(hand_, 4, 9));
     block.dateText = std::string(totals::columns(hand_, 12, 12));
-    hand_ = in_.readLine();
+    if (!advance()) {
+        ended_ = true;
+        return block;
+    }
     while (startsWith(hand_, "D")) {
         block.lines.push_back(totals::transactionEntry(hand_));
-        hand_ = in_.readLine();
+        if (!advance()) {
+            ended_ = true;
+            break;
+        }
     }
     return block;
 }

@@ -5,8 +5,8 @@
 // The first line must be a Q line. Before every pass the walk ends when no line is left
 // to read (the line in hand is then not looked at). A pass skips a TRT line, then a Q
 // line; a line in hand that is not an H line ends the walk; otherwise the H line and the
-// D lines after it are one block. A read past the end of the file is error 62: a file
-// whose last line is a D line has lost its trailer, and its last block is not trusted.
+// D lines after it are one block. The end of the file ends a block as a trailer would, so
+// a file whose last line is a D line still yields its last transaction.
 #include <optional>
 #include <string>
 
@@ -28,6 +28,8 @@ public:
     static constexpr long kNotAQFile = -2147220987;
 
 private:
+    bool advance();  // reads the next line into hand_; false at the end of the file
+
     TextReader& in_;
     std::string hand_;  // the line in hand
     bool ended_ = false;
