@@ -25,8 +25,9 @@ using Clock = std::chrono::steady_clock;
 
 // Times every call that reaches the simulated company.
 class TimedProcessor : public RequestProcessor {
-public:
-    TimedProcessor(std::shared_ptr<RequestProcessor> inner, Clock::duration& spent) : inner_(std::move(inner)), spent_(spent) {}
+  public:
+    TimedProcessor(std::shared_ptr<RequestProcessor> inner, Clock::duration& spent)
+        : inner_(std::move(inner)), spent_(spent) {}
     void OpenConnection(const std::string& a, const std::string& b) override {
         timed([&] { inner_->OpenConnection(a, b); });
     }
@@ -40,11 +41,17 @@ public:
         timed([&] { r = inner_->ProcessRequest(t, q); });
         return r;
     }
-    void EndSession(const std::string& t) override { timed([&] { inner_->EndSession(t); }); }
-    void CloseConnection() override { timed([&] { inner_->CloseConnection(); }); }
-    std::string GetCurrentCompanyFileName(const std::string& t) override { return inner_->GetCurrentCompanyFileName(t); }
+    void EndSession(const std::string& t) override {
+        timed([&] { inner_->EndSession(t); });
+    }
+    void CloseConnection() override {
+        timed([&] { inner_->CloseConnection(); });
+    }
+    std::string GetCurrentCompanyFileName(const std::string& t) override {
+        return inner_->GetCurrentCompanyFileName(t);
+    }
 
-private:
+  private:
     template <class F>
     void timed(F&& f) {
         auto start = Clock::now();
@@ -61,7 +68,7 @@ private:
 };
 
 class TimedFactory : public RequestProcessorFactory {
-public:
+  public:
     fs::path company;
     Clock::duration spent{};
     std::shared_ptr<RequestProcessor> create() override {
@@ -84,7 +91,8 @@ struct World {
     std::vector<std::string> codes;
 
     explicit World(int transactions) {
-        dir = fs::temp_directory_path() / ("ztl_bench_" + std::to_string(::getpid()) + "_" + std::to_string(transactions));
+        dir = fs::temp_directory_path() /
+              ("ztl_bench_" + std::to_string(::getpid()) + "_" + std::to_string(transactions));
         fs::remove_all(dir);
         fs::create_directories(dir);
         templateCompany = dir / "template.qbw";
@@ -92,7 +100,10 @@ struct World {
         std::vector<qbsim::NewAccount> accounts;
         for (int i = 0; i < 300; ++i) {
             std::string number = std::to_string(1000 + i);
-            std::string type = i == 1 ? "AccountsReceivable" : i == 2 ? "AccountsPayable" : i % 3 ? "Income" : "Expense";
+            std::string type = i == 1   ? "AccountsReceivable"
+                               : i == 2 ? "AccountsPayable"
+                               : i % 3  ? "Income"
+                                        : "Expense";
             std::string name = i == 3 ? "Sales Tax Payable" : "Account " + number;
             if (i == 3) type = "OtherCurrentLiability";
             accounts.push_back({number, name, type, ""});
@@ -115,12 +126,12 @@ struct World {
             for (int l = 0; l + 1 < lines; ++l) {
                 long cents = 100 + static_cast<long>(rng() % 100000);
                 total += cents;
-                std::snprintf(buf, sizeof buf, "D %-7s %12.2f %12s\r\n", codes[rng() % codes.size()].c_str(), static_cast<double>(cents) / 100.0,
-                              "0.00");
+                std::snprintf(buf, sizeof buf, "D %-7s %12.2f %12s\r\n", codes[rng() % codes.size()].c_str(),
+                              static_cast<double>(cents) / 100.0, "0.00");
                 text += buf;
             }
-            std::snprintf(buf, sizeof buf, "D %-7s %12s %12.2f\r\n", codes[rng() % codes.size()].c_str(), "0.00",
-                          static_cast<double>(-total) / 100.0);
+            std::snprintf(buf, sizeof buf, "D %-7s %12s %12.2f\r\n", codes[rng() % codes.size()].c_str(),
+                          "0.00", static_cast<double>(-total) / 100.0);
             text += buf;
             text += "TRT    1\r\n";
         }
@@ -173,12 +184,14 @@ void BM_WholeImport(benchmark::State& state) {
     }
     if (!prompter.shown.empty()) state.SkipWithError(("a message box: " + prompter.shown[0].text).c_str());
     double seconds = std::chrono::duration<double>(total).count();
-    state.counters["txn_per_s"] = benchmark::Counter(static_cast<double>(n) * static_cast<double>(state.iterations()) / seconds);
-    state.counters["ms_per_txn"] = seconds * 1000.0 / (static_cast<double>(n) * static_cast<double>(state.iterations()));
+    state.counters["txn_per_s"] =
+        benchmark::Counter(static_cast<double>(n) * static_cast<double>(state.iterations()) / seconds);
+    state.counters["ms_per_txn"] =
+        seconds * 1000.0 / (static_cast<double>(n) * static_cast<double>(state.iterations()));
     state.counters["peak_growth_kb"] = static_cast<double>(peakGrowthKb);
     state.counters["log_kb"] = static_cast<double>(fs::file_size(world.dir / "QBImport.log")) / 1024.0;
-    state.counters["company_share"] =
-        std::chrono::duration<double>(factory.spent).count() / std::chrono::duration<double>(total / state.iterations()).count();
+    state.counters["company_share"] = std::chrono::duration<double>(factory.spent).count() /
+                                      std::chrono::duration<double>(total / state.iterations()).count();
 }
 
 }  // namespace

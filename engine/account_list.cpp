@@ -5,8 +5,10 @@ namespace ztl {
 std::vector<std::string> splitAccountText(const std::string& text) {
     std::vector<std::string> pieces(1);
     for (char c : text) {
-        if (c == ',') pieces.emplace_back();
-        else pieces.back() += c;
+        if (c == ',')
+            pieces.emplace_back();
+        else
+            pieces.back() += c;
     }
     return pieces;
 }

@@ -15,7 +15,7 @@
 namespace ztl {
 
 class AccountList {
-public:
+  public:
     struct NumberMatch {
         bool salesTaxPayable = false;  // some account with this number is named "Sales Tax Payable"
         std::string lastType;          // the type of the last account with this number
@@ -27,7 +27,7 @@ public:
     // What the accounts carrying exactly this number say; null when none does.
     const NumberMatch* find(const std::string& number) const;
 
-private:
+  private:
     std::vector<std::string> texts_;
     std::vector<std::string> lastLoad_;
     std::unordered_map<std::string, NumberMatch> byNumber_;

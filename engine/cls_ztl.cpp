@@ -43,7 +43,8 @@ void clsZTL::report(const std::string& text, MsgIcon icon, const std::string& ti
                     const std::string& operationLogExtra) {
     program_.showMessage(text, icon, MsgButtons::OK, title);
     if (program_.edition == Edition::SingleStore && program_.clock)
-        appendOperationLog(program_.operationLogPath, operationLogEntry(*program_.clock, text + operationLogExtra));
+        appendOperationLog(program_.operationLogPath,
+                           operationLogEntry(*program_.clock, text + operationLogExtra));
 }
 
 void clsZTL::reportModuleError(const char* heading, const VbError& e, const std::string& tail,
@@ -93,7 +94,8 @@ void clsZTL::X390Sort(const std::vector<std::string>& lines, size_t count) {
             size_t first = entry.find(',');
             size_t last = entry.rfind(',');
             if (first == std::string::npos || first == last) throw vbError(vb::kSubscriptOutOfRange);
-            sorted_[r] = {entry.substr(0, first), entry.substr(first + 1, last - first - 1), entry.substr(last + 1)};
+            sorted_[r] = {entry.substr(0, first), entry.substr(first + 1, last - first - 1),
+                          entry.substr(last + 1)};
         }
         // Diminishing-gap exchange sort on the amount text, descending, by character code.
         // Equal texts never exchange.

@@ -7,7 +7,6 @@
 // request processor; destruction closes it. Every procedure traps its own errors: it shows
 // the module error report through the program's prompter and returns, and its caller goes
 // on. Failures that the caller must see set cZTLError.
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,14 +28,14 @@ using TotalsTable = std::vector<std::string>;
 std::string importRunReport(Edition edition, const VbError& e, int statement);
 
 class clsZTL {
-public:
+  public:
     explicit clsZTL(Program& program);  // Class_Initialize
     ~clsZTL();                          // Class_Terminate
     clsZTL(const clsZTL&) = delete;
     clsZTL& operator=(const clsZTL&) = delete;
 
     // Public flags.
-    bool cZTLError = false;     // the last SendRequest or LoadQbCoa failed
+    bool cZTLError = false;      // the last SendRequest or LoadQbCoa failed
     bool ImportSuccess = false;  // the last journal-entry response said "Status OK"
 
     // The transaction count: empty until set or until a T line was read.
@@ -78,7 +77,7 @@ public:
     std::string transactionDateText;
     int transactionNumber = 1;
 
-private:
+  private:
     void report(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {},
                 const std::string& operationLogExtra = {});
     void reportModuleError(const char* heading, const VbError& e, const std::string& tail = {},

@@ -1,5 +1,5 @@
 // clsZTL: the import run, one journal entry per transaction, and the entity lookup.
-#include <cmath>
+#include <algorithm>
 
 #include "engine/cls_ztl.h"
 #include "engine/import_block_reader.h"
@@ -24,9 +24,12 @@ std::string clsZTL::GetEntAcct(const std::string& accountCode) {
     std::string result;
     try {
         if (const AccountList::NumberMatch* m = accounts_.find(accountCode)) {
-            if (m->salesTaxPayable) result = setting("TaxImportAccount");
-            else if (m->lastType == "AccountsReceivable") result = setting("ARImportAccount");
-            else if (m->lastType == "AccountsPayable") result = setting("VendorImportAccount");
+            if (m->salesTaxPayable)
+                result = setting("TaxImportAccount");
+            else if (m->lastType == "AccountsReceivable")
+                result = setting("ARImportAccount");
+            else if (m->lastType == "AccountsPayable")
+                result = setting("VendorImportAccount");
         }
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.GetEntAcct", toVbError(ex));
@@ -51,7 +54,8 @@ void clsZTL::DoImport() {
         GetImportResults(responseText);
         std::int64_t next = Decimal::parseLeading(referenceNumber).roundHalfEven().value_or(0) + 1;
         if (program_.settings)
-            program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber", std::to_string(next));
+            program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber",
+                                   std::to_string(next));
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.DoImport", toVbError(ex));
     }

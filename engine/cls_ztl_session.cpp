@@ -17,8 +17,8 @@ void clsZTL::SendRequest() {
         sessionTicket = ticket_;
         // QuickBooks reads Unicode: the single-byte request goes out as UTF-8 and the answer
         // comes back as single-byte text, like everything else the engine keeps and writes.
-        responseText =
-            utf8ToWindows1252(program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText)));
+        responseText = utf8ToWindows1252(
+            program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText)));
         program_.requestProcessor->EndSession(ticket_);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
@@ -34,8 +34,9 @@ void clsZTL::SendRequest() {
         if (e.number == hresult::kParseError)
             tail += "There is a problem with the source file X390.QB. \r\nImport aborted... call -Korvane !.";
         else if (e.number == hresult::kCompanyNotOpen)
-            tail += "Change the open QB company or change the import target company. \r\n"
-                    "Make the necessary changes, click Cancel, then re-start the program.";
+            tail +=
+                "Change the open QB company or change the import target company. \r\n"
+                "Make the necessary changes, click Cancel, then re-start the program.";
         reportModuleError("Error in module clsZTL.SendRequest ", e, tail, "\r\ntarget=" + QBCompany);
     }
 }
@@ -85,9 +86,12 @@ void clsZTL::GetCOAResults(const std::string& response) {
                 std::string number, name, type;
                 for (pugi::xml_node child = ret.first_child(); child; child = child.next_sibling()) {
                     std::string_view n = child.name();
-                    if (n == "AccountNumber") number = qbxml::textOf(child);
-                    else if (n == "Name") name = qbxml::textOf(child);
-                    else if (n == "AccountType") type = qbxml::textOf(child);
+                    if (n == "AccountNumber")
+                        number = qbxml::textOf(child);
+                    else if (n == "Name")
+                        name = qbxml::textOf(child);
+                    else if (n == "AccountType")
+                        type = qbxml::textOf(child);
                 }
                 accounts.push_back(number + "," + name + "," + type);
             }

@@ -16,7 +16,7 @@
 namespace ztl {
 
 class ImportBlockReader {
-public:
+  public:
     explicit ImportBlockReader(TextReader& in) : in_(in) {}
 
     // Reads the first line; throws kNotAQFile when it is not a Q line, 62 when there is none.
@@ -27,7 +27,7 @@ public:
     // Raised when the totals file does not start with a Q line: object-error base + 517.
     static constexpr long kNotAQFile = -2147220987;
 
-private:
+  private:
     bool advance();  // reads the next line into hand_; false at the end of the file
 
     TextReader& in_;

@@ -32,9 +32,9 @@ struct Program {
     std::shared_ptr<RequestProcessor> requestProcessor;  // the one request processor reference
     bool importCancelled = false;
     bool ImportErrorFlag = false;
-    std::string settingsSection;  // where the account settings of the current company live
-    TextWriter* importLog = nullptr;  // the import log while a run has it open
-    std::filesystem::path installFolder;  // where the debug copies go
+    std::string settingsSection;             // where the account settings of the current company live
+    TextWriter* importLog = nullptr;         // the import log while a run has it open
+    std::filesystem::path installFolder;     // where the debug copies go
     std::filesystem::path operationLogPath;  // single-store edition: "ztloperation.log"; empty: none
 
     // Windows the engine drives; null when there is no such window.

@@ -27,8 +27,8 @@ bool load(pugi::xml_document& doc, const std::string& text, std::string& reason)
     // pugixml expands no entities beyond the five predefined ones and reads nothing external.
     // A response that declares entities is refused outright: QuickBooks never sends one, and
     // a reader that did expand them could be made to build gigabytes from a few lines.
-    pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype,
-                                               pugi::encoding_utf8);
+    pugi::xml_parse_result r = doc.load_buffer(
+        text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, pugi::encoding_utf8);
     if (!r) {
         reason = std::string(r.description()) + " (at offset " + std::to_string(r.offset) + ")";
         return false;

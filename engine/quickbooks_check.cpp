@@ -17,10 +17,11 @@ std::optional<std::string> CheckQBConnection(Program& program) {
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         if (e.number != hresult::kCompanyNotOpen) {
-            program.showMessage("Error in module : CheckQBConnection\nerror # " + std::to_string(e.number) +
-                                    "  \nCould not connect to QuickBooks Company! \n\n"
-                                    "QuickBooks should be running with the \ncompany you wish to import to currently open.",
-                                MsgIcon::Critical);
+            program.showMessage(
+                "Error in module : CheckQBConnection\nerror # " + std::to_string(e.number) +
+                    "  \nCould not connect to QuickBooks Company! \n\n"
+                    "QuickBooks should be running with the \ncompany you wish to import to currently open.",
+                MsgIcon::Critical);
         }
         return std::nullopt;
     }

@@ -41,10 +41,14 @@ std::optional<std::string> totalsLine(std::string_view line) {
     if (line.empty()) return std::nullopt;
     switch (line[0]) {
         case 'Q':
-        case 'T': return std::string(line);
-        case 'H': return "H," + trim(columns(line, 3, 9)) + "," + trim(columns(line, 13, 8));
-        case 'D': return transactionEntry(line);
-        default: return std::nullopt;
+        case 'T':
+            return std::string(line);
+        case 'H':
+            return "H," + trim(columns(line, 3, 9)) + "," + trim(columns(line, 13, 8));
+        case 'D':
+            return transactionEntry(line);
+        default:
+            return std::nullopt;
     }
 }
 

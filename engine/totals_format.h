@@ -47,8 +47,8 @@ std::optional<std::string> totalsLine(std::string_view line);
 
 // One H block as the import run reads it.
 struct ImportBlock {
-    std::string referenceNumber;  // columns 4-12, trimmed
-    std::string dateText;         // columns 12-23, as they stand
+    std::string referenceNumber;     // columns 4-12, trimmed
+    std::string dateText;            // columns 12-23, as they stand
     std::vector<std::string> lines;  // transaction line list, file order
 };
 

@@ -10,7 +10,7 @@ namespace ztl {
 
 // The splash window's progress label `lblProgress`.
 class SplashProgressView {
-public:
+  public:
     virtual ~SplashProgressView() = default;
     virtual void setProgressCaption(const std::string& caption) = 0;
     virtual void repaintProgress() = 0;
@@ -19,7 +19,7 @@ public:
 // The main window's controls of an import run: status label `Label5`, label `Label9`,
 // progress bar `pb1`, buttons `cmdImport` and `cmdCancel`.
 class ImportRunView {
-public:
+  public:
     virtual ~ImportRunView() = default;
     virtual void setStatusCaption(const std::string& caption) = 0;  // Label5
     virtual void repaintStatus() = 0;
@@ -31,14 +31,14 @@ public:
     virtual void setProgressValue(double value) = 0;
     virtual double progressValue() const = 0;
     virtual void repaintProgress() = 0;
-    virtual void setImportEnabled(bool enabled) = 0;             // cmdImport
+    virtual void setImportEnabled(bool enabled) = 0;                // cmdImport
     virtual void setCancelCaption(const std::string& caption) = 0;  // cmdCancel
 };
 
 // One results window `frmDisplay`: its text area `rtb1` loaded from a file, its caption,
 // shown modally (the call returns when the operator has closed it).
 class ResultsWindow {
-public:
+  public:
     virtual ~ResultsWindow() = default;
     virtual void loadFile(const std::string& path) = 0;
     virtual void setCaption(const std::string& caption) = 0;
@@ -46,7 +46,7 @@ public:
 };
 
 class ResultsWindowFactory {
-public:
+  public:
     virtual ~ResultsWindowFactory() = default;
     virtual std::unique_ptr<ResultsWindow> create() = 0;
 };

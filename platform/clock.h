@@ -11,7 +11,7 @@ struct LocalDateTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
     // The workstation's short date form of a date (the user's locale, strftime %x).
@@ -22,7 +22,7 @@ public:
 
 // The real clock, in the user's locale. Calls setlocale(LC_TIME, "") once.
 class SystemClock : public Clock {
-public:
+  public:
     SystemClock();
     LocalDateTime now() const override;
     std::string shortDate(const LocalDateTime& t) const override;
@@ -32,7 +32,7 @@ public:
 // A clock that always shows one moment, with US-style texts ("12/07/2026", "9:05:03 PM")
 // unless other texts are given. For tests and reproducible runs.
 class FixedClock : public Clock {
-public:
+  public:
     explicit FixedClock(LocalDateTime t) : t_(t) {}
     FixedClock(LocalDateTime t, std::string date, std::string time)
         : t_(t), date_(std::move(date)), time_(std::move(time)) {}
@@ -41,7 +41,7 @@ public:
     std::string shortDate(const LocalDateTime& t) const override;
     std::string timeText(const LocalDateTime& t) const override;
 
-private:
+  private:
     LocalDateTime t_;
     std::string date_, time_;
 };

@@ -96,8 +96,8 @@ Decimal Decimal::parseLeading(std::string_view field) {
 Decimal Decimal::roundedAway(int places) const {
     if (scale_ <= places) return *this;
     int drop = scale_ - places;
-    std::string kept = drop >= static_cast<int>(digits_.size()) ? std::string()
-                                                                 : digits_.substr(0, digits_.size() - drop);
+    std::string kept =
+        drop >= static_cast<int>(digits_.size()) ? std::string() : digits_.substr(0, digits_.size() - drop);
     // The first dropped digit decides; exactly half goes away from zero.
     size_t firstDropped = digits_.size() - static_cast<size_t>(drop);
     char decider = drop > static_cast<int>(digits_.size()) ? '0' : digits_[firstDropped];
@@ -122,7 +122,8 @@ std::string Decimal::text() const {
         }
     }
     std::string s = r.digits_;
-    if (r.scale_ >= static_cast<int>(s.size())) s.insert(0, static_cast<size_t>(r.scale_) - s.size() + 1, '0');
+    if (r.scale_ >= static_cast<int>(s.size()))
+        s.insert(0, static_cast<size_t>(r.scale_) - s.size() + 1, '0');
     if (r.scale_ > 0) s.insert(s.size() - static_cast<size_t>(r.scale_), ".");
     return (r.negative_ ? "-" : "") + s;
 }
@@ -163,7 +164,8 @@ std::optional<std::int64_t> Decimal::roundHalfEven() const {
     }
     bool up = false;
     if (!frac.empty()) {
-        if (frac[0] > '5') up = true;
+        if (frac[0] > '5')
+            up = true;
         else if (frac[0] == '5') {
             bool exactlyHalf = frac.find_first_not_of('0', 1) == std::string::npos;
             up = !exactlyHalf || (mag % 2 == 1);
@@ -172,7 +174,8 @@ std::optional<std::int64_t> Decimal::roundHalfEven() const {
     if (up) ++mag;
     std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     if (mag > limit + (negative_ ? 1 : 0)) return std::nullopt;
-    if (negative_) return mag == limit + 1 ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(mag);
+    if (negative_)
+        return mag == limit + 1 ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(mag);
     return static_cast<std::int64_t>(mag);
 }
 

@@ -17,7 +17,7 @@
 namespace ztl {
 
 class Decimal {
-public:
+  public:
     Decimal() = default;
     static Decimal fromInt(std::int64_t v);
     static Decimal parseLeading(std::string_view field);
@@ -36,7 +36,7 @@ public:
     std::optional<std::int64_t> roundHalfEven() const;
     double toDouble() const;
 
-private:
+  private:
     Decimal(bool neg, std::string digits, int scale);
     void normalize();
     // Magnitude rounded half away from zero to `places` fraction digits (places >= 0).

@@ -17,7 +17,9 @@ std::string envOr(const char* name, const std::string& def) {
     return v && *v ? std::string(v) : def;
 }
 
-bool isSep(char c) { return c == '\\' || c == '/'; }
+bool isSep(char c) {
+    return c == '\\' || c == '/';
+}
 
 std::vector<std::string> splitComponents(std::string_view p) {
     std::vector<std::string> parts;

@@ -5,11 +5,15 @@ namespace ztl {
 MsgResult defaultAnswer(MsgButtons buttons) {
     switch (buttons) {
         case MsgButtons::OK:
-        case MsgButtons::OKCancel: return MsgResult::OK;
-        case MsgButtons::AbortRetryIgnore: return MsgResult::Abort;
+        case MsgButtons::OKCancel:
+            return MsgResult::OK;
+        case MsgButtons::AbortRetryIgnore:
+            return MsgResult::Abort;
         case MsgButtons::YesNoCancel:
-        case MsgButtons::YesNo: return MsgResult::Yes;
-        case MsgButtons::RetryCancel: return MsgResult::Retry;
+        case MsgButtons::YesNo:
+            return MsgResult::Yes;
+        case MsgButtons::RetryCancel:
+            return MsgResult::Retry;
     }
     return MsgResult::OK;
 }

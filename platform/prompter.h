@@ -18,14 +18,14 @@ struct MessageBox {
 };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     virtual MsgResult show(const MessageBox& box) = 0;
 };
 
 // Records every box and answers from a script (OK, or the first button, when it runs out).
 class RecordingPrompter : public Prompter {
-public:
+  public:
     std::vector<MessageBox> shown;
     std::vector<MsgResult> answers;
 

@@ -8,19 +8,19 @@
 namespace ztl {
 
 namespace hresult {
-inline constexpr long kParseError = -2147220480;           // 0x80040400
-inline constexpr long kCouldNotAccess = -2147220479;       // 0x80040401
-inline constexpr long kCouldNotStart = -2147220472;        // 0x80040408
-inline constexpr long kCompanyNotOpen = -2147220470;       // 0x8004040A
-inline constexpr long kInvalidTicket = -2147220467;        // 0x8004040D
-inline constexpr long kNeedCompanyFile = -2147220458;      // 0x80040416
+inline constexpr long kParseError = -2147220480;       // 0x80040400
+inline constexpr long kCouldNotAccess = -2147220479;   // 0x80040401
+inline constexpr long kCouldNotStart = -2147220472;    // 0x80040408
+inline constexpr long kCompanyNotOpen = -2147220470;   // 0x8004040A
+inline constexpr long kInvalidTicket = -2147220467;    // 0x8004040D
+inline constexpr long kNeedCompanyFile = -2147220458;  // 0x80040416
 }  // namespace hresult
 
 // The SDK's open mode that accepts the company in single-user or multi-user mode.
 inline constexpr int kOpenModeDoNotCare = 2;
 
 class RequestProcessor {
-public:
+  public:
     virtual ~RequestProcessor() = default;
     virtual void OpenConnection(const std::string& appId, const std::string& appName) = 0;
     virtual std::string BeginSession(const std::string& companyFile, int mode) = 0;
@@ -32,7 +32,7 @@ public:
 
 // Makes a new request processor, as creating the SDK's COM object does.
 class RequestProcessorFactory {
-public:
+  public:
     virtual ~RequestProcessorFactory() = default;
     virtual std::shared_ptr<RequestProcessor> create() = 0;
 };

@@ -26,8 +26,8 @@ std::string lower(std::string s) {
 
 }  // namespace
 
-std::string MemorySettingsStore::get(const std::string& app, const std::string& section, const std::string& key,
-                                     const std::string& def) const {
+std::string MemorySettingsStore::get(const std::string& app, const std::string& section,
+                                     const std::string& key, const std::string& def) const {
     auto it = values_.find({lower(app), sectionKey(section), lower(key)});
     return it == values_.end() ? def : it->second;
 }

@@ -8,7 +8,7 @@
 namespace ztl {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::string get(const std::string& app, const std::string& section, const std::string& key,
                             const std::string& def = {}) const = 0;
@@ -19,13 +19,13 @@ public:
 // Settings held in memory for the life of the object: for tests and for runs that must
 // leave the user's settings alone.
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     std::string get(const std::string& app, const std::string& section, const std::string& key,
                     const std::string& def = {}) const override;
     void set(const std::string& app, const std::string& section, const std::string& key,
              const std::string& value) override;
 
-private:
+  private:
     std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
 };
 

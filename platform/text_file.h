@@ -12,18 +12,18 @@ namespace ztl {
 // Line-by-line reading with "Line Input" semantics: the last line need not end in a line
 // break, and reading when no line is left is error 62 "Input past end of file".
 class TextReader {
-public:
+  public:
     explicit TextReader(const std::filesystem::path& path);  // throws 53/76/70/75
     bool atEnd();
     std::string readLine();  // without its line break; throws 62 at the end
 
-private:
+  private:
     std::ifstream in_;
 };
 
 // A text file created anew (replacing an old one) and written line by line.
 class TextWriter {
-public:
+  public:
     explicit TextWriter(const std::filesystem::path& path);  // throws 76/70/75
     ~TextWriter();
     TextWriter(const TextWriter&) = delete;
@@ -35,7 +35,7 @@ public:
     void close();                           // throws 61 when the data could not be written
     bool isOpen() const { return out_.is_open(); }
 
-private:
+  private:
     std::ofstream out_;
 };
 

@@ -34,7 +34,8 @@ namespace {
 std::optional<char> toByte(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == c || (kHigh[i] == 0 && c == static_cast<char32_t>(0x80 + i))) return static_cast<char>(0x80 + i);
+        if (kHigh[i] == c || (kHigh[i] == 0 && c == static_cast<char32_t>(0x80 + i)))
+            return static_cast<char>(0x80 + i);
     return std::nullopt;
 }
 

@@ -9,7 +9,7 @@
 namespace ztl {
 
 class QSettingsStore : public SettingsStore {
-public:
+  public:
     std::string get(const std::string& app, const std::string& section, const std::string& key,
                     const std::string& def = {}) const override;
     void set(const std::string& app, const std::string& section, const std::string& key,

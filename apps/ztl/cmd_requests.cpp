@@ -9,13 +9,13 @@
 #include "console.h"
 #include "engine/cls_ztl.h"
 #include "engine/import_block_reader.h"
+#include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/store_date.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
-#include "engine/quickbooks_check.h"
 #include "qbsim/processor_factory.h"
 #include "ui/qsettings_store.h"
 
@@ -85,7 +85,8 @@ int requests(const std::vector<std::string>& argv) {
                 std::snprintf(name, sizeof name, "%04d.xml", number);
                 writeWholeFile(std::filesystem::path(out) / name, z.requestText);
             } catch (const std::exception& ex) {
-                console.program.showMessage(moduleErrorReport("Error in module clsZTL.DoImport", toVbError(ex)));
+                console.program.showMessage(
+                    moduleErrorReport("Error in module clsZTL.DoImport", toVbError(ex)));
             }
         }
     } catch (const std::exception& ex) {
@@ -94,7 +95,8 @@ int requests(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("requests", "requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]",
+ZtlCommand reg("requests",
+               "requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]",
                &requests);
 
 }  // namespace

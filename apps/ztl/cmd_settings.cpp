@@ -36,8 +36,10 @@ int settingsCommand(const std::vector<std::string>& argv) {
     QSettingsStore store;
     try {
         // The terminal speaks UTF-8; the programs keep single-byte text.
-        if (get) std::cout << windows1252ToUtf8(store.get(kSettingsApp, section, args[1], "")) << "\n";
-        else store.set(kSettingsApp, section, args[1], utf8ToWindows1252(args[2]));
+        if (get)
+            std::cout << windows1252ToUtf8(store.get(kSettingsApp, section, args[1], "")) << "\n";
+        else
+            store.set(kSettingsApp, section, args[1], utf8ToWindows1252(args[2]));
     } catch (const VbError& e) {
         std::cerr << "ztl: " << e.description << "\n";
         return 1;

@@ -28,7 +28,8 @@ struct NoConfiguration {};
 std::shared_ptr<cBusinessBasic> startEngine(bool ownFacade) {
     StartDataEngine();
     if (!engine().sharedFacade) {
-        if (!std::filesystem::is_regular_file(configurationPath())) throw NoConfiguration{};  // DodError shown
+        if (!std::filesystem::is_regular_file(configurationPath()))
+            throw NoConfiguration{};  // DodError shown
         // StartDataEngine swallowed the reason; make the facade again for its error, without
         // showing its message a second time.
         RecordingPrompter quiet;
@@ -107,9 +108,11 @@ int keys(std::vector<std::string> args) {
     // KNext stops a leaf chain that goes back on itself; this bound covers a garbled chain of
     // equal keys as well: no index holds more entries than its nodes can.
     const int64_t bound = (static_cast<int64_t>(std::max(file->LastRecord, 0)) + 1) *
-                              (std::max(file->RecordLength, 1) / 5 + 1) + 1;
+                              (std::max(file->RecordLength, 1) / 5 + 1) +
+                          1;
     for (int64_t n = 0; rec != 0; ++n) {
-        if (n > bound) throw VbError(kIndexDamaged, "KNext", "Index is damaged.  File: " + name + "  (no end)");
+        if (n > bound)
+            throw VbError(kIndexDamaged, "KNext", "Index is damaged.  File: " + name + "  (no end)");
         std::cout << printable(key) << "\t" << (rec < 0 ? -static_cast<int64_t>(rec) : rec) << "\n";
         bb->KNext(file, buff, key, rec);
     }
@@ -123,10 +126,14 @@ int store(const std::vector<std::string>& argv) {
     engine().prompter = &prompter;
     int status = 0;
     try {
-        if (args[0] == "info" && args.size() == 1) status = info();
-        else if (args[0] == "lines" && args.size() == 1) status = lines();
-        else if (args[0] == "keys") status = keys(args);
-        else status = usageError("store", "unknown store command");
+        if (args[0] == "info" && args.size() == 1)
+            status = info();
+        else if (args[0] == "lines" && args.size() == 1)
+            status = lines();
+        else if (args[0] == "keys")
+            status = keys(args);
+        else
+            status = usageError("store", "unknown store command");
     } catch (const NoConfiguration&) {
         status = 1;
     } catch (const VbError& e) {

@@ -11,7 +11,8 @@ namespace {
 int totals(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
     bool single = takeFlag(args, "--single-store");
-    if (args.size() != 1 || args[0].starts_with("--")) return usageError("totals", "one totals file expected");
+    if (args.size() != 1 || args[0].starts_with("--"))
+        return usageError("totals", "one totals file expected");
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
     clsZTL z(console.program);
     z.X390source(args[0]);

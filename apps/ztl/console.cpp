@@ -37,10 +37,11 @@ void ConsoleResultsWindow::showModal() {
     }
     std::cout.flush();
     if (program_.ImportErrorFlag)
-        program_.showMessage("Import errors have occured !\nYou MUST print this log file to continue.\n"
-                             " Consult your documentation for import error procedure.\n\n"
-                             "Click OK to print the import log file.",
-                             MsgIcon::Exclamation);
+        program_.showMessage(
+            "Import errors have occured !\nYou MUST print this log file to continue.\n"
+            " Consult your documentation for import error procedure.\n\n"
+            "Click OK to print the import log file.",
+            MsgIcon::Exclamation);
 }
 
 ConsoleProgram::ConsoleProgram(Edition edition) {

@@ -12,18 +12,18 @@
 namespace ztl::cli {
 
 class ConsolePrompter : public Prompter {
-public:
+  public:
     MsgResult show(const MessageBox& box) override;
     int shown() const { return shown_; }
 
-private:
+  private:
     int shown_ = 0;
 };
 
 // The main window's import controls on the terminal: each repainted caption and each
 // repainted progress value on a line of its own on standard output.
 class ConsoleImportView : public ImportRunView {
-public:
+  public:
     void setStatusCaption(const std::string& caption) override { status_ = caption; }
     void repaintStatus() override;
     void setDetailCaption(const std::string& caption) override { detail_ = caption; }
@@ -36,7 +36,7 @@ public:
     void setImportEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}
 
-private:
+  private:
     std::string status_, detail_;
     bool visible_ = false;
     double maximum_ = 100, value_ = 0;
@@ -45,23 +45,25 @@ private:
 // The results window on the terminal: its caption, then the log it was given; after a
 // refused entry, the message the window shows before it demands the printout.
 class ConsoleResultsWindow : public ResultsWindow {
-public:
+  public:
     explicit ConsoleResultsWindow(Program& program) : program_(program) {}
     void loadFile(const std::string& path) override { path_ = path; }
     void setCaption(const std::string& caption) override { caption_ = caption; }
     void showModal() override;
 
-private:
+  private:
     Program& program_;
     std::string path_, caption_;
 };
 
 class ConsoleResultsFactory : public ResultsWindowFactory {
-public:
+  public:
     explicit ConsoleResultsFactory(Program& program) : program_(program) {}
-    std::unique_ptr<ResultsWindow> create() override { return std::make_unique<ConsoleResultsWindow>(program_); }
+    std::unique_ptr<ResultsWindow> create() override {
+        return std::make_unique<ConsoleResultsWindow>(program_);
+    }
 
-private:
+  private:
     Program& program_;
 };
 

@@ -25,7 +25,7 @@ std::string slurp(const fs::path& p) {
 }
 
 class Cli : public ::testing::Test {
-protected:
+  protected:
     fs::path dir;
 
     void SetUp() override {
@@ -39,14 +39,17 @@ protected:
     // Runs a shell command with this test's own settings, state and QuickBooks.
     Result run(const std::string& command) {
         std::string env = "XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
-                          (dir / "state").string() + "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() + "' ";
+                          (dir / "state").string() +
+                          "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() + "' ";
         std::string full = "cd '" + dir.string() + "' && " + env + command + " >out.txt 2>err.txt";
         int raw = std::system(full.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out.txt"), slurp(dir / "err.txt")};
     }
     static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
     static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }
-    void write(const std::string& name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; }
+    void write(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
 };
 
 std::string H(const std::string& ref) {
@@ -66,8 +69,9 @@ TEST_F(Cli, TotalsPrintsTheTableAndTheCount) {
     Result r = run(ztl(std::string("totals ") + EXAMPLES_DIR + "/X390.QB"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(r.out.starts_with(
-              "Q 0003 KORVANE DEMO STORE 3      END OF DAY 12/05/26\nH,004711,12/05/26\nD,1000,1081.25\nD,4000,-1000\n"));
+    EXPECT_TRUE(
+        r.out.starts_with("Q 0003 KORVANE DEMO STORE 3      END OF DAY "
+                          "12/05/26\nH,004711,12/05/26\nD,1000,1081.25\nD,4000,-1000\n"));
     EXPECT_TRUE(r.out.ends_with("D,1300,-620.4\nTRT    1\nZTLTrcount=4\n"));
 
     write("X390.QB", "Q\r\nQ\r\nT  \r\n");
@@ -82,9 +86,10 @@ TEST_F(Cli, TotalsPrintsTheTableAndTheCount) {
 }
 
 TEST_F(Cli, RequestsAreNumberedByBlockAndARefusedBlockKeepsItsNumber) {
-    write("X390.QB", "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\nQ\r\n" +
-                         H("2") + "\r\n" + D("1000", "0") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\nQ\r\n" + H("3") +
-                         "\r\n" + H("4") + "\r\n" + D("1000", "7") + "\r\n" + D("4000", "0", "-7") + "\r\nTRT    1\r\n");
+    write("X390.QB", "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") +
+                         "\r\nTRT    1\r\nQ\r\n" + H("2") + "\r\n" + D("1000", "0") + "\r\n" +
+                         D("4000", "0", "-5") + "\r\nTRT    1\r\nQ\r\n" + H("3") + "\r\n" + H("4") + "\r\n" +
+                         D("1000", "7") + "\r\n" + D("4000", "0", "-7") + "\r\nTRT    1\r\n");
     Result r = run(ztl("requests X390.QB --out req"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
@@ -105,21 +110,26 @@ TEST_F(Cli, AnImportPostsWhatItsLogSaysAndNothingElse) {
     EXPECT_EQ(run(ztl("settings get ARImportAccount")).out, "Walk-in Customer\n");
     EXPECT_EQ(run(ztl("settings get VendorImportAccount")).out, "\n");
 
-    write("X390.QB", "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" + D("4000", "0", "-100") + "\r\n" +
-                         D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" + H("004712") + "\r\n" + D("1000", "5") + "\r\n" +
-                         D("4000", "0", "-4") + "\r\nTRT    1\r\nQ\r\n" + H("004713") + "\r\n" + D("1000", "9") + "\r\n" +
-                         D("9999", "0", "-9") + "\r\nTRT    1\r\n");
+    write("X390.QB", "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" + D("4000", "0", "-100") +
+                         "\r\n" + D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" + H("004712") + "\r\n" +
+                         D("1000", "5") + "\r\n" + D("4000", "0", "-4") + "\r\nTRT    1\r\nQ\r\n" +
+                         H("004713") + "\r\n" + D("1000", "9") + "\r\n" + D("9999", "0", "-9") +
+                         "\r\nTRT    1\r\n");
     Result r = run(ztl("import X390.QB"));
     EXPECT_EQ(r.status, 1) << "refused entries demand the log's printout";
-    EXPECT_EQ(r.err, "Import errors have occured !\nYou MUST print this log file to continue.\n"
-                     " Consult your documentation for import error procedure.\n\nClick OK to print the import log file.\n\n");
+    EXPECT_EQ(r.err,
+              "Import errors have occured !\nYou MUST print this log file to continue.\n"
+              " Consult your documentation for import error procedure.\n\nClick OK to print the import log "
+              "file.\n\n");
     std::string log = slurp(dir / "QBImport.log");
     EXPECT_NE(r.out.find("== Import results\n" + log), std::string::npos);
     EXPECT_NE(log.find("Transaction : 1    Invoice : 004711\r\nImport successful\r\n"), std::string::npos);
-    EXPECT_NE(log.find("Transaction : 2    Invoice : 004712\r\nERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
+    EXPECT_NE(log.find("Transaction : 2    Invoice : 004712\r\nERROR   ----------> !!! Import aborted !!! "
+                       "<--------- !\r\n"
                        "Response Status Code : 3180"),
               std::string::npos);
-    EXPECT_NE(log.find("Transaction : 3    Invoice : 004713\r\nERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
+    EXPECT_NE(log.find("Transaction : 3    Invoice : 004713\r\nERROR   ----------> !!! Import aborted !!! "
+                       "<--------- !\r\n"
                        "Response Status Code : 3140"),
               std::string::npos);
 
@@ -138,14 +148,17 @@ TEST_F(Cli, AccentedNamesReachQuickBooksAsTheOperatorTypedThem) {
     ASSERT_EQ(run(qbsim("add-customer shop.qbw 'Caf\xc3\xa9 M\xc3\xbcller'")).status, 0);
     ASSERT_EQ(run(ztl("settings set ARImportAccount 'Caf\xc3\xa9 M\xc3\xbcller'")).status, 0);
     EXPECT_EQ(run(ztl("settings get ARImportAccount")).out, "Caf\xc3\xa9 M\xc3\xbcller\n");
-    write("X390.QB", "Q\r\n" + H("9") + "\r\n" + D("1200", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\n");
+    write("X390.QB",
+          "Q\r\n" + H("9") + "\r\n" + D("1200", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\n");
     Result r = run(ztl("import X390.QB"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(slurp(dir / "QBImport.log").find("Import successful"), std::string::npos) << slurp(dir / "QBImport.log");
+    EXPECT_NE(slurp(dir / "QBImport.log").find("Import successful"), std::string::npos)
+        << slurp(dir / "QBImport.log");
     EXPECT_NE(slurp(dir / "state/zentrel/inpxmltest.xml").find("<FullName>Caf\xe9 M\xfcller</FullName>"),
               std::string::npos)
         << "the debug copy is single-byte text";
-    EXPECT_NE(run(qbsim("journal shop.qbw --tsv")).out.find("\tCaf\xc3\xa9 M\xc3\xbcller\n"), std::string::npos);
+    EXPECT_NE(run(qbsim("journal shop.qbw --tsv")).out.find("\tCaf\xc3\xa9 M\xc3\xbcller\n"),
+              std::string::npos);
 }
 
 TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
@@ -157,11 +170,13 @@ TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
     write("coa.xml", slurp(dir / "state/zentrel/xmlresult.xml"));
     EXPECT_EQ(run("env -u ZENTREL_QUICKBOOKS " + ztl("accounts --response coa.xml")).out, r.out);
 
-    write("X390.QB", "Q\r\n" + H("7") + "\r\n" + D("6100", "5") + "\r\n" + D("1000", "0", "-5") + "\r\nTRT    1\r\n");
+    write("X390.QB",
+          "Q\r\n" + H("7") + "\r\n" + D("6100", "5") + "\r\n" + D("1000", "0", "-5") + "\r\nTRT    1\r\n");
     ASSERT_EQ(run(ztl("requests X390.QB --out req")).status, 0);
 
     // Entities come from the names given, or else from the open company's settings.
-    write("AP.QB", "Q\r\n" + H("8") + "\r\n" + D("6100", "5") + "\r\n" + D("2000", "0", "-5") + "\r\nTRT    1\r\n");
+    write("AP.QB",
+          "Q\r\n" + H("8") + "\r\n" + D("6100", "5") + "\r\n" + D("2000", "0", "-5") + "\r\nTRT    1\r\n");
     ASSERT_EQ(run(ztl("requests AP.QB --out given --accounts coa.xml --vendor 'Main Supplier'")).status, 0);
     EXPECT_NE(slurp(dir / "given/0001.xml").find("<FullName>Main Supplier</FullName>"), std::string::npos);
     ASSERT_EQ(run(ztl("settings set VendorImportAccount 'Stored Vendor'")).status, 0);

@@ -36,7 +36,8 @@ void ScriptedProcessor::maybeFail(const std::string& op) {
 }
 
 void ScriptedProcessor::requireConnection() const {
-    if (!connected) throw VbError(hresult::kCouldNotAccess, "QBXMLRP2.RequestProcessor", "Could not access QuickBooks.");
+    if (!connected)
+        throw VbError(hresult::kCouldNotAccess, "QBXMLRP2.RequestProcessor", "Could not access QuickBooks.");
 }
 
 void ScriptedProcessor::OpenConnection(const std::string& appId, const std::string& appName) {
@@ -93,15 +94,19 @@ TestProgram::TestProgram() {
 
 std::string journalResponse(const std::string& code, const std::string& severity, const std::string& message,
                             const std::string& txnId) {
-    std::string r = "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n<JournalEntryAddRs requestID=\"1\" statusCode=\"" +
-                    code + "\" statusSeverity=\"" + severity + "\" statusMessage=\"" + message + "\">\n";
-    if (!txnId.empty()) r += "<JournalEntryRet><TxnID>" + txnId + "</TxnID><TxnNumber>7</TxnNumber></JournalEntryRet>\n";
+    std::string r =
+        "<?xml version=\"1.0\" ?>\n<QBXML>\n<QBXMLMsgsRs>\n<JournalEntryAddRs requestID=\"1\" statusCode=\"" +
+        code + "\" statusSeverity=\"" + severity + "\" statusMessage=\"" + message + "\">\n";
+    if (!txnId.empty())
+        r += "<JournalEntryRet><TxnID>" + txnId + "</TxnID><TxnNumber>7</TxnNumber></JournalEntryRet>\n";
     return r + "</JournalEntryAddRs>\n</QBXMLMsgsRs>\n</QBXML>\n";
 }
 
 std::string accountResponse(const std::vector<std::string>& accounts) {
-    std::string r = "<?xml version=\"1.0\" ?>\n<QBXML><QBXMLMsgsRs>"
-                    "<AccountQueryRs requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">";
+    std::string r =
+        "<?xml version=\"1.0\" ?>\n<QBXML><QBXMLMsgsRs>"
+        "<AccountQueryRs requestID=\"1\" statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status "
+        "OK\">";
     for (const auto& a : accounts) {
         size_t c1 = a.find(','), c2 = a.find(',', c1 + 1);
         r += "<AccountRet><ListID>1</ListID><Name>" + a.substr(c1 + 1, c2 - c1 - 1) + "</Name><AccountType>" +

@@ -19,26 +19,26 @@ namespace ztl::test {
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {
-public:
+  public:
     explicit ScratchDir(const std::string& tag);
     ~ScratchDir();
     const std::filesystem::path& path() const { return dir_; }
     std::filesystem::path file(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 
 // Records every call; answers ProcessRequest from a queue of responses (or a function);
 // throws a chosen HRESULT at the n-th call of a chosen operation.
 class ScriptedProcessor : public RequestProcessor {
-public:
+  public:
     std::vector<std::string> calls;  // "OpenConnection", "BeginSession:<company>", ...
     std::vector<std::string> requests;
     std::deque<std::string> responses;
     std::function<std::string(const std::string&)> answer;  // used when responses is empty
-    std::string failOperation;  // e.g. "BeginSession"
-    int failAtCall = 0;         // 1 = the first call of that operation
+    std::string failOperation;                              // e.g. "BeginSession"
+    int failAtCall = 0;                                     // 1 = the first call of that operation
     long failNumber = 0;
     std::string failOperation2;  // a second failure, e.g. during the recovery
     long failNumber2 = 0;
@@ -52,7 +52,7 @@ public:
     void CloseConnection() override;
     std::string GetCurrentCompanyFileName(const std::string& ticket) override;
 
-private:
+  private:
     void maybeFail(const std::string& op);
     void requireConnection() const;
     std::map<std::string, int> counts_;
@@ -60,7 +60,7 @@ private:
 };
 
 class ScriptedFactory : public RequestProcessorFactory {
-public:
+  public:
     std::shared_ptr<ScriptedProcessor> processor = std::make_shared<ScriptedProcessor>();
     std::shared_ptr<RequestProcessor> create() override { return processor; }
 };

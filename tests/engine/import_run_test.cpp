@@ -105,8 +105,9 @@ struct ImportRunner {
     }
 };
 
-const char* kLogHead = "Korvane Zentrel import log 12/07/2026 : 9:05:03 PM\r\n"
-                       "---------------------------------------------------------------------------- \r\n \r\n";
+const char* kLogHead =
+    "Korvane Zentrel import log 12/07/2026 : 9:05:03 PM\r\n"
+    "---------------------------------------------------------------------------- \r\n \r\n";
 
 }  // namespace
 
@@ -114,13 +115,14 @@ TEST(ImportRun, OneTransactionEndToEnd) {
     ImportRunner r;
     r.t.settings.set("ZTL", "ZentrelMS\\Settings\\/qb/Shop.qbw", "ARImportAccount", "Walk-in Customer");
     r.t.settings.set("ZTL", "ZentrelMS\\Settings\\/qb/Shop.qbw", "TaxImportAccount", "State Tax Agency");
-    std::string path = r.totals(file({"Q store 3", H("004711"), D("1200", "108.00"), D("4000", "0.00", "-100.00"),
-                                      D("2100", "0.00", "-8.00"), "TRT    1"}));
+    std::string path = r.totals(file({"Q store 3", H("004711"), D("1200", "108.00"),
+                                      D("4000", "0.00", "-100.00"), D("2100", "0.00", "-8.00"), "TRT    1"}));
     r.import(path, Decimal::fromInt(3));
 
     EXPECT_EQ(r.log(), std::string(kLogHead) +
                            "Transaction : 1    Invoice : 004711\r\nImport successful\r\n"
-                           "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1796622350\r\n"
+                           "Response Status Code : 0       Return StatusSeverity Code : Info   Import result "
+                           "ID :1-1796622350\r\n"
                            "Return Status Message :Status OK\r\n \r\n");
     ASSERT_EQ(r.journalRequests().size(), 1u);
     const std::string request = r.journalRequests()[0];
@@ -131,7 +133,8 @@ TEST(ImportRun, OneTransactionEndToEnd) {
                            "                            <FullName>Walk-in Customer</FullName>"),
               std::string::npos);
     EXPECT_NE(request.find("<FullName>State Tax Agency</FullName>"), std::string::npos);
-    EXPECT_EQ(readWholeFile(r.t.install.path() / "inpxmltest.xml"), request) << "debug copy of the request sent";
+    EXPECT_EQ(readWholeFile(r.t.install.path() / "inpxmltest.xml"), request)
+        << "debug copy of the request sent";
     EXPECT_EQ(r.t.settings.get("ZTL", "ZentrelMS\\Settings\\/qb/Shop.qbw", "ImportReferenceNumber"), "4712");
     // The chart is loaded afresh in a session of its own before the entry's session.
     std::vector<std::string> sessions;
@@ -140,12 +143,11 @@ TEST(ImportRun, OneTransactionEndToEnd) {
     EXPECT_EQ(sessions, (std::vector<std::string>{"BeginSession::2", "BeginSession::2"}));
 
     EXPECT_EQ(r.view.events,
-              (std::vector<std::string>{"status:Starting import...", "repaint status",
-                                        "status:Sending request to QuickBooks...", "repaint status",
-                                        "status:Importing 3 transactions... please wait.", "repaint status",
-                                        "bar shown", "max:100", "bar:33.000000", "bar hidden",
-                                        "status:Import complete...", "cancel:&Exit", "import off", "detail:",
-                                        "repaint detail"}));
+              (std::vector<std::string>{
+                  "status:Starting import...", "repaint status", "status:Sending request to QuickBooks...",
+                  "repaint status", "status:Importing 3 transactions... please wait.", "repaint status",
+                  "bar shown", "max:100", "bar:33.000000", "bar hidden", "status:Import complete...",
+                  "cancel:&Exit", "import off", "detail:", "repaint detail"}));
     EXPECT_EQ(r.results.shown, 1);
     EXPECT_EQ(r.results.caption, "Import results");
     EXPECT_EQ(r.results.loaded, r.log());
@@ -170,8 +172,8 @@ TEST(ImportRun, ProgressFollowsTheTransactionCount) {
     for (const auto& c : cases) {
         ImportRunner r;
         // Three blocks; the second has no D lines but still advances the bar.
-        std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q", H("2"),
-                                          H("3"), D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
+        std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
+                                          H("2"), H("3"), D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
         r.import(path, c.count);
         EXPECT_EQ(r.view.value, c.end) << c.caption;
         EXPECT_NE(std::find(r.view.events.begin(), r.view.events.end(), std::string("status:") + c.caption),
@@ -183,20 +185,24 @@ TEST(ImportRun, ProgressFollowsTheTransactionCount) {
 
 TEST(ImportRun, RefusedEntriesAreLoggedAndTheRunGoesOn) {
     ImportRunner r;
-    r.journalAnswers = {journalResponse("3180", "Error", "There was an error when saving a Journal Entry.  "
-                                                         "QuickBooks error message: Transaction not in balance.")};
-    std::string path = r.totals(file({"Q", H("100"), D("1000", "5"), D("4000", "0", "-4"), "TRT    1", "Q", H("A7"),
-                                      D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
+    r.journalAnswers = {journalResponse("3180", "Error",
+                                        "There was an error when saving a Journal Entry.  "
+                                        "QuickBooks error message: Transaction not in balance.")};
+    std::string path = r.totals(file({"Q", H("100"), D("1000", "5"), D("4000", "0", "-4"), "TRT    1", "Q",
+                                      H("A7"), D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
     r.import(path, Decimal::fromInt(2));
-    EXPECT_EQ(r.log(), std::string(kLogHead) +
-                           "Transaction : 1    Invoice : 100\r\n"
-                           "ERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
-                           "Response Status Code : 3180       Return StatusSeverity Code : Error   Import result ID :\r\n"
-                           "Return Status Message :There was an error when saving a Journal Entry.  QuickBooks error "
-                           "message: Transaction not in balance.\r\n \r\n"
-                           "Transaction : 2    Invoice : A7\r\nImport successful\r\n"
-                           "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1796622350\r\n"
-                           "Return Status Message :Status OK\r\n \r\n");
+    EXPECT_EQ(
+        r.log(),
+        std::string(kLogHead) +
+            "Transaction : 1    Invoice : 100\r\n"
+            "ERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
+            "Response Status Code : 3180       Return StatusSeverity Code : Error   Import result ID :\r\n"
+            "Return Status Message :There was an error when saving a Journal Entry.  QuickBooks error "
+            "message: Transaction not in balance.\r\n \r\n"
+            "Transaction : 2    Invoice : A7\r\nImport successful\r\n"
+            "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID "
+            ":1-1796622350\r\n"
+            "Return Status Message :Status OK\r\n \r\n");
     EXPECT_TRUE(r.t.program.ImportErrorFlag);
     EXPECT_EQ(r.t.settings.get("ZTL", r.t.program.settingsSection, "ImportReferenceNumber"), "1")
         << "a reference without leading digits reads as 0";
@@ -204,9 +210,10 @@ TEST(ImportRun, RefusedEntriesAreLoggedAndTheRunGoesOn) {
 
 TEST(ImportRun, TransactionsThatCannotBeSentLeaveNoBlockAndUseNoNumber) {
     ImportRunner r;
-    std::string path = r.totals(file({"Q", H("1"), D("1000", "0"), D("4000", "0", "-5"), "TRT    1",  // zero first row
-                                      "Q", H("2", "13/45/26"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1",  // bad date
-                                      "Q", H("3"), D("1000", "9"), D("4000", "0", "-9"), "TRT    1"}));
+    std::string path =
+        r.totals(file({"Q", H("1"), D("1000", "0"), D("4000", "0", "-5"), "TRT    1",  // zero first row
+                       "Q", H("2", "13/45/26"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1",  // bad date
+                       "Q", H("3"), D("1000", "9"), D("4000", "0", "-9"), "TRT    1"}));
     r.import(path, Decimal::fromInt(3));
     EXPECT_EQ(r.journalRequests().size(), 1u);
     EXPECT_NE(r.log().find("Transaction : 1    Invoice : 3\r\n"), std::string::npos);
@@ -222,9 +229,9 @@ TEST(ImportRun, AFailedSessionMidRunSkipsTheRestWithoutLogging) {
     r.t.qb().failOperation = "ProcessRequest";
     r.t.qb().failAtCall = 4;  // the second transaction's journal entry
     r.t.qb().failNumber = hresult::kParseError;
-    std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q", H("2"),
-                                      D("1000", "6"), D("4000", "0", "-6"), "TRT    1", "Q", H("3"), D("1000", "7"),
-                                      D("4000", "0", "-7"), "TRT    1"}));
+    std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
+                                      H("2"), D("1000", "6"), D("4000", "0", "-6"), "TRT    1", "Q", H("3"),
+                                      D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
     r.import(path, Decimal::fromInt(3));
     std::string log = r.log();
     EXPECT_NE(log.find("Invoice : 1\r\n"), std::string::npos);
@@ -232,7 +239,8 @@ TEST(ImportRun, AFailedSessionMidRunSkipsTheRestWithoutLogging) {
     EXPECT_EQ(log.find("Invoice : 3"), std::string::npos) << "the connection stays closed";
     EXPECT_EQ(r.t.settings.get("ZTL", r.t.program.settingsSection, "ImportReferenceNumber"), "2");
     ASSERT_GE(r.t.prompter.shown.size(), 1u);
-    EXPECT_NE(r.t.prompter.shown[0].text.find("There is a problem with the source file X390.QB. "), std::string::npos);
+    EXPECT_NE(r.t.prompter.shown[0].text.find("There is a problem with the source file X390.QB. "),
+              std::string::npos);
     EXPECT_EQ(r.results.shown, 1);
 }
 
@@ -246,9 +254,12 @@ TEST(ImportRun, RunsThatStopEarlyReportTheirStatement) {
         {"first line not Q", file({H("1"), D("1000", "5"), "TRT    1"}), false,
          "Error in module clsZTL.NewStartImport\r\nError # -2147220987  \n"
          "The totals file does not begin with a Q line.\r\nLine # 400"},
-        {"empty file", "", false, "Error in module clsZTL.NewStartImport\r\nError # 62  \nInput past end of file\r\nLine # 400"},
-        {"no totals file", "-", false, "Error in module clsZTL.NewStartImport\r\nError # 53  \nFile not found\r\nLine # 380"},
-        {"log not creatable", "-", true, "Error in module clsZTL.NewStartImport\r\nError # 76  \nPath not found\r\nLine # 230"},
+        {"empty file", "", false,
+         "Error in module clsZTL.NewStartImport\r\nError # 62  \nInput past end of file\r\nLine # 400"},
+        {"no totals file", "-", false,
+         "Error in module clsZTL.NewStartImport\r\nError # 53  \nFile not found\r\nLine # 380"},
+        {"log not creatable", "-", true,
+         "Error in module clsZTL.NewStartImport\r\nError # 76  \nPath not found\r\nLine # 230"},
     };
     for (const auto& c : cases) {
         ImportRunner r;
@@ -267,9 +278,11 @@ TEST(ImportRun, RunsThatStopEarlyReportTheirStatement) {
 
 TEST(ImportRun, TheEndOfTheFileEndsABlockAsATrailerWould) {
     const std::string cases[] = {
-        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5"),      // last line a D line
-        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") + "\r\n",  // with its line break
-        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\nQ",  // stray Q
+        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5"),  // last line a D line
+        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") +
+            "\r\n",  // with its line break
+        "Q\r\n" + H("1") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") +
+            "\r\nTRT    1\r\nQ",  // stray Q
     };
     for (const auto& bytes : cases) {
         ImportRunner r;
@@ -286,8 +299,8 @@ TEST(ImportRun, TheEndOfTheFileEndsABlockAsATrailerWould) {
 
 TEST(ImportRun, ATLineWhereAnHIsExpectedEndsTheRunNormally) {
     ImportRunner r;
-    std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "T      1", "Q", H("2"),
-                                      D("1000", "5"), D("4000", "0", "-5"), "TRT    1"}));
+    std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "T      1", "Q",
+                                      H("2"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1"}));
     r.import(path, Decimal::fromInt(2));
     EXPECT_EQ(r.journalRequests().size(), 1u);
     EXPECT_EQ(r.results.shown, 1);
@@ -305,9 +318,9 @@ TEST(ImportRun, SingleStoreStepsByARealNumberAndKeepsItsAccounts) {
     r.t.program.title = "Zentrel";
     r.t.program.operationLogPath = r.store.path() / "ztloperation.log";
     r.t.settings.set("ZTL", "Zentrel\\Settings", "VendorImportAccount", "Main Supplier");
-    std::string path = r.totals(file({"Q", H("1"), D("2000", "5"), D("4000", "0", "-5"), "TRT    1", "Q", H("2"),
-                                      D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q", H("3"), D("1000", "5"),
-                                      D("4000", "0", "-5"), "TRT    1"}));
+    std::string path = r.totals(file({"Q", H("1"), D("2000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
+                                      H("2"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q", H("3"),
+                                      D("1000", "5"), D("4000", "0", "-5"), "TRT    1"}));
     clsZTL z(r.t.program);
     z.LoadQbCoa();
     z.X390source(path);
@@ -333,8 +346,9 @@ TEST(ImportRun, SingleStoreReportsGoToTheOperationLogAndTheImportLog) {
     z.Load390();
     z.NewStartImport();
     ASSERT_EQ(r.t.prompter.shown.size(), 1u);
-    std::string report = "Error in module clsZTL.NewStartImport\nError # -2147220987  \n"
-                         "The totals file does not begin with a Q line.";
+    std::string report =
+        "Error in module clsZTL.NewStartImport\nError # -2147220987  \n"
+        "The totals file does not begin with a Q line.";
     EXPECT_EQ(r.t.prompter.shown[0].text, report);
     EXPECT_EQ(r.log(), std::string(kLogHead) + "12/07/2026 9:05:03 PM \r\n" + report + "\r\n");
 
@@ -344,8 +358,9 @@ TEST(ImportRun, SingleStoreReportsGoToTheOperationLogAndTheImportLog) {
     z.QBCompany = "/qb/Shop.qbw";
     z.SendRequest();
     std::string oplog = readWholeFile(r.store.path() / "ztloperation.log");
-    EXPECT_NE(oplog.find("12/07/2026 9:05:03 PM \r\nError in module clsZTL.SendRequest \nError # -2147220458"),
-              std::string::npos);
+    EXPECT_NE(
+        oplog.find("12/07/2026 9:05:03 PM \r\nError in module clsZTL.SendRequest \nError # -2147220458"),
+        std::string::npos);
     EXPECT_NE(oplog.find("\r\ntarget=/qb/Shop.qbw\r\n"), std::string::npos);
 }
 
@@ -356,17 +371,17 @@ TEST(AccountMatching, TheEntityFollowsTheAccountTypeAndTheLastMatch) {
     t.settings.set("ZTL", "S", "VendorImportAccount", "Vendor V");
     t.settings.set("ZTL", "S", "TaxImportAccount", "Tax Agency");
     clsZTL z(t.program);
-    z.GetCOAResults(accountResponse({"1200,Accounts Receivable,AccountsReceivable", "2000,Payables,AccountsPayable",
-                                     "2200,Sales Tax Payable,Expense", "4000 ,Sales,Income", "4000,Sales,Income",
-                                     "5000,Twice,AccountsReceivable", "5000,Twice,Income",
-                                     "6000,Sales Tax Payable,Bank", "6000,Later,AccountsReceivable",
-                                     ",No number,AccountsReceivable"}));
+    z.GetCOAResults(
+        accountResponse({"1200,Accounts Receivable,AccountsReceivable", "2000,Payables,AccountsPayable",
+                         "2200,Sales Tax Payable,Expense", "4000 ,Sales,Income", "4000,Sales,Income",
+                         "5000,Twice,AccountsReceivable", "5000,Twice,Income", "6000,Sales Tax Payable,Bank",
+                         "6000,Later,AccountsReceivable", ",No number,AccountsReceivable"}));
     const std::pair<const char*, const char*> cases[] = {
-        {"1200", "Customer A"}, {"2000", "Vendor V"}, {"2200", "Tax Agency"}, {"4000", ""}, {"4000 ", ""},
-        {"5000", ""},  // the last match decides
+        {"1200", "Customer A"}, {"2000", "Vendor V"}, {"2200", "Tax Agency"},
+        {"4000", ""},           {"4000 ", ""},        {"5000", ""},  // the last match decides
         {"6000", "Tax Agency"},  // a Sales Tax Payable match stops the search
         {"", "Customer A"},      // an empty code matches the account without a number
-        {"9999", ""},            {"1200 ", ""},
+        {"9999", ""},           {"1200 ", ""},
     };
     for (const auto& [code, entity] : cases) EXPECT_EQ(z.GetEntAcct(code), entity) << "code '" << code << "'";
     t.settings.set("ZTL", "S", "ARImportAccount", "");

@@ -11,7 +11,9 @@ SortedLineTable rows(std::vector<std::pair<std::string, std::string>> codeAmount
     for (auto& [c, a] : codeAmounts) t.push_back({"D", c, a});
     return t;
 }
-std::string noEntity(const std::string&) { return {}; }
+std::string noEntity(const std::string&) {
+    return {};
+}
 }  // namespace
 
 TEST(Requests, AccountQueryIsExactText) {
@@ -32,8 +34,8 @@ TEST(Requests, JournalEntryIsExactTextWithDebitsCreditsAndEntities) {
         asked.push_back(code);
         return code == "1200" ? std::string("Walk-in Customer") : std::string();
     };
-    std::string r = journalEntryRequest("004711", {2006, 12, 5}, rows({{"1200", "100"}, {"4000", "-60"}, {"2100", "-40"}}),
-                                        entity);
+    std::string r = journalEntryRequest("004711", {2006, 12, 5},
+                                        rows({{"1200", "100"}, {"4000", "-60"}, {"2100", "-40"}}), entity);
     EXPECT_EQ(r,
               "<?xml version =\"1.0\" ?>\r\n"
               "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
@@ -76,12 +78,15 @@ TEST(Requests, JournalEntryIsExactTextWithDebitsCreditsAndEntities) {
 }
 
 TEST(Requests, AmountsAndLaterZeroRows) {
-    std::string r = journalEntryRequest("1", {2026, 1, 2}, rows({{"1000", "1234.5"}, {"1", "0"}, {"2", "-1.005"}}), noEntity);
+    std::string r = journalEntryRequest("1", {2026, 1, 2},
+                                        rows({{"1000", "1234.5"}, {"1", "0"}, {"2", "-1.005"}}), noEntity);
     EXPECT_NE(r.find("<Amount>0001234.50</Amount>"), std::string::npos);
-    EXPECT_NE(r.find("<JournalCreditLine>\r\n                        <AccountRef>\r\n"
-                     "                            <FullName> 1</FullName>\r\n                        </AccountRef>\r\n"
-                     "                        <Amount>0000000.00</Amount>"),
-              std::string::npos)
+    EXPECT_NE(
+        r.find(
+            "<JournalCreditLine>\r\n                        <AccountRef>\r\n"
+            "                            <FullName> 1</FullName>\r\n                        </AccountRef>\r\n"
+            "                        <Amount>0000000.00</Amount>"),
+        std::string::npos)
         << "a later zero row is a credit line";
     EXPECT_NE(r.find("<Amount>0000001.01</Amount>"), std::string::npos) << "half away from zero";
     EXPECT_EQ(r.find("<EntityRef>"), std::string::npos);
@@ -93,10 +98,11 @@ TEST(Requests, AmountsAndLaterZeroRows) {
 TEST(Requests, ZeroFirstRowIsRefusedBeforeAnyEntityIsAsked) {
     int asked = 0;
     try {
-        journalEntryRequest("1", {2026, 1, 2}, rows({{"1000", "0"}, {"4000", "-15"}}), [&](const std::string&) {
-            ++asked;
-            return std::string();
-        });
+        journalEntryRequest("1", {2026, 1, 2}, rows({{"1000", "0"}, {"4000", "-15"}}),
+                            [&](const std::string&) {
+                                ++asked;
+                                return std::string();
+                            });
         FAIL() << "zero first row accepted";
     } catch (const VbError& e) {
         EXPECT_EQ(e.number, -2147220991);
@@ -107,8 +113,9 @@ TEST(Requests, ZeroFirstRowIsRefusedBeforeAnyEntityIsAsked) {
 }
 
 TEST(Requests, MarkupInNamesCannotBreakTheRequest) {
-    std::string r = journalEntryRequest("A<1>", {2026, 1, 2}, rows({{"1&2", "5"}}),
-                                        [](const std::string&) { return std::string("Smith & Sons <West>"); });
+    std::string r = journalEntryRequest("A<1>", {2026, 1, 2}, rows({{"1&2", "5"}}), [](const std::string&) {
+        return std::string("Smith & Sons <West>");
+    });
     EXPECT_NE(r.find("<RefNumber>A&lt;1&gt;</RefNumber>"), std::string::npos);
     EXPECT_NE(r.find("<FullName> 1&amp;2</FullName>"), std::string::npos);
     EXPECT_NE(r.find("<FullName>Smith &amp; Sons &lt;West&gt;</FullName>"), std::string::npos);

@@ -19,7 +19,8 @@ TEST(Session, ConstructionOpensTheConnectionAndDestructionClosesIt) {
         clsZTL z(t.program);
         EXPECT_EQ(t.program.requestProcessor.get(), &t.qb());
     }
-    EXPECT_EQ(t.qb().calls, (std::vector<std::string>{"OpenConnection::Korvane Zentrel   ", "CloseConnection"}));
+    EXPECT_EQ(t.qb().calls,
+              (std::vector<std::string>{"OpenConnection::Korvane Zentrel   ", "CloseConnection"}));
     EXPECT_EQ(t.program.requestProcessor, nullptr);
 }
 
@@ -30,7 +31,8 @@ TEST(Session, AFailingOpenConnectionIsReported) {
     clsZTL z(t.program);
     ASSERT_EQ(t.prompter.shown.size(), 1u);
     EXPECT_EQ(t.prompter.shown[0].text,
-              "Error in module clsZTL.Class_Initialize \nError # -2147220479  \nscripted failure of OpenConnection");
+              "Error in module clsZTL.Class_Initialize \nError # -2147220479  \nscripted failure of "
+              "OpenConnection");
 }
 
 TEST(Session, SendRequestUsesOneSessionWithTheCompanyAndModeTwo) {
@@ -43,8 +45,9 @@ TEST(Session, SendRequestUsesOneSessionWithTheCompanyAndModeTwo) {
     EXPECT_FALSE(z.cZTLError);
     EXPECT_EQ(z.responseText, "<answer/>");
     EXPECT_EQ(t.qb().requests, (std::vector<std::string>{"<request/>"}));
-    EXPECT_EQ(t.qb().calls, (std::vector<std::string>{"OpenConnection::Korvane Zentrel   ", "BeginSession:/qb/Shop.qbw:2",
-                                                      "ProcessRequest:ticket-1", "EndSession:ticket-1"}));
+    EXPECT_EQ(t.qb().calls,
+              (std::vector<std::string>{"OpenConnection::Korvane Zentrel   ", "BeginSession:/qb/Shop.qbw:2",
+                                        "ProcessRequest:ticket-1", "EndSession:ticket-1"}));
 }
 
 struct SendFailure {
@@ -79,8 +82,9 @@ TEST(Session, EveryFailingStepIsReportedAndClosesTheConnection) {
         for (size_t i = 1; i < t.qb().calls.size(); ++i) calls += (i > 1 ? "|" : "") + t.qb().calls[i];
         EXPECT_EQ(calls, c.calls) << c.operation;
         ASSERT_EQ(t.prompter.shown.size(), 1u) << c.operation;
-        EXPECT_EQ(t.prompter.shown[0].text, "Error in module clsZTL.SendRequest \nError # " + std::to_string(c.number) +
-                                                "  \nscripted failure of " + c.operation + c.extra);
+        EXPECT_EQ(t.prompter.shown[0].text, "Error in module clsZTL.SendRequest \nError # " +
+                                                std::to_string(c.number) + "  \nscripted failure of " +
+                                                c.operation + c.extra);
     }
 }
 
@@ -110,20 +114,23 @@ TEST(Session, AFailureDuringTheRecoveryGoesToTheCaller) {
     z2.LoadQbCoa();
     EXPECT_TRUE(z2.cZTLError);
     ASSERT_EQ(t2.prompter.shown.size(), 1u);
-    EXPECT_EQ(t2.prompter.shown[0].text,
-              "Error in module clsZTL.LoadQbCoa \nError # -2147220479  \nscripted failure of CloseConnection");
+    EXPECT_EQ(
+        t2.prompter.shown[0].text,
+        "Error in module clsZTL.LoadQbCoa \nError # -2147220479  \nscripted failure of CloseConnection");
 }
 
 TEST(Session, LoadQbCoaKeepsTheDebugCopyAndAppendsTheAccounts) {
     TestProgram t;
-    std::string response = accountResponse({"1200,Accounts Receivable,AccountsReceivable", ",Undeposited,Bank"});
+    std::string response =
+        accountResponse({"1200,Accounts Receivable,AccountsReceivable", ",Undeposited,Bank"});
     t.qb().responses = {response, response};
     clsZTL z(t.program);
     z.LoadQbCoa();
     EXPECT_FALSE(z.cZTLError);
     EXPECT_EQ(readWholeFile(t.install.path() / "xmlresult.xml"), response);
     EXPECT_EQ(t.qb().requests[0], accountQueryRequest());
-    EXPECT_EQ(z.qbCoa(), (std::vector<std::string>{"1200,Accounts Receivable,AccountsReceivable", ",Undeposited,Bank"}));
+    EXPECT_EQ(z.qbCoa(),
+              (std::vector<std::string>{"1200,Accounts Receivable,AccountsReceivable", ",Undeposited,Bank"}));
 
     // A failed load leaves the debug copy empty and sets the flag.
     t.qb().failOperation = "BeginSession";
@@ -138,14 +145,17 @@ TEST(Responses, AccountFieldsAreTakenByNameWhateverTheirOrder) {
     clsZTL z(t.program);
     z.GetCOAResults(
         "<QBXML><QBXMLMsgsRs><AccountQueryRs>"
-        "<AccountRet><AccountNumber>1000</AccountNumber><Name>Checking</Name><AccountType>Bank</AccountType></AccountRet>"
+        "<AccountRet><AccountNumber>1000</AccountNumber><Name>Checking</Name><AccountType>Bank</"
+        "AccountType></AccountRet>"
         "<AccountRet><Name>No Number</Name><AccountType>Expense</AccountType></AccountRet>"
-        "<AccountRet><Name>Reversed</Name><AccountType>Income</AccountType><AccountNumber>4000</AccountNumber></AccountRet>"
-        "<AccountRet><Name>A, B</Name><AccountType>Income</AccountType><AccountNumber>4100</AccountNumber></AccountRet>"
+        "<AccountRet><Name>Reversed</Name><AccountType>Income</AccountType><AccountNumber>4000</"
+        "AccountNumber></AccountRet>"
+        "<AccountRet><Name>A, "
+        "B</Name><AccountType>Income</AccountType><AccountNumber>4100</AccountNumber></AccountRet>"
         "<Other><AccountRet><Name>Nested elsewhere</Name></AccountRet></Other>"
         "</AccountQueryRs><AccountQueryRs/></QBXMLMsgsRs></QBXML>");
-    EXPECT_EQ(z.qbCoa(), (std::vector<std::string>{"1000,Checking,Bank", ",No Number,Expense", "4000,Reversed,Income",
-                                                  "4100,A, B,Income"}));
+    EXPECT_EQ(z.qbCoa(), (std::vector<std::string>{"1000,Checking,Bank", ",No Number,Expense",
+                                                   "4000,Reversed,Income", "4100,A, B,Income"}));
     EXPECT_TRUE(t.prompter.shown.empty());
 }
 
@@ -180,7 +190,8 @@ TEST(Responses, UnparseableOrHostileResponsesAreReportedAndChangeNothing) {
 
 TEST(Responses, ThousandsOfAccountsAreRead) {
     std::vector<std::string> accounts;
-    for (int i = 0; i < 20000; ++i) accounts.push_back(std::to_string(10000 + i) + ",Account " + std::to_string(i) + ",Expense");
+    for (int i = 0; i < 20000; ++i)
+        accounts.push_back(std::to_string(10000 + i) + ",Account " + std::to_string(i) + ",Expense");
     std::string response = accountResponse(accounts);
     ASSERT_GT(response.size(), 2u * 1024 * 1024);
     TestProgram t;
@@ -200,19 +211,23 @@ TEST(Responses, EachJournalEntryAnswerWritesItsLogBlock) {
     const ImportAnswer cases[] = {
         {journalResponse("0", "Info", "Status OK", "1A-1196256987"),
          {"Transaction : 1    Invoice : 004711", "Import successful",
-          "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1A-1196256987",
+          "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID "
+          ":1A-1196256987",
           "Return Status Message :Status OK", " "},
-         true, false},
+         true,
+         false},
         {journalResponse("3180", "Error", "Transaction not in balance."),
          {"Transaction : 1    Invoice : 004711", "ERROR   ----------> !!! Import aborted !!! <--------- !",
           "Response Status Code : 3180       Return StatusSeverity Code : Error   Import result ID :",
           "Return Status Message :Transaction not in balance.", " "},
-         false, true},
+         false,
+         true},
         {journalResponse("530", "Warning", "Something to note", "9-1"),
          {"Transaction : 1    Invoice : 004711",
           "Response Status Code : 530       Return StatusSeverity Code : Warning   Import result ID :9-1",
           "Return Status Message :Something to note", " "},
-         false, false},
+         false,
+         false},
     };
     for (const auto& c : cases) {
         TestProgram t;

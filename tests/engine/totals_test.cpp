@@ -47,13 +47,14 @@ TEST(TotalsFile, Load390BuildsTheTableAndAddsTheTCounts) {
     TestProgram t;
     ScratchDir dir("totals");
     auto path = dir.file("X390.QB",
-                         "Q store 3\r\nH  004711   12/05/06\r\nD 1000          125.40\r\nD 4000            0.00      -125.40\r\n"
+                         "Q store 3\r\nH  004711   12/05/06\r\nD 1000          125.40\r\nD 4000            "
+                         "0.00      -125.40\r\n"
                          "TRT    3\r\nT      2.5\r\nZ ignored\r\n\r\nT      4");
     clsZTL z(t.program);
     z.X390source(path.string());
     z.Load390();
-    EXPECT_EQ(*z.X390(), (TotalsTable{"Q store 3", "H,004711,12/05/06", "D,1000,125.4", "D,4000,-125.4", "TRT    3",
-                                     "T      2.5", "T      4"}));
+    EXPECT_EQ(*z.X390(), (TotalsTable{"Q store 3", "H,004711,12/05/06", "D,1000,125.4", "D,4000,-125.4",
+                                      "TRT    3", "T      2.5", "T      4"}));
     ASSERT_TRUE(z.ZTLTrcount.has_value());
     EXPECT_EQ(z.ZTLTrcount->text(), "9.5");
     EXPECT_TRUE(t.prompter.shown.empty());
@@ -97,7 +98,8 @@ TEST(TotalsSort, DescendingByAmountTextAsCharacters) {
         for (const auto& row : z.sortedLines()) out.push_back(row[2]);
         return out;
     };
-    EXPECT_EQ(amounts({"D,1,5", "D,2,-3", "D,3,120", "D,4,0"}), (std::vector<std::string>{"5", "120", "0", "-3"}));
+    EXPECT_EQ(amounts({"D,1,5", "D,2,-3", "D,3,120", "D,4,0"}),
+              (std::vector<std::string>{"5", "120", "0", "-3"}));
     EXPECT_EQ(amounts({"D,1,10", "D,2,9"}), (std::vector<std::string>{"9", "10"}));
     EXPECT_EQ(amounts({"D,1,9.5", "D,2,10"}), (std::vector<std::string>{"9.5", "10"}));
     EXPECT_EQ(amounts({"D,1,-1"}), (std::vector<std::string>{"-1"}));
@@ -121,5 +123,6 @@ TEST(TotalsSort, AnEntryWithTooFewPiecesIsReported) {
     clsZTL z(t.program);
     z.X390Sort({"D,1000,5", "D1000"}, 2);
     ASSERT_EQ(t.prompter.shown.size(), 1u);
-    EXPECT_EQ(t.prompter.shown[0].text, "Error in module clsZTL.X390Sort \nError # 9  \nSubscript out of range");
+    EXPECT_EQ(t.prompter.shown[0].text,
+              "Error in module clsZTL.X390Sort \nError # 9  \nSubscript out of range");
 }

@@ -34,14 +34,15 @@ TEST(Decimal, LeadingNumberRuleAndShortestText) {
         {"1234567890.123456789", "1234567890.12346", "15 significant digits, half up"},
         {"99999999999999999", "100000000000000000", "rounding carries past 15 digits"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Decimal::parseLeading(c.field).text(), c.text) << c.why << ": " << c.field;
+    for (const auto& c : cases)
+        EXPECT_EQ(Decimal::parseLeading(c.field).text(), c.text) << c.why << ": " << c.field;
 }
 
 TEST(Decimal, FixedPatternRoundsHalfAwayFromZero) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1234.5", "0001234.50"},  {"-20.5", "0000020.50"},   {"0", "0000000.00"},
-        {"1.005", "0000001.01"},   {"-1.005", "0000001.01"},  {"0.004", "0000000.00"},
-        {"0.995", "0000001.00"},   {"12345678.9", "12345678.90"}, {"9999999.995", "10000000.00"},
+        {"1234.5", "0001234.50"}, {"-20.5", "0000020.50"},       {"0", "0000000.00"},
+        {"1.005", "0000001.01"},  {"-1.005", "0000001.01"},      {"0.004", "0000000.00"},
+        {"0.995", "0000001.00"},  {"12345678.9", "12345678.90"}, {"9999999.995", "10000000.00"},
         {".05", "0000000.05"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(Decimal::parseLeading(in).fixed(), out) << in;

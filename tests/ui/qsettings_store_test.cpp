@@ -11,7 +11,7 @@
 namespace fs = std::filesystem;
 
 class QSettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     fs::path dir = fs::temp_directory_path() / ("ztl_qsettings_" + std::to_string(::getpid()));
     void SetUp() override {
         fs::remove_all(dir);
@@ -28,8 +28,10 @@ TEST_F(QSettingsStoreTest, EachCompanyFileHasItsOwnNestedSection) {
     store.set("ZTL", "Zentrel\\Settings", "Import Source", "\\\\STORESRV\\CATCON\\X390.QB");
 
     ztl::QSettingsStore again;  // a later program run
-    EXPECT_EQ(again.get("ZTL", "ZentrelMS\\Settings\\/home/op/Shop.qbw", "ARImportAccount"), "Walk-in Customer");
-    EXPECT_EQ(again.get("ZTL", "ZentrelMS\\Settings\\/home/op/Other.qbw", "ARImportAccount"), "House Account");
+    EXPECT_EQ(again.get("ZTL", "ZentrelMS\\Settings\\/home/op/Shop.qbw", "ARImportAccount"),
+              "Walk-in Customer");
+    EXPECT_EQ(again.get("ZTL", "ZentrelMS\\Settings\\/home/op/Other.qbw", "ARImportAccount"),
+              "House Account");
     EXPECT_EQ(again.get("ZTL", "ZentrelMS\\Settings\\/home/op/New.qbw", "ARImportAccount", "none"), "none");
     EXPECT_EQ(again.get("ZTL", "Zentrel\\Settings", "Import Source"), "\\\\STORESRV\\CATCON\\X390.QB")
         << "a backslash inside a value stays a backslash";
@@ -39,7 +41,8 @@ TEST_F(QSettingsStoreTest, EachCompanyFileHasItsOwnNestedSection) {
     QSettings raw(QSettings::IniFormat, QSettings::UserScope, "ZTL", "ZTL");
     EXPECT_EQ(raw.value("ZentrelMS/Settings/home/op/Shop.qbw/ARImportAccount").toString().toStdString(),
               "Walk-in Customer");
-    EXPECT_EQ(ztl::settingsGroup("ZentrelMS\\Settings\\/home//op/Shop.qbw\\"), "ZentrelMS/Settings/home/op/Shop.qbw");
+    EXPECT_EQ(ztl::settingsGroup("ZentrelMS\\Settings\\/home//op/Shop.qbw\\"),
+              "ZentrelMS/Settings/home/op/Shop.qbw");
 }
 
 TEST_F(QSettingsStoreTest, SingleByteValuesComeBackByteForByte) {
