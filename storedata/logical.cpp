@@ -28,18 +28,7 @@ std::optional<std::string> readCatalogue(const std::string& path) {
     int fd = ::open(local.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string bytes;
-    char buf[65536];
-    while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    if (readToEndAndClose(fd, bytes) != 0) return std::nullopt;
     return bytes;
 }
 

@@ -167,4 +167,21 @@ bool closeDescriptor(cOpenFile& entry) {
     return ::close(fd) == 0;
 }
 
+int readToEndAndClose(int fd, std::string& bytes) {
+    char buf[65536];
+    int err = 0;
+    while (true) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            err = errno;
+            break;
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return err;
+}
+
 }  // namespace ztl::storedata

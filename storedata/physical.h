@@ -56,4 +56,7 @@ bool closeDescriptor(cOpenFile& entry);
 // Visual Basic's file error number for an errno value.
 long vbNumberOfErrno(int err);
 
+// Reads an open descriptor to its end and closes it. Returns 0, or the errno of a failed read.
+int readToEndAndClose(int fd, std::string& bytes);
+
 }  // namespace ztl::storedata

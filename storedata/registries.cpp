@@ -96,19 +96,7 @@ std::shared_ptr<cLinks> readLinkTable() {
         throw vbError(n, "cLinks");
     }
     std::string bytes;
-    char buf[65536];
-    while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw vbError(vbNumberOfErrno(err), "cLinks");
-        }
-        if (n == 0) break;
-        bytes.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
+    if (int err = readToEndAndClose(fd, bytes)) throw vbError(vbNumberOfErrno(err), "cLinks");
     auto links = std::make_shared<cLinks>();
     links->load(bytes);
     return links;

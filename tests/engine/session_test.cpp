@@ -88,12 +88,17 @@ TEST(Session, EveryFailingStepIsReportedAndClosesTheConnection) {
     }
 }
 
-TEST(Session, AFailureDuringTheRecoveryGoesToTheCaller) {
-    TestProgram t;
+// The request is refused, and closing the connection during the recovery fails as well.
+static void failTheRecovery(TestProgram& t) {
     t.qb().failOperation = "ProcessRequest";
     t.qb().failNumber = hresult::kParseError;
     t.qb().failOperation2 = "CloseConnection";
     t.qb().failNumber2 = hresult::kCouldNotAccess;
+}
+
+TEST(Session, AFailureDuringTheRecoveryGoesToTheCaller) {
+    TestProgram t;
+    failTheRecovery(t);
     clsZTL z(t.program);
     try {
         z.SendRequest();
@@ -106,10 +111,7 @@ TEST(Session, AFailureDuringTheRecoveryGoesToTheCaller) {
 
     // Through LoadQbCoa, its own report shows it and the flag is set.
     TestProgram t2;
-    t2.qb().failOperation = "ProcessRequest";
-    t2.qb().failNumber = hresult::kParseError;
-    t2.qb().failOperation2 = "CloseConnection";
-    t2.qb().failNumber2 = hresult::kCouldNotAccess;
+    failTheRecovery(t2);
     clsZTL z2(t2.program);
     z2.LoadQbCoa();
     EXPECT_TRUE(z2.cZTLError);
