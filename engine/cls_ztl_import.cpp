@@ -126,9 +126,12 @@ void clsZTL::runImport(int& statement) {
     statement = 260;
     status("Importing " + countText + " transactions... please wait.");
     statement = 270;
+    // The bar's value lives here, not in the view: a view that shows whole steps must not
+    // lose the fractions the single-store step carries (three steps of 33.3 end at 100).
+    double progress = 0;
     if (w) {
         w->setProgressVisible(true);
-        w->setProgressValue(0);
+        w->setProgressValue(progress);
         w->setProgressMaximum(100);
     }
     statement = 280;
@@ -157,7 +160,8 @@ void clsZTL::runImport(int& statement) {
             }
             statement = 440;
             if (w) {
-                w->setProgressValue(std::min(w->progressValue() + step, 100.0));
+                progress = std::min(progress + step, 100.0);
+                w->setProgressValue(progress);
                 w->repaintProgress();
             }
             statement = 410;

@@ -26,10 +26,10 @@ class ImportRunView {
     virtual void setDetailCaption(const std::string& caption) = 0;  // Label9
     virtual void repaintDetail() = 0;
     virtual void setProgressVisible(bool visible) = 0;  // pb1
-    // The bar's value is a real number: the single-store edition steps by 100 / count.
+    // The bar's value is a real number kept by the run: the single-store edition steps by
+    // 100 / count. The view only shows it.
     virtual void setProgressMaximum(double maximum) = 0;
     virtual void setProgressValue(double value) = 0;
-    virtual double progressValue() const = 0;
     virtual void repaintProgress() = 0;
     virtual void setImportEnabled(bool enabled) = 0;                // cmdImport
     virtual void setCancelCaption(const std::string& caption) = 0;  // cmdCancel

@@ -31,7 +31,6 @@ class ConsoleImportView : public ImportRunView {
     void setProgressVisible(bool visible) override { visible_ = visible; }
     void setProgressMaximum(double maximum) override { maximum_ = maximum; }
     void setProgressValue(double value) override { value_ = value; }
-    double progressValue() const override { return value_; }
     void repaintProgress() override;
     void setImportEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}
