@@ -1,8 +1,5 @@
 // The demo store server read back through the store data engine, as the multi-store
 // program's start-up and store selection read it.
-#include <fstream>
-#include <iterator>
-
 #include "demo_world_fixture.h"
 #include "platform/paths.h"
 #include "platform/prompter.h"
@@ -14,14 +11,6 @@ namespace ztl::demo {
 namespace {
 
 using namespace ztl::storedata;
-
-std::string bytesAt(const std::filesystem::path& file, std::streamoff offset, size_t count) {
-    std::ifstream in(file, std::ios::binary);
-    in.seekg(offset);
-    std::string bytes(count, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(count));
-    return in ? bytes : std::string();
-}
 
 class DemoStoreServerTest : public testing::DemoWorldTest {};
 
@@ -64,10 +53,7 @@ TEST_F(DemoStoreServerTest, EngineFindsTheConfiguredStoreAndThisWorkstation) {
         auto file0 = facade.OpenFile("FILE0");
         std::string name = facade.BlockReadFile(file0, 1, false).substr(150, 35);
         facade.CloseFile("FILE0");
-        std::string padded = row.storeName + std::string(35 - row.storeName.size(), ' ');
-        EXPECT_EQ(name, padded);
-        EXPECT_EQ(bytesAt(w.sharesRoot / "STORESRV/KRVLINK" / row.directory / "FILE0", 662, 35), padded);
-        EXPECT_EQ(w.current().name, row.storeName);
+        EXPECT_EQ(name, row.storeName + std::string(35 - row.storeName.size(), ' ')) << "untrimmed";
 
         // The totals path the store selection makes: CATCON, the store number, X390.QB.
         EXPECT_EQ(w.current().totalsSource, sys->CATCON() + std::to_string(row.store) + "X390.QB");

@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "storedata/engine.h"
 
@@ -45,17 +43,6 @@ const DemoWorld& DemoWorldTest::build(const DemoWorldOptions& options) {
     ::setenv("ZENTREL_SHARES", world_->sharesRoot.c_str(), 1);
     ::setenv("TMPDIR", world_->configFolder.c_str(), 1);
     return *world_;
-}
-
-std::map<std::string, std::string> filesBelow(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        files[entry.path().lexically_relative(root).string()] =
-            std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return files;
 }
 
 }  // namespace ztl::demo::testing

@@ -31,7 +31,4 @@ class DemoWorldTest : public ::testing::Test {
     int worlds_ = 0;
 };
 
-// Every regular file below root, by its path relative to root, with its bytes.
-std::map<std::string, std::string> filesBelow(const std::filesystem::path& root);
-
 }  // namespace ztl::demo::testing
