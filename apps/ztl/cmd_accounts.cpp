@@ -8,7 +8,8 @@
 #include "engine/cls_ztl.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
-#include "qbsim/processor_factory.h"
+#include "qbwc/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
@@ -21,7 +22,7 @@ int accounts(const std::vector<std::string>& argv) {
     ConsoleProgram console;
     std::unique_ptr<RequestProcessorFactory> factory;
     if (response.empty()) {
-        factory = qbsim::processorFactoryFromEnvironment();
+        factory = processorFactoryFromEnvironment(QSettingsStore());
         console.program.processors = factory.get();
     }
     clsZTL z(console.program);

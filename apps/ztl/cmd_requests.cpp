@@ -16,7 +16,7 @@
 #include "platform/store_date.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
-#include "qbsim/processor_factory.h"
+#include "qbwc/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
@@ -43,7 +43,7 @@ int requests(const std::vector<std::string>& argv) {
         given.set(kSettingsApp, "", "TaxImportAccount", utf8ToWindows1252(tax));
     } else if (!accounts.empty() && std::getenv("ZENTREL_QUICKBOOKS")) {
         // No names given: those the operator keeps for the company QuickBooks has open.
-        auto factory = qbsim::processorFactoryFromEnvironment();
+        auto factory = processorFactoryFromEnvironment(QSettingsStore());
         console.program.processors = factory.get();
         std::optional<std::string> company = CheckQBConnection(console.program);
         console.program.processors = nullptr;

@@ -6,7 +6,8 @@
 #include "console.h"
 #include "engine/cls_ztl.h"
 #include "platform/text_file.h"
-#include "qbsim/processor_factory.h"
+#include "qbwc/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
@@ -21,7 +22,7 @@ int send(const std::vector<std::string>& args) {
         std::cerr << "ztl: " << args[0] << ": " << e.description << "\n";
         return 1;
     }
-    auto factory = qbsim::processorFactoryFromEnvironment();
+    auto factory = processorFactoryFromEnvironment(QSettingsStore());
     console.program.processors = factory.get();
     clsZTL z(console.program);
     z.requestText = request;

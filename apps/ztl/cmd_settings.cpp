@@ -8,7 +8,7 @@
 #include "engine/quickbooks_check.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
-#include "qbsim/processor_factory.h"
+#include "qbwc/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
@@ -24,7 +24,7 @@ int settingsCommand(const std::vector<std::string>& argv) {
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
     std::string section = "Zentrel\\Settings";
     if (!single) {
-        auto factory = qbsim::processorFactoryFromEnvironment();
+        auto factory = processorFactoryFromEnvironment(QSettingsStore());
         console.program.processors = factory.get();
         std::optional<std::string> company = CheckQBConnection(console.program);
         if (!company) {

@@ -1,0 +1,67 @@
+#include "qbwc/qwc_file.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "qbwc/soap_response.h"
+
+namespace ztl::qbwc {
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool isIpAddress(const std::string& host) {
+    unsigned char buf[16];
+    std::string h = host.size() >= 2 && host.front() == '[' ? host.substr(1, host.size() - 2) : host;
+    return inet_pton(AF_INET, h.c_str(), buf) == 1 || inet_pton(AF_INET6, h.c_str(), buf) == 1;
+}
+
+}  // namespace
+
+std::optional<std::string> appUrlRefusal(const std::string& url) {
+    std::size_t scheme = url.find("://");
+    if (scheme == std::string::npos) return "\"" + url + "\" is not a URL (https://HOST[:PORT]/PATH)";
+    std::string protocol = lower(url.substr(0, scheme));
+    std::string rest = url.substr(scheme + 3);
+    std::string authority = rest.substr(0, rest.find_first_of("/?#"));
+    std::string host = authority;
+    if (host.starts_with("[")) {
+        host = host.substr(0, host.find(']') == std::string::npos ? host.size() : host.find(']') + 1);
+    } else if (std::size_t colon = host.rfind(':'); colon != std::string::npos) {
+        host = host.substr(0, colon);
+    }
+    if (host.empty()) return "\"" + url + "\" names no host";
+    if (protocol != "https" && protocol != "http") return "\"" + url + "\" is neither https:// nor http://";
+    if (isIpAddress(host))
+        return "the Web Connector refuses a host given as an IP address (" + host + "): use its DNS name";
+    if (protocol == "http" && lower(host) != "localhost")
+        return "the Web Connector accepts plain http:// only for localhost: use https://" + rest;
+    return std::nullopt;
+}
+
+std::string qwcFileText(const QwcFields& f) {
+    auto line = [](const std::string& element, const std::string& value) {
+        return "  <" + element + ">" + xmlEscape(value) + "</" + element + ">\r\n";
+    };
+    return "<?xml version=\"1.0\"?>\r\n"
+           "<QBWCXML>\r\n" +
+           line("AppName", f.appName) + line("AppID", f.appId) + line("AppURL", f.appUrl) +
+           line("AppDescription", f.appDescription) +
+           line("AppSupport", f.appSupport.empty() ? f.appUrl : f.appSupport) + line("UserName", f.userName) +
+           line("OwnerID", f.ownerId) + line("FileID", f.fileId) + line("QBType", "QBFS") +
+           "  <Scheduler>\r\n"
+           "    <RunEveryNSeconds>" +
+           std::to_string(f.runEveryNSeconds) +
+           "</RunEveryNSeconds>\r\n"
+           "  </Scheduler>\r\n" +
+           line("IsReadOnly", "false") + "</QBWCXML>\r\n";
+}
+
+}  // namespace ztl::qbwc

@@ -1,0 +1,30 @@
+#pragma once
+// The .qwc file the operator adds to the Web Connector: which service to call, as whom, and
+// how often to come back. The Web Connector accepts only an https:// AppURL, or
+// http://localhost; a host given as an IP address is refused (QBWC1001), and AppSupport must
+// lie on the AppURL's host and answer HTTP 200 (the service answers every GET).
+#include <optional>
+#include <string>
+
+namespace ztl::qbwc {
+
+struct QwcFields {
+    std::string appName = "Korvane Zentrel";  // as the engine names itself to QuickBooks
+    std::string appId;                        // the engine passes an empty application id
+    std::string appUrl;
+    std::string appSupport;  // empty: the AppURL itself
+    std::string appDescription =
+        "Posts the end-of-day totals of the store into QuickBooks as journal entries.";
+    std::string userName;
+    std::string ownerId;        // "{GUID}"
+    std::string fileId;         // "{GUID}"
+    int runEveryNSeconds = 10;  // well inside the program's time-out for the Web Connector
+};
+
+// Why the Web Connector would refuse `url` as AppURL, or nothing when it accepts it.
+std::optional<std::string> appUrlRefusal(const std::string& url);
+
+// The file's text: XML with CR LF line ends, as Windows tools write it.
+std::string qwcFileText(const QwcFields& fields);
+
+}  // namespace ztl::qbwc

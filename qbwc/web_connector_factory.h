@@ -1,0 +1,61 @@
+#pragma once
+// The request-processor factory of the Web Connector bridge. It serves the Web Connector's
+// SOAP service for as long as it lives, and every processor it makes talks to QuickBooks
+// through that service. When it cannot serve (no user or password set, an address or
+// certificate it cannot use), it says why through its processors' OpenConnection, as
+// creating a processor on a machine without QuickBooks does.
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/request_processor.h"
+#include "platform/settings_store.h"
+#include "qbwc/bridge_settings.h"
+#include "qbwc/soap_http_server.h"
+#include "qbwc/web_connector_service.h"
+
+namespace ztl::qbwc {
+
+struct BridgeConfig {
+    Credentials credentials;
+    ServiceTimings timings;
+    HttpServiceOptions http;
+    WebConnectorService::NoteSink note;          // what happens, for ztl qbwc serve
+    std::chrono::milliseconds closeGrace{3000};  // how long the end waits for the Web Connector to close
+};
+
+BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddress& listen);
+
+class WebConnectorFactory : public RequestProcessorFactory {
+  public:
+    // Starts serving at once: the Web Connector may call before the first processor exists.
+    explicit WebConnectorFactory(BridgeConfig config);
+    // A factory that cannot serve, for the reason given.
+    explicit WebConnectorFactory(std::string why);
+    ~WebConnectorFactory() override;
+
+    std::shared_ptr<RequestProcessor> create() override;
+
+    const std::string& startError() const { return startError_; }
+    int port() const;  // where it listens; 0 when it does not
+    bool usesTls() const;
+
+  private:
+    std::shared_ptr<WebConnectorService> service_;
+    std::unique_ptr<SoapHttpServer> server_;
+    std::string startError_;
+    std::chrono::milliseconds closeGrace_{0};
+};
+
+// The configuration for "qbwc:<listenText>" from the bridge's settings; nothing, and `why`
+// set, when the address is not one or no user name or password has been set.
+std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
+                                            std::string& why);
+
+// The factory for "qbwc:<listenText>", configured from the bridge's settings.
+std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
+                                                         const SettingsStore& store,
+                                                         WebConnectorService::NoteSink note = {});
+
+}  // namespace ztl::qbwc

@@ -1,0 +1,133 @@
+#pragma once
+// The meeting point of the program's request processors and the QuickBooks Web Connector.
+//
+// The Web Connector is the client: it calls when its schedule says so, and only then can a
+// request reach QuickBooks. The program's side therefore waits: openConnection until a Web
+// Connector session has named its company file (first sendRequestXML), submit until
+// sendRequestXML has handed the request out and receiveResponseXML brought its answer.
+// While the program has a connection open the session is kept alive by the protocol's own
+// means: sendRequestXML is held for a while and, with still nothing to send, answers "" so
+// that getLastError can answer "NoOp" (the Web Connector pauses and asks again), and
+// receiveResponseXML answers a percentage below 100. Once no connection has been open for
+// `linger`, the session ends: receiveResponseXML answers 100, or sendRequestXML "" and
+// getLastError a closing text.
+//
+// One Web Connector session at a time. Its calls must name its ticket and follow the
+// protocol's order; any other call is LostTraffic and changes nothing. Thread-safe: HTTP
+// threads make the Web Connector's calls, the program's threads the others.
+//
+// Errors on the program's side are VbErrors with the SDK's HRESULTs: 0x80040408 when the
+// Web Connector does not call in time (nothing was handed out, so nothing is posted), the
+// HRESULT and message the Web Connector reported for a failure in QuickBooks, 0x8004040A for
+// a request meant for another company, 0x80040400 for a request XML cannot carry.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/vb_error.h"
+
+namespace ztl::qbwc {
+
+struct LostTraffic : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct ServiceTimings {
+    std::chrono::milliseconds timeout{120000};  // the program's wait for the Web Connector
+    std::chrono::milliseconds hold{15000};      // one held call; well below the client's HTTP time-out
+    std::chrono::milliseconds linger{5000};     // a session outlives the last connection by this
+};
+
+struct Credentials {
+    std::string userName;
+    std::string passwordHash;  // as password_hash.h keeps it
+};
+
+// What getLastError answers to keep the session: the Web Connector pauses and asks again.
+inline constexpr const char* kNoOp = "NoOp";
+// receiveResponseXML's answer while the session goes on; the total is never known ahead.
+inline constexpr int kWorkingPercent = 50;
+
+// Whether two company file names name the same file as Windows compares them: letters in
+// either case, '/' and '\' alike.
+bool sameCompanyFile(const std::string& a, const std::string& b);
+
+// A COM error as the Web Connector reports it: hresult as hex text ("0x80040400"),
+// its message as the description.
+VbError comErrorFrom(const std::string& hresult, const std::string& message);
+
+class WebConnectorService {
+  public:
+    using Clock = std::chrono::steady_clock;
+    using NoteSink = std::function<void(const std::string&)>;
+
+    WebConnectorService(Credentials credentials, ServiceTimings timings, NoteSink note = {});
+    ~WebConnectorService();
+
+    // The Web Connector's side: its SOAP methods, with the WSDL's parameters.
+    std::string serverVersion() const;
+    std::string clientVersion(const std::string& strVersion) const;
+    std::vector<std::string> authenticate(const std::string& strUserName, const std::string& strPassword);
+    std::string sendRequestXML(const std::string& ticket, const std::string& strCompanyFileName);
+    int receiveResponseXML(const std::string& ticket, const std::string& response, const std::string& hresult,
+                           const std::string& message);
+    std::string connectionError(const std::string& ticket, const std::string& hresult,
+                                const std::string& message);
+    std::string getLastError(const std::string& ticket);
+    std::string closeConnection(const std::string& ticket);
+
+    // The program's side. openConnection returns the company file of the session it waited
+    // for; every successful openConnection is balanced by one releaseConnection.
+    std::string openConnection();
+    void releaseConnection();
+    // The response to `request`; `companyFile` empty means whichever company is open.
+    std::string submit(const std::string& request, const std::string& companyFile);
+    // The company file of the current session ("" without one).
+    std::string companyFile() const;
+
+    // Ends the service: held calls end the session, the program's calls fail; waits at most
+    // `grace` for the Web Connector to close its session.
+    void stop(std::chrono::milliseconds grace);
+
+  private:
+    struct Pending;
+    struct Session;
+    enum class Phase { Connecting, Ready, Working, Ending, Failed };
+
+    Session& sessionFor(const std::string& ticket, const char* method);
+    Session* current(const std::string& ticket);
+    bool lingerOver(Clock::time_point now) const;
+    std::shared_ptr<Pending> nextQueued();
+    void fail(const std::shared_ptr<Pending>& p, const VbError& e);
+    void endSession(const char* why);
+    void note(const std::string& text) const;
+
+    const Credentials credentials_;
+    const ServiceTimings timings_;
+    const NoteSink note_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stopping_ = false;
+    int connections_ = 0;                         // the program's open connections
+    Clock::time_point idleSince_{};               // when the last of them closed
+    std::unique_ptr<Session> session_;            // the one Web Connector session
+    std::deque<std::shared_ptr<Pending>> queue_;  // requests not yet handed out
+    std::uint64_t connectionFailures_ = 0;        // connectionError calls so far
+    std::optional<VbError> lastConnectionError_;
+    // Tickets answered none, nvu or busy: the Web Connector may still close them, and
+    // getLastError says why; nothing else. The last few only.
+    std::map<std::string, std::string> refusedTickets_;
+    std::deque<std::string> refusedOrder_;
+};
+
+}  // namespace ztl::qbwc
