@@ -107,14 +107,13 @@ fs::path stateFolder() {
 }
 
 fs::path dataFolder() {
+    // An installed program finds its files beside it; one run from the build tree finds the
+    // files the build made; a program copied away from both falls back to the install prefix.
     std::vector<fs::path> candidates;
     fs::path exe = executableFolder();
-    if (!exe.empty()) {
-        candidates.push_back(exe / "../share/zentrel");
-        candidates.push_back(exe / "share");
-    }
-#ifdef ZTL_SOURCE_DATA_DIR
-    candidates.push_back(ZTL_SOURCE_DATA_DIR);
+    if (!exe.empty()) candidates.push_back(exe / ".." / "share" / "zentrel");
+#ifdef ZTL_BUILD_DATA_DIR
+    candidates.push_back(ZTL_BUILD_DATA_DIR);
 #endif
 #ifdef ZTL_INSTALL_DATA_DIR
     candidates.push_back(ZTL_INSTALL_DATA_DIR);
@@ -122,7 +121,7 @@ fs::path dataFolder() {
     std::error_code ec;
     for (const auto& c : candidates)
         if (fs::is_directory(c, ec)) return fs::weakly_canonical(c, ec);
-    return candidates.empty() ? fs::path("share/zentrel") : candidates.front();
+    return candidates.empty() ? fs::path("share/zentrel") : candidates.front().lexically_normal();
 }
 
 }  // namespace ztl::paths
