@@ -59,8 +59,9 @@ frmWarning::frmWarning(Program& program, QWidget* parent) : QDialog(parent), pro
     connect(cmdCancel, &QPushButton::clicked, this, &frmWarning::cmdCancel_Click);
 
     auto* head = new QHBoxLayout;
-    head->addWidget(Image1, 0, Qt::AlignTop);
-    head->addWidget(Label2, 1);
+    head->addWidget(Image1, 0, Qt::AlignVCenter);
+    head->addSpacing(12);
+    head->addWidget(Label2, 1, Qt::AlignVCenter);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOk);
@@ -70,7 +71,7 @@ frmWarning::frmWarning(Program& program, QWidget* parent) : QDialog(parent), pro
     layout->addWidget(Label1);
     layout->addWidget(Text1);
     layout->addLayout(buttons);
-    resize(560, 330);
+    resize(560, 300);
 
     // Load.
     Label1->setText(warningText());
