@@ -18,8 +18,15 @@ namespace ztl {
 enum class Edition { MultiStore, SingleStore };
 
 struct Program {
+    Program() { setEdition(Edition::MultiStore); }
+    explicit Program(Edition e) { setEdition(e); }
+
+    // The edition decides the program's title and, in the single-store edition, the one
+    // settings section of every company; the multi-store load sets the section per company.
+    void setEdition(Edition e);
+
     Edition edition = Edition::MultiStore;
-    std::string title = "ZentrelMS";  // the caption of message boxes that name none
+    std::string title;  // the caption of message boxes that name none
 
     // Services. The prompter, settings and clock must be set before the engine runs;
     // without a request processor factory no QuickBooks is reachable.
@@ -45,6 +52,19 @@ struct Program {
     // Shows a message box; an empty title means the program's title.
     MsgResult showMessage(const std::string& text, MsgIcon icon = MsgIcon::None,
                           MsgButtons buttons = MsgButtons::OK, const std::string& boxTitle = {});
+};
+
+// The program's one message path as a Prompter, for code that takes one (the store data
+// engine): a box that names no title gets the program's.
+class ProgramPrompter : public Prompter {
+  public:
+    explicit ProgramPrompter(Program& program) : program_(program) {}
+    MsgResult show(const MessageBox& box) override {
+        return program_.showMessage(box.text, box.icon, box.buttons, box.title);
+    }
+
+  private:
+    Program& program_;
 };
 
 }  // namespace ztl

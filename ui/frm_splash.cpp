@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/product_logo.h"
-#include "ui/program_version.h"
+#include "ui/logic/program_version.h"
 #include "ui/single_byte_text.h"
 
 namespace ztl::ui {
@@ -80,7 +80,7 @@ frmSplash::frmSplash(const QString& editionLabel, QWidget* parent)
     resize(520, 300);
 
     // Load.
-    lblVersion->setText(splashVersionText());
+    lblVersion->setText(QString::fromStdString(splashVersionText()));
     lblProgress->setText("Connecting to Quick Books...");
     Label3->setText(legalNotice());
 }

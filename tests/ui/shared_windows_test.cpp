@@ -11,7 +11,7 @@
 #include "support/scripted_dialogs.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_warning.h"
-#include "ui/program_version.h"
+#include "ui/logic/program_version.h"
 #include "ui/qt_prompter.h"
 
 using namespace ztl;
@@ -177,9 +177,9 @@ void SharedWindowsTest::splashShowsVersionAndProgressAndClosesOnAKey() {
 }
 
 void SharedWindowsTest::versionTexts() {
-    QCOMPARE(ui::titleVersionText({5, 1, 1}), QString("5.01.0001"));
-    QCOMPARE(ui::titleVersionText({12, 34, 56789}), QString("12.34.56789"));
-    QCOMPARE(ui::splashVersionText({5, 10, 0}), QString("Version 5.10.0"));
+    QCOMPARE(ui::titleVersionText({5, 1, 1}), std::string("5.01.0001"));
+    QCOMPARE(ui::titleVersionText({12, 34, 56789}), std::string("12.34.56789"));
+    QCOMPARE(ui::splashVersionText({5, 10, 0}), std::string("Version 5.10.0"));
 }
 
 QTEST_MAIN(SharedWindowsTest)

@@ -42,8 +42,11 @@ class ScriptedDialogs : public ui::StandardDialogs {
 
   private:
     static std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
-        if (answers.empty()) return std::nullopt;
-        std::optional<QString> a = answers.front();
+        if (answers.empty() || !answers.front()) {
+            if (!answers.empty()) answers.pop_front();
+            return std::nullopt;
+        }
+        QString a = *answers.front();
         answers.pop_front();
         return a;
     }

@@ -1,0 +1,321 @@
+// The multi-store program on a demo world: start-up, the main window's load with its three
+// ways to end the program, the grids, the account fields, Import and the archiving.
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/cls_ztl.h"
+#include "qbsim/company.h"
+#include "support/demo_fixture.h"
+#include "support/modal_answer.h"
+#include "ui/frm_warning.h"
+#include "ui/frm_ztl_main.h"
+#include "ui/logic/account_fields.h"
+#include "ui/ms_startup.h"
+#include "ui/single_byte_text.h"
+
+using namespace ztl;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Types the answer into the confirmation window when it comes up.
+void confirmWith(const QString& answer) {
+    test::answerNextModal([answer](QWidget* w) {
+        w->findChild<QLineEdit*>("Text1")->setText(answer);
+        w->findChild<QPushButton*>("cmdOk")->click();
+    });
+}
+
+// Closes the results window once its activation is over: after the demanded printout when
+// the run refused an entry, at once otherwise.
+void closeResultsWhenDone(test::ScriptedDialogs& dialogs, bool printDemanded) {
+    test::answerNextModal([&dialogs, printDemanded](QWidget* w) {
+        auto* exit = w->findChild<QPushButton*>("cmdExit");
+        QTRY_VERIFY_WITH_TIMEOUT(!printDemanded || dialogs.printerRequests > 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
+        exit->click();
+    });
+}
+
+QStringList column(QTableWidget* grid, int c) {
+    QStringList out;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << (grid->item(r, c) ? grid->item(r, c)->text() : "<none>");
+    return out;
+}
+
+std::vector<fs::path> filesStartingWith(const fs::path& folder, const std::string& prefix) {
+    std::vector<fs::path> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().rfind(prefix, 0) == 0) out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Every request fails with one HRESULT: QuickBooks refusing the session.
+struct RefusingFactory : RequestProcessorFactory {
+    long number;
+    explicit RefusingFactory(long n) : number(n) {}
+    struct P : RequestProcessor {
+        long n;
+        explicit P(long x) : n(x) {}
+        void OpenConnection(const std::string&, const std::string&) override {}
+        std::string BeginSession(const std::string&, int) override {
+            throw VbError(n, "QBXMLRP2", "refused");
+        }
+        std::string ProcessRequest(const std::string&, const std::string&) override { return {}; }
+        void EndSession(const std::string&) override {}
+        void CloseConnection() override {}
+        std::string GetCurrentCompanyFileName(const std::string&) override { return {}; }
+    };
+    std::shared_ptr<RequestProcessor> create() override { return std::make_shared<P>(number); }
+};
+
+}  // namespace
+
+class MultiStoreMainWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void loadShowsStoreTotalsAndChart();
+    void loadEndsTheProgramWhenDeclinedMissingOrUnreachable();
+    void accountFieldsAreStoredTrimmedPerCompany();
+    void importPostsShowsResultsAndArchives();
+    void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
+    void startUpRefusesAnyOtherCommandLine_data();
+    void startUpRefusesAnyOtherCommandLine();
+    void startUpShowsTheSplashDuringTheLoadOnly();
+};
+
+void MultiStoreMainWindowTest::loadShowsStoreTotalsAndChart() {
+    test::DemoFixture f(Edition::MultiStore, 3);
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    QVERIFY(f.prompter.shown.empty());
+
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel     MultiStore Version   5.01.0001"));
+    QStringList panels;
+    for (int i = 1; i <= 4; ++i) panels << w.findChild<QLabel*>(QString("sb1Panel%1").arg(i))->text();
+    QCOMPARE(panels, QStringList({"Client :WS-TEST", "Host :STORESRV", "Terminal :14",
+                                  "Source :KVS003  Store # 003"}));
+    // The store name as the store system pads it, 35 characters.
+    QString store = w.findChild<QLineEdit*>("txtKrvStore")->text();
+    QCOMPARE(store.size(), 35);
+    QCOMPARE(store.trimmed(), ui::fromSingleByte(f.world.stores[2].name));  // an accented name
+    QCOMPARE(w.findChild<QLineEdit*>("txtQBCompany")->text(),
+             QString::fromStdString(f.world.companyFileName));
+    QCOMPARE(w.logic().sourcePath, std::string("\\\\STORESRV\\CATCON\\3X390.QB"));
+    QCOMPARE(f.program.settingsSection, "ZentrelMS\\Settings\\" + f.world.companyFileName);
+    QCOMPARE(w.findChild<QLineEdit*>("txtARImport")->text(), QString("House Account"));
+
+    // The totals grid: every table line a row, H and D rows in their forms, others empty.
+    auto* totals = w.findChild<QTableWidget*>("grdX390");
+    QCOMPARE(totals->horizontalHeaderItem(1)->text(), QString("Amount"));
+    QCOMPARE(totals->rowCount(), int(w.logic().totals->size()));
+    QStringList accounts = column(totals, 0), amounts = column(totals, 1);
+    int h = int(accounts.indexOf(QRegularExpression("^Inv:.+")));
+    QVERIFY(h >= 0);
+    QVERIFY(amounts[h].startsWith("Date :"));
+    QVERIFY(amounts[h + 1].contains(QRegularExpression("^-?\\$\\d*\\.\\d\\d$")));
+    QCOMPARE(totals->item(0, 0)->background().color(), QColor(192, 255, 255));
+    QCOMPARE(totals->item(1, 0)->background().style(), Qt::NoBrush);
+
+    auto* chart = w.findChild<QTableWidget*>("grdCoa");
+    QCOMPARE(chart->columnCount(), 3);
+    QVERIFY(column(chart, 1).contains("Sales Tax Payable"));
+    QVERIFY(column(chart, 2).contains("AccountsReceivable"));
+    QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QVERIFY(w.findChild<QPushButton*>("cmdCancel")->isEnabled());
+}
+
+void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachable() {
+    {
+        test::DemoFixture f;
+        ui::frmZTLMain w(f.program, f.dialogs);
+        confirmWith("no");
+        QCOMPARE(w.Load(), ms::LoadOutcome::EndProgram);
+        QVERIFY(f.prompter.shown.empty());
+        QVERIFY(w.logic().sourcePath.empty());  // nothing after the confirmation ran
+    }
+    {
+        test::DemoFixture f(Edition::MultiStore, 2);
+        fs::remove(f.world.stores[1].totalsFile);
+        ui::frmZTLMain w(f.program, f.dialogs);
+        confirmWith("yes");
+        QCOMPARE(w.Load(), ms::LoadOutcome::EndProgram);
+        QCOMPARE(f.prompter.shown.size(), size_t(1));
+        QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(
+            f.prompter.shown[0].text,
+            std::string("Error in module validatesource \nerror # 53  File not found\n"
+                        "\nThe Korvane import source file \n\\\\STORESRV\\CATCON\\2X390.QB\nwas not found."));
+        QVERIFY(w.logic().companyFile.empty());  // QuickBooks never asked
+    }
+    {
+        test::DemoFixture f;
+        fs::remove_all(f.world.sharesRoot / "STORESRV" / "CATCON");
+        ui::frmZTLMain w(f.program, f.dialogs);
+        confirmWith("Yes");
+        QCOMPARE(w.Load(), ms::LoadOutcome::EndProgram);
+        QCOMPARE(f.prompter.shown.back().text,
+                 std::string("Error in module validatesource \nerror # 52  Bad file name or number\n"
+                             "Can Not locate Korvane Server !\nMake sure the drive is mapped properly."));
+    }
+    for (long refusal : {hresult::kNeedCompanyFile, hresult::kCompanyNotOpen}) {
+        test::DemoFixture f;
+        RefusingFactory refusing(refusal);
+        f.program.processors = &refusing;
+        ui::frmZTLMain w(f.program, f.dialogs);
+        confirmWith("YES");
+        QCOMPARE(w.Load(), ms::LoadOutcome::EndProgram);
+        if (refusal == hresult::kCompanyNotOpen) {
+            QVERIFY(f.prompter.shown.empty());  // another company open: silent
+        } else {
+            QCOMPARE(f.prompter.shown.size(), size_t(1));
+            QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Critical);
+            QVERIFY(f.prompter.shown[0].text.find("Could not connect to QuickBooks Company! ") !=
+                    std::string::npos);
+        }
+        QCOMPARE(w.findChild<QTableWidget*>("grdX390")->rowCount(), 0);
+    }
+}
+
+void MultiStoreMainWindowTest::accountFieldsAreStoredTrimmedPerCompany() {
+    test::DemoFixture f;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* ar = w.findChild<QLineEdit*>("txtARImport");
+    ar->setFocus();
+    QTRY_COMPARE(ar->selectedText(), ar->text());  // focus selects the whole text
+    ar->setText("  Walk-in Customer ");
+    w.findChild<QLineEdit*>("txtTaxImp")->setFocus();
+    QTRY_VERIFY(!ar->hasFocus());
+    QCOMPARE(f.settings.get("ZTL", f.program.settingsSection, "ARImportAccount"),
+             std::string("Walk-in Customer"));
+    QCOMPARE(ar->text(), QString("  Walk-in Customer "));  // the field keeps what was typed
+
+    // Another company file has its own values: the first load with it shows empty fields.
+    f.program.settingsSection = "ZentrelMS\\Settings\\/elsewhere/Other.qbw";
+    QCOMPARE(ui::readAccountFields(f.program).ar, std::string());
+    f.program.settingsSection = "ZentrelMS\\Settings\\" + f.world.companyFileName;
+    QCOMPARE(ui::readAccountFields(f.program).ar, std::string("Walk-in Customer"));
+}
+
+void MultiStoreMainWindowTest::importPostsShowsResultsAndArchives() {
+    test::DemoFixture f(Edition::MultiStore, 1);  // store 1 books one entry QuickBooks refuses
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    f.dialogs.printerAnswers = {QString(f.dir.path() + "/log.pdf")};
+    closeResultsWhenDone(f.dialogs, true);
+    w.findChild<QPushButton*>("cmdImport")->click();
+
+    QVERIFY(f.program.ImportErrorFlag);
+    QCOMPARE(f.dialogs.printerRequests, 1);
+    QVERIFY(fs::file_size(f.dir.path().toStdString() + "/log.pdf") > 0);
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QCOMPARE(w.findChild<QPushButton*>("cmdCancel")->text(), QString("&Exit"));
+    QCOMPARE(w.findChild<QLabel*>("Label5")->text(), QString("Import complete..."));
+    QVERIFY(!w.findChild<QProgressBar*>("pb1")->isVisible());
+
+    qbsim::Company company = qbsim::Company::open(f.world.companyFile);
+    QVERIFY(company.journal().size() > 0);
+    // The totals file stands under its archive name now: month, day, year, hour, minute.
+    fs::path totals = f.world.stores[0].totalsFile;
+    QVERIFY(!fs::exists(totals));
+    QVERIFY(fs::exists(totals.string() + "392026145"));
+    QCOMPARE(w.logic().lastArchive.value(), std::string("\\\\STORESRV\\CATCON\\1X390.QB392026145"));
+    QVERIFY(fs::exists(totals.parent_path() / "1QBImport.log"));
+}
+
+void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive() {
+    test::DemoFixture f(Edition::MultiStore, 2);
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    fs::path totals = f.world.stores[1].totalsFile;
+    std::string original;
+    {
+        std::ifstream in(totals, std::ios::binary);
+        original.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // A log that cannot be created stops the run early; the archiving follows all the same.
+    fs::create_directory(totals.parent_path() / "2QBImport.log");
+    w.logic().cmdImport_Click();
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QVERIFY(f.prompter.shown[0].text.find("Line # 230") != std::string::npos);
+    QVERIFY(fs::exists(totals.string() + "392026145"));
+
+    // A second import in the same minute keeps the first archive.
+    { std::ofstream(totals, std::ios::binary) << original; }
+    w.logic().cmdImport_Click();
+    QVERIFY(fs::exists(totals.string() + "392026145.1"));
+    QVERIFY(!fs::exists(totals));
+    std::ifstream first(totals.string() + "392026145", std::ios::binary);
+    QCOMPARE(std::string(std::istreambuf_iterator<char>(first), {}), original);
+}
+
+void MultiStoreMainWindowTest::startUpRefusesAnyOtherCommandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("none") << QStringList{};
+    QTest::newRow("other case") << QStringList{"ktv3094r"};
+    QTest::newRow("trailing blank inside the argument") << QStringList{"KTV3094R "};
+    QTest::newRow("second argument") << QStringList{"KTV3094R", "x"};
+    QTest::newRow("toolkit options") << QStringList{"-platform", "offscreen"};
+    QTest::newRow("token after a toolkit option") << QStringList{"-platform", "offscreen", "KTV3094R"};
+}
+
+void MultiStoreMainWindowTest::startUpRefusesAnyOtherCommandLine() {
+    QFETCH(QStringList, arguments);
+    test::DemoFixture f;
+    std::vector<std::string> args;
+    for (const auto& a : arguments) args.push_back(a.toStdString());
+    QVERIFY(!ui::SubMain(f.program, f.dialogs, args));
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QCOMPARE(f.prompter.shown[0].text,
+             std::string(" This application can only be started \n     from the Korvane main menu.    "));
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Information);
+    QCOMPARE(f.prompter.shown[0].title, std::string("ZentrelMS"));
+    for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!top->isVisible());
+}
+
+void MultiStoreMainWindowTest::startUpShowsTheSplashDuringTheLoadOnly() {
+    for (bool confirm : {true, false}) {
+        test::DemoFixture f;
+        bool splashDuringLoad = false, mainDuringLoad = true;
+        test::answerNextModal([&](QWidget* w) {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == "frmSplash") splashDuringLoad = top->isVisible();
+                if (top->objectName() == "frmZTLMain") mainDuringLoad = top->isVisible();
+            }
+            w->findChild<QLineEdit*>("Text1")->setText(confirm ? "YES" : "NO");
+            w->findChild<QPushButton*>("cmdOk")->click();
+        });
+        std::unique_ptr<ui::frmZTLMain> main = ui::SubMain(f.program, f.dialogs, {"KTV3094R"});
+        QVERIFY(splashDuringLoad);
+        QVERIFY(!mainDuringLoad);
+        QCOMPARE(bool(main), confirm);
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "frmSplash") QVERIFY(!top->isVisible());
+            if (top->objectName() == "frmZTLMain") QCOMPARE(top->isVisible(), confirm);
+        }
+        QVERIFY(f.prompter.shown.empty());
+        QCOMPARE(f.program.splash, nullptr);
+    }
+}
+
+QTEST_MAIN(MultiStoreMainWindowTest)
+#include "ms_main_window_test.moc"

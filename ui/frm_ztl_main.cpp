@@ -1,0 +1,135 @@
+#include "ui/frm_ztl_main.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "ui/frm_help.h"
+#include "ui/frm_warning.h"
+
+namespace ztl::ui {
+
+frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* parent)
+    : MainWindowFrame(parent), program_(program), dialogs_(dialogs) {
+    setObjectName("frmZTLMain");
+    setWindowTitle("Korvane Zentrel");
+    logic_ = std::make_unique<ms::MainWindowLogic>(program_, *this);
+
+    txtKrvStore = new QLineEdit(central_);
+    txtKrvStore->setObjectName("txtKrvStore");
+    txtKrvStore->setReadOnly(true);
+    txtKrvStore->setToolTip("Current Korvane Store... this is set from the Korvane main menu  < 7-GO>");
+    Label7 = fieldLabel("Label7", "Korvane Store", txtKrvStore, central_);
+    txtQBCompany->setReadOnly(true);
+    txtQBCompany->setToolTip("This QuickBooks company is currently open");
+    Label2 = fieldLabel("Label2", "Quick Books Company", txtQBCompany, central_);
+
+    cmdHelp = new QPushButton(central_);
+    cmdHelp->setObjectName("cmdHelp");
+    cmdHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    cmdHelp->setIconSize(QSize(24, 24));
+    cmdHelp->setToolTip("Zentrel Help");
+    cmdHelp->setAccessibleName("Help");
+    connect(cmdHelp, &QPushButton::clicked, this, &frmZTLMain::cmdHelp_Click);
+    connect(cmdImport, &QPushButton::clicked, this, [this] { logic_->cmdImport_Click(); });
+    saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
+        logic_->accountFieldLostFocus(control, text);
+    });
+
+    for (int i = 0; i < 4; ++i) {
+        sb1Panels[i] = statusLabel(QString("sb1Panel%1").arg(i + 1), this);
+        sb1Panels[i]->setFrameShape(QFrame::StyledPanel);
+        statusBar()->addPermanentWidget(sb1Panels[i], 1);
+    }
+    statusBar()->setObjectName("sb1");
+    statusBar()->setSizeGripEnabled(true);
+
+    // Store and company across the top; the two grids side by side; the account fields and
+    // the buttons below them; the run's captions and progress at the bottom.
+    auto* top = new QGridLayout;
+    top->addWidget(Label7, 0, 0);
+    top->addWidget(txtKrvStore, 0, 1);
+    top->addWidget(Label2, 1, 0);
+    top->addWidget(txtQBCompany, 1, 1);
+    top->addWidget(cmdHelp, 0, 2, 2, 1, Qt::AlignRight | Qt::AlignTop);
+    top->setColumnStretch(1, 1);
+
+    auto* totals = new QVBoxLayout;
+    totals->addWidget(Label3);
+    totals->addWidget(grdX390, 1);
+    auto* chart = new QVBoxLayout;
+    chart->addWidget(Label4);
+    chart->addWidget(grdCoa, 1);
+    auto* grids = new QHBoxLayout;
+    grids->addLayout(totals, 2);
+    grids->addLayout(chart, 3);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(lblARImp, 0, 0);
+    fields->addWidget(txtARImport, 0, 1);
+    fields->addWidget(lblVendImport, 1, 0);
+    fields->addWidget(txtVendImport, 1, 1);
+    fields->addWidget(Label8, 2, 0);
+    fields->addWidget(txtTaxImp, 2, 1);
+    fields->setColumnStretch(1, 1);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(cmdImport);
+    buttons->addWidget(cmdCancel);
+    buttons->addStretch(1);
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(fields, 1);
+    lower->addSpacing(24);
+    lower->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(central_);
+    layout->addLayout(top);
+    layout->addLayout(grids, 1);
+    layout->addLayout(lower);
+    layout->addWidget(Label5);
+    layout->addWidget(Label9);
+    layout->addWidget(pb1);
+    resize(1000, 700);
+}
+
+frmZTLMain::~frmZTLMain() {
+    if (program_.mainWindow == this) program_.mainWindow = nullptr;
+}
+
+ms::LoadOutcome frmZTLMain::Load() {
+    return logic_->Load();
+}
+
+void frmZTLMain::showConfirmation() {
+    frmWarning warning(program_, isVisible() ? this : nullptr);
+    warning.exec();
+}
+
+void frmZTLMain::setStatusPanels(const std::array<std::string, 4>& panels) {
+    for (int i = 0; i < 4; ++i) sb1Panels[i]->setText(fromSingleByte(panels[i]));
+}
+
+void frmZTLMain::setStoreName(const std::string& name) {
+    txtKrvStore->setText(fromSingleByte(name));
+}
+
+void frmZTLMain::cmdHelp_Click() {
+    frmHelp help(paths::dataFolder(), this);
+    help.exec();
+}
+
+void frmZTLMain::changeEvent(QEvent* event) {
+    MainWindowFrame::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        cmdCancel->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void frmZTLMain::closeEvent(QCloseEvent* event) {
+    // Closing is never refused. The engine facade and the totals table go with the window.
+    event->accept();
+    if (program_.mainWindow == this) program_.mainWindow = nullptr;
+}
+
+}  // namespace ztl::ui

@@ -1,0 +1,85 @@
+#include "ui/logic/archive_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace ztl::ui {
+namespace {
+
+std::optional<std::string> readWhole(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// Creates `target` (never replacing a file), writes `bytes` and flushes them to the disk.
+// EEXIST comes back as such so that the caller can try the next name.
+int writeNew(const fs::path& target, const std::string& bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    size_t done = 0;
+    int error = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) {
+        ::unlink(target.c_str());
+        return error == EEXIST ? EIO : error;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string archiveName(const std::string& path, const LocalDateTime& t) {
+    return path + std::to_string(t.month) + std::to_string(t.day) + std::to_string(t.year) +
+           std::to_string(t.hour) + std::to_string(t.minute);
+}
+
+std::optional<std::string> ArchiveFile(const std::string& path, const Clock& clock) {
+    try {
+        fs::path source = paths::map(path);
+        std::optional<std::string> bytes = readWhole(source);
+        if (!bytes) return std::nullopt;
+        std::string base = archiveName(path, clock.now());
+        for (int n = 0; n < 1000; ++n) {
+            std::string name = n == 0 ? base : base + "." + std::to_string(n);
+            fs::path target = paths::map(name);
+            int error = writeNew(target, *bytes);
+            if (error == EEXIST) continue;
+            if (error) return std::nullopt;
+            std::optional<std::string> copy = readWhole(target);
+            if (!copy || *copy != *bytes) {
+                fs::remove(target);
+                return std::nullopt;
+            }
+            std::error_code ec;
+            fs::remove(source, ec);  // if only this fails, both files remain: nothing is lost
+            return name;
+        }
+    } catch (const std::exception&) {
+        // Archiving never disturbs the import: it is silent, and the totals file stays.
+    }
+    return std::nullopt;
+}
+
+}  // namespace ztl::ui

@@ -1,0 +1,28 @@
+#pragma once
+// The main window as its load and its handlers see it, in both editions: the controls the
+// window logic sets, beside the import controls the import run drives (ImportRunView).
+#include <string>
+
+#include "engine/views.h"
+#include "ui/logic/grid_content.h"
+
+namespace ztl::ui {
+
+// The three account fields, each with its settings key.
+struct AccountFields {
+    std::string ar;      // txtARImport, "ARImportAccount"
+    std::string vendor;  // txtVendImport, "VendorImportAccount"
+    std::string tax;     // txtTaxImp, "TaxImportAccount"
+};
+
+class MainWindowView : public ImportRunView {
+  public:
+    virtual void setTitle(const std::string& title) = 0;
+    virtual void setCancelEnabled(bool enabled) = 0;           // cmdCancel
+    virtual void setCompanyName(const std::string& name) = 0;  // txtQBCompany
+    virtual void setAccountFields(const AccountFields& fields) = 0;
+    virtual void showTotalsGrid(const GridContent& grid) = 0;    // grdX390
+    virtual void showAccountsGrid(const GridContent& grid) = 0;  // grdCoa
+};
+
+}  // namespace ztl::ui

@@ -1,0 +1,116 @@
+#pragma once
+// The controls both editions' main windows share, and the part of the window logic's view
+// they stand for: the two grids with their headings, the company field, the three account
+// fields, Import and Cancel, the status labels `Label5` and `Label9` and the progress bar
+// `pb1` the import run drives. `View` is the edition's view interface; each edition's
+// window adds its own controls and its layout.
+#include <QMainWindow>
+#include <QtMath>
+
+#include "ui/main_window_widgets.h"
+#include "ui/single_byte_text.h"
+
+namespace ztl::ui {
+
+template <class View>
+class MainWindowFrame : public QMainWindow, public View {
+  public:
+    explicit MainWindowFrame(QWidget* parent = nullptr) : QMainWindow(parent) {
+        central_ = new QWidget(this);
+        setCentralWidget(central_);
+        grdX390 = new TotalsGridWidget("grdX390", "Korvane totals to import", central_);
+        grdX390->setToolTip("These are totals from the last Korvane ENDDAY run");
+        Label3 = new QLabel("Korvane totals to import", central_);
+        Label3->setObjectName("Label3");
+        grdCoa = new TotalsGridWidget("grdCoa", "QuickBooks Account List", central_);
+        grdCoa->setToolTip("QuickBooks Accounts from the target Company");
+        Label4 = new QLabel("QuickBooks Account List", central_);
+        Label4->setObjectName("Label4");
+
+        txtQBCompany = new QLineEdit(central_);
+        txtQBCompany->setObjectName("txtQBCompany");
+        txtARImport = new SettingField("txtARImport",
+                                       "This account must be set up in QuickBooks customer file", central_);
+        lblARImp = fieldLabel("lblARImp", "A/R Import Account", txtARImport, central_);
+        txtVendImport = new SettingField("txtVendImport",
+                                         "This vendor must be set up in QuickBooks vendor file", central_);
+        lblVendImport = fieldLabel("lblVendImport", "Vendor Import Account", txtVendImport, central_);
+        txtTaxImp = new SettingField("txtTaxImp", "Enter the sales tax vendor in the QuickBooks vendor file",
+                                     central_);
+        Label8 = fieldLabel("Label8", "Sales Tax Account", txtTaxImp, central_);
+
+        cmdImport = new QPushButton("&Import", central_);
+        cmdImport->setObjectName("cmdImport");
+        cmdImport->setToolTip("Start the import procedure");
+        cmdCancel = new QPushButton("&Cancel", central_);
+        cmdCancel->setObjectName("cmdCancel");
+        cmdCancel->setToolTip("Exit this program");
+        Label5 = statusLabel("Label5", central_);
+        Label9 = statusLabel("Label9", central_);
+        pb1 = new QProgressBar(central_);
+        pb1->setObjectName("pb1");
+        pb1->setAccessibleName("Import progress");
+        pb1->setRange(0, 100);
+        pb1->setVisible(false);
+        QObject::connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    }
+
+    // ImportRunView: the import run's captions, progress and buttons.
+    void setStatusCaption(const std::string& caption) override { Label5->setText(fromSingleByte(caption)); }
+    void repaintStatus() override { Label5->repaint(); }
+    void setDetailCaption(const std::string& caption) override { Label9->setText(fromSingleByte(caption)); }
+    void repaintDetail() override { Label9->repaint(); }
+    void setProgressVisible(bool visible) override { pb1->setVisible(visible); }
+    void setProgressMaximum(double maximum) override { pb1->setMaximum(qRound(maximum)); }
+    // The run keeps the exact value; the bar shows the nearest whole step.
+    void setProgressValue(double value) override { pb1->setValue(qRound(value)); }
+    void repaintProgress() override { pb1->repaint(); }
+    void setImportEnabled(bool enabled) override { cmdImport->setEnabled(enabled); }
+    void setCancelCaption(const std::string& caption) override {
+        cmdCancel->setText(fromSingleByte(caption));
+    }
+
+    // MainWindowView.
+    void setTitle(const std::string& title) override { setWindowTitle(fromSingleByte(title)); }
+    void setCancelEnabled(bool enabled) override { cmdCancel->setEnabled(enabled); }
+    void setCompanyName(const std::string& name) override { txtQBCompany->setText(fromSingleByte(name)); }
+    void setAccountFields(const AccountFields& f) override {
+        txtARImport->setText(fromSingleByte(f.ar));
+        txtVendImport->setText(fromSingleByte(f.vendor));
+        txtTaxImp->setText(fromSingleByte(f.tax));
+    }
+    void showTotalsGrid(const GridContent& grid) override { grdX390->show(grid); }
+    void showAccountsGrid(const GridContent& grid) override { grdCoa->show(grid); }
+
+  protected:
+    // Routes each account field's focus loss to `save(controlName, text)`.
+    template <class Save>
+    void saveAccountFieldsWith(Save save) {
+        for (SettingField* f : {txtARImport, txtVendImport, txtTaxImp}) {
+            QString name = f->objectName();
+            f->lostFocus = [save, name](const QString& text) {
+                save(name.toStdString(), toSingleByte(text));
+            };
+        }
+    }
+
+    QWidget* central_;
+    TotalsGridWidget* grdX390;
+    TotalsGridWidget* grdCoa;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLineEdit* txtQBCompany;
+    SettingField* txtARImport;
+    SettingField* txtVendImport;
+    SettingField* txtTaxImp;
+    QLabel* lblARImp;
+    QLabel* lblVendImport;
+    QLabel* Label8;
+    QPushButton* cmdImport;
+    QPushButton* cmdCancel;
+    QLabel* Label5;
+    QLabel* Label9;
+    QProgressBar* pb1;
+};
+
+}  // namespace ztl::ui

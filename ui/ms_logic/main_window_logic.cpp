@@ -1,0 +1,160 @@
+#include "ui/ms_logic/main_window_logic.h"
+
+#include "engine/quickbooks_check.h"
+#include "platform/error_report.h"
+#include "storedata/engine.h"
+#include "ui/logic/account_fields.h"
+#include "ui/logic/archive_file.h"
+#include "ui/logic/program_version.h"
+#include "ui/logic/source_file_check.h"
+#include "ui/ms_logic/store_selection.h"
+
+namespace ztl::ms {
+
+MainWindowLogic::MainWindowLogic(Program& program, MultiStoreMainView& view)
+    : program_(program), view_(view), enginePrompter_(program) {
+    // The store data engine's own messages take the program's message path.
+    storedata::engine().prompter = &enginePrompter_;
+    storedata::engine().clock = program_.clock;
+}
+
+MainWindowLogic::~MainWindowLogic() {
+    facade_.reset();
+    totals.reset();
+    if (storedata::engine().prompter == &enginePrompter_) storedata::engine().prompter = nullptr;
+}
+
+LoadOutcome MainWindowLogic::Load() {
+    try {
+        program_.importCancelled = false;
+        view_.showConfirmation();
+        if (program_.importCancelled) return LoadOutcome::EndProgram;
+
+        abortFlag = false;
+        connectedFlag = true;
+        view_.setTitle("Korvane Zentrel     MultiStore Version   " + ui::titleVersionText());
+        view_.setCancelEnabled(true);
+        view_.setImportEnabled(false);
+
+        storedata::StartDataEngine();
+        facade_ = std::make_unique<storedata::cBusinessBasic>();
+
+        std::shared_ptr<storedata::cSystem> sys = facade_->TessSys();
+        if (!sys) throw vbError(vb::kObjectNotSet);
+        std::string storeDigits = sys->mDirectory.size() > 3 ? sys->mDirectory.substr(3) : std::string();
+        view_.setStatusPanels({"Client :" + sys->ComputerName, "Host :" + sys->mUNCDrive,
+                               "Terminal :" + sys->TerminalID,
+                               "Source :" + sys->mDirectory + "  Store # " + storeDigits});
+
+        view_.setStoreName(GetStoreName(*facade_));
+
+        StoreSource source = setSource(*sys);
+        storeNumber = source.storeNumber;
+        sourcePath = source.sourcePath;
+
+        validatesource();
+        if (abortFlag) return LoadOutcome::EndProgram;
+
+        CheckQBConnection();
+        if (!connectedFlag) return LoadOutcome::EndProgram;
+
+        view_.setCompanyName(companyFile);
+        program_.settingsSection = companySettingsSection(companyFile);
+        view_.setAccountFields(ui::readAccountFields(program_));
+
+        {
+            clsZTL loader(program_);
+            loader.X390source(sourcePath);
+            loader.Load390();
+            transactionCount = loader.ZTLTrcount;
+            totals = loader.X390();
+        }
+
+        loadgridx390();
+        loadgridCoa();
+        // Without the company's chart the operator may read the totals and leave, not import.
+        view_.setImportEnabled(!chartLoadFailed_);
+        return LoadOutcome::Ready;
+    } catch (const std::exception& ex) {
+        program_.showMessage(
+            moduleErrorReport("Error in form load event", toVbError(ex), {}, ErrorWord::Lower));
+        view_.setImportEnabled(false);
+        return LoadOutcome::LoadFailed;
+    }
+}
+
+void MainWindowLogic::validatesource() {
+    try {
+        ui::checkSourceFile(sourcePath);
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        std::string text = "Error in module validatesource \nerror # " + std::to_string(e.number) + "  " +
+                           e.description + "\n";
+        if (e.number == vb::kBadFileNameOrNumber)
+            text += "Can Not locate Korvane Server !\nMake sure the drive is mapped properly.";
+        else if (e.number == vb::kFileNotFound)
+            text += "\nThe Korvane import source file \n" + sourcePath + "\nwas not found.";
+        program_.showMessage(text, MsgIcon::Critical);
+        abortFlag = true;
+    }
+}
+
+void MainWindowLogic::CheckQBConnection() {
+    std::optional<std::string> company = ztl::CheckQBConnection(program_);
+    if (company) {
+        companyFile = *company;
+    } else {
+        connectedFlag = false;
+        view_.setImportEnabled(false);
+    }
+}
+
+void MainWindowLogic::loadgridx390() {
+    try {
+        view_.showTotalsGrid(ui::totalsGrid(totals ? *totals : TotalsTable{}));
+    } catch (const std::exception& ex) {
+        program_.showMessage(moduleErrorReport("Error in module loadgridx390 ", toVbError(ex)));
+    }
+}
+
+void MainWindowLogic::loadgridCoa() {
+    chartLoadFailed_ = false;
+    try {
+        clsZTL chart(program_);
+        chart.QBCompany = companyFile;
+        chart.LoadQbCoa();
+        if (chart.cZTLError) {
+            chartLoadFailed_ = true;
+            view_.setImportEnabled(false);
+            return;
+        }
+        view_.showAccountsGrid(ui::accountsGrid(chart.qbCoa()));
+    } catch (const std::exception& ex) {
+        program_.showMessage(moduleErrorReport("Error in module loadgridCoa ", toVbError(ex)));
+    }
+}
+
+void MainWindowLogic::cmdImport_Click() {
+    try {
+        {
+            clsZTL run(program_);
+            run.X390source(sourcePath);
+            run.ZTLTrcount = transactionCount;
+            run.NewStartImport();
+        }
+        // After every run, also one that stopped early: the totals move to their archive name.
+        if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
+    } catch (const std::exception& ex) {
+        program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
+    }
+}
+
+void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
+    const char* key = controlName == "txtARImport"     ? ui::kARImportAccount
+                      : controlName == "txtVendImport" ? ui::kVendorImportAccount
+                      : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
+                                                       : nullptr;
+    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+}
+
+}  // namespace ztl::ms

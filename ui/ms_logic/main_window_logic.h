@@ -1,0 +1,68 @@
+#pragma once
+// The multi-store main window's logic, without a widget: the load that prepares everything
+// before the window is first shown, the Import handler (the run, then the archiving) and
+// the account fields. The Qt window only shows what this sets and forwards its events; the
+// command line and the tests drive the same code through their own views.
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/cls_ztl.h"
+#include "engine/program.h"
+#include "storedata/business_basic.h"
+#include "ui/logic/main_window_view.h"
+
+namespace ztl::ms {
+
+class MultiStoreMainView : public ui::MainWindowView {
+  public:
+    // The confirmation window, modally; its answer is the program's import-cancelled flag.
+    virtual void showConfirmation() = 0;
+    virtual void setStatusPanels(const std::array<std::string, 4>& panels) = 0;  // sb1
+    virtual void setStoreName(const std::string& name) = 0;                      // txtKrvStore
+};
+
+// Where a load left the window.
+enum class LoadOutcome {
+    Ready,       // shown, Import enabled (unless the chart could not be loaded)
+    LoadFailed,  // shown after the load's error report, Import disabled
+    EndProgram,  // confirmation declined, totals file missing, or QuickBooks unreachable
+};
+
+class MainWindowLogic {
+  public:
+    MainWindowLogic(Program& program, MultiStoreMainView& view);
+    ~MainWindowLogic();  // unload: releases the engine facade and the totals table
+
+    LoadOutcome Load();
+    void cmdImport_Click();
+    // The account field named `controlName` lost the focus with `text` in it.
+    void accountFieldLostFocus(const std::string& controlName, const std::string& text);
+
+    // The window's state, as the load sets it.
+    std::string sourcePath;
+    long long storeNumber = 0;
+    std::string companyFile;
+    std::optional<Decimal> transactionCount;
+    std::shared_ptr<TotalsTable> totals;
+    bool abortFlag = false;
+    bool connectedFlag = true;
+    // The archive the last import left, when it archived the totals file.
+    std::optional<std::string> lastArchive;
+
+    // The load's operations, public so that tests and ztl can run them one by one.
+    void validatesource();
+    void CheckQBConnection();
+    void loadgridx390();
+    void loadgridCoa();
+
+  private:
+    Program& program_;
+    MultiStoreMainView& view_;
+    std::unique_ptr<storedata::cBusinessBasic> facade_;
+    ProgramPrompter enginePrompter_;
+    bool chartLoadFailed_ = false;
+};
+
+}  // namespace ztl::ms
