@@ -1,5 +1,6 @@
 #include "engine/import_block_reader.h"
 
+#include "platform/trim.h"
 #include "platform/vb_error.h"
 
 namespace ztl {
@@ -32,7 +33,7 @@ std::optional<totals::ImportBlock> ImportBlockReader::next() {
     if (startsWith(hand_, "Q") && !advance()) return end();
     if (!startsWith(hand_, "H")) return end();
     totals::ImportBlock block;
-    block.referenceNumber = totals::trim(totals::columns(hand_, 4, 9));
+    block.referenceNumber = trimmed(totals::columns(hand_, 4, 9));
     block.dateText = std::string(totals::columns(hand_, 12, 12));
     if (!advance()) {
         ended_ = true;

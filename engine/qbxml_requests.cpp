@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/decimal.h"
+#include "platform/trim.h"
 #include "platform/vb_error.h"
 
 namespace ztl {
@@ -41,11 +42,6 @@ std::string escaped(std::string_view value) {
         }
     }
     return out;
-}
-
-std::string trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
 std::string dateText(const CalendarDate& d) {

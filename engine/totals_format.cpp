@@ -1,5 +1,7 @@
 #include "engine/totals_format.h"
 
+#include "platform/trim.h"
+
 namespace ztl::totals {
 
 std::string_view columns(std::string_view line, size_t from, size_t length) {
@@ -12,21 +14,14 @@ std::string_view columnsFrom(std::string_view line, size_t from) {
     return line.substr(from - 1);
 }
 
-std::string trim(std::string_view s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(' ');
-    return std::string(s.substr(b, e - b + 1));
-}
-
 Decimal lineAmount(std::string_view dLine) {
-    Decimal first = Decimal::parseLeading(trim(columns(dLine, 11, 12)));
+    Decimal first = Decimal::parseLeading(trimmed(columns(dLine, 11, 12)));
     if (!first.isZero()) return first;
-    return Decimal::parseLeading(trim(columns(dLine, 24, 12)));
+    return Decimal::parseLeading(trimmed(columns(dLine, 24, 12)));
 }
 
 std::string accountCode(std::string_view dLine) {
-    return trim(columns(dLine, 3, 7));
+    return trimmed(columns(dLine, 3, 7));
 }
 
 std::string transactionEntry(std::string_view dLine) {
@@ -44,7 +39,7 @@ std::optional<std::string> totalsLine(std::string_view line) {
         case 'T':
             return std::string(line);
         case 'H':
-            return "H," + trim(columns(line, 3, 9)) + "," + trim(columns(line, 13, 8));
+            return "H," + trimmed(columns(line, 3, 9)) + "," + trimmed(columns(line, 13, 8));
         case 'D':
             return transactionEntry(line);
         default:

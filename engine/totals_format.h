@@ -30,8 +30,6 @@ namespace ztl::totals {
 std::string_view columns(std::string_view line, size_t from, size_t length);
 // Columns from the given one to the end of the line.
 std::string_view columnsFrom(std::string_view line, size_t from);
-// Leading and trailing blanks removed (blanks only, as the store system pads with blanks).
-std::string trim(std::string_view s);
 
 // The line amount of a D line.
 Decimal lineAmount(std::string_view dLine);

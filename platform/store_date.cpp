@@ -3,18 +3,10 @@
 #include <cctype>
 #include <vector>
 
+#include "calendar.h"
 #include "vb_error.h"
 
 namespace ztl {
-
-int daysInMonth(int year, int month) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2) {
-        bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        return leap ? 29 : 28;
-    }
-    return days[month - 1];
-}
 
 CalendarDate readStoreDate(std::string_view text) {
     auto mismatch = [] { return vbError(vb::kTypeMismatch); };
@@ -51,8 +43,7 @@ CalendarDate readStoreDate(std::string_view text) {
     if (parts[2].size() == 3) throw mismatch();
     d.year = number(parts[2], 2, 4);
     if (parts[2].size() == 2) d.year += d.year < 30 ? 2000 : 1900;
-    if (d.year < 100 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > daysInMonth(d.year, d.month))
-        throw mismatch();
+    if (d.year < 100 || !isCalendarDate(d.year, d.month, d.day)) throw mismatch();
     return d;
 }
 

@@ -15,7 +15,4 @@ struct CalendarDate {
 
 CalendarDate readStoreDate(std::string_view text);
 
-// Days in a month of the proleptic Gregorian calendar.
-int daysInMonth(int year, int month);
-
 }  // namespace ztl

@@ -1,5 +1,7 @@
 #include "qbsim/qbxml.h"
 
+#include "platform/calendar.h"
+#include "platform/trim.h"
 #include "platform/windows1252.h"
 
 #include <pugixml.hpp>
@@ -242,7 +244,7 @@ std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node pare
 struct RefRq {
     std::optional<std::string> listId, fullName;
     // What an error message calls the reference: the full name as given, else the ListID.
-    std::string label() const { return fullName ? std::string(trimmed(*fullName)) : listId.value_or(""); }
+    std::string label() const { return fullName ? std::string(trimmedView(*fullName, kWhitespace)) : listId.value_or(""); }
 };
 
 RefRq readRef(pugi::xml_node node) {
@@ -490,10 +492,7 @@ bool isCalendarDate(std::string_view d) {
         return v;
     };
     int y = num(0, 4), m = num(5, 2), day = num(8, 2);
-    if (y < 1 || m < 1 || m > 12 || day < 1) return false;
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return day <= days[m - 1] + (m == 2 && leap ? 1 : 0);
+    return y >= 1 && ztl::isCalendarDate(y, m, day);
 }
 
 // The largest amount the company accepts: twelve integer digits, far above any store's day.
@@ -501,7 +500,7 @@ constexpr int kMaxIntegerDigits = 12;
 
 // [+-]?digits(.dd)? with surrounding blanks ignored, as cents; empty when not an amount.
 std::optional<std::int64_t> parseAmount(std::string_view text) {
-    std::string_view s = trimmed(text);
+    std::string_view s = trimmedView(text, kWhitespace);
     bool neg = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         neg = s[0] == '-';
@@ -535,8 +534,8 @@ std::string localDate(std::time_t t) {
 
 // Names compare as the company's lists compare them: ignoring ASCII case and outer blanks.
 bool sameName(std::string_view a, std::string_view b) {
-    a = trimmed(a);
-    b = trimmed(b);
+    a = trimmedView(a, kWhitespace);
+    b = trimmedView(b, kWhitespace);
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
                return low(x) == low(y);
@@ -561,8 +560,8 @@ Status conversionError(const std::string& value, const char* field) {
 // the balance is checked last. On success `entry` is ready to post.
 std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, JournalEntry& entry) {
     if (rq.txnDate) {
-        if (!isCalendarDate(trimmed(*rq.txnDate))) return conversionError(*rq.txnDate, "TxnDate");
-        entry.txnDate = std::string(trimmed(*rq.txnDate));
+        if (!isCalendarDate(trimmedView(*rq.txnDate, kWhitespace))) return conversionError(*rq.txnDate, "TxnDate");
+        entry.txnDate = std::string(trimmedView(*rq.txnDate, kWhitespace));
     } else {
         entry.txnDate = localDate(company.now());
     }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/computer_name.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "storedata/ini.h"
@@ -22,13 +23,6 @@ namespace ztl::storedata {
 namespace {
 
 constexpr const char* kSection = "Vellumix";
-
-std::string platformComputerName() {
-    char name[80] = {};
-    if (::gethostname(name, sizeof name - 1) != 0) return "";
-    name[sizeof name - 1] = '\0';
-    return name;
-}
 
 std::optional<std::array<uint8_t, 4>> platformResolve(const std::string& host) {
     addrinfo hints{};
@@ -137,7 +131,7 @@ cBusinessBasic::cBusinessBasic() {
         throw vbError(vb::kObjectNotSet, "cBusinessBasic");
     }
 
-    std::string name = e.services.computerName ? e.services.computerName() : platformComputerName();
+    std::string name = e.services.computerName ? e.services.computerName() : ztl::computerName();
     if (name.size() > 80) name.resize(80);
     sys.ComputerName = storedata::Trun(name, 1);
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/calendar.h"
 #include "platform/vb_error.h"
 
 namespace ztl::storedata {
@@ -37,12 +38,7 @@ unsigned char byteAt(std::string_view s, size_t i) { return static_cast<unsigned
 }  // namespace
 
 bool isCalendarDate(int year, int month, int day) {
-    if (month < 1 || month > 12 || day < 1 || year < 100 || year > 9999) return false;
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int dim = days[month - 1];
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month == 2 && leap) dim = 29;
-    return day <= dim;
+    return year >= 100 && year <= 9999 && ztl::isCalendarDate(year, month, day);
 }
 
 int windowYear(int yy) { return yy < 30 ? 2000 + yy : 1900 + yy; }

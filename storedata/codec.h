@@ -52,6 +52,7 @@ struct VbDate {
 // 1 January 1968: the empty date and the result of every failed UnPackDate.
 inline constexpr VbDate kEmptyDate{};
 
+// A calendar date in the years 100 to 9999, the range of a Visual Basic date.
 bool isCalendarDate(int year, int month, int day);
 // The year of a two-digit year: 30-99 -> 1930-1999, 0-29 -> 2000-2029.
 int windowYear(int yy);

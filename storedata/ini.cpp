@@ -2,14 +2,10 @@
 
 #include <strings.h>
 
+#include "platform/trim.h"
+
 namespace ztl::storedata {
 namespace {
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
 
 bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -25,12 +21,12 @@ std::string iniValue(std::string_view text, std::string_view section, std::strin
     while (start <= text.size() && !found) {
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = trim(text.substr(start, end - start));
+        std::string_view line = trimmedView(text.substr(start, end - start), kWhitespace);
         start = end + 1;
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             size_t close = line.find(']');
-            std::string_view name = trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+            std::string_view name = trimmedView(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1), kWhitespace);
             if (inSection) break;  // the first section of that name only
             inSection = sameName(name, section);
             continue;
@@ -38,8 +34,8 @@ std::string iniValue(std::string_view text, std::string_view section, std::strin
         if (!inSection) continue;
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        if (!sameName(trim(line.substr(0, eq)), key)) continue;
-        value = trim(line.substr(eq + 1));
+        if (!sameName(trimmedView(line.substr(0, eq), kWhitespace), key)) continue;
+        value = trimmedView(line.substr(eq + 1), kWhitespace);
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         found = true;

@@ -8,6 +8,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/os_error.h"
 #include "platform/paths.h"
 #include "platform/vb_error.h"
 #include "storedata/engine.h"
@@ -37,25 +38,6 @@ int64_t checkedOffset(int64_t offset, const char* source) {
 }
 
 }  // namespace
-
-long vbNumberOfErrno(int err) {
-    switch (err) {
-        case ENOENT: return vb::kFileNotFound;
-        case ENOTDIR: return vb::kPathNotFound;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case ETXTBSY: return vb::kPermissionDenied;
-        case EISDIR: return vb::kPathFileAccessError;
-        case EMFILE:
-        case ENFILE: return 67;  // Too many files
-        case ENOSPC:
-        case EDQUOT: return vb::kDiskFull;
-        case EBADF: return vb::kBadFileNameOrNumber;
-        case ENAMETOOLONG: return vb::kBadFileNameOrNumber;
-        default: return vb::kDeviceIOError;
-    }
-}
 
 std::string physicalPath(std::string_view fileName) {
     if (fileName.find('\\') != std::string_view::npos) return std::string(fileName);

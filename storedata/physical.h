@@ -53,8 +53,6 @@ void CloseFile(std::string_view fullPath);
 // Platform helpers shared with the registries and the set-up.
 // Closes the entry's descriptor (marking it closed); false when the close failed.
 bool closeDescriptor(cOpenFile& entry);
-// Visual Basic's file error number for an errno value.
-long vbNumberOfErrno(int err);
 
 // Reads an open descriptor to its end and closes it. Returns 0, or the errno of a failed read.
 int readToEndAndClose(int fd, std::string& bytes);

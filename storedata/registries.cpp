@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/os_error.h"
 #include "platform/paths.h"
 #include "storedata/codec.h"
 #include "storedata/engine.h"
