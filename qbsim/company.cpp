@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "platform/trim.h"
 #include "qbsim/sqlite_db.h"
 
 namespace ztl::qbsim {
@@ -65,7 +66,7 @@ CREATE INDEX journal_line_entry ON journal_line(entry_id);
 
 // Names compare ignoring ASCII case and surrounding blanks, as QuickBooks' lists do.
 std::string nameKey(std::string_view name) {
-    std::string k(trimmed(name));
+    std::string k(trimmedView(name, kWhitespace));
     for (char& c : k)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return k;
@@ -113,14 +114,6 @@ Entity readEntity(const Statement& s) {
 }
 
 }  // namespace
-
-std::string_view trimmed(std::string_view s) {
-    const char* ws = " \t\r\n";
-    auto b = s.find_first_not_of(ws);
-    if (b == std::string_view::npos) return {};
-    auto e = s.find_last_not_of(ws);
-    return s.substr(b, e - b + 1);
-}
 
 const std::vector<std::string>& accountTypes() {
     static const std::vector<std::string> types = {
@@ -227,7 +220,7 @@ void Company::inWriteTransaction(const std::function<bool()>& fn) {
 }
 
 void Company::checkNewName(std::string_view name, const char* what) const {
-    if (trimmed(name).empty()) throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name is empty");
+    if (trimmedView(name, kWhitespace).empty()) throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name is empty");
     if (hasControlCharacter(name))
         throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name contains a control character");
 }
@@ -238,25 +231,29 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
             "INSERT INTO account(list_id, time_created, time_modified, edit_sequence, name, name_key, "
             "account_type, account_number, description) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
         auto nameTaken = db_->prepare("SELECT 1 FROM account WHERE name_key = ?");
-        auto numberTaken = db_->prepare("SELECT 1 FROM account WHERE account_number = ?");
+        auto numberTaken = db_->prepare("SELECT 1 FROM account WHERE trim(account_number, ?) = ?");
         for (const auto& a : accounts) {
             checkNewName(a.name, "account");
-            std::string name(trimmed(a.name));
+            // Names and numbers are stored exactly as given, blanks and all: only the lookups
+            // ignore the blanks around them.
+            const std::string& name = a.name;
             // A colon separates a parent from its subaccount in a full name; this chart has
             // no subaccounts, so a name with one could never be referred to.
             if (name.find(':') != std::string::npos)
                 throw CompanyError(CompanyError::Kind::Invalid, "account name \"" + name + "\" contains a colon");
             auto type = canonicalAccountType(a.type);
             if (!type) throw CompanyError(CompanyError::Kind::Invalid, "unknown account type \"" + a.type + "\"");
-            std::string number(trimmed(a.number));
+            const std::string& number = a.number;
             if (hasControlCharacter(a.number) || hasControlCharacter(a.desc))
-                throw CompanyError(CompanyError::Kind::Invalid, "account \"" + name + "\": control character in number or description");
+                throw CompanyError(CompanyError::Kind::Invalid,
+                                   "account \"" + name + "\": control character in number or description");
             nameTaken.reset();
             nameTaken.bind(1, nameKey(name));
-            if (nameTaken.step()) throw CompanyError(CompanyError::Kind::Invalid, "an account named \"" + name + "\" already exists");
-            if (!number.empty()) {
+            if (nameTaken.step())
+                throw CompanyError(CompanyError::Kind::Invalid, "an account named \"" + name + "\" already exists");
+            if (!trimmedView(number, kWhitespace).empty()) {
                 numberTaken.reset();
-                numberTaken.bind(1, number);
+                numberTaken.bind(1, kWhitespace).bind(2, trimmedView(number, kWhitespace));
                 if (numberTaken.step())
                     throw CompanyError(CompanyError::Kind::Invalid, "an account numbered " + number + " already exists");
             }
@@ -275,7 +272,7 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
 
 Account Company::addAccount(const NewAccount& account) {
     addAccounts({account});
-    auto found = findAccount(trimmed(account.name));
+    auto found = findAccount(account.name);
     if (!found) throw CompanyError(CompanyError::Kind::Database, "account vanished after it was added");
     return *found;
 }
@@ -283,7 +280,7 @@ Account Company::addAccount(const NewAccount& account) {
 Entity Company::addEntity(const std::string& rawName, Entity::Kind kind) {
     const char* what = kind == Entity::Kind::Customer ? "customer" : "vendor";
     checkNewName(rawName, what);
-    std::string name(trimmed(rawName));
+    const std::string& name = rawName;
     std::optional<Entity> added;
     auto work = [&] {
         if (auto other = findEntity(name))
@@ -326,17 +323,18 @@ std::optional<Account> Company::findAccount(std::string_view nameOrNumber) const
     auto byName = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE name_key = ?");
     byName.bind(1, nameKey(nameOrNumber));
     if (byName.step()) return readAccount(byName);
-    std::string_view number = trimmed(nameOrNumber);
+    std::string_view number = trimmedView(nameOrNumber, kWhitespace);
     if (number.empty()) return std::nullopt;
-    auto byNumber = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE account_number = ?");
-    byNumber.bind(1, number);
+    auto byNumber = db_->prepare(std::string("SELECT ") + kAccountColumns +
+                                 " FROM account WHERE trim(account_number, ?) = ?");
+    byNumber.bind(1, kWhitespace).bind(2, number);
     if (byNumber.step()) return readAccount(byNumber);
     return std::nullopt;
 }
 
 std::optional<Account> Company::findAccountByListId(std::string_view listId) const {
     auto s = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE list_id = ?");
-    s.bind(1, trimmed(listId));
+    s.bind(1, trimmedView(listId, kWhitespace));
     if (s.step()) return readAccount(s);
     return std::nullopt;
 }
@@ -350,7 +348,7 @@ std::optional<Entity> Company::findEntity(std::string_view name) const {
 
 std::optional<Entity> Company::findEntityByListId(std::string_view listId) const {
     auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE list_id = ?");
-    s.bind(1, trimmed(listId));
+    s.bind(1, trimmedView(listId, kWhitespace));
     if (s.step()) return readEntity(s);
     return std::nullopt;
 }

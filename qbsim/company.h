@@ -150,7 +150,4 @@ private:
     bool inTransaction_ = false;
 };
 
-// Trims blanks, tabs and line ends from both ends.
-std::string_view trimmed(std::string_view s);
-
 }  // namespace ztl::qbsim

@@ -83,11 +83,18 @@ TEST(CompanyFile, ListNamesAreUniqueAndClean) {
               CompanyError::Kind::Invalid);
     EXPECT_FALSE(c.findAccount("Good One"));
 
-    auto added = c.addAccount({" 9200 ", "  Bank Charges ", "expense", ""});
-    EXPECT_EQ(added.name, "Bank Charges");
-    EXPECT_EQ(added.number, "9200");
+    // Names and numbers are kept exactly as given; lookups ignore the blanks around them.
+    auto added = c.addAccount({"9200 ", "  Bank Charges ", "expense", ""});
+    EXPECT_EQ(added.name, "  Bank Charges ");
+    EXPECT_EQ(added.number, "9200 ");
     EXPECT_EQ(added.type, "Expense");
     EXPECT_EQ(c.findAccount("9200")->id, added.id);
+    EXPECT_EQ(c.findAccount(" 9200")->id, added.id);
+    EXPECT_EQ(c.findAccount("bank charges")->id, added.id);
+    EXPECT_EQ(kindOf([&] { c.addAccount({" 9200", "Other Charges", "Expense", ""}); }), CompanyError::Kind::Invalid)
+        << "the same number with other blanks is the same number";
+    EXPECT_EQ(c.addCustomer(" Walk-in ").name, " Walk-in ");
+    EXPECT_EQ(c.findEntity("walk-in")->name, " Walk-in ");
 }
 
 TEST(SampleCompany, ChartCoversTheSampleTotalsFile) {
