@@ -25,6 +25,7 @@ inline constexpr long kTypeMismatch = 13;
 inline constexpr long kBadFileNameOrNumber = 52;
 inline constexpr long kFileNotFound = 53;
 inline constexpr long kDeviceIOError = 57;
+inline constexpr long kFileAlreadyExists = 58;
 inline constexpr long kDiskFull = 61;
 inline constexpr long kInputPastEndOfFile = 62;
 inline constexpr long kPermissionDenied = 70;
