@@ -18,22 +18,10 @@ std::string toBytes(const QString& s) {
 }
 
 QString fullKey(const std::string& section, const std::string& key) {
-    std::string group = settingsGroup(section);
-    return fromBytes(group.empty() ? key : group + "/" + key);
+    return fromBytes(settingsKeyPath(section, key));
 }
 
 }  // namespace
-
-std::string settingsGroup(const std::string& section) {
-    std::string out;
-    for (char c : section) {
-        char n = c == '\\' ? '/' : c;
-        if (n == '/' && (out.empty() || out.back() == '/')) continue;
-        out += n;
-    }
-    while (!out.empty() && out.back() == '/') out.pop_back();
-    return out;
-}
 
 std::string QSettingsStore::get(const std::string& app, const std::string& section, const std::string& key,
                                 const std::string& def) const {

@@ -20,8 +20,10 @@ TEST(SettingsStore, MemoryStoreNestsOnBackslashesAndDefaultsWhenAbsent) {
     ztl::MemorySettingsStore s;
     EXPECT_EQ(s.get("ZTL", "ZentrelMS\\Settings\\Shop.qbw", "AR", "none"), "none");
     s.set("ZTL", "ZentrelMS\\Settings\\Shop.qbw", "AR", "Walk-in");
-    EXPECT_EQ(s.get("ztl", "zentrelms\\settings\\\\shop.qbw\\", "ar"), "Walk-in");
+    EXPECT_EQ(s.get("ZTL", "ZentrelMS/Settings\\\\Shop.qbw\\", "AR"), "Walk-in");
     EXPECT_EQ(s.get("ZTL", "ZentrelMS\\Settings\\Other.qbw", "AR"), "");
+    EXPECT_EQ(s.get("ztl", "zentrelms\\settings\\shop.qbw", "ar", "none"), "none")
+        << "letter case tells settings apart, as in the settings files";
 }
 
 TEST(Prompter, RecordingPrompterAnswersFromItsScriptThenTheFirstButton) {

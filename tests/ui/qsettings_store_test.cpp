@@ -1,5 +1,7 @@
 #include "ui/qsettings_store.h"
 
+#include "platform/vb_error.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -43,6 +45,58 @@ TEST_F(QSettingsStoreTest, EachCompanyFileHasItsOwnNestedSection) {
               "Walk-in Customer");
     EXPECT_EQ(ztl::settingsGroup("ZentrelMS\\Settings\\/home//op/Shop.qbw\\"),
               "ZentrelMS/Settings/home/op/Shop.qbw");
+}
+
+// The memory store that the engine's tests use must find a value exactly where the settings
+// files do, or a test passes on an address the programs never read.
+TEST_F(QSettingsStoreTest, TheMemoryStoreAddressesValuesAsTheSettingsFilesDo) {
+    const struct {
+        const char* app;
+        const char* section;
+        const char* key;
+    } writes[] = {
+        {"ZTL", "ZentrelMS\\Settings\\/home/op/Shop.qbw", "ARImportAccount"},
+        {"ZTL", "Zentrel\\Settings", "Company"},
+        {"ZTL", "", "TopLevel"},
+    };
+    const struct {
+        const char* app;
+        const char* section;
+        const char* key;
+    } reads[] = {
+        {"ZTL", "ZentrelMS\\Settings\\/home/op/Shop.qbw", "ARImportAccount"},
+        {"ZTL", "ZentrelMS/Settings/home/op/Shop.qbw", "ARImportAccount"},          // '/' nests like '\\'
+        {"ZTL", "ZentrelMS\\Settings\\\\home\\op\\Shop.qbw\\", "ARImportAccount"},  // empty levels
+        {"ZTL", "ZentrelMS\\Settings", "home/op/Shop.qbw/ARImportAccount"},         // a key may nest too
+        {"ZTL", "zentrelms\\settings\\/home/op/shop.qbw", "ARImportAccount"},       // case of a section
+        {"ZTL", "ZentrelMS\\Settings\\/home/op/Shop.qbw", "arimportaccount"},       // case of a key
+        {"ztl", "Zentrel\\Settings", "Company"},                                    // case of the app
+        {"ZTL", "Zentrel\\Settings", "Company"},
+        {"ZTL", "Zentrel", "Settings\\Company"},  // a backslash in a key does not nest
+        {"ZTL", "/", "TopLevel"},
+    };
+    ztl::QSettingsStore files;
+    ztl::MemorySettingsStore memory;
+    int n = 0;
+    for (const auto& w : writes) {
+        files.set(w.app, w.section, w.key, "value " + std::to_string(++n));
+        memory.set(w.app, w.section, w.key, "value " + std::to_string(n));
+    }
+    for (const auto& r : reads)
+        EXPECT_EQ(memory.get(r.app, r.section, r.key, "absent"), files.get(r.app, r.section, r.key, "absent"))
+            << r.app << " | " << r.section << " | " << r.key;
+}
+
+TEST_F(QSettingsStoreTest, ASettingThatCannotBeStoredIsPermissionDenied) {
+    // The settings folder on a device that takes nothing.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, "/dev/full");
+    ztl::QSettingsStore store;
+    try {
+        store.set("ZTL", "Zentrel\\Settings", "Company", "/home/op/Shop.qbw");
+        FAIL() << "the failed write must be reported";
+    } catch (const ztl::VbError& e) {
+        EXPECT_EQ(e.number, ztl::vb::kPermissionDenied);
+    }
 }
 
 TEST_F(QSettingsStoreTest, SingleByteValuesComeBackByteForByte) {
