@@ -21,7 +21,7 @@ clsZTL::clsZTL(Program& program) : program_(program) {
             processor_->OpenConnection("", kAppName);
         }
     } catch (const std::exception& ex) {
-        reportModuleError("Error in module clsZTL.Class_Initialize ", toVbError(ex));
+        reportAndLogModuleError("Error in module clsZTL.Class_Initialize ", toVbError(ex));
     }
 }
 
@@ -39,17 +39,25 @@ void clsZTL::closeConnection() {
     }
 }
 
-void clsZTL::report(const std::string& text, MsgIcon icon, const std::string& title,
-                    const std::string& operationLogExtra) {
+void clsZTL::report(const std::string& text, MsgIcon icon, const std::string& title) {
     program_.showMessage(text, icon, MsgButtons::OK, title);
+}
+
+void clsZTL::reportAndLog(const std::string& text, MsgIcon icon, const std::string& title,
+                          const std::string& operationLogExtra) {
+    report(text, icon, title);
     if (program_.edition == Edition::SingleStore && program_.clock)
         appendOperationLog(program_.operationLogPath,
                            operationLogEntry(*program_.clock, text + operationLogExtra));
 }
 
-void clsZTL::reportModuleError(const char* heading, const VbError& e, const std::string& tail,
-                               const std::string& operationLogExtra) {
-    report(moduleErrorReport(heading, e, tail), MsgIcon::None, {}, operationLogExtra);
+void clsZTL::reportModuleError(const char* heading, const VbError& e) {
+    report(moduleErrorReport(heading, e));
+}
+
+void clsZTL::reportAndLogModuleError(const char* heading, const VbError& e, const std::string& tail,
+                                     const std::string& operationLogExtra) {
+    reportAndLog(moduleErrorReport(heading, e, tail), MsgIcon::None, {}, operationLogExtra);
 }
 
 std::string clsZTL::settingsSection() const {

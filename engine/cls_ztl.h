@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/account_list.h"
+#include "engine/import_lock.h"
 #include "engine/program.h"
 #include "engine/qbxml_requests.h"
 #include "engine/totals_format.h"
@@ -26,6 +27,8 @@ using TotalsTable = std::vector<std::string>;
 // The import run's own error report: multi-store with the failing statement's number after
 // "Line # ", single-store with line feeds only and no statement number.
 std::string importRunReport(Edition edition, const VbError& e, int statement);
+// What a run shows, and posts nothing, when another run holds the import lock of its file.
+std::string importLockRefusal(const std::string& totalsPath, const ImportRun& holder);
 
 class clsZTL {
   public:
@@ -78,10 +81,15 @@ class clsZTL {
     int transactionNumber = 1;
 
   private:
-    void report(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {},
-                const std::string& operationLogExtra = {});
-    void reportModuleError(const char* heading, const VbError& e, const std::string& tail = {},
-                           const std::string& operationLogExtra = {});
+    // Shows a report. The session's and the import's reports go to the single-store
+    // edition's operation log as well (reportAndLog); the others are shown only.
+    void report(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {});
+    void reportAndLog(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {},
+                      const std::string& operationLogExtra = {});
+    void reportModuleError(const char* heading, const VbError& e);
+    void reportAndLogModuleError(const char* heading, const VbError& e, const std::string& tail = {},
+                                 const std::string& operationLogExtra = {});
+    void advanceReferenceNumber();
     std::string settingsSection() const;
     std::string setting(const char* key) const;
     void runImport(int& statement);

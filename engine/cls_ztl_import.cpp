@@ -1,10 +1,15 @@
 // clsZTL: the import run, one journal entry per transaction, and the entity lookup.
+#include <unistd.h>
+
 #include <algorithm>
+#include <ctime>
 
 #include "engine/cls_ztl.h"
 #include "engine/import_block_reader.h"
+#include "engine/import_lock.h"
 #include "engine/import_log.h"
 #include "engine/operation_log.h"
+#include "platform/computer_name.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/store_date.h"
@@ -51,14 +56,58 @@ void clsZTL::DoImport() {
         copy->close();
         SendRequest();
         if (cZTLError) return;
-        GetImportResults(responseText);
-        std::int64_t next = Decimal::parseLeading(referenceNumber).roundHalfEven().value_or(0) + 1;
-        if (program_.settings)
-            program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber",
-                                   std::to_string(next));
+        try {
+            GetImportResults(responseText);
+        } catch (const importlog::WriteError&) {
+            // QuickBooks has the entry even though the log lacks it: the next number stands.
+            try {
+                advanceReferenceNumber();
+            } catch (const std::exception&) {
+            }
+            throw;
+        }
+        advanceReferenceNumber();
+    } catch (const importlog::WriteError&) {
+        throw;  // stops the run: see importlog::WriteError
     } catch (const std::exception& ex) {
-        reportModuleError("Error in module clsZTL.DoImport", toVbError(ex));
+        reportAndLogModuleError("Error in module clsZTL.DoImport", toVbError(ex));
     }
+}
+
+void clsZTL::advanceReferenceNumber() {
+    std::int64_t next = Decimal::parseLeading(referenceNumber).roundHalfEven().value_or(0) + 1;
+    if (program_.settings)
+        program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber",
+                               std::to_string(next));
+}
+
+namespace {
+
+// Who a run is, for the import lock.
+ImportRun thisRun(const Clock* clock) {
+    ImportRun run{computerName(), static_cast<long>(::getpid()), 0, ""};
+    if (clock) {
+        LocalDateTime now = clock->now();
+        run.started = unixSeconds(now);
+        run.since = clock->shortDate(now) + " " + clock->timeText(now);
+    } else {
+        run.started = static_cast<std::int64_t>(std::time(nullptr));
+    }
+    return run;
+}
+
+std::string describeRun(const ImportRun& run) {
+    if (run.workstation.empty()) return "another workstation";
+    return "workstation " + run.workstation + " (process " + std::to_string(run.process) +
+           (run.since.empty() ? "" : ", since " + run.since) + ")";
+}
+
+}  // namespace
+
+std::string importLockRefusal(const std::string& totalsPath, const ImportRun& holder) {
+    return "The totals file " + totalsPath + " is already being imported by " + describeRun(holder) +
+           ".\nA totals file cannot be imported twice at once: this import has posted nothing.\n"
+           "Start it again when the other import has ended.";
 }
 
 void clsZTL::NewStartImport() {
@@ -66,7 +115,12 @@ void clsZTL::NewStartImport() {
     try {
         runImport(statement);
     } catch (const std::exception& ex) {
+        const std::string lineBreak = program_.edition == Edition::SingleStore ? "\n" : "\r\n";
         std::string text = importRunReport(program_.edition, toVbError(ex), statement);
+        if (const auto* log = dynamic_cast<const importlog::WriteError*>(&ex))
+            text += lineBreak + "Transaction " + std::to_string(log->transactionNumber) + " (invoice " +
+                    log->referenceNumber +
+                    ") was sent to QuickBooks; its answer is not completely in the import log.";
         program_.showMessage(text);
         if (program_.edition == Edition::SingleStore) {
             // The run's log was closed when the run unwound; the report goes after its lines.
@@ -87,7 +141,17 @@ void clsZTL::runImport(int& statement) {
 
     statement = 10;
     status("Starting import...");
+
+    // Before anything is posted or the log replaced: another run may be importing this file.
     statement = 20;
+    const ImportRun self = thisRun(program_.clock);
+    ImportLock lock(importLockPath(paths::map(source_)), self, self.started);
+    if (!lock.taken() && lock.otherRun()) {
+        program_.showMessage(importLockRefusal(source_, *lock.otherRun()), MsgIcon::Exclamation);
+        return;
+    }
+
+    statement = 30;
     double step = 0;
     std::string countText;
     if (program_.edition == Edition::SingleStore) {
@@ -102,9 +166,9 @@ void clsZTL::runImport(int& statement) {
             step = whole > 0 ? static_cast<double>(100 / whole) : 0;
         }
     }
-    statement = 30;
-    transactionNumber = 1;
     statement = 40;
+    transactionNumber = 1;
+    statement = 50;
     status("Sending request to QuickBooks...");
 
     statement = 200;
@@ -122,6 +186,17 @@ void clsZTL::runImport(int& statement) {
                                          program_.clock ? program_.clock->timeText(now) : ""));
     log.writeLine(importlog::ruleLine());
     log.writeLine(importlog::kBlankLine);
+    log.sync();
+
+    // A lock that could not be made is reported only now, so that a log that cannot be
+    // created (its folder is the lock's) is reported as such first.
+    statement = 250;
+    if (lock.failure()) throw *lock.failure();
+    if (lock.otherRun()) {
+        log.writeLine(importlog::lockTakenOverLine(describeRun(*lock.otherRun())));
+        log.writeLine(importlog::kBlankLine);
+        log.sync();
+    }
 
     statement = 260;
     status("Importing " + countText + " transactions... please wait.");

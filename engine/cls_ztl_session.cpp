@@ -15,10 +15,10 @@ void clsZTL::SendRequest() {
         if (!program_.requestProcessor) throw vbError(vb::kObjectNotSet);
         ticket_ = program_.requestProcessor->BeginSession(QBCompany, kOpenModeDoNotCare);
         sessionTicket = ticket_;
-        // QuickBooks reads Unicode: the single-byte request goes out as UTF-8 and the answer
-        // comes back as single-byte text, like everything else the engine keeps and writes.
-        responseText = utf8ToWindows1252(
-            program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText)));
+        // QuickBooks reads Unicode: the single-byte request goes out as UTF-8. The answer is
+        // kept as received; its readers turn the texts they take from it into single-byte
+        // text after parsing, so that a character reference arrives as one character.
+        responseText = program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText));
         program_.requestProcessor->EndSession(ticket_);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
@@ -32,12 +32,12 @@ void clsZTL::SendRequest() {
         cZTLError = true;
         std::string tail = "\n";
         if (e.number == hresult::kParseError)
-            tail += "There is a problem with the source file X390.QB. \r\nImport aborted... call -Korvane !.";
+            tail += "There is a problem with the source file X390.QB. \nImport aborted... call -Korvane !.";
         else if (e.number == hresult::kCompanyNotOpen)
             tail +=
-                "Change the open QB company or change the import target company. \r\n"
+                "Change the open QB company or change the import target company. \n"
                 "Make the necessary changes, click Cancel, then re-start the program.";
-        reportModuleError("Error in module clsZTL.SendRequest ", e, tail, "\r\ntarget=" + QBCompany);
+        reportAndLogModuleError("Error in module clsZTL.SendRequest ", e, tail, "\r\ntarget=" + QBCompany);
     }
 }
 
@@ -59,7 +59,7 @@ void clsZTL::LoadQbCoa() {
             copy->close();
         }
     } catch (const std::exception& ex) {
-        reportModuleError("Error in module clsZTL.LoadQbCoa ", toVbError(ex));
+        reportAndLogModuleError("Error in module clsZTL.LoadQbCoa ", toVbError(ex));
         try {
             if (copy) copy->close();
         } catch (...) {
@@ -76,7 +76,7 @@ void clsZTL::GetCOAResults(const std::string& response) {
         pugi::xml_document doc;
         std::string reason;
         if (!qbxml::load(doc, response, reason)) {
-            report("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
+            reportAndLog("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
             return;
         }
         std::vector<std::string> accounts;
@@ -87,11 +87,11 @@ void clsZTL::GetCOAResults(const std::string& response) {
                 for (pugi::xml_node child = ret.first_child(); child; child = child.next_sibling()) {
                     std::string_view n = child.name();
                     if (n == "AccountNumber")
-                        number = qbxml::textOf(child);
+                        number = utf8ToWindows1252(qbxml::textOf(child));
                     else if (n == "Name")
-                        name = qbxml::textOf(child);
+                        name = utf8ToWindows1252(qbxml::textOf(child));
                     else if (n == "AccountType")
-                        type = qbxml::textOf(child);
+                        type = utf8ToWindows1252(qbxml::textOf(child));
                 }
                 accounts.push_back(number + "," + name + "," + type);
             }
@@ -99,7 +99,7 @@ void clsZTL::GetCOAResults(const std::string& response) {
         accounts_.appendLoad(std::move(accounts));
         lastCoaResponse_ = response;
     } catch (const std::exception& ex) {
-        reportModuleError("Error in module clsZTL.GetCOAResults ", toVbError(ex));
+        reportAndLogModuleError("Error in module clsZTL.GetCOAResults ", toVbError(ex));
     }
 }
 
@@ -109,25 +109,28 @@ void clsZTL::GetImportResults(const std::string& response) {
         pugi::xml_document doc;
         std::string reason;
         if (!qbxml::load(doc, response, reason)) {
-            report("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
+            reportAndLog("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
             return;
         }
         auto results = qbxml::elementsByTagName(doc, "JournalEntryAddRs");
         if (results.empty()) throw vbError(vb::kObjectNotSet);
-        std::string code = results[0].attribute("statusCode").value();
-        std::string severity = results[0].attribute("statusSeverity").value();
-        std::string message = results[0].attribute("statusMessage").value();
+        auto attribute = [&](const char* name) {
+            return utf8ToWindows1252(results[0].attribute(name).value());
+        };
+        std::string code = attribute("statusCode");
+        std::string severity = attribute("statusSeverity");
+        std::string message = attribute("statusMessage");
 
         TextWriter* log = program_.importLog;
         if (!log) throw vbError(vb::kBadFileNameOrNumber);
-        log->writeLine(importlog::transactionHeading(transactionNumber, referenceNumber));
-        ++transactionNumber;
+        const int number = transactionNumber++;
+        std::vector<std::string> block{importlog::transactionHeading(number, referenceNumber)};
         if (message == "Status OK") {
-            log->writeLine(importlog::kSuccessLine);
+            block.push_back(importlog::kSuccessLine);
             ImportSuccess = true;
         }
         if (severity == "Error") {
-            log->writeLine(importlog::kAbortLine);
+            block.push_back(importlog::kAbortLine);
             ImportSuccess = false;
             program_.ImportErrorFlag = true;
         }
@@ -136,12 +139,16 @@ void clsZTL::GetImportResults(const std::string& response) {
             for (pugi::xml_node ret = rs.first_child(); ret; ret = ret.next_sibling())
                 if (std::string_view(ret.name()) == "JournalEntryRet")
                     for (pugi::xml_node c = ret.first_child(); c; c = c.next_sibling())
-                        if (std::string_view(c.name()) == "TxnID") txnId = qbxml::textOf(c);
-        log->writeLine(importlog::statusLine(code, severity, txnId));
-        log->writeLine(importlog::messageLine(message));
-        log->writeLine(importlog::kBlankLine);
+                        if (std::string_view(c.name()) == "TxnID")
+                            txnId = utf8ToWindows1252(qbxml::textOf(c));
+        block.push_back(importlog::statusLine(code, severity, txnId));
+        block.push_back(importlog::messageLine(message));
+        block.push_back(importlog::kBlankLine);
+        importlog::writeBlock(*log, block, number, referenceNumber);
+    } catch (const importlog::WriteError&) {
+        throw;
     } catch (const std::exception& ex) {
-        report(toVbError(ex).description, MsgIcon::Exclamation, "Error");
+        reportAndLog(toVbError(ex).description, MsgIcon::Exclamation, "Error");
     }
 }
 

@@ -25,6 +25,20 @@ std::string messageLine(const std::string& message) {
     return "Return Status Message :" + message;
 }
 
+std::string lockTakenOverLine(const std::string& holder) {
+    return "Import lock of " + holder + " taken over: that import had ended without releasing it.";
+}
+
+void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,
+                const std::string& referenceNumber) {
+    try {
+        for (const auto& line : lines) log.writeLine(line);
+        log.sync();
+    } catch (const VbError& e) {
+        throw WriteError(e, transactionNumber, referenceNumber);
+    }
+}
+
 std::string logPathFor(const std::string& totalsPath) {
     if (totalsPath.size() < 7) throw vbError(vb::kInvalidProcedureCall);
     return totalsPath.substr(0, totalsPath.size() - 7) + "QBImport.log";

@@ -13,6 +13,10 @@
 //   Return Status Message :<message>
 //   " "
 #include <string>
+#include <vector>
+
+#include "platform/text_file.h"
+#include "platform/vb_error.h"
 
 namespace ztl::importlog {
 
@@ -24,6 +28,25 @@ inline constexpr const char* kAbortLine = "ERROR   ----------> !!! Import aborte
 std::string statusLine(const std::string& code, const std::string& severity, const std::string& txnId);
 std::string messageLine(const std::string& message);
 inline constexpr const char* kBlankLine = " ";
+
+// A note the run writes after the opening lines when it took over the import lock of a run
+// that had died.
+std::string lockTakenOverLine(const std::string& holder);
+
+// The log is the record of what was posted: a transaction's block reaches the file, written
+// through to the device, before the next request goes out. A failure to write it is not
+// trapped where it happens: it stops the run, whose report says which transaction's answer
+// the log is missing, since everything posted after it would go unrecorded.
+struct WriteError : VbError {
+    WriteError(const VbError& e, int transaction, std::string reference)
+        : VbError(e), transactionNumber(transaction), referenceNumber(std::move(reference)) {}
+    int transactionNumber;
+    std::string referenceNumber;
+};
+
+// Writes the lines of one transaction's block and syncs them; throws WriteError.
+void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,
+                const std::string& referenceNumber);
 
 // The log's path: the totals path with its last 7 characters (the file name "X390.QB")
 // replaced, so a store number in front of the name stays in front of the log's name.

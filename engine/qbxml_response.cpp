@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/xml_well_formed.h"
+
 namespace ztl::qbxml {
 namespace {
 
@@ -24,23 +26,15 @@ void walk(const pugi::xml_node& root, F&& visit) {
 }  // namespace
 
 bool load(pugi::xml_document& doc, const std::string& text, std::string& reason) {
-    // pugixml expands no entities beyond the five predefined ones and reads nothing external.
-    // A response that declares entities is refused outright: QuickBooks never sends one, and
-    // a reader that did expand them could be made to build gigabytes from a few lines.
-    pugi::xml_parse_result r = doc.load_buffer(
-        text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, pugi::encoding_utf8);
-    if (!r) {
-        reason = std::string(r.description()) + " (at offset " + std::to_string(r.offset) + ")";
+    if (auto why = wellFormednessError(text)) {
+        reason = *why;
         return false;
     }
-    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
-        if (n.type() == pugi::node_doctype && std::strstr(n.value(), "<!ENTITY")) {
-            reason = "Entity declarations are not accepted in a response";
-            return false;
-        }
-    }
-    if (!doc.document_element()) {
-        reason = "No document element";
+    // Well-formed, entity-free and shallow by now; pugixml reads the declared encoding too.
+    pugi::xml_parse_result r =
+        doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto);
+    if (!r) {
+        reason = std::string(r.description()) + " (at offset " + std::to_string(r.offset) + ")";
         return false;
     }
     return true;

@@ -1,14 +1,15 @@
 #pragma once
 // Reading qbXML responses with pugixml, the way a DOM reader sees them: elements found by
-// name anywhere in document order, and a node's text as all the text inside it.
-// Walks are iterative, so a hostile response nested a million deep cannot exhaust the stack.
+// name anywhere in document order, and a node's text as all the text inside it. Texts come
+// out as UTF-8, the answer's own characters; the engine turns them into single-byte text.
+// A response reaches pugixml only after the strict check of xml_well_formed.h.
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
 
 namespace ztl::qbxml {
 
-// Parses a response; on failure returns false and the parser's reason.
+// Parses a response; returns false and the reason when it is not well-formed XML.
 bool load(pugi::xml_document& doc, const std::string& text, std::string& reason);
 
 // Every element with this name, in document order.

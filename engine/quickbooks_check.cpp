@@ -1,5 +1,6 @@
 #include "engine/quickbooks_check.h"
 
+#include "platform/error_report.h"
 #include "platform/vb_error.h"
 
 namespace ztl {
@@ -17,11 +18,12 @@ std::optional<std::string> CheckQBConnection(Program& program) {
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         if (e.number != hresult::kCompanyNotOpen) {
-            program.showMessage(
-                "Error in module : CheckQBConnection\nerror # " + std::to_string(e.number) +
-                    "  \nCould not connect to QuickBooks Company! \n\n"
-                    "QuickBooks should be running with the \ncompany you wish to import to currently open.",
-                MsgIcon::Critical);
+            program.showMessage(moduleErrorReport("Error in module : CheckQBConnection", e.number,
+                                                  "Could not connect to QuickBooks Company! ",
+                                                  "\n\nQuickBooks should be running with the \n"
+                                                  "company you wish to import to currently open.",
+                                                  ErrorWord::Lower),
+                                MsgIcon::Critical);
         }
         return std::nullopt;
     }

@@ -30,6 +30,11 @@ std::string format(const char* fmt, const LocalDateTime& t) {
 
 }  // namespace
 
+std::int64_t unixSeconds(const LocalDateTime& t) {
+    std::tm tm = toTm(t);
+    return static_cast<std::int64_t>(std::mktime(&tm));
+}
+
 SystemClock::SystemClock() {
     std::setlocale(LC_TIME, "");
 }

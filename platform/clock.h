@@ -1,6 +1,7 @@
 #pragma once
 // The current local date and time, and the workstation's short date and time texts.
 // Behind an interface so that tests fix the time a log or an archive name shows.
+#include <cstdint>
 #include <string>
 
 namespace ztl {
@@ -9,6 +10,10 @@ struct LocalDateTime {
     int year = 1970, month = 1, day = 1;
     int hour = 0, minute = 0, second = 0;
 };
+
+// Seconds since 1970 (UTC) of a local date and time of this workstation: a moment other
+// workstations can compare with their own.
+std::int64_t unixSeconds(const LocalDateTime& t);
 
 class Clock {
   public:

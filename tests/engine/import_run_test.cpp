@@ -2,114 +2,18 @@
 // reference number, the runs that stop early, both editions.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "engine/cls_ztl.h"
 #include "engine/import_log.h"
 #include "engine_fixture.h"
+#include "import_runner.h"
 #include "platform/text_file.h"
 
+namespace fs = std::filesystem;
 using namespace ztl;
-using ztl::test::accountResponse;
-using ztl::test::journalResponse;
-using ztl::test::ScratchDir;
-using ztl::test::TestProgram;
-
-namespace {
-
-std::string H(const std::string& ref, const std::string& date = "12/05/26") {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "H  %-8s %-8s", ref.c_str(), date.c_str());
-    return buf;
-}
-std::string D(const std::string& code, const std::string& a1, const std::string& a2 = "0.00") {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "D %-7s %12s %12s", code.c_str(), a1.c_str(), a2.c_str());
-    return buf;
-}
-std::string file(std::initializer_list<std::string> lines) {
-    std::string s;
-    for (const auto& l : lines) s += l + "\r\n";
-    return s;
-}
-
-// Everything the main window shows during a run.
-struct RecordingView : ImportRunView {
-    std::vector<std::string> events;
-    double value = 0;
-    std::string status;
-    void setStatusCaption(const std::string& c) override { status = c, events.push_back("status:" + c); }
-    void repaintStatus() override { events.push_back("repaint status"); }
-    void setDetailCaption(const std::string& c) override { events.push_back("detail:" + c); }
-    void repaintDetail() override { events.push_back("repaint detail"); }
-    void setProgressVisible(bool v) override { events.push_back(v ? "bar shown" : "bar hidden"); }
-    void setProgressMaximum(double m) override { events.push_back("max:" + std::to_string(int(m))); }
-    void setProgressValue(double v) override { value = v; }
-    double progressValue() const { return value; }
-    void repaintProgress() override { events.push_back("bar:" + std::to_string(value)); }
-    void setImportEnabled(bool e) override { events.push_back(e ? "import on" : "import off"); }
-    void setCancelCaption(const std::string& c) override { events.push_back("cancel:" + c); }
-};
-
-struct RecordingResults : ResultsWindowFactory {
-    struct Window : ResultsWindow {
-        RecordingResults& owner;
-        explicit Window(RecordingResults& o) : owner(o) {}
-        void loadFile(const std::string& p) override { owner.loaded = readWholeFile(p); }
-        void setCaption(const std::string& c) override { owner.caption = c; }
-        void showModal() override { ++owner.shown; }
-    };
-    std::string loaded, caption;
-    int shown = 0;
-    std::unique_ptr<ResultsWindow> create() override { return std::make_unique<Window>(*this); }
-};
-
-const std::vector<std::string> kChart = {"1000,Checking,Bank", "1200,Accounts Receivable,AccountsReceivable",
-                                         "2000,Accounts Payable,AccountsPayable",
-                                         "2100,Sales Tax Payable,OtherCurrentLiability", "4000,Sales,Income"};
-
-// A run on a scripted company that accepts every journal entry, or answers with `answers`.
-struct ImportRunner {
-    TestProgram t;
-    ScratchDir store{"store"};
-    RecordingView view;
-    RecordingResults results;
-    std::deque<std::string> journalAnswers;
-    int txn = 0;
-
-    ImportRunner() {
-        t.program.mainWindow = &view;
-        t.program.resultsWindows = &results;
-        t.program.settingsSection = "ZentrelMS\\Settings\\/qb/Shop.qbw";
-        t.qb().answer = [this](const std::string& request) {
-            if (request.find("AccountQueryRq") != std::string::npos) return accountResponse(kChart);
-            if (!journalAnswers.empty()) {
-                std::string a = journalAnswers.front();
-                journalAnswers.pop_front();
-                return a;
-            }
-            return journalResponse("0", "Info", "Status OK", std::to_string(++txn) + "-1796622350");
-        };
-    }
-    std::string totals(const std::string& bytes) { return store.file("X390.QB", bytes).string(); }
-    void import(const std::string& path, std::optional<Decimal> count) {
-        clsZTL z(t.program);
-        z.X390source(path);
-        z.ZTLTrcount = count;
-        z.NewStartImport();
-    }
-    std::string log() { return readWholeFile(store.path() / "QBImport.log"); }
-    std::vector<std::string> journalRequests() {
-        std::vector<std::string> r;
-        for (const auto& q : t.qb().requests)
-            if (q.find("JournalEntryAddRq") != std::string::npos) r.push_back(q);
-        return r;
-    }
-};
-
-const char* kLogHead =
-    "Korvane Zentrel import log 12/07/2026 : 9:05:03 PM\r\n"
-    "---------------------------------------------------------------------------- \r\n \r\n";
-
-}  // namespace
+using namespace ztl::test;
 
 TEST(ImportRun, OneTransactionEndToEnd) {
     ImportRunner r;
@@ -362,6 +266,68 @@ TEST(ImportRun, SingleStoreReportsGoToTheOperationLogAndTheImportLog) {
         oplog.find("12/07/2026 9:05:03 PM \r\nError in module clsZTL.SendRequest \nError # -2147220458"),
         std::string::npos);
     EXPECT_NE(oplog.find("\r\ntarget=/qb/Shop.qbw\r\n"), std::string::npos);
+}
+
+TEST(ImportRun, TheOperationLogHoldsTheSessionAndImportReportsOnly) {
+    const struct {
+        const char* what;
+        std::function<void(clsZTL&, ImportRunner&)> fail;
+        bool logged;
+    } cases[] = {
+        {"Load390 of a missing file",
+         [](clsZTL& z, ImportRunner&) { z.X390source("/nowhere/X390.QB"), z.Load390(); }, false},
+        {"X390Sort of a broken entry", [](clsZTL& z, ImportRunner&) { z.X390Sort({"D,1000"}, 1); }, false},
+        {"SendRequest",
+         [](clsZTL& z, ImportRunner& r) {
+             r.t.qb().failOperation = "BeginSession";
+             r.t.qb().failNumber = hresult::kNeedCompanyFile;
+             z.SendRequest();
+         },
+         true},
+        {"GetCOAResults of a broken answer", [](clsZTL& z, ImportRunner&) { z.GetCOAResults("<QBXML>"); },
+         true},
+        {"DoImport of a bad date",
+         [](clsZTL& z, ImportRunner&) {
+             z.transactionDateText = "13/45/26";
+             z.DoImport();
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        ImportRunner r;
+        r.t.program.edition = Edition::SingleStore;
+        r.t.program.operationLogPath = r.store.path() / "ztloperation.log";
+        clsZTL z(r.t.program);
+        c.fail(z, r);
+        ASSERT_EQ(r.t.prompter.shown.size(), 1u) << c.what;
+        EXPECT_EQ(fs::exists(r.t.program.operationLogPath), c.logged) << c.what;
+        if (c.logged) {
+            EXPECT_NE(readWholeFile(r.t.program.operationLogPath).find(r.t.prompter.shown[0].text),
+                      std::string::npos)
+                << c.what;
+        }
+    }
+}
+
+TEST(ImportRun, EveryLineEndOfTheStoreSystemEndsATotalsLine) {
+    const std::vector<std::string> lines = {"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1",
+                                            "Q", H("2"), D("1000", "7"), D("4000", "0", "-7"), "TRT    1"};
+    for (const std::string end : {"\r", "\n", "\r\n"}) {
+        std::string bytes;
+        for (const auto& l : lines) bytes += l + end;
+        ImportRunner r;
+        std::string path = r.totals(bytes);
+        clsZTL loader(r.t.program);
+        loader.X390source(path);
+        loader.Load390();
+        EXPECT_EQ(loader.X390()->size(), lines.size());
+        r.import(path, loader.ZTLTrcount);
+        EXPECT_EQ(r.journalRequests().size(), 2u) << "line end "
+                                                  << (end == "\r"   ? "CR"
+                                                      : end == "\n" ? "LF"
+                                                                    : "CR LF");
+        EXPECT_TRUE(r.t.prompter.shown.empty());
+    }
 }
 
 TEST(AccountMatching, TheEntityFollowsTheAccountTypeAndTheLastMatch) {

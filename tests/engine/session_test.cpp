@@ -60,11 +60,11 @@ struct SendFailure {
 TEST(Session, EveryFailingStepIsReportedAndClosesTheConnection) {
     const SendFailure cases[] = {
         {"BeginSession", hresult::kCompanyNotOpen,
-         "\nChange the open QB company or change the import target company. \r\n"
+         "\nChange the open QB company or change the import target company. \n"
          "Make the necessary changes, click Cancel, then re-start the program.",
          "BeginSession::2|CloseConnection"},
         {"ProcessRequest", hresult::kParseError,
-         "\nThere is a problem with the source file X390.QB. \r\nImport aborted... call -Korvane !.",
+         "\nThere is a problem with the source file X390.QB. \nImport aborted... call -Korvane !.",
          "BeginSession::2|ProcessRequest:ticket-1|EndSession:ticket-1|CloseConnection"},
         {"EndSession", hresult::kInvalidTicket, "\n",
          "BeginSession::2|ProcessRequest:ticket-1|EndSession:ticket-1|EndSession:ticket-1|CloseConnection"},
@@ -161,33 +161,112 @@ TEST(Responses, AccountFieldsAreTakenByNameWhateverTheirOrder) {
     EXPECT_TRUE(t.prompter.shown.empty());
 }
 
-TEST(Responses, UnparseableOrHostileResponsesAreReportedAndChangeNothing) {
-    const std::string hostile[] = {
-        "not xml at all",
-        std::string("\x00\xff\xfe<QBXML>\x01\x02", 9),
-        "<QBXML><AccountQueryRs><AccountRet>",
-        "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><QBXML>&b;</QBXML>",
-        "",
+std::string nested(int depth, const std::string& inner) {
+    std::string s;
+    for (int i = 0; i < depth; ++i) s += "<a>";
+    s += inner;
+    for (int i = 0; i < depth; ++i) s += "</a>";
+    return s;
+}
+
+// Answers that are not well-formed XML, each of which a lenient reader would have read.
+struct Malformed {
+    const char* what;
+    std::string text;
+};
+
+// body nests bodyDepth elements; the root adds one more.
+std::vector<Malformed> malformedAnswers(const std::string& body, int bodyDepth) {
+    return {
+        {"not xml at all", "not xml at all"},
+        {"binary", std::string("\x00\xff\xfe<QBXML>\x01\x02", 9)},
+        {"cut short", "<QBXML><AccountQueryRs><AccountRet>"},
+        {"empty", ""},
+        {"two top-level elements", "<QBXML>" + body + "</QBXML><QBXML/>"},
+        {"nesting 100,000 deep", "<QBXML>" + nested(100000, body) + "</QBXML>"},
+        {"nesting 257 deep", "<QBXML>" + nested(256 - bodyDepth, body) + "</QBXML>"},
+        {"a repeated attribute", "<QBXML a=\"1\" a=\"2\">" + body + "</QBXML>"},
+        {"an undefined entity", "<QBXML>&foo;" + body + "</QBXML>"},
+        {"an undefined entity under an external DTD",
+         "<!DOCTYPE QBXML SYSTEM \"qbxml.dtd\"><QBXML>&foo;" + body + "</QBXML>"},
+        {"'<' in an attribute value", "<QBXML a=\"x<y\">" + body + "</QBXML>"},
+        {"text before the root", "text<QBXML>" + body + "</QBXML>"},
+        {"a reference to character 0", "<QBXML>&#0;" + body + "</QBXML>"},
+        {"entity declarations",
+         "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><QBXML>&b;" +
+             body + "</QBXML>"},
+        {"not UTF-8", "<QBXML>Caf\xe9" + body + "</QBXML>"},
     };
-    for (const auto& text : hostile) {
+}
+
+void expectRefusedAsNotParsed(const RecordingPrompter& prompter, const char* what) {
+    ASSERT_EQ(prompter.shown.size(), 1u) << what;
+    EXPECT_EQ(prompter.shown[0].text.rfind("loadXML failed, reason: ", 0), 0u) << what;
+    EXPECT_GT(prompter.shown[0].text.size(), std::string("loadXML failed, reason: ").size()) << what;
+    EXPECT_EQ(prompter.shown[0].title, "Error") << what;
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Exclamation) << what;
+}
+
+TEST(Responses, AnAccountAnswerThatIsNotWellFormedIsRefusedAndChangesNothing) {
+    const std::string body = "<AccountQueryRs><AccountRet><Name>x</Name></AccountRet></AccountQueryRs>";
+    for (const auto& m : malformedAnswers(body, 3)) {
         TestProgram t;
         clsZTL z(t.program);
-        z.GetCOAResults(text);
-        EXPECT_TRUE(z.qbCoa().empty());
-        ASSERT_EQ(t.prompter.shown.size(), 1u) << text;
-        EXPECT_EQ(t.prompter.shown[0].text.rfind("loadXML failed, reason: ", 0), 0u);
-        EXPECT_EQ(t.prompter.shown[0].title, "Error");
-        EXPECT_EQ(t.prompter.shown[0].icon, MsgIcon::Exclamation);
+        z.GetCOAResults(m.text);
+        EXPECT_TRUE(z.qbCoa().empty()) << m.what;
+        expectRefusedAsNotParsed(t.prompter, m.what);
     }
-    // Nesting a hundred thousand deep is read without exhausting the stack.
-    std::string deep;
-    for (int i = 0; i < 100000; ++i) deep += "<a>";
-    deep += "<AccountQueryRs><AccountRet><Name>x</Name></AccountRet></AccountQueryRs>";
-    for (int i = 0; i < 100000; ++i) deep += "</a>";
+    // The deepest nesting that is accepted, 256 levels with the root.
     TestProgram t;
     clsZTL z(t.program);
-    z.GetCOAResults(deep);
+    z.GetCOAResults("<QBXML>" + nested(255 - 3, body) + "</QBXML>");
     EXPECT_EQ(z.qbCoa(), (std::vector<std::string>{",x,"}));
+    EXPECT_TRUE(t.prompter.shown.empty());
+}
+
+TEST(Responses, AJournalEntryAnswerThatIsNotWellFormedIsRefusedAndChangesNothing) {
+    const std::string body =
+        "<JournalEntryAddRs statusCode=\"3180\" statusSeverity=\"Error\" statusMessage=\"m\"/>";
+    for (const auto& m : malformedAnswers(body, 1)) {
+        TestProgram t;
+        ScratchDir dir("log");
+        TextWriter log(dir.path() / "QBImport.log");
+        t.program.importLog = &log;
+        clsZTL z(t.program);
+        z.GetImportResults(m.text);
+        log.close();
+        expectRefusedAsNotParsed(t.prompter, m.what);
+        EXPECT_EQ(readWholeFile(dir.path() / "QBImport.log"), "") << m.what;
+        EXPECT_EQ(z.transactionNumber, 1) << m.what;
+        EXPECT_FALSE(t.program.ImportErrorFlag) << m.what;
+    }
+}
+
+TEST(Responses, CharacterReferencesArriveAsSingleByteCharacters) {
+    TestProgram t;
+    clsZTL z(t.program);
+    z.GetCOAResults(
+        "<QBXML><AccountQueryRs>"
+        "<AccountRet><Name>Caf&#233; &#x20AC;</Name><AccountType>Income</AccountType></AccountRet>"
+        "<AccountRet><Name>M\xc3\xbcller &amp; "
+        "S\xc3\xb6hne</Name><AccountType>Income</AccountType></AccountRet>"
+        "</AccountQueryRs></QBXML>");
+    EXPECT_EQ(z.qbCoa(), (std::vector<std::string>{",Caf\xe9 \x80,Income", ",M\xfcller & S\xf6hne,Income"}));
+
+    ScratchDir dir("log");
+    {
+        TextWriter log(dir.path() / "QBImport.log");
+        t.program.importLog = &log;
+        z.referenceNumber = "1";
+        z.GetImportResults(
+            "<QBXML><JournalEntryAddRs statusCode=\"3140\" statusSeverity=\"Error\" "
+            "statusMessage=\"Entity &quot;Caf&#233;&quot; not found\"/></QBXML>");
+        log.close();
+    }
+    EXPECT_NE(readWholeFile(dir.path() / "QBImport.log")
+                  .find("Return Status Message :Entity \"Caf\xe9\" not found\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(t.prompter.shown.empty());
 }
 
 TEST(Responses, ThousandsOfAccountsAreRead) {
