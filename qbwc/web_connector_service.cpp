@@ -36,6 +36,11 @@ VbError couldNotAccess(const std::string& why) {
     return VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + why);
 }
 
+VbError companyNotOpen() {
+    return VbError(hresult::kCompanyNotOpen, kSource,
+                   "The QuickBooks company data file is not the one currently open in QuickBooks.");
+}
+
 // A request handed out whose answer never came: QuickBooks may or may not have posted it.
 VbError answerLost() {
     return couldNotAccess(
@@ -366,6 +371,10 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                       "QuickBooks found an error when parsing the provided XML text stream.");
     std::unique_lock lock(mutex_);
     if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
+    // Checked again when it is handed out: the Web Connector may come back with another file.
+    if (!companyFile.empty() && session_ && !session_->company.empty() &&
+        !sameCompanyFile(companyFile, session_->company))
+        throw companyNotOpen();
     auto p = std::make_shared<Pending>();
     p->request = request;
     p->company = companyFile;

@@ -1,0 +1,42 @@
+#pragma once
+// What the bridge tests share: scratch folders, sample companies, a certificate for HTTPS,
+// and a bridge on a free loopback port with the player's credentials.
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "qbwc/web_connector_factory.h"
+
+namespace ztl::qbwc::test {
+
+inline constexpr const char* kUser = "clerk";
+inline constexpr const char* kPassword = "s3cret pass";
+
+// A fresh folder under the test's temporary folder, removed with the object.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// A new simulated company with the sample chart, customers and vendors.
+void createSampleCompany(const std::filesystem::path& file);
+
+// kPassword hashed with few iterations: the tests check the method, not its cost.
+std::string testPasswordHash();
+
+// A bridge on 127.0.0.1, a port the system picks, expecting kUser and kPassword.
+BridgeConfig testBridgeConfig(ServiceTimings timings);
+
+// Timings short enough for tests: the program waits `timeout` for the Web Connector.
+ServiceTimings shortTimings(std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+// A self-signed certificate for "localhost" and its key, as PEM files.
+void writeSelfSignedCertificate(const std::filesystem::path& certificate, const std::filesystem::path& key);
+
+}  // namespace ztl::qbwc::test

@@ -1,0 +1,163 @@
+// ztl through the bridge, as an operator runs it: the program in a process of its own on a
+// free loopback port, the player in the Web Connector's part beside a simulated company.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <future>
+#include <regex>
+#include <sstream>
+
+#include "bridge_fixture.h"
+#include "qbsim/sim_request_processor.h"
+#include "web_connector_player.h"
+
+namespace fs = std::filesystem;
+using namespace ztl;
+using namespace ztl::qbwc;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A port nobody listens on now: bound to 0, read back, released for the program to take.
+int freePort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        ::close(s);
+        return 0;
+    }
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+// The log's first line carries the run's date and time, a TxnID the second it was posted,
+// and the archived totals file's name the minute it was archived; nothing else may differ.
+std::string withoutRunTime(const std::string& text) {
+    static const std::regex heading("Korvane Zentrel import log [^\r\n]*");
+    static const std::regex txnId("Import result ID :([0-9A-F]+)-[0-9]+");
+    static const std::regex archived("X390\\.QB[0-9]+");
+    std::string t = std::regex_replace(text, heading, "Korvane Zentrel import log <when>");
+    t = std::regex_replace(t, txnId, "Import result ID :$1-<when>");
+    return std::regex_replace(t, archived, "X390.QB<when>");
+}
+
+class ZtlThroughTheBridge : public ::testing::Test {
+  protected:
+    test::TempFolder dir;
+
+    // A shell command in the test's folder (or a folder in it) with its own settings and state.
+    Result run(const std::string& command, const std::string& quickBooks = "", const std::string& in = ".") {
+        static std::atomic<int> n{0};
+        std::string tag = std::to_string(n++);
+        std::string env = "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
+                          (dir / "state").string() + "' ZENTREL_QUICKBOOKS='" + quickBooks + "'; ";
+        fs::path out = dir / ("out" + tag + ".txt"), err = dir / ("err" + tag + ".txt");
+        std::string full = "cd '" + (dir / in).string() + "' && (" + env + command + ") >'" + out.string() +
+                           "' 2>'" + err.string() + "' </dev/null";
+        int raw = std::system(full.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    }
+    static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
+    static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }
+
+    // Runs `command` while a Web Connector plays against the port, QuickBooks having `company`
+    // open; the player stops when the command has ended.
+    Result runWithWebConnector(const std::string& command, int port, const fs::path& company,
+                               const std::string& in = ".") {
+        test::WebConnectorPlayer::Options o;
+        o.port = port;
+        test::WebConnectorPlayer player(o, std::make_shared<qbsim::SimRequestProcessor>(company));
+        auto done = std::async(std::launch::async,
+                               [&] { return run(command, "qbwc:127.0.0.1:" + std::to_string(port), in); });
+        player.start();
+        Result r = done.get();
+        player.stop();
+        return r;
+    }
+
+    void setUpBridge(int port) {
+        ASSERT_EQ(run("echo '" + std::string(test::kPassword) + "' | " + ztl("qbwc set-password")).status, 0);
+        Result file = run(ztl("qbwc file --url http://localhost:" + std::to_string(port) + "/qbwc --user " +
+                              test::kUser + " --out shop.qwc"));
+        ASSERT_EQ(file.status, 0) << file.err;
+        EXPECT_NE(slurp(dir / "shop.qwc")
+                      .find("<AppURL>http://localhost:" + std::to_string(port) + "/qbwc</AppURL>"),
+                  std::string::npos);
+        ASSERT_EQ(run(ztl("qbwc set TimeoutSeconds 20")).status, 0);
+    }
+};
+
+}  // namespace
+
+TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedCompany) {
+    for (const char* company : {"direct.qbw", "bridged.qbw"}) {
+        ASSERT_EQ(run(qbsim(std::string("new ") + company + " --sample")).status, 0);
+        std::string sim = "sim:" + (dir / company).string();
+        ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
+        ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
+    }
+    for (const char* folder : {"direct", "bridged"}) {
+        fs::create_directories(dir / folder);
+        fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / folder / "X390.QB");
+    }
+    // The same command in two folders: the archived totals file's name says where it ran.
+    Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
+
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    Result bridged = runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged");
+    if (bridged.err.find("names no QuickBooks") != std::string::npos)
+        GTEST_SKIP()
+            << "this ztl import does not take its QuickBooks from processorFactoryFromEnvironment yet";
+
+    EXPECT_EQ(bridged.status, direct.status);
+    EXPECT_EQ(bridged.err, direct.err);
+    EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
+    std::string log = slurp(dir / "direct/QBImport.log");
+    EXPECT_NE(log.find("Import successful"), std::string::npos) << log;
+    EXPECT_EQ(withoutRunTime(slurp(dir / "bridged/QBImport.log")), withoutRunTime(log));
+
+    Result directJournal = run(qbsim("journal direct.qbw --tsv"));
+    EXPECT_NE(directJournal.out, "");
+    EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
+}
+
+TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    std::string company = qbsim::canonicalCompanyPath((dir / "shop.qbw").string()).string();
+    Result served = runWithWebConnector(ztl("qbwc serve --wait 20"), port, dir / "shop.qbw");
+    EXPECT_EQ(served.status, 0) << served.err;
+    EXPECT_NE(served.out.find("the Web Connector connected; QuickBooks has " + company + " open"),
+              std::string::npos)
+        << served.out;
+    EXPECT_NE(served.err.find("authenticate \"clerk\": session begins"), std::string::npos) << served.err;
+
+    Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_NE(alone.err.find("ztl: error # -2147220472: Could not start QuickBooks."), std::string::npos)
+        << alone.err;
+}
