@@ -6,6 +6,7 @@
 #include "command.h"
 #include "console.h"
 #include "engine/quickbooks_check.h"
+#include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
 #include "qbwc/quickbooks_from_environment.h"
@@ -39,7 +40,9 @@ int settingsCommand(const std::vector<std::string>& argv) {
         if (get)
             std::cout << windows1252ToUtf8(store.get(kSettingsApp, section, args[1], "")) << "\n";
         else
-            store.set(kSettingsApp, section, args[1], utf8ToWindows1252(args[2]));
+            // Stored trimmed, as the window stores what the operator typed in its fields: blanks
+            // around a name would reach QuickBooks in the entity's name.
+            store.set(kSettingsApp, section, args[1], utf8ToWindows1252(trimmed(args[2])));
     } catch (const VbError& e) {
         std::cerr << "ztl: " << e.description << "\n";
         return 1;

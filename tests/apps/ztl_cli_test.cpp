@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -191,4 +192,55 @@ TEST_F(Cli, AccountsAndSendAgainstTheCompany) {
     r = run("env -u ZENTREL_QUICKBOOKS " + ztl("accounts"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.rfind("Error in module clsZTL.SendRequest \nError # -2147220458  \n", 0), 0u) << r.err;
+}
+
+TEST_F(Cli, SettingsAreStoredTrimmedAsTheWindowStoresThem) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    ASSERT_EQ(run(ztl("settings set ARImportAccount '  Walk-in Customer '")).status, 0);
+    EXPECT_EQ(run(ztl("settings get ARImportAccount")).out, "Walk-in Customer\n");
+    ASSERT_EQ(run(ztl("settings --single-store set ImportReferenceNumber ' 4711'")).status, 0);
+    EXPECT_EQ(run(ztl("settings --single-store get ImportReferenceNumber")).out, "4711\n");
+}
+
+TEST_F(Cli, AnAccountNumberWithATrailingBlankNamesNoEntity) {
+    // The company keeps "1250 " as given: the entity lookup's exact match on the account
+    // number finds no receivables account for code 1250, so the line goes out without its
+    // customer, and the company refuses it for that.
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    ASSERT_EQ(run(qbsim("add-account shop.qbw --number '1250 ' --name 'Store Receivables' --type "
+                        "AccountsReceivable"))
+                  .status,
+              0);
+    EXPECT_NE(run(ztl("accounts")).out.find("\n1250 ,Store Receivables,AccountsReceivable\n"),
+              std::string::npos);
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'")).status, 0);
+    // Carriage returns alone end the lines, as the store system's platform writes them.
+    write("X390.QB", "Q\r" + H("77") + "\r" + D("1250", "5") + "\r" + D("4000", "0", "-5") + "\rTRT    1\r");
+    run(ztl("import X390.QB"));
+    std::string log = slurp(dir / "QBImport.log");
+    EXPECT_NE(log.find("Transaction : 1    Invoice : 77\r\nERROR   ----------> !!! Import aborted !!! "
+                       "<--------- !\r\nResponse Status Code : 3180"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("When you use Accounts Receivable, you must choose a customer"), std::string::npos);
+}
+
+TEST_F(Cli, AnImportOfAFileAnotherWorkstationImportsPostsNothing) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    write("X390.QB",
+          "Q\r\n" + H("9") + "\r\n" + D("1000", "5") + "\r\n" + D("4000", "0", "-5") + "\r\nTRT    1\r\n");
+    const std::string lock = "workstation=TILL-2\r\nprocess=4242\r\nstarted=" +
+                             std::to_string(static_cast<long long>(std::time(nullptr))) +
+                             "\r\nsince=12/07/2026 9:05:03 PM\r\n";
+    write("X390.QB.lock", lock);
+    Result r = run(ztl("import X390.QB"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(
+        r.err.find("is already being imported by workstation TILL-2 (process 4242, since 12/07/2026 9:05:03 "
+                   "PM).\nA totals file cannot be imported twice at once: this import has posted nothing."),
+        std::string::npos)
+        << r.err;
+    EXPECT_EQ(run(qbsim("journal shop.qbw --tsv")).out, "");
+    EXPECT_FALSE(fs::exists(dir / "QBImport.log"));
+    EXPECT_EQ(slurp(dir / "X390.QB.lock"), lock);
 }
