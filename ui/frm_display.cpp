@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "platform/vb_error.h"
+#include "ui/logic/print_demand.h"
 #include "ui/qt_prompter.h"
 #include "ui/rich_text_file.h"
 #include "ui/rtf_writer.h"
@@ -30,12 +31,6 @@ void setPrintQualityHint(QPrinter& printer, int quality) {
 int printQualityHint(QPrinter& printer) {
     QPrintEngine* engine = printer.printEngine();
     return engine ? engine->property(kPrintQualityKey).toInt() : 0;
-}
-
-QString frmDisplay::printDemand() {
-    return QStringLiteral(
-        "Import errors have occured !\nYou MUST print this log file to continue.\n"
-        " Consult your documentation for import error procedure.\n\nClick OK to print the import log file.");
 }
 
 frmDisplay::frmDisplay(Program& program, StandardDialogs& dialogs, QWidget* parent)
@@ -106,7 +101,7 @@ void frmDisplay::activate() {
     if (!program_.ImportErrorFlag) return;
     cmdExit->setEnabled(false);
     cmdSave->setEnabled(false);
-    program_.showMessage(printDemand().toStdString(), MsgIcon::Exclamation, MsgButtons::OK);
+    program_.showMessage(printDemandText(), MsgIcon::Exclamation, MsgButtons::OK);
     if (!printLog()) return;
     cmdExit->setEnabled(true);
     cmdSave->setEnabled(true);

@@ -26,9 +26,6 @@ class frmDisplay : public QDialog, public ResultsWindow {
     void setCaption(const std::string& caption) override;
     void showModal() override;
 
-    // The message that demands the printout.
-    static QString printDemand();
-
   protected:
     void showEvent(QShowEvent* event) override;
 

@@ -6,7 +6,7 @@
 
 #include "platform/error_report.h"
 #include "platform/paths.h"
-#include "qbsim/processor_factory.h"
+#include "qbwc/quickbooks_from_environment.h"
 #include "ui/frm_display.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_ztl_main.h"
@@ -81,7 +81,7 @@ int runZentrelMS(int argc, char** argv) {
     QtStandardDialogs dialogs;
     QSettingsStore settings;
     SystemClock clock;
-    std::unique_ptr<RequestProcessorFactory> processors = qbsim::processorFactoryFromEnvironment();
+    std::unique_ptr<RequestProcessorFactory> processors = processorFactoryFromEnvironment(settings);
     ResultsWindows results(program, dialogs);
     program.prompter = &prompter;
     program.settings = &settings;

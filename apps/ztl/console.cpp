@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
+#include "ui/logic/print_demand.h"
 
 namespace ztl::cli {
 
@@ -36,17 +37,10 @@ void ConsoleResultsWindow::showModal() {
         std::cout << path_ << ": " << e.description << "\n";
     }
     std::cout.flush();
-    if (program_.ImportErrorFlag)
-        program_.showMessage(
-            "Import errors have occured !\nYou MUST print this log file to continue.\n"
-            " Consult your documentation for import error procedure.\n\n"
-            "Click OK to print the import log file.",
-            MsgIcon::Exclamation);
+    if (program_.ImportErrorFlag) program_.showMessage(ui::printDemandText(), MsgIcon::Exclamation);
 }
 
-ConsoleProgram::ConsoleProgram(Edition edition) {
-    program.edition = edition;
-    program.title = edition == Edition::SingleStore ? "Zentrel" : "ZentrelMS";
+ConsoleProgram::ConsoleProgram(Edition edition) : program(edition) {
     program.prompter = &prompter;
     program.clock = &clock;
     program.installFolder = paths::stateFolder();

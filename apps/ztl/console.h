@@ -8,6 +8,7 @@
 #include "engine/program.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
+#include "ui/ms_logic/main_window_logic.h"
 
 namespace ztl::cli {
 
@@ -20,9 +21,10 @@ class ConsolePrompter : public Prompter {
     int shown_ = 0;
 };
 
-// The main window's import controls on the terminal: each repainted caption and each
-// repainted progress value on a line of its own on standard output.
-class ConsoleImportView : public ImportRunView {
+// The main window on the terminal: each repainted caption and each repainted progress value
+// of the import run on a line of its own on standard output. What only a window shows (the
+// grids, the fields, the title) has no place here.
+class ConsoleImportView : public ms::MultiStoreMainView {
   public:
     void setStatusCaption(const std::string& caption) override { status_ = caption; }
     void repaintStatus() override;
@@ -34,6 +36,15 @@ class ConsoleImportView : public ImportRunView {
     void repaintProgress() override;
     void setImportEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}
+    void setTitle(const std::string&) override {}
+    void setCancelEnabled(bool) override {}
+    void setCompanyName(const std::string&) override {}
+    void setAccountFields(const ui::AccountFields&) override {}
+    void showTotalsGrid(const ui::GridContent&) override {}
+    void showAccountsGrid(const ui::GridContent&) override {}
+    void showConfirmation() override {}
+    void setStatusPanels(const std::array<std::string, 4>&) override {}
+    void setStoreName(const std::string&) override {}
 
   private:
     std::string status_, detail_;

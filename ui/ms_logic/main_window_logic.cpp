@@ -136,17 +136,19 @@ void MainWindowLogic::loadgridCoa() {
 
 void MainWindowLogic::cmdImport_Click() {
     try {
-        {
-            clsZTL run(program_);
-            run.X390source(sourcePath);
-            run.ZTLTrcount = transactionCount;
-            run.NewStartImport();
-        }
+        runImport();
         // After every run, also one that stopped early: the totals move to their archive name.
         if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
     }
+}
+
+void MainWindowLogic::runImport() {
+    clsZTL run(program_);
+    run.X390source(sourcePath);
+    run.ZTLTrcount = transactionCount;
+    run.NewStartImport();
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {

@@ -36,7 +36,10 @@ class MainWindowLogic {
     ~MainWindowLogic();  // unload: releases the engine facade and the totals table
 
     LoadOutcome Load();
+    // The import run, then the archiving of the totals file.
     void cmdImport_Click();
+    // The import run alone, for a caller that keeps the totals file where it is.
+    void runImport();
     // The account field named `controlName` lost the focus with `text` in it.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
 
