@@ -4,11 +4,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QStatusBar>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "ui/frm_help.h"
 #include "ui/frm_warning.h"
+#include "ui/product_logo.h"
 
 namespace ztl::ui {
 
@@ -29,7 +29,7 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
 
     cmdHelp = new QPushButton(central_);
     cmdHelp->setObjectName("cmdHelp");
-    cmdHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    cmdHelp->setIcon(QIcon(helpButtonPicture(48)));
     cmdHelp->setIconSize(QSize(24, 24));
     cmdHelp->setToolTip("Zentrel Help");
     cmdHelp->setAccessibleName("Help");

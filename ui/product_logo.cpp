@@ -42,4 +42,21 @@ QPixmap productLogo() {
     return logo;
 }
 
+QPixmap helpButtonPicture(int size) {
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 96, 160));
+    p.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+    p.setPen(Qt::white);
+    QFont font("Arial");
+    font.setBold(true);
+    font.setPixelSize(size * 3 / 4);
+    p.setFont(font);
+    p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, "?");
+    return picture;
+}
+
 }  // namespace ztl::ui
