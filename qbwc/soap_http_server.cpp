@@ -103,6 +103,8 @@ void SoapHttpServer::start() {
     server_->set_write_timeout(options_.readTimeout.count(), 0);
     // Short: the Web Connector pauses 5 s between polls anyway, and stopping waits for it.
     server_->set_keep_alive_timeout(2);
+    // Each call is a small request answered at once: Nagle's delay would only add latency.
+    server_->set_tcp_nodelay(true);
 
     const XmlLimits limits = options_.limits;
     WebConnectorService& service = service_;

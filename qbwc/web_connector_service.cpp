@@ -162,9 +162,10 @@ void WebConnectorService::endSession(const char* why) {
 
 std::vector<std::string> WebConnectorService::authenticate(const std::string& strUserName,
                                                            const std::string& strPassword) {
-    // The password check is slow by design: outside the lock.
-    bool valid = !credentials_.userName.empty() && strUserName == credentials_.userName &&
-                 verifyPassword(strPassword, credentials_.passwordHash);
+    // The password check is slow by design: outside the lock, and made whatever the user
+    // name, so that the time taken does not tell a known name from an unknown one.
+    bool passwordMatches = verifyPassword(strPassword, credentials_.passwordHash);
+    bool valid = passwordMatches && !credentials_.userName.empty() && strUserName == credentials_.userName;
     std::string ticket = newTicket();
     std::lock_guard lock(mutex_);
     auto refuse = [&](const char* answer, const std::string& why) -> std::vector<std::string> {

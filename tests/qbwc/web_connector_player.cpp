@@ -61,7 +61,7 @@ WebConnectorPlayer::~WebConnectorPlayer() {
     stop();
 }
 
-SoapAnswer WebConnectorPlayer::post(const std::string& method, const std::string& body) {
+std::unique_ptr<httplib::ClientImpl> WebConnectorPlayer::newClient() const {
     std::unique_ptr<httplib::ClientImpl> client;
     if (options_.tls) {
         auto tls = std::make_unique<httplib::SSLClient>(options_.host, options_.port);
@@ -72,10 +72,21 @@ SoapAnswer WebConnectorPlayer::post(const std::string& method, const std::string
     }
     client->set_connection_timeout(2, 0);
     client->set_read_timeout(20, 0);  // longer than any hold the tests configure
+    client->set_keep_alive(true);     // as the Web Connector's .NET client keeps its connection
+    client->set_tcp_nodelay(true);
+    return client;
+}
+
+SoapAnswer WebConnectorPlayer::post(const std::string& method, const std::string& body) {
+    return post(*newClient(), method, body);
+}
+
+SoapAnswer WebConnectorPlayer::post(httplib::ClientImpl& client, const std::string& method,
+                                    const std::string& body) {
     httplib::Headers headers = {{"SOAPAction", "\"http://developer.intuit.com/" + method + "\""},
                                 {"User-Agent", "MS Web Services Client Protocol 2.0.50727.8964"}};
     SoapAnswer answer;
-    auto res = client->Post("/qbwc", headers, body, "text/xml; charset=utf-8");
+    auto res = client.Post("/qbwc", headers, body, "text/xml; charset=utf-8");
     if (!res) return answer;
     answer.status = res->status;
     answer.body = res->body;
@@ -101,6 +112,11 @@ SoapAnswer WebConnectorPlayer::call(const std::string& method, const Params& par
     return post(method, soapEnvelope(method, params));
 }
 
+SoapAnswer WebConnectorPlayer::call(httplib::ClientImpl& client, const std::string& method,
+                                    const Params& params) {
+    return post(client, method, soapEnvelope(method, params));
+}
+
 void WebConnectorPlayer::log(std::vector<std::string>& lines, const std::string& line) {
     lines.push_back(line);
     std::lock_guard lock(mutex_);
@@ -114,6 +130,10 @@ std::vector<std::string> WebConnectorPlayer::transcript() const {
 
 std::vector<std::string> WebConnectorPlayer::runOnce() {
     std::vector<std::string> lines;
+    std::unique_ptr<httplib::ClientImpl> client = newClient();
+    auto ask = [&](const std::string& method, const Params& params) {
+        return this->call(*client, method, params);
+    };
     auto said = [&](const std::string& method, const SoapAnswer& a) {
         std::string results;
         for (const auto& r : a.results) results += (results.empty() ? "" : ",") + r;
@@ -123,10 +143,10 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
                                            : results));
         return a.status == 200;
     };
-    if (!said("serverVersion", call("serverVersion", {}))) return lines;
-    if (!said("clientVersion", call("clientVersion", {{"strVersion", "2.1.0.30"}}))) return lines;
+    if (!said("serverVersion", ask("serverVersion", {}))) return lines;
+    if (!said("clientVersion", ask("clientVersion", {{"strVersion", "2.1.0.30"}}))) return lines;
     SoapAnswer auth =
-        call("authenticate", {{"strUserName", options_.userName}, {"strPassword", options_.password}});
+        ask("authenticate", {{"strUserName", options_.userName}, {"strPassword", options_.password}});
     if (!said("authenticate", auth) || auth.results.size() < 2) return lines;
     const std::string ticket = auth.results[0];
     const std::string& what = auth.results[1];
@@ -141,24 +161,24 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
         company = quickBooks_->GetCurrentCompanyFileName(qbTicket);
     } catch (const VbError& e) {
         said("connectionError",
-             call("connectionError",
-                  {{"ticket", ticket}, {"hresult", hexHresult(e.number)}, {"message", e.description}}));
-        said("closeConnection", call("closeConnection", {{"ticket", ticket}}));
+             ask("connectionError",
+                 {{"ticket", ticket}, {"hresult", hexHresult(e.number)}, {"message", e.description}}));
+        said("closeConnection", ask("closeConnection", {{"ticket", ticket}}));
         return lines;
     }
 
     bool first = true;
     while (!stopping_) {
-        SoapAnswer req = call("sendRequestXML", {{"ticket", ticket},
-                                                 {"strHCPResponse", first ? kHcpResponse : ""},
-                                                 {"strCompanyFileName", company},
-                                                 {"qbXMLCountry", "US"},
-                                                 {"qbXMLMajorVers", "13"},
-                                                 {"qbXMLMinorVers", "0"}});
+        SoapAnswer req = ask("sendRequestXML", {{"ticket", ticket},
+                                                {"strHCPResponse", first ? kHcpResponse : ""},
+                                                {"strCompanyFileName", company},
+                                                {"qbXMLCountry", "US"},
+                                                {"qbXMLMajorVers", "13"},
+                                                {"qbXMLMinorVers", "0"}});
         first = false;
         if (!said("sendRequestXML", req)) break;
         if (req.result().empty()) {
-            SoapAnswer last = call("getLastError", {{"ticket", ticket}});
+            SoapAnswer last = ask("getLastError", {{"ticket", ticket}});
             if (!said("getLastError", last) || last.result() != "NoOp") break;
             std::this_thread::sleep_for(options_.noOpPause);
             continue;
@@ -171,16 +191,16 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
             answer[3].second = e.description;
         }
         ++requests_;
-        SoapAnswer done = call("receiveResponseXML", answer);
+        SoapAnswer done = ask("receiveResponseXML", answer);
         if (!said("receiveResponseXML", done)) break;
         int percent = std::atoi(done.result().c_str());
         if (percent >= 100) break;
         if (percent < 0) {
-            said("getLastError", call("getLastError", {{"ticket", ticket}}));
+            said("getLastError", ask("getLastError", {{"ticket", ticket}}));
             break;
         }
     }
-    said("closeConnection", call("closeConnection", {{"ticket", ticket}}));
+    said("closeConnection", ask("closeConnection", {{"ticket", ticket}}));
     try {
         quickBooks_->EndSession(qbTicket);
         quickBooks_->CloseConnection();

@@ -13,6 +13,10 @@
 
 #include "platform/request_processor.h"
 
+namespace httplib {
+class ClientImpl;
+}
+
 namespace ztl::qbwc::test {
 
 struct SoapAnswer {
@@ -42,7 +46,7 @@ class WebConnectorPlayer {
 
     // One SOAP call as the Web Connector makes it.
     SoapAnswer call(const std::string& method, const Params& params);
-    // A POST of any body, with the headers of `method`'s call.
+    // A POST of any body, with the headers of `method`'s call, on a connection of its own.
     SoapAnswer post(const std::string& method, const std::string& body);
 
     // One run from serverVersion to closeConnection; what was called and answered, as
@@ -56,6 +60,9 @@ class WebConnectorPlayer {
     std::vector<std::string> transcript() const;
 
   private:
+    std::unique_ptr<httplib::ClientImpl> newClient() const;
+    SoapAnswer post(httplib::ClientImpl& client, const std::string& method, const std::string& body);
+    SoapAnswer call(httplib::ClientImpl& client, const std::string& method, const Params& params);
     void log(std::vector<std::string>& lines, const std::string& line);
     Options options_;
     std::shared_ptr<RequestProcessor> quickBooks_;
