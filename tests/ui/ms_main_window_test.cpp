@@ -77,6 +77,32 @@ struct RefusingFactory : RequestProcessorFactory {
     std::shared_ptr<RequestProcessor> create() override { return std::make_shared<P>(number); }
 };
 
+// The simulated company, except that it cannot answer the chart of accounts.
+struct NoChartFactory : RequestProcessorFactory {
+    RequestProcessorFactory& real;
+    explicit NoChartFactory(RequestProcessorFactory& r) : real(r) {}
+    struct P : RequestProcessor {
+        std::shared_ptr<RequestProcessor> r;
+        void OpenConnection(const std::string& a, const std::string& b) override { r->OpenConnection(a, b); }
+        std::string BeginSession(const std::string& c, int m) override { return r->BeginSession(c, m); }
+        std::string ProcessRequest(const std::string& t, const std::string& q) override {
+            if (q.find("AccountQueryRq") != std::string::npos)
+                throw VbError(hresult::kParseError, "QBXMLRP2", "no chart");
+            return r->ProcessRequest(t, q);
+        }
+        void EndSession(const std::string& t) override { r->EndSession(t); }
+        void CloseConnection() override { r->CloseConnection(); }
+        std::string GetCurrentCompanyFileName(const std::string& t) override {
+            return r->GetCurrentCompanyFileName(t);
+        }
+    };
+    std::shared_ptr<RequestProcessor> create() override {
+        auto p = std::make_shared<P>();
+        p->r = real.create();
+        return p;
+    }
+};
+
 }  // namespace
 
 class MultiStoreMainWindowTest : public QObject {
@@ -84,6 +110,7 @@ class MultiStoreMainWindowTest : public QObject {
   private slots:
     void loadShowsStoreTotalsAndChart();
     void loadEndsTheProgramWhenDeclinedMissingOrUnreachable();
+    void aChartThatCannotBeLoadedOnlyDisablesImport();
     void accountFieldsAreStoredTrimmedPerCompany();
     void importPostsShowsResultsAndArchives();
     void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
@@ -185,6 +212,20 @@ void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachabl
         }
         QCOMPARE(w.findChild<QTableWidget*>("grdX390")->rowCount(), 0);
     }
+}
+
+void MultiStoreMainWindowTest::aChartThatCannotBeLoadedOnlyDisablesImport() {
+    test::DemoFixture f;
+    NoChartFactory noChart(f.processors);
+    f.program.processors = &noChart;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    QVERIFY(!f.prompter.shown.empty());  // the session's own report of the refused request
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QVERIFY(w.findChild<QPushButton*>("cmdCancel")->isEnabled());
+    QVERIFY(w.findChild<QTableWidget*>("grdX390")->rowCount() > 0);
+    QCOMPARE(w.findChild<QTableWidget*>("grdCoa")->rowCount(), 0);
 }
 
 void MultiStoreMainWindowTest::accountFieldsAreStoredTrimmedPerCompany() {
