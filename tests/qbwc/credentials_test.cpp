@@ -2,13 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <pugixml.hpp>
-#include <set>
 
 #include "qbwc/bridge_settings.h"
 #include "qbwc/listen_address.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/qwc_file.h"
-#include "qbwc/random_id.h"
 
 using namespace ztl;
 using namespace ztl::qbwc;
@@ -34,21 +32,6 @@ TEST(PasswordHash, OnlyThePasswordItWasMadeFromMatches) {
         EXPECT_FALSE(verifyPassword("open sesame", damaged)) << damaged;
         EXPECT_FALSE(verifyPassword("", damaged)) << damaged;
     }
-}
-
-TEST(RandomIds, TicketsAre128BitsAndGuidsAreVersion4) {
-    std::set<std::string> seen;
-    for (int i = 0; i < 200; ++i) {
-        std::string t = newTicket();
-        EXPECT_EQ(t.size(), 32u);
-        EXPECT_EQ(t.find_first_not_of("0123456789abcdef"), std::string::npos);
-        EXPECT_TRUE(seen.insert(t).second);
-    }
-    std::string g = newGuid();
-    ASSERT_EQ(g.size(), 38u);
-    EXPECT_EQ(g.front(), '{');
-    EXPECT_EQ(g[15], '4');
-    EXPECT_NE(std::string("89AB").find(g[20]), std::string::npos);
 }
 
 TEST(ListenAddress, HostAndPortOrWhyNot) {
