@@ -5,6 +5,7 @@
 
 #include "platform/calendar.h"
 #include "platform/vb_error.h"
+#include "storedata/big_endian.h"
 
 namespace ztl::storedata {
 namespace {
@@ -16,7 +17,9 @@ std::string upper(std::string_view s) {
     return out;
 }
 
-bool isSigned(char op) { return op == 'I' || op == 'J' || op == 'K'; }
+bool isSigned(char op) {
+    return op == 'I' || op == 'J' || op == 'K';
+}
 
 // The op-code's width, or error 100 from `source`.
 int widthOrThrow(const std::string& op, const char* source) {
@@ -26,14 +29,17 @@ int widthOrThrow(const std::string& op, const char* source) {
 }
 
 void checkPosition(int32_t position, const char* source) {
-    if (position < 1) throw VbError(vb::kInvalidProcedureCall, source, vbDescription(vb::kInvalidProcedureCall));
+    if (position < 1)
+        throw VbError(vb::kInvalidProcedureCall, source, vbDescription(vb::kInvalidProcedureCall));
 }
 
 bool fits(std::string_view data, int32_t position, int width) {
     return static_cast<int64_t>(data.size()) >= static_cast<int64_t>(position) + width - 1;
 }
 
-unsigned char byteAt(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]); }
+unsigned char byteAt(std::string_view s, size_t i) {
+    return static_cast<unsigned char>(s[i]);
+}
 
 }  // namespace
 
@@ -41,7 +47,9 @@ bool isCalendarDate(int year, int month, int day) {
     return year >= 100 && year <= 9999 && ztl::isCalendarDate(year, month, day);
 }
 
-int windowYear(int yy) { return yy < 30 ? 2000 + yy : 1900 + yy; }
+int windowYear(int yy) {
+    return yy < 30 ? 2000 + yy : 1900 + yy;
+}
 
 int64_t daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
@@ -91,9 +99,12 @@ bool parseShortDate(std::string_view text, VbDate& out) {
     }
     if (k != 2 || digits[0] == 0 || digits[0] > 2 || digits[1] == 0 || digits[1] > 2) return false;
     int year;
-    if (digits[2] == 2 || digits[2] == 1) year = windowYear(parts[2]);
-    else if (digits[2] == 4) year = parts[2];
-    else return false;
+    if (digits[2] == 2 || digits[2] == 1)
+        year = windowYear(parts[2]);
+    else if (digits[2] == 4)
+        year = parts[2];
+    else
+        return false;
     if (!isCalendarDate(year, parts[0], parts[1])) return false;
     out = VbDate{year, parts[0], parts[1]};
     return true;
@@ -101,11 +112,19 @@ bool parseShortDate(std::string_view text, VbDate& out) {
 
 int opWidth(char op) {
     switch (op) {
-        case 'B': case 'I': return 1;
-        case 'C': case 'J': return 2;
-        case 'D': case 'K': return 3;
-        case 'L': return 4;
-        default: return 0;
+        case 'B':
+        case 'I':
+            return 1;
+        case 'C':
+        case 'J':
+            return 2;
+        case 'D':
+        case 'K':
+            return 3;
+        case 'L':
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -118,8 +137,8 @@ int32_t Unpack(std::string_view opCode, std::string_view data, int32_t position)
                       "Invalid Subscript.  UnPack(\"" + op + "\", Data$, " + std::to_string(position) +
                           ")   Len(Data$) = " + std::to_string(data.size()));
     const size_t at = static_cast<size_t>(position) - 1;
-    uint32_t v = (isSigned(op[0]) && (byteAt(data, at) & 0x80)) ? 0xFFFFFFFFu : 0u;
-    for (int i = 0; i < width; ++i) v = (v << 8) | byteAt(data, at + i);
+    uint32_t v = readBigEndian(data, at, width);
+    if (isSigned(op[0]) && (byteAt(data, at) & 0x80)) v |= 0xFFFFFFFFu << (8 * width);  // sign-extend
     return static_cast<int32_t>(v);
 }
 
@@ -131,10 +150,7 @@ void Pack(std::string_view opCode, std::string& data, int32_t value, int32_t pos
         throw VbError(31, "Pack",
                       "Invalid Subscript.  Pack \"" + op + "\", Data$, " + std::to_string(position) +
                           "   Len(Data$) = " + std::to_string(data.size()));
-    const size_t at = static_cast<size_t>(position) - 1;
-    const uint32_t v = static_cast<uint32_t>(value);
-    for (int i = 0; i < width; ++i)
-        data[at + i] = static_cast<char>((v >> (8 * (width - 1 - i))) & 0xFF);
+    writeBigEndian(data, static_cast<size_t>(position) - 1, width, static_cast<uint32_t>(value));
 }
 
 void PackDate(std::string_view opCode, std::string& data, int32_t position, const VbDate& value) {
@@ -221,8 +237,10 @@ std::string Trun(std::string_view source, int32_t flg) {
     } else {
         while (n > 0) {
             char c = source[n - 1];
-            if (c == '\0' || c == '\t' || c == '\n' || c == '\r' || c == ' ') --n;
-            else break;
+            if (c == '\0' || c == '\t' || c == '\n' || c == '\r' || c == ' ')
+                --n;
+            else
+                break;
         }
     }
     return std::string(source.substr(0, n));
@@ -237,8 +255,12 @@ void StrPos(int32_t& location, std::string_view source, std::string_view target)
     location = p == std::string_view::npos ? 0 : static_cast<int32_t>(p + 1);
 }
 
-int32_t Max(int32_t var1, int32_t var2) { return var2 < var1 ? var1 : var2; }
-int32_t Min(int32_t var1, int32_t var2) { return var1 < var2 ? var1 : var2; }
+int32_t Max(int32_t var1, int32_t var2) {
+    return var2 < var1 ? var1 : var2;
+}
+int32_t Min(int32_t var1, int32_t var2) {
+    return var1 < var2 ? var1 : var2;
+}
 
 std::vector<std::string> Split(std::string_view expression, std::string_view delimiter, int32_t limit,
                                int32_t compare) {
@@ -278,7 +300,11 @@ std::vector<std::string> Split(std::string_view expression, std::string_view del
     return kept;
 }
 
-bool IsYes(std::string_view flag) { return flag == "Y"; }
-std::string YesNo(bool value) { return value ? "Y" : "N"; }
+bool IsYes(std::string_view flag) {
+    return flag == "Y";
+}
+std::string YesNo(bool value) {
+    return value ? "Y" : "N";
+}
 
 }  // namespace ztl::storedata

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "storedata/big_endian.h"
 #include "storedata/codec.h"
 #include "storedata/engine.h"
 #include "storedata/logical.h"
@@ -31,18 +32,24 @@ void requireFile(const std::shared_ptr<cLogicalFile>& f, const char* op) {
     if (!f) throw VbError(-10, op, "LogicalFile parameter is undefined");
 }
 
+// The op-codes of the index's numbers, at 0-based offsets.
+int32_t getB(std::string_view s, size_t at0) {
+    return static_cast<int32_t>(readBigEndian(s, at0, 1));
+}
 int32_t getC(std::string_view s, size_t at0) {
-    return (static_cast<unsigned char>(s[at0]) << 8) | static_cast<unsigned char>(s[at0 + 1]);
+    return static_cast<int32_t>(readBigEndian(s, at0, 2));
 }
 int32_t getL(std::string_view s, size_t at0) {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(s[at0 + static_cast<size_t>(i)]);
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(readBigEndian(s, at0, 4));
 }
-void setB(std::string& s, size_t at0, int32_t v) { s[at0] = static_cast<char>(v & 0xFF); }
+void setB(std::string& s, size_t at0, int32_t v) {
+    writeBigEndian(s, at0, 1, static_cast<uint32_t>(v));
+}
 void setC(std::string& s, size_t at0, int32_t v) {
-    s[at0] = static_cast<char>((v >> 8) & 0xFF);
-    s[at0 + 1] = static_cast<char>(v & 0xFF);
+    writeBigEndian(s, at0, 2, static_cast<uint32_t>(v));
+}
+void setL(std::string& s, size_t at0, int32_t v) {
+    writeBigEndian(s, at0, 4, static_cast<uint32_t>(v));
 }
 
 int compareKeys(std::string_view a, std::string_view b) {
@@ -65,7 +72,9 @@ Form formOf(const cLogicalFile& f, std::string_view header, const char* op) {
     form.entryLength = getC(header, 0);
     const bool duplicates = getC(header, 12) == 65535;
     form.keyLength = form.entryLength - ((duplicates && form.extended) ? 6 : 4);
-    if (form.keyLength < 1 || form.entriesAt + form.entryLength > form.nodeSize)
+    // A key length of 0 is an index InitFile made with the default key length: every key is
+    // the empty key, and the index is sound (and empty).
+    if (form.keyLength < 0 || form.entriesAt + form.entryLength > form.nodeSize)
         damaged(op, f, "entry length " + std::to_string(form.entryLength));
     return form;
 }
@@ -73,19 +82,22 @@ Form formOf(const cLogicalFile& f, std::string_view header, const char* op) {
 // The root node number of the header.
 int32_t rootOf(const Form& form, std::string_view header) {
     int32_t root = getC(header, 8);
-    if (form.extended && header.size() > 18) root |= static_cast<unsigned char>(header[18]) << 16;
+    if (form.extended && header.size() > 18) root |= getB(header, 18) << 16;
     return root;
 }
 
 // Accessors of the node held in Buff from byte 33.
-int32_t entryCount(std::string_view buff) { return getC(buff, kNodeAt); }
+int32_t entryCount(std::string_view buff) {
+    return getC(buff, kNodeAt);
+}
 int32_t nextLink(const Form& form, std::string_view buff) {
     int32_t link = getC(buff, kNodeAt + 2);
-    if (form.extended) link |= static_cast<unsigned char>(buff[kNodeAt + 6]) << 16;
+    if (form.extended) link |= getB(buff, kNodeAt + 6) << 16;
     return link;
 }
 size_t entryAt(const Form& form, int32_t i) {  // 0-based offset in Buff of entry i (1-based)
-    return kNodeAt + static_cast<size_t>(form.entriesAt) + static_cast<size_t>(i - 1) * static_cast<size_t>(form.entryLength);
+    return kNodeAt + static_cast<size_t>(form.entriesAt) +
+           static_cast<size_t>(i - 1) * static_cast<size_t>(form.entryLength);
 }
 std::string entryKey(const Form& form, std::string_view buff, int32_t i) {
     return std::string(buff.substr(entryAt(form, i), static_cast<size_t>(form.keyLength)));
@@ -93,7 +105,9 @@ std::string entryKey(const Form& form, std::string_view buff, int32_t i) {
 int32_t entryPointer(const Form& form, std::string_view buff, int32_t i) {
     return getL(buff, entryAt(form, i) + static_cast<size_t>(form.entryLength) - 4);
 }
-int32_t reported(int32_t pointer) { return pointer == -1 ? 0 : pointer; }
+int32_t reported(int32_t pointer) {
+    return pointer == -1 ? 0 : pointer;
+}
 
 void checkCount(const Form& form, const cLogicalFile& f, std::string_view buff, const char* op) {
     const int32_t n = entryCount(buff);
@@ -123,7 +137,8 @@ bool nodeInRange(const cLogicalFile& f, int32_t node) {
     return false;
 }
 
-void loadNode(const Form& form, const cLogicalFile& f, std::string& buff, int32_t node, bool orb, const char* op) {
+void loadNode(const Form& form, const cLogicalFile& f, std::string& buff, int32_t node, bool orb,
+              const char* op) {
     std::string bytes = readNode(f, node, form.nodeSize, orb);
     buff.replace(kNodeAt, bytes.size(), bytes);
     checkCount(form, f, buff, op);
@@ -132,21 +147,29 @@ void loadNode(const Form& form, const cLogicalFile& f, std::string& buff, int32_
 // Net leaves KNext has moved forward since the last search, kept in 4 bytes after the node
 // (Buff is "at least" 32 + RecordLength bytes; nothing else reads beyond). A chain that
 // needs more hops than the file has nodes runs in a cycle, even one of equal keys.
-size_t hopsAt(const cLogicalFile& f) { return kBuffHeader + static_cast<size_t>(std::max(f.RecordLength, 0)); }
+size_t hopsAt(const cLogicalFile& f) {
+    return kBuffHeader + static_cast<size_t>(std::max(f.RecordLength, 0));
+}
 void ensureHops(const cLogicalFile& f, std::string& buff) {
     if (buff.size() < hopsAt(f) + 4) buff.resize(hopsAt(f) + 4, '\0');
 }
-int32_t getHops(const cLogicalFile& f, const std::string& buff) { return getL(buff, hopsAt(f)); }
+int32_t getHops(const cLogicalFile& f, const std::string& buff) {
+    return getL(buff, hopsAt(f));
+}
 void setHops(const cLogicalFile& f, std::string& buff, int32_t v) {
-    for (int i = 0; i < 4; ++i) buff[hopsAt(f) + static_cast<size_t>(i)] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
+    setL(buff, hopsAt(f), v);
 }
 
-void setPath(std::string& buff, int32_t depth, int32_t node) { setC(buff, 16 + 2 * static_cast<size_t>(depth), node); }
-int32_t pathAt(std::string_view buff, int32_t depth) { return getC(buff, 16 + 2 * static_cast<size_t>(depth)); }
+void setPath(std::string& buff, int32_t depth, int32_t node) {
+    setC(buff, 16 + 2 * static_cast<size_t>(depth), node);
+}
+int32_t pathAt(std::string_view buff, int32_t depth) {
+    return getC(buff, 16 + 2 * static_cast<size_t>(depth));
+}
 
 // KFind's search. Returns false when it stopped without a cursor (Rec already 0).
-bool find(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec, bool orb,
-          const char* op) {
+bool find(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec,
+          bool orb, const char* op) {
     const cLogicalFile& f = *file;
     const std::string header = readNode(f, 0, f.RecordLength, orb);
     const Form form = formOf(f, header, op);
@@ -201,8 +224,10 @@ bool find(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::str
                 rec = 0;
                 return false;
             }
-            if (next == 0) damaged(op, f, "internal node " + std::to_string(node) + " has no key at or above the key");
-            if (++sideways > static_cast<int64_t>(f.LastRecord)) damaged(op, f, "the leaf chain runs in a cycle");
+            if (next == 0)
+                damaged(op, f, "internal node " + std::to_string(node) + " has no key at or above the key");
+            if (++sideways > static_cast<int64_t>(f.LastRecord))
+                damaged(op, f, "the leaf chain runs in a cycle");
             if (!nodeInRange(f, next)) {
                 rec = 0;
                 return false;
@@ -217,7 +242,8 @@ bool find(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::str
 // The form and a check of the cursor that Buff holds.
 Form cursorForm(const std::shared_ptr<cLogicalFile>& file, const std::string& buff, const char* op) {
     const cLogicalFile& f = *file;
-    if (buff.size() < kBuffHeader + static_cast<size_t>(f.RecordLength)) damaged(op, f, "key buffer without a cursor");
+    if (buff.size() < kBuffHeader + static_cast<size_t>(f.RecordLength))
+        damaged(op, f, "key buffer without a cursor");
     Form form = formOf(f, buff.substr(0, 16), op);
     checkCount(form, f, buff, op);
     return form;
@@ -225,17 +251,19 @@ Form cursorForm(const std::shared_ptr<cLogicalFile>& file, const std::string& bu
 
 }  // namespace
 
-void KFind(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec, bool orb) {
+void KFind(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec,
+           bool orb) {
     requireFile(file, "KFind");
     find(file, buff, key, rec, orb, "KFind");
 }
 
-void KNext(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec, bool orb) {
+void KNext(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec,
+           bool orb) {
     requireFile(file, "KNext");
     const cLogicalFile& f = *file;
     const Form form = cursorForm(file, buff, "KNext");
-    int32_t i = static_cast<unsigned char>(buff[16]);
-    const int32_t depth = static_cast<unsigned char>(buff[17]);
+    int32_t i = getB(buff, 16);
+    const int32_t depth = getB(buff, 17);
     if (i >= entryCount(buff)) {
         const int32_t next = nextLink(form, buff);
         if (next == form.lastLeaf) {
@@ -248,7 +276,8 @@ void KNext(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
             return;
         }
         // Keys never go down along the leaf chain: a link back into it would loop for ever.
-        const std::string last = entryCount(buff) > 0 ? entryKey(form, buff, entryCount(buff)) : std::string();
+        const std::string last =
+            entryCount(buff) > 0 ? entryKey(form, buff, entryCount(buff)) : std::string();
         std::string saved = buff;
         loadNode(form, f, buff, next, orb, "KNext");
         if (entryCount(buff) < 1) {
@@ -277,15 +306,16 @@ void KNext(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
     setB(buff, 16, i);
 }
 
-void KPrev(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec, bool orb) {
+void KPrev(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec,
+           bool orb) {
     requireFile(file, "KPrev");
     const cLogicalFile& f = *file;
     if (f.IsamPlus) damaged("KPrev", f, "KPrev reads the basic form only");
     Form form = cursorForm(file, buff, "KPrev");
     form.nodeSize = kBasicNodeSize;
     const std::string copy = buff;
-    int32_t i = static_cast<unsigned char>(buff[16]);
-    const int32_t depth = static_cast<unsigned char>(buff[17]);
+    int32_t i = getB(buff, 16);
+    const int32_t depth = getB(buff, 17);
     if (depth < 1 || depth > kMaxBasicDepth) damaged("KPrev", f, "cursor depth " + std::to_string(depth));
     if (i < 1 || i > entryCount(buff) + 1) damaged("KPrev", f, "cursor entry " + std::to_string(i));
     const size_t E = static_cast<size_t>(form.entryLength);
@@ -320,7 +350,7 @@ void KPrev(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
         }
         std::string formed = buff.substr(entryAt(form, count), E);
         const int32_t self = pathAt(buff, level + 1);
-        for (int b = 0; b < 4; ++b) formed[E - 4 + static_cast<size_t>(b)] = static_cast<char>((self >> (24 - 8 * b)) & 0xFF);
+        setL(formed, E - 4, self);
         read(pathAt(buff, level));
         i = 0;
         for (int32_t j = entryCount(buff); j >= 1; --j)
@@ -354,14 +384,16 @@ void KPrev(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
     }
 }
 
-void KLast(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec, bool orb) {
+void KLast(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::string& key, int32_t& rec,
+           bool orb) {
     requireFile(file, "KLast");
     const cLogicalFile& f = *file;
     if (f.IsamPlus) damaged("KLast", f, "KLast reads the basic form only");
     const std::string header = readBasicNode(f, 0, orb);
     Form form = formOf(f, header, "KLast");
     form.nodeSize = kBasicNodeSize;
-    if (buff.size() < kBuffHeader + static_cast<size_t>(kBasicNodeSize)) buff.resize(kBuffHeader + kBasicNodeSize, '\0');
+    if (buff.size() < kBuffHeader + static_cast<size_t>(kBasicNodeSize))
+        buff.resize(kBuffHeader + kBasicNodeSize, '\0');
     buff.replace(0, header.size(), header);
     ensureHops(f, buff);
     setHops(f, buff, 0);
@@ -381,6 +413,9 @@ void KLast(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::st
         setPath(buff, depth, node);
         node = entryPointer(form, buff, entryCount(buff));
     }
+    // The first test reads bytes 35-36 of node 0, which a sound header keeps 0: with anything
+    // else there the walk never leaves the header, and the header is no leaf.
+    if (depth == 0) damaged("KLast", f, "header bytes 33-36 are not 0");
     const int32_t count = entryCount(buff);
     setB(buff, 17, depth);
     if (count >= 2) {
@@ -415,7 +450,8 @@ int32_t KCount(const std::shared_ptr<cLogicalFile>& file, bool orb) {
         if (next == form.lastLeaf) break;
         if (!form.extended && count > 0 && entryPointer(form, buff, count) == -1) break;
         if (next == 0) damaged("KCount", f, "an internal node in the leaf chain");
-        if (++steps > static_cast<int64_t>(f.LastRecord)) damaged("KCount", f, "the leaf chain runs in a cycle");
+        if (++steps > static_cast<int64_t>(f.LastRecord))
+            damaged("KCount", f, "the leaf chain runs in a cycle");
         if (!nodeInRange(f, next)) return 0;
         loadNode(form, f, buff, next, orb, "KCount");
     }

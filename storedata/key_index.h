@@ -37,11 +37,12 @@
 //   - A node number above LastRecord (or below 1) met on the way down is shown to the
 //     operator, critical icon: "Index is returning information out of Range.  File: <name>
 //     LastRec: <n>"; the call gives Rec 0 and raises nothing (KFind; KNext likewise).
-//   - Anything else the file cannot hold in a sound tree (an entry length that leaves no key
-//     or exceeds the node, an entry count beyond the node, a leaf chain that goes back on
-//     itself, an internal node with nothing at or above the key, a path deeper than the
-//     buffer holds, a parent that does not name its child) is error kIndexDamaged, source
-//     the operation, "Index is damaged.  File: <name>  (<what>)". Every walk is bounded.
+//   - Anything else the file cannot hold in a sound tree (an entry length shorter than its
+//     pointer or longer than the node, header bytes 33-36 that are not 0 (KLast), an entry
+//     count beyond the node, a leaf chain that goes back on itself, an internal node with
+//     nothing at or above the key, a path deeper than the buffer holds, a parent that does
+//     not name its child) is error kIndexDamaged, source the operation, "Index is damaged.
+//     File: <name>  (<what>)". Every walk is bounded.
 //   - Physical errors pass through unchanged.
 #include <cstdint>
 #include <memory>

@@ -9,7 +9,7 @@
 //   51-74 six price definitions (B, B, J)  75-118 statistics ("L"; currency = amount x 100;
 //   YTD stored without the month-to-date value)  119-191 settings and order statistics
 //   193-196 Primary_Vendor  197 Order_Type_Switch  198 Seas_percentage
-//   203 Seas_ReOrder_Codes (5 read; written before 205 and 207, so 2 survive: DESIGN.md 10)
+//   203 Seas_ReOrder_Codes (5 read; written before 205 and 207, so 2 survive)
 //   205-206 Seas_Date_Last_Gen "J" day number   207-222 end-of-period costs "L"
 // Positions 1-2, 30-32, 192 and 199-202 belong to no field: Pack leaves them as they are.
 //
@@ -38,7 +38,7 @@ struct Currency {
 };
 
 class clsLines {
-public:
+  public:
     // Opens "LINEL" and "ELINEL" with LogicalOpen of the shared facade object (error 91
     // when there is none).
     clsLines();
@@ -113,15 +113,15 @@ public:
     // Error 81 "Illegal Record Number" outside 1..LastRecord of LINEL.
     void Read(int32_t RecordNumber, bool Orb = false);
 
-private:
+  private:
     std::shared_ptr<cLogicalFile> linel_, elinel_;
     void readComodities();
 };
 
-// Every line in use (J >= 1 at 1, line number below 1000; DESIGN.md 10: above 32767 too),
+// Every line in use (J >= 1 at 1, line number below 1000; one above 32767 is left out too),
 // keyed by the decimal digits of Line, loaded at creation.
 class clnLines : public Collection<clsLines> {
-public:
+  public:
     clnLines();
     std::shared_ptr<clsLines> Add(std::shared_ptr<clsLines> cLines, std::string_view sKey = {}) {
         return AddItem(std::move(cLines), sKey);

@@ -1,6 +1,7 @@
 // Key index on trees written by the fixtures' bulk loader, and on damaged ones.
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ using testing::errorOf;
 using testing::fileBytes;
 
 class KeyIndexTest : public testing::StoreTest {
-protected:
+  protected:
     // Writes the index under the name NAME in DATA:IDXCT (block 2 on) and opens it.
     std::shared_ptr<cLogicalFile> index(const std::vector<fx::IndexEntry>& entries, const fx::IndexOptions& o,
                                         const std::string& name = "IDX") {
@@ -95,7 +96,29 @@ TEST_F(KeyIndexTest, InitFileWritesAnEmptyIndex) {
 
     InitFile(f, 10, true, 100);
     data = fileBytes(tree_->systemDir() / "NEWDB");
-    EXPECT_EQ(bytesOf(data.substr(512 + 10, 4)), (std::vector<int>{0, 36, 255, 255})) << "load count, duplicates";
+    EXPECT_EQ(bytesOf(data.substr(512 + 10, 4)), (std::vector<int>{0, 36, 255, 255}))
+        << "load count, duplicates";
+}
+
+TEST_F(KeyIndexTest, AnIndexInitialisedWithTheDefaultKeyLengthIsEmpty) {
+    tree_->writeKrvlinkFile("DATA/NEWCT", fx::catalogueEntry({"NEW", 0, 1, 512, 'I', 20, '\0'}));
+    tree_->writeKrvlinkFile("DATA/NEWDB", std::string(512 * 22, 'g'));
+    tree_->addLink(":DATA:NEW", "DATA:NEWCT");
+    startEngine();
+    auto f = LogicalOpen("NEW");
+    ASSERT_NE(f, nullptr);
+    InitFile(f);  // key length 0: entry length 4, the pointer alone
+    EXPECT_EQ(KLength(f), 0);
+    EXPECT_EQ(KCount(f), 0);
+    std::string buff, key = "ANY";
+    int32_t rec = 5;
+    KFind(f, buff, key, rec);
+    EXPECT_EQ(rec, 0);
+    EXPECT_EQ(key, "");
+    KNext(f, buff, key, rec);
+    EXPECT_EQ(rec, 0);
+    KLast(f, buff, key, rec);
+    EXPECT_EQ(rec, 0);
 }
 
 TEST_F(KeyIndexTest, ExactAndNextGreaterSearch) {
@@ -229,7 +252,8 @@ TEST_F(KeyIndexTest, CursorPathInTheBuffer) {
     KFind(f, buff, key, rec);
     EXPECT_EQ(rec, 1001);
     EXPECT_EQ(buff[17], 3);
-    EXPECT_EQ(bytesOf(buff.substr(18, 6)), (std::vector<int>{0, 11, 0, 8, 0, 1})) << "root 11, node 8, leaf 1";
+    EXPECT_EQ(bytesOf(buff.substr(18, 6)), (std::vector<int>{0, 11, 0, 8, 0, 1}))
+        << "root 11, node 8, leaf 1";
     EXPECT_EQ(buff.substr(0, 16), fileBytes(tree_->systemDir() / "IDXDB").substr(nodeOffset(0), 16));
     // Stepping across a leaf boundary replaces the leaf's path entry.
     KNext(f, buff, key, rec);
@@ -243,8 +267,9 @@ TEST_F(KeyIndexTest, CursorPathInTheBuffer) {
 TEST_F(KeyIndexTest, ExtendedFormWithDuplicates) {
     fx::IndexOptions o{5, true, 4};
     o.extended = true;
-    std::vector<fx::IndexEntry> entries = {{"APPLE", 1}, {"APPLE", 2}, {"BERRY", 3}, {"CHERR", 4}, {"DATES", 5},
-                                           {"ELDER", 6}, {"FIGS", 7},  {"GRAPE", 8}, {"HUCKL", 9}};
+    std::vector<fx::IndexEntry> entries = {{"APPLE", 1}, {"APPLE", 2}, {"BERRY", 3},
+                                           {"CHERR", 4}, {"DATES", 5}, {"ELDER", 6},
+                                           {"FIGS", 7},  {"GRAPE", 8}, {"HUCKL", 9}};
     auto f = index(entries, o);
     EXPECT_TRUE(f->IsamPlus);
     EXPECT_EQ(f->RecordLength, 2048);
@@ -273,9 +298,9 @@ TEST_F(KeyIndexTest, ExtendedFormWith24BitNodeNumbers) {
     fx::LogicalFileImage img = fx::bulkIndex("IDX", entries, o);  // leaves 1-3, root 4
     const size_t N = 2048;
     std::string root = img.bytes.substr(4 * N, N), leaf3 = img.bytes.substr(3 * N, N);
-    fx::put(root, 9 + 2 * 9 + 5, fx::be(70001, 4));  // entry 3 pointer: leaf 3 is now node 70001
-    fx::put(img.bytes, 9, fx::be(70000 & 0xFFFF, 2));  // root low bytes
-    fx::put(img.bytes, 19, fx::be(70000 >> 16, 1));    // root high byte
+    fx::put(root, 9 + 2 * 9 + 5, fx::be(70001, 4));            // entry 3 pointer: leaf 3 is now node 70001
+    fx::put(img.bytes, 9, fx::be(70000 & 0xFFFF, 2));          // root low bytes
+    fx::put(img.bytes, 19, fx::be(70000 >> 16, 1));            // root high byte
     fx::put(img.bytes, 2 * N + 3, fx::be(70001 & 0xFFFF, 2));  // leaf 2 -> 70001
     fx::put(img.bytes, 2 * N + 7, fx::be(70001 >> 16, 1));
     img.entry.lastRecord = 70001;
@@ -308,7 +333,8 @@ TEST_F(KeyIndexTest, DuplicateKeysInTheBasicForm) {
     EXPECT_EQ(KCount(f), 4);
     auto all = scan(f);
     ASSERT_EQ(all.size(), 4u);
-    EXPECT_EQ(all[2], (std::pair<std::string, int32_t>{"AAA", 3})) << "equal keys across leaves are no damage";
+    EXPECT_EQ(all[2], (std::pair<std::string, int32_t>{"AAA", 3}))
+        << "equal keys across leaves are no damage";
 }
 
 TEST_F(KeyIndexTest, TreeDeeperThanSevenLevels) {
@@ -363,6 +389,49 @@ TEST_F(KeyIndexTest, EntryLengthZero) {
     EXPECT_EQ(errorOf([&] { KCount(f); }).number, kIndexDamaged);
     patch(nodeOffset(0), fx::be(600, 2));
     EXPECT_EQ(errorOf([&] { KFind(f, buff, key, rec); }).number, kIndexDamaged) << "entry longer than a node";
+}
+
+// Whatever a damaged header holds, every operation ends in a result or the engine's
+// "Index is damaged" error, never in another exception.
+TEST_F(KeyIndexTest, ADamagedHeaderIsAnIndexDamagedError) {
+    const struct {
+        size_t at;
+        std::string bytes;
+        const char* what;
+        bool klastDamaged;
+    } damages[] = {
+        {32, fx::be(0xFFFF, 2) + fx::be(1, 2), "bytes 33-36: a huge count, a link", true},
+        {32, fx::be(0, 2) + fx::be(65535, 2), "bytes 35-36: a last-leaf link", true},
+        {34, fx::be(7, 2), "bytes 35-36: a next link", true},
+        {0, fx::be(3, 2), "entry length 3, shorter than a pointer", true},
+        {0, fx::be(509, 2), "entry length 509, longer than a node", true},
+        {12, fx::be(65535, 2) + "09", "the extended marker and duplicates on a basic index", false},
+    };
+    for (const auto& d : damages) {
+        auto f = index(numbered(40), {6, false, 3});
+        patch(nodeOffset(0) + d.at, d.bytes);
+        std::string buff, key = "K00010";
+        int32_t rec = 0;
+        auto outcome = [&](const std::function<void()>& op) {
+            try {
+                op();
+                return 0L;
+            } catch (const VbError& e) {
+                return e.number;
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << d.what << ": " << e.what();
+                return 1L;
+            }
+        };
+        EXPECT_EQ(outcome([&] { KLast(f, buff, key, rec); }), d.klastDamaged ? kIndexDamaged : 0) << d.what;
+        for (auto op : {&KFind, &KNext, &KPrev, &KLast}) {
+            const long n = outcome([&] { op(f, buff, key, rec, false); });
+            EXPECT_TRUE(n == 0 || n == kIndexDamaged) << d.what << ": error " << n;
+        }
+        const long n = outcome([&] { (void)KCount(f); });
+        EXPECT_TRUE(n == 0 || n == kIndexDamaged) << d.what << ": error " << n;
+        resetEngine();
+    }
 }
 
 TEST_F(KeyIndexTest, EntryCountBeyondTheNode) {
@@ -426,8 +495,10 @@ TEST_F(KeyIndexTest, GarbageBuffersNeverCrash) {
             buff[at] = static_cast<char>(rng());
         }
         try {
-            if (round % 2) KNext(f, buff, key, rec);
-            else KPrev(f, buff, key, rec);
+            if (round % 2)
+                KNext(f, buff, key, rec);
+            else
+                KPrev(f, buff, key, rec);
         } catch (const VbError&) {
         }
     }

@@ -10,15 +10,16 @@
 namespace ztl::storedata {
 namespace {
 
+namespace fs = std::filesystem;
 namespace fx = fixtures;
 using testing::bytesOf;
 using testing::errorOf;
 
 constexpr size_t kLinel = 111, kElinel = 111;  // 222 together
 
-// A combined line record written with the fixtures' own encoders (the documented line record layout).
-std::string lineRecord(int line, const std::string& name, char comodity, int32_t costCents,
-                       int16_t inUse = 1, char type = 'U') {
+// A combined line record (LINEL then ELINEL) written with the fixtures' own encoders.
+std::string lineRecord(int line, const std::string& name, char comodity, int32_t costCents, int16_t inUse = 1,
+                       char type = 'U') {
     return fx::activeRecord(kLinel + kElinel,
                             {{3, fx::be(line, 2)},
                              {5, fx::compress("A" + std::to_string(line)).substr(0, 2)},
@@ -26,18 +27,18 @@ std::string lineRecord(int line, const std::string& name, char comodity, int32_t
                              {27, "Y"},
                              {28, std::string(1, comodity)},
                              {75, fx::be(costCents, 4)},
-                             {83, fx::be(10, 4)},        // MTD_No_Sales
-                             {87, fx::be(2500, 4)},      // MTD_Sales 25.00
-                             {95, fx::be(30, 4)},        // YTD_No_Sales without MTD
-                             {99, fx::be(100000, 4)},    // YTD_Sales without MTD: 1000.00
+                             {83, fx::be(10, 4)},      // MTD_No_Sales
+                             {87, fx::be(2500, 4)},    // MTD_Sales 25.00
+                             {95, fx::be(30, 4)},      // YTD_No_Sales without MTD
+                             {99, fx::be(100000, 4)},  // YTD_Sales without MTD: 1000.00
                              {124, "Y"},
                              {142, std::string(1, type)},
-                             {205, fx::be(14220, 2)}},   // 6 December 2006
+                             {205, fx::be(14220, 2)}},  // 6 December 2006
                             inUse);
 }
 
 class LinesTest : public testing::StoreTest {
-protected:
+  protected:
     void SetUp() override {
         StoreTest::SetUp();
         engine().prompter = &prompter_;
@@ -56,7 +57,8 @@ protected:
         }
         std::vector<fx::IndexEntry> keys;
         int32_t r = 1;
-        for (auto [line, code] : comodi) keys.push_back({fx::be(line, 2) + std::string(1, code) + std::string(1, '\0'), r++});
+        for (auto [line, code] : comodi)
+            keys.push_back({fx::be(line, 2) + std::string(1, code) + std::string(1, '\0'), r++});
         tree_->addCatalogue("DATA:LINECT",
                             {fx::recordFile("LINEL", kLinel, lastRecord, l),
                              fx::recordFile("ELINEL", kElinel, elinelLast < 0 ? lastRecord : elinelLast, e),
@@ -71,7 +73,8 @@ protected:
 };
 
 TEST_F(LinesTest, ReadAFullLine) {
-    writeLines({{1, lineRecord(7, "HAND TOOLS", 'H', 12345)}}, 3, {{7, 'A'}, {7, 'H'}, {7, 'K'}, {7, 'M'}, {8, 'B'}});
+    writeLines({{1, lineRecord(7, "HAND TOOLS", 'H', 12345)}}, 3,
+               {{7, 'A'}, {7, 'H'}, {7, 'K'}, {7, 'M'}, {8, 'B'}});
     start();
     clsLines l;
     l.Read(1);
@@ -145,10 +148,46 @@ TEST_F(LinesTest, RecordsBeyondTheHighWaterMarkAreNotExamined) {
     EXPECT_EQ(all.Count(), 1);
 }
 
+// LINEL placed last in its data file, and the file cut after record 2: records 3 to the
+// last (10) lie past its end. Record zero says `highUsed` records were ever used.
+class ShortLinelTest : public LinesTest {
+  protected:
+    void writeShortLinel(int32_t highUsed) {
+        std::map<int32_t, std::string> l, e;
+        for (auto [n, line] : {std::pair{1, 7}, std::pair{2, 9}}) {
+            const std::string rec = lineRecord(line, "LINE", 'A', 1);
+            l[n] = rec.substr(0, kLinel);
+            e[n] = rec.substr(kLinel);
+        }
+        auto images =
+            tree_->addCatalogue("DATA:LINECT",
+                                {fx::recordFile("ELINEL", kElinel, 10, e),
+                                 fx::bulkIndex("COMODI", {{fx::be(7, 2) + "A", 1}}, {4}),
+                                 fx::recordFile("LINEL", kLinel, 10, l, fx::recordZero(-1, highUsed, 2))},
+                                1);
+        fs::resize_file(tree_->systemDir() / "LINEDB", images[2].entry.position * fx::kBlock + 3 * kLinel);
+        start();
+    }
+};
+
+TEST_F(ShortLinelTest, RecordsPastTheEndOfTheDataFileAreNotInUse) {
+    writeShortLinel(10);
+    clnLines all;
+    EXPECT_EQ(all.Count(), 2);
+}
+
+TEST_F(ShortLinelTest, ARecordNumberPastTheLastRecordIsRefusedEvenPastTheEndOfTheFile) {
+    writeShortLinel(12);
+    auto e = errorOf([] { clnLines all; });
+    EXPECT_EQ(e.number, 81);
+    EXPECT_EQ(e.description, "Illegal Record Number for File: LINEL and Record: 11");
+}
+
 TEST_F(LinesTest, WithoutCommodityIndexTheLineKeepsItsOwnCode) {
     const std::string rec = lineRecord(7, "A", 'H', 1);
-    tree_->addCatalogue("DATA:LINECT", {fx::recordFile("LINEL", kLinel, 1, {{1, rec.substr(0, kLinel)}}),
-                                        fx::recordFile("ELINEL", kElinel, 1, {{1, rec.substr(kLinel)}})},
+    tree_->addCatalogue("DATA:LINECT",
+                        {fx::recordFile("LINEL", kLinel, 1, {{1, rec.substr(0, kLinel)}}),
+                         fx::recordFile("ELINEL", kElinel, 1, {{1, rec.substr(kLinel)}})},
                         1);
     start();
     clsLines l;
@@ -164,7 +203,7 @@ TEST_F(LinesTest, NoSharedFacade) {
 // ---- Pack and Unpack on record strings -----------------------------------------------------
 
 class LineCodecTest : public LinesTest {
-protected:
+  protected:
     void SetUp() override {
         LinesTest::SetUp();
         writeLines({}, 1, {});
@@ -207,6 +246,28 @@ TEST_F(LineCodecTest, YearToDateFieldsAreStoredWithoutTheMonth) {
     l.Pack(out);
     EXPECT_EQ(out.substr(82, 4), fx::be(10, 4));
     EXPECT_EQ(out.substr(94, 4), fx::be(30, 4));
+
+    // A difference that does not fit its "L" field is skipped, as every value that does not fit.
+    const struct {
+        int32_t ytd, mtd;
+        const char* what;
+    } counts[] = {{INT32_MAX, -1, "2^31"}, {INT32_MIN, 1, "-2^31 - 1"}};
+    for (const auto& c : counts) {
+        l.YTD_No_Sales = c.ytd;
+        l.MTD_No_Sales = c.mtd;
+        std::string kept(222, '\x5A');
+        l.Pack(kept);
+        EXPECT_EQ(kept.substr(94, 4), std::string(4, '\x5A')) << c.what;
+        EXPECT_EQ(kept.substr(82, 4), fx::be(c.mtd, 4)) << c.what << ": the other fields are written";
+    }
+    l.YTD_No_Sales = 40;
+    l.MTD_No_Sales = 10;
+    l.YTD_Sales = Currency{INT64_MAX};
+    l.MTD_Sales = Currency{-1};
+    std::string kept(222, '\x5A');
+    l.Pack(kept);
+    EXPECT_EQ(kept.substr(98, 4), std::string(4, '\x5A')) << "an amount whose difference overflows";
+    EXPECT_EQ(kept.substr(94, 4), fx::be(30, 4));
 }
 
 TEST_F(LineCodecTest, FlagsAndLineType) {

@@ -1,8 +1,8 @@
 #pragma once
 // Writers of the store system's files, for tests and for the demo world. Every format is
-// written from the documented byte layouts of the store system's files, with the helpers of
-// this file only: nothing here calls the store data engine, so a fault in the engine's
-// readers cannot hide in a fixture written by the same code.
+// written byte by byte as the store system lays it out, with the helpers of this file only: nothing here
+// calls the store data engine, so a fault in the engine's readers cannot hide in a fixture written by the
+// same code.
 //
 // All numbers are big-endian; positions in the comments are 1-based, as the store system counts them.
 #include <cstdint>
@@ -34,12 +34,12 @@ std::string linkRecord(std::string_view linkFile, std::string_view resolutionFil
 
 // ---- Catalogue entry: 32 bytes ---------------------------------------------------
 struct CatalogueEntry {
-    std::string name;         // bytes 1-10, padded with `pad`
-    uint16_t flags = 0;       // bytes 7-8 (inside the name field; written only when not 0)
-    uint32_t position = 0;    // bytes 11-13, first block
+    std::string name;           // bytes 1-10, padded with `pad`
+    uint16_t flags = 0;         // bytes 7-8 (inside the name field; written only when not 0)
+    uint32_t position = 0;      // bytes 11-13, first block
     uint16_t recordLength = 0;  // bytes 14-15
-    char type = 'L';          // byte 16
-    int32_t lastRecord = 0;   // bytes 17-20
+    char type = 'L';            // byte 16
+    int32_t lastRecord = 0;     // bytes 17-20
     char pad = '\0';
 };
 std::string catalogueEntry(const CatalogueEntry& e);
@@ -65,11 +65,12 @@ LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t las
 
 // A record of recordLength bytes that is "in use": bytes 1-2 = `marker` (default 1), then
 // `fields` laid at their 1-based positions.
-std::string activeRecord(size_t recordLength, const std::map<size_t, std::string>& fields, int16_t marker = 1);
+std::string activeRecord(size_t recordLength, const std::map<size_t, std::string>& fields,
+                         int16_t marker = 1);
 
 // ---- Key index, basic form: 512-byte nodes --------------------------------------
 struct IndexEntry {
-    std::string key;      // cut or NUL-padded to the key length
+    std::string key;  // cut or NUL-padded to the key length
     int32_t record = 0;
 };
 struct IndexOptions {
@@ -84,12 +85,13 @@ struct IndexOptions {
     // duplicate keys each entry carries 2 uninterpreted bytes after the key.
     bool extended = false;
 };
-// A valid B-tree of any depth (basic form unless options.extended) holding `entries` (sorted by the loader; keys compare as
-// unsigned bytes): leaves chained left to right by their next links (65535 on the last),
-// the closing entry (all 255 bytes, pointer -1) last in the last leaf, internal nodes with
-// next link 0 whose entries carry the highest key of their child and the child's node
-// number. Node 0 is the header. LastRecord of the entry = the highest node number + spare.
-LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, const IndexOptions& options = {});
+// A valid B-tree of any depth (basic form unless options.extended) holding `entries` (sorted by the loader;
+// keys compare as unsigned bytes): leaves chained left to right by their next links (65535 on the last), the
+// closing entry (all 255 bytes, pointer -1) last in the last leaf, internal nodes with next link 0 whose
+// entries carry the highest key of their child and the child's node number. Node 0 is the header. LastRecord
+// of the entry = the highest node number + spare.
+LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries,
+                           const IndexOptions& options = {});
 // The depth of the tree bulkIndex builds for n entries (1 = the root is a leaf).
 int bulkIndexDepth(size_t n, const IndexOptions& options = {});
 
@@ -97,7 +99,7 @@ int bulkIndexDepth(size_t n, const IndexOptions& options = {});
 // sharesRoot/SERVER/KRVLINK/{LINKSFILE, ttymap, DIRECTORY/...}, sharesRoot/SERVER/CATCON/,
 // as ztl::paths::map lays \\SERVER\KRVLINK\... out under $ZENTREL_SHARES.
 class StoreServerTree {
-public:
+  public:
     StoreServerTree(std::filesystem::path sharesRoot, std::string server = "SRV1",
                     std::string directory = "DATA");
 
@@ -126,7 +128,7 @@ public:
     // Any file below KRVLINK (relative path with "/").
     void writeKrvlinkFile(const std::string& relative, std::string_view bytes) const;
 
-private:
+  private:
     std::filesystem::path sharesRoot_;
     std::string server_, directory_;
     std::vector<std::pair<std::string, std::string>> links_;
@@ -134,22 +136,23 @@ private:
 
 // ---- Line files -----------------------------------------------------------------
 struct LineSpec {
-    int line = 1;             // "C" at 3
-    std::string alpha;        // compressed, 3 characters at 5-6
-    std::string name;         // compressed, 30 characters at 7-26
-    char comodity = ' ';      // 28
-    int32_t costCents = 0;    // Cost_of_Mdse x 100, "L" at 75
+    int line = 1;               // "C" at 3
+    std::string alpha;          // compressed, 3 characters at 5-6
+    std::string name;           // compressed, 30 characters at 7-26
+    char comodity = ' ';        // 28
+    int32_t costCents = 0;      // Cost_of_Mdse x 100, "L" at 75
     int32_t mtdSalesCents = 0;  // "L" at 87
     int32_t ytdSalesCents = 0;  // the year-to-date amount x 100 (stored at 99 less the month)
-    char type = 'P';          // 142
-    int16_t inUse = 1;        // "J" at 1
+    char type = 'P';            // 142
+    int16_t inUse = 1;          // "J" at 1
 };
 // The combined LINEL + ELINEL record (222 bytes) of a line.
 std::string lineRecord(const LineSpec& spec);
 // Writes the catalogue `resolutionFile` with LINEL and ELINEL (111 bytes each, records 1..n
 // in the order given, lastRecord at least n) and the index COMODI (key: line "C", code, NUL).
-void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, const std::vector<LineSpec>& lines,
-                    const std::vector<std::pair<int, char>>& comodities, int32_t lastRecord = 0);
+void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile,
+                    const std::vector<LineSpec>& lines, const std::vector<std::pair<int, char>>& comodities,
+                    int32_t lastRecord = 0);
 
 // A complete sample store server under sharesRoot (server STORESRV, directory KVS): FILE0 with
 // the store name, LINEL/ELINEL/COMODI, an item index ITEMX of `itemKeys` 10-byte keys, a
@@ -160,7 +163,7 @@ void writeSampleStore(const std::filesystem::path& sharesRoot, const std::filesy
 // ---- Engine configuration "kvsCatalog.ini" --------------------------------------
 struct EngineConfig {
     std::map<std::string, std::string> values;  // key -> value in section "Vellumix"
-    std::string extraText;                        // appended verbatim (other sections, noise)
+    std::string extraText;                      // appended verbatim (other sections, noise)
 };
 // Writes [Vellumix] with the given keys (CR LF lines) to folder/kvsCatalog.ini.
 void writeEngineConfig(const std::filesystem::path& folder, const EngineConfig& config);

@@ -1,7 +1,8 @@
-#include <fstream>
 #include "support/store_test.h"
+#include <fstream>
 
 #include <cstdlib>
+#include <optional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -17,6 +18,30 @@ const std::string& originalTmp() {
     }();
     return tmp;
 }
+
+// A variable as the process started with it, and back: a case leaves the environment as it
+// found it.
+class SavedVariable {
+  public:
+    explicit SavedVariable(const char* name) : name_(name) {
+        if (const char* v = std::getenv(name)) value_ = v;
+    }
+    void restore() const {
+        if (value_)
+            setenv(name_, value_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> value_;
+};
+
+const SavedVariable& originalShares() {
+    static const SavedVariable shares("ZENTREL_SHARES");
+    return shares;
+}
 }  // namespace
 
 void StoreTest::SetUp() {
@@ -27,6 +52,7 @@ void StoreTest::SetUp() {
     dir_ = buf.data();
     shares_ = dir_ / "shares";
     fs::create_directories(shares_);
+    originalShares();
     setenv("ZENTREL_SHARES", shares_.c_str(), 1);
     setenv("TMPDIR", dir_.c_str(), 1);
     resetEngine();
@@ -36,6 +62,7 @@ void StoreTest::SetUp() {
 void StoreTest::TearDown() {
     resetEngine();
     setenv("TMPDIR", originalTmp().c_str(), 1);
+    originalShares().restore();
     std::error_code ec;
     // Read-only folders made by a test must not keep the tree from being removed.
     for (auto it = fs::recursive_directory_iterator(dir_, ec); it != fs::recursive_directory_iterator(); ++it)
