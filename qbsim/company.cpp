@@ -116,11 +116,22 @@ Entity readEntity(const Statement& s) {
 }  // namespace
 
 const std::vector<std::string>& accountTypes() {
-    static const std::vector<std::string> types = {
-        "AccountsPayable", "AccountsReceivable", "Bank",          "CostOfGoodsSold",
-        "CreditCard",      "Equity",             "Expense",       "FixedAsset",
-        "Income",          "LongTermLiability",  "NonPosting",    "OtherAsset",
-        "OtherCurrentAsset", "OtherCurrentLiability", "OtherExpense", "OtherIncome"};
+    static const std::vector<std::string> types = {"AccountsPayable",
+                                                   "AccountsReceivable",
+                                                   "Bank",
+                                                   "CostOfGoodsSold",
+                                                   "CreditCard",
+                                                   "Equity",
+                                                   "Expense",
+                                                   "FixedAsset",
+                                                   "Income",
+                                                   "LongTermLiability",
+                                                   "NonPosting",
+                                                   "OtherAsset",
+                                                   "OtherCurrentAsset",
+                                                   "OtherCurrentLiability",
+                                                   "OtherExpense",
+                                                   "OtherIncome"};
     return types;
 }
 
@@ -138,8 +149,8 @@ bool isDebitNormal(std::string_view t) {
 
 std::string formatCents(std::int64_t cents) {
     // Unsigned magnitude so that the most negative value does not overflow on negation.
-    unsigned long long mag = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
-                                       : static_cast<unsigned long long>(cents);
+    unsigned long long mag =
+        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", mag / 100, mag % 100);
     return buf;
@@ -154,9 +165,12 @@ Company::~Company() = default;
 Company Company::create(const std::filesystem::path& file, Options options) {
     std::error_code ec;
     bool exists = std::filesystem::exists(file, ec);
-    if (ec) throw CompanyError(CompanyError::Kind::Database, "cannot look at " + file.string() + ": " + ec.message());
+    if (ec)
+        throw CompanyError(CompanyError::Kind::Database,
+                           "cannot look at " + file.string() + ": " + ec.message());
     if (exists)
-        throw CompanyError(CompanyError::Kind::Exists, file.string() + " already exists; a new company is never written over a file");
+        throw CompanyError(CompanyError::Kind::Exists,
+                           file.string() + " already exists; a new company is never written over a file");
     auto db = std::make_unique<Database>(file.string(), Database::Mode::CreateNew, options.busyTimeout);
     try {
         db->exec("BEGIN EXCLUSIVE");
@@ -185,22 +199,28 @@ Company Company::open(const std::filesystem::path& file, Options options) {
         if (v.step()) version = v.integer(0);
     } catch (const CompanyError& e) {
         if (e.kind == CompanyError::Kind::Busy) throw;
-        throw CompanyError(CompanyError::Kind::NotACompany, file.string() + " is not a simulated company file (" + e.what() + ")");
+        throw CompanyError(CompanyError::Kind::NotACompany,
+                           file.string() + " is not a simulated company file (" + e.what() + ")");
     }
     if (appId != kApplicationId)
-        throw CompanyError(CompanyError::Kind::NotACompany, file.string() + " is not a simulated company file");
-    if (version != kSchemaVersion)
         throw CompanyError(CompanyError::Kind::NotACompany,
-                           file.string() + " is a simulated company file of an unknown version " + std::to_string(version));
+                           file.string() + " is not a simulated company file");
+    if (version != kSchemaVersion)
+        throw CompanyError(
+            CompanyError::Kind::NotACompany,
+            file.string() + " is a simulated company file of an unknown version " + std::to_string(version));
     return Company(file, std::move(db), std::move(options));
 }
 
-std::time_t Company::now() const { return options_.now ? options_.now() : std::time(nullptr); }
+std::time_t Company::now() const {
+    return options_.now ? options_.now() : std::time(nullptr);
+}
 
 std::string Company::nextId(const char* counter) {
     auto s = db_->prepare("UPDATE counter SET next = next + 1 WHERE name = ? RETURNING next - 1");
     s.bind(1, std::string_view(counter));
-    if (!s.step()) throw CompanyError(CompanyError::Kind::Database, std::string("counter ") + counter + " missing");
+    if (!s.step())
+        throw CompanyError(CompanyError::Kind::Database, std::string("counter ") + counter + " missing");
     auto n = static_cast<unsigned long long>(s.integer(0));
     s.run();
     char buf[48];
@@ -220,9 +240,11 @@ void Company::inWriteTransaction(const std::function<bool()>& fn) {
 }
 
 void Company::checkNewName(std::string_view name, const char* what) const {
-    if (trimmedView(name, kWhitespace).empty()) throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name is empty");
+    if (trimmedView(name, kWhitespace).empty())
+        throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name is empty");
     if (hasControlCharacter(name))
-        throw CompanyError(CompanyError::Kind::Invalid, std::string(what) + " name contains a control character");
+        throw CompanyError(CompanyError::Kind::Invalid,
+                           std::string(what) + " name contains a control character");
 }
 
 void Company::addAccounts(const std::vector<NewAccount>& accounts) {
@@ -240,9 +262,11 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
             // A colon separates a parent from its subaccount in a full name; this chart has
             // no subaccounts, so a name with one could never be referred to.
             if (name.find(':') != std::string::npos)
-                throw CompanyError(CompanyError::Kind::Invalid, "account name \"" + name + "\" contains a colon");
+                throw CompanyError(CompanyError::Kind::Invalid,
+                                   "account name \"" + name + "\" contains a colon");
             auto type = canonicalAccountType(a.type);
-            if (!type) throw CompanyError(CompanyError::Kind::Invalid, "unknown account type \"" + a.type + "\"");
+            if (!type)
+                throw CompanyError(CompanyError::Kind::Invalid, "unknown account type \"" + a.type + "\"");
             const std::string& number = a.number;
             if (hasControlCharacter(a.number) || hasControlCharacter(a.desc))
                 throw CompanyError(CompanyError::Kind::Invalid,
@@ -250,24 +274,40 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
             nameTaken.reset();
             nameTaken.bind(1, nameKey(name));
             if (nameTaken.step())
-                throw CompanyError(CompanyError::Kind::Invalid, "an account named \"" + name + "\" already exists");
+                throw CompanyError(CompanyError::Kind::Invalid,
+                                   "an account named \"" + name + "\" already exists");
             if (!trimmedView(number, kWhitespace).empty()) {
                 numberTaken.reset();
                 numberTaken.bind(1, kWhitespace).bind(2, trimmedView(number, kWhitespace));
                 if (numberTaken.step())
-                    throw CompanyError(CompanyError::Kind::Invalid, "an account numbered " + number + " already exists");
+                    throw CompanyError(CompanyError::Kind::Invalid,
+                                       "an account numbered " + number + " already exists");
             }
             std::int64_t t = now();
             insert.reset();
-            insert.bind(1, nextId("list")).bind(2, t).bind(3, t).bind(4, t).bind(5, name).bind(6, nameKey(name));
+            insert.bind(1, nextId("list"))
+                .bind(2, t)
+                .bind(3, t)
+                .bind(4, t)
+                .bind(5, name)
+                .bind(6, nameKey(name));
             insert.bind(7, *type);
-            if (number.empty()) insert.bindNull(8); else insert.bind(8, number);
-            if (a.desc.empty()) insert.bindNull(9); else insert.bind(9, a.desc);
+            if (number.empty())
+                insert.bindNull(8);
+            else
+                insert.bind(8, number);
+            if (a.desc.empty())
+                insert.bindNull(9);
+            else
+                insert.bind(9, a.desc);
             insert.run();
         }
         return true;
     };
-    if (inTransaction_) work(); else inWriteTransaction(work);
+    if (inTransaction_)
+        work();
+    else
+        inWriteTransaction(work);
 }
 
 Account Company::addAccount(const NewAccount& account) {
@@ -297,12 +337,19 @@ Entity Company::addEntity(const std::string& rawName, Entity::Kind kind) {
         added = findEntity(name);
         return true;
     };
-    if (inTransaction_) work(); else inWriteTransaction(work);
+    if (inTransaction_)
+        work();
+    else
+        inWriteTransaction(work);
     return *added;
 }
 
-Entity Company::addCustomer(const std::string& name) { return addEntity(name, Entity::Kind::Customer); }
-Entity Company::addVendor(const std::string& name) { return addEntity(name, Entity::Kind::Vendor); }
+Entity Company::addCustomer(const std::string& name) {
+    return addEntity(name, Entity::Kind::Customer);
+}
+Entity Company::addVendor(const std::string& name) {
+    return addEntity(name, Entity::Kind::Vendor);
+}
 
 std::vector<Account> Company::accounts(bool activeOnly) const {
     auto s = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account" +
@@ -354,12 +401,15 @@ std::optional<Entity> Company::findEntityByListId(std::string_view listId) const
 }
 
 JournalEntry Company::post(JournalEntry e) {
-    if (!inTransaction_) throw CompanyError(CompanyError::Kind::Database, "a journal entry is posted only inside a transaction");
+    if (!inTransaction_)
+        throw CompanyError(CompanyError::Kind::Database,
+                           "a journal entry is posted only inside a transaction");
     std::int64_t t = now();
     e.txnId = nextId("txn");
     e.timeCreated = e.timeModified = e.editSequence = t;
     {
-        auto s = db_->prepare("UPDATE counter SET next = next + 1 WHERE name = 'txn_number' RETURNING next - 1");
+        auto s =
+            db_->prepare("UPDATE counter SET next = next + 1 WHERE name = 'txn_number' RETURNING next - 1");
         if (!s.step()) throw CompanyError(CompanyError::Kind::Database, "counter txn_number missing");
         e.txnNumber = s.integer(0);
         s.run();
@@ -372,7 +422,8 @@ JournalEntry Company::post(JournalEntry e) {
     ins.run();
     e.id = db_->lastInsertRowId();
     auto line = db_->prepare(
-        "INSERT INTO journal_line(entry_id, is_debit, account_id, amount, memo, entity_id) VALUES (?, ?, ?, ?, ?, ?)");
+        "INSERT INTO journal_line(entry_id, is_debit, account_id, amount, memo, entity_id) VALUES (?, ?, ?, "
+        "?, ?, ?)");
     auto account = db_->prepare("SELECT list_id, name, account_type FROM account WHERE id = ?");
     auto balance = db_->prepare("UPDATE account SET balance = balance + ? WHERE id = ?");
     auto entity = db_->prepare("SELECT list_id, name FROM entity WHERE id = ?");
@@ -380,11 +431,15 @@ JournalEntry Company::post(JournalEntry e) {
         line.reset();
         line.bind(1, e.id).bind(2, std::int64_t{l.debit ? 1 : 0}).bind(3, l.accountId).bind(4, l.amountCents);
         line.bindOptional(5, l.memo);
-        if (l.entityId) line.bind(6, *l.entityId); else line.bindNull(6);
+        if (l.entityId)
+            line.bind(6, *l.entityId);
+        else
+            line.bindNull(6);
         line.run();
         account.reset();
         account.bind(1, l.accountId);
-        if (!account.step()) throw CompanyError(CompanyError::Kind::Database, "journal line names a missing account");
+        if (!account.step())
+            throw CompanyError(CompanyError::Kind::Database, "journal line names a missing account");
         l.accountListId = account.text(0);
         l.accountName = account.text(1);
         std::int64_t delta = (l.debit == isDebitNormal(account.text(2))) ? l.amountCents : -l.amountCents;
@@ -394,7 +449,8 @@ JournalEntry Company::post(JournalEntry e) {
         if (l.entityId) {
             entity.reset();
             entity.bind(1, *l.entityId);
-            if (!entity.step()) throw CompanyError(CompanyError::Kind::Database, "journal line names a missing entity");
+            if (!entity.step())
+                throw CompanyError(CompanyError::Kind::Database, "journal line names a missing entity");
             l.entityListId = entity.text(0);
             l.entityName = entity.text(1);
         }
@@ -405,7 +461,8 @@ JournalEntry Company::post(JournalEntry e) {
 std::vector<JournalEntry> Company::journal() const {
     std::vector<JournalEntry> out;
     auto s = db_->prepare(
-        "SELECT id, txn_id, time_created, time_modified, edit_sequence, txn_number, txn_date, ref_number, memo "
+        "SELECT id, txn_id, time_created, time_modified, edit_sequence, txn_number, txn_date, ref_number, "
+        "memo "
         "FROM journal_entry ORDER BY txn_number");
     while (s.step()) {
         JournalEntry e;
@@ -421,7 +478,8 @@ std::vector<JournalEntry> Company::journal() const {
         out.push_back(std::move(e));
     }
     auto l = db_->prepare(
-        "SELECT l.is_debit, l.account_id, a.list_id, a.name, l.amount, l.memo, l.entity_id, n.kind, n.list_id, n.name "
+        "SELECT l.is_debit, l.account_id, a.list_id, a.name, l.amount, l.memo, l.entity_id, n.kind, "
+        "n.list_id, n.name "
         "FROM journal_line l JOIN account a ON a.id = l.account_id LEFT JOIN entity n ON n.id = l.entity_id "
         "WHERE l.entry_id = ? ORDER BY l.id");
     for (auto& e : out) {

@@ -94,7 +94,7 @@ struct CompanyOptions {
 };
 
 class Company {
-public:
+  public:
     using Options = CompanyOptions;
 
     // Creates a new, empty company file; never overwrites an existing file (Exists).
@@ -117,7 +117,7 @@ public:
     Entity addVendor(const std::string& name);
 
     std::vector<Account> accounts(bool activeOnly = true) const;
-    std::vector<Entity> entities() const;  // customers first, then vendors, each by name
+    std::vector<Entity> entities() const;       // customers first, then vendors, each by name
     std::vector<JournalEntry> journal() const;  // by TxnNumber
 
     // Lookups, valid inside or outside a transaction.
@@ -138,7 +138,7 @@ public:
     // assigned here. Must run inside inWriteTransaction.
     JournalEntry post(JournalEntry entry);
 
-private:
+  private:
     Company(std::filesystem::path file, std::unique_ptr<Database> db, Options options);
     Entity addEntity(const std::string& name, Entity::Kind kind);
     std::string nextId(const char* counter);

@@ -36,9 +36,12 @@ int cmdNew(const Args& a) {
     bool sample = false;
     std::string file;
     for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--sample") sample = true;
-        else if (file.empty() && a[i].rfind("--", 0) != 0) file = a[i];
-        else throw UsageError("new: unexpected argument '" + a[i] + "'");
+        if (a[i] == "--sample")
+            sample = true;
+        else if (file.empty() && a[i].rfind("--", 0) != 0)
+            file = a[i];
+        else
+            throw UsageError("new: unexpected argument '" + a[i] + "'");
     }
     if (file.empty()) throw UsageError("new: no company file given");
     auto company = Company::create(file);
@@ -59,18 +62,24 @@ int cmdAddAccount(const Args& a) {
     for (std::size_t i = 2; i < a.size(); ++i) {
         if (i + 1 >= a.size()) throw UsageError("add-account: '" + a[i] + "' needs a value");
         const std::string& v = a[i + 1];
-        if (a[i] == "--number") acc.number = v;
-        else if (a[i] == "--name") acc.name = v, haveName = true;
-        else if (a[i] == "--type") acc.type = v, haveType = true;
-        else if (a[i] == "--desc") acc.desc = v;
-        else throw UsageError("add-account: unknown option '" + a[i] + "'");
+        if (a[i] == "--number")
+            acc.number = v;
+        else if (a[i] == "--name")
+            acc.name = v, haveName = true;
+        else if (a[i] == "--type")
+            acc.type = v, haveType = true;
+        else if (a[i] == "--desc")
+            acc.desc = v;
+        else
+            throw UsageError("add-account: unknown option '" + a[i] + "'");
         ++i;
     }
     if (!haveName || !haveType) throw UsageError("add-account: --name and --type are required");
     if (!canonicalAccountType(acc.type)) {
         std::string types;
         for (const auto& t : accountTypes()) types += " " + t;
-        throw CompanyError(CompanyError::Kind::Invalid, "unknown account type \"" + acc.type + "\"; one of:" + types);
+        throw CompanyError(CompanyError::Kind::Invalid,
+                           "unknown account type \"" + acc.type + "\"; one of:" + types);
     }
     auto company = Company::open(a[1]);
     auto added = company.addAccount(acc);
@@ -87,8 +96,12 @@ int cmdAddEntity(const Args& a, bool customer) {
     return 0;
 }
 
-std::string pad(const std::string& s, std::size_t w) { return s.size() >= w ? s : s + std::string(w - s.size(), ' '); }
-std::string padLeft(const std::string& s, std::size_t w) { return s.size() >= w ? s : std::string(w - s.size(), ' ') + s; }
+std::string pad(const std::string& s, std::size_t w) {
+    return s.size() >= w ? s : s + std::string(w - s.size(), ' ');
+}
+std::string padLeft(const std::string& s, std::size_t w) {
+    return s.size() >= w ? s : std::string(w - s.size(), ' ') + s;
+}
 
 int cmdAccounts(const Args& a) {
     if (a.size() != 2) throw UsageError("accounts: expected FILE");
@@ -101,8 +114,8 @@ int cmdAccounts(const Args& a) {
         wt = std::max(wt, x.type.size());
         wb = std::max(wb, formatCents(x.balanceCents).size());
     }
-    std::cout << pad("Number", wn) << "  " << pad("Name", wa) << "  " << pad("Type", wt) << "  " << padLeft("Balance", wb)
-              << "\n";
+    std::cout << pad("Number", wn) << "  " << pad("Name", wa) << "  " << pad("Type", wt) << "  "
+              << padLeft("Balance", wb) << "\n";
     for (const auto& x : accounts)
         std::cout << pad(x.number, wn) << "  " << pad(x.name, wa) << "  " << pad(x.type, wt) << "  "
                   << padLeft(formatCents(x.balanceCents), wb) << (x.active ? "" : "  (inactive)") << "\n";
@@ -123,21 +136,24 @@ int cmdJournal(const Args& a) {
     bool tsv = false;
     std::string file;
     for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--tsv") tsv = true;
-        else if (file.empty() && a[i].rfind("--", 0) != 0) file = a[i];
-        else throw UsageError("journal: unexpected argument '" + a[i] + "'");
+        if (a[i] == "--tsv")
+            tsv = true;
+        else if (file.empty() && a[i].rfind("--", 0) != 0)
+            file = a[i];
+        else
+            throw UsageError("journal: unexpected argument '" + a[i] + "'");
     }
     if (file.empty()) throw UsageError("journal: no company file given");
     auto company = Company::open(file);
     auto journal = company.journal();
     for (const auto& e : journal) {
         if (!tsv)
-            std::cout << "#" << e.txnNumber << "  " << e.txnDate << "  Ref " << e.refNumber.value_or("-") << "  TxnID "
-                      << e.txnId << "\n";
+            std::cout << "#" << e.txnNumber << "  " << e.txnDate << "  Ref " << e.refNumber.value_or("-")
+                      << "  TxnID " << e.txnId << "\n";
         for (const auto& l : e.lines) {
             if (tsv) {
-                std::cout << e.txnNumber << '\t' << e.txnDate << '\t' << tsvField(e.refNumber.value_or("")) << '\t'
-                          << (l.debit ? "Debit" : "Credit") << '\t' << tsvField(l.accountName) << '\t'
+                std::cout << e.txnNumber << '\t' << e.txnDate << '\t' << tsvField(e.refNumber.value_or(""))
+                          << '\t' << (l.debit ? "Debit" : "Credit") << '\t' << tsvField(l.accountName) << '\t'
                           << formatCents(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
             } else {
                 std::cout << "    " << pad(l.debit ? "Debit" : "Credit", 8) << pad(l.accountName, 24) << " "

@@ -12,7 +12,7 @@ namespace {
 
 // A processor for a ZENTREL_QUICKBOOKS value that names nothing usable.
 class MisconfiguredProcessor : public RequestProcessor {
-public:
+  public:
     explicit MisconfiguredProcessor(std::string why) : why_(std::move(why)) {}
     void OpenConnection(const std::string&, const std::string&) override { fail(); }
     std::string BeginSession(const std::string&, int) override { fail(); }
@@ -21,19 +21,22 @@ public:
     void CloseConnection() override { fail(); }
     std::string GetCurrentCompanyFileName(const std::string&) override { fail(); }
 
-private:
+  private:
     [[noreturn]] void fail() const {
-        throw VbError(hresult::kCouldNotAccess, "qbsim", std::string(sdkDescription(hresult::kCouldNotAccess)) + " " + why_);
+        throw VbError(hresult::kCouldNotAccess, "qbsim",
+                      std::string(sdkDescription(hresult::kCouldNotAccess)) + " " + why_);
     }
     std::string why_;
 };
 
 class MisconfiguredFactory : public RequestProcessorFactory {
-public:
+  public:
     explicit MisconfiguredFactory(std::string why) : why_(std::move(why)) {}
-    std::shared_ptr<RequestProcessor> create() override { return std::make_shared<MisconfiguredProcessor>(why_); }
+    std::shared_ptr<RequestProcessor> create() override {
+        return std::make_shared<MisconfiguredProcessor>(why_);
+    }
 
-private:
+  private:
     std::string why_;
 };
 
@@ -49,8 +52,9 @@ QuickBooksSetting parseQuickBooksSetting(const char* value) {
         s.runningCompany = ec ? std::filesystem::path(std::string(v.substr(4))) : p;
         return s;
     }
-    s.error = "ZENTREL_QUICKBOOKS=\"" + std::string(v) +
-              "\" names no QuickBooks: use sim:<company file>, or leave it unset when QuickBooks is not running.";
+    s.error =
+        "ZENTREL_QUICKBOOKS=\"" + std::string(v) +
+        "\" names no QuickBooks: use sim:<company file>, or leave it unset when QuickBooks is not running.";
     return s;
 }
 

@@ -22,12 +22,12 @@ struct QuickBooksSetting {
 QuickBooksSetting parseQuickBooksSetting(const char* value);
 
 class SimProcessorFactory : public RequestProcessorFactory {
-public:
+  public:
     explicit SimProcessorFactory(std::optional<std::filesystem::path> runningCompany,
                                  Company::Options companyOptions = {});
     std::shared_ptr<RequestProcessor> create() override;
 
-private:
+  private:
     std::optional<std::filesystem::path> running_;
     Company::Options options_;
 };

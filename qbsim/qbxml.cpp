@@ -16,7 +16,9 @@ namespace ztl::qbsim {
 
 namespace {
 
-[[noreturn]] void parseError(const std::string& why) { throw RequestParseError(why); }
+[[noreturn]] void parseError(const std::string& why) {
+    throw RequestParseError(why);
+}
 
 // ---------------------------------------------------------------------------------------
 // Reading the request
@@ -63,7 +65,8 @@ std::size_t checkProlog(std::string_view text) {
     const std::size_t start = pos;
     bool version = false, doctype = false;
     for (;;) {
-        while (pos < text.size() && std::string_view(" \t\r\n").find(text[pos]) != std::string_view::npos) ++pos;
+        while (pos < text.size() && std::string_view(" \t\r\n").find(text[pos]) != std::string_view::npos)
+            ++pos;
         if (pos >= text.size()) parseError("no root element");
         if (startsWith(text, pos, "<?")) {
             auto end = text.find("?>", pos + 2);
@@ -92,7 +95,8 @@ std::size_t checkProlog(std::string_view text) {
             if (doctype) parseError("second DOCTYPE");
             std::string d = collapseBlanks(decl.substr(9, decl.size() - 10));
             std::replace(d.begin(), d.end(), '"', '\'');
-            if (d != "QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'") parseError("unsupported DOCTYPE " + std::string(decl));
+            if (d != "QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'")
+                parseError("unsupported DOCTYPE " + std::string(decl));
             doctype = version = true;
             pos = end + 1;
         } else if (startsWith(text, pos, "<!")) {
@@ -106,7 +110,8 @@ std::size_t checkProlog(std::string_view text) {
     if (!version) parseError("no qbXML version: neither the 1.0 DOCTYPE nor <?qbxml version=\"1.0\"?>");
     // Declarations after the prolog are not XML; the parser would skip them silently.
     for (const char* decl : {"<!DOCTYPE", "<!ENTITY", "<!ELEMENT", "<!ATTLIST"})
-        if (text.find(decl, pos) != std::string_view::npos) parseError(std::string(decl) + " inside the document");
+        if (text.find(decl, pos) != std::string_view::npos)
+            parseError(std::string(decl) + " inside the document");
     return pos;
 }
 
@@ -127,7 +132,8 @@ void checkEpilog(std::string_view text) {
             pos = e + 3;
         } else if (startsWith(text, pos, "<?")) {
             auto e = text.find("?>", pos + 2);
-            if (e == std::string_view::npos) parseError("unterminated processing instruction after the root element");
+            if (e == std::string_view::npos)
+                parseError("unterminated processing instruction after the root element");
             pos = e + 2;
         } else {
             parseError("content after the root element");
@@ -136,8 +142,8 @@ void checkEpilog(std::string_view text) {
 }
 
 bool isXmlChar(unsigned long cp) {
-    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
-           (cp >= 0x10000 && cp <= 0x10FFFF);
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+           (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
 // Replaces the five predefined entities and character references. The document declares
@@ -153,18 +159,23 @@ std::string decodeReferences(std::string_view raw) {
         auto semi = raw.find(';', i);
         if (semi == std::string_view::npos || semi - i > 12) parseError("'&' that starts no reference");
         std::string_view name = raw.substr(i + 1, semi - i - 1);
-        if (name == "amp") out += '&';
-        else if (name == "lt") out += '<';
-        else if (name == "gt") out += '>';
-        else if (name == "quot") out += '"';
-        else if (name == "apos") out += '\'';
+        if (name == "amp")
+            out += '&';
+        else if (name == "lt")
+            out += '<';
+        else if (name == "gt")
+            out += '>';
+        else if (name == "quot")
+            out += '"';
+        else if (name == "apos")
+            out += '\'';
         else if (name.size() >= 2 && name[0] == '#') {
             bool hex = name[1] == 'x';
             std::string_view digits = name.substr(hex ? 2 : 1);
             if (digits.empty()) parseError("empty character reference");
             unsigned long cp = 0;
             for (char c : digits) {
-                int v = (c >= '0' && c <= '9') ? c - '0'
+                int v = (c >= '0' && c <= '9')        ? c - '0'
                         : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
                         : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                       : -1;
@@ -182,18 +193,25 @@ std::string decodeReferences(std::string_view raw) {
     return out;
 }
 
-bool isBlank(std::string_view s) { return s.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+bool isBlank(std::string_view s) {
+    return s.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
 
 // The text of an element that holds only text (character data and CDATA sections).
 std::string leafText(pugi::xml_node node) {
     std::string out;
     for (auto c : node.children()) {
         switch (c.type()) {
-            case pugi::node_pcdata: out += decodeReferences(c.value()); break;
-            case pugi::node_cdata: out += c.value(); break;
+            case pugi::node_pcdata:
+                out += decodeReferences(c.value());
+                break;
+            case pugi::node_cdata:
+                out += c.value();
+                break;
             case pugi::node_element:
                 parseError(std::string("element <") + c.name() + "> inside <" + node.name() + ">");
-            default: break;
+            default:
+                break;
         }
     }
     return out;
@@ -213,7 +231,8 @@ struct Slot {
 // Assigns each child element of `parent` to its slot of the ordered content model `slots`
 // (each slot optional; repeating slots take any number): an element out of order, an
 // unknown one, a second one of a single slot or non-blank text is a schema violation.
-std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node parent, std::initializer_list<Slot> slots) {
+std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node parent,
+                                                             std::initializer_list<Slot> slots) {
     std::vector<std::pair<std::size_t, pugi::xml_node>> out;
     std::vector<Slot> s(slots);
     std::size_t at = 0;
@@ -229,8 +248,8 @@ std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node pare
         while (i < s.size() && name != s[i].name) ++i;
         if (i == s.size()) {
             bool earlier = std::any_of(s.begin(), s.end(), [&](const Slot& x) { return name == x.name; });
-            parseError(std::string("<") + c.name() + "> " + (earlier ? "out of order" : "not allowed") + " in <" +
-                       parent.name() + ">");
+            parseError(std::string("<") + c.name() + "> " + (earlier ? "out of order" : "not allowed") +
+                       " in <" + parent.name() + ">");
         }
         if (i == at && used && !s[i].repeats)
             parseError(std::string("second <") + c.name() + "> in <" + parent.name() + ">");
@@ -244,7 +263,9 @@ std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node pare
 struct RefRq {
     std::optional<std::string> listId, fullName;
     // What an error message calls the reference: the full name as given, else the ListID.
-    std::string label() const { return fullName ? std::string(trimmedView(*fullName, kWhitespace)) : listId.value_or(""); }
+    std::string label() const {
+        return fullName ? std::string(trimmedView(*fullName, kWhitespace)) : listId.value_or("");
+    }
 };
 
 RefRq readRef(pugi::xml_node node) {
@@ -282,10 +303,19 @@ LineRq readLine(pugi::xml_node node, bool debit) {
     for (auto& [slot, c] :
          sequence(node, {{"AccountRef", false}, {"Amount", false}, {"Memo", false}, {"EntityRef", false}})) {
         switch (slot) {
-            case 0: l.account = readRef(c); hasAccount = true; break;
-            case 1: l.amount = leafText(c); break;
-            case 2: l.memo = leafText(c); break;
-            case 3: l.entity = readRef(c); break;
+            case 0:
+                l.account = readRef(c);
+                hasAccount = true;
+                break;
+            case 1:
+                l.amount = leafText(c);
+                break;
+            case 2:
+                l.memo = leafText(c);
+                break;
+            case 3:
+                l.entity = readRef(c);
+                break;
         }
     }
     if (!hasAccount) parseError(std::string("<") + node.name() + "> without <AccountRef>");
@@ -302,10 +332,18 @@ JournalEntryAddRq readJournalEntryAdd(pugi::xml_node rq) {
                                                       {"JournalDebitLine", true},
                                                       {"JournalCreditLine", true}})) {
         switch (slot) {
-            case 0: e.txnDate = leafText(c); break;
-            case 1: e.refNumber = leafText(c); break;
-            case 2: e.memo = leafText(c); break;
-            default: e.lines.push_back(readLine(c, slot == 3)); break;
+            case 0:
+                e.txnDate = leafText(c);
+                break;
+            case 1:
+                e.refNumber = leafText(c);
+                break;
+            case 2:
+                e.memo = leafText(c);
+                break;
+            default:
+                e.lines.push_back(readLine(c, slot == 3));
+                break;
         }
     }
     return e;
@@ -341,8 +379,10 @@ MessageSet readRequest(std::string_view text) {
     MessageSet out;
     auto onError = attribute(msgs, "onError");
     if (!onError) parseError("<QBXMLMsgsRq> without onError");
-    if (*onError == "continueOnError") out.stopOnError = false;
-    else if (*onError != "stopOnError") parseError("onError=\"" + *onError + "\" is not a qbXML 1.0 choice");
+    if (*onError == "continueOnError")
+        out.stopOnError = false;
+    else if (*onError != "stopOnError")
+        parseError("onError=\"" + *onError + "\" is not a qbXML 1.0 choice");
     for (auto c : msgs.children()) {
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
             if (!isBlank(c.value())) parseError("text inside <QBXMLMsgsRq>");
@@ -376,19 +416,30 @@ std::string escape(std::string_view s) {
     out.reserve(s.size());
     for (char c : s) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
 }
 
 class XmlOut {
-public:
+  public:
     void open(std::string_view name) {
         indent();
         out_ += '<';
@@ -426,7 +477,7 @@ public:
     void indent() { out_.append(static_cast<std::size_t>(depth_) * 2, ' '); }
     std::string& str() { return out_; }
 
-private:
+  private:
     std::string out_;
     int depth_ = 0;
 };
@@ -509,7 +560,9 @@ std::optional<std::int64_t> parseAmount(std::string_view text) {
     auto dot = s.find('.');
     std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
     if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
-    auto digitsOnly = [](std::string_view v) { return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; }); };
+    auto digitsOnly = [](std::string_view v) {
+        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
     if (!digitsOnly(whole) || !digitsOnly(frac)) return std::nullopt;
     whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
     if (whole.size() > kMaxIntegerDigits) return std::nullopt;
@@ -521,7 +574,8 @@ std::optional<std::int64_t> parseAmount(std::string_view text) {
 }
 
 std::size_t characterCount(std::string_view s) {
-    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string localDate(std::time_t t) {
@@ -547,7 +601,8 @@ const char* kSaveError = "There was an error when saving a Journal Entry.  Quick
 Status invalidReference(const char* list, const std::string& name) {
     return {3140, "Error",
             std::string("There is an invalid reference to QuickBooks ") + list + " \"" + name +
-                "\" in the Journal Entry line.  QuickBooks error message: Invalid argument.  The specified record "
+                "\" in the Journal Entry line.  QuickBooks error message: Invalid argument.  The specified "
+                "record "
                 "does not exist in the list."};
 }
 
@@ -560,18 +615,20 @@ Status conversionError(const std::string& value, const char* field) {
 // the balance is checked last. On success `entry` is ready to post.
 std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, JournalEntry& entry) {
     if (rq.txnDate) {
-        if (!isCalendarDate(trimmedView(*rq.txnDate, kWhitespace))) return conversionError(*rq.txnDate, "TxnDate");
+        if (!isCalendarDate(trimmedView(*rq.txnDate, kWhitespace)))
+            return conversionError(*rq.txnDate, "TxnDate");
         entry.txnDate = std::string(trimmedView(*rq.txnDate, kWhitespace));
     } else {
         entry.txnDate = localDate(company.now());
     }
     if (rq.refNumber && characterCount(*rq.refNumber) > 11)
-        return Status{3070, "Error", "The string \"" + *rq.refNumber + "\" in the field \"RefNumber\" is too long."};
+        return Status{3070, "Error",
+                      "The string \"" + *rq.refNumber + "\" in the field \"RefNumber\" is too long."};
     entry.refNumber = rq.refNumber;
     entry.memo = rq.memo;
     std::int64_t debits = 0, credits = 0;
     for (const auto& l : rq.lines) {
-        auto account = l.account.listId ? company.findAccountByListId(*l.account.listId)
+        auto account = l.account.listId     ? company.findAccountByListId(*l.account.listId)
                        : l.account.fullName ? company.findAccount(*l.account.fullName)
                                             : std::nullopt;
         if (!account) return invalidReference("Account", l.account.label());
@@ -583,16 +640,17 @@ std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, 
         }
         std::optional<Entity> entity;
         if (l.entity) {
-            entity = l.entity->listId ? company.findEntityByListId(*l.entity->listId)
+            entity = l.entity->listId     ? company.findEntityByListId(*l.entity->listId)
                      : l.entity->fullName ? company.findEntity(*l.entity->fullName)
                                           : std::nullopt;
             if (!entity) return invalidReference("Entity", l.entity->label());
         }
-        auto needs = [&](Entity::Kind kind, const char* accountWord, const char* who) -> std::optional<Status> {
+        auto needs = [&](Entity::Kind kind, const char* accountWord,
+                         const char* who) -> std::optional<Status> {
             if (entity && entity->kind == kind) return std::nullopt;
             return Status{3180, "Error",
-                          std::string(kSaveError) + "When you use " + accountWord + ", you must choose " + who +
-                              " in the Name field."};
+                          std::string(kSaveError) + "When you use " + accountWord + ", you must choose " +
+                              who + " in the Name field."};
         };
         std::optional<Status> missing;
         if (account->type == "AccountsReceivable")
@@ -615,7 +673,8 @@ std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, 
         entry.lines.push_back(std::move(line));
     }
     if (rq.lines.empty()) return Status{3180, "Error", std::string(kSaveError) + "Transaction is empty."};
-    if (debits != credits) return Status{3180, "Error", std::string(kSaveError) + "Transaction not in balance."};
+    if (debits != credits)
+        return Status{3180, "Error", std::string(kSaveError) + "Transaction not in balance."};
     return std::nullopt;
 }
 
@@ -682,8 +741,10 @@ std::string answerRequest(Company& company, std::string_view request) {
     x.open("QBXMLMsgsRs");
     for (const auto& r : set.requests) {
         Status st;
-        if (r.kind == "AccountQuery") answerAccountQuery(company, r, x, st);
-        else answerJournalEntryAdd(company, r, x, st);
+        if (r.kind == "AccountQuery")
+            answerAccountQuery(company, r, x, st);
+        else
+            answerJournalEntryAdd(company, r, x, st);
         if (st.severity == "Error" && set.stopOnError) break;
     }
     x.close("QBXMLMsgsRs");

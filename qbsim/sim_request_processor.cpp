@@ -26,15 +26,21 @@ std::string newTicket() {
 
 const char* sdkDescription(long hresult) {
     switch (hresult) {
-        case hresult::kParseError: return "QuickBooks found an error when parsing the provided XML text stream.";
-        case hresult::kCouldNotAccess: return "Could not access QuickBooks.";
-        case hresult::kCouldNotStart: return "Could not start QuickBooks.";
+        case hresult::kParseError:
+            return "QuickBooks found an error when parsing the provided XML text stream.";
+        case hresult::kCouldNotAccess:
+            return "Could not access QuickBooks.";
+        case hresult::kCouldNotStart:
+            return "Could not start QuickBooks.";
         case hresult::kCompanyNotOpen:
             return "The QuickBooks company data file is not the one currently open in QuickBooks.";
-        case hresult::kInvalidTicket: return "The ticket parameter is invalid";
+        case hresult::kInvalidTicket:
+            return "The ticket parameter is invalid";
         case hresult::kNeedCompanyFile:
-            return "If QuickBooks is not running, the company data file name must be supplied to BeginSession.";
-        default: return "Unspecified error";
+            return "If QuickBooks is not running, the company data file name must be supplied to "
+                   "BeginSession.";
+        default:
+            return "Unspecified error";
     }
 }
 
@@ -64,7 +70,8 @@ void SimRequestProcessor::requireConnection(const char* call) {
 SimRequestProcessor::Session& SimRequestProcessor::session(const std::string& ticket, const char* call) {
     requireConnection(call);
     auto it = sessions_.find(ticket);
-    if (it == sessions_.end()) fail(hresult::kInvalidTicket, std::string(call) + ": no open session has ticket \"" + ticket + "\"");
+    if (it == sessions_.end())
+        fail(hresult::kInvalidTicket, std::string(call) + ": no open session has ticket \"" + ticket + "\"");
     return it->second;
 }
 
@@ -77,23 +84,28 @@ void SimRequestProcessor::OpenConnection(const std::string&, const std::string& 
 std::string SimRequestProcessor::BeginSession(const std::string& companyFile, int) {
     requireConnection("BeginSession");
     std::optional<std::filesystem::path> open;
-    if (running_) open = canonicalCompanyPath(running_->string());
-    else if (started_) open = started_;
+    if (running_)
+        open = canonicalCompanyPath(running_->string());
+    else if (started_)
+        open = started_;
     std::filesystem::path file;
     if (companyFile.empty()) {
         if (!open)
-            fail(hresult::kNeedCompanyFile, "QuickBooks is not running (ZENTREL_QUICKBOOKS is unset) and no company file was named");
+            fail(hresult::kNeedCompanyFile,
+                 "QuickBooks is not running (ZENTREL_QUICKBOOKS is unset) and no company file was named");
         file = *open;
     } else {
         file = canonicalCompanyPath(companyFile);
         if (open && file != *open)
-            fail(hresult::kCompanyNotOpen, "QuickBooks has " + open->string() + " open, not " + file.string());
+            fail(hresult::kCompanyNotOpen,
+                 "QuickBooks has " + open->string() + " open, not " + file.string());
     }
     std::unique_ptr<Company> company;
     try {
         company = std::make_unique<Company>(Company::open(file, options_));
     } catch (const CompanyError& e) {
-        fail(e.kind == CompanyError::Kind::Busy ? hresult::kCouldNotAccess : hresult::kCouldNotStart, e.what());
+        fail(e.kind == CompanyError::Kind::Busy ? hresult::kCouldNotAccess : hresult::kCouldNotStart,
+             e.what());
     }
     if (!running_) started_ = file;
     std::string ticket = newTicket();

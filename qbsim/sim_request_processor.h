@@ -20,7 +20,7 @@
 namespace ztl::qbsim {
 
 class SimRequestProcessor : public RequestProcessor {
-public:
+  public:
     explicit SimRequestProcessor(std::optional<std::filesystem::path> runningCompany,
                                  Company::Options companyOptions = {});
     ~SimRequestProcessor() override;
@@ -36,7 +36,7 @@ public:
     const std::string& lastErrorDetail() const { return detail_; }
     const std::string& appName() const { return appName_; }
 
-private:
+  private:
     struct Session {
         std::filesystem::path file;
         std::unique_ptr<Company> company;

@@ -19,13 +19,16 @@ Database::Database(const std::string& file, Mode mode, std::chrono::milliseconds
     sqlite3_busy_timeout(db_, static_cast<int>(ms < 0 ? 0 : (ms > INT_MAX ? INT_MAX : ms)));
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
 
 void Database::fail(int rc, std::string_view what) const {
     int primary = rc & 0xff;
     std::string msg = std::string(what) + ": " + (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-        throw CompanyError(CompanyError::Kind::Busy, "the company file is in use by another process (" + msg + ")");
+        throw CompanyError(CompanyError::Kind::Busy,
+                           "the company file is in use by another process (" + msg + ")");
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         throw CompanyError(CompanyError::Kind::NotACompany, msg);
     throw CompanyError(CompanyError::Kind::Database, msg);
@@ -47,9 +50,13 @@ Statement Database::prepare(std::string_view sql) {
     return Statement(*this, stmt);
 }
 
-std::int64_t Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement& Statement::bind(int i, std::int64_t v) {
     int rc = sqlite3_bind_int64(stmt_, i, v);
@@ -90,7 +97,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-std::int64_t Statement::integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+std::int64_t Statement::integer(int col) const {
+    return sqlite3_column_int64(stmt_, col);
+}
 
 std::string Statement::text(int col) const {
     auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
@@ -98,9 +107,13 @@ std::string Statement::text(int col) const {
     return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 
-bool Statement::isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+bool Statement::isNull(int col) const {
+    return sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+}
 
-WriteTransaction::WriteTransaction(Database& db) : db_(db) { db_.exec("BEGIN IMMEDIATE"); }
+WriteTransaction::WriteTransaction(Database& db) : db_(db) {
+    db_.exec("BEGIN IMMEDIATE");
+}
 
 WriteTransaction::~WriteTransaction() {
     if (!done_) sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);

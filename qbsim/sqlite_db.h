@@ -17,7 +17,7 @@ namespace ztl::qbsim {
 class Statement;
 
 class Database {
-public:
+  public:
     enum class Mode { OpenExisting, CreateNew };
     Database(const std::string& file, Mode mode, std::chrono::milliseconds busyTimeout);
     ~Database();
@@ -32,13 +32,13 @@ public:
     // Throws CompanyError for an SQLite result code other than OK/ROW/DONE.
     [[noreturn]] void fail(int rc, std::string_view what) const;
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
 // One prepared statement. Binding indexes count from 1, column indexes from 0, as in SQLite.
 class Statement {
-public:
+  public:
     Statement(const Database& db, sqlite3_stmt* stmt) : db_(&db), stmt_(stmt) {}
     ~Statement();
     Statement(Statement&& o) noexcept : db_(o.db_), stmt_(o.stmt_) { o.stmt_ = nullptr; }
@@ -62,7 +62,7 @@ public:
     std::string text(int col) const;
     bool isNull(int col) const;
 
-private:
+  private:
     const Database* db_;
     sqlite3_stmt* stmt_;
 };
@@ -70,14 +70,14 @@ private:
 // BEGIN IMMEDIATE on construction (taking the write lock at once, so two writers never
 // deadlock on a lock upgrade), ROLLBACK on destruction unless commit() was called.
 class WriteTransaction {
-public:
+  public:
     explicit WriteTransaction(Database& db);
     ~WriteTransaction();
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
     void commit();
 
-private:
+  private:
     Database& db_;
     bool done_ = false;
 };

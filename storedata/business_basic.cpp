@@ -40,17 +40,19 @@ std::optional<std::array<uint8_t, 4>> platformResolve(const std::string& host) {
 bool platformVolumeQuery(const fs::path& root) {
     std::error_code ec;
     if (!fs::is_directory(root, ec)) return false;
-    struct statvfs st{};
+    struct statvfs st {};
     return ::statvfs(root.c_str(), &st) == 0;
 }
 
 }  // namespace
 
 std::string dottedAddress(const std::array<uint8_t, 4>& a) {
-    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
+    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+           std::to_string(a[3]);
 }
 
-std::string terminalFromMap(const std::vector<std::string>& lines, std::string_view computerName, std::string_view ip) {
+std::string terminalFromMap(const std::vector<std::string>& lines, std::string_view computerName,
+                            std::string_view ip) {
     for (const auto& line : lines) {
         auto pieces = storedata::Split(line, " ", -1, 0);
         if (pieces.size() < 2) continue;
@@ -126,7 +128,8 @@ cBusinessBasic::cBusinessBasic() {
     if (!answers) {
         MessageBox box;
         box.title = "Connection Error";
-        box.text = "You are attempting to connect to: " + root + " and this shows to be an invalid network share";
+        box.text =
+            "You are attempting to connect to: " + root + " and this shows to be an invalid network share";
         showMessage(box);
         throw vbError(vb::kObjectNotSet, "cBusinessBasic");
     }
@@ -181,20 +184,36 @@ std::shared_ptr<cLogicalFile> cBusinessBasic::logicalOf(const LogicalArg& f) {
     return l;
 }
 
-int32_t cBusinessBasic::Unpack(std::string_view o, std::string_view d, int32_t p) { return storedata::Unpack(o, d, p); }
-void cBusinessBasic::Pack(std::string_view o, std::string& d, int32_t v, int32_t p) { storedata::Pack(o, d, v, p); }
+int32_t cBusinessBasic::Unpack(std::string_view o, std::string_view d, int32_t p) {
+    return storedata::Unpack(o, d, p);
+}
+void cBusinessBasic::Pack(std::string_view o, std::string& d, int32_t v, int32_t p) {
+    storedata::Pack(o, d, v, p);
+}
 void cBusinessBasic::PackDate(std::string_view o, std::string& d, int32_t p, const VbDate& v) {
     storedata::PackDate(o, d, p, v);
 }
 VbDate cBusinessBasic::UnPackDate(std::string_view o, std::string_view d, int32_t p) {
     return storedata::UnPackDate(o, d, p);
 }
-std::string cBusinessBasic::Crm(std::string_view s) { return storedata::Crm(s); }
-int32_t cBusinessBasic::Max(int32_t a, int32_t b) { return storedata::Max(a, b); }
-int32_t cBusinessBasic::Min(int32_t a, int32_t b) { return storedata::Min(a, b); }
-std::string cBusinessBasic::Ucm(std::string_view s) { return storedata::Ucm(s); }
-void cBusinessBasic::StrPos(int32_t& l, std::string_view s, std::string_view t) { storedata::StrPos(l, s, t); }
-std::string cBusinessBasic::Trun(std::string_view s, int32_t f) { return storedata::Trun(s, f); }
+std::string cBusinessBasic::Crm(std::string_view s) {
+    return storedata::Crm(s);
+}
+int32_t cBusinessBasic::Max(int32_t a, int32_t b) {
+    return storedata::Max(a, b);
+}
+int32_t cBusinessBasic::Min(int32_t a, int32_t b) {
+    return storedata::Min(a, b);
+}
+std::string cBusinessBasic::Ucm(std::string_view s) {
+    return storedata::Ucm(s);
+}
+void cBusinessBasic::StrPos(int32_t& l, std::string_view s, std::string_view t) {
+    storedata::StrPos(l, s, t);
+}
+std::string cBusinessBasic::Trun(std::string_view s, int32_t f) {
+    return storedata::Trun(s, f);
+}
 
 std::string cBusinessBasic::ReadFile(const FileArg& f, int32_t n, int32_t p, bool orb) {
     return storedata::ReadFile(entryOf(f), n, p, orb);
@@ -208,28 +227,50 @@ std::string cBusinessBasic::BlockReadFile(const FileArg& f, int32_t b, bool orb)
 void cBusinessBasic::BlockWriteFile(const FileArg& f, int32_t b, std::string_view r, bool orb) {
     storedata::BlockWriteFile(entryOf(f), b, r, orb);
 }
-std::shared_ptr<cOpenFile> cBusinessBasic::OpenFile(std::string_view n) { return storedata::OpenFile(n); }
-int32_t cBusinessBasic::KLength(const LogicalArg& l, bool orb) { return storedata::KLength(logicalOf(l), orb); }
+std::shared_ptr<cOpenFile> cBusinessBasic::OpenFile(std::string_view n) {
+    return storedata::OpenFile(n);
+}
+int32_t cBusinessBasic::KLength(const LogicalArg& l, bool orb) {
+    return storedata::KLength(logicalOf(l), orb);
+}
 void cBusinessBasic::CloseFile(const FileArg& f) {
     auto e = entryOf(f);
     if (!e) throw vbError(vb::kObjectNotSet, "CloseFile");
     storedata::CloseFile(e->Path);
 }
-std::shared_ptr<cLogicalFile> cBusinessBasic::LogicalOpen(std::string_view n) { return storedata::LogicalOpen(n); }
+std::shared_ptr<cLogicalFile> cBusinessBasic::LogicalOpen(std::string_view n) {
+    return storedata::LogicalOpen(n);
+}
 std::string cBusinessBasic::LreadFile(const LogicalArg& l, int32_t r, bool orb) {
     return storedata::LreadFile(logicalOf(l), r, orb);
 }
 void cBusinessBasic::LwriteFile(const LogicalArg& l, int32_t r, std::string_view d, bool orb) {
     storedata::LwriteFile(logicalOf(l), r, d, orb);
 }
-int32_t cBusinessBasic::KCount(const LogicalArg& l, bool orb) { return storedata::KCount(logicalOf(l), orb); }
-std::shared_ptr<cSystem> cBusinessBasic::TessSys() const { return engine().system; }
-VbDate cBusinessBasic::Now() { return storedata::Now(); }
-int32_t cBusinessBasic::PhysicalLock(std::string_view n, int32_t p, int32_t l) { return storedata::PhysicalLock(n, p, l); }
-int32_t cBusinessBasic::LogicalLock(const LogicalArg& l, int32_t r) { return storedata::LogicalLock(logicalOf(l), r); }
-int32_t cBusinessBasic::ReleaseLock(int32_t n) { return storedata::ReleaseLock(n); }
-void cBusinessBasic::DelRec(const LogicalArg& l, int32_t r, bool orb) { storedata::DelRec(logicalOf(l), r, orb); }
-void cBusinessBasic::GetRec(const LogicalArg& l, int32_t& r, bool orb) { storedata::GetRec(logicalOf(l), r, orb); }
+int32_t cBusinessBasic::KCount(const LogicalArg& l, bool orb) {
+    return storedata::KCount(logicalOf(l), orb);
+}
+std::shared_ptr<cSystem> cBusinessBasic::TessSys() const {
+    return engine().system;
+}
+VbDate cBusinessBasic::Now() {
+    return storedata::Now();
+}
+int32_t cBusinessBasic::PhysicalLock(std::string_view n, int32_t p, int32_t l) {
+    return storedata::PhysicalLock(n, p, l);
+}
+int32_t cBusinessBasic::LogicalLock(const LogicalArg& l, int32_t r) {
+    return storedata::LogicalLock(logicalOf(l), r);
+}
+int32_t cBusinessBasic::ReleaseLock(int32_t n) {
+    return storedata::ReleaseLock(n);
+}
+void cBusinessBasic::DelRec(const LogicalArg& l, int32_t r, bool orb) {
+    storedata::DelRec(logicalOf(l), r, orb);
+}
+void cBusinessBasic::GetRec(const LogicalArg& l, int32_t& r, bool orb) {
+    storedata::GetRec(logicalOf(l), r, orb);
+}
 void cBusinessBasic::InitFile(const LogicalArg& l, int32_t k, bool d, int32_t b, bool orb) {
     storedata::InitFile(logicalOf(l), k, d, b, orb);
 }
@@ -248,11 +289,17 @@ void cBusinessBasic::KPrev(const LogicalArg& l, std::string& b, std::string& k, 
 std::vector<std::string> cBusinessBasic::Split(std::string_view e, std::string_view d, int32_t l, int32_t c) {
     return storedata::Split(e, d, l, c);
 }
-int32_t cBusinessBasic::Sys(int32_t v) { return storedata::Sys(v); }
+int32_t cBusinessBasic::Sys(int32_t v) {
+    return storedata::Sys(v);
+}
 void cBusinessBasic::Stma(int32_t v1, Variant& v2, Variant& v3, Variant& v4, Variant& v5, Variant& v6) {
     storedata::Stma(v1, v2, v3, v4, v5, v6);
 }
-void cBusinessBasic::Stma(int32_t v1, Variant& v2) { storedata::Stma(v1, v2); }
-void cBusinessBasic::Stma(int32_t v1, Variant& v2, Variant& v3) { storedata::Stma(v1, v2, v3); }
+void cBusinessBasic::Stma(int32_t v1, Variant& v2) {
+    storedata::Stma(v1, v2);
+}
+void cBusinessBasic::Stma(int32_t v1, Variant& v2, Variant& v3) {
+    storedata::Stma(v1, v2, v3);
+}
 
 }  // namespace ztl::storedata

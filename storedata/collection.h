@@ -29,7 +29,7 @@ inline std::string foldKey(std::string_view key) {
 
 template <class T>
 class Collection {
-public:
+  public:
     explicit Collection(std::string source) : source_(std::move(source)) {}
     virtual ~Collection() = default;
     Collection(const Collection&) = delete;
@@ -66,14 +66,14 @@ public:
         return v;
     }
 
-protected:
+  protected:
     struct Slot {
         std::string key;  // folded; empty = no key
         std::shared_ptr<T> entry;
     };
     std::vector<Slot> items_;
 
-private:
+  private:
     long indexOf(const std::string& folded) const {
         if (folded.empty()) return -1;
         auto it = std::find_if(items_.begin(), items_.end(), [&](const Slot& s) { return s.key == folded; });
@@ -86,7 +86,8 @@ private:
     }
     size_t checkedKey(std::string_view key) const {
         long i = indexOf(foldKey(key));
-        if (i < 0) throw VbError(vb::kInvalidProcedureCall, source_, vbDescription(vb::kInvalidProcedureCall));
+        if (i < 0)
+            throw VbError(vb::kInvalidProcedureCall, source_, vbDescription(vb::kInvalidProcedureCall));
         return static_cast<size_t>(i);
     }
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <iostream>
 
-
 namespace ztl::storedata {
 namespace {
 
@@ -27,7 +26,9 @@ bool isZero(const Variant& v) {
 
 }  // namespace
 
-EngineState& engine() { return *statePtr(); }
+EngineState& engine() {
+    return *statePtr();
+}
 
 void resetEngine() {
     // The old state is destroyed after the new one is in place: a facade object's destructor
@@ -121,10 +122,14 @@ VbDate Now() {
 int32_t Sys(int32_t value) {
     if (value < 1 || value > 152) return 0;
     switch (value) {
-        case 1: return Now().day;
-        case 2: return Now().month;
-        case 3: return Now().year;
-        case 4: return toLong(Variant(systemRecord().TerminalID));
+        case 1:
+            return Now().day;
+        case 2:
+            return Now().month;
+        case 3:
+            return Now().year;
+        case 4:
+            return toLong(Variant(systemRecord().TerminalID));
         case 28: {
             VbDate n = Now();
             return n.month * 10000 + n.day * 100 + n.year % 100;
@@ -139,7 +144,8 @@ int32_t Sys(int32_t value) {
             Stma(12, m, d, y, v5, v6);
             return toLong(m);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -161,13 +167,15 @@ void Stma(int32_t var1, Variant& var2, Variant& var3, Variant& var4, Variant& va
             VbDate date;
             if (m == 1 && d == 1 && y == 68) {
                 date = VbDate{1967, 12, 31};
-            } else if (!parseShortDate(std::to_string(m) + "/" + std::to_string(d) + "/" + toText(var4), date)) {
+            } else if (!parseShortDate(std::to_string(m) + "/" + std::to_string(d) + "/" + toText(var4),
+                                       date)) {
                 throw vbError(vb::kTypeMismatch, "Stma");
             }
             var2 = int64_t{daysSince1967(date)};
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -181,7 +189,11 @@ void Stma(int32_t var1, Variant& var2, Variant& var3) {
     Stma(var1, var2, var3, b, c, d);
 }
 
-std::string Crm(std::string_view source) { return Crm(source, engine().alphabet); }
-std::string Ucm(std::string_view source) { return Ucm(source, engine().alphabet); }
+std::string Crm(std::string_view source) {
+    return Crm(source, engine().alphabet);
+}
+std::string Ucm(std::string_view source) {
+    return Ucm(source, engine().alphabet);
+}
 
 }  // namespace ztl::storedata

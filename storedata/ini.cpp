@@ -13,8 +13,8 @@ bool sameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string iniValue(std::string_view text, std::string_view section, std::string_view key, std::string_view def,
-                     size_t bufferSize) {
+std::string iniValue(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view def, size_t bufferSize) {
     std::string_view value = def;
     bool inSection = false, found = false;
     size_t start = 0;
@@ -26,7 +26,8 @@ std::string iniValue(std::string_view text, std::string_view section, std::strin
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             size_t close = line.find(']');
-            std::string_view name = trimmedView(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1), kWhitespace);
+            std::string_view name = trimmedView(
+                line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1), kWhitespace);
             if (inSection) break;  // the first section of that name only
             inSection = sameName(name, section);
             continue;
@@ -36,7 +37,8 @@ std::string iniValue(std::string_view text, std::string_view section, std::strin
         if (eq == std::string_view::npos) continue;
         if (!sameName(trimmedView(line.substr(0, eq), kWhitespace), key)) continue;
         value = trimmedView(line.substr(eq + 1), kWhitespace);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         found = true;
     }

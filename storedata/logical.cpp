@@ -97,8 +97,8 @@ std::shared_ptr<cLogicalFile> LogicalOpen(std::string_view fileName) {
         std::string header = ReadFile(data, kBlockSize, static_cast<int32_t>(offset));
         isamPlus = header.substr(14, 2) == "09";
     }
-    return registry.Add(std::string(fileName), type, data, position, flags, recordLength, lastRecord, isamPlus,
-                        fileName);
+    return registry.Add(std::string(fileName), type, data, position, flags, recordLength, lastRecord,
+                        isamPlus, fileName);
 }
 
 std::string LreadFile(const std::shared_ptr<cLogicalFile>& file, int32_t recordNumber, bool orb) {
@@ -110,7 +110,8 @@ std::string LreadFile(const std::shared_ptr<cLogicalFile>& file, int32_t recordN
 void LwriteFile(const std::shared_ptr<cLogicalFile>& file, int32_t recordNumber, std::string_view data,
                 bool orb) {
     if (!file) throw VbError(-10, "iLwriteFile", "LogicalFile parameter is undefined");
-    if (recordNumber < 1 || recordNumber > file->LastRecord) illegalRecord("iLwriteFile", *file, recordNumber);
+    if (recordNumber < 1 || recordNumber > file->LastRecord)
+        illegalRecord("iLwriteFile", *file, recordNumber);
     if (static_cast<int64_t>(data.size()) != file->RecordLength)
         throw VbError(36, "iLwriteFile",
                       "Illegal Data length for this record.  Size is: " + std::to_string(data.size()) +
@@ -121,7 +122,8 @@ void LwriteFile(const std::shared_ptr<cLogicalFile>& file, int32_t recordNumber,
 void GetRec(const std::shared_ptr<cLogicalFile>& file, int32_t& recordNumber, bool orb) {
     if (!file) throw vbError(vb::kObjectNotSet, "iGetRec");
     const int32_t lock = LogicalLock(file, 0);
-    if (lock <= 0) throw VbError(57, "iGetRec", "Could not obtain a Lock on Record Zero of " + file->FileName);
+    if (lock <= 0)
+        throw VbError(57, "iGetRec", "Could not obtain a Lock on Record Zero of " + file->FileName);
     detail::allocateRecord(file, recordNumber, orb);
     ReleaseLock(lock);
 }
@@ -181,17 +183,22 @@ void InitFile(const std::shared_ptr<cLogicalFile>& file, int32_t keyLength, bool
     }
 }
 
-int32_t PhysicalLock(std::string_view, int32_t, int32_t) { return 0; }
+int32_t PhysicalLock(std::string_view, int32_t, int32_t) {
+    return 0;
+}
 
 int32_t LogicalLock(const std::shared_ptr<cLogicalFile>& file, int32_t recordNumber) {
     if (!file) throw vbError(vb::kObjectNotSet, "LogicalLock");
     // The byte range a granted lock would cover (PhysicalLock grants none).
     const int64_t offset = static_cast<int64_t>(file->Position) * kBlockSize +
                            static_cast<int64_t>(recordNumber) * file->RecordLength;
-    const int32_t clamped = static_cast<int32_t>(std::clamp<int64_t>(offset, 0, std::numeric_limits<int32_t>::max()));
+    const int32_t clamped =
+        static_cast<int32_t>(std::clamp<int64_t>(offset, 0, std::numeric_limits<int32_t>::max()));
     return PhysicalLock(file->FileName, clamped, file->RecordLength);
 }
 
-int32_t ReleaseLock(int32_t) { return 0; }
+int32_t ReleaseLock(int32_t) {
+    return 0;
+}
 
 }  // namespace ztl::storedata

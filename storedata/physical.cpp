@@ -33,7 +33,8 @@ void checkOpen(const cOpenFile& entry, const char* source) {
 }
 
 int64_t checkedOffset(int64_t offset, const char* source) {
-    if (offset > kMaxOffset || offset < std::numeric_limits<int32_t>::min()) throw vbError(vb::kOverflow, source);
+    if (offset > kMaxOffset || offset < std::numeric_limits<int32_t>::min())
+        throw vbError(vb::kOverflow, source);
     return offset;
 }
 
@@ -111,7 +112,8 @@ void WriteFile(const std::shared_ptr<cOpenFile>& entry, std::string_view data, i
     const off_t at = entry->Position;
     size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = ::pwrite(entry->fd, data.data() + done, data.size() - done, at + static_cast<off_t>(done));
+        ssize_t n =
+            ::pwrite(entry->fd, data.data() + done, data.size() - done, at + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             throw vbError(vbNumberOfErrno(errno), "iwriteFile");

@@ -76,7 +76,8 @@ std::shared_ptr<cLink> cLinks::Add(std::string LinkFile, std::string ResolutionF
 
 void cLinks::load(std::string_view table) {
     for (size_t start = 0; start < table.size(); start += kLinkRecordLength) {
-        std::string_view rec = table.substr(start, kLinkRecordLength);  // a short last piece as far as it goes
+        std::string_view rec =
+            table.substr(start, kLinkRecordLength);  // a short last piece as far as it goes
         std::string linkFile = Trun(rec.size() > 1 ? rec.substr(1, 79) : std::string_view(), 1);
         std::string resolution = Trun(rec.size() > 81 ? rec.substr(81, 79) : std::string_view(), 1);
         if (linkFile.empty()) continue;

@@ -40,7 +40,7 @@ struct cOpenFile {
 };
 
 class cOpenFiles : public Collection<cOpenFile> {
-public:
+  public:
     cOpenFiles() : Collection("cOpenFiles") {}
     // Closes every file it holds, in insertion order, ignoring failures.
     ~cOpenFiles() override;
@@ -50,8 +50,8 @@ public:
 
 // One resolved logical file.
 struct cLogicalFile {
-    std::string FileName;  // as given to LogicalOpen; the registry key
-    std::string FileType;  // "L" record file, "I" index file; others are carried only
+    std::string FileName;                 // as given to LogicalOpen; the registry key
+    std::string FileType;                 // "L" record file, "I" index file; others are carried only
     std::shared_ptr<cOpenFile> OpenFile;  // null when the data file does not exist
     int32_t Position = 0;                 // first block inside the physical file (x 512 bytes)
     int32_t Flags = 0;
@@ -66,7 +66,7 @@ struct cLogicalFile {
 };
 
 class cLogicalFiles : public Collection<cLogicalFile> {
-public:
+  public:
     cLogicalFiles() : Collection("cLogicalFiles") {}
     std::shared_ptr<cLogicalFile> Add(std::string FileName, std::string FileType,
                                       std::shared_ptr<cOpenFile> OpenFile, int32_t Position, int32_t Flags,
@@ -80,7 +80,7 @@ struct cLink {
 };
 
 class cLinks : public Collection<cLink> {
-public:
+  public:
     cLinks() : Collection("cLinks") {}
     std::shared_ptr<cLink> Add(std::string LinkFile, std::string ResolutionFile, std::string_view sKey = {});
     // Reads the link table bytes (the records above) into the collection.

@@ -17,18 +17,21 @@ namespace {
 
 // Sets TZ for the life of the object so local times are known.
 class ScopedTimeZone {
-public:
+  public:
     explicit ScopedTimeZone(const char* tz) {
         if (const char* old = std::getenv("TZ")) old_ = old;
         setenv("TZ", tz, 1);
         tzset();
     }
     ~ScopedTimeZone() {
-        if (old_) setenv("TZ", old_->c_str(), 1); else unsetenv("TZ");
+        if (old_)
+            setenv("TZ", old_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
-private:
+  private:
     std::optional<std::string> old_;
 };
 
@@ -59,12 +62,13 @@ TEST(AccountQuery, EveryAccountWithItsChildrenInOrder) {
         return v;
     };
     EXPECT_EQ(childNames(rets[0]),
-              (std::vector<std::string>{"ListID", "TimeCreated", "TimeModified", "EditSequence", "Name", "FullName",
-                                        "IsActive", "Sublevel", "AccountType", "AccountNumber", "Desc", "Balance",
-                                        "TotalBalance"}));
-    EXPECT_EQ(childNames(rets.back()),
-              (std::vector<std::string>{"ListID", "TimeCreated", "TimeModified", "EditSequence", "Name", "FullName",
-                                        "IsActive", "Sublevel", "AccountType", "Balance", "TotalBalance"}));
+              (std::vector<std::string>{"ListID", "TimeCreated", "TimeModified", "EditSequence", "Name",
+                                        "FullName", "IsActive", "Sublevel", "AccountType", "AccountNumber",
+                                        "Desc", "Balance", "TotalBalance"}));
+    EXPECT_EQ(
+        childNames(rets.back()),
+        (std::vector<std::string>{"ListID", "TimeCreated", "TimeModified", "EditSequence", "Name", "FullName",
+                                  "IsActive", "Sublevel", "AccountType", "Balance", "TotalBalance"}));
     EXPECT_EQ(std::string(rets[0].child_value("ListID")), "80000001-1196256987");
     EXPECT_EQ(std::string(rets[1].child_value("ListID")), "80000002-1196256987");
     EXPECT_EQ(std::string(rets[0].child_value("TimeCreated")), "2007-11-28T05:36:27-08:00");
@@ -121,7 +125,8 @@ TEST(AccountQuery, ThousandsOfAccountsMakeAResponseOfSeveralMegabytes) {
     auto company = Company::create(folder / "big.qbw");
     std::vector<NewAccount> many;
     for (int i = 0; i < 12000; ++i)
-        many.push_back({std::to_string(100000 + i), "Store account number " + std::to_string(i), i % 2 ? "Expense" : "Income",
+        many.push_back({std::to_string(100000 + i), "Store account number " + std::to_string(i),
+                        i % 2 ? "Expense" : "Income",
                         "A description long enough to look like a real chart's"});
     company.addAccounts(many);
     std::string text = answerRequest(company, accountQueryRequest());

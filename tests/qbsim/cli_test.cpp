@@ -33,7 +33,9 @@ Run run(const std::string& args) {
     return r;
 }
 
-void write(const std::filesystem::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+void write(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
 
 }  // namespace
 
@@ -62,8 +64,9 @@ TEST(QbsimProgram, MakeACompanyPostAnEntryAndReadTheJournal) {
 
     auto accounts = run("accounts " + f);
     EXPECT_EQ(accounts.status, 0);
-    for (const char* want : {"1000", "Checking", "Accounts Receivable", "2000", "Sales Tax Payable", "4000", "4100", "5000",
-                             "6100", "6400", "Bank Charges", "Expense", "Mrs Smith", "Paper Co", "State Tax Agency"})
+    for (const char* want :
+         {"1000", "Checking", "Accounts Receivable", "2000", "Sales Tax Payable", "4000", "4100", "5000",
+          "6100", "6400", "Bank Charges", "Expense", "Mrs Smith", "Paper Co", "State Tax Agency"})
         EXPECT_NE(accounts.out.find(want), std::string::npos) << want << "\n" << accounts.out;
 
     write(dir / "je.xml", qbsim_test::journalEntryRequest("004711", "2006-12-05",
@@ -84,7 +87,8 @@ TEST(QbsimProgram, MakeACompanyPostAnEntryAndReadTheJournal) {
     EXPECT_NE(human.out.find("#1  2006-12-05  Ref 004711"), std::string::npos) << human.out;
 
     // A refusal is a response (exit 0); a request that does not parse is an error (exit 1).
-    write(dir / "bad.xml", qbsim_test::journalEntryRequest("9", "2006-12-05", {{"1000", "5.00"}, {"4000", "-4.00"}}));
+    write(dir / "bad.xml",
+          qbsim_test::journalEntryRequest("9", "2006-12-05", {{"1000", "5.00"}, {"4000", "-4.00"}}));
     auto refused = run("process " + f + " " + shellQuoted((dir / "bad.xml").string()));
     EXPECT_EQ(refused.status, 0);
     EXPECT_NE(refused.out.find("statusCode=\"3180\""), std::string::npos) << refused.out;
@@ -92,7 +96,8 @@ TEST(QbsimProgram, MakeACompanyPostAnEntryAndReadTheJournal) {
     auto junk = run("process " + f + " " + shellQuoted((dir / "junk.xml").string()));
     EXPECT_EQ(junk.status, 1);
     EXPECT_NE(junk.out.find("0x80040400"), std::string::npos) << junk.out;
-    EXPECT_NE(junk.out.find("QuickBooks found an error when parsing the provided XML text stream."), std::string::npos);
+    EXPECT_NE(junk.out.find("QuickBooks found an error when parsing the provided XML text stream."),
+              std::string::npos);
     EXPECT_EQ(run("journal " + f + " --tsv").out, tsv.out);  // nothing more stored
 }
 
@@ -123,9 +128,10 @@ TEST(QbsimProgram, TwoProcessesPostingToOneFileLoseNothing) {
     qbsim_test::TempFolder dir;
     const std::string f = shellQuoted((dir / "c.qbw").string());
     ASSERT_EQ(run("new " + f + " --sample").status, 0);
-    write(dir / "je.xml", qbsim_test::journalEntryRequest("P", "2006-12-05", {{"1000", "2.00"}, {"4000", "-2.00"}}));
-    const std::string one = shellQuoted(QBSIM_PROGRAM) + " process " + f + " " + shellQuoted((dir / "je.xml").string()) +
-                            " >/dev/null || echo FAILED";
+    write(dir / "je.xml",
+          qbsim_test::journalEntryRequest("P", "2006-12-05", {{"1000", "2.00"}, {"4000", "-2.00"}}));
+    const std::string one = shellQuoted(QBSIM_PROGRAM) + " process " + f + " " +
+                            shellQuoted((dir / "je.xml").string()) + " >/dev/null || echo FAILED";
     const std::string loop = "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do " + one + "; done";
     std::string script = "(" + loop + ") & (" + loop + ") & wait";
     FILE* p = popen(("sh -c " + shellQuoted(script) + " 2>&1").c_str(), "r");

@@ -58,12 +58,30 @@ TEST(CompanyFile, ListNamesAreUniqueAndClean) {
         std::function<void()> add;
     };
     const Bad bad[] = {
-        {"account name in another case", [&] { c.addAccount({"9000", " checking ", "Bank", ""}); }},
-        {"account number taken", [&] { c.addAccount({"1000", "Second Checking", "Bank", ""}); }},
-        {"empty account name", [&] { c.addAccount({"9001", "  ", "Bank", ""}); }},
-        {"colon: a subaccount path", [&] { c.addAccount({"9002", "Utilities:Water", "Expense", ""}); }},
-        {"control character", [&] { c.addAccount({"9003", "Tab\there", "Expense", ""}); }},
-        {"unknown type", [&] { c.addAccount({"9004", "Fees", "Costs", ""}); }},
+        {"account name in another case",
+         [&] {
+             c.addAccount({"9000", " checking ", "Bank", ""});
+         }},
+        {"account number taken",
+         [&] {
+             c.addAccount({"1000", "Second Checking", "Bank", ""});
+         }},
+        {"empty account name",
+         [&] {
+             c.addAccount({"9001", "  ", "Bank", ""});
+         }},
+        {"colon: a subaccount path",
+         [&] {
+             c.addAccount({"9002", "Utilities:Water", "Expense", ""});
+         }},
+        {"control character",
+         [&] {
+             c.addAccount({"9003", "Tab\there", "Expense", ""});
+         }},
+        {"unknown type",
+         [&] {
+             c.addAccount({"9004", "Fees", "Costs", ""});
+         }},
         {"customer named like a vendor", [&] { c.addCustomer("MAIN SUPPLIER"); }},
         {"vendor named like a customer", [&] { c.addVendor("walk-in customer"); }},
         {"empty customer name", [&] { c.addCustomer(""); }},
@@ -79,7 +97,9 @@ TEST(CompanyFile, ListNamesAreUniqueAndClean) {
     EXPECT_EQ(c.entities().size(), entities);
 
     // A batch with one bad account stores none of it.
-    EXPECT_EQ(kindOf([&] { c.addAccounts({{"9100", "Good One", "Expense", ""}, {"9101", "good one", "Expense", ""}}); }),
+    EXPECT_EQ(kindOf([&] {
+                  c.addAccounts({{"9100", "Good One", "Expense", ""}, {"9101", "good one", "Expense", ""}});
+              }),
               CompanyError::Kind::Invalid);
     EXPECT_FALSE(c.findAccount("Good One"));
 
@@ -91,7 +111,10 @@ TEST(CompanyFile, ListNamesAreUniqueAndClean) {
     EXPECT_EQ(c.findAccount("9200")->id, added.id);
     EXPECT_EQ(c.findAccount(" 9200")->id, added.id);
     EXPECT_EQ(c.findAccount("bank charges")->id, added.id);
-    EXPECT_EQ(kindOf([&] { c.addAccount({" 9200", "Other Charges", "Expense", ""}); }), CompanyError::Kind::Invalid)
+    EXPECT_EQ(kindOf([&] {
+                  c.addAccount({" 9200", "Other Charges", "Expense", ""});
+              }),
+              CompanyError::Kind::Invalid)
         << "the same number with other blanks is the same number";
     EXPECT_EQ(c.addCustomer(" Walk-in ").name, " Walk-in ");
     EXPECT_EQ(c.findEntity("walk-in")->name, " Walk-in ");
@@ -100,9 +123,14 @@ TEST(CompanyFile, ListNamesAreUniqueAndClean) {
 TEST(SampleCompany, ChartCoversTheSampleTotalsFile) {
     SampleCompany s;
     const std::pair<const char*, const char*> expected[] = {
-        {"1000", "Bank"},   {"1200", "AccountsReceivable"}, {"2000", "AccountsPayable"},
-        {"2100", "OtherCurrentLiability"}, {"4000", "Income"}, {"4100", "Income"},
-        {"5000", "CostOfGoodsSold"}, {"6100", "Expense"},
+        {"1000", "Bank"},
+        {"1200", "AccountsReceivable"},
+        {"2000", "AccountsPayable"},
+        {"2100", "OtherCurrentLiability"},
+        {"4000", "Income"},
+        {"4100", "Income"},
+        {"5000", "CostOfGoodsSold"},
+        {"6100", "Expense"},
     };
     for (const auto& [number, type] : expected) {
         auto a = s.company.findAccount(number);
@@ -110,7 +138,8 @@ TEST(SampleCompany, ChartCoversTheSampleTotalsFile) {
         EXPECT_EQ(a->type, type) << number;
     }
     EXPECT_EQ(s.company.findAccount("2100")->name, "Sales Tax Payable");
-    for (const char* name : {"Walk-in Customer", "State Tax Agency", "Main Supplier"}) EXPECT_TRUE(s.company.findEntity(name)) << name;
+    for (const char* name : {"Walk-in Customer", "State Tax Agency", "Main Supplier"})
+        EXPECT_TRUE(s.company.findEntity(name)) << name;
 
     // Every account code of the sample totals file's D lines is in the chart.
     std::ifstream totals(std::string(ZTL_SOURCE_DIR) + "/examples/X390.QB");

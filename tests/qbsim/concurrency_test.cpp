@@ -20,7 +20,7 @@ namespace {
 
 // Holds the company file's write lock from a connection of its own until released.
 class WriteLock {
-public:
+  public:
     explicit WriteLock(const std::filesystem::path& file) {
         EXPECT_EQ(sqlite3_open(file.c_str(), &db_), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -32,7 +32,7 @@ public:
     }
     ~WriteLock() { release(); }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
@@ -53,9 +53,10 @@ TEST(Concurrency, TwoConnectionsPostingAtOnceLoseNothing) {
         rp.OpenConnection("", tag);
         for (int i = 0; i < kEach; ++i) {
             try {
-                codes->push_back(Answer(post(rp, journalEntryRequest(tag + std::to_string(i), "2006-12-05",
-                                                                     {{"1000", "0000001.25"}, {"4000", "-0000001.25"}})))
-                                     .code);
+                codes->push_back(
+                    Answer(post(rp, journalEntryRequest(tag + std::to_string(i), "2006-12-05",
+                                                        {{"1000", "0000001.25"}, {"4000", "-0000001.25"}})))
+                        .code);
             } catch (const ztl::VbError& e) {
                 codes->push_back(e.description + " " + rp.lastErrorDetail());
             }
@@ -87,7 +88,9 @@ TEST(Concurrency, ABusyFileIsWaitedFor) {
     });
     SimRequestProcessor rp(s.file);  // default busy timeout: seconds
     rp.OpenConnection("", "x");
-    EXPECT_EQ(Answer(post(rp, journalEntryRequest("1", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}))).code, "0");
+    EXPECT_EQ(
+        Answer(post(rp, journalEntryRequest("1", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}))).code,
+        "0");
     releaser.join();
     EXPECT_EQ(s.company.journal().size(), 1u);
 }
@@ -100,7 +103,8 @@ TEST(Concurrency, AFileBusyBeyondTheTimeoutFailsTheRequestAndStoresNothing) {
     {
         WriteLock lock(s.file);
         try {
-            rp.ProcessRequest(ticket, journalEntryRequest("1", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}));
+            rp.ProcessRequest(ticket,
+                              journalEntryRequest("1", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}));
             ADD_FAILURE() << "a request on a locked file succeeded";
         } catch (const ztl::VbError& e) {
             EXPECT_EQ(e.number, ztl::hresult::kCouldNotAccess);
@@ -109,7 +113,8 @@ TEST(Concurrency, AFileBusyBeyondTheTimeoutFailsTheRequestAndStoresNothing) {
     }
     EXPECT_TRUE(s.company.journal().empty());
     // Once the lock is gone the same session works.
-    EXPECT_EQ(Answer(rp.ProcessRequest(ticket, journalEntryRequest("2", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}})))
+    EXPECT_EQ(Answer(rp.ProcessRequest(ticket, journalEntryRequest("2", "2006-12-05",
+                                                                   {{"1000", "1.00"}, {"4000", "-1.00"}})))
                   .code,
               "0");
 }

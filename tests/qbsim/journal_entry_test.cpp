@@ -17,7 +17,8 @@ const std::string kSaveError = "There was an error when saving a Journal Entry. 
 
 std::string invalidRef(const std::string& list, const std::string& name) {
     return "There is an invalid reference to QuickBooks " + list + " \"" + name +
-           "\" in the Journal Entry line.  QuickBooks error message: Invalid argument.  The specified record does "
+           "\" in the Journal Entry line.  QuickBooks error message: Invalid argument.  The specified record "
+           "does "
            "not exist in the list.";
 }
 
@@ -39,71 +40,193 @@ std::int64_t balanceOf(Company& c, const std::string& name) {
 TEST(JournalEntryRules, EachRuleAnswersWithItsStatusAndRefusalsStoreNothing) {
     const std::string ok = "Status OK";
     const RuleCase cases[] = {
-        {"balanced entry with a sales-tax vendor", "004711", "2006-12-05",
-         {{"1000", "0000107.00"}, {"4000", "-0000100.00"}, {"2100", "-0000007.00", "State Tax Agency"}}, "0", ok},
-        {"debits short of credits by one cent", "1", "2006-12-05", {{"1000", "0000100.00"}, {"4000", "-0000100.01"}},
-         "3180", kSaveError + "Transaction not in balance."},
-        {"credits only", "1", "2006-12-05", {{"1000", "-0000015.00"}, {"4000", "-0000005.00"}}, "3180",
+        {"balanced entry with a sales-tax vendor",
+         "004711",
+         "2006-12-05",
+         {{"1000", "0000107.00"}, {"4000", "-0000100.00"}, {"2100", "-0000007.00", "State Tax Agency"}},
+         "0",
+         ok},
+        {"debits short of credits by one cent",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000100.00"}, {"4000", "-0000100.01"}},
+         "3180",
          kSaveError + "Transaction not in balance."},
-        {"unknown account code", "1", "2006-12-05", {{"9999", "0000100.00"}, {"4000", "-0000100.00"}}, "3140",
+        {"credits only",
+         "1",
+         "2006-12-05",
+         {{"1000", "-0000015.00"}, {"4000", "-0000005.00"}},
+         "3180",
+         kSaveError + "Transaction not in balance."},
+        {"unknown account code",
+         "1",
+         "2006-12-05",
+         {{"9999", "0000100.00"}, {"4000", "-0000100.00"}},
+         "3140",
          invalidRef("Account", "9999")},
-        {"unknown entity", "1", "2006-12-05", {{"1000", "0000100.00"}, {"4000", "-0000100.00", "Nobody Inc"}}, "3140",
+        {"unknown entity",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000100.00"}, {"4000", "-0000100.00", "Nobody Inc"}},
+         "3140",
          invalidRef("Entity", "Nobody Inc")},
-        {"receivables without a name", "1", "2006-12-05", {{"1200", "0000100.00"}, {"4000", "-0000100.00"}}, "3180",
+        {"receivables without a name",
+         "1",
+         "2006-12-05",
+         {{"1200", "0000100.00"}, {"4000", "-0000100.00"}},
+         "3180",
          kSaveError + "When you use Accounts Receivable, you must choose a customer in the Name field."},
-        {"receivables with a vendor", "1", "2006-12-05",
-         {{"1200", "0000100.00", "Main Supplier"}, {"4000", "-0000100.00"}}, "3180",
+        {"receivables with a vendor",
+         "1",
+         "2006-12-05",
+         {{"1200", "0000100.00", "Main Supplier"}, {"4000", "-0000100.00"}},
+         "3180",
          kSaveError + "When you use Accounts Receivable, you must choose a customer in the Name field."},
-        {"receivables with a customer", "1", "2006-12-05",
-         {{"1200", "0000100.00", "Walk-in Customer"}, {"4000", "-0000100.00"}}, "0", ok},
-        {"payables without a name", "1", "2006-12-05", {{"6100", "0000040.00"}, {"2000", "-0000040.00"}}, "3180",
+        {"receivables with a customer",
+         "1",
+         "2006-12-05",
+         {{"1200", "0000100.00", "Walk-in Customer"}, {"4000", "-0000100.00"}},
+         "0",
+         ok},
+        {"payables without a name",
+         "1",
+         "2006-12-05",
+         {{"6100", "0000040.00"}, {"2000", "-0000040.00"}},
+         "3180",
          kSaveError + "When you use Accounts Payable, you must choose a vendor in the Name field."},
-        {"payables with a customer", "1", "2006-12-05",
-         {{"6100", "0000040.00"}, {"2000", "-0000040.00", "House Account"}}, "3180",
+        {"payables with a customer",
+         "1",
+         "2006-12-05",
+         {{"6100", "0000040.00"}, {"2000", "-0000040.00", "House Account"}},
+         "3180",
          kSaveError + "When you use Accounts Payable, you must choose a vendor in the Name field."},
-        {"payables with a vendor", "1", "2006-12-05", {{"6100", "0000040.00"}, {"2000", "-0000040.00", "Main Supplier"}},
-         "0", ok},
-        {"sales tax without a name", "1", "2006-12-05", {{"1000", "0000007.00"}, {"2100", "-0000007.00"}}, "3180",
+        {"payables with a vendor",
+         "1",
+         "2006-12-05",
+         {{"6100", "0000040.00"}, {"2000", "-0000040.00", "Main Supplier"}},
+         "0",
+         ok},
+        {"sales tax without a name",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000007.00"}, {"2100", "-0000007.00"}},
+         "3180",
          kSaveError + "When you use Sales Tax Payable, you must choose a vendor in the Name field."},
-        {"sales tax with a customer", "1", "2006-12-05",
-         {{"1000", "0000007.00"}, {"2100", "-0000007.00", "Walk-in Customer"}}, "3180",
+        {"sales tax with a customer",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000007.00"}, {"2100", "-0000007.00", "Walk-in Customer"}},
+         "3180",
          kSaveError + "When you use Sales Tax Payable, you must choose a vendor in the Name field."},
-        {"sales tax found by name, not number", "1", "2006-12-05",
-         {{"1000", "0000007.00"}, {"sales tax payable", "-0000007.00"}}, "3180",
+        {"sales tax found by name, not number",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000007.00"}, {"sales tax payable", "-0000007.00"}},
+         "3180",
          kSaveError + "When you use Sales Tax Payable, you must choose a vendor in the Name field."},
-        {"one decimal", "1", "2006-12-05", {{"1000", "12.5"}, {"4000", "-12.50"}}, "3020",
+        {"one decimal",
+         "1",
+         "2006-12-05",
+         {{"1000", "12.5"}, {"4000", "-12.50"}},
+         "3020",
          "There was an error when converting the \"12.5\" in the field \"Amount\"."},
-        {"thousands separator", "1", "2006-12-05", {{"1000", "1,000.00"}, {"4000", "-1000.00"}}, "3020",
+        {"thousands separator",
+         "1",
+         "2006-12-05",
+         {{"1000", "1,000.00"}, {"4000", "-1000.00"}},
+         "3020",
          "There was an error when converting the \"1,000.00\" in the field \"Amount\"."},
-        {"not a number", "1", "2006-12-05", {{"1000", "abc"}, {"4000", "-0000001.00"}}, "3020",
+        {"not a number",
+         "1",
+         "2006-12-05",
+         {{"1000", "abc"}, {"4000", "-0000001.00"}},
+         "3020",
          "There was an error when converting the \"abc\" in the field \"Amount\"."},
-        {"three decimals", "1", "2006-12-05", {{"1000", "1.005"}, {"4000", "-1.00"}}, "3020",
+        {"three decimals",
+         "1",
+         "2006-12-05",
+         {{"1000", "1.005"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"1.005\" in the field \"Amount\"."},
-        {"beyond twelve integer digits", "1", "2006-12-05", {{"1000", "1234567890123.00"}, {"4000", "-1234567890123.00"}},
-         "3020", "There was an error when converting the \"1234567890123.00\" in the field \"Amount\"."},
-        {"twelve integer digits after leading zeros", "1", "2006-12-05",
-         {{"1000", "000999999999999.99"}, {"4000", "-999999999999.99"}}, "0", ok},
-        {"31 November", "1", "2006-11-31", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3020",
+        {"beyond twelve integer digits",
+         "1",
+         "2006-12-05",
+         {{"1000", "1234567890123.00"}, {"4000", "-1234567890123.00"}},
+         "3020",
+         "There was an error when converting the \"1234567890123.00\" in the field \"Amount\"."},
+        {"twelve integer digits after leading zeros",
+         "1",
+         "2006-12-05",
+         {{"1000", "000999999999999.99"}, {"4000", "-999999999999.99"}},
+         "0",
+         ok},
+        {"31 November",
+         "1",
+         "2006-11-31",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"2006-11-31\" in the field \"TxnDate\"."},
-        {"29 February of a common year", "1", "1900-02-29", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3020",
+        {"29 February of a common year",
+         "1",
+         "1900-02-29",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"1900-02-29\" in the field \"TxnDate\"."},
         {"29 February of a leap year", "1", "2000-02-29", {{"1000", "1.00"}, {"4000", "-1.00"}}, "0", ok},
-        {"month 13", "1", "2006-13-01", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3020",
+        {"month 13",
+         "1",
+         "2006-13-01",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"2006-13-01\" in the field \"TxnDate\"."},
-        {"store's own date form", "1", "12/05/06", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3020",
+        {"store's own date form",
+         "1",
+         "12/05/06",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"12/05/06\" in the field \"TxnDate\"."},
-        {"empty date", "1", "", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3020",
+        {"empty date",
+         "1",
+         "",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3020",
          "There was an error when converting the \"\" in the field \"TxnDate\"."},
-        {"reference of 12 characters", "ABCDEFGHIJKL", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}, "3070",
+        {"reference of 12 characters",
+         "ABCDEFGHIJKL",
+         "2006-12-05",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "3070",
          "The string \"ABCDEFGHIJKL\" in the field \"RefNumber\" is too long."},
-        {"reference of 11 characters", "ABCDEFGHIJK", "2006-12-05", {{"1000", "1.00"}, {"4000", "-1.00"}}, "0", ok},
-        {"account by full name, any case, outer blanks", "1", "2006-12-05",
-         {{"  checking ", "1.00"}, {"MERCHANDISE SALES", "-1.00"}}, "0", ok},
-        {"entity in any case", "1", "2006-12-05", {{"1000", "7.00"}, {"2100", "-7.00", " state TAX agency "}}, "0", ok},
-        {"zero credit line after a debit", "1", "2006-12-05",
-         {{"1000", "0000010.00"}, {"4000", "-0000010.00"}, {"4100", "0000000.00"}}, "0", ok},
-        {"the first refusal in the text wins", "1", "2006-12-05",
-         {{"1000", "0000100.00"}, {"9999", "-0000050.00"}, {"4000", "-oops"}}, "3140", invalidRef("Account", "9999")},
+        {"reference of 11 characters",
+         "ABCDEFGHIJK",
+         "2006-12-05",
+         {{"1000", "1.00"}, {"4000", "-1.00"}},
+         "0",
+         ok},
+        {"account by full name, any case, outer blanks",
+         "1",
+         "2006-12-05",
+         {{"  checking ", "1.00"}, {"MERCHANDISE SALES", "-1.00"}},
+         "0",
+         ok},
+        {"entity in any case",
+         "1",
+         "2006-12-05",
+         {{"1000", "7.00"}, {"2100", "-7.00", " state TAX agency "}},
+         "0",
+         ok},
+        {"zero credit line after a debit",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000010.00"}, {"4000", "-0000010.00"}, {"4100", "0000000.00"}},
+         "0",
+         ok},
+        {"the first refusal in the text wins",
+         "1",
+         "2006-12-05",
+         {{"1000", "0000100.00"}, {"9999", "-0000050.00"}, {"4000", "-oops"}},
+         "3140",
+         invalidRef("Account", "9999")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -137,8 +260,8 @@ TEST(JournalEntryRules, AcceptedEntryUpdatesBalancesInTheirNaturalSign) {
     EXPECT_EQ(balanceOf(s.company, "Accounts Receivable"), 5000);
     EXPECT_EQ(balanceOf(s.company, "Cost of Goods Sold"), 3000);
     EXPECT_EQ(balanceOf(s.company, "Merchandise Sales"), 15000);  // credit raises income
-    EXPECT_EQ(balanceOf(s.company, "Sales Tax Payable"), 700);     // and liabilities
-    EXPECT_EQ(balanceOf(s.company, "Inventory Asset"), -3000);     // and lowers assets
+    EXPECT_EQ(balanceOf(s.company, "Sales Tax Payable"), 700);    // and liabilities
+    EXPECT_EQ(balanceOf(s.company, "Inventory Asset"), -3000);    // and lowers assets
     // The same entry again doubles every balance: balances accumulate, never reset.
     ASSERT_EQ(Answer(answerRequest(s.company, req)).code, "0");
     EXPECT_EQ(balanceOf(s.company, "Checking"), 21400);
@@ -163,9 +286,9 @@ TEST(JournalEntryRules, ResponseCarriesTheStoredEntryInQuickBooksOrder) {
     auto ret = a.rs.child("JournalEntryRet");
     std::vector<std::string> names;
     for (auto c : ret.children()) names.push_back(c.name());
-    EXPECT_EQ(names, (std::vector<std::string>{"TxnID", "TimeCreated", "TimeModified", "EditSequence", "TxnNumber",
-                                               "TxnDate", "RefNumber", "Memo", "JournalDebitLine", "JournalCreditLine",
-                                               "JournalCreditLine"}));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "TxnID", "TimeCreated", "TimeModified", "EditSequence", "TxnNumber", "TxnDate",
+                         "RefNumber", "Memo", "JournalDebitLine", "JournalCreditLine", "JournalCreditLine"}));
     EXPECT_EQ(std::string(ret.child_value("TxnID")), "1-1196256987");
     EXPECT_EQ(std::string(ret.child_value("EditSequence")), "1196256987");
     EXPECT_EQ(std::string(ret.child_value("TxnDate")), "2006-12-05");
@@ -173,7 +296,8 @@ TEST(JournalEntryRules, ResponseCarriesTheStoredEntryInQuickBooksOrder) {
     std::vector<std::string> lineNames;
     auto last = ret.last_child();
     for (auto c : last.children()) lineNames.push_back(c.name());
-    EXPECT_EQ(lineNames, (std::vector<std::string>{"TxnLineID", "AccountRef", "Amount", "Memo", "EntityRef"}));
+    EXPECT_EQ(lineNames,
+              (std::vector<std::string>{"TxnLineID", "AccountRef", "Amount", "Memo", "EntityRef"}));
     EXPECT_EQ(std::string(last.child_value("TxnLineID")), "0");
     EXPECT_EQ(std::string(last.child("AccountRef").child_value("FullName")), "Sales Tax Payable");
     EXPECT_EQ(std::string(last.child("EntityRef").child_value("FullName")), "State Tax Agency");
@@ -183,7 +307,8 @@ TEST(JournalEntryRules, ResponseCarriesTheStoredEntryInQuickBooksOrder) {
 TEST(JournalEntryRules, AccountNameTakesPrecedenceOverAnotherAccountsNumber) {
     SampleCompany s;
     s.company.addAccount({"7000", "6100", "Expense", ""});  // named like the supplies account's number
-    ASSERT_EQ(Answer(answerRequest(s.company, journalEntryRequest("1", "2006-12-05", {{"6100", "1.00"}, {"1000", "-1.00"}})))
+    ASSERT_EQ(Answer(answerRequest(s.company, journalEntryRequest("1", "2006-12-05",
+                                                                  {{"6100", "1.00"}, {"1000", "-1.00"}})))
                   .code,
               "0");
     EXPECT_EQ(balanceOf(s.company, "6100"), 100);
@@ -193,7 +318,8 @@ TEST(JournalEntryRules, AccountNameTakesPrecedenceOverAnotherAccountsNumber) {
 TEST(JournalEntryRules, MissingDateIsTodayAndMissingAmountIsZero) {
     SampleCompany s({std::chrono::milliseconds(5000), [] { return std::time_t{1196256987}; }});
     std::string req = journalEntryRequest("1", "X", {{"1000", "1.00"}, {"4000", "-1.00"}, {"4100", "-0.00"}});
-    req.erase(req.find("                <TxnDate>"), std::string("                <TxnDate>X</TxnDate>\r\n").size());
+    req.erase(req.find("                <TxnDate>"),
+              std::string("                <TxnDate>X</TxnDate>\r\n").size());
     auto p = req.find("<Amount>0.00</Amount>");
     ASSERT_NE(p, std::string::npos);
     req.erase(p, std::string("<Amount>0.00</Amount>").size());

@@ -15,7 +15,8 @@ using qbsim_test::SampleCompany;
 
 namespace {
 
-const std::string kGood = journalEntryRequest("1", "2006-12-05", {{"1000", "0000010.00"}, {"4000", "-0000010.00"}});
+const std::string kGood =
+    journalEntryRequest("1", "2006-12-05", {{"1000", "0000010.00"}, {"4000", "-0000010.00"}});
 
 std::string replaced(std::string s, const std::string& from, const std::string& to) {
     auto p = s.find(from);
@@ -25,9 +26,13 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
 }
 
 // kGood with its QBXML element replaced.
-std::string withBody(const std::string& body) { return std::string(kProlog) + body; }
+std::string withBody(const std::string& body) {
+    return std::string(kProlog) + body;
+}
 
-std::string withoutProlog(const std::string& r) { return r.substr(r.find("<QBXML>")); }
+std::string withoutProlog(const std::string& r) {
+    return r.substr(r.find("<QBXML>"));
+}
 
 struct ParseCase {
     const char* why;
@@ -51,9 +56,11 @@ TEST(RequestParsing, TheEnginesTextIsAcceptedUnderEitherProlog) {
 TEST(RequestParsing, ReferencesAndCdataAreDecodedBeforeLookup) {
     SampleCompany s;
     s.company.addAccount({"7100", "R&D <Lab>", "Expense", ""});
-    auto r = journalEntryRequest("1", "2006-12-05", {{"R&amp;D &lt;Lab&gt;", "1.00"}, {"&#x43;hecking", "-1.00"}});
+    auto r =
+        journalEntryRequest("1", "2006-12-05", {{"R&amp;D &lt;Lab&gt;", "1.00"}, {"&#x43;hecking", "-1.00"}});
     EXPECT_EQ(Answer(answerRequest(s.company, r)).code, "0");
-    auto cdata = journalEntryRequest("2", "2006-12-05", {{"<![CDATA[R&D <Lab>]]>", "1.00"}, {"&#67;hecking", "-1.00"}});
+    auto cdata = journalEntryRequest("2", "2006-12-05",
+                                     {{"<![CDATA[R&D <Lab>]]>", "1.00"}, {"&#67;hecking", "-1.00"}});
     EXPECT_EQ(Answer(answerRequest(s.company, cdata)).code, "0");
     EXPECT_EQ(s.company.findAccount("7100")->balanceCents, 200);
 }
@@ -75,16 +82,22 @@ TEST(RequestParsing, MalformedOrOutOfSchemaRequestsAreRefusedWhole) {
         }() + "\">\n";
     laughs += "]>\n" + replaced(withoutProlog(kGood), " 1000</FullName>", "&lol9;</FullName>");
 
-    const std::string external = "<?xml version=\"1.0\"?>\n<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n" +
-                                 replaced(withoutProlog(kGood), " 1000</FullName>", "&x;</FullName>");
+    const std::string external =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n" +
+        replaced(withoutProlog(kGood), " 1000</FullName>", "&x;</FullName>");
 
     const ParseCase cases[] = {
         {"empty text", ""},
         {"not XML", "hello"},
         {"truncated", kGood.substr(0, kGood.size() / 2)},
         {"binary junk", std::string("\x00\x01\x02\xff\xfe\x80QBXML", 12)},
-        {"a NUL inside a name", replaced(kGood, " 1000<", std::string(" 10\0" "00<", 7))},
-        {"a control byte inside a name", replaced(kGood, " 1000<", " 10\x1b" "00<")},
+        {"a NUL inside a name", replaced(kGood, " 1000<",
+                                         std::string(" 10\0"
+                                                     "00<",
+                                                     7))},
+        {"a control byte inside a name", replaced(kGood, " 1000<",
+                                                  " 10\x1b"
+                                                  "00<")},
         {"no version: neither DOCTYPE nor qbxml marker", "<?xml version=\"1.0\"?>\n" + withoutProlog(kGood)},
         {"qbXML version other than 1.0", "<?qbxml version=\"2.0\"?>\n" + withoutProlog(kGood)},
         {"DOCTYPE of another message set",
@@ -93,14 +106,16 @@ TEST(RequestParsing, MalformedOrOutOfSchemaRequestsAreRefusedWhole) {
         {"external entity", external},
         {"undeclared entity", replaced(kGood, " 1000</FullName>", "&x;</FullName>")},
         {"bare ampersand in a name", replaced(kGood, " 1000</FullName>", "Meals & Entertainment</FullName>")},
-        {"character reference to a control character", replaced(kGood, " 1000</FullName>", "&#1;</FullName>")},
+        {"character reference to a control character",
+         replaced(kGood, " 1000</FullName>", "&#1;</FullName>")},
         {"character reference beyond Unicode", replaced(kGood, " 1000</FullName>", "&#x110000;</FullName>")},
         {"DOCTYPE after the root", kGood + "<!DOCTYPE QBXML [<!ENTITY a \"b\">]>"},
         {"deep nesting, unclosed", deep},
         {"deep nesting, closed", deepClosed},
         {"second root element", kGood + "<QBXML/>"},
         {"text after the root", kGood + "junk"},
-        {"wrong root", withBody("<QBXMLX><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq/></QBXMLMsgsRq></QBXMLX>")},
+        {"wrong root",
+         withBody("<QBXMLX><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq/></QBXMLMsgsRq></QBXMLX>")},
         {"no onError", replaced(kGood, " onError=\"stopOnError\"", "")},
         {"onError not of qbXML 1.0", replaced(kGood, "stopOnError", "rollbackOnError")},
         {"no request", withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"></QBXMLMsgsRq></QBXML>")},
@@ -111,25 +126,30 @@ TEST(RequestParsing, MalformedOrOutOfSchemaRequestsAreRefusedWhole) {
                   "</AccountQueryRq></QBXMLMsgsRq></QBXML>")},
         {"RefNumber before TxnDate",
          replaced(replaced(kGood, "<TxnDate>2006-12-05</TxnDate>", "<RefNumber>1</RefNumber>"),
-                  "<RefNumber>1</RefNumber>\r\n                <Memo>", "<TxnDate>2006-12-05</TxnDate>\r\n<Memo>")},
+                  "<RefNumber>1</RefNumber>\r\n                <Memo>",
+                  "<TxnDate>2006-12-05</TxnDate>\r\n<Memo>")},
         {"two TxnDates", replaced(kGood, "<RefNumber>", "<TxnDate>2006-12-06</TxnDate><RefNumber>")},
-        {"entry memo after a line", replaced(kGood, "            </JournalEntryAdd>", "<Memo>late</Memo></JournalEntryAdd>")},
+        {"entry memo after a line",
+         replaced(kGood, "            </JournalEntryAdd>", "<Memo>late</Memo></JournalEntryAdd>")},
         {"debit line after a credit line",
          replaced(kGood, "            </JournalEntryAdd>",
                   "<JournalDebitLine><AccountRef><FullName>1000</FullName></AccountRef></JournalDebitLine>"
                   "</JournalEntryAdd>")},
-        {"Amount before AccountRef",
-         replaced(replaced(kGood, "<Amount>0000010.00</Amount>", ""), "<AccountRef>", "<Amount>0000010.00</Amount><AccountRef>")},
+        {"Amount before AccountRef", replaced(replaced(kGood, "<Amount>0000010.00</Amount>", ""),
+                                              "<AccountRef>", "<Amount>0000010.00</Amount><AccountRef>")},
         {"EntityRef before Memo",
          replaced(kGood, "<Memo> Korvane Import </Memo>\r\n                    </JournalDebitLine>",
-                  "<EntityRef><FullName>Walk-in Customer</FullName></EntityRef><Memo>x</Memo></JournalDebitLine>")},
+                  "<EntityRef><FullName>Walk-in "
+                  "Customer</FullName></EntityRef><Memo>x</Memo></JournalDebitLine>")},
         {"line without AccountRef",
          replaced(kGood, "            </JournalEntryAdd>",
                   "<JournalCreditLine><Amount>1.00</Amount></JournalCreditLine></JournalEntryAdd>")},
-        {"unknown element in a line", replaced(kGood, "<Amount>0000010.00</Amount>", "<Amount>0000010.00</Amount><Class/>")},
+        {"unknown element in a line",
+         replaced(kGood, "<Amount>0000010.00</Amount>", "<Amount>0000010.00</Amount><Class/>")},
         {"FullName before ListID in a reference",
          replaced(kGood, " 1000</FullName>", " 1000</FullName><ListID>80000001-1</ListID>")},
-        {"element inside a text field", replaced(kGood, "<TxnDate>2006-12-05</TxnDate>", "<TxnDate><b/>2006-12-05</TxnDate>")},
+        {"element inside a text field",
+         replaced(kGood, "<TxnDate>2006-12-05</TxnDate>", "<TxnDate><b/>2006-12-05</TxnDate>")},
         {"text between elements", replaced(kGood, "<TxnDate>", "stray<TxnDate>")},
         {"JournalEntryAddRq without JournalEntryAdd",
          withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><JournalEntryAddRq/></QBXMLMsgsRq></QBXML>")},

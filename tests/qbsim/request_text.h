@@ -33,28 +33,41 @@ struct Row {
 
 // One journal entry request; each row is a debit line unless its amount starts with '-'
 // or is all zeros, in which case it is a credit line of the unsigned amount.
-inline std::string journalEntryRequest(const std::string& ref, const std::string& date, const std::vector<Row>& rows) {
+inline std::string journalEntryRequest(const std::string& ref, const std::string& date,
+                                       const std::vector<Row>& rows) {
     std::string r = std::string(kProlog) +
                     "<QBXML>\r\n"
                     "    <QBXMLMsgsRq onError=\"stopOnError\">\r\n"
                     "        <JournalEntryAddRq requestID=\"1\" > \r\n"
                     "            <JournalEntryAdd>\r\n"
-                    "                <TxnDate>" + date + "</TxnDate>\r\n"
-                    "                <RefNumber>" + ref + "</RefNumber>\r\n"
+                    "                <TxnDate>" +
+                    date +
+                    "</TxnDate>\r\n"
+                    "                <RefNumber>" +
+                    ref +
+                    "</RefNumber>\r\n"
                     "                <Memo> Korvane Import </Memo>\r\n";
     for (const auto& row : rows) {
-        bool credit = !row.amount.empty() && (row.amount[0] == '-' || row.amount.find_first_not_of("0.") == std::string::npos);
+        bool credit = !row.amount.empty() &&
+                      (row.amount[0] == '-' || row.amount.find_first_not_of("0.") == std::string::npos);
         std::string tag = credit ? "JournalCreditLine" : "JournalDebitLine";
         std::string amount = row.amount[0] == '-' ? row.amount.substr(1) : row.amount;
-        r += "                    <" + tag + ">\r\n"
+        r += "                    <" + tag +
+             ">\r\n"
              "                        <AccountRef>\r\n"
-             "                            <FullName> " + row.account + "</FullName>\r\n"
+             "                            <FullName> " +
+             row.account +
+             "</FullName>\r\n"
              "                        </AccountRef>\r\n"
-             "                        <Amount>" + amount + "</Amount>\r\n"
+             "                        <Amount>" +
+             amount +
+             "</Amount>\r\n"
              "                        <Memo> Korvane Import </Memo>\r\n";
         if (!row.entity.empty())
             r += "                        <EntityRef>\r\n"
-                 "                            <FullName>" + row.entity + "</FullName>\r\n"
+                 "                            <FullName>" +
+                 row.entity +
+                 "</FullName>\r\n"
                  "                        </EntityRef>\r\n";
         r += "                    </" + tag + ">\r\n";
     }
@@ -67,13 +80,13 @@ inline std::string journalEntryRequest(const std::string& ref, const std::string
 
 // A fresh folder per test, removed afterwards.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -39,7 +39,8 @@ TEST(Session, HresultsAreTheSdksSignedValuesAndTexts) {
         {hr::kParseError, "QuickBooks found an error when parsing the provided XML text stream."},
         {hr::kCouldNotAccess, "Could not access QuickBooks."},
         {hr::kCouldNotStart, "Could not start QuickBooks."},
-        {hr::kCompanyNotOpen, "The QuickBooks company data file is not the one currently open in QuickBooks."},
+        {hr::kCompanyNotOpen,
+         "The QuickBooks company data file is not the one currently open in QuickBooks."},
         {hr::kInvalidTicket, "The ticket parameter is invalid"},
         {hr::kNeedCompanyFile,
          "If QuickBooks is not running, the company data file name must be supplied to BeginSession."},
@@ -69,9 +70,11 @@ TEST(Session, RunningQuickBooksAnswersForItsOpenCompanyOnly) {
     std::filesystem::create_symlink(s.file, s.folder / "link.qbw");
     rp.EndSession(rp.BeginSession((s.folder / "link.qbw").string(), 2));
 
-    EXPECT_EQ(failure([&] { rp.BeginSession((other / "other.qbw").string(), 2); }),
-              std::make_pair(hr::kCompanyNotOpen,
-                             std::string("The QuickBooks company data file is not the one currently open in QuickBooks.")));
+    EXPECT_EQ(
+        failure([&] { rp.BeginSession((other / "other.qbw").string(), 2); }),
+        std::make_pair(
+            hr::kCompanyNotOpen,
+            std::string("The QuickBooks company data file is not the one currently open in QuickBooks.")));
     rp.CloseConnection();
 }
 
@@ -88,7 +91,8 @@ TEST(Session, QuickBooksNotRunningNeedsACompanyFileAndThenKeepsItOpen) {
     rp.EndSession(ticket);
     // QuickBooks, started with that company, now has it open.
     rp.EndSession(rp.BeginSession("", 2));
-    EXPECT_EQ(failure([&] { rp.BeginSession((other / "other.qbw").string(), 2); }).first, hr::kCompanyNotOpen);
+    EXPECT_EQ(failure([&] { rp.BeginSession((other / "other.qbw").string(), 2); }).first,
+              hr::kCompanyNotOpen);
     // Closing the connection ends the QuickBooks the connection started.
     rp.CloseConnection();
     rp.OpenConnection("", "x");
@@ -100,14 +104,16 @@ TEST(Session, ACompanyThatCannotBeOpenedCannotStartQuickBooks) {
     qbsim_test::TempFolder folder;
     {
         std::ofstream junk(folder / "junk.qbw");
-        junk << "this is not a company file, only text long enough to be read as a header" << std::string(200, 'x');
+        junk << "this is not a company file, only text long enough to be read as a header"
+             << std::string(200, 'x');
     }
     std::ofstream(folder / "empty.qbw").close();
     for (const char* name : {"missing.qbw", "junk.qbw", "empty.qbw"}) {
         SCOPED_TRACE(name);
         SimRequestProcessor notRunning(std::nullopt);
         notRunning.OpenConnection("", "x");
-        EXPECT_EQ(failure([&] { notRunning.BeginSession((folder / name).string(), 2); }).first, hr::kCouldNotStart);
+        EXPECT_EQ(failure([&] { notRunning.BeginSession((folder / name).string(), 2); }).first,
+                  hr::kCouldNotStart);
         EXPECT_FALSE(notRunning.lastErrorDetail().empty());
         SimRequestProcessor running(folder / name);
         running.OpenConnection("", "x");
@@ -153,9 +159,10 @@ TEST(Session, AnUnparsableRequestIsTheParseErrorAndStoresNothing) {
     rp.OpenConnection("", "x");
     auto ticket = rp.BeginSession("", 2);
     auto bad = kJournalEntry.substr(0, kJournalEntry.size() - 12);
-    EXPECT_EQ(failure([&] { rp.ProcessRequest(ticket, bad); }),
-              std::make_pair(hr::kParseError,
-                             std::string("QuickBooks found an error when parsing the provided XML text stream.")));
+    EXPECT_EQ(
+        failure([&] { rp.ProcessRequest(ticket, bad); }),
+        std::make_pair(hr::kParseError,
+                       std::string("QuickBooks found an error when parsing the provided XML text stream.")));
     EXPECT_FALSE(rp.lastErrorDetail().empty());
     // The session survives a refused request.
     EXPECT_EQ(Answer(rp.ProcessRequest(ticket, kJournalEntry)).code, "0");
@@ -218,5 +225,8 @@ TEST(ProcessorFactory, FromTheEnvironment) {
     EXPECT_EQ(n, hr::kCouldNotAccess);
     EXPECT_NE(text.find("quickbooks:desktop"), std::string::npos);
 
-    if (saved) setenv("ZENTREL_QUICKBOOKS", saved->c_str(), 1); else unsetenv("ZENTREL_QUICKBOOKS");
+    if (saved)
+        setenv("ZENTREL_QUICKBOOKS", saved->c_str(), 1);
+    else
+        unsetenv("ZENTREL_QUICKBOOKS");
 }

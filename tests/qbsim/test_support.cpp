@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <unistd.h>
+#include <atomic>
 
 #include "qbsim/sample_company.h"
 #include "request_text.h"

@@ -55,10 +55,14 @@ TEST(CodecTest, PackTruncatesToTheFieldWidth) {
         std::string expected;
     };
     const Row rows[] = {
-        {"B", 300, bytes({44})},             {"C", -1, bytes({255, 255})},
-        {"I", -1, bytes({255})},             {"J", 70000, bytes({0x11, 0x70})},
-        {"D", -2, bytes({255, 255, 254})},   {"K", 0x12345678, bytes({0x34, 0x56, 0x78})},
-        {"L", -2, bytes({255, 255, 255, 254})}, {"l", 1, bytes({0, 0, 0, 1})},
+        {"B", 300, bytes({44})},
+        {"C", -1, bytes({255, 255})},
+        {"I", -1, bytes({255})},
+        {"J", 70000, bytes({0x11, 0x70})},
+        {"D", -2, bytes({255, 255, 254})},
+        {"K", 0x12345678, bytes({0x34, 0x56, 0x78})},
+        {"L", -2, bytes({255, 255, 255, 254})},
+        {"l", 1, bytes({0, 0, 0, 1})},
     };
     for (const auto& r : rows) {
         std::string rec(6, 'x');

@@ -18,12 +18,13 @@ namespace fx = fixtures;
 using testing::errorOf;
 
 class FacadeTest : public testing::StoreTest {
-protected:
+  protected:
     void SetUp() override {
         StoreTest::SetUp();
         engine().prompter = &prompter_;
         engine().services.computerName = [this] { return computerName_; };
-        engine().services.resolveIPv4 = [this](const std::string& host) -> std::optional<std::array<uint8_t, 4>> {
+        engine().services.resolveIPv4 =
+            [this](const std::string& host) -> std::optional<std::array<uint8_t, 4>> {
             if (host == computerName_ && address_) return address_;
             return std::nullopt;
         };
@@ -34,8 +35,12 @@ protected:
         fx::writeEngineConfig(dir_, fx::EngineConfig{std::move(values), ""});
     }
     void standardConfig() {
-        config({{"Server", "SRV1"}, {"DataShare", "DATA"}, {"CatalogShare", "CAT"}, {"Directory", "DATA"},
-                {"TerminalID", "7"}, {"CustomerNumber", "4711"}});
+        config({{"Server", "SRV1"},
+                {"DataShare", "DATA"},
+                {"CatalogShare", "CAT"},
+                {"Directory", "DATA"},
+                {"TerminalID", "7"},
+                {"CustomerNumber", "4711"}});
     }
 
     RecordingPrompter prompter_;
@@ -96,7 +101,8 @@ TEST_F(FacadeTest, CustomerNumberThatIsNotANumber) {
 
 TEST_F(FacadeTest, TemporaryFolderNamedInOtherLetterCase) {
     fs::create_directories(dir_ / "LongFolderName");
-    fx::writeEngineConfig(dir_ / "LongFolderName", fx::EngineConfig{{{"Server", "SRV1"}, {"Directory", "DATA"}}, ""});
+    fx::writeEngineConfig(dir_ / "LongFolderName",
+                          fx::EngineConfig{{{"Server", "SRV1"}, {"Directory", "DATA"}}, ""});
     setenv("TMPDIR", (dir_ / "longfoldername").c_str(), 1);
     StartDataEngine();
     EXPECT_TRUE(prompter_.shown.empty()) << "the folder is found as the file system spells it";
@@ -110,8 +116,9 @@ TEST_F(FacadeTest, EmptyServerNameFailsTheShareCheck) {
     EXPECT_EQ(engine().sharedFacade, nullptr) << "the failure is swallowed by StartDataEngine";
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].title, "Connection Error");
-    EXPECT_EQ(prompter_.shown[0].text,
-              "You are attempting to connect to: \\\\\\KRVLINK\\ and this shows to be an invalid network share");
+    EXPECT_EQ(
+        prompter_.shown[0].text,
+        "You are attempting to connect to: \\\\\\KRVLINK\\ and this shows to be an invalid network share");
     auto e = errorOf([] { cBusinessBasic bb; });
     EXPECT_EQ(e.number, 91);
     EXPECT_EQ(engine().links, nullptr) << "registries unchanged";
@@ -122,7 +129,8 @@ TEST_F(FacadeTest, UnreachableShare) {
     StartDataEngine();
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0].text,
-              "You are attempting to connect to: \\\\SRV9\\KRVLINK\\ and this shows to be an invalid network share");
+              "You are attempting to connect to: \\\\SRV9\\KRVLINK\\ and this shows to be an invalid network "
+              "share");
     // The volume query is asked for the mapped share root.
     fs::path asked;
     engine().services.volumeQuery = [&](const fs::path& p) {
@@ -150,9 +158,11 @@ TEST_F(FacadeTest, MissingTerminalMap) {
 
 TEST_F(FacadeTest, TerminalMapMatching) {
     const std::vector<std::string> map = {"WS01", "WS07   12,3", "192.168.1.17 44", "ws07 55", "  ,  "};
-    EXPECT_EQ(terminalFromMap(map, "ws07", "10.0.0.1"), "12") << "name without regard to case, runs of spaces";
+    EXPECT_EQ(terminalFromMap(map, "ws07", "10.0.0.1"), "12")
+        << "name without regard to case, runs of spaces";
     EXPECT_EQ(terminalFromMap(map, "other", "192.168.1.17"), "44") << "by address";
-    EXPECT_EQ(terminalFromMap({"10.0.0.5 9", "WS07 8"}, "WS07", "10.0.0.5"), "9") << "first matching line wins";
+    EXPECT_EQ(terminalFromMap({"10.0.0.5 9", "WS07 8"}, "WS07", "10.0.0.5"), "9")
+        << "first matching line wins";
     EXPECT_EQ(terminalFromMap(map, "WS01", "1.1.1.1"), "0") << "a line with one piece is skipped";
     EXPECT_EQ(terminalFromMap({"WS02 ,,5,6 x"}, "ws02", ""), "5") << "first non-empty item";
     EXPECT_EQ(terminalFromMap({}, "ws07", ""), "0");
@@ -205,8 +215,16 @@ TEST_F(FacadeTest, ArgumentRules) {
     EXPECT_EQ(e.description, "File not Found: \"NOPE\"");
     for (auto call : std::vector<std::function<void()>>{
              [&] { bb.KCount("NOPE"); }, [&] { bb.KLength("NOPE"); }, [&] { bb.DelRec("NOPE", 1); },
-             [&] { int32_t r; bb.GetRec("NOPE", r); }, [&] { bb.InitFile("NOPE"); },
-             [&] { std::string b, k; int32_t r; bb.KFind("NOPE", b, k, r); },
+             [&] {
+                 int32_t r;
+                 bb.GetRec("NOPE", r);
+             },
+             [&] { bb.InitFile("NOPE"); },
+             [&] {
+                 std::string b, k;
+                 int32_t r;
+                 bb.KFind("NOPE", b, k, r);
+             },
              [&] { bb.LogicalLock("NOPE", 1); }, [&] { bb.LwriteFile("NOPE", 1, ""); }})
         EXPECT_EQ(errorOf(call).description, "File not Found: \"NOPE\"");
     EXPECT_EQ(bb.LogicalOpen("NOPE"), nullptr);

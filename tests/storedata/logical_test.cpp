@@ -19,14 +19,15 @@ using testing::errorOf;
 using testing::fileBytes;
 
 class LogicalTest : public testing::StoreTest {
-protected:
+  protected:
     // CUST: record file of 100-byte records 1..10 at block 3 of DATA/CUSTDB; records 1-9
     // hold their number in bytes 1-2 ("J", active) and a letter.
     void SetUp() override {
         StoreTest::SetUp();
         std::map<int32_t, std::string> recs;
         for (int32_t n = 1; n <= 9; ++n)
-            recs[n] = fx::activeRecord(100, {{3, std::string(1, static_cast<char>('A' + n))}}, static_cast<int16_t>(n));
+            recs[n] = fx::activeRecord(100, {{3, std::string(1, static_cast<char>('A' + n))}},
+                                       static_cast<int16_t>(n));
         images_ = tree_->addCatalogue("DATA:CUSTCT", {fx::recordFile("CUST", 100, 10, recs)}, 3);
     }
     fs::path dataPath() const { return tree_->systemDir() / "CUSTDB"; }
@@ -81,10 +82,11 @@ TEST_F(LogicalTest, CatalogueNameMatch) {
     std::string byteOne = fx::catalogueEntry({"ONE", 0, 3, 100, 'L', 10, '\0'});
     byteOne[3] = '\1';  // "ONE" followed by a byte 1
     fx::CatalogueEntry lower{"lower", 0, 3, 100, 'L', 10, '\0'};
-    std::string cat = fx::catalogueEntry(spacePadded) + byteOne + fx::catalogueEntry(lower) +
-                      fx::catalogueEntry(nulPadded);
+    std::string cat =
+        fx::catalogueEntry(spacePadded) + byteOne + fx::catalogueEntry(lower) + fx::catalogueEntry(nulPadded);
     tree_->writeKrvlinkFile("DATA/CUSTCT", cat);
-    for (const char* n : {"SPACE", "ONE", "LOWER", "lower"}) tree_->addLink(std::string(":DATA:") + n, "DATA:CUSTCT");
+    for (const char* n : {"SPACE", "ONE", "LOWER", "lower"})
+        tree_->addLink(std::string(":DATA:") + n, "DATA:CUSTCT");
     startEngine();
     EXPECT_NE(LogicalOpen("CUST"), nullptr) << "CUST followed by six NUL bytes";
     EXPECT_NE(LogicalOpen("SPACE"), nullptr) << "space padding";
@@ -207,7 +209,8 @@ TEST_F(LogicalTest, DelRecBuildsTheFreeChain) {
     DelRec(f, 5);
     EXPECT_EQ(f->ActiveCount(), 8);
     std::string r5 = LreadFile(f, 5);
-    EXPECT_EQ(bytesOf(r5.substr(0, 6)), (std::vector<int>{0, 0, 0xFF, 0xFF, 0xFF, 0xFF})) << "previous head -1";
+    EXPECT_EQ(bytesOf(r5.substr(0, 6)), (std::vector<int>{0, 0, 0xFF, 0xFF, 0xFF, 0xFF}))
+        << "previous head -1";
     EXPECT_EQ(r5.substr(6), std::string(94, '\0'));
     auto e = errorOf([&] { DelRec(f, 5); });
     EXPECT_EQ(e.number, 81);
@@ -272,7 +275,8 @@ TEST_F(LogicalTest, AllocationFromTheFreeChainThenTheHighWaterMark) {
 }
 
 TEST_F(LogicalTest, GarbledFreeChainHeadIsAnError) {
-    images_ = tree_->addCatalogue("DATA:CUSTCT", {fx::recordFile("CUST", 100, 10, {}, fx::recordZero(5000, 3, 0))}, 3);
+    images_ = tree_->addCatalogue("DATA:CUSTCT",
+                                  {fx::recordFile("CUST", 100, 10, {}, fx::recordZero(5000, 3, 0))}, 3);
     startEngine();
     auto f = LogicalOpen("CUST");
     int32_t rec = 0;
@@ -359,12 +363,24 @@ TEST_F(LogicalTest, GarbageNeverCrashes) {
             (void)f->ActiveCount();
             (void)f->HighUsedRecord();
             int32_t n = static_cast<int32_t>(rng() % 20);
-            try { (void)LreadFile(f, n); } catch (const VbError&) {}
-            try { DelRec(f, n); } catch (const VbError&) {}
+            try {
+                (void)LreadFile(f, n);
+            } catch (const VbError&) {
+            }
+            try {
+                DelRec(f, n);
+            } catch (const VbError&) {
+            }
             int32_t r = 0;
-            try { detail::allocateRecord(f, r, false); } catch (const VbError&) {}
+            try {
+                detail::allocateRecord(f, r, false);
+            } catch (const VbError&) {
+            }
             if (f->LastRecord < 5000 && f->RecordLength < 2000) {
-                try { InitFile(f, 6, false, 100); } catch (const VbError&) {}
+                try {
+                    InitFile(f, 6, false, 100);
+                } catch (const VbError&) {
+                }
             }
         } catch (const VbError&) {
         }

@@ -23,7 +23,7 @@ std::string fileBytes(const fs::path& p) {
 }
 
 class PhysicalTest : public testing::StoreTest {
-protected:
+  protected:
     void SetUp() override {
         StoreTest::SetUp();
         // 4 blocks: block b holds the byte 'a' + b at every position.

@@ -76,10 +76,10 @@ TEST(LinkTableTest, RecordsOf160BytesAndAShortLastPiece) {
 
 TEST(LinkTableTest, TrimsControlCharactersSkipsEmptyKeepsFirstOfAKey) {
     std::string table;
-    table += fx::linkRecord("", "DATA:XCT", ' ');                     // all spaces: skipped
-    table += fx::linkRecord("", "DATA:XCT", '\0');                    // all NUL: skipped
+    table += fx::linkRecord("", "DATA:XCT", ' ');                      // all spaces: skipped
+    table += fx::linkRecord("", "DATA:XCT", '\0');                     // all NUL: skipped
     table += fx::linkRecord(":DATA:LINEL", "DATA:LINECT", '\0', 'Z');  // NUL padded
-    table += fx::linkRecord(":data:linel", "DATA:OTHER");             // same key, other case
+    table += fx::linkRecord(":data:linel", "DATA:OTHER");              // same key, other case
     std::string crlf = fx::linkRecord(":DATA:ELINEL\r\n\t", "DATA:LINECT \r\n");
     table += crlf;
     cLinks c;

@@ -25,7 +25,8 @@ std::string be(int64_t value, int width) {
 }
 
 void put(std::string& rec, size_t pos, std::string_view bytes) {
-    if (pos < 1 || pos - 1 + bytes.size() > rec.size()) throw std::out_of_range("fixtures::put past the record");
+    if (pos < 1 || pos - 1 + bytes.size() > rec.size())
+        throw std::out_of_range("fixtures::put past the record");
     rec.replace(pos - 1, bytes.size(), bytes);
 }
 
@@ -43,7 +44,8 @@ std::string compress(std::string_view text) {
         size_t p = kAlphabet.find(c);
         return p == std::string_view::npos ? 0 : static_cast<int64_t>(p);
     };
-    for (size_t i = 0; i < s.size(); i += 3) out += be(idx(s[i]) * 1600 + idx(s[i + 1]) * 40 + idx(s[i + 2]), 2);
+    for (size_t i = 0; i < s.size(); i += 3)
+        out += be(idx(s[i]) * 1600 + idx(s[i + 1]) * 40 + idx(s[i + 2]), 2);
     return out;
 }
 
@@ -104,7 +106,8 @@ LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t las
         }
     }
     std::string zero = zeroHead.empty() ? recordZero(-1, high, active) : zeroHead;
-    img.bytes.replace(0, std::min(zero.size(), img.bytes.size()), zero.substr(0, std::min(zero.size(), img.bytes.size())));
+    img.bytes.replace(0, std::min(zero.size(), img.bytes.size()),
+                      zero.substr(0, std::min(zero.size(), img.bytes.size())));
     return img;
 }
 
@@ -112,9 +115,15 @@ LogicalFileImage recordFile(std::string name, uint16_t recordLength, int32_t las
 
 namespace {
 
-int nodeSizeOf(const IndexOptions& o) { return o.extended ? 2048 : static_cast<int>(kBlock); }
-int nodeHeaderOf(const IndexOptions& o) { return o.extended ? 8 : 4; }
-int entryLengthOf(const IndexOptions& o) { return o.keyLength + 4 + (o.extended && o.duplicateKeys ? 2 : 0); }
+int nodeSizeOf(const IndexOptions& o) {
+    return o.extended ? 2048 : static_cast<int>(kBlock);
+}
+int nodeHeaderOf(const IndexOptions& o) {
+    return o.extended ? 8 : 4;
+}
+int entryLengthOf(const IndexOptions& o) {
+    return o.keyLength + 4 + (o.extended && o.duplicateKeys ? 2 : 0);
+}
 
 int effectiveFanout(const IndexOptions& o) {
     const int entryLength = entryLengthOf(o);
@@ -151,10 +160,9 @@ LogicalFileImage bulkIndex(std::string name, std::vector<IndexEntry> entries, co
     const size_t f = static_cast<size_t>(effectiveFanout(o));
     for (auto& e : entries) e.key = padded(e.key, keyLength, '\0');
     std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
-        return std::lexicographical_compare(a.key.begin(), a.key.end(), b.key.begin(), b.key.end(),
-                                            [](char x, char y) {
-                                                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-                                            });
+        return std::lexicographical_compare(
+            a.key.begin(), a.key.end(), b.key.begin(), b.key.end(),
+            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
     });
     entries.push_back({std::string(keyLength, '\xFF'), -1});  // the closing entry
 
@@ -242,10 +250,18 @@ StoreServerTree::StoreServerTree(fs::path sharesRoot, std::string server, std::s
     fs::create_directories(catcon());
 }
 
-fs::path StoreServerTree::serverRoot() const { return sharesRoot_ / server_; }
-fs::path StoreServerTree::krvlink() const { return serverRoot() / "KRVLINK"; }
-fs::path StoreServerTree::systemDir() const { return krvlink() / directory_; }
-fs::path StoreServerTree::catcon() const { return serverRoot() / "CATCON"; }
+fs::path StoreServerTree::serverRoot() const {
+    return sharesRoot_ / server_;
+}
+fs::path StoreServerTree::krvlink() const {
+    return serverRoot() / "KRVLINK";
+}
+fs::path StoreServerTree::systemDir() const {
+    return krvlink() / directory_;
+}
+fs::path StoreServerTree::catcon() const {
+    return serverRoot() / "CATCON";
+}
 
 void StoreServerTree::addLink(std::string linkFile, std::string resolutionFile) {
     links_.emplace_back(std::move(linkFile), std::move(resolutionFile));
@@ -286,7 +302,9 @@ std::vector<LogicalFileImage> StoreServerTree::addCatalogue(const std::string& r
     return files;
 }
 
-void StoreServerTree::writeTtymap(std::string_view text) const { writeBytes(krvlink() / "ttymap", text); }
+void StoreServerTree::writeTtymap(std::string_view text) const {
+    writeBytes(krvlink() / "ttymap", text);
+}
 
 void StoreServerTree::writeFile0(std::string_view storeName, int blocks) const {
     std::string bytes(static_cast<size_t>(std::max(blocks, 2)) * kBlock, ' ');
@@ -325,8 +343,9 @@ std::string lineRecord(const LineSpec& s) {
     return r;
 }
 
-void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, const std::vector<LineSpec>& lines,
-                    const std::vector<std::pair<int, char>>& comodities, int32_t lastRecord) {
+void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile,
+                    const std::vector<LineSpec>& lines, const std::vector<std::pair<int, char>>& comodities,
+                    int32_t lastRecord) {
     std::map<int32_t, std::string> l, e;
     int32_t n = 0;
     for (const auto& spec : lines) {
@@ -338,15 +357,16 @@ void writeLineFiles(StoreServerTree& tree, const std::string& resolutionFile, co
     const int32_t last = std::max(lastRecord, std::max(n, 1));
     std::vector<IndexEntry> keys;
     int32_t r = 1;
-    for (auto [line, code] : comodities) keys.push_back({be(line, 2) + std::string(1, code) + std::string(1, '\0'), r++});
+    for (auto [line, code] : comodities)
+        keys.push_back({be(line, 2) + std::string(1, code) + std::string(1, '\0'), r++});
     tree.addCatalogue(resolutionFile,
                       {recordFile("LINEL", 111, last, l), recordFile("ELINEL", 111, last, e),
                        bulkIndex("COMODI", keys, {4})},
                       1);
 }
 
-void writeSampleStore(const fs::path& sharesRoot, const fs::path& configFolder, const std::string& computerName,
-                      int itemKeys) {
+void writeSampleStore(const fs::path& sharesRoot, const fs::path& configFolder,
+                      const std::string& computerName, int itemKeys) {
     StoreServerTree tree(sharesRoot, "STORESRV", "KVS");
     tree.writeFile0("MAIN STREET HARDWARE #12");
     tree.writeTtymap("# terminal map\r\nPOS01 1\r\n127.0.0.2 2\r\n" + computerName + "   12,3\r\n");

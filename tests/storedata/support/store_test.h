@@ -15,7 +15,7 @@
 namespace ztl::storedata::testing {
 
 class StoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -23,8 +23,8 @@ protected:
     // facade's connection set-up leaves them.
     void startEngine(const std::string& server = "SRV1", const std::string& directory = "DATA");
 
-    std::filesystem::path dir_;     // the private temporary folder
-    std::filesystem::path shares_;  // dir_/shares = $ZENTREL_SHARES
+    std::filesystem::path dir_;                        // the private temporary folder
+    std::filesystem::path shares_;                     // dir_/shares = $ZENTREL_SHARES
     std::unique_ptr<fixtures::StoreServerTree> tree_;  // SRV1, directory DATA
 };
 
