@@ -1,13 +1,16 @@
 #include "ui/frm_splash.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QWindow>
 
-#include "ui/product_logo.h"
 #include "ui/logic/program_version.h"
+#include "ui/product_logo.h"
 #include "ui/single_byte_text.h"
 
 namespace ztl::ui {
@@ -83,6 +86,16 @@ frmSplash::frmSplash(const QString& editionLabel, QWidget* parent)
     lblVersion->setText(QString::fromStdString(splashVersionText()));
     lblProgress->setText("Connecting to Quick Books...");
     Label3->setText(legalNotice());
+}
+
+void frmSplash::showPainted() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 500 && !(windowHandle() && windowHandle()->isExposed()))
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    repaint();
+    QApplication::processEvents();
 }
 
 void frmSplash::setProgressCaption(const std::string& caption) {

@@ -18,6 +18,9 @@ class frmSplash : public QWidget, public SplashProgressView {
     // The edition label ("Multi Store") is empty in the single-store edition, which has none.
     explicit frmSplash(const QString& editionLabel, QWidget* parent = nullptr);
 
+    // Shows the splash and lets it be drawn before the long load blocks the event loop.
+    void showPainted();
+
     void setProgressCaption(const std::string& caption) override;
     void repaintProgress() override;
 

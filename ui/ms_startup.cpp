@@ -1,8 +1,6 @@
 #include "ui/ms_startup.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QWindow>
 
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -16,29 +14,6 @@
 
 namespace ztl::ui {
 
-bool isLaunchCommandLine(const std::vector<std::string>& arguments) {
-    return arguments.size() == 1 && arguments[0] == kLaunchToken;
-}
-
-std::string launchRefusalText() {
-    return " This application can only be started \n     from the Korvane main menu.    ";
-}
-
-namespace {
-
-// Shows the splash and lets it be drawn before the long load blocks the event loop.
-void paintNow(QWidget& splash) {
-    splash.show();
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 500 && !(splash.windowHandle() && splash.windowHandle()->isExposed()))
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    splash.repaint();
-    QApplication::processEvents();
-}
-
-}  // namespace
-
 std::unique_ptr<frmZTLMain> SubMain(Program& program, StandardDialogs& dialogs,
                                     const std::vector<std::string>& arguments) {
     if (!isLaunchCommandLine(arguments)) {
@@ -49,7 +24,7 @@ std::unique_ptr<frmZTLMain> SubMain(Program& program, StandardDialogs& dialogs,
     try {
         splash = std::make_unique<frmSplash>("Multi Store");
         program.splash = splash.get();
-        paintNow(*splash);
+        splash->showPainted();
 
         auto main = std::make_unique<frmZTLMain>(program, dialogs);
         program.mainWindow = main.get();

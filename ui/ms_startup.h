@@ -8,20 +8,12 @@
 #include <vector>
 
 #include "engine/program.h"
+#include "ui/logic/launch_token.h"
 
 namespace ztl::ui {
 
 class frmZTLMain;
 class StandardDialogs;
-
-inline constexpr const char* kLaunchToken = "KTV3094R";
-
-// The command line after the program's name, exactly as it was given: one argument holding
-// exactly the token, nothing trimmed, no other letter case, nothing else.
-bool isLaunchCommandLine(const std::vector<std::string>& arguments);
-
-// The refusal: " This application can only be started " LF "     from the Korvane main menu.    ".
-std::string launchRefusalText();
 
 // Runs the start-up on a Program whose services are set. Returns the main window, shown, or
 // nothing when the program ends here (refused, or its load ended it).
