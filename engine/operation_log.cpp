@@ -15,7 +15,7 @@ void appendOperationLog(const std::filesystem::path& logPath, const std::string&
     try {
         appendLine(logPath, entry);
     } catch (const VbError&) {
-        // Not reported, by design.
+        // Not reported: a log that cannot be written must not stop the work it records.
     }
 }
 

@@ -4,14 +4,51 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Sets a variable for the life of the object, then puts back what was there.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* v = std::getenv(name)) old_ = v;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A folder of this test's own, removed with the object.
+struct ScratchFolder {
+    fs::path path;
+    explicit ScratchFolder(const char* tag)
+        : path(fs::temp_directory_path() / (tag + std::to_string(::getpid()))) {}
+    ~ScratchFolder() { fs::remove_all(path); }
+};
+
+}  // namespace
+
 TEST(Paths, NetworkPathsLandUnderTheSharesRootMatchingCaseInsensitively) {
-    fs::path root = fs::temp_directory_path() / ("ztl_shares_" + std::to_string(::getpid()));
+    ScratchFolder scratch("ztl_shares_");
+    const fs::path& root = scratch.path;
     fs::create_directories(root / "srv1" / "CatCon");
     std::ofstream(root / "srv1" / "CatCon" / "3X390.QB") << "Q\n";
-    ::setenv("ZENTREL_SHARES", root.c_str(), 1);
+    std::optional<ScopedVariable> shares;
+    shares.emplace("ZENTREL_SHARES", root.c_str());
 
     EXPECT_TRUE(ztl::paths::isNetworkPath("\\\\SRV1\\CATCON\\3X390.QB"));
     EXPECT_FALSE(ztl::paths::isNetworkPath("C:\\temp"));
@@ -21,19 +58,19 @@ TEST(Paths, NetworkPathsLandUnderTheSharesRootMatchingCaseInsensitively) {
     EXPECT_EQ(ztl::paths::map("\\\\srv2\\share\\a\\b"), root / "srv2" / "share" / "a" / "b");
     EXPECT_EQ(ztl::paths::shareRoot("SRV1", "catcon"), root / "srv1" / "CatCon");
     EXPECT_EQ(ztl::paths::map("/home/op/X390.QB"), fs::path("/home/op/X390.QB"));
-    ::unsetenv("ZENTREL_SHARES");
+    shares.emplace("ZENTREL_SHARES", nullptr);
     EXPECT_EQ(ztl::paths::sharesRoot(), fs::path("/mnt"));
-    fs::remove_all(root);
 }
 
 TEST(Paths, StateAndTempFolders) {
-    fs::path state = fs::temp_directory_path() / ("ztl_state_" + std::to_string(::getpid()));
-    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
-    EXPECT_EQ(ztl::paths::stateFolder(), state / "zentrel");
-    EXPECT_TRUE(fs::is_directory(state / "zentrel"));
-    ::setenv("TMPDIR", "/var/tmp", 1);
-    EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/var/tmp"));
-    ::unsetenv("TMPDIR");
+    ScratchFolder state("ztl_state_");
+    ScopedVariable stateHome("XDG_STATE_HOME", state.path.c_str());
+    EXPECT_EQ(ztl::paths::stateFolder(), state.path / "zentrel");
+    EXPECT_TRUE(fs::is_directory(state.path / "zentrel"));
+    {
+        ScopedVariable tmp("TMPDIR", "/var/tmp");
+        EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/var/tmp"));
+    }
+    ScopedVariable tmp("TMPDIR", nullptr);
     EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/tmp"));
-    fs::remove_all(state);
 }

@@ -352,7 +352,7 @@ TEST_F(KeyIndexTest, TreeDeeperThanSevenLevels) {
 
 // ---- damaged indexes -------------------------------------------------------------------------
 
-TEST_F(KeyIndexTest, NodeNumberOutOfRangeShowsThePartsMessage) {
+TEST_F(KeyIndexTest, NodeNumberOutOfRangeIsShownToTheOperator) {
     auto f = index({{"AAA", 7}, {"CCC", 9}}, {3});
     patch(nodeOffset(0) + 8, fx::be(40, 2));  // root 40 > LastRecord 1
     std::string buff, key = "AAA";
