@@ -1,0 +1,40 @@
+// The readers of QuickBooks' answers: any bytes as an account query answer and as a journal
+// entry answer. An answer that is not well-formed is refused; one that is is read; nothing
+// else may happen to the engine.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/cls_ztl.h"
+#include "engine/xml_well_formed.h"
+#include "platform/text_file.h"
+
+namespace {
+
+ztl::Program& program() {
+    static ztl::Program p;
+    return p;
+}
+
+// The import log the journal entry answers are written to; the device swallows it.
+ztl::TextWriter& log() {
+    static ztl::TextWriter w("/dev/null", ztl::TextWriter::Mode::Append);
+    return w;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string answer(reinterpret_cast<const char*>(data), size);
+    (void)ztl::qbxml::wellFormednessError(answer);
+
+    ztl::Program& p = program();
+    p.importLog = &log();
+    ztl::clsZTL z(p);
+    z.GetCOAResults(answer);
+    for (const auto& account : z.qbCoa()) (void)z.GetEntAcct(account.substr(0, account.find(',')));
+    z.referenceNumber = "004711";
+    z.GetImportResults(answer);
+    p.importLog = nullptr;
+    return 0;
+}
