@@ -1,0 +1,213 @@
+#include "single/logic/main_window_logic.h"
+
+#include "engine/operation_log.h"
+#include "platform/error_report.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+#include "single/logic/default_source.h"
+#include "single/logic/import_run_watch.h"
+#include "single/logic/operation_log_entries.h"
+#include "ui/logic/account_fields.h"
+#include "ui/logic/program_version.h"
+#include "ui/logic/source_file_check.h"
+
+namespace ztl::single {
+namespace {
+
+constexpr const char* kImportSource = "Import Source";
+constexpr const char* kCompany = "Company";
+constexpr const char* kImportReferenceNumber = "ImportReferenceNumber";
+
+std::optional<std::string> bytesOf(const std::string& path) {
+    try {
+        return readWholeFile(paths::map(path));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+MainWindowLogic::MainWindowLogic(Program& program, SingleStoreMainView& view)
+    : program_(program), view_(view) {}
+
+MainWindowLogic::~MainWindowLogic() {
+    Unload();
+}
+
+void MainWindowLogic::log(const std::string& entry) {
+    appendOperationLog(program_.operationLogPath, entry);
+}
+
+std::string MainWindowLogic::setting(const char* key) {
+    if (!program_.settings) throw vbError(vb::kObjectNotSet);
+    return program_.settings->get(kSettingsApp, program_.settingsSection, key, "");
+}
+
+LoadOutcome MainWindowLogic::Load() {
+    try {
+        validFlag = false;
+        abortFlag = false;
+        view_.setTitle("Korvane Zentrel     Version   " + ui::titleVersionText());
+        if (program_.clock) log(startEntry(*program_.clock));
+        started_ = true;
+
+        setserver();
+        validateserver();
+        if (!validFlag) {
+            view_.setGridsEnabled(false);
+            view_.setImportEnabled(false);
+            view_.setServerStatus("Source file or Server not found... call Korvane !");
+            return LoadOutcome::Stopped;
+        }
+
+        view_.setServerStatus("Connected to Korvane import source : " + sourcePath);
+        companyFile = setting(kCompany);
+        // The key is written even empty, so the operator finds it in the settings.
+        if (companyFile.empty()) program_.settings->set(kSettingsApp, program_.settingsSection, kCompany, "");
+        view_.setCompanyName(companyFile);
+        view_.setAccountFields(ui::readAccountFields(program_));
+        view_.setReferenceNumber(setting(kImportReferenceNumber));
+
+        // A missing totals file ends the program here, before QuickBooks is asked anything.
+        if (abortFlag) return LoadOutcome::EndProgram;
+        return loadEngine() ? LoadOutcome::Ready : LoadOutcome::Stopped;
+    } catch (const std::exception& ex) {
+        std::string text = moduleErrorReport("Error in form load event", toVbError(ex), {}, ErrorWord::Lower);
+        program_.showMessage(text);
+        view_.setImportEnabled(false);
+        view_.setBrowseEnabled(false);
+        if (program_.clock) log(errorEntry(*program_.clock, text));
+        return LoadOutcome::LoadFailed;
+    }
+}
+
+void MainWindowLogic::setserver() {
+    sourcePath = setting(kImportSource);
+    if (sourcePath.empty()) {
+        sourcePath = defaultImportSource();
+        program_.settings->set(kSettingsApp, program_.settingsSection, kImportSource, sourcePath);
+    }
+}
+
+void MainWindowLogic::validateserver() {
+    try {
+        ui::checkSourceFile(sourcePath);
+        validFlag = true;
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        std::string text = "Error in module validateserver \nerror # " + std::to_string(e.number) + "  " +
+                           e.description + "\n";
+        abortFlag = true;
+        if (e.number == vb::kFileNotFound) {
+            // The server answers: the load goes on to read the settings, then ends the program.
+            program_.showMessage(text + "The Korvane source file 'X390.QB' was not found.",
+                                 MsgIcon::Exclamation);
+            validFlag = true;
+            return;
+        }
+        if (e.number == vb::kBadFileNameOrNumber)
+            text += "Can Not locate Korvane Server !\nMake sure the drive is mapped properly.";
+        program_.showMessage(text, MsgIcon::Exclamation);
+        validFlag = false;
+        if (program_.clock) log(sourceCheckErrorEntry(*program_.clock, text, sourcePath));
+    }
+}
+
+bool MainWindowLogic::loadEngine() {
+    auto trapped = [this](const char* heading, auto fill) {
+        try {
+            fill();
+        } catch (const std::exception& ex) {
+            std::string text = moduleErrorReport(heading, toVbError(ex));
+            program_.showMessage(text);
+            if (program_.clock) log(errorEntry(*program_.clock, text));
+        }
+    };
+    engine_ = std::make_unique<clsZTL>(program_);
+    engine_->QBCompany = companyFile;
+    engine_->LoadQbCoa();
+    if (engine_->cZTLError) {
+        view_.setImportEnabled(false);
+        return false;
+    }
+    accounts = engine_->qbCoa();
+    trapped("Error in module loadgridCoa ", [this] { view_.showAccountsGrid(ui::accountsGrid(accounts)); });
+    engine_->X390source(sourcePath);
+    engine_->Load390();
+    totals = engine_->X390();
+    trapped("Error in module loadgridx390 ", [this] { view_.showTotalsGrid(ui::totalsGrid(*totals)); });
+    return true;
+}
+
+void MainWindowLogic::cmdQBCBrowse_Click() {
+    try {
+        std::string chosen = view_.chooseCompanyFile();
+        // Stored at once, used from the next start: the engine object keeps its company.
+        companyFile = chosen;
+        if (!program_.settings) throw vbError(vb::kObjectNotSet);
+        program_.settings->set(kSettingsApp, program_.settingsSection, kCompany, chosen);
+        view_.setCompanyName(chosen);
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        if (e.number == vb::kDialogCancelled) return;
+        program_.showMessage(std::to_string(e.number) + e.description);
+    }
+}
+
+void MainWindowLogic::txtRefNum_LostFocus(const std::string& text) {
+    ui::saveFieldSetting(program_, "txtRefNum", kImportReferenceNumber, text);
+}
+
+void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
+    const char* key = controlName == "txtARImport"     ? ui::kARImportAccount
+                      : controlName == "txtVendImport" ? ui::kVendorImportAccount
+                      : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
+                                                       : nullptr;
+    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+}
+
+void MainWindowLogic::cmdImport_Click() {
+    importRun(true);
+}
+
+void MainWindowLogic::runImport() {
+    importRun(false);
+}
+
+void MainWindowLogic::importRun(bool settleFile) {
+    lastOutcome.reset();
+    try {
+        if (!engine_ || !program_.clock) throw vbError(vb::kObjectNotSet);
+        ImportRunRecord run;
+        run.totalsBefore = bytesOf(sourcePath);
+        {
+            ImportRunWatch watch(program_);
+            engine_->NewStartImport();
+            run.reachedEnd = watch.reachedEnd();
+            run.log = watch.log();
+        }
+        run.refusedEntry = program_.ImportErrorFlag;
+        run.totalsAfter = bytesOf(sourcePath);
+        // The run has advanced the number: a field still showing the old one would store it
+        // back when it next loses the focus.
+        view_.setReferenceNumber(setting(kImportReferenceNumber));
+        if (settleFile) lastOutcome = settleTotalsFile(sourcePath, totalsFileFate(run), *program_.clock);
+    } catch (const std::exception& ex) {
+        std::string text = moduleErrorReport("Error in module startimport ", toVbError(ex));
+        program_.showMessage(text);
+        if (program_.clock) log(importErrorEntry(*program_.clock, text, sourcePath));
+    }
+}
+
+void MainWindowLogic::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (started_ && program_.clock) log(endEntry(*program_.clock));
+    totals.reset();
+    accounts.clear();
+    engine_.reset();
+    if (program_.mainWindow == &view_) program_.mainWindow = nullptr;
+}
+
+}  // namespace ztl::single

@@ -1,0 +1,77 @@
+#pragma once
+// The single-store main window's logic, without a widget: the load that prepares everything
+// before the window is first shown, Browse, the reference-number and account fields, the
+// Import button with what becomes of the totals file, and the unload. The window keeps one
+// engine object for its whole life: it loads the chart and the totals at load and runs the
+// import, whose entity lookup uses the accounts it loaded. The Qt window, `ztl import
+// --single-store` and the tests drive this same code through their own views.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/cls_ztl.h"
+#include "engine/program.h"
+#include "single/logic/single_store_view.h"
+#include "single/logic/totals_file_fate.h"
+
+namespace ztl::single {
+
+// Where a load left the window.
+enum class LoadOutcome {
+    Ready,       // shown with both grids, Import enabled
+    Stopped,     // shown without what the load could not reach (source or chart), Import disabled
+    LoadFailed,  // shown after the load's error report, Import and Browse disabled
+    EndProgram,  // the totals file is missing
+};
+
+class MainWindowLogic {
+  public:
+    MainWindowLogic(Program& program, SingleStoreMainView& view);
+    ~MainWindowLogic();  // unloads if the window has not
+
+    LoadOutcome Load();
+    void cmdQBCBrowse_Click();
+    // The import run on the window's engine object, then what becomes of the totals file.
+    void cmdImport_Click();
+    // The import run alone, for a caller that keeps the totals file where it is.
+    void runImport();
+    void txtRefNum_LostFocus(const std::string& text);
+    // The account field named `controlName` lost the focus with `text` in it.
+    void accountFieldLostFocus(const std::string& controlName, const std::string& text);
+    // The end entry of the operation log (when the load wrote a start entry), then the engine
+    // object, the account list and the totals table go. Runs once.
+    void Unload();
+
+    // The window's state, as the load sets it.
+    std::string sourcePath;
+    std::string companyFile;
+    bool validFlag = false;
+    bool abortFlag = false;
+    std::vector<std::string> accounts;  // the chart the engine object loaded
+    std::shared_ptr<TotalsTable> totals;
+    // What became of the totals file after the last import; nothing before one, or when the
+    // Import button's own error trap ended it.
+    std::optional<TotalsFileOutcome> lastOutcome;
+
+    // The load's steps, public so that ztl and tests can run them one by one.
+    void setserver();
+    void validateserver();
+    // The engine object on `companyFile`, its chart into the accounts grid, and the totals
+    // file at `sourcePath` into the totals grid. False, with Import disabled, when the chart
+    // could not be loaded.
+    bool loadEngine();
+
+  private:
+    void importRun(bool settleTotalsFile);
+    void log(const std::string& entry);
+    std::string setting(const char* key);
+
+    Program& program_;
+    SingleStoreMainView& view_;
+    std::unique_ptr<clsZTL> engine_;
+    bool started_ = false;  // the start entry is in the operation log
+    bool unloaded_ = false;
+};
+
+}  // namespace ztl::single

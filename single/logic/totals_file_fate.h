@@ -1,0 +1,58 @@
+#pragma once
+// What becomes of the totals file after an import run. Until QuickBooks holds every one of
+// its transactions the file is the only copy of the day's totals, so:
+//   - it is removed only when the run reached its end (the results were shown), QuickBooks
+//     refused nothing, and the log records as many posted entries as the file holds
+//     transactions, at least one (a file without any may not be a totals file at all:
+//     it is kept for a look);
+//   - a run that reached its end with anything unposted (a refused entry, a transaction that
+//     was never sent, lines the run could not read) leaves it under its time-stamped archive
+//     name, so it is not imported twice by mistake and its totals are still at hand;
+//   - a run that stopped early leaves it where it is, as does a file that changed while the
+//     run read it: what it holds now was never imported.
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace ztl::single {
+
+enum class TotalsFileFate {
+    Removed,       // every transaction of the file is in QuickBooks
+    Archived,      // the run reached its end with something unposted
+    StoppedEarly,  // the run did not reach its end: left where it is
+    Changed,       // the file changed while the run read it: left where it is
+};
+
+// The transactions an import must post from a totals file: its runs of consecutive D lines.
+// An import posts at most one entry per run, the one after an H line; a run anywhere else
+// (after a blank or a stray line, before any H line, past where the walk stopped) is counted
+// all the same, so that it shows up as not posted.
+int transactionsToPost(const std::string& totalsBytes);
+
+// The journal entries an import log records as posted: the answers that carry the
+// identifier QuickBooks gave the new entry.
+int postedEntries(const std::string& logBytes);
+
+// What the Import button knows once the run has returned.
+struct ImportRunRecord {
+    bool reachedEnd = false;
+    bool refusedEntry = false;                // ImportErrorFlag
+    std::optional<std::string> log;           // the run's import log, as it left it
+    std::optional<std::string> totalsBefore;  // the totals file's bytes before the run
+    std::optional<std::string> totalsAfter;   // and after it
+};
+
+TotalsFileFate totalsFileFate(const ImportRunRecord& run);
+
+struct TotalsFileOutcome {
+    TotalsFileFate fate = TotalsFileFate::StoppedEarly;
+    std::string archive;  // the archive's path when archived
+};
+
+// Carries out the fate for the totals file at `source` (a Windows or local path). A file that
+// cannot be removed or archived stays where it is and the failure is thrown as a VbError
+// (archiving: 75), for the Import button's error report.
+TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fate, const Clock& clock);
+
+}  // namespace ztl::single
