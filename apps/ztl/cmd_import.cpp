@@ -1,6 +1,7 @@
 // ztl import [--single-store] [--no-archive] FILE: a whole import run of FILE against the
 // configured QuickBooks, as the main window's Import button runs it (the run, then the
-// archiving of the totals file), with the windows on the terminal.
+// archiving of the totals file, or in the single-store edition its removal once every
+// transaction is posted), with the windows on the terminal.
 #include <iostream>
 
 #include "command.h"
@@ -9,10 +10,79 @@
 #include "engine/quickbooks_check.h"
 #include "platform/paths.h"
 #include "qbwc/quickbooks_from_environment.h"
+#include "single/logic/main_window_logic.h"
+#include "single/logic/operation_log_entries.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
+
+// The single-store main window on the terminal: the import run's captions and progress as
+// the multi-store edition's console shows them; no company file can be chosen here.
+class ConsoleSingleStoreView : public single::SingleStoreMainView {
+  public:
+    explicit ConsoleSingleStoreView(ConsoleImportView& run) : run_(run) {}
+    void setStatusCaption(const std::string& caption) override { run_.setStatusCaption(caption); }
+    void repaintStatus() override { run_.repaintStatus(); }
+    void setDetailCaption(const std::string& caption) override { run_.setDetailCaption(caption); }
+    void repaintDetail() override { run_.repaintDetail(); }
+    void setProgressVisible(bool visible) override { run_.setProgressVisible(visible); }
+    void setProgressMaximum(double maximum) override { run_.setProgressMaximum(maximum); }
+    void setProgressValue(double value) override { run_.setProgressValue(value); }
+    void repaintProgress() override { run_.repaintProgress(); }
+    void setImportEnabled(bool) override {}
+    void setCancelCaption(const std::string&) override {}
+    void setTitle(const std::string&) override {}
+    void setCancelEnabled(bool) override {}
+    void setCompanyName(const std::string&) override {}
+    void setAccountFields(const ui::AccountFields&) override {}
+    void showTotalsGrid(const ui::GridContent&) override {}
+    void showAccountsGrid(const ui::GridContent&) override {}
+    void setServerStatus(const std::string&) override {}
+    void setReferenceNumber(const std::string&) override {}
+    void setGridsEnabled(bool) override {}
+    void setBrowseEnabled(bool) override {}
+    std::string chooseCompanyFile() override { throw vbError(vb::kDialogCancelled); }
+
+  private:
+    ConsoleImportView& run_;
+};
+
+// The single-store window's Import on FILE: one engine object loads the chart of the
+// company in the settings and the totals, runs the import, and the Import button's handler
+// decides what becomes of the totals file, as the program's window does.
+int importSingleStore(ConsoleProgram& console, SettingsStore& settings, ConsoleImportView& runView,
+                      const std::string& file, bool keep) {
+    Program& p = console.program;
+    p.operationLogPath = paths::stateFolder() / single::kOperationLogName;
+    ConsoleSingleStoreView view(runView);
+    p.mainWindow = &view;
+    single::MainWindowLogic window(p, view);
+    window.sourcePath = file;
+    window.companyFile = settings.get(kSettingsApp, p.settingsSection, "Company", "");
+    if (!window.loadEngine()) return 1;
+    if (keep) {
+        window.runImport();
+        std::cout << "The totals file stays where it is: " << file << std::endl;
+        return console.exitStatus();
+    }
+    window.cmdImport_Click();
+    using single::TotalsFileFate;
+    if (!window.lastOutcome) {
+        std::cout << "The totals file stays where it is: " << file << std::endl;
+    } else if (window.lastOutcome->fate == TotalsFileFate::Removed) {
+        std::cout << "Every transaction is posted; the totals file is removed: " << file << std::endl;
+    } else if (window.lastOutcome->fate == TotalsFileFate::Archived) {
+        std::cout << "Not every transaction is posted; the totals file is archived as "
+                  << window.lastOutcome->archive << std::endl;
+    } else if (window.lastOutcome->fate == TotalsFileFate::Changed) {
+        std::cout << "The totals file changed during the import; it stays where it is: " << file << std::endl;
+    } else {
+        std::cout << "The import stopped before its end; the totals file stays where it is: " << file
+                  << std::endl;
+    }
+    return console.exitStatus();
+}
 
 int import(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
@@ -32,18 +102,7 @@ int import(const std::vector<std::string>& argv) {
     p.mainWindow = &view;
     p.resultsWindows = &results;
 
-    if (single) {
-        // The single-store window keeps one engine object: the accounts it loaded serve the run.
-        p.operationLogPath = paths::stateFolder() / "ztloperation.log";
-        clsZTL z(p);
-        z.QBCompany = settings.get(kSettingsApp, p.settingsSection, "Company", "");
-        z.LoadQbCoa();
-        if (z.cZTLError) return 1;
-        z.X390source(args[0]);
-        z.Load390();
-        z.NewStartImport();
-        return console.exitStatus();
-    }
+    if (single) return importSingleStore(console, settings, view, args[0], keep);
 
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {
