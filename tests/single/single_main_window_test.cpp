@@ -1,0 +1,346 @@
+// The single-store program on the demo world's single-store workstation: start-up, the load
+// with its ways to stop, Browse, the fields, Import and what becomes of the totals file, and
+// the operation log.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "qbsim/company.h"
+#include "single/frm_ztl_main.h"
+#include "single/logic/default_source.h"
+#include "single/startup.h"
+#include "single_store_fixture.h"
+#include "support/modal_answer.h"
+#include "tools/demo_world/demo_data.h"
+#include "tools/demo_world/totals_file_writer.h"
+#include "ui/standard_dialogs.h"
+
+using namespace ztl;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes the results window once its activation is over: after the demanded printout when
+// the run refused an entry, at once otherwise.
+void closeResultsWhenDone(test::ScriptedDialogs& dialogs, bool printDemanded) {
+    test::answerNextModal([&dialogs, printDemanded](QWidget* w) {
+        auto* exit = w->findChild<QPushButton*>("cmdExit");
+        QTRY_VERIFY_WITH_TIMEOUT(!printDemanded || dialogs.printerRequests > 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
+        exit->click();
+    });
+}
+
+int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+std::string bytesOf(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Loads the window and shows it, ready for the operator.
+void loadAndShow(single::frmZTLMain& w, test::SingleStoreFixture& f) {
+    f.program.mainWindow = &w;
+    QCOMPARE(w.Load(), single::LoadOutcome::Ready);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+}
+
+// A settings store that fails every read: the load's own error trap must take it.
+struct BrokenSettings : SettingsStore {
+    std::string get(const std::string&, const std::string&, const std::string&,
+                    const std::string&) const override {
+        throw vbError(vb::kPermissionDenied);
+    }
+    void set(const std::string&, const std::string&, const std::string&, const std::string&) override {
+        throw vbError(vb::kPermissionDenied);
+    }
+};
+
+// Notes, at the first message box, whether the splash is on screen and bears an edition label.
+struct SplashWatchingPrompter : RecordingPrompter {
+    bool splashShown = false, editionLabel = false;
+    MsgResult show(const MessageBox& box) override {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmSplash" && top->isVisible()) {
+                splashShown = true;
+                editionLabel = top->findChild<QLabel*>("Label4") != nullptr;
+            }
+        return RecordingPrompter::show(box);
+    }
+};
+
+}  // namespace
+
+class SingleStoreMainWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void firstStartWritesTheDefaultsAndAttachesToTheOpenCompany();
+    void missingTotalsFileEndsTheProgramBeforeQuickBooks();
+    void unreachableShareLeavesTheWindowWithoutGridsOrImport();
+    void loadErrorIsShownLoggedAndDisablesImportAndBrowse();
+    void browseStoresTheCompanyForTheNextStartOnly();
+    void fieldsSelectAllOnFocusAndStoreTrimmedText();
+    void importOfAcceptedTotalsRemovesTheFile();
+    void importWithARefusedEntryArchivesTheFile();
+    void importStoppedEarlyLeavesTheFile();
+    void operationLogGrowsByOneStartAndOneEndPerRun();
+    void startUpRefusesAnyOtherCommandLine_data();
+    void startUpRefusesAnyOtherCommandLine();
+};
+
+void SingleStoreMainWindowTest::firstStartWritesTheDefaultsAndAttachesToTheOpenCompany() {
+    test::SingleStoreFixture f(test::SingleStoreFixture::Settings::Fresh);
+    // The default source names the server this build was configured with.
+    fs::path defaultFile = paths::map(single::defaultImportSource());
+    if (!fs::exists(defaultFile)) {
+        fs::create_directories(defaultFile.parent_path());
+        fs::copy_file(f.world.singleStoreTotalsFile, defaultFile);
+    }
+    single::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    QCOMPARE(w.Load(), single::LoadOutcome::Ready);
+    QVERIFY(f.prompter.shown.empty());
+
+    QCOMPARE(f.setting("Import Source"), single::defaultImportSource());
+    QCOMPARE(f.setting("Company"), std::string());  // written back empty
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel     Version   5.01.0001"));
+    QCOMPARE(w.findChild<QLabel*>("lblServer")->text(),
+             "Connected to Korvane import source : " + QString::fromStdString(single::defaultImportSource()));
+    QCOMPARE(w.findChild<QLabel*>("lblServer")->accessibleDescription(), QString("lblServer"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtQBCompany")->text(), QString());
+    // With no company named, the session went to the company QuickBooks has open.
+    auto* chart = w.findChild<QTableWidget*>("grdCoa");
+    QVERIFY(chart->rowCount() > 10);
+    QCOMPARE(chart->item(0, 1)->text(), QString("Checking"));
+    auto* totals = w.findChild<QTableWidget*>("grdX390");
+    QCOMPARE(totals->item(1, 0)->text(), QString("Inv:401001"));
+    QCOMPARE(totals->item(2, 1)->text(), QString("$742.18"));
+    QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QCOMPARE(f.operationLog(), std::string("03/09/2026 2:05:00 PM Zentrel Start \r\n"));
+}
+
+void SingleStoreMainWindowTest::missingTotalsFileEndsTheProgramBeforeQuickBooks() {
+    test::SingleStoreFixture f;
+    SplashWatchingPrompter prompter;
+    f.program.prompter = &prompter;
+    fs::remove(f.world.singleStoreTotalsFile);
+    QVERIFY(!single::SubMain(f.program, f.dialogs, {"KTV3094R"}));
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Error in module validateserver \nerror # 53  File not found\n"
+                                      "The Korvane source file 'X390.QB' was not found."});
+    QCOMPARE(prompter.shown[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(prompter.shown[0].title, std::string("Zentrel"));
+    QVERIFY(prompter.splashShown);
+    QVERIFY(!prompter.editionLabel);
+    QCOMPARE(f.processors.created, 0);
+    for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!top->isVisible());
+    // A missing file is no entry of its own; the run still starts and ends in the log.
+    QCOMPARE(f.operationLog(), std::string("03/09/2026 2:05:00 PM Zentrel Start \r\n"
+                                           "03/09/2026 2:05:00 PM Zentrel end program \r\n"));
+    QCOMPARE(f.program.mainWindow, nullptr);
+}
+
+void SingleStoreMainWindowTest::unreachableShareLeavesTheWindowWithoutGridsOrImport() {
+    test::SingleStoreFixture f;
+    fs::remove_all(f.world.sharesRoot / "STORESRV" / "CATCON");
+    std::unique_ptr<single::frmZTLMain> w = single::SubMain(f.program, f.dialogs, {"KTV3094R"});
+    QVERIFY(w);
+    QVERIFY(w->isVisible());
+    const std::string message =
+        "Error in module validateserver \nerror # 52  Bad file name or number\n"
+        "Can Not locate Korvane Server !\nMake sure the drive is mapped properly.";
+    QCOMPARE(f.prompter.texts(), std::vector<std::string>{message});
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Exclamation);
+    QCOMPARE(w->findChild<QLabel*>("lblServer")->text(),
+             QString("Source file or Server not found... call Korvane !"));
+    QVERIFY(!w->findChild<QTableWidget*>("grdX390")->isEnabled());
+    QVERIFY(!w->findChild<QTableWidget*>("grdCoa")->isEnabled());
+    QVERIFY(!w->findChild<QPushButton*>("cmdImport")->isEnabled());
+    QVERIFY(w->findChild<QPushButton*>("cmdCancel")->isEnabled());
+    QCOMPARE(f.processors.created, 0);
+    QCOMPARE(f.operationLog(), "03/09/2026 2:05:00 PM Zentrel Start \r\n03/09/2026 2:05:00 PM \r\n" +
+                                   message + "\r\nimportsource$=\\\\STORESRV\\catcon\\X390.QB\r\n");
+}
+
+void SingleStoreMainWindowTest::loadErrorIsShownLoggedAndDisablesImportAndBrowse() {
+    test::SingleStoreFixture f;
+    BrokenSettings broken;
+    f.program.settings = &broken;
+    single::frmZTLMain w(f.program, f.dialogs);
+    QCOMPARE(w.Load(), single::LoadOutcome::LoadFailed);
+    const std::string message = "Error in form load event\nerror # 70  \nPermission denied";
+    QCOMPARE(f.prompter.texts(), std::vector<std::string>{message});
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>("cmdQBCBrowse")->isEnabled());
+    QVERIFY(f.operationLog().ends_with("03/09/2026 2:05:00 PM \r\n" + message + "\r\n"));
+}
+
+void SingleStoreMainWindowTest::browseStoresTheCompanyForTheNextStartOnly() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    auto* chart = w.findChild<QTableWidget*>("grdCoa");
+    const int accounts = chart->rowCount();
+
+    // Cancelled: nothing shown, nothing stored.
+    w.findChild<QPushButton*>("cmdQBCBrowse")->click();
+    QVERIFY(f.prompter.shown.empty());
+    QCOMPARE(f.setting("Company"), f.world.companyFileName);
+    QCOMPARE(f.dialogs.fileRequests.size(), size_t(1));
+    const ui::FileDialogRequest& asked = f.dialogs.fileRequests[0];
+    QCOMPARE(asked.filter, QString("QB Company Files (*.qbw)"));
+    QCOMPARE(asked.initialFolder, ui::documentsFolder());
+    QVERIFY(asked.cancelError);
+
+    const QString other = f.dir.path() + "/Café Books.qbw";
+    f.dialogs.fileAnswers = {other};
+    w.findChild<QPushButton*>("cmdQBCBrowse")->click();
+    QVERIFY(f.prompter.shown.empty());
+    QCOMPARE(f.setting("Company"), QFile::encodeName(other).toStdString());
+    QCOMPARE(w.findChild<QLineEdit*>("txtQBCompany")->text(), other);
+    QCOMPARE(chart->rowCount(), accounts);
+
+    // The window's engine object still posts to the company it loaded: the import succeeds.
+    closeResultsWhenDone(f.dialogs, false);
+    w.findChild<QPushButton*>("cmdImport")->click();
+    QVERIFY(f.prompter.shown.empty());
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
+}
+
+void SingleStoreMainWindowTest::fieldsSelectAllOnFocusAndStoreTrimmedText() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    auto* refNum = w.findChild<QLineEdit*>("txtRefNum");
+    auto* company = w.findChild<QLineEdit*>("txtQBCompany");
+    auto* tax = w.findChild<QLineEdit*>("txtTaxImp");
+    QCOMPARE(refNum->text(), QString("401001"));
+
+    refNum->setFocus();
+    QTRY_COMPARE(refNum->selectedText(), refNum->text());
+    refNum->setText("  4711 ");
+    company->setFocus();
+    QTRY_COMPARE(company->selectedText(), company->text());
+    QCOMPARE(f.setting("ImportReferenceNumber"), std::string("4711"));
+    QCOMPARE(refNum->text(), QString("  4711 "));  // the field keeps what was typed
+
+    company->setText("typed over");
+    tax->setFocus();
+    QTRY_VERIFY(!company->hasFocus());
+    QCOMPARE(f.setting("Company"), f.world.companyFileName);  // typing is not stored
+}
+
+void SingleStoreMainWindowTest::importOfAcceptedTotalsRemovesTheFile() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    closeResultsWhenDone(f.dialogs, false);
+    w.findChild<QPushButton*>("cmdImport")->click();
+
+    QVERIFY(f.prompter.shown.empty());
+    QVERIFY(!f.program.ImportErrorFlag);
+    QVERIFY(!fs::exists(f.world.singleStoreTotalsFile));
+    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::Removed);
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
+    // The run advanced the number past the last invoice, and the field shows it.
+    QCOMPARE(f.setting("ImportReferenceNumber"), std::string("401004"));
+    QCOMPARE(w.findChild<QLineEdit*>("txtRefNum")->text(), QString("401004"));
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QCOMPARE(w.findChild<QPushButton*>("cmdCancel")->text(), QString("&Exit"));
+    QCOMPARE(w.findChild<QTableWidget*>("grdX390")->item(1, 0)->text(), QString("Inv:401001"));
+}
+
+void SingleStoreMainWindowTest::importWithARefusedEntryArchivesTheFile() {
+    test::SingleStoreFixture f;
+    demo::TotalsDay day = demo::singleStoreDay();
+    day.transactions.push_back({"401004", {{"6400", "25.00", "0.00"}, {"1000", "0.00", "-25.00"}}});
+    const std::string text = demo::totalsFileText(day);
+    writeWholeFile(f.world.singleStoreTotalsFile, text);
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    f.dialogs.printerAnswers = {QString(f.dir.path() + "/log.pdf")};
+    closeResultsWhenDone(f.dialogs, true);
+    w.findChild<QPushButton*>("cmdImport")->click();
+
+    QVERIFY(f.program.ImportErrorFlag);
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
+    QVERIFY(!fs::exists(f.world.singleStoreTotalsFile));
+    const fs::path archive = f.world.singleStoreTotalsFile.string() + "392026145";
+    QCOMPARE(bytesOf(archive), text);
+    QCOMPARE(w.logic().lastOutcome->archive, std::string("\\\\STORESRV\\catcon\\X390.QB392026145"));
+    const std::string log = bytesOf(f.importLog());
+    QCOMPARE(count(log, "ERROR   ----------> !!! Import aborted !!! <--------- !"), 1);
+    QVERIFY(log.find("\"6400\"") != std::string::npos);
+}
+
+void SingleStoreMainWindowTest::importStoppedEarlyLeavesTheFile() {
+    test::SingleStoreFixture f;
+    const std::string text = bytesOf(f.world.singleStoreTotalsFile);
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    // A log that cannot be created stops the run before anything is posted.
+    fs::create_directory(f.importLog());
+    w.findChild<QPushButton*>("cmdImport")->click();
+
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QVERIFY(f.prompter.shown[0].text.starts_with("Error in module clsZTL.NewStartImport\nError # "));
+    QCOMPARE(bytesOf(f.world.singleStoreTotalsFile), text);
+    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::StoppedEarly);
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(0));
+    QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+}
+
+void SingleStoreMainWindowTest::operationLogGrowsByOneStartAndOneEndPerRun() {
+    test::SingleStoreFixture f;
+    for (int run = 1; run <= 2; ++run) {
+        std::unique_ptr<single::frmZTLMain> w = single::SubMain(f.program, f.dialogs, {"KTV3094R"});
+        QVERIFY(w);
+        QCOMPARE(count(f.operationLog(), " Zentrel Start \r\n"), run);
+        QCOMPARE(count(f.operationLog(), " Zentrel end program \r\n"), run - 1);
+        w->close();
+        QCOMPARE(count(f.operationLog(), " Zentrel end program \r\n"), run);
+        QCOMPARE(f.program.mainWindow, nullptr);
+    }
+    QCOMPARE(f.program.operationLogPath,
+             fs::path(f.dir.path().toStdString()) / "state" / "zentrel" / "ztloperation.log");
+}
+
+void SingleStoreMainWindowTest::startUpRefusesAnyOtherCommandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("none") << QStringList{};
+    QTest::newRow("other case") << QStringList{"ktv3094r"};
+    QTest::newRow("trailing blank inside the argument") << QStringList{"KTV3094R "};
+    QTest::newRow("second argument") << QStringList{"KTV3094R", "x"};
+    QTest::newRow("toolkit options are no token") << QStringList{"-platform", "offscreen"};
+}
+
+void SingleStoreMainWindowTest::startUpRefusesAnyOtherCommandLine() {
+    QFETCH(QStringList, arguments);
+    test::SingleStoreFixture f;
+    f.program.operationLogPath.clear();
+    std::vector<std::string> args;
+    for (const auto& a : arguments) args.push_back(a.toStdString());
+    QVERIFY(!single::SubMain(f.program, f.dialogs, args));
+    QCOMPARE(f.prompter.texts(),
+             std::vector<std::string>{
+                 " This application can only be started \n     from the Korvane main menu.    "});
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Information);
+    QCOMPARE(f.prompter.shown[0].title, std::string("Zentrel"));
+    for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!top->isVisible());
+    QCOMPARE(f.processors.created, 0);
+    // The log's place is known before the token is looked at; a refused start writes nothing.
+    QCOMPARE(f.program.operationLogPath.filename(), fs::path("ztloperation.log"));
+    QCOMPARE(f.operationLog(), std::string());
+}
+
+QTEST_MAIN(SingleStoreMainWindowTest)
+#include "single_main_window_test.moc"

@@ -1,0 +1,171 @@
+// What becomes of the totals file after an import: the count of transactions a file holds,
+// the count of entries a log records as posted, the decision, and carrying it out.
+#include "single/logic/totals_file_fate.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/text_file.h"
+#include "platform/vb_error.h"
+
+namespace fs = std::filesystem;
+using namespace ztl;
+using namespace ztl::single;
+
+namespace {
+
+std::string lines(std::initializer_list<const char*> ls, const char* end = "\r\n") {
+    std::string out;
+    for (const char* l : ls) out += std::string(l) + end;
+    return out;
+}
+
+const std::string kDay =
+    lines({"Q 0004 HARBOR MARINE SUPPLY      END OF DAY 12/05/26", "H  401001   12/05/26",
+           "D 1000          742.18         0.00", "D 4000            0.00      -742.18", "TRT    1",
+           "Q 0004 HARBOR MARINE SUPPLY      END OF DAY 12/05/26", "H  401002   12/05/26",
+           "D 5000           88.50         0.00", "D 2000            0.00       -88.50", "TRT    1",
+           "T      0", "* END OF DAY RUN COMPLETE"});
+
+TEST(TransactionsToPost, CountsEveryRunOfDetailLinesWhereverItStands) {
+    struct Row {
+        const char* guards;
+        std::string bytes;
+        int expected;
+    };
+    const Row rows[] = {
+        {"a day of two transactions and the store system's trailer lines", kDay, 2},
+        {"the same day with LF line ends",
+         lines({"Q", "H  1", "D 1", "D 2", "TRT", "Q", "H  2", "D 3"}, "\n"), 2},
+        {"CR alone ends a line too", lines({"Q", "H  1", "D 1", "H  2", "D 2"}, "\r"), 2},
+        {"an H line without D lines is nothing to post", lines({"Q", "H  1", "H  2", "D 1"}), 1},
+        {"D lines before any H line, which the import never reaches", lines({"Q", "D 1", "H  1", "D 2"}), 2},
+        {"a blank line inside a block splits it: the import stops at the blank",
+         lines({"Q", "H  1", "D 1", "", "D 2"}), 2},
+        {"a stray line inside a block splits it", lines({"Q", "H  1", "D 1", "X", "D 2"}), 2},
+        {"lower-case d is no detail line", lines({"Q", "H  1", "d 1"}), 0},
+        {"nothing at all", "", 0},
+        {"no line end after the last line", "Q\r\nH  1\r\nD 1", 1},
+    };
+    for (const Row& r : rows) EXPECT_EQ(transactionsToPost(r.bytes), r.expected) << r.guards;
+}
+
+TEST(PostedEntries, CountsTheAnswersThatCarryQuickBooksIdentifier) {
+    std::string log = lines({
+        "Korvane Zentrel import log 12/05/26 : 9:00:00 PM",
+        "---------------------------------------------------------------------------- ",
+        " ",
+        "Transaction : 1    Invoice : 401001",
+        "Import successful",
+        "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1796638280",
+        "Return Status Message :Status OK",
+        " ",
+        "Transaction : 2    Invoice : 401002",
+        "ERROR   ----------> !!! Import aborted !!! <--------- !",
+        "Response Status Code : 3140       Return StatusSeverity Code : Error   Import result ID :",
+        "Return Status Message :There is an invalid reference to QuickBooks Account \"6400\"",
+        " ",
+        "Transaction : 3    Invoice : 401003",
+        "Response Status Code : 530       Return StatusSeverity Code : Warn   Import result ID :3-1796638280",
+        "Return Status Message :Import result ID :",
+        " ",
+    });
+    EXPECT_EQ(postedEntries(log), 2);
+    EXPECT_EQ(postedEntries(""), 0);
+}
+
+TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
+    const std::string twoPosted =
+        lines({"Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1",
+               "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :2-1"});
+    const std::string onePosted =
+        lines({"Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1"});
+    auto run = [&](bool reachedEnd, bool refused, std::optional<std::string> log) {
+        return ImportRunRecord{reachedEnd, refused, std::move(log), kDay, kDay};
+    };
+    struct Row {
+        const char* guards;
+        ImportRunRecord run;
+        TotalsFileFate expected;
+    };
+    ImportRunRecord changed = run(true, false, twoPosted);
+    changed.totalsAfter = kDay + "D 9\r\n";
+    ImportRunRecord unreadable = run(false, false, std::nullopt);
+    unreadable.totalsBefore.reset();
+    ImportRunRecord empty = run(true, false, "");
+    empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
+    const Row rows[] = {
+        {"every transaction posted", run(true, false, twoPosted), TotalsFileFate::Removed},
+        {"a refused entry", run(true, true, twoPosted), TotalsFileFate::Archived},
+        {"a transaction never sent", run(true, false, onePosted), TotalsFileFate::Archived},
+        {"a log that could not be read proves nothing", run(true, false, std::nullopt),
+         TotalsFileFate::Archived},
+        {"a file without a transaction", empty, TotalsFileFate::Archived},
+        {"the run stopped before its results", run(false, false, twoPosted), TotalsFileFate::StoppedEarly},
+        {"a file the run could not read", unreadable, TotalsFileFate::StoppedEarly},
+        {"the file changed during the run", changed, TotalsFileFate::Changed},
+    };
+    for (const Row& r : rows) EXPECT_EQ(totalsFileFate(r.run), r.expected) << r.guards;
+}
+
+class SettleTotalsFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("ztl-settle-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = dir / "X390.QB";
+        writeWholeFile(file, kDay);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir, file;
+    FixedClock clock{LocalDateTime{2026, 12, 5, 21, 7, 0}};
+};
+
+TEST_F(SettleTotalsFile, RemovesArchivesOrLeavesTheFile) {
+    EXPECT_EQ(settleTotalsFile(file.string(), TotalsFileFate::StoppedEarly, clock).fate,
+              TotalsFileFate::StoppedEarly);
+    EXPECT_EQ(settleTotalsFile(file.string(), TotalsFileFate::Changed, clock).archive, "");
+    EXPECT_EQ(readWholeFile(file), kDay);
+
+    TotalsFileOutcome archived = settleTotalsFile(file.string(), TotalsFileFate::Archived, clock);
+    EXPECT_EQ(archived.archive, file.string() + "1252026217");
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(readWholeFile(archived.archive), kDay);
+
+    writeWholeFile(file, kDay);
+    settleTotalsFile(file.string(), TotalsFileFate::Removed, clock);
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(SettleTotalsFile, WhatCannotGoStaysAndTheFailureIsThrown) {
+    // A folder holding a file can be neither removed like a file nor copied to an archive.
+    fs::remove(file);
+    fs::create_directory(file);
+    writeWholeFile(file / "keep", "x");
+    for (TotalsFileFate fate : {TotalsFileFate::Removed, TotalsFileFate::Archived}) {
+        try {
+            settleTotalsFile(file.string(), fate, clock);
+            ADD_FAILURE() << "no error for fate " << int(fate);
+        } catch (const VbError& e) {
+            if (fate == TotalsFileFate::Archived) {
+                EXPECT_EQ(e.number, vb::kPathFileAccessError);
+            }
+        }
+        EXPECT_TRUE(fs::exists(file / "keep"));
+    }
+}
+
+TEST_F(SettleTotalsFile, AMissingFileCannotBeRemoved) {
+    fs::remove(file);
+    try {
+        settleTotalsFile(file.string(), TotalsFileFate::Removed, clock);
+        ADD_FAILURE() << "no error";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number, vb::kFileNotFound);
+    }
+}
+
+}  // namespace
