@@ -68,6 +68,7 @@ LoadOutcome MainWindowLogic::Load() {
         view_.setCompanyName(companyFile);
         view_.setAccountFields(ui::readAccountFields(program_));
         view_.setReferenceNumber(setting(kImportReferenceNumber));
+        fieldsLoaded_ = true;
 
         // A missing totals file ends the program here, before QuickBooks is asked anything.
         if (abortFlag) return LoadOutcome::EndProgram;
@@ -156,7 +157,7 @@ void MainWindowLogic::cmdQBCBrowse_Click() {
 }
 
 void MainWindowLogic::txtRefNum_LostFocus(const std::string& text) {
-    ui::saveFieldSetting(program_, "txtRefNum", kImportReferenceNumber, text);
+    if (fieldsLoaded_) ui::saveFieldSetting(program_, "txtRefNum", kImportReferenceNumber, text);
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
@@ -164,7 +165,7 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+    if (key && fieldsLoaded_) ui::saveFieldSetting(program_, controlName, key, text);
 }
 
 void MainWindowLogic::cmdImport_Click() {

@@ -71,6 +71,9 @@ class MainWindowLogic {
     SingleStoreMainView& view_;
     std::unique_ptr<clsZTL> engine_;
     bool started_ = false;  // the start entry is in the operation log
+    // The load filled the account and reference-number fields. Until it has, a field holds
+    // nothing of the operator's, and storing it would wipe the stored value.
+    bool fieldsLoaded_ = false;
     bool unloaded_ = false;
 };
 

@@ -167,6 +167,11 @@ void SingleStoreMainWindowTest::unreachableShareLeavesTheWindowWithoutGridsOrImp
     QVERIFY(!w->findChild<QPushButton*>("cmdImport")->isEnabled());
     QVERIFY(w->findChild<QPushButton*>("cmdCancel")->isEnabled());
     QCOMPARE(f.processors.created, 0);
+    // The fields were never filled: leaving them empty must not wipe what is stored.
+    w->logic().txtRefNum_LostFocus("");
+    w->logic().accountFieldLostFocus("txtARImport", "");
+    QCOMPARE(f.setting("ImportReferenceNumber"), std::string("401001"));
+    QCOMPARE(f.setting("ARImportAccount"), std::string("House Account"));
     QCOMPARE(f.operationLog(), "03/09/2026 2:05:00 PM Zentrel Start \r\n03/09/2026 2:05:00 PM \r\n" +
                                    message + "\r\nimportsource$=\\\\STORESRV\\catcon\\X390.QB\r\n");
 }
