@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QtTest>
 #include <filesystem>
@@ -125,6 +126,9 @@ void SingleStoreMainWindowTest::firstStartWritesTheDefaultsAndAttachesToTheOpenC
     QCOMPARE(totals->item(1, 0)->text(), QString("Inv:401001"));
     QCOMPARE(totals->item(2, 1)->text(), QString("$742.18"));
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    // This edition's window has no store field, no status bar and no Help.
+    QVERIFY(!w.findChild<QWidget*>("txtKrvStore") && !w.findChild<QStatusBar*>() &&
+            !w.findChild<QWidget*>("cmdHelp"));
     QCOMPARE(f.operationLog(), std::string("03/09/2026 2:05:00 PM Zentrel Start \r\n"));
 }
 
