@@ -307,6 +307,18 @@ void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArc
     QVERIFY(!fs::exists(totals));
     std::ifstream first(totals.string() + "392026145", std::ios::binary);
     QCOMPARE(std::string(std::istreambuf_iterator<char>(first), {}), original);
+
+    // Another workstation is importing the file: this run posts nothing and the file stays
+    // where that run reads it.
+    { std::ofstream(totals, std::ios::binary) << original; }
+    std::ofstream(totals.string() + ".lock")
+        << "workstation=TILL-2\nprocess=4242\nstarted=" << (std::int64_t(1) << 40) << "\nsince=today\n";
+    size_t boxes = f.prompter.shown.size();
+    w.logic().cmdImport_Click();
+    QCOMPARE(f.prompter.shown.size(), boxes + 1);
+    QVERIFY(f.prompter.shown.back().text.find("TILL-2") != std::string::npos);
+    QVERIFY(fs::exists(totals));
+    QVERIFY(!fs::exists(totals.string() + "392026145.2"));
 }
 
 void MultiStoreMainWindowTest::startUpRefusesAnyOtherCommandLine_data() {

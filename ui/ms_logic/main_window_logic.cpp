@@ -1,7 +1,9 @@
 #include "ui/ms_logic/main_window_logic.h"
 
+#include "engine/import_lock.h"
 #include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
+#include "platform/paths.h"
 #include "storedata/engine.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/archive_file.h"
@@ -137,11 +139,19 @@ void MainWindowLogic::loadgridCoa() {
 void MainWindowLogic::cmdImport_Click() {
     try {
         runImport();
-        // After every run, also one that stopped early: the totals move to their archive name.
+        // After every run, also one that stopped early, the totals move to their archive name;
+        // but a totals file that another workstation's run is importing stays where that run
+        // reads it (this run was refused and posted nothing).
+        if (importLockedElsewhere()) return;
         if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
     }
+}
+
+bool MainWindowLogic::importLockedElsewhere() const {
+    std::error_code ec;
+    return std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
 }
 
 void MainWindowLogic::runImport() {

@@ -61,6 +61,9 @@ class MainWindowLogic {
     void loadgridCoa();
 
   private:
+    // This run's lock is gone once it has returned: a lock file now is another run's.
+    bool importLockedElsewhere() const;
+
     Program& program_;
     MultiStoreMainView& view_;
     std::unique_ptr<storedata::cBusinessBasic> facade_;
