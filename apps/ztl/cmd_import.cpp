@@ -75,6 +75,9 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, ConsoleI
     } else if (window.lastOutcome->fate == TotalsFileFate::Archived) {
         std::cout << "Not every transaction is posted; the totals file is archived as "
                   << window.lastOutcome->archive << std::endl;
+    } else if (window.lastOutcome->fate == TotalsFileFate::InUse) {
+        std::cout << "Another import is reading the totals file by now; it stays where it is: " << file
+                  << std::endl;
     } else if (window.lastOutcome->fate == TotalsFileFate::Changed) {
         std::cout << "The totals file changed during the import; it stays where it is: " << file << std::endl;
     } else {

@@ -1,5 +1,6 @@
 #include "single/logic/main_window_logic.h"
 
+#include "engine/import_lock.h"
 #include "engine/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -190,6 +191,9 @@ void MainWindowLogic::importRun(bool settleFile) {
         }
         run.refusedEntry = program_.ImportErrorFlag;
         run.totalsAfter = bytesOf(sourcePath);
+        // This run's lock went when it returned: a lock file now is another run's.
+        std::error_code ec;
+        run.lockedElsewhere = std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
         // The run has advanced the number: a field still showing the old one would store it
         // back when it next loses the focus.
         view_.setReferenceNumber(setting(kImportReferenceNumber));

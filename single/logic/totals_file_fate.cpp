@@ -50,6 +50,7 @@ int postedEntries(const std::string& logBytes) {
 TotalsFileFate totalsFileFate(const ImportRunRecord& run) {
     if (!run.reachedEnd || !run.totalsBefore) return TotalsFileFate::StoppedEarly;
     if (run.totalsAfter != run.totalsBefore) return TotalsFileFate::Changed;
+    if (run.lockedElsewhere) return TotalsFileFate::InUse;
     int expected = transactionsToPost(*run.totalsBefore);
     bool allPosted = !run.refusedEntry && expected > 0 && run.log && postedEntries(*run.log) == expected;
     return allPosted ? TotalsFileFate::Removed : TotalsFileFate::Archived;

@@ -9,7 +9,8 @@
 //     was never sent, lines the run could not read) leaves it under its time-stamped archive
 //     name, so it is not imported twice by mistake and its totals are still at hand;
 //   - a run that stopped early leaves it where it is, as does a file that changed while the
-//     run read it: what it holds now was never imported.
+//     run read it (what it holds now was never imported) or one that another workstation's
+//     run is importing by now (it must not vanish from under that run).
 #include <optional>
 #include <string>
 
@@ -22,6 +23,7 @@ enum class TotalsFileFate {
     Archived,      // the run reached its end with something unposted
     StoppedEarly,  // the run did not reach its end: left where it is
     Changed,       // the file changed while the run read it: left where it is
+    InUse,         // another run has begun to import it since this one ended: left where it is
 };
 
 // The transactions an import must post from a totals file: its runs of consecutive D lines.
@@ -41,6 +43,7 @@ struct ImportRunRecord {
     std::optional<std::string> log;           // the run's import log, as it left it
     std::optional<std::string> totalsBefore;  // the totals file's bytes before the run
     std::optional<std::string> totalsAfter;   // and after it
+    bool lockedElsewhere = false;             // its import lock is held again after the run
 };
 
 TotalsFileFate totalsFileFate(const ImportRunRecord& run);

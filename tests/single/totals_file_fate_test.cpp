@@ -94,6 +94,8 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
     changed.totalsAfter = kDay + "D 9\r\n";
     ImportRunRecord unreadable = run(false, false, std::nullopt);
     unreadable.totalsBefore.reset();
+    ImportRunRecord inUse = run(true, false, twoPosted);
+    inUse.lockedElsewhere = true;
     ImportRunRecord empty = run(true, false, "");
     empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
     const Row rows[] = {
@@ -106,6 +108,7 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
         {"the run stopped before its results", run(false, false, twoPosted), TotalsFileFate::StoppedEarly},
         {"a file the run could not read", unreadable, TotalsFileFate::StoppedEarly},
         {"the file changed during the run", changed, TotalsFileFate::Changed},
+        {"another run is importing it by now", inUse, TotalsFileFate::InUse},
     };
     for (const Row& r : rows) EXPECT_EQ(totalsFileFate(r.run), r.expected) << r.guards;
 }
