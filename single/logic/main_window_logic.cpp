@@ -195,8 +195,12 @@ void MainWindowLogic::importRun(bool settleFile) {
         std::error_code ec;
         run.lockedElsewhere = std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
         // The run has advanced the number: a field still showing the old one would store it
-        // back when it next loses the focus.
-        view_.setReferenceNumber(setting(kImportReferenceNumber));
+        // back when it next loses the focus. A store that cannot be read here has already
+        // been reported by the run, and must not keep the totals file from being settled.
+        try {
+            view_.setReferenceNumber(setting(kImportReferenceNumber));
+        } catch (const std::exception&) {
+        }
         if (settleFile) lastOutcome = settleTotalsFile(sourcePath, totalsFileFate(run), *program_.clock);
     } catch (const std::exception& ex) {
         std::string text = moduleErrorReport("Error in module startimport ", toVbError(ex));
