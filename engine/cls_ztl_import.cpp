@@ -59,7 +59,8 @@ void clsZTL::DoImport() {
         try {
             GetImportResults(responseText);
         } catch (const importlog::WriteError&) {
-            // QuickBooks has the entry even though the log lacks it: the next number stands.
+            // QuickBooks has the entry although the log lacks part of its block: the reference
+            // number moves on as after any answer.
             try {
                 advanceReferenceNumber();
             } catch (const std::exception&) {

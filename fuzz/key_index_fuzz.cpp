@@ -134,7 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cLogicalFile& f = *idx.file;
     f.RecordLength = o.extended ? kExtendedNodeSize : kBasicNodeSize;
     f.IsamPlus = o.extended;
-    f.LastRecord = static_cast<int32_t>(image.size() / static_cast<size_t>(f.RecordLength)) - 2 + (data[2] >> 6);
+    f.LastRecord =
+        static_cast<int32_t>(image.size() / static_cast<size_t>(f.RecordLength)) - 2 + (data[2] >> 6);
 
     walk(idx.file, entries.empty() ? std::string("K") : entries[entries.size() / 2].key);
     walk(idx.file, std::string());

@@ -7,6 +7,7 @@
 
 #include "engine/cls_ztl.h"
 #include "engine/import_log.h"
+#include "engine/operation_log.h"
 #include "engine_fixture.h"
 #include "import_runner.h"
 #include "platform/text_file.h"
@@ -307,6 +308,18 @@ TEST(ImportRun, TheOperationLogHoldsTheSessionAndImportReportsOnly) {
                 << c.what;
         }
     }
+}
+
+TEST(ImportRun, AnOperationLogThatCannotBeWrittenIsNotReported) {
+    EXPECT_NO_THROW(appendOperationLog("/dev/full", "entry"));
+    ImportRunner r;
+    r.t.program.edition = Edition::SingleStore;
+    r.t.program.operationLogPath = "/dev/full";
+    r.t.qb().failOperation = "BeginSession";
+    r.t.qb().failNumber = hresult::kNeedCompanyFile;
+    clsZTL z(r.t.program);
+    z.SendRequest();
+    EXPECT_EQ(r.t.prompter.shown.size(), 1u) << "the session's own report, and nothing about the log";
 }
 
 TEST(ImportRun, EveryLineEndOfTheStoreSystemEndsATotalsLine) {
