@@ -25,7 +25,9 @@ check() {
   others=$(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -vx "$box" | while read -r id; do
     xdotool getwindowname "$id"; done | grep -v '^$' || true)
   if [ -n "$others" ]; then echo "FAIL $what: other windows: $others"; fail=1; fi
-  xdotool key --window "$box" Return 2>/dev/null
+  # Real key presses go to the window with the input focus; without a window manager nobody
+  # hands it over, so the box is given the focus first.
+  xdotool windowfocus --sync "$box" key Return 2>/dev/null
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     echo "FAIL $what: still running after the box was answered"; fail=1; kill "$pid"

@@ -1,9 +1,10 @@
-// ztl_window_pictures FOLDER: pictures of the multi-store program's windows on the demo world
-// the environment names (ZENTREL_SHARES, TMPDIR, ZENTREL_QUICKBOOKS, XDG_CONFIG_HOME), for a
-// machine without a desktop: the splash, the confirmation, the main window with its grids
-// filled, the quick reference, the results window of a real import and the main window
-// after it, each a PNG file in FOLDER. Message boxes go to standard error and are answered
-// OK; the printout a refused entry demands goes to FOLDER/import-log.pdf.
+// ztl_window_pictures FOLDER: pictures of both programs' windows on the demo world the
+// environment names (ZENTREL_SHARES, TMPDIR, ZENTREL_QUICKBOOKS, XDG_CONFIG_HOME), for a
+// machine without a desktop. ZentrelMS: the splash, the confirmation, the main window with
+// its grids filled, the quick reference, the results window of a real import and the main
+// window after it. Zentrel: its main window before and after its own import. Each is a PNG
+// file in FOLDER. Message boxes go to standard error and are answered OK; the printout a
+// refused entry demands goes to FOLDER/import-log.pdf.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -14,13 +15,11 @@
 #include <iostream>
 
 #include "platform/paths.h"
-#include "qbwc/quickbooks_from_environment.h"
-#include "ui/frm_display.h"
+#include "single/frm_ztl_main.h"
 #include "ui/frm_help.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_ztl_main.h"
-#include "ui/qsettings_store.h"
-#include "ui/standard_dialogs.h"
+#include "ui/window_program.h"
 
 using namespace ztl;
 
@@ -80,6 +79,22 @@ void onNextModal(std::function<bool(QWidget*)> ready, std::function<void(QWidget
     timer->start(20);
 }
 
+// Pictures the results window of the import about to start, once its activation is over,
+// and closes it.
+void closeResultsWhenDone() {
+    static int run = 0;
+    std::string name = ++run == 1 ? "results.png" : "single-store-results.png";
+    onNextModal(
+        [](QWidget* w) {
+            auto* exit = w->findChild<QPushButton*>("cmdExit");
+            return exit && exit->isEnabled();
+        },
+        [name](QWidget* w) {
+            save(*w, name.c_str());
+            w->findChild<QPushButton*>("cmdExit")->click();
+        });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,20 +107,11 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    Program program(Edition::MultiStore);
     StderrPrompter prompter;
     PdfDialogs dialogs;
     dialogs.pdf = QString::fromStdString((out / "import-log.pdf").string());
-    QSettingsStore settings;
-    SystemClock clock;
-    std::unique_ptr<RequestProcessorFactory> processors = processorFactoryFromEnvironment(settings);
-    ui::ResultsWindows results(program, dialogs);
-    program.prompter = &prompter;
-    program.settings = &settings;
-    program.clock = &clock;
-    program.processors = processors.get();
-    program.resultsWindows = &results;
-    program.installFolder = paths::stateFolder();
+    Program program(Edition::MultiStore);
+    ui::ProgramServices services(program, &prompter, &dialogs);
 
     ui::frmSplash splash("Multi Store");
     program.splash = &splash;
@@ -136,16 +142,25 @@ int main(int argc, char** argv) {
     save(help, "quick-reference.png");
     help.close();
 
-    onNextModal(
-        [](QWidget* w) {
-            return w->findChild<QPushButton*>("cmdExit") &&
-                   w->findChild<QPushButton*>("cmdExit")->isEnabled();
-        },
-        [](QWidget* w) {
-            save(*w, "results.png");
-            w->findChild<QPushButton*>("cmdExit")->click();
-        });
+    closeResultsWhenDone();
     main.findChild<QPushButton*>("cmdImport")->click();
     save(main, "main-window-after-import.png");
+    main.close();
+
+    Program single(Edition::SingleStore);
+    ui::ProgramServices singleServices(single, &prompter, &dialogs);
+    single.operationLogPath = paths::stateFolder() / "ztloperation.log";
+    single::frmZTLMain singleMain(single, dialogs);
+    single.mainWindow = &singleMain;
+    if (singleMain.Load() == single::LoadOutcome::EndProgram) {
+        std::cerr << "ztl_window_pictures: Zentrel ended during its load (see the messages above)\n";
+        return 1;
+    }
+    singleMain.resize(1024, 768);
+    singleMain.show();
+    save(singleMain, "single-store-window.png");
+    closeResultsWhenDone();
+    singleMain.findChild<QPushButton*>("cmdImport")->click();
+    save(singleMain, "single-store-window-after-import.png");
     return 0;
 }

@@ -1,0 +1,38 @@
+#include "ui/window_program.h"
+
+#include <QApplication>
+
+#include "platform/paths.h"
+#include "qbwc/quickbooks_from_environment.h"
+
+namespace ztl::ui {
+
+ProgramServices::ProgramServices(Program& program, Prompter* prompter, StandardDialogs* dialogs)
+    : dialogs_(dialogs ? dialogs : &qtDialogs_),
+      processors_(processorFactoryFromEnvironment(settings_)),
+      results_(program, *dialogs_) {
+    program.prompter = prompter ? prompter : &qtPrompter_;
+    program.settings = &settings_;
+    program.clock = &clock_;
+    program.processors = processors_.get();
+    program.resultsWindows = &results_;
+    program.installFolder = paths::stateFolder();
+}
+
+int runWindowProgram(int argc, char** argv, Edition edition, const char* name, const char* desktopName,
+                     const SubMainFunction& subMain) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(name);
+    QApplication::setDesktopFileName(desktopName);
+
+    Program program(edition);
+    ProgramServices services(program);
+    std::unique_ptr<QWidget> main = subMain(program, services.dialogs(), arguments);
+    if (!main) return 0;
+    main->setAttribute(Qt::WA_QuitOnClose);
+    return app.exec();
+}
+
+}  // namespace ztl::ui
