@@ -60,13 +60,9 @@ void clsZTL::reportAndLogModuleError(const char* heading, const VbError& e, cons
     reportAndLog(moduleErrorReport(heading, e, tail), MsgIcon::None, {}, operationLogExtra);
 }
 
-std::string clsZTL::settingsSection() const {
-    return program_.edition == Edition::SingleStore ? "Zentrel\\Settings" : program_.settingsSection;
-}
-
 std::string clsZTL::setting(const char* key) const {
     if (!program_.settings) return {};
-    return program_.settings->get(kSettingsApp, settingsSection(), key, "");
+    return program_.settings->get(kSettingsApp, program_.settingsSection, key, "");
 }
 
 void clsZTL::Load390() {

@@ -90,7 +90,6 @@ class clsZTL {
     void reportAndLogModuleError(const char* heading, const VbError& e, const std::string& tail = {},
                                  const std::string& operationLogExtra = {});
     void advanceReferenceNumber();
-    std::string settingsSection() const;
     std::string setting(const char* key) const;
     void runImport(int& statement);
     void closeConnection();

@@ -78,7 +78,7 @@ void clsZTL::DoImport() {
 void clsZTL::advanceReferenceNumber() {
     std::int64_t next = Decimal::parseLeading(referenceNumber).roundHalfEven().value_or(0) + 1;
     if (program_.settings)
-        program_.settings->set(kSettingsApp, settingsSection(), "ImportReferenceNumber",
+        program_.settings->set(kSettingsApp, program_.settingsSection, "ImportReferenceNumber",
                                std::to_string(next));
 }
 

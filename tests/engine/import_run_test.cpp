@@ -219,8 +219,7 @@ TEST(ImportRun, TheLogSitsBesideTheTotalsFileKeepingTheStoreNumber) {
 
 TEST(ImportRun, SingleStoreStepsByARealNumberAndKeepsItsAccounts) {
     ImportRunner r;
-    r.t.program.edition = Edition::SingleStore;
-    r.t.program.title = "Zentrel";
+    r.t.program.setEdition(Edition::SingleStore);
     r.t.program.operationLogPath = r.store.path() / "ztloperation.log";
     r.t.settings.set("ZTL", "Zentrel\\Settings", "VendorImportAccount", "Main Supplier");
     std::string path = r.totals(file({"Q", H("1"), D("2000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
@@ -243,7 +242,7 @@ TEST(ImportRun, SingleStoreStepsByARealNumberAndKeepsItsAccounts) {
 
 TEST(ImportRun, SingleStoreReportsGoToTheOperationLogAndTheImportLog) {
     ImportRunner r;
-    r.t.program.edition = Edition::SingleStore;
+    r.t.program.setEdition(Edition::SingleStore);
     r.t.program.operationLogPath = r.store.path() / "ztloperation.log";
     std::string path = r.totals(file({H("1"), "TRT    1"}));
     clsZTL z(r.t.program);
@@ -296,7 +295,7 @@ TEST(ImportRun, TheOperationLogHoldsTheSessionAndImportReportsOnly) {
     };
     for (const auto& c : cases) {
         ImportRunner r;
-        r.t.program.edition = Edition::SingleStore;
+        r.t.program.setEdition(Edition::SingleStore);
         r.t.program.operationLogPath = r.store.path() / "ztloperation.log";
         clsZTL z(r.t.program);
         c.fail(z, r);
@@ -313,7 +312,7 @@ TEST(ImportRun, TheOperationLogHoldsTheSessionAndImportReportsOnly) {
 TEST(ImportRun, AnOperationLogThatCannotBeWrittenIsNotReported) {
     EXPECT_NO_THROW(appendOperationLog("/dev/full", "entry"));
     ImportRunner r;
-    r.t.program.edition = Edition::SingleStore;
+    r.t.program.setEdition(Edition::SingleStore);
     r.t.program.operationLogPath = "/dev/full";
     r.t.qb().failOperation = "BeginSession";
     r.t.qb().failNumber = hresult::kNeedCompanyFile;

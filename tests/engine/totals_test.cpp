@@ -78,7 +78,7 @@ TEST(TotalsFile, EmptyFileLeavesTheCountUnsetAndAMissingFileIsReported) {
 
 TEST(TotalsFile, SingleStoreCountsQLinesAfresh) {
     TestProgram t;
-    t.program.edition = Edition::SingleStore;
+    t.program.setEdition(Edition::SingleStore);
     ScratchDir dir("totals");
     clsZTL z(t.program);
     z.X390source(dir.file("X390.QB", "Q\nH 1\nD 1000 5\nTRT  9\nQ\nT 4\n").string());
