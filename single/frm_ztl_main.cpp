@@ -3,9 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "ui/single_byte_text.h"
 #include "ui/standard_dialogs.h"
@@ -45,9 +43,8 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
         logic_->txtRefNum_LostFocus(ui::toSingleByte(text));
     };
 
-    // Where the totals come from and the company they go to across the top; the two grids
-    // side by side; the fields the import reads and the buttons below them; the run's
-    // captions and progress at the bottom.
+    // Where the totals come from and the company they go to across the top; the reference
+    // number below the account fields.
     auto* top = new QGridLayout;
     top->addWidget(Label6, 0, 0);
     top->addWidget(lblServer, 0, 1, 1, 2);
@@ -56,45 +53,11 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     top->addWidget(cmdQBCBrowse, 1, 2);
     top->setColumnStretch(1, 1);
 
-    auto* totals = new QVBoxLayout;
-    totals->addWidget(Label3);
-    totals->addWidget(grdX390, 1);
-    auto* chart = new QVBoxLayout;
-    chart->addWidget(Label4);
-    chart->addWidget(grdCoa, 1);
-    auto* grids = new QHBoxLayout;
-    grids->addLayout(totals, 2);
-    grids->addLayout(chart, 3);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(lblARImp, 0, 0);
-    fields->addWidget(txtARImport, 0, 1);
-    fields->addWidget(lblVendImport, 1, 0);
-    fields->addWidget(txtVendImport, 1, 1);
-    fields->addWidget(Label8, 2, 0);
-    fields->addWidget(txtTaxImp, 2, 1);
+    QGridLayout* fields = layOut(top);
     fields->addWidget(Label7, 3, 0);
     // A number of up to seven digits: a field as wide as the account names would read badly.
     txtRefNum->setMaximumWidth(txtRefNum->fontMetrics().horizontalAdvance(QString(12, '0')));
     fields->addWidget(txtRefNum, 3, 1, Qt::AlignLeft);
-    fields->setColumnStretch(1, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdImport);
-    buttons->addWidget(cmdCancel);
-    buttons->addStretch(1);
-    auto* lower = new QHBoxLayout;
-    lower->addLayout(fields, 1);
-    lower->addSpacing(24);
-    lower->addLayout(buttons);
-
-    auto* layout = new QVBoxLayout(central_);
-    layout->addLayout(top);
-    layout->addLayout(grids, 1);
-    layout->addLayout(lower);
-    layout->addWidget(Label5);
-    layout->addWidget(Label9);
-    layout->addWidget(pb1);
-    resize(1000, 700);
 }
 
 frmZTLMain::~frmZTLMain() {

@@ -2,9 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include "ui/frm_help.h"
 #include "ui/frm_warning.h"
@@ -47,8 +45,7 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     statusBar()->setObjectName("sb1");
     statusBar()->setSizeGripEnabled(true);
 
-    // Store and company across the top; the two grids side by side; the account fields and
-    // the buttons below them; the run's captions and progress at the bottom.
+    // The store and the company across the top.
     auto* top = new QGridLayout;
     top->addWidget(Label7, 0, 0);
     top->addWidget(txtKrvStore, 0, 1);
@@ -57,41 +54,7 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     top->addWidget(cmdHelp, 0, 2, 2, 1, Qt::AlignRight | Qt::AlignTop);
     top->setColumnStretch(1, 1);
 
-    auto* totals = new QVBoxLayout;
-    totals->addWidget(Label3);
-    totals->addWidget(grdX390, 1);
-    auto* chart = new QVBoxLayout;
-    chart->addWidget(Label4);
-    chart->addWidget(grdCoa, 1);
-    auto* grids = new QHBoxLayout;
-    grids->addLayout(totals, 2);
-    grids->addLayout(chart, 3);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(lblARImp, 0, 0);
-    fields->addWidget(txtARImport, 0, 1);
-    fields->addWidget(lblVendImport, 1, 0);
-    fields->addWidget(txtVendImport, 1, 1);
-    fields->addWidget(Label8, 2, 0);
-    fields->addWidget(txtTaxImp, 2, 1);
-    fields->setColumnStretch(1, 1);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(cmdImport);
-    buttons->addWidget(cmdCancel);
-    buttons->addStretch(1);
-    auto* lower = new QHBoxLayout;
-    lower->addLayout(fields, 1);
-    lower->addSpacing(24);
-    lower->addLayout(buttons);
-
-    auto* layout = new QVBoxLayout(central_);
-    layout->addLayout(top);
-    layout->addLayout(grids, 1);
-    layout->addLayout(lower);
-    layout->addWidget(Label5);
-    layout->addWidget(Label9);
-    layout->addWidget(pb1);
-    resize(1000, 700);
+    layOut(top);
 }
 
 frmZTLMain::~frmZTLMain() {

@@ -4,7 +4,10 @@
 // fields, Import and Cancel, the status labels `Label5` and `Label9` and the progress bar
 // `pb1` the import run drives. `View` is the edition's view interface; each edition's
 // window adds its own controls and its layout.
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMainWindow>
+#include <QVBoxLayout>
 #include <QtMath>
 
 #include "ui/main_window_widgets.h"
@@ -83,6 +86,48 @@ class MainWindowFrame : public QMainWindow, public View {
     void showAccountsGrid(const GridContent& grid) override { grdCoa->show(grid); }
 
   protected:
+    // Lays the window out: the edition's own rows (`top`) across the top; the two grids side
+    // by side; the account fields beside Import and Cancel below them; the run's captions and
+    // progress at the bottom. Returns the fields' grid, for an edition's further field rows.
+    QGridLayout* layOut(QLayout* top) {
+        auto* totals = new QVBoxLayout;
+        totals->addWidget(Label3);
+        totals->addWidget(grdX390, 1);
+        auto* chart = new QVBoxLayout;
+        chart->addWidget(Label4);
+        chart->addWidget(grdCoa, 1);
+        auto* grids = new QHBoxLayout;
+        grids->addLayout(totals, 2);
+        grids->addLayout(chart, 3);
+
+        auto* fields = new QGridLayout;
+        fields->addWidget(lblARImp, 0, 0);
+        fields->addWidget(txtARImport, 0, 1);
+        fields->addWidget(lblVendImport, 1, 0);
+        fields->addWidget(txtVendImport, 1, 1);
+        fields->addWidget(Label8, 2, 0);
+        fields->addWidget(txtTaxImp, 2, 1);
+        fields->setColumnStretch(1, 1);
+        auto* buttons = new QVBoxLayout;
+        buttons->addWidget(cmdImport);
+        buttons->addWidget(cmdCancel);
+        buttons->addStretch(1);
+        auto* lower = new QHBoxLayout;
+        lower->addLayout(fields, 1);
+        lower->addSpacing(24);
+        lower->addLayout(buttons);
+
+        auto* layout = new QVBoxLayout(central_);
+        layout->addLayout(top);
+        layout->addLayout(grids, 1);
+        layout->addLayout(lower);
+        layout->addWidget(Label5);
+        layout->addWidget(Label9);
+        layout->addWidget(pb1);
+        resize(1000, 700);
+        return fields;
+    }
+
     // Routes each account field's focus loss to `save(controlName, text)`.
     template <class Save>
     void saveAccountFieldsWith(Save save) {

@@ -6,31 +6,11 @@
 #include <fstream>
 #include <optional>
 
+#include "tests/support/scoped_env.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets a variable for the life of the object, then puts back what was there.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* v = std::getenv(name)) old_ = v;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // A folder of this test's own, removed with the object.
 struct ScratchFolder {
@@ -47,7 +27,7 @@ TEST(Paths, NetworkPathsLandUnderTheSharesRootMatchingCaseInsensitively) {
     const fs::path& root = scratch.path;
     fs::create_directories(root / "srv1" / "CatCon");
     std::ofstream(root / "srv1" / "CatCon" / "3X390.QB") << "Q\n";
-    std::optional<ScopedVariable> shares;
+    std::optional<ztl::test::ScopedEnv> shares;
     shares.emplace("ZENTREL_SHARES", root.c_str());
 
     EXPECT_TRUE(ztl::paths::isNetworkPath("\\\\SRV1\\CATCON\\3X390.QB"));
@@ -64,13 +44,13 @@ TEST(Paths, NetworkPathsLandUnderTheSharesRootMatchingCaseInsensitively) {
 
 TEST(Paths, StateAndTempFolders) {
     ScratchFolder state("ztl_state_");
-    ScopedVariable stateHome("XDG_STATE_HOME", state.path.c_str());
+    ztl::test::ScopedEnv stateHome("XDG_STATE_HOME", state.path.c_str());
     EXPECT_EQ(ztl::paths::stateFolder(), state.path / "zentrel");
     EXPECT_TRUE(fs::is_directory(state.path / "zentrel"));
     {
-        ScopedVariable tmp("TMPDIR", "/var/tmp");
+        ztl::test::ScopedEnv tmp("TMPDIR", "/var/tmp");
         EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/var/tmp"));
     }
-    ScopedVariable tmp("TMPDIR", nullptr);
+    ztl::test::ScopedEnv tmp("TMPDIR", nullptr);
     EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/tmp"));
 }

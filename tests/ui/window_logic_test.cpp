@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/vb_error.h"
+#include "tests/support/scoped_env.h"
 #include "ui/logic/amount_format.h"
 #include "ui/logic/archive_file.h"
 #include "ui/logic/grid_content.h"
@@ -74,8 +75,9 @@ TEST(GridContent, TotalsRowsByKindAndAccountsSplitAtTheirOuterCommas) {
     EXPECT_EQ(totals.rows[4][1], "-$1000.00");
     EXPECT_EQ(errorOf([] { ui::totalsGrid({"D,1000"}); }), vb::kSubscriptOutOfRange);
 
-    ui::GridContent chart = ui::accountsGrid({"1000,Checking,Bank", "6500,Repairs, Parts and Labor,Expense"});
-    EXPECT_EQ(chart.rows[1], (std::vector<std::string>{"6500", "Repairs, Parts and Labor", "Expense"}));
+    ui::GridContent chart =
+        ui::accountsGrid({"1000,Checking,Bank", "6500,Repairs, Labor and Supplies,Expense"});
+    EXPECT_EQ(chart.rows[1], (std::vector<std::string>{"6500", "Repairs, Labor and Supplies", "Expense"}));
     EXPECT_EQ(ui::columnWidth(1000, 3), 333);
     EXPECT_EQ(ui::columnWidth(1000, 1.7), 588);
     EXPECT_EQ(ui::columnWidth(5, 2), 2);  // a half goes to the even neighbour
@@ -97,10 +99,7 @@ TEST(StoreSelection, TheTotalsPathNamesTheStoreNumberWithoutLeadingZeros) {
 TEST(SourceCheck, AnUnreachableShareIsABadNameAMissingFileIsNotFound) {
     Scratch s;
     fs::create_directories(s.dir / "SRV1" / "CATCON");
-    setenv("ZENTREL_SHARES", s.dir.c_str(), 1);
-    struct Restore {
-        ~Restore() { unsetenv("ZENTREL_SHARES"); }
-    } restore;
+    test::ScopedEnv shares("ZENTREL_SHARES", s.dir.string());
     s.write("SRV1/CATCON/3X390.QB", "Q\r\n");
     EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\3X390.QB"); }), 0);
     EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\srv1\\catcon\\3x390.qb"); }), 0);  // as Windows finds it

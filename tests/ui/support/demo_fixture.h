@@ -13,28 +13,11 @@
 #include "qbsim/processor_factory.h"
 #include "storedata/engine.h"
 #include "support/scripted_dialogs.h"
+#include "tests/support/scoped_env.h"
 #include "tools/demo_world/demo_world.h"
 #include "ui/frm_display.h"
 
 namespace ztl::test {
-
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 struct DemoFixture {
     explicit DemoFixture(Edition edition = Edition::MultiStore, int store = 1)
