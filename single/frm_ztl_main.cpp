@@ -61,6 +61,8 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
 }
 
 frmZTLMain::~frmZTLMain() {
+    stopSavingFields();
+    txtRefNum->lostFocus = nullptr;
     logic_->Unload();
     if (program_.mainWindow == this) program_.mainWindow = nullptr;
 }

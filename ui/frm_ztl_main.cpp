@@ -58,6 +58,7 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
 }
 
 frmZTLMain::~frmZTLMain() {
+    stopSavingFields();
     if (program_.mainWindow == this) program_.mainWindow = nullptr;
 }
 

@@ -128,6 +128,12 @@ class MainWindowFrame : public QMainWindow, public View {
         return fields;
     }
 
+    // Stops the account fields' saving. A window's destructor calls it before its logic goes:
+    // the toolkit takes the focus from the fields only later, while it destroys them.
+    void stopSavingFields() {
+        for (SettingField* f : {txtARImport, txtVendImport, txtTaxImp}) f->lostFocus = nullptr;
+    }
+
     // Routes each account field's focus loss to `save(controlName, text)`.
     template <class Save>
     void saveAccountFieldsWith(Save save) {
