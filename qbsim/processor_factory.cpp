@@ -52,9 +52,9 @@ QuickBooksSetting parseQuickBooksSetting(const char* value) {
         s.runningCompany = ec ? std::filesystem::path(std::string(v.substr(4))) : p;
         return s;
     }
-    s.error =
-        "ZENTREL_QUICKBOOKS=\"" + std::string(v) +
-        "\" names no QuickBooks: use sim:<company file>, or leave it unset when QuickBooks is not running.";
+    s.error = "ZENTREL_QUICKBOOKS=\"" + std::string(v) +
+              "\" names no QuickBooks: use sim:<company file> or qbwc:<host>:<port>, or leave it unset when "
+              "QuickBooks is not running.";
     return s;
 }
 

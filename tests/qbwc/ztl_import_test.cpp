@@ -127,9 +127,6 @@ TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedC
     ASSERT_NE(port, 0);
     setUpBridge(port);
     Result bridged = runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged");
-    if (bridged.err.find("names no QuickBooks") != std::string::npos)
-        GTEST_SKIP()
-            << "this ztl import does not take its QuickBooks from processorFactoryFromEnvironment yet";
 
     EXPECT_EQ(bridged.status, direct.status);
     EXPECT_EQ(bridged.err, direct.err);
