@@ -5,6 +5,7 @@
 #include "platform/decimal.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
+#include "platform/xml_escape.h"
 
 namespace ztl {
 namespace {
@@ -25,23 +26,7 @@ void openingLines(std::string& out) {
 // Every value inserted into a request goes through here: a customer called "Smith & Sons"
 // or an account code holding "<" must not break the request, nor change its meaning.
 std::string escaped(std::string_view value) {
-    std::string out;
-    for (char c : value) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return xmlEscaped(value);
 }
 
 std::string dateText(const CalendarDate& d) {

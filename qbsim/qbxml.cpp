@@ -3,6 +3,7 @@
 #include "platform/calendar.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
+#include "platform/xml_escape.h"
 
 #include <pugixml.hpp>
 
@@ -412,30 +413,7 @@ MessageSet readRequest(std::string_view text) {
 // Writing the response
 
 std::string escape(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return xmlEscaped(s, XmlEscape::Attribute);
 }
 
 class XmlOut {

@@ -1,5 +1,6 @@
 #include "qbwc/soap_response.h"
 
+#include "platform/xml_escape.h"
 #include "qbwc/soap_call.h"
 
 namespace ztl::qbwc {
@@ -21,33 +22,7 @@ std::string wrapped(const std::string& method, const std::string& result) {
 }  // namespace
 
 std::string xmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    return xmlEscaped(text, XmlEscape::PreservingCR);
 }
 
 bool isXmlText(std::string_view text) {
