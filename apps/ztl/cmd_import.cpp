@@ -17,45 +17,24 @@
 namespace ztl::cli {
 namespace {
 
-// The single-store main window on the terminal: the import run's captions and progress as
-// the multi-store edition's console shows them; no company file can be chosen here.
-class ConsoleSingleStoreView : public single::SingleStoreMainView {
+// The single-store main window on the terminal: no server status, reference field or grids
+// to show, and no company file can be chosen here.
+class ConsoleSingleStoreView : public ConsoleMainView<single::SingleStoreMainView> {
   public:
-    explicit ConsoleSingleStoreView(ConsoleImportView& run) : run_(run) {}
-    void setStatusCaption(const std::string& caption) override { run_.setStatusCaption(caption); }
-    void repaintStatus() override { run_.repaintStatus(); }
-    void setDetailCaption(const std::string& caption) override { run_.setDetailCaption(caption); }
-    void repaintDetail() override { run_.repaintDetail(); }
-    void setProgressVisible(bool visible) override { run_.setProgressVisible(visible); }
-    void setProgressMaximum(double maximum) override { run_.setProgressMaximum(maximum); }
-    void setProgressValue(double value) override { run_.setProgressValue(value); }
-    void repaintProgress() override { run_.repaintProgress(); }
-    void setImportEnabled(bool) override {}
-    void setCancelCaption(const std::string&) override {}
-    void setTitle(const std::string&) override {}
-    void setCancelEnabled(bool) override {}
-    void setCompanyName(const std::string&) override {}
-    void setAccountFields(const ui::AccountFields&) override {}
-    void showTotalsGrid(const ui::GridContent&) override {}
-    void showAccountsGrid(const ui::GridContent&) override {}
     void setServerStatus(const std::string&) override {}
     void setReferenceNumber(const std::string&) override {}
     void setGridsEnabled(bool) override {}
     void setBrowseEnabled(bool) override {}
     std::string chooseCompanyFile() override { throw vbError(vb::kDialogCancelled); }
-
-  private:
-    ConsoleImportView& run_;
 };
 
 // The single-store window's Import on FILE: one engine object loads the chart of the
 // company in the settings and the totals, runs the import, and the Import button's handler
 // decides what becomes of the totals file, as the program's window does.
-int importSingleStore(ConsoleProgram& console, SettingsStore& settings, ConsoleImportView& runView,
-                      const std::string& file, bool keep) {
+int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const std::string& file, bool keep) {
     Program& p = console.program;
     p.operationLogPath = paths::stateFolder() / single::kOperationLogName;
-    ConsoleSingleStoreView view(runView);
+    ConsoleSingleStoreView view;
     p.mainWindow = &view;
     single::MainWindowLogic window(p, view);
     window.sourcePath = file;
@@ -105,7 +84,7 @@ int import(const std::vector<std::string>& argv) {
     p.mainWindow = &view;
     p.resultsWindows = &results;
 
-    if (single) return importSingleStore(console, settings, view, args[0], keep);
+    if (single) return importSingleStore(console, settings, args[0], keep);
 
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {

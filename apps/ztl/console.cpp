@@ -17,18 +17,6 @@ MsgResult ConsolePrompter::show(const MessageBox& box) {
     return defaultAnswer(box.buttons);
 }
 
-void ConsoleImportView::repaintStatus() {
-    std::cout << status_ << std::endl;
-}
-
-void ConsoleImportView::repaintDetail() {
-    if (!detail_.empty()) std::cout << detail_ << std::endl;
-}
-
-void ConsoleImportView::repaintProgress() {
-    if (visible_) std::cout << "progress " << value_ << " of " << maximum_ << std::endl;
-}
-
 void ConsoleResultsWindow::showModal() {
     std::cout << "== " << caption_ << "\n";
     try {

@@ -1,6 +1,7 @@
 #pragma once
 // Console stand-ins for what the programs show in windows: message boxes go to standard
 // error (the text, then an empty line), and the exit status says whether any was shown.
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,19 +22,24 @@ class ConsolePrompter : public Prompter {
     int shown_ = 0;
 };
 
-// The main window on the terminal: each repainted caption and each repainted progress value
+// A main window on the terminal: each repainted caption and each repainted progress value
 // of the import run on a line of its own on standard output. What only a window shows (the
-// grids, the fields, the title) has no place here.
-class ConsoleImportView : public ms::MultiStoreMainView {
+// grids, the fields, the title) has no place here. `View` is the edition's view.
+template <class View>
+class ConsoleMainView : public View {
   public:
     void setStatusCaption(const std::string& caption) override { status_ = caption; }
-    void repaintStatus() override;
+    void repaintStatus() override { std::cout << status_ << std::endl; }
     void setDetailCaption(const std::string& caption) override { detail_ = caption; }
-    void repaintDetail() override;
+    void repaintDetail() override {
+        if (!detail_.empty()) std::cout << detail_ << std::endl;
+    }
     void setProgressVisible(bool visible) override { visible_ = visible; }
     void setProgressMaximum(double maximum) override { maximum_ = maximum; }
     void setProgressValue(double value) override { value_ = value; }
-    void repaintProgress() override;
+    void repaintProgress() override {
+        if (visible_) std::cout << "progress " << value_ << " of " << maximum_ << std::endl;
+    }
     void setImportEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}
     void setTitle(const std::string&) override {}
@@ -42,14 +48,19 @@ class ConsoleImportView : public ms::MultiStoreMainView {
     void setAccountFields(const ui::AccountFields&) override {}
     void showTotalsGrid(const ui::GridContent&) override {}
     void showAccountsGrid(const ui::GridContent&) override {}
-    void showConfirmation() override {}
-    void setStatusPanels(const std::array<std::string, 4>&) override {}
-    void setStoreName(const std::string&) override {}
 
   private:
     std::string status_, detail_;
     bool visible_ = false;
     double maximum_ = 100, value_ = 0;
+};
+
+// The multi-store main window on the terminal: no confirmation, status bar or store field.
+class ConsoleImportView : public ConsoleMainView<ms::MultiStoreMainView> {
+  public:
+    void showConfirmation() override {}
+    void setStatusPanels(const std::array<std::string, 4>&) override {}
+    void setStoreName(const std::string&) override {}
 };
 
 // The results window on the terminal: its caption, then the log it was given; after a
