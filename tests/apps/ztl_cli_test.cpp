@@ -9,21 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/shell_command.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using Result = ztl::testsupport::CommandResult;
+using ztl::testsupport::slurp;
 
 class Cli : public ::testing::Test {
   protected:
@@ -42,9 +35,8 @@ class Cli : public ::testing::Test {
         std::string env = "XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
                           (dir / "state").string() +
                           "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() + "' ";
-        std::string full = "cd '" + dir.string() + "' && " + env + command + " >out.txt 2>err.txt";
-        int raw = std::system(full.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out.txt"), slurp(dir / "err.txt")};
+        return ztl::testsupport::runShell("cd '" + dir.string() + "' && " + env + command, dir / "out.txt",
+                                          dir / "err.txt");
     }
     static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
     static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }

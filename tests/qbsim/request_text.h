@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qbsim/company.h"
+#include "tests/support/temp_folder.h"
 
 namespace qbsim_test {
 
@@ -78,17 +79,7 @@ inline std::string journalEntryRequest(const std::string& ref, const std::string
     return r;
 }
 
-// A fresh folder per test, removed afterwards.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+using TempFolder = ztl::testsupport::TempFolder;
 
 // A new sample company in a temporary folder.
 struct SampleCompany {

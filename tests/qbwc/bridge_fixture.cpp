@@ -17,23 +17,6 @@
 
 namespace ztl::qbwc::test {
 
-TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "qbwc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" +
-                       (info ? std::string(info->name()) : std::string("x"));
-    for (char& c : name)
-        if (c == '/') c = '_';
-    path_ = std::filesystem::path(::testing::TempDir()) / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 void createSampleCompany(const std::filesystem::path& file) {
     qbsim::Company company = qbsim::Company::create(file);
     qbsim::addSampleCompany(company);

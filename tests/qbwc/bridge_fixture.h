@@ -6,23 +6,14 @@
 #include <string>
 
 #include "qbwc/web_connector_factory.h"
+#include "tests/support/temp_folder.h"
 
 namespace ztl::qbwc::test {
 
 inline constexpr const char* kUser = "clerk";
 inline constexpr const char* kPassword = "s3cret pass";
 
-// A fresh folder under the test's temporary folder, removed with the object.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
+using TempFolder = ztl::testsupport::TempFolder;
 
 // A new simulated company with the sample chart, customers and vendors.
 void createSampleCompany(const std::filesystem::path& file);

@@ -14,6 +14,7 @@
 
 #include "bridge_fixture.h"
 #include "qbsim/sim_request_processor.h"
+#include "tests/support/shell_command.h"
 #include "web_connector_player.h"
 
 namespace fs = std::filesystem;
@@ -22,17 +23,8 @@ using namespace ztl::qbwc;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using Result = ztl::testsupport::CommandResult;
+using ztl::testsupport::slurp;
 
 // A port nobody listens on now: bound to 0, read back, released for the program to take.
 int freePort() {
@@ -72,10 +64,7 @@ class ZtlThroughTheBridge : public ::testing::Test {
         std::string env = "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
                           (dir / "state").string() + "' ZENTREL_QUICKBOOKS='" + quickBooks + "'; ";
         fs::path out = dir / ("out" + tag + ".txt"), err = dir / ("err" + tag + ".txt");
-        std::string full = "cd '" + (dir / in).string() + "' && (" + env + command + ") >'" + out.string() +
-                           "' 2>'" + err.string() + "' </dev/null";
-        int raw = std::system(full.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+        return ztl::testsupport::runShell("cd '" + (dir / in).string() + "' && " + env + command, out, err);
     }
     static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
     static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }
