@@ -11,6 +11,7 @@
 #include "qbsim/company.h"
 #include "qbsim/processor_factory.h"
 #include "qbsim/sim_request_processor.h"
+#include "tests/support/vb_error_number.h"
 #include "web_connector_player.h"
 
 using namespace ztl;
@@ -85,16 +86,6 @@ class Bridge : public ::testing::Test {
     size_t posted() const { return qbsim::Company::open(company).journal().size(); }
 };
 
-template <class F>
-long errorOf(F&& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number;
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST_F(Bridge, RequestsCrossAndComeBackAsTheCompanyAnswersThem) {
@@ -102,14 +93,17 @@ TEST_F(Bridge, RequestsCrossAndComeBackAsTheCompanyAnswersThem) {
     auto qbwc = player(*factory);
     auto qb = factory->create();
 
-    EXPECT_EQ(errorOf([&] { qb->BeginSession("", kOpenModeDoNotCare); }), hresult::kCouldNotAccess);
+    EXPECT_EQ(ztl::testsupport::vbErrorNumber([&] { qb->BeginSession("", kOpenModeDoNotCare); }),
+              hresult::kCouldNotAccess);
     qb->OpenConnection("", "Korvane Zentrel   ");
     std::string ticket = qb->BeginSession("", kOpenModeDoNotCare);
     EXPECT_EQ(qb->GetCurrentCompanyFileName(ticket), qbsim::canonicalCompanyPath(company.string()).string())
         << "the company file of the first sendRequestXML";
-    EXPECT_EQ(errorOf([&] { qb->BeginSession("C:\\Other\\books.qbw", kOpenModeDoNotCare); }),
+    EXPECT_EQ(ztl::testsupport::vbErrorNumber(
+                  [&] { qb->BeginSession("C:\\Other\\books.qbw", kOpenModeDoNotCare); }),
               hresult::kCompanyNotOpen);
-    EXPECT_EQ(errorOf([&] { qb->ProcessRequest("no such ticket", kAccountQuery); }), hresult::kInvalidTicket);
+    EXPECT_EQ(ztl::testsupport::vbErrorNumber([&] { qb->ProcessRequest("no such ticket", kAccountQuery); }),
+              hresult::kInvalidTicket);
 
     auto direct = quickBooks();
     direct->OpenConnection("", "direct");
@@ -164,7 +158,8 @@ TEST_F(Bridge, AWrongPasswordGetsNvuAndNothingIsPosted) {
     auto factory = bridge(test::testBridgeConfig(test::shortTimings(500ms)));
     auto qbwc = player(*factory, false, "guess");
     auto qb = factory->create();
-    EXPECT_EQ(errorOf([&] { qb->OpenConnection("", "Korvane Zentrel   "); }), hresult::kCouldNotStart);
+    EXPECT_EQ(ztl::testsupport::vbErrorNumber([&] { qb->OpenConnection("", "Korvane Zentrel   "); }),
+              hresult::kCouldNotStart);
     qbwc->stop();
     bool refused = false;
     for (const auto& line : qbwc->transcript()) refused = refused || line.ends_with(",nvu");

@@ -10,6 +10,7 @@
 #include "bridge_fixture.h"
 #include "platform/request_processor.h"
 #include "qbwc/web_connector_service.h"
+#include "tests/support/vb_error_number.h"
 
 using namespace ztl;
 using namespace ztl::qbwc;
@@ -48,16 +49,6 @@ struct ServiceTest : ::testing::Test {
         EXPECT_EQ(service.sendRequestXML(ticket, kCompany), "") << "nothing to send yet";
         EXPECT_EQ(opened.get(), kCompany);
         return ticket;
-    }
-
-    template <class F>
-    static long errorNumber(F&& f) {
-        try {
-            f();
-        } catch (const VbError& e) {
-            return e.number;
-        }
-        return 0;
     }
 };
 
@@ -146,7 +137,8 @@ TEST_F(ServiceTest, NoWebConnectorMeansCouldNotStartAndAnUnfetchedRequestIsWithd
     EXPECT_EQ(authenticate().at(1), "none") << "the failed connection keeps nothing open";
 
     // A request nobody fetched is withdrawn: a Web Connector coming later never sees it.
-    EXPECT_EQ(errorNumber([&] { service.submit("<QBXML>late</QBXML>", ""); }), hresult::kCouldNotStart);
+    EXPECT_EQ(ztl::testsupport::vbErrorNumber([&] { service.submit("<QBXML>late</QBXML>", ""); }),
+              hresult::kCouldNotStart);
     auto opened = openInBackground();
     std::string ticket = beginSession(opened);
     EXPECT_EQ(service.sendRequestXML(ticket, kCompany), "");
@@ -170,8 +162,9 @@ TEST_F(ServiceTest, QuickBooksErrorsReachTheProgramAsTheSameComErrors) {
 
     // A request for another company file is never handed out; the same file in other
     // letter case and slashes is the same file.
-    EXPECT_EQ(errorNumber([&] { service.submit("<QBXML>other</QBXML>", "C:\\Other.QBW"); }),
-              hresult::kCompanyNotOpen);
+    EXPECT_EQ(
+        ztl::testsupport::vbErrorNumber([&] { service.submit("<QBXML>other</QBXML>", "C:\\Other.QBW"); }),
+        hresult::kCompanyNotOpen);
     auto same = std::async(std::launch::async, [&] {
         return service.submit("<QBXML>same</QBXML>", "c:/users/public/documents/intuit/quickbooks/shop.qbw");
     });
@@ -181,8 +174,9 @@ TEST_F(ServiceTest, QuickBooksErrorsReachTheProgramAsTheSameComErrors) {
 
     // XML cannot carry a control character: QuickBooks' parser would refuse it, so it is
     // refused here without being sent.
-    EXPECT_EQ(errorNumber([&] { service.submit(std::string("<QBXML>\x01</QBXML>"), ""); }),
-              hresult::kParseError);
+    EXPECT_EQ(
+        ztl::testsupport::vbErrorNumber([&] { service.submit(std::string("<QBXML>\x01</QBXML>"), ""); }),
+        hresult::kParseError);
     service.releaseConnection();
 }
 

@@ -10,6 +10,9 @@
 
 #include "platform/vb_error.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/shell_command.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/vb_error_number.h"
 #include "ui/logic/amount_format.h"
 #include "ui/logic/archive_file.h"
 #include "ui/logic/grid_content.h"
@@ -19,34 +22,17 @@
 using namespace ztl;
 namespace fs = std::filesystem;
 
+using testsupport::slurp;
+
 namespace {
 
-struct Scratch {
-    fs::path dir;
-    Scratch() {
-        char pattern[] = "/tmp/ztl_window_logic_XXXXXX";
-        dir = ::mkdtemp(pattern);
-    }
-    ~Scratch() { fs::remove_all(dir); }
+struct Scratch : testsupport::TempFolder {
+    const fs::path dir = path();
     fs::path write(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir / name, std::ios::binary) << bytes;
         return dir / name;
     }
 };
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-long errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const VbError& e) {
-        return e.number;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -73,7 +59,7 @@ TEST(GridContent, TotalsRowsByKindAndAccountsSplitAtTheirOuterCommas) {
     EXPECT_EQ(totals.rows[2], (std::vector<std::string>{"", ""}));  // only the capitals count
     EXPECT_EQ(totals.rows[3], (std::vector<std::string>{"", ""}));
     EXPECT_EQ(totals.rows[4][1], "-$1000.00");
-    EXPECT_EQ(errorOf([] { ui::totalsGrid({"D,1000"}); }), vb::kSubscriptOutOfRange);
+    EXPECT_EQ(testsupport::vbErrorNumber([] { ui::totalsGrid({"D,1000"}); }), vb::kSubscriptOutOfRange);
 
     ui::GridContent chart =
         ui::accountsGrid({"1000,Checking,Bank", "6500,Repairs, Labor and Supplies,Expense"});
@@ -101,11 +87,15 @@ TEST(SourceCheck, AnUnreachableShareIsABadNameAMissingFileIsNotFound) {
     fs::create_directories(s.dir / "SRV1" / "CATCON");
     test::ScopedEnv shares("ZENTREL_SHARES", s.dir.string());
     s.write("SRV1/CATCON/3X390.QB", "Q\r\n");
-    EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\3X390.QB"); }), 0);
-    EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\srv1\\catcon\\3x390.qb"); }), 0);  // as Windows finds it
-    EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\4X390.QB"); }), vb::kFileNotFound);
-    EXPECT_EQ(errorOf([] { ui::checkSourceFile("\\\\SRV2\\CATCON\\3X390.QB"); }), vb::kBadFileNameOrNumber);
-    EXPECT_EQ(errorOf([&] { ui::checkSourceFile((s.dir / "none").string()); }), vb::kFileNotFound);
+    EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\3X390.QB"); }), 0);
+    EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\srv1\\catcon\\3x390.qb"); }),
+              0);  // as Windows finds it
+    EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\4X390.QB"); }),
+              vb::kFileNotFound);
+    EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\SRV2\\CATCON\\3X390.QB"); }),
+              vb::kBadFileNameOrNumber);
+    EXPECT_EQ(testsupport::vbErrorNumber([&] { ui::checkSourceFile((s.dir / "none").string()); }),
+              vb::kFileNotFound);
 }
 
 TEST(ArchiveFile, TimeStampedNameNeverOverAnEarlierArchive) {
