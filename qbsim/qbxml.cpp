@@ -372,7 +372,7 @@ std::optional<std::string> readNameFilter(pugi::xml_node node) {
 JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
     JournalEntryQueryRq q;
     enum { TxnID, RefNumber, MaxReturned, Modified, TxnDates, Entity, Account, RefFilter, RefRange, Lines };
-    bool byId = false, byFilter = false;
+    bool byId = false, byFilter = false, modified = false;
     for (auto& [slot, c] : sequence(rq, {{"TxnID", true},
                                          {"RefNumber", true},
                                          {"MaxReturned", false},
@@ -396,12 +396,12 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
                 q.maxReturned = leafText(c);
                 break;
             case Modified:
-                if (q.fromTxnDate || q.toTxnDate) parseError("<ModifiedDateRangeFilter> beside <TxnDateRangeFilter>");
+                modified = true;
                 for (auto& [i, d] : sequence(c, {{"FromModifiedDate", false}, {"ToModifiedDate", false}}))
                     (i == 0 ? q.fromModified : q.toModified) = leafText(d);
                 break;
             case TxnDates:
-                if (q.fromModified || q.toModified) parseError("<TxnDateRangeFilter> beside <ModifiedDateRangeFilter>");
+                if (modified) parseError("<TxnDateRangeFilter> beside <ModifiedDateRangeFilter>");
                 for (auto& [i, d] : sequence(c, {{"FromTxnDate", false}, {"ToTxnDate", false}, {"DateMacro", false}})) {
                     // Date macros name periods of the company's own calendar: not simulated.
                     if (i == 2) parseError("<DateMacro> is not a filter this company answers");
