@@ -1,11 +1,12 @@
-// The readers of QuickBooks' answers: any bytes as an account query answer and as a journal
-// entry answer. An answer that is not well-formed is refused; one that is is read; nothing
+// The readers of QuickBooks' answers: any bytes as an account query answer, as a journal
+// entry answer, and as the answer to the question which entries QuickBooks holds already. An answer that is not well-formed is refused; one that is is read; nothing
 // else may happen to the engine.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "engine/cls_ztl.h"
+#include "engine/posted_entries.h"
 #include "engine/xml_well_formed.h"
 #include "platform/text_file.h"
 
@@ -36,5 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     z.referenceNumber = "004711";
     z.GetImportResults(answer);
     p.importLog = nullptr;
+
+    try {
+        ztl::PostedEntries posted(ztl::readJournalEntryQuery(answer).entries, ztl::ChartOfAccounts::fromResponse(answer));
+        for (const auto& e : posted.entries()) {
+            ztl::StoreTransaction t{e.refNumber, e.txnDate, e.lines};
+            (void)posted.claim(t);
+        }
+    } catch (const ztl::VbError&) {
+        // not an answer: refused, as the run refuses it
+    }
     return 0;
 }
