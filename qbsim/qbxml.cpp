@@ -759,6 +759,23 @@ void lineOut(XmlOut& x, const JournalLine& l) {
     x.close(name);
 }
 
+// A JournalEntryRet: the entry's memo only where the answer has always carried it (the
+// add's echo of the request), its lines only when asked for.
+void entryOut(XmlOut& x, const JournalEntry& e, bool withLines, bool withMemo) {
+    x.open("JournalEntryRet");
+    x.leaf("TxnID", e.txnId);
+    x.leaf("TimeCreated", qbTime(e.timeCreated));
+    x.leaf("TimeModified", qbTime(e.timeModified));
+    x.leaf("EditSequence", std::to_string(e.editSequence));
+    x.leaf("TxnNumber", std::to_string(e.txnNumber));
+    x.leaf("TxnDate", e.txnDate);
+    if (e.refNumber) x.leaf("RefNumber", *e.refNumber);
+    if (withMemo && e.memo) x.leaf("Memo", *e.memo);
+    if (withLines)
+        for (const auto& l : e.lines) lineOut(x, l);
+    x.close("JournalEntryRet");
+}
+
 void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status& st) {
     std::optional<JournalEntry> posted;
     company.inWriteTransaction([&] {
@@ -771,19 +788,7 @@ void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status
         return true;
     });
     openRs(x, "JournalEntryAdd", r, st);
-    if (posted) {
-        x.open("JournalEntryRet");
-        x.leaf("TxnID", posted->txnId);
-        x.leaf("TimeCreated", qbTime(posted->timeCreated));
-        x.leaf("TimeModified", qbTime(posted->timeModified));
-        x.leaf("EditSequence", std::to_string(posted->editSequence));
-        x.leaf("TxnNumber", std::to_string(posted->txnNumber));
-        x.leaf("TxnDate", posted->txnDate);
-        if (posted->refNumber) x.leaf("RefNumber", *posted->refNumber);
-        if (posted->memo) x.leaf("Memo", *posted->memo);
-        for (const auto& l : posted->lines) lineOut(x, l);
-        x.close("JournalEntryRet");
-    }
+    if (posted) entryOut(x, *posted, true, true);
     x.close("JournalEntryAddRs");
 }
 
@@ -900,20 +905,8 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
     if (found.empty())
         return refuse({1, "Info", "A query request did not find a matching object in QuickBooks"});
     openRs(x, "JournalEntryQuery", r, st);
-    for (const auto& e : found) {
-        // QuickBooks keeps no memo on the entry itself: only its lines carry one.
-        x.open("JournalEntryRet");
-        x.leaf("TxnID", e.txnId);
-        x.leaf("TimeCreated", qbTime(e.timeCreated));
-        x.leaf("TimeModified", qbTime(e.timeModified));
-        x.leaf("EditSequence", std::to_string(e.editSequence));
-        x.leaf("TxnNumber", std::to_string(e.txnNumber));
-        x.leaf("TxnDate", e.txnDate);
-        if (e.refNumber) x.leaf("RefNumber", *e.refNumber);
-        if (lines)
-            for (const auto& l : e.lines) lineOut(x, l);
-        x.close("JournalEntryRet");
-    }
+    // QuickBooks keeps no memo on the entry itself: only its lines carry one.
+    for (const auto& e : found) entryOut(x, e, lines, false);
     x.close("JournalEntryQueryRs");
 }
 
