@@ -115,7 +115,7 @@ int import(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("import", "import [--single-store] [--no-archive] FILE", &import);
+ZtlCommand reg("import", &import);
 
 }  // namespace
 }  // namespace ztl::cli
