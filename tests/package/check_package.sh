@@ -7,6 +7,7 @@
 # usage: check_package.sh zentrel_<version>_amd64.deb
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 1 ] || { echo "usage: check_package.sh zentrel_<version>_amd64.deb" >&2; exit 2; }
 deb=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
