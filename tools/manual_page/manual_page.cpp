@@ -114,9 +114,9 @@ std::string cppLiteral(const std::string& s) {
 
 std::vector<std::string> ManualPage::usageLines() const {
     std::vector<std::string> lines;
-    for (const auto& section : sections)
-        if (section.title == kCommands)
-            for (const auto& b : section.blocks)
+    for (const auto& s : sections)
+        if (s.title == kCommands)
+            for (const auto& b : s.blocks)
                 if (b.kind == Block::Kind::Term) lines.push_back(b.lines.front());
     return lines;
 }
