@@ -3,7 +3,9 @@
 # has run: the programs print the package's version, a whole import of the sample day as an
 # operator runs it by hand, `man ztl`, both desktop entries (valid, and their command opens
 # a window on a virtual display), and the bridge's user unit as systemd reads it.
-# Everything it writes stays in a scratch folder; it changes nothing on the machine.
+# Everything it writes stays in a scratch folder; it changes nothing on the machine. It needs
+# the virtual display and validators scripts/setup installs. Not part of CI, which does not
+# install packages on its machine: run it where the package was installed for trial.
 # usage: check_installed.sh
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
