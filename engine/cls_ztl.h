@@ -14,6 +14,8 @@
 
 #include "engine/account_list.h"
 #include "engine/import_lock.h"
+#include "engine/posted_entries.h"
+#include "engine/posted_entry_query.h"
 #include "engine/program.h"
 #include "engine/qbxml_requests.h"
 #include "engine/totals_format.h"
@@ -55,6 +57,10 @@ class clsZTL {
     // The single-store edition's count of Q lines from the last Load390.
     int qLineCount() const { return qCount_; }
 
+    // Before its first entry a run asks QuickBooks which of the file's transactions it holds
+    // already (see Program::duplicateCheckOff); this many entries at most in one answer.
+    int duplicateQueryPageSize = kJournalQueryPageSize;
+
     void Load390();
     void LoadQbCoa();
     void NewStartImport();
@@ -93,6 +99,15 @@ class clsZTL {
     std::string setting(const char* key) const;
     void runImport(int& statement);
     void closeConnection();
+    // The duplicate guard (cls_ztl_duplicates.cpp).
+    bool duplicateCheckOn() const;
+    std::string askQuickBooks(const std::string& request);
+    // Asks QuickBooks for the entries of the file's dates; false when it could not be asked,
+    // which the operator has been told and the log records.
+    bool findPostedEntries(TextWriter& log);
+    // True when the current transaction is in QuickBooks already: its block is written and
+    // it is counted as posted.
+    bool alreadyPosted();
 
     Program& program_;
     std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
@@ -103,6 +118,8 @@ class clsZTL {
     std::string source_;
     std::string ticket_;
     int qCount_ = 0;
+    std::optional<PostedEntries> posted_;      // while a checking run goes on
+    std::vector<std::string> pendingNotes_;    // lines the next block carries after its heading
 };
 
 }  // namespace ztl

@@ -199,6 +199,20 @@ void clsZTL::runImport(int& statement) {
         log.sync();
     }
 
+    // Before the first entry: what QuickBooks holds already is not sent again, and a run
+    // that cannot ask sends nothing.
+    statement = 255;
+    if (!findPostedEntries(log)) {
+        log.close();
+        program_.importLog = nullptr;
+        if (w) {
+            w->setStatusCaption("Import stopped: nothing was posted.");
+            w->repaintStatus();
+        }
+        closeConnection();
+        return;
+    }
+
     statement = 260;
     status("Importing " + countText + " transactions... please wait.");
     statement = 270;
@@ -232,7 +246,7 @@ void clsZTL::runImport(int& statement) {
             if (!block->lines.empty()) {
                 statement = 430;
                 X390Sort(block->lines, block->lines.size());
-                DoImport();
+                if (!alreadyPosted()) DoImport();
             }
             statement = 440;
             if (w) {
@@ -259,6 +273,7 @@ void clsZTL::runImport(int& statement) {
         w->repaintDetail();
     }
     statement = 930;
+    posted_.reset();
     log.close();
     program_.importLog = nullptr;
 

@@ -125,6 +125,8 @@ void clsZTL::GetImportResults(const std::string& response) {
         if (!log) throw vbError(vb::kBadFileNameOrNumber);
         const int number = transactionNumber++;
         std::vector<std::string> block{importlog::transactionHeading(number, referenceNumber)};
+        block.insert(block.end(), pendingNotes_.begin(), pendingNotes_.end());
+        pendingNotes_.clear();
         if (message == "Status OK") {
             block.push_back(importlog::kSuccessLine);
             ImportSuccess = true;

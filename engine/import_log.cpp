@@ -29,6 +29,19 @@ std::string lockTakenOverLine(const std::string& holder) {
     return "Import lock of " + holder + " taken over: that import had ended without releasing it.";
 }
 
+std::string alreadyPostedLine(const std::string& txnId) {
+    return kAlreadyPostedMark + txnId + " - not sent again";
+}
+
+std::string otherEntryLine(const std::string& txnId) {
+    return "QuickBooks entry TxnID " + txnId +
+           " has this invoice number and date but other lines: it is not this transaction";
+}
+
+std::string duplicateCheckFailedLine(const std::string& reason) {
+    return "Nothing was sent: QuickBooks could not be asked which transactions it already holds. " + reason;
+}
+
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,
                 const std::string& referenceNumber) {
     try {

@@ -29,6 +29,18 @@ std::string statusLine(const std::string& code, const std::string& severity, con
 std::string messageLine(const std::string& message);
 inline constexpr const char* kBlankLine = " ";
 
+// The duplicate guard's lines. A transaction QuickBooks holds already gets a block of its
+// heading, the already-posted line and a blank; an entry with the transaction's invoice
+// number and date but other lines is named in the transaction's block, after its heading.
+inline constexpr const char* kAlreadyPostedMark = "Already in QuickBooks : TxnID ";
+std::string alreadyPostedLine(const std::string& txnId);
+std::string otherEntryLine(const std::string& txnId);
+// Written after the opening lines when the operator chose to import without the check.
+inline constexpr const char* kDuplicateCheckOffLine =
+    "Duplicate check : off - every transaction is sent, also one that QuickBooks already holds";
+// Written after the opening lines when QuickBooks could not be asked: nothing was sent.
+std::string duplicateCheckFailedLine(const std::string& reason);
+
 // A note the run writes after the opening lines when it took over the import lock of a run
 // that had died.
 std::string lockTakenOverLine(const std::string& holder);

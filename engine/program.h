@@ -44,6 +44,15 @@ struct Program {
     std::filesystem::path installFolder;     // where the debug copies go
     std::filesystem::path operationLogPath;  // single-store edition: "ztloperation.log"; empty: none
 
+    // The duplicate guard. A run first asks QuickBooks which of its transactions it holds
+    // already and sends none of those again, unless the operator chose to import unasked:
+    // here for this program (ztl import --no-duplicate-check), or with the DuplicateCheck
+    // setting "off". What the last run found: the transactions it did not send again, and
+    // whether it stopped before its first entry because QuickBooks could not be asked.
+    bool duplicateCheckOff = false;
+    int alreadyInQuickBooks = 0;
+    bool importStoppedUnasked = false;
+
     // Windows the engine drives; null when there is no such window.
     SplashProgressView* splash = nullptr;
     ImportRunView* mainWindow = nullptr;

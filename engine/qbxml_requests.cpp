@@ -29,19 +29,35 @@ std::string escaped(std::string_view value) {
     return xmlEscaped(value);
 }
 
-std::string dateText(const CalendarDate& d) {
+}  // namespace
+
+std::string qbxmlDate(const CalendarDate& d) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buf;
 }
-
-}  // namespace
 
 std::string accountQueryRequest() {
     std::string r;
     openingLines(r);
     line(r, 8, "<AccountQueryRq requestID=\"1\" >");
     line(r, 8, "</AccountQueryRq>");
+    line(r, 4, "</QBXMLMsgsRq>");
+    line(r, 0, "</QBXML>");
+    return r;
+}
+
+std::string journalEntryQueryRequest(const CalendarDate& from, const CalendarDate& to, int maxReturned) {
+    std::string r;
+    openingLines(r);
+    line(r, 8, "<JournalEntryQueryRq requestID=\"1\">");
+    line(r, 12, "<MaxReturned>" + std::to_string(maxReturned) + "</MaxReturned>");
+    line(r, 12, "<TxnDateRangeFilter>");
+    line(r, 16, "<FromTxnDate>" + qbxmlDate(from) + "</FromTxnDate>");
+    line(r, 16, "<ToTxnDate>" + qbxmlDate(to) + "</ToTxnDate>");
+    line(r, 12, "</TxnDateRangeFilter>");
+    line(r, 12, "<IncludeLineItems>true</IncludeLineItems>");
+    line(r, 8, "</JournalEntryQueryRq>");
     line(r, 4, "</QBXMLMsgsRq>");
     line(r, 0, "</QBXML>");
     return r;
@@ -54,7 +70,7 @@ std::string journalEntryRequest(const std::string& referenceNumber, const Calend
     openingLines(r);
     line(r, 8, "<JournalEntryAddRq requestID=\"1\" > ");
     line(r, 12, "<JournalEntryAdd>");
-    line(r, 16, "<TxnDate>" + dateText(date) + "</TxnDate>");
+    line(r, 16, "<TxnDate>" + qbxmlDate(date) + "</TxnDate>");
     line(r, 16, "<RefNumber>" + escaped(referenceNumber) + "</RefNumber>");
     line(r, 16, "<Memo> Korvane Import </Memo>");
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -1,5 +1,5 @@
 #pragma once
-// The two qbXML 1.0 requests, as exact text. Lines end in CR LF, indentation is blanks in
+// The qbXML 1.0 requests, as exact text. Lines end in CR LF, indentation is blanks in
 // steps of four, the request identifier is always 1, and names go in as they stand, with
 // only the XML markup characters & < > escaped (so QuickBooks reads exactly what the store
 // system and the operator wrote).
@@ -25,6 +25,13 @@ std::string accountQueryRequest();
 std::string journalEntryRequest(const std::string& referenceNumber, const CalendarDate& date,
                                 const SortedLineTable& rows,
                                 const std::function<std::string(const std::string&)>& entityOf);
+
+// The journal entries QuickBooks holds dated from `from` to `to`, with their lines, at most
+// maxReturned of them: qbXML 1.0, which has every element it uses.
+std::string journalEntryQueryRequest(const CalendarDate& from, const CalendarDate& to, int maxReturned);
+
+// The date as a qbXML date, YYYY-MM-DD.
+std::string qbxmlDate(const CalendarDate& date);
 
 // Object-error base + 513.
 inline constexpr long kZeroAmountError = -2147220991;

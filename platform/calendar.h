@@ -11,4 +11,8 @@ int daysInMonth(int year, int month);
 // True when the month is 1 to 12 and the day exists in that month of that year.
 bool isCalendarDate(int year, int month, int day);
 
+// Days since 1970-01-01 of a calendar date, and back: how a range of days is split.
+long dayNumber(int year, int month, int day);
+void dateOfDayNumber(long days, int& year, int& month, int& day);
+
 }  // namespace ztl

@@ -459,11 +459,18 @@ JournalEntry Company::post(JournalEntry e) {
 }
 
 std::vector<JournalEntry> Company::journal() const {
+    return journal("", "");
+}
+
+std::vector<JournalEntry> Company::journal(const std::string& fromDate, const std::string& toDate) const {
     std::vector<JournalEntry> out;
     auto s = db_->prepare(
         "SELECT id, txn_id, time_created, time_modified, edit_sequence, txn_number, txn_date, ref_number, "
         "memo "
-        "FROM journal_entry ORDER BY txn_number");
+        "FROM journal_entry WHERE (?1 = '' OR txn_date >= ?1) AND (?2 = '' OR txn_date <= ?2) "
+        "ORDER BY txn_number");
+    s.bind(1, fromDate);
+    s.bind(2, toDate);
     while (s.step()) {
         JournalEntry e;
         e.id = s.integer(0);

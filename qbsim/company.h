@@ -119,6 +119,8 @@ class Company {
     std::vector<Account> accounts(bool activeOnly = true) const;
     std::vector<Entity> entities() const;       // customers first, then vendors, each by name
     std::vector<JournalEntry> journal() const;  // by TxnNumber
+    // The entries dated from..to (YYYY-MM-DD, either end open when empty), by TxnNumber.
+    std::vector<JournalEntry> journal(const std::string& fromDate, const std::string& toDate) const;
 
     // Lookups, valid inside or outside a transaction.
     // An account by its name ignoring case and surrounding blanks, failing that by its number.

@@ -290,11 +290,22 @@ struct JournalEntryAddRq {
 
 struct AccountQueryRq {};
 
+// qbXML 1.0's journal entry query: TxnID+, or RefNumber+, or the filters, in this order.
+struct JournalEntryQueryRq {
+    std::vector<std::string> txnIds, refNumbers;
+    std::optional<std::string> maxReturned;
+    std::optional<std::string> fromModified, toModified, fromTxnDate, toTxnDate;
+    std::optional<std::string> entity, account;  // FullName or FullNameWithChildren
+    std::optional<std::string> refMatch, refMatchCriterion, fromRef, toRef;
+    std::optional<std::string> includeLineItems;
+};
+
 struct Request {
     std::string kind;  // element name without the Rq suffix
     std::optional<std::string> requestId;
     AccountQueryRq query;
     JournalEntryAddRq entry;
+    JournalEntryQueryRq journalQuery;
 };
 
 LineRq readLine(pugi::xml_node node, bool debit) {
@@ -350,6 +361,84 @@ JournalEntryAddRq readJournalEntryAdd(pugi::xml_node rq) {
     return e;
 }
 
+// A list filter of 1.0: one FullName, or one FullNameWithChildren (the simulated lists have
+// no children, so both name the one record).
+std::optional<std::string> readNameFilter(pugi::xml_node node) {
+    auto parts = sequence(node, {{"FullName", false}, {"FullNameWithChildren", false}});
+    if (parts.size() != 1) parseError(std::string("<") + node.name() + "> needs one FullName or FullNameWithChildren");
+    return leafText(parts[0].second);
+}
+
+JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
+    JournalEntryQueryRq q;
+    enum { TxnID, RefNumber, MaxReturned, Modified, TxnDates, Entity, Account, RefFilter, RefRange, Lines };
+    bool byId = false, byFilter = false, modified = false;
+    for (auto& [slot, c] : sequence(rq, {{"TxnID", true},
+                                         {"RefNumber", true},
+                                         {"MaxReturned", false},
+                                         {"ModifiedDateRangeFilter", false},
+                                         {"TxnDateRangeFilter", false},
+                                         {"EntityFilter", false},
+                                         {"AccountFilter", false},
+                                         {"RefNumberFilter", false},
+                                         {"RefNumberRangeFilter", false},
+                                         {"IncludeLineItems", false}})) {
+        if (slot == TxnID || slot == RefNumber) byId = true;
+        if (slot >= MaxReturned && slot <= RefRange) byFilter = true;
+        switch (slot) {
+            case TxnID:
+                q.txnIds.push_back(leafText(c));
+                break;
+            case RefNumber:
+                q.refNumbers.push_back(leafText(c));
+                break;
+            case MaxReturned:
+                q.maxReturned = leafText(c);
+                break;
+            case Modified:
+                modified = true;
+                for (auto& [i, d] : sequence(c, {{"FromModifiedDate", false}, {"ToModifiedDate", false}}))
+                    (i == 0 ? q.fromModified : q.toModified) = leafText(d);
+                break;
+            case TxnDates:
+                if (modified) parseError("<TxnDateRangeFilter> beside <ModifiedDateRangeFilter>");
+                for (auto& [i, d] : sequence(c, {{"FromTxnDate", false}, {"ToTxnDate", false}, {"DateMacro", false}})) {
+                    // Date macros name periods of the company's own calendar: not simulated.
+                    if (i == 2) parseError("<DateMacro> is not a filter this company answers");
+                    (i == 0 ? q.fromTxnDate : q.toTxnDate) = leafText(d);
+                }
+                break;
+            case Entity:
+                q.entity = readNameFilter(c);
+                break;
+            case Account:
+                q.account = readNameFilter(c);
+                break;
+            case RefFilter: {
+                auto parts = sequence(c, {{"MatchCriterion", false}, {"RefNumber", false}});
+                if (parts.size() != 2) parseError("<RefNumberFilter> needs MatchCriterion and RefNumber");
+                q.refMatchCriterion = leafText(parts[0].second);
+                q.refMatch = leafText(parts[1].second);
+                if (*q.refMatchCriterion != "StartsWith" && *q.refMatchCriterion != "Contains" &&
+                    *q.refMatchCriterion != "EndsWith")
+                    parseError("MatchCriterion \"" + *q.refMatchCriterion + "\" is not a qbXML 1.0 choice");
+                break;
+            }
+            case RefRange:
+                if (q.refMatch) parseError("<RefNumberRangeFilter> beside <RefNumberFilter>");
+                for (auto& [i, d] : sequence(c, {{"FromRefNumber", false}, {"ToRefNumber", false}}))
+                    (i == 0 ? q.fromRef : q.toRef) = leafText(d);
+                break;
+            case Lines:
+                q.includeLineItems = leafText(c);
+                break;
+        }
+    }
+    if (!q.txnIds.empty() && !q.refNumbers.empty()) parseError("<TxnID> beside <RefNumber>");
+    if (byId && byFilter) parseError("<TxnID> or <RefNumber> beside a filter");
+    return q;
+}
+
 struct MessageSet {
     bool stopOnError = true;
     std::vector<Request> requests;
@@ -400,6 +489,9 @@ MessageSet readRequest(std::string_view text) {
         } else if (name == "JournalEntryAddRq") {
             r.kind = "JournalEntryAdd";
             r.entry = readJournalEntryAdd(c);
+        } else if (name == "JournalEntryQueryRq") {
+            r.kind = "JournalEntryQuery";
+            r.journalQuery = readJournalEntryQuery(c);
         } else {
             parseError("<" + std::string(name) + "> is not a request this company answers");
         }
@@ -695,6 +787,136 @@ void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status
     x.close("JournalEntryAddRs");
 }
 
+// A date and time of a modified-date filter: YYYY-MM-DD, or with THH:MM:SS, local time unless
+// an offset (+HH:MM, -HH:MM or Z) follows; empty when it is none of these.
+std::optional<std::time_t> parseDateTime(std::string_view text) {
+    std::string_view t = trimmedView(text, kWhitespace);
+    if (t.size() < 10 || !isCalendarDate(t.substr(0, 10))) return std::nullopt;
+    std::tm tm{};
+    tm.tm_year = std::stoi(std::string(t.substr(0, 4))) - 1900;
+    tm.tm_mon = std::stoi(std::string(t.substr(5, 2))) - 1;
+    tm.tm_mday = std::stoi(std::string(t.substr(8, 2)));
+    t.remove_prefix(10);
+    if (!t.empty()) {
+        if (t.size() < 9 || t[0] != 'T' || t[3] != ':' || t[6] != ':') return std::nullopt;
+        for (std::size_t i : {1, 2, 4, 5, 7, 8})
+            if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        tm.tm_hour = (t[1] - '0') * 10 + (t[2] - '0');
+        tm.tm_min = (t[4] - '0') * 10 + (t[5] - '0');
+        tm.tm_sec = (t[7] - '0') * 10 + (t[8] - '0');
+        if (tm.tm_hour > 23 || tm.tm_min > 59 || tm.tm_sec > 59) return std::nullopt;
+        t.remove_prefix(9);
+    }
+    if (t.empty()) {
+        tm.tm_isdst = -1;
+        return std::mktime(&tm);
+    }
+    long offset = 0;
+    if (t == "Z") {
+    } else if (t.size() == 6 && (t[0] == '+' || t[0] == '-') && t[3] == ':') {
+        for (std::size_t i : {1, 2, 4, 5})
+            if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        offset = ((t[1] - '0') * 10 + (t[2] - '0')) * 3600L + ((t[4] - '0') * 10 + (t[5] - '0')) * 60L;
+        if (t[0] == '-') offset = -offset;
+    } else {
+        return std::nullopt;
+    }
+    return timegm(&tm) - offset;
+}
+
+std::string foldedName(std::string_view s) {
+    std::string out(trimmedView(s, kWhitespace));
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool refMatches(const JournalEntryQueryRq& q, const JournalEntry& e) {
+    const std::string ref = foldedName(e.refNumber.value_or(""));
+    if (!q.refNumbers.empty() &&
+        std::none_of(q.refNumbers.begin(), q.refNumbers.end(), [&](const std::string& r) { return foldedName(r) == ref; }))
+        return false;
+    if (q.refMatch) {
+        const std::string want = foldedName(*q.refMatch);
+        if (*q.refMatchCriterion == "StartsWith" && !ref.starts_with(want)) return false;
+        if (*q.refMatchCriterion == "EndsWith" && !ref.ends_with(want)) return false;
+        if (*q.refMatchCriterion == "Contains" && ref.find(want) == std::string::npos) return false;
+    }
+    if (q.fromRef && ref < foldedName(*q.fromRef)) return false;
+    if (q.toRef && ref > foldedName(*q.toRef)) return false;
+    return true;
+}
+
+void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Status& st) {
+    const JournalEntryQueryRq& q = r.journalQuery;
+    auto refuse = [&](const Status& s) {
+        st = s;
+        openRs(x, "JournalEntryQuery", r, st);
+        x.close("JournalEntryQueryRs");
+    };
+    std::optional<long> max;
+    if (q.maxReturned) {
+        std::string_view m = trimmedView(*q.maxReturned, kWhitespace);
+        bool digits = !m.empty() && m.size() < 10 && std::all_of(m.begin(), m.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits || std::stol(std::string(m)) < 1) return refuse(conversionError(*q.maxReturned, "MaxReturned"));
+        max = std::stol(std::string(m));
+    }
+    std::string from, to;
+    if (q.fromTxnDate) {
+        from = std::string(trimmedView(*q.fromTxnDate, kWhitespace));
+        if (!isCalendarDate(from)) return refuse(conversionError(*q.fromTxnDate, "FromTxnDate"));
+    }
+    if (q.toTxnDate) {
+        to = std::string(trimmedView(*q.toTxnDate, kWhitespace));
+        if (!isCalendarDate(to)) return refuse(conversionError(*q.toTxnDate, "ToTxnDate"));
+    }
+    std::optional<std::time_t> fromModified, toModified;
+    if (q.fromModified && !(fromModified = parseDateTime(*q.fromModified)))
+        return refuse(conversionError(*q.fromModified, "FromModifiedDate"));
+    if (q.toModified && !(toModified = parseDateTime(*q.toModified)))
+        return refuse(conversionError(*q.toModified, "ToModifiedDate"));
+    bool lines = false;
+    if (q.includeLineItems) {
+        std::string_view v = trimmedView(*q.includeLineItems, kWhitespace);
+        if (v == "true" || v == "1")
+            lines = true;
+        else if (v != "false" && v != "0")
+            return refuse(conversionError(*q.includeLineItems, "IncludeLineItems"));
+    }
+
+    std::vector<JournalEntry> found;
+    for (auto& e : company.journal(from, to)) {
+        if (!q.txnIds.empty() && std::find(q.txnIds.begin(), q.txnIds.end(), e.txnId) == q.txnIds.end()) continue;
+        if (!refMatches(q, e)) continue;
+        if (fromModified && e.timeModified < *fromModified) continue;
+        if (toModified && e.timeModified > *toModified) continue;
+        auto anyLine = [&](auto pred) { return std::any_of(e.lines.begin(), e.lines.end(), pred); };
+        if (q.entity && !anyLine([&](const JournalLine& l) { return l.entityId && sameName(l.entityName, *q.entity); }))
+            continue;
+        if (q.account && !anyLine([&](const JournalLine& l) { return sameName(l.accountName, *q.account); })) continue;
+        found.push_back(std::move(e));
+        if (max && static_cast<long>(found.size()) >= *max) break;
+    }
+    if (found.empty())
+        return refuse({1, "Info", "A query request did not find a matching object in QuickBooks"});
+    openRs(x, "JournalEntryQuery", r, st);
+    for (const auto& e : found) {
+        // QuickBooks keeps no memo on the entry itself: only its lines carry one.
+        x.open("JournalEntryRet");
+        x.leaf("TxnID", e.txnId);
+        x.leaf("TimeCreated", qbTime(e.timeCreated));
+        x.leaf("TimeModified", qbTime(e.timeModified));
+        x.leaf("EditSequence", std::to_string(e.editSequence));
+        x.leaf("TxnNumber", std::to_string(e.txnNumber));
+        x.leaf("TxnDate", e.txnDate);
+        if (e.refNumber) x.leaf("RefNumber", *e.refNumber);
+        if (lines)
+            for (const auto& l : e.lines) lineOut(x, l);
+        x.close("JournalEntryRet");
+    }
+    x.close("JournalEntryQueryRs");
+}
+
 }  // namespace
 
 std::string qbTime(std::time_t t) {
@@ -721,6 +943,8 @@ std::string answerRequest(Company& company, std::string_view request) {
         Status st;
         if (r.kind == "AccountQuery")
             answerAccountQuery(company, r, x, st);
+        else if (r.kind == "JournalEntryQuery")
+            answerJournalEntryQuery(company, r, x, st);
         else
             answerJournalEntryAdd(company, r, x, st);
         if (st.severity == "Error" && set.stopOnError) break;

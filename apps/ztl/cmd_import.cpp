@@ -28,6 +28,18 @@ class ConsoleSingleStoreView : public ConsoleMainView<single::SingleStoreMainVie
     std::string chooseCompanyFile() override { throw vbError(vb::kDialogCancelled); }
 };
 
+// What the duplicate guard did in the run that just ended.
+void printDuplicateCheck(const Program& p) {
+    if (p.importStoppedUnasked)
+        std::cout << "Nothing was posted: QuickBooks could not be asked which transactions it already holds."
+                  << std::endl;
+    else if (p.duplicateCheckOff)
+        std::cout << "The duplicate check was off: every transaction was sent." << std::endl;
+    else
+        std::cout << p.alreadyInQuickBooks << " transaction" << (p.alreadyInQuickBooks == 1 ? "" : "s")
+                  << " already in QuickBooks, not sent again." << std::endl;
+}
+
 // The single-store window's Import on FILE: one engine object loads the chart of the
 // company in the settings and the totals, runs the import, and the Import button's handler
 // decides what becomes of the totals file, as the program's window does.
@@ -42,10 +54,12 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
     if (!window.loadEngine()) return 1;
     if (keep) {
         window.runImport();
+        printDuplicateCheck(p);
         std::cout << "The totals file stays where it is: " << file << std::endl;
         return console.exitStatus();
     }
     window.cmdImport_Click();
+    printDuplicateCheck(p);
     using single::TotalsFileFate;
     if (!window.lastOutcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
@@ -70,6 +84,7 @@ int import(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
     bool single = takeFlag(args, "--single-store");
     bool keep = takeFlag(args, "--no-archive");
+    bool unasked = takeFlag(args, "--no-duplicate-check");
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("import", "one totals file expected");
 
@@ -83,6 +98,7 @@ int import(const std::vector<std::string>& argv) {
     p.processors = factory.get();
     p.mainWindow = &view;
     p.resultsWindows = &results;
+    p.duplicateCheckOff = unasked;
 
     if (single) return importSingleStore(console, settings, args[0], keep);
 
@@ -103,10 +119,14 @@ int import(const std::vector<std::string>& argv) {
     }
     if (keep) {
         window.runImport();
+        printDuplicateCheck(p);
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
     } else {
         window.cmdImport_Click();
-        if (window.lastArchive)
+        printDuplicateCheck(p);
+        if (p.importStoppedUnasked)
+            std::cout << "The totals file stays where it is: " << args[0] << std::endl;
+        else if (window.lastArchive)
             std::cout << "The totals file is archived as " << *window.lastArchive << std::endl;
         else
             std::cout << "The totals file could not be archived and stays where it is: " << args[0]

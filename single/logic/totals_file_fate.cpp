@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "engine/import_log.h"
 #include "platform/os_error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -40,6 +41,12 @@ int transactionsToPost(const std::string& totalsBytes) {
 int postedEntries(const std::string& logBytes) {
     int posted = 0;
     forEachLine(logBytes, [&](const std::string& line) {
+        // A transaction QuickBooks held already is posted as surely as one it accepted now.
+        if (line.starts_with(importlog::kAlreadyPostedMark) &&
+            line.size() > std::string_view(importlog::kAlreadyPostedMark).size()) {
+            ++posted;
+            return;
+        }
         if (!line.starts_with(kStatusLine)) return;
         size_t mark = line.rfind(kResultId);
         if (mark != std::string::npos && mark + kResultId.size() < line.size()) ++posted;

@@ -33,7 +33,7 @@ enum class TotalsFileFate {
 int transactionsToPost(const std::string& totalsBytes);
 
 // The journal entries an import log records as posted: the answers that carry the
-// identifier QuickBooks gave the new entry.
+// identifier QuickBooks gave the new entry, and the transactions it held already.
 int postedEntries(const std::string& logBytes);
 
 // What the Import button knows once the run has returned.

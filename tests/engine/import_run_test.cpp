@@ -41,15 +41,18 @@ TEST(ImportRun, OneTransactionEndToEnd) {
     EXPECT_EQ(readWholeFile(r.t.install.path() / "inpxmltest.xml"), request)
         << "debug copy of the request sent";
     EXPECT_EQ(r.t.settings.get("ZTL", "ZentrelMS\\Settings\\/qb/Shop.qbw", "ImportReferenceNumber"), "4712");
-    // The chart is loaded afresh in a session of its own before the entry's session.
+    // Each request has a session of its own: the chart and the question what QuickBooks
+    // holds already before the first entry, then the chart afresh before the entry's session.
     std::vector<std::string> sessions;
     for (const auto& c : r.t.qb().calls)
         if (c.rfind("BeginSession", 0) == 0) sessions.push_back(c);
-    EXPECT_EQ(sessions, (std::vector<std::string>{"BeginSession::2", "BeginSession::2"}));
+    EXPECT_EQ(sessions, std::vector<std::string>(4, "BeginSession::2"));
+    EXPECT_NE(r.t.qb().requests[1].find("<JournalEntryQueryRq"), std::string::npos);
 
     EXPECT_EQ(r.view.events,
               (std::vector<std::string>{
                   "status:Starting import...", "repaint status", "status:Sending request to QuickBooks...",
+                  "repaint status", "status:Asking QuickBooks which transactions it already holds...",
                   "repaint status", "status:Importing 3 transactions... please wait.", "repaint status",
                   "bar shown", "max:100", "bar:33.000000", "bar hidden", "status:Import complete...",
                   "cancel:&Exit", "import off", "detail:", "repaint detail"}));
@@ -132,7 +135,7 @@ TEST(ImportRun, TransactionsThatCannotBeSentLeaveNoBlockAndUseNoNumber) {
 TEST(ImportRun, AFailedSessionMidRunSkipsTheRestWithoutLogging) {
     ImportRunner r;
     r.t.qb().failOperation = "ProcessRequest";
-    r.t.qb().failAtCall = 4;  // the second transaction's journal entry
+    r.t.qb().failAtCall = 6;  // the second transaction's journal entry (after the chart and the question)
     r.t.qb().failNumber = hresult::kParseError;
     std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
                                       H("2"), D("1000", "6"), D("4000", "0", "-6"), "TRT    1", "Q", H("3"),
@@ -235,7 +238,8 @@ TEST(ImportRun, SingleStoreStepsByARealNumberAndKeepsItsAccounts) {
                         std::string("status:Importing 3 transactions... please wait.")),
               r.view.events.end());
     EXPECT_EQ(r.journalRequests().size(), 3u);
-    EXPECT_EQ(r.t.qb().requests.size(), 4u) << "one chart load at the start, none per transaction";
+    EXPECT_EQ(r.t.qb().requests.size(), 5u)
+        << "one chart load at the start, the question what QuickBooks holds, none per transaction";
     EXPECT_NE(r.journalRequests()[0].find("<FullName>Main Supplier</FullName>"), std::string::npos);
     EXPECT_EQ(r.t.settings.get("ZTL", "Zentrel\\Settings", "ImportReferenceNumber"), "4");
 }

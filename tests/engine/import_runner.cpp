@@ -65,6 +65,7 @@ ImportRunner::ImportRunner() {
     t.program.settingsSection = "ZentrelMS\\Settings\\/qb/Shop.qbw";
     t.qb().answer = [this](const std::string& request) {
         if (request.find("AccountQueryRq") != std::string::npos) return accountResponse(kChart);
+        if (request.find("JournalEntryQueryRq") != std::string::npos) return postedAnswer;
         if (!journalAnswers.empty()) {
             std::string a = journalAnswers.front();
             journalAnswers.pop_front();

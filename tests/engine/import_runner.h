@@ -57,6 +57,11 @@ struct ImportRunner {
     RecordingView view;
     RecordingResults results;
     std::deque<std::string> journalAnswers;
+    // The answer to the run's question which entries QuickBooks holds already: none.
+    std::string postedAnswer =
+        "<?xml version=\"1.0\" ?><QBXML><QBXMLMsgsRs><JournalEntryQueryRs requestID=\"1\" statusCode=\"1\" "
+        "statusSeverity=\"Info\" statusMessage=\"A query request did not find a matching object in "
+        "QuickBooks\"/></QBXMLMsgsRs></QBXML>";
     int txn = 0;
 
     ImportRunner();

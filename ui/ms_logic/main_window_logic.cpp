@@ -141,7 +141,10 @@ void MainWindowLogic::cmdImport_Click() {
         runImport();
         // After every run, also one that stopped early, the totals move to their archive name;
         // but a totals file that another workstation's run is importing stays where that run
-        // reads it (this run was refused and posted nothing).
+        // reads it (this run was refused and posted nothing), and so does one whose run could
+        // not ask QuickBooks what it holds already and so sent nothing: that day is still to
+        // be imported.
+        if (program_.importStoppedUnasked) return;
         if (importLockedElsewhere()) return;
         if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
     } catch (const std::exception& ex) {
