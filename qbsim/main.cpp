@@ -5,28 +5,28 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/request_processor.h"
 #include "platform/vb_error.h"
+#include "platform/version.h"
 #include "qbsim/company.h"
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"
+#include "qbsim_usage.h"
 
 namespace {
 
 using namespace ztl::qbsim;
 using Args = std::vector<std::string>;
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  qbsim new FILE [--sample]\n"
-    "  qbsim add-account FILE --number N --name NAME --type TYPE [--desc TEXT]\n"
-    "  qbsim add-customer FILE NAME\n"
-    "  qbsim add-vendor FILE NAME\n"
-    "  qbsim accounts FILE\n"
-    "  qbsim journal FILE [--tsv]\n"
-    "  qbsim process FILE REQUEST.xml   (REQUEST.xml may be - for standard input)\n";
+// The usage lines of the manual page (qbsim.1.md), so the help and `man qbsim` agree.
+std::string usage() {
+    std::string text = "usage:\n";
+    for (std::string_view line : manual_page::kUsageLines) text += "  qbsim " + std::string(line) + "\n";
+    return text;
+}
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -201,11 +201,15 @@ int cmdProcess(const Args& a) {
 int main(int argc, char** argv) {
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << kUsage;
+        std::cerr << usage();
         return 2;
     }
     if (args[0] == "--help" || args[0] == "help") {
-        std::cout << kUsage;
+        std::cout << usage();
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::cout << "qbsim " << ztl::kVersionText << "\n";
         return 0;
     }
     try {
@@ -219,7 +223,7 @@ int main(int argc, char** argv) {
         if (cmd == "process") return cmdProcess(args);
         throw UsageError("unknown command '" + cmd + "'");
     } catch (const UsageError& e) {
-        std::cerr << "qbsim: " << e.what() << "\n" << kUsage;
+        std::cerr << "qbsim: " << e.what() << "\n" << usage();
         return 2;
     } catch (const std::exception& e) {
         std::cerr << "qbsim: " << e.what() << "\n";

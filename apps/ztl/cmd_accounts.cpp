@@ -40,7 +40,7 @@ int accounts(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("accounts", "accounts [--response FILE]", &accounts);
+ZtlCommand reg("accounts", &accounts);
 
 }  // namespace
 }  // namespace ztl::cli

@@ -135,7 +135,7 @@ int import(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("import", "import [--single-store] [--no-archive] [--no-duplicate-check] FILE", &import);
+ZtlCommand reg("import", &import);
 
 }  // namespace
 }  // namespace ztl::cli

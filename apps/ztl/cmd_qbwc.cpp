@@ -184,10 +184,7 @@ int qbwcCommand(const std::vector<std::string>& argv) {
     return usageError("qbwc", "no qbwc command " + sub);
 }
 
-ZtlCommand reg("qbwc",
-               "qbwc file --url URL --user NAME [--out FILE] | set-password | set KEY VALUE | show | "
-               "serve [--listen HOST:PORT] [--wait SECONDS]",
-               &qbwcCommand);
+ZtlCommand reg("qbwc", &qbwcCommand);
 
 }  // namespace
 }  // namespace ztl::cli

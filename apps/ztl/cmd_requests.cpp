@@ -95,9 +95,7 @@ int requests(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("requests",
-               "requests FILE --out DIR [--accounts FILE] [--ar NAME] [--vendor NAME] [--tax NAME]",
-               &requests);
+ZtlCommand reg("requests", &requests);
 
 }  // namespace
 }  // namespace ztl::cli

@@ -39,7 +39,7 @@ int send(const std::vector<std::string>& args) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("send", "send FILE", &send);
+ZtlCommand reg("send", &send);
 
 }  // namespace
 }  // namespace ztl::cli

@@ -50,7 +50,7 @@ int settingsCommand(const std::vector<std::string>& argv) {
     return 0;
 }
 
-ZtlCommand reg("settings", "settings [--single-store] get KEY | set KEY VALUE", &settingsCommand);
+ZtlCommand reg("settings", &settingsCommand);
 
 }  // namespace
 }  // namespace ztl::cli

@@ -146,7 +146,7 @@ int store(const std::vector<std::string>& argv) {
     return status;
 }
 
-ZtlCommand reg("store", "store info | store lines | store keys NAME [--from KEY]", &store);
+ZtlCommand reg("store", &store);
 
 }  // namespace
 }  // namespace ztl::cli

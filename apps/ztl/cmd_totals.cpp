@@ -26,7 +26,7 @@ int totals(const std::vector<std::string>& argv) {
     return console.exitStatus();
 }
 
-ZtlCommand reg("totals", "totals [--single-store] FILE", &totals);
+ZtlCommand reg("totals", &totals);
 
 }  // namespace
 }  // namespace ztl::cli

@@ -1,24 +1,46 @@
 // ztl: the command-line companion. Runs what the programs run, without a window.
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 #include "command.h"
+#include "platform/version.h"
+#include "ztl_usage.h"
 
 namespace ztl::cli {
+namespace {
+
+std::string_view firstWord(std::string_view line) {
+    return line.substr(0, line.find(' '));
+}
+
+// The usage lines in the manual's order; a command the manual lacks still shows, marked,
+// so a new command cannot hide from its page.
+void printUsage(std::ostream& out) {
+    out << "usage:\n";
+    for (std::string_view line : manual_page::kUsageLines) out << "  ztl " << line << "\n";
+    for (const auto& c : commandTable()) {
+        bool documented = false;
+        for (std::string_view line : manual_page::kUsageLines) documented |= firstWord(line) == c.name;
+        if (!documented) out << "  ztl " << c.name << "   (not in the manual)\n";
+    }
+}
+
+}  // namespace
 
 std::vector<RegisteredCommand>& commandTable() {
     static std::vector<RegisteredCommand> table;
     return table;
 }
 
-ZtlCommand::ZtlCommand(const char* name, const char* usage, CommandFn fn) {
-    commandTable().push_back({name, usage, fn});
+ZtlCommand::ZtlCommand(const char* name, CommandFn fn) {
+    commandTable().push_back({name, fn});
 }
 
 int usageError(const std::string& command, const std::string& message) {
     std::cerr << "ztl: " << message << "\n";
-    for (const auto& c : commandTable())
-        if (c.name == command) std::cerr << "usage: ztl " << c.usage << "\n";
+    for (std::string_view line : manual_page::kUsageLines)
+        if (firstWord(line) == command) std::cerr << "usage: ztl " << line << "\n";
     return 2;
 }
 
@@ -27,10 +49,17 @@ int usageError(const std::string& command, const std::string& message) {
 int main(int argc, char** argv) {
     using namespace ztl::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "help") {
-        std::cerr << "usage:\n";
-        for (const auto& c : commandTable()) std::cerr << "  ztl " << c.usage << "\n";
-        return args.empty() ? 2 : 0;
+    if (args.empty()) {
+        printUsage(std::cerr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "help") {
+        printUsage(std::cout);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::cout << "ztl " << ztl::kVersionText << "\n";
+        return 0;
     }
     for (const auto& c : commandTable()) {
         if (c.name == args[0]) {

@@ -236,3 +236,25 @@ TEST_F(Cli, AnImportOfAFileAnotherWorkstationImportsPostsNothing) {
     EXPECT_FALSE(fs::exists(dir / "QBImport.log"));
     EXPECT_EQ(slurp(dir / "X390.QB.lock"), lock);
 }
+
+// Both programs print the project's one version; ztl's help and usage errors are its manual
+// page's usage lines, picked by command, and a command the manual lacks is marked.
+TEST_F(Cli, VersionAndUsageComeFromTheProjectAndTheManual) {
+    EXPECT_EQ(run(ztl("--version")).out, "ztl " ZTL_PROJECT_VERSION "\n");
+    EXPECT_EQ(run(qbsim("--version")).out, "qbsim " ZTL_PROJECT_VERSION "\n");
+    auto help = run(ztl("--help"));
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage:\n  ztl totals [--single-store] FILE\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.find("not in the manual"), std::string::npos) << help.out;
+    EXPECT_EQ(run(ztl("")).status, 2);
+
+    auto bad = run(ztl("settings frob"));
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err,
+              "ztl: get KEY or set KEY VALUE expected\n"
+              "usage: ztl settings [--single-store] get KEY\n"
+              "usage: ztl settings [--single-store] set KEY VALUE\n");
+    auto unknown = run(ztl("sto"));
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "ztl: unknown command 'sto'\n");
+}

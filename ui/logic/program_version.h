@@ -4,15 +4,17 @@
 // revision ("5.01.0001").
 #include <string>
 
+#include "platform/version.h"
+
 namespace ztl::ui {
 
 struct ProgramVersion {
-    int major = 5;
-    int minor = 1;
-    int revision = 1;
+    int major = kVersionMajor;
+    int minor = kVersionMinor;
+    int revision = kVersionRevision;
 };
 
-inline constexpr ProgramVersion kProgramVersion{5, 1, 1};
+inline constexpr ProgramVersion kProgramVersion{kVersionMajor, kVersionMinor, kVersionRevision};
 
 std::string splashVersionText(ProgramVersion v = kProgramVersion);
 std::string titleVersionText(ProgramVersion v = kProgramVersion);
