@@ -13,11 +13,11 @@ namespace ztl::single {
 
 std::unique_ptr<frmZTLMain> SubMain(Program& program, ui::StandardDialogs& dialogs,
                                     const std::vector<std::string>& arguments) {
-    program.operationLogPath = paths::stateFolder() / kOperationLogName;
     if (!ui::isLaunchCommandLine(arguments)) {
         program.showMessage(ui::launchRefusalText(), MsgIcon::Information);
         return nullptr;
     }
+    program.operationLogPath = paths::stateFolder() / kOperationLogName;
     std::unique_ptr<ui::frmSplash> splash;
     try {
         splash = std::make_unique<ui::frmSplash>(QString());

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/paths.h"
+#include "ui/logic/launch_token.h"
 #include "qbwc/quickbooks_from_environment.h"
 
 namespace ztl::ui {
@@ -28,6 +29,16 @@ int runWindowProgram(int argc, char** argv, Edition edition, const char* name, c
     QApplication::setDesktopFileName(desktopName);
 
     Program program(edition);
+    if (!isLaunchCommandLine(arguments)) {
+        // Sub Main refuses the start with its one message. Nothing else is built for it: no
+        // QuickBooks service (the Web Connector's would take its port), no settings store, no
+        // state folder.
+        QtPrompter prompter;
+        QtStandardDialogs dialogs;
+        program.prompter = &prompter;
+        subMain(program, dialogs, arguments);
+        return 0;
+    }
     ProgramServices services(program);
     std::unique_ptr<QWidget> main = subMain(program, services.dialogs(), arguments);
     if (!main) return 0;
