@@ -91,6 +91,7 @@ class SingleStoreMainWindowTest : public QObject {
     void browseStoresTheCompanyForTheNextStartOnly();
     void fieldsSelectAllOnFocusAndStoreTrimmedText();
     void importOfAcceptedTotalsRemovesTheFile();
+    void altIPostsWhatTheFieldBeingTypedInShows();
     void importWithARefusedEntryArchivesTheFile();
     void importStoppedEarlyLeavesTheFile();
     void operationLogGrowsByOneStartAndOneEndPerRun();
@@ -266,6 +267,34 @@ void SingleStoreMainWindowTest::importOfAcceptedTotalsRemovesTheFile() {
     QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
     QCOMPARE(w.findChild<QPushButton*>("cmdCancel")->text(), QString("&Exit"));
     QCOMPARE(w.findChild<QTableWidget*>("grdX390")->item(1, 0)->text(), QString("Inv:401001"));
+}
+
+void SingleStoreMainWindowTest::altIPostsWhatTheFieldBeingTypedInShows() {
+    test::SingleStoreFixture f;
+    f.settings.set("ZTL", "Zentrel\\Settings", "TaxImportAccount", "Old Tax Agency");  // no such vendor
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* tax = w.findChild<QLineEdit*>("txtTaxImp");
+    tax->setFocus();
+    QTRY_COMPARE(tax->selectedText(), QString("Old Tax Agency"));
+    QTest::keyClicks(tax, "State Tax Agency");
+
+    // The mnemonic clicks Import with the cursor still in the field.
+    closeResultsWhenDone(f.dialogs, false);
+    QTest::keyClick(tax, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(w.logic().lastOutcome.has_value());
+
+    QCOMPARE(f.setting("TaxImportAccount"), std::string("State Tax Agency"));
+    QVERIFY(f.prompter.shown.empty());
+    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::Removed);
+    std::vector<qbsim::JournalEntry> journal = qbsim::Company::open(f.world.companyFile).journal();
+    QCOMPARE(journal.size(), size_t(3));
+    int taxLines = 0;
+    for (const auto& entry : journal)
+        for (const auto& line : entry.lines) taxLines += line.entityName == "State Tax Agency";
+    QVERIFY(taxLines > 0);
 }
 
 void SingleStoreMainWindowTest::importWithARefusedEntryArchivesTheFile() {

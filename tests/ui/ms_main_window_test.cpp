@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "engine/cls_ztl.h"
+#include "platform/text_file.h"
 #include "qbsim/company.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
@@ -112,6 +113,8 @@ class MultiStoreMainWindowTest : public QObject {
     void loadEndsTheProgramWhenDeclinedMissingOrUnreachable();
     void aChartThatCannotBeLoadedOnlyDisablesImport();
     void accountFieldsAreStoredTrimmedPerCompany();
+    void altIPostsWhatTheFieldBeingTypedInShows();
+    void aLoadThatFailedStoresNoField();
     void importPostsShowsResultsAndArchives();
     void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
     void startUpRefusesAnyOtherCommandLine_data();
@@ -250,6 +253,69 @@ void MultiStoreMainWindowTest::accountFieldsAreStoredTrimmedPerCompany() {
     QCOMPARE(ui::readAccountFields(f.program).ar, std::string());
     f.program.settingsSection = "ZentrelMS\\Settings\\" + f.world.companyFileName;
     QCOMPARE(ui::readAccountFields(f.program).ar, std::string("Walk-in Customer"));
+}
+
+void MultiStoreMainWindowTest::altIPostsWhatTheFieldBeingTypedInShows() {
+    test::DemoFixture f(Edition::MultiStore, 2);
+    const std::string section = "ZentrelMS\\Settings\\" + f.world.companyFileName;
+    f.settings.set("ZTL", section, "TaxImportAccount", "Old Tax Agency");  // QuickBooks has no such vendor
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* tax = w.findChild<QLineEdit*>("txtTaxImp");
+    tax->setFocus();
+    QTRY_COMPARE(tax->selectedText(), QString("Old Tax Agency"));
+    QTest::keyClicks(tax, "State Tax Agency");
+    QCOMPARE(tax->text(), QString("State Tax Agency"));
+
+    // The mnemonic clicks Import with the cursor still in the field.
+    closeResultsWhenDone(f.dialogs, false);
+    QTest::keyClick(tax, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+
+    QCOMPARE(f.settings.get("ZTL", section, "TaxImportAccount"), std::string("State Tax Agency"));
+    QVERIFY(!f.program.ImportErrorFlag);
+    std::vector<qbsim::JournalEntry> journal = qbsim::Company::open(f.world.companyFile).journal();
+    QVERIFY(!journal.empty());
+    int taxLines = 0;
+    for (const auto& entry : journal)
+        for (const auto& line : entry.lines) {
+            QVERIFY(line.entityName != "Old Tax Agency");
+            taxLines += line.entityName == "State Tax Agency";
+        }
+    QVERIFY(taxLines > 0);
+}
+
+void MultiStoreMainWindowTest::aLoadThatFailedStoresNoField() {
+    test::DemoFixture f;
+    // A customer number that is none stops the store data engine: the load's own error trap
+    // takes it, before the company's section is known.
+    fs::path ini = f.world.configFolder / "kvsCatalog.ini";
+    std::string text = readWholeFile(ini);
+    size_t customer = text.find("CustomerNumber=");
+    QVERIFY(customer != std::string::npos);
+    text.insert(customer + std::string("CustomerNumber=").size(), "x");
+    writeWholeFile(ini, text);
+
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::LoadFailed);
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QCOMPARE(f.prompter.shown[0].text, std::string("Error in form load event\nerror # 13  \nType mismatch"));
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::None);
+    QCOMPARE(f.prompter.shown[0].buttons, MsgButtons::OK);
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QCOMPARE(f.program.settingsSection, std::string());
+
+    // The operator tabs through the empty fields: nothing is stored, nothing is wiped.
+    for (const char* field : {"txtARImport", "txtVendImport", "txtTaxImp"})
+        w.logic().accountFieldLostFocus(field, "");
+    QCOMPARE(f.settings.get("ZTL", "", "ARImportAccount", "<absent>"), std::string("<absent>"));
+    QCOMPARE(f.settings.get("ZTL", "", "TaxImportAccount", "<absent>"), std::string("<absent>"));
 }
 
 void MultiStoreMainWindowTest::importPostsShowsResultsAndArchives() {

@@ -28,6 +28,7 @@ MainWindowLogic::~MainWindowLogic() {
 
 LoadOutcome MainWindowLogic::Load() {
     try {
+        fieldsLoaded_ = false;
         program_.importCancelled = false;
         view_.showConfirmation();
         if (program_.importCancelled) return LoadOutcome::EndProgram;
@@ -63,6 +64,7 @@ LoadOutcome MainWindowLogic::Load() {
         view_.setCompanyName(companyFile);
         program_.settingsSection = companySettingsSection(companyFile);
         view_.setAccountFields(ui::readAccountFields(program_));
+        fieldsLoaded_ = true;
 
         {
             clsZTL loader(program_);
@@ -166,7 +168,7 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+    if (key && fieldsLoaded_) ui::saveFieldSetting(program_, controlName, key, text);
 }
 
 }  // namespace ztl::ms

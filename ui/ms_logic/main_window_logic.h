@@ -69,6 +69,10 @@ class MainWindowLogic {
     std::unique_ptr<storedata::cBusinessBasic> facade_;
     ProgramPrompter enginePrompter_;
     bool chartLoadFailed_ = false;
+    // The load filled the account fields from the company's section. Until it has, a field
+    // holds nothing of the operator's, and the section may not be the company's yet:
+    // storing it would wipe a stored name.
+    bool fieldsLoaded_ = false;
 };
 
 }  // namespace ztl::ms
