@@ -16,6 +16,7 @@
 #include "single/startup.h"
 #include "single_store_fixture.h"
 #include "support/modal_answer.h"
+#include "support/request_hook.h"
 #include "tools/demo_world/demo_data.h"
 #include "tools/demo_world/totals_file_writer.h"
 #include "ui/standard_dialogs.h"
@@ -94,6 +95,7 @@ class SingleStoreMainWindowTest : public QObject {
     void altIPostsWhatTheFieldBeingTypedInShows();
     void importWithARefusedEntryArchivesTheFile();
     void importStoppedEarlyLeavesTheFile();
+    void aTotalsFileThatStaysAgainstExpectationIsToldAndLogged();
     void operationLogGrowsByOneStartAndOneEndPerRun();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
@@ -335,6 +337,60 @@ void SingleStoreMainWindowTest::importStoppedEarlyLeavesTheFile() {
     QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::StoppedEarly);
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(0));
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+}
+
+void SingleStoreMainWindowTest::aTotalsFileThatStaysAgainstExpectationIsToldAndLogged() {
+    const std::string source = "\\\\STORESRV\\catcon\\X390.QB";
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& totals)> before;  // before Import is clicked
+        std::function<void(const fs::path& totals)> during;  // while the first entry is sent
+        single::TotalsFileFate fate;
+        bool totalsStay;
+        std::string notice;  // what the operator is told last, and the operation log keeps
+    };
+    const std::vector<Case> cases = {
+        {"another workstation holds the import lock",
+         [](const fs::path& totals) {
+             writeWholeFile(totals.string() + ".lock", "workstation=TILL-2\r\nprocess=4242\r\nstarted=" +
+                                                           std::to_string(std::int64_t(1) << 40) + "\r\n");
+         },
+         nullptr, single::TotalsFileFate::InUse, true,
+         "The totals file " + source + " stays where it is: another workstation is importing it."},
+        {"the file changes while it is imported", nullptr,
+         [](const fs::path& totals) {
+             if (bytesOf(totals).ends_with("TRT    9\r\n")) return;
+             std::ofstream(totals, std::ios::binary | std::ios::app) << "TRT    9\r\n";
+         },
+         single::TotalsFileFate::Changed, true,
+         "The totals file " + source +
+             " changed while it was imported, so it stays where it is: what it holds now was not "
+             "imported.\nCompare it with the import log before importing it again."},
+        {"this run's own lock cannot be removed", nullptr, [](const fs::path& totals) { test::jamImportLock(totals); },
+         single::TotalsFileFate::Removed, false,
+         "The import lock " + source + ".lock could not be removed: "},
+    };
+    for (const Case& c : cases) {
+        test::SingleStoreFixture f;
+        const fs::path totals = f.world.singleStoreTotalsFile;
+        test::JournalEntryHook hook(f.processors, [&] {
+            if (c.during) c.during(totals);
+        });
+        f.program.processors = &hook;
+        if (c.before) c.before(totals);
+        single::frmZTLMain w(f.program, f.dialogs);
+        loadAndShow(w, f);
+        if (c.fate != single::TotalsFileFate::InUse) closeResultsWhenDone(f.dialogs, false);
+        w.findChild<QPushButton*>("cmdImport")->click();
+
+        QVERIFY2(w.logic().lastOutcome && w.logic().lastOutcome->fate == c.fate, c.name);
+        QVERIFY2(fs::exists(totals) == c.totalsStay, c.name);
+        QVERIFY2(!f.prompter.shown.empty(), c.name);
+        const MessageBox& told = f.prompter.shown.back();
+        QVERIFY2(told.text.starts_with(c.notice), told.text.c_str());
+        QCOMPARE(told.icon, MsgIcon::Exclamation);
+        QVERIFY2(f.operationLog().find(c.notice) != std::string::npos, c.name);
+    }
 }
 
 void SingleStoreMainWindowTest::operationLogGrowsByOneStartAndOneEndPerRun() {

@@ -14,6 +14,7 @@
 #include "qbsim/company.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
+#include "support/request_hook.h"
 #include "ui/frm_warning.h"
 #include "ui/frm_ztl_main.h"
 #include "ui/logic/account_fields.h"
@@ -117,6 +118,7 @@ class MultiStoreMainWindowTest : public QObject {
     void aLoadThatFailedStoresNoField();
     void importPostsShowsResultsAndArchives();
     void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
+    void aLockThatStaysBehindIsToldAndTheDayIsArchived();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
     void startUpShowsTheSplashDuringTheLoadOnly();
@@ -385,6 +387,30 @@ void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArc
     QVERIFY(f.prompter.shown.back().text.find("TILL-2") != std::string::npos);
     QVERIFY(fs::exists(totals));
     QVERIFY(!fs::exists(totals.string() + "392026145.2"));
+}
+
+void MultiStoreMainWindowTest::aLockThatStaysBehindIsToldAndTheDayIsArchived() {
+    test::DemoFixture f(Edition::MultiStore, 2);
+    fs::path totals = f.world.stores[1].totalsFile;
+    test::JournalEntryHook jam(f.processors, [&] { test::jamImportLock(totals); });
+    f.program.processors = &jam;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    closeResultsWhenDone(f.dialogs, false);
+    w.logic().cmdImport_Click();
+
+    QVERIFY(!f.program.ImportErrorFlag);
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QVERIFY(f.prompter.shown[0].text.starts_with(
+        "The import lock \\\\STORESRV\\CATCON\\2X390.QB.lock could not be removed: "));
+    QVERIFY(f.prompter.shown[0].text.ends_with(
+        ".\nOther workstations cannot import this totals file until it is deleted."));
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Exclamation);
+    // The day is posted: it no longer stands under its own name, to be posted again.
+    QVERIFY(!fs::exists(totals));
+    QCOMPARE(w.logic().lastArchive.value(), std::string("\\\\STORESRV\\CATCON\\2X390.QB392026145"));
 }
 
 void MultiStoreMainWindowTest::startUpRefusesAnyOtherCommandLine_data() {

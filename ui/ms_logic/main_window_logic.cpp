@@ -1,6 +1,5 @@
 #include "ui/ms_logic/main_window_logic.h"
 
-#include "engine/import_lock.h"
 #include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -140,27 +139,26 @@ void MainWindowLogic::loadgridCoa() {
 
 void MainWindowLogic::cmdImport_Click() {
     try {
-        runImport();
         // After every run, also one that stopped early, the totals move to their archive name;
         // but a totals file that another workstation's run is importing stays where that run
         // reads it (this run was refused and posted nothing).
-        if (importLockedElsewhere()) return;
-        if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
+        if (runImport() || !program_.clock) return;
+        std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(sourcePath, *program_.clock);
+        if (!archive) return;
+        lastArchive = archive->name;
+        if (archive->originalLeft)
+            program_.showMessage(ui::originalLeftMessage(sourcePath, *archive), MsgIcon::Exclamation);
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
     }
 }
 
-bool MainWindowLogic::importLockedElsewhere() const {
-    std::error_code ec;
-    return std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
-}
-
-void MainWindowLogic::runImport() {
+bool MainWindowLogic::runImport() {
     clsZTL run(program_);
     run.X390source(sourcePath);
     run.ZTLTrcount = transactionCount;
     run.NewStartImport();
+    return run.importLockHeldElsewhere;
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {

@@ -38,8 +38,9 @@ class MainWindowLogic {
     LoadOutcome Load();
     // The import run, then the archiving of the totals file.
     void cmdImport_Click();
-    // The import run alone, for a caller that keeps the totals file where it is.
-    void runImport();
+    // The import run alone, for a caller that keeps the totals file where it is. True when
+    // another workstation's run held the file's import lock and this one posted nothing.
+    bool runImport();
     // The account field named `controlName` lost the focus with `text` in it.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
 
@@ -61,9 +62,6 @@ class MainWindowLogic {
     void loadgridCoa();
 
   private:
-    // This run's lock is gone once it has returned: a lock file now is another run's.
-    bool importLockedElsewhere() const;
-
     Program& program_;
     MultiStoreMainView& view_;
     std::unique_ptr<storedata::cBusinessBasic> facade_;
