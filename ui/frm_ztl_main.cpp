@@ -83,7 +83,7 @@ void frmZTLMain::setStoreName(const std::string& name) {
 }
 
 void frmZTLMain::cmdHelp_Click() {
-    frmHelp help(paths::dataFolder(), this);
+    frmHelp help(paths::dataFolderHolding(frmHelp::kFileName), this);
     help.exec();
 }
 
