@@ -41,8 +41,11 @@ int runWindowProgram(int argc, char** argv, Edition edition, const char* name, c
     }
     ProgramServices services(program);
     std::unique_ptr<QWidget> main = subMain(program, services.dialogs(), arguments);
-    if (!main) return 0;
-    main->setAttribute(Qt::WA_QuitOnClose);
+    if (main) main->setAttribute(Qt::WA_QuitOnClose);
+    // Without a main window the program ends, unless an error in the start-up left windows open.
+    bool open = main != nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) open = open || top->isVisible();
+    if (!open) return 0;
     return app.exec();
 }
 

@@ -99,6 +99,7 @@ class SingleStoreMainWindowTest : public QObject {
     void operationLogGrowsByOneStartAndOneEndPerRun();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
+    void anErrorOfTheStartUpIsReportedLoggedAndLeavesTheSplashOpen();
 };
 
 void SingleStoreMainWindowTest::firstStartWritesTheDefaultsAndAttachesToTheOpenCompany() {
@@ -433,6 +434,35 @@ void SingleStoreMainWindowTest::startUpRefusesAnyOtherCommandLine() {
     QCOMPARE(f.processors.created, 0);
     // A refused start leaves no trace: no log, not even its place.
     QVERIFY(f.program.operationLogPath.empty());
+}
+
+void SingleStoreMainWindowTest::anErrorOfTheStartUpIsReportedLoggedAndLeavesTheSplashOpen() {
+    // The load's own error report fails: the error leaves the load, into the start-up's trap.
+    struct FailingOnce : RecordingPrompter {
+        MsgResult show(const MessageBox& box) override {
+            bool first = shown.empty();
+            RecordingPrompter::show(box);
+            if (first) throw VbError(5, "Prompter", "Invalid procedure call or argument");
+            return MsgResult::OK;
+        }
+    } prompter;
+    test::SingleStoreFixture f;
+    BrokenSettings broken;
+    f.program.settings = &broken;
+    f.program.prompter = &prompter;
+    QVERIFY(!single::SubMain(f.program, f.dialogs, {"KTV3094R"}));
+
+    const std::string report = "Error in Sub Main\nError # 5  \nInvalid procedure call or argument";
+    QCOMPARE(prompter.texts().size(), size_t(2));
+    QCOMPARE(prompter.shown[1].text, report);
+    QCOMPARE(prompter.shown[1].icon, MsgIcon::None);
+    QCOMPARE(prompter.shown[1].title, std::string("Zentrel"));
+    QVERIFY(f.operationLog().find(report) != std::string::npos);
+    QWidget* splash = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmSplash" && top->isVisible()) splash = top;
+    QVERIFY(splash);  // open when the error came: it stays open
+    splash->close();
 }
 
 QTEST_MAIN(SingleStoreMainWindowTest)

@@ -122,6 +122,7 @@ class MultiStoreMainWindowTest : public QObject {
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
     void startUpShowsTheSplashDuringTheLoadOnly();
+    void anErrorOfTheStartUpIsReportedAndLeavesTheSplashOpen();
 };
 
 void MultiStoreMainWindowTest::loadShowsStoreTotalsAndChart() {
@@ -460,6 +461,41 @@ void MultiStoreMainWindowTest::startUpShowsTheSplashDuringTheLoadOnly() {
         QVERIFY(f.prompter.shown.empty());
         QCOMPARE(f.program.splash, nullptr);
     }
+}
+
+void MultiStoreMainWindowTest::anErrorOfTheStartUpIsReportedAndLeavesTheSplashOpen() {
+    // The load's own error report fails: the error leaves the load, into the start-up's trap.
+    struct FailingOnce : RecordingPrompter {
+        MsgResult show(const MessageBox& box) override {
+            bool first = shown.empty();
+            RecordingPrompter::show(box);
+            if (first) throw VbError(5, "Prompter", "Invalid procedure call or argument");
+            return MsgResult::OK;
+        }
+    } prompter;
+    test::DemoFixture f;
+    f.program.prompter = &prompter;
+    fs::path ini = f.world.configFolder / "kvsCatalog.ini";
+    std::string text = readWholeFile(ini);
+    text.insert(text.find("CustomerNumber=") + std::string("CustomerNumber=").size(), "x");
+    writeWholeFile(ini, text);
+    confirmWith("YES");
+    QVERIFY(!ui::SubMain(f.program, f.dialogs, {"KTV3094R"}));
+
+    QCOMPARE(prompter.shown.size(), size_t(2));
+    QCOMPARE(prompter.shown[1].text, std::string("Error in Sub Main\nError # 5  \nInvalid procedure call or argument"));
+    QCOMPARE(prompter.shown[1].icon, MsgIcon::None);
+    QCOMPARE(prompter.shown[1].buttons, MsgButtons::OK);
+    QCOMPARE(prompter.shown[1].title, f.program.title);
+    QCOMPARE(f.program.splash, nullptr);
+    // The splash was open when the error came: it stays open, until the operator closes it.
+    QWidget* splash = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmSplash" && top->isVisible()) splash = top;
+    QVERIFY(splash);
+    QPointer<QWidget> closing(splash);
+    QTest::keyClick(splash, Qt::Key_Space);
+    QTRY_VERIFY(closing.isNull());  // closed and gone
 }
 
 QTEST_MAIN(MultiStoreMainWindowTest)
