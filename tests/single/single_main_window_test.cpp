@@ -15,6 +15,7 @@
 #include "single/logic/default_source.h"
 #include "single/startup.h"
 #include "single_store_fixture.h"
+#include "support/control_texts.h"
 #include "support/modal_answer.h"
 #include "support/request_hook.h"
 #include "tools/demo_world/demo_data.h"
@@ -85,6 +86,7 @@ struct SplashWatchingPrompter : RecordingPrompter {
 class SingleStoreMainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void everyCaptionAndTooltip();
     void firstStartWritesTheDefaultsAndAttachesToTheOpenCompany();
     void missingTotalsFileEndsTheProgramBeforeQuickBooks();
     void unreachableShareLeavesTheWindowWithoutGridsOrImport();
@@ -101,6 +103,38 @@ class SingleStoreMainWindowTest : public QObject {
     void startUpRefusesAnyOtherCommandLine();
     void anErrorOfTheStartUpIsReportedLoggedAndLeavesTheSplashOpen();
 };
+
+void SingleStoreMainWindowTest::everyCaptionAndTooltip() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel"));
+    test::compareControlTexts(
+        w, {
+               {"Label6", "Connection Status", ""},
+               {"lblServer", "", ""},
+               {"Label2", "Quick Books Company", ""},
+               {"txtQBCompany", nullptr, "QuickBooks company you wish to import to"},
+               {"cmdQBCBrowse", "Browse", "Locate QuickBooks company files"},
+               {"Label3", "Korvane totals to import", ""},
+               {"grdX390", nullptr, "These are totals from the last Korvane ENDDAY run"},
+               {"Label4", "QuickBooks Account List", ""},
+               {"grdCoa", nullptr, "QuickBooks Accounts from the target Company"},
+               {"lblARImp", "A/R Import Account", ""},
+               {"txtARImport", nullptr, "This account must be set up in QuickBooks customer file"},
+               {"lblVendImport", "Vendor Import Account", ""},
+               {"txtVendImport", nullptr, "This vendor must be set up in QuickBooks vendor file"},
+               {"Label8", "Sales Tax Account", ""},
+               {"txtTaxImp", nullptr, "Enter the sales tax vendor in the QuickBooks vendor file"},
+               {"Label7", "Import reference number", ""},
+               {"txtRefNum", nullptr,
+                "This is an import reference number.. (range 1 to 1000000). Will increment on each import."},
+               {"cmdImport", "&Import", "Start the import procedure"},
+               {"cmdCancel", "&Cancel", "Exit this program"},
+           });
+    // No store field, status bar or Help: the multi-store window's own controls.
+    for (const char* absent : {"txtKrvStore", "cmdHelp", "sb1Panel1"})
+        QVERIFY2(!w.findChild<QWidget*>(absent), absent);
+}
 
 void SingleStoreMainWindowTest::firstStartWritesTheDefaultsAndAttachesToTheOpenCompany() {
     test::SingleStoreFixture f(test::SingleStoreFixture::Settings::Fresh);

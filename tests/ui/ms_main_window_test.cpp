@@ -12,10 +12,13 @@
 #include "engine/cls_ztl.h"
 #include "platform/text_file.h"
 #include "qbsim/company.h"
+#include "support/control_texts.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
 #include "support/request_hook.h"
+#include "ui/frm_display.h"
 #include "ui/frm_warning.h"
+#include "ui/logic/grid_content.h"
 #include "ui/frm_ztl_main.h"
 #include "ui/logic/account_fields.h"
 #include "ui/ms_startup.h"
@@ -111,6 +114,9 @@ class MultiStoreMainWindowTest : public QObject {
     Q_OBJECT
   private slots:
     void loadShowsStoreTotalsAndChart();
+    void everyCaptionAndTooltipOfTheMainAndResultsWindows();
+    void gridsHaveTheirHeadersAndKeepTheirWidthDivisors();
+    void aStoreNameThatCannotBeReadIsShownAsSuchAndTheLoadGoesOn();
     void loadEndsTheProgramWhenDeclinedMissingOrUnreachable();
     void aChartThatCannotBeLoadedOnlyDisablesImport();
     void accountFieldsAreStoredTrimmedPerCompany();
@@ -168,6 +174,92 @@ void MultiStoreMainWindowTest::loadShowsStoreTotalsAndChart() {
     QVERIFY(w.findChild<QPushButton*>("cmdCancel")->isEnabled());
 }
 
+void MultiStoreMainWindowTest::everyCaptionAndTooltipOfTheMainAndResultsWindows() {
+    test::DemoFixture f;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel"));
+    test::compareControlTexts(
+        w, {
+               {"Label3", "Korvane totals to import", ""},
+               {"grdX390", nullptr, "These are totals from the last Korvane ENDDAY run"},
+               {"Label4", "QuickBooks Account List", ""},
+               {"grdCoa", nullptr, "QuickBooks Accounts from the target Company"},
+               {"Label7", "Korvane Store", ""},
+               {"txtKrvStore", nullptr, "Current Korvane Store... this is set from the Korvane main menu  < 7-GO>"},
+               {"Label2", "Quick Books Company", ""},
+               {"txtQBCompany", nullptr, "This QuickBooks company is currently open"},
+               {"lblARImp", "A/R Import Account", ""},
+               {"txtARImport", nullptr, "This account must be set up in QuickBooks customer file"},
+               {"lblVendImport", "Vendor Import Account", ""},
+               {"txtVendImport", nullptr, "This vendor must be set up in QuickBooks vendor file"},
+               {"Label8", "Sales Tax Account", ""},
+               {"txtTaxImp", nullptr, "Enter the sales tax vendor in the QuickBooks vendor file"},
+               {"cmdImport", "&Import", "Start the import procedure"},
+               {"cmdCancel", "&Cancel", "Exit this program"},
+               {"cmdHelp", "", "Zentrel Help"},
+               {"Label5", "", ""},
+               {"Label9", "", ""},
+           });
+
+    ui::frmDisplay results(f.program, f.dialogs);
+    QCOMPARE(results.windowTitle(), QString("Display"));
+    test::compareControlTexts(results, {
+                                           {"rtb1", nullptr, ""},
+                                           {"cmdPrint", "&Print", "Print import results"},
+                                           {"cmdSave", "&Save", "Save this file "},
+                                           {"cmdExit", "E&xit", "Close this form and exit"},
+                                       });
+}
+
+void MultiStoreMainWindowTest::gridsHaveTheirHeadersAndKeepTheirWidthDivisors() {
+    test::DemoFixture f;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    struct Grid {
+        const char* name;
+        QStringList header;
+        std::vector<double> divisors;
+    };
+    for (QSize size : {QSize(1000, 700), QSize(1333, 811)}) {
+        w.resize(size);
+        QTest::qWait(20);
+        for (const Grid& g : {Grid{"grdX390", {"Account", "Amount"}, {3, 1.7}},
+                              Grid{"grdCoa", {"Account", "Name", "Type"}, {5, 2.5, 2.5}}}) {
+            auto* grid = w.findChild<QTableWidget*>(g.name);
+            QStringList header;
+            for (int c = 0; c < grid->columnCount(); ++c) header << grid->horizontalHeaderItem(c)->text();
+            QCOMPARE(header, g.header);
+            const int width = grid->viewport()->width();
+            for (size_t c = 0; c < g.divisors.size(); ++c)
+                QCOMPARE(grid->columnWidth(int(c)), ui::columnWidth(width, g.divisors[c]));
+        }
+    }
+    QCOMPARE(ui::columnWidth(1000, 1.7), 588);  // rounded, a half to the even neighbour
+    QCOMPARE(ui::columnWidth(5, 2), 2);
+}
+
+void MultiStoreMainWindowTest::aStoreNameThatCannotBeReadIsShownAsSuchAndTheLoadGoesOn() {
+    test::DemoFixture f(Edition::MultiStore, 3);
+    bool removed = false;
+    for (const auto& e : fs::recursive_directory_iterator(f.world.sharesRoot))
+        if (e.path().filename() == "FILE0" && e.path().string().find("KVS003") != std::string::npos) {
+            fs::remove(e.path());
+            removed = true;
+            break;
+        }
+    QVERIFY(removed);
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    QVERIFY(f.prompter.shown.empty());  // no message of its own
+    QCOMPARE(w.findChild<QLineEdit*>("txtKrvStore")->text(), QString("Error finding Store Name"));
+    QCOMPARE(w.logic().sourcePath, std::string("\\\\STORESRV\\CATCON\\3X390.QB"));
+    QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+}
+
 void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachable() {
     {
         test::DemoFixture f;
@@ -213,8 +305,12 @@ void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachabl
         } else {
             QCOMPARE(f.prompter.shown.size(), size_t(1));
             QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Critical);
-            QVERIFY(f.prompter.shown[0].text.find("Could not connect to QuickBooks Company! ") !=
-                    std::string::npos);
+            QCOMPARE(f.prompter.shown[0].buttons, MsgButtons::OK);
+            QCOMPARE(f.prompter.shown[0].text,
+                     std::string("Error in module : CheckQBConnection\nerror # -2147220458  \n"
+                                 "Could not connect to QuickBooks Company! \n\n"
+                                 "QuickBooks should be running with the \n"
+                                 "company you wish to import to currently open."));
         }
         QCOMPARE(w.findChild<QTableWidget*>("grdX390")->rowCount(), 0);
     }
