@@ -496,7 +496,9 @@ void SingleStoreMainWindowTest::anErrorOfTheStartUpIsReportedLoggedAndLeavesTheS
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->objectName() == "frmSplash" && top->isVisible()) splash = top;
     QVERIFY(splash);  // open when the error came: it stays open
+    QPointer<QWidget> closing(splash);
     splash->close();
+    QTRY_VERIFY(closing.isNull());  // and goes once closed
 }
 
 QTEST_MAIN(SingleStoreMainWindowTest)
