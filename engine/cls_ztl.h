@@ -31,6 +31,8 @@ using TotalsTable = std::vector<std::string>;
 std::string importRunReport(Edition edition, const VbError& e, int statement);
 // What a run shows, and posts nothing, when another run holds the import lock of its file.
 std::string importLockRefusal(const std::string& totalsPath, const ImportRun& holder);
+// What a run shows when its own import lock stayed behind.
+std::string importLockLeftBehind(const std::string& totalsPath, const VbError& why);
 
 class clsZTL {
   public:
@@ -42,6 +44,9 @@ class clsZTL {
     // Public flags.
     bool cZTLError = false;      // the last SendRequest or LoadQbCoa failed
     bool ImportSuccess = false;  // the last journal-entry response said "Status OK"
+    // The last import run was refused: another workstation's run held the totals file's
+    // import lock, and this one posted nothing.
+    bool importLockHeldElsewhere = false;
 
     // The transaction count: empty until set or until a T line was read.
     std::optional<Decimal> ZTLTrcount;
@@ -97,7 +102,7 @@ class clsZTL {
                                  const std::string& operationLogExtra = {});
     void advanceReferenceNumber();
     std::string setting(const char* key) const;
-    void runImport(int& statement);
+    void runImport(int& statement, std::optional<VbError>& lockLeftBehind);
     void closeConnection();
     // The duplicate guard (cls_ztl_duplicates.cpp).
     bool duplicateCheckOn() const;

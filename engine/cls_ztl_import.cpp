@@ -105,6 +105,11 @@ std::string describeRun(const ImportRun& run) {
 
 }  // namespace
 
+std::string importLockLeftBehind(const std::string& totalsPath, const VbError& why) {
+    return "The import lock " + totalsPath + ".lock could not be removed: " + why.description +
+           ".\nOther workstations cannot import this totals file until it is deleted.";
+}
+
 std::string importLockRefusal(const std::string& totalsPath, const ImportRun& holder) {
     return "The totals file " + totalsPath + " is already being imported by " + describeRun(holder) +
            ".\nA totals file cannot be imported twice at once: this import has posted nothing.\n"
@@ -113,8 +118,10 @@ std::string importLockRefusal(const std::string& totalsPath, const ImportRun& ho
 
 void clsZTL::NewStartImport() {
     int statement = 10;
+    importLockHeldElsewhere = false;
+    std::optional<VbError> lockLeftBehind;
     try {
-        runImport(statement);
+        runImport(statement, lockLeftBehind);
     } catch (const std::exception& ex) {
         const std::string lineBreak = program_.edition == Edition::SingleStore ? "\n" : "\r\n";
         std::string text = importRunReport(program_.edition, toVbError(ex), statement);
@@ -130,9 +137,10 @@ void clsZTL::NewStartImport() {
                                    operationLogEntry(*program_.clock, text));
         }
     }
+    if (lockLeftBehind) reportAndLog(importLockLeftBehind(source_, *lockLeftBehind), MsgIcon::Exclamation);
 }
 
-void clsZTL::runImport(int& statement) {
+void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     ImportRunView* w = program_.mainWindow;
     auto status = [&](const std::string& caption) {
         if (!w) return;
@@ -147,7 +155,16 @@ void clsZTL::runImport(int& statement) {
     statement = 20;
     const ImportRun self = thisRun(program_.clock);
     ImportLock lock(importLockPath(paths::map(source_)), self, self.started);
+    struct LockRelease {
+        ImportLock& lock;
+        std::optional<VbError>& failure;
+        ~LockRelease() {
+            lock.release();
+            failure = lock.releaseFailure();
+        }
+    } releaseLock{lock, lockLeftBehind};
     if (!lock.taken() && lock.otherRun()) {
+        importLockHeldElsewhere = true;
         program_.showMessage(importLockRefusal(source_, *lock.otherRun()), MsgIcon::Exclamation);
         return;
     }

@@ -170,8 +170,9 @@ void ImportLock::release() {
     taken_ = false;
     try {
         if (readIfPresent(file_) == importLockText(self_)) fs::remove(file_);
-    } catch (const std::exception&) {
-        // A lock left behind is taken over by the next run; it must not stop this one.
+    } catch (const std::exception& ex) {
+        // It must not stop this run, whose work is done; the run reports it.
+        releaseFailure_ = toVbError(ex);
     }
 }
 

@@ -61,7 +61,11 @@ class ImportLock {
     const std::optional<ImportRun>& otherRun() const { return other_; }
     // Not taken and held by no run: why the lock file could not be made.
     const std::optional<VbError>& failure() const { return failure_; }
+    // Removes the lock while it still names this run. A lock that could not be removed (or
+    // read back) stays behind and other workstations are refused until it is a day old:
+    // why, in releaseFailure(), for the run to report.
     void release();
+    const std::optional<VbError>& releaseFailure() const { return releaseFailure_; }
 
   private:
     bool create();
@@ -72,6 +76,7 @@ class ImportLock {
     bool taken_ = false;
     std::optional<ImportRun> other_;
     std::optional<VbError> failure_;
+    std::optional<VbError> releaseFailure_;
 };
 
 }  // namespace ztl

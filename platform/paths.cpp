@@ -106,9 +106,11 @@ fs::path stateFolder() {
     return dir;
 }
 
-fs::path dataFolder() {
-    // An installed program finds its files beside it; one run from the build tree finds the
-    // files the build made; a program copied away from both falls back to the install prefix.
+namespace {
+
+// An installed program finds its files beside it; one run from the build tree finds the
+// files the build made; a program copied away from both falls back to the install prefix.
+std::vector<fs::path> dataFolderCandidates() {
     std::vector<fs::path> candidates;
     fs::path exe = executableFolder();
     if (!exe.empty()) candidates.push_back(exe / ".." / "share" / "zentrel");
@@ -118,10 +120,28 @@ fs::path dataFolder() {
 #ifdef ZTL_INSTALL_DATA_DIR
     candidates.push_back(ZTL_INSTALL_DATA_DIR);
 #endif
+    return candidates;
+}
+
+}  // namespace
+
+fs::path dataFolder() {
+    std::vector<fs::path> candidates = dataFolderCandidates();
     std::error_code ec;
     for (const auto& c : candidates)
         if (fs::is_directory(c, ec)) return fs::weakly_canonical(c, ec);
     return candidates.empty() ? fs::path("share/zentrel") : candidates.front().lexically_normal();
+}
+
+std::optional<fs::path> firstFolderHolding(const std::vector<fs::path>& folders, const std::string& file) {
+    std::error_code ec;
+    for (const auto& c : folders)
+        if (fs::is_regular_file(c / file, ec)) return fs::weakly_canonical(c, ec);
+    return std::nullopt;
+}
+
+fs::path dataFolderHolding(const std::string& file) {
+    return firstFolderHolding(dataFolderCandidates(), file).value_or(dataFolder());
 }
 
 }  // namespace ztl::paths

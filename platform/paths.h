@@ -4,8 +4,10 @@
 // Each component is matched case-insensitively when the exact name is absent, as Windows
 // (and a CIFS mount of the store server) would. Other paths are local and pass unchanged.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ztl::paths {
 
@@ -31,6 +33,13 @@ std::filesystem::path stateFolder();
 // The folder of the files the program ships (the quick-reference file): beside the
 // executable's share/zentrel first, then the build's own data folder, then the install prefix.
 std::filesystem::path dataFolder();
+// The first of the data folders above that holds `file`: a folder may exist without it (an
+// install prefix with other programs' files, a build tree that has not made it yet). Failing
+// that, dataFolder().
+std::filesystem::path dataFolderHolding(const std::string& file);
+// The first of `folders` that holds `file` as a regular file, if any.
+std::optional<std::filesystem::path> firstFolderHolding(const std::vector<std::filesystem::path>& folders,
+                                                        const std::string& file);
 
 // Resolves each component of a local path case-insensitively where the exact name is absent.
 std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& p);

@@ -35,7 +35,10 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     Label7 = ui::fieldLabel("Label7", "Import reference number", txtRefNum, central_);
 
     connect(cmdQBCBrowse, &QPushButton::clicked, this, [this] { logic_->cmdQBCBrowse_Click(); });
-    connect(cmdImport, &QPushButton::clicked, this, [this] { logic_->cmdImport_Click(); });
+    connect(cmdImport, &QPushButton::clicked, this, [this] {
+        storeFieldsAsOnFocusLoss();
+        logic_->cmdImport_Click();
+    });
     saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
         logic_->accountFieldLostFocus(control, text);
     });

@@ -7,24 +7,26 @@
 #include "single/logic/operation_log_entries.h"
 #include "ui/frm_splash.h"
 #include "ui/logic/launch_token.h"
+#include "ui/startup_error.h"
 #include "ui/window_program.h"
 
 namespace ztl::single {
 
 std::unique_ptr<frmZTLMain> SubMain(Program& program, ui::StandardDialogs& dialogs,
                                     const std::vector<std::string>& arguments) {
-    program.operationLogPath = paths::stateFolder() / kOperationLogName;
     if (!ui::isLaunchCommandLine(arguments)) {
         program.showMessage(ui::launchRefusalText(), MsgIcon::Information);
         return nullptr;
     }
+    program.operationLogPath = paths::stateFolder() / kOperationLogName;
     std::unique_ptr<ui::frmSplash> splash;
+    std::unique_ptr<frmZTLMain> main;
     try {
         splash = std::make_unique<ui::frmSplash>(QString());
         program.splash = splash.get();
         splash->showPainted();
 
-        auto main = std::make_unique<frmZTLMain>(program, dialogs);
+        main = std::make_unique<frmZTLMain>(program, dialogs);
         program.mainWindow = main.get();
         LoadOutcome outcome = main->Load();
         program.splash = nullptr;
@@ -37,7 +39,7 @@ std::unique_ptr<frmZTLMain> SubMain(Program& program, ui::StandardDialogs& dialo
         std::string text = moduleErrorReport("Error in Sub Main", toVbError(ex));
         program.showMessage(text);
         if (program.clock) appendOperationLog(program.operationLogPath, errorEntry(*program.clock, text));
-        return nullptr;
+        return ui::keepOpenWindows(std::move(splash), std::move(main));
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Sub Main of the single-store program. The operation log's path is set first, so that even
-// a refused start could be recorded; then the launch rule of both programs: any command
-// line but the token is refused with one message and opens no window. A started program
+// Sub Main of the single-store program. The launch rule of both programs comes first: any
+// command line but the token is refused with one message, opens no window and leaves no
+// trace (not even the state folder of the operation log, whose path is set next). A started program
 // shows the splash (with no edition label) while the main window loads, closes it, and
 // shows the main window; an unexpected error of the start-up is shown and also logged.
 #include <memory>

@@ -209,6 +209,11 @@ bool find(const std::shared_ptr<cLogicalFile>& file, std::string& buff, std::str
                 rec = pointer;
                 const std::string found = entryKey(form, buff, hit);
                 if (compareKeys(key, found) < 0) {
+                    // No record number is that low: only a damaged index holds it, and it has
+                    // no negative to tell the caller that the key found is another.
+                    if (pointer == INT32_MIN)
+                        damaged(op, f, "record pointer " + std::to_string(pointer) + " in node " +
+                                           std::to_string(node));
                     rec = -pointer;
                     key = found;
                 }

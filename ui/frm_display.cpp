@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPushButton>
@@ -95,6 +96,14 @@ void frmDisplay::showEvent(QShowEvent* event) {
     if (activated_) return;
     activated_ = true;
     QTimer::singleShot(0, this, &frmDisplay::activate);
+}
+
+void frmDisplay::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel) && !cmdExit->isEnabled()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmDisplay::activate() {

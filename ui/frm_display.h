@@ -1,8 +1,9 @@
 #pragma once
 // frmDisplay, the results window: the import log after a run, to read, print and save.
 // After a run with a refused entry the log must be printed before Save and Exit work, so
-// that the refusal reaches paper before anybody can leave it behind. The window's close
-// command always works.
+// that the refusal reaches paper before anybody can leave it behind. Escape stands for Exit
+// and waits for it. The window's close command always works: an operator who must leave
+// is not held prisoner, and the log stays on disk.
 #include <QDialog>
 
 #include "engine/program.h"
@@ -28,6 +29,7 @@ class frmDisplay : public QDialog, public ResultsWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void activate();

@@ -32,7 +32,10 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     cmdHelp->setToolTip("Zentrel Help");
     cmdHelp->setAccessibleName("Help");
     connect(cmdHelp, &QPushButton::clicked, this, &frmZTLMain::cmdHelp_Click);
-    connect(cmdImport, &QPushButton::clicked, this, [this] { logic_->cmdImport_Click(); });
+    connect(cmdImport, &QPushButton::clicked, this, [this] {
+        storeFieldsAsOnFocusLoss();
+        logic_->cmdImport_Click();
+    });
     saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
         logic_->accountFieldLostFocus(control, text);
     });
@@ -80,7 +83,7 @@ void frmZTLMain::setStoreName(const std::string& name) {
 }
 
 void frmZTLMain::cmdHelp_Click() {
-    frmHelp help(paths::dataFolder(), this);
+    frmHelp help(paths::dataFolderHolding(frmHelp::kFileName), this);
     help.exec();
 }
 

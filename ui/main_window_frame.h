@@ -134,6 +134,14 @@ class MainWindowFrame : public QMainWindow, public View {
         for (SettingField* f : {txtARImport, txtVendImport, txtTaxImp}) f->lostFocus = nullptr;
     }
 
+    // Stores every field that saves on its focus loss, as its focus loss would. Import runs
+    // this first: its mnemonic clicks it while the focus stays in the field being typed in,
+    // whose text would otherwise be posted under the name stored before.
+    void storeFieldsAsOnFocusLoss() {
+        for (SettingField* f : central_->findChildren<SettingField*>())
+            if (f->lostFocus) f->lostFocus(f->text());
+    }
+
     // Routes each account field's focus loss to `save(controlName, text)`.
     template <class Save>
     void saveAccountFieldsWith(Save save) {

@@ -3,6 +3,7 @@
 #include "platform/error_report.h"
 #include "ui/frm_splash.h"
 #include "ui/frm_ztl_main.h"
+#include "ui/startup_error.h"
 #include "ui/window_program.h"
 
 namespace ztl::ui {
@@ -14,12 +15,13 @@ std::unique_ptr<frmZTLMain> SubMain(Program& program, StandardDialogs& dialogs,
         return nullptr;
     }
     std::unique_ptr<frmSplash> splash;
+    std::unique_ptr<frmZTLMain> main;
     try {
         splash = std::make_unique<frmSplash>("Multi Store");
         program.splash = splash.get();
         splash->showPainted();
 
-        auto main = std::make_unique<frmZTLMain>(program, dialogs);
+        main = std::make_unique<frmZTLMain>(program, dialogs);
         program.mainWindow = main.get();
         ms::LoadOutcome outcome = main->Load();
         program.splash = nullptr;
@@ -33,7 +35,7 @@ std::unique_ptr<frmZTLMain> SubMain(Program& program, StandardDialogs& dialogs,
     } catch (const std::exception& ex) {
         program.splash = nullptr;
         program.showMessage(moduleErrorReport("Error in Sub Main", toVbError(ex)));
-        return nullptr;
+        return keepOpenWindows(std::move(splash), std::move(main));
     }
 }
 

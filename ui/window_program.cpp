@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "platform/paths.h"
+#include "ui/logic/launch_token.h"
 #include "qbwc/quickbooks_from_environment.h"
 
 namespace ztl::ui {
@@ -28,10 +29,23 @@ int runWindowProgram(int argc, char** argv, Edition edition, const char* name, c
     QApplication::setDesktopFileName(desktopName);
 
     Program program(edition);
+    if (!isLaunchCommandLine(arguments)) {
+        // Sub Main refuses the start with its one message. Nothing else is built for it: no
+        // QuickBooks service (the Web Connector's would take its port), no settings store, no
+        // state folder.
+        QtPrompter prompter;
+        QtStandardDialogs dialogs;
+        program.prompter = &prompter;
+        subMain(program, dialogs, arguments);
+        return 0;
+    }
     ProgramServices services(program);
     std::unique_ptr<QWidget> main = subMain(program, services.dialogs(), arguments);
-    if (!main) return 0;
-    main->setAttribute(Qt::WA_QuitOnClose);
+    if (main) main->setAttribute(Qt::WA_QuitOnClose);
+    // Without a main window the program ends, unless an error in the start-up left windows open.
+    bool open = main != nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) open = open || top->isVisible();
+    if (!open) return 0;
     return app.exec();
 }
 

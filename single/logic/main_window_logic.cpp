@@ -1,6 +1,5 @@
 #include "single/logic/main_window_logic.h"
 
-#include "engine/import_lock.h"
 #include "engine/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -191,9 +190,7 @@ void MainWindowLogic::importRun(bool settleFile) {
         }
         run.refusedEntry = program_.ImportErrorFlag;
         run.totalsAfter = bytesOf(sourcePath);
-        // This run's lock went when it returned: a lock file now is another run's.
-        std::error_code ec;
-        run.lockedElsewhere = std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
+        run.lockedElsewhere = engine_->importLockHeldElsewhere;
         // The run has advanced the number: a field still showing the old one would store it
         // back when it next loses the focus. A store that cannot be read here has already
         // been reported by the run, and must not keep the totals file from being settled.
@@ -201,7 +198,12 @@ void MainWindowLogic::importRun(bool settleFile) {
             view_.setReferenceNumber(setting(kImportReferenceNumber));
         } catch (const std::exception&) {
         }
-        if (settleFile) lastOutcome = settleTotalsFile(sourcePath, totalsFileFate(run), *program_.clock);
+        if (!settleFile) return;
+        lastOutcome = settleTotalsFile(sourcePath, totalsFileFate(run), *program_.clock);
+        if (std::optional<std::string> notice = totalsFileNotice(sourcePath, *lastOutcome)) {
+            program_.showMessage(*notice, MsgIcon::Exclamation);
+            log(errorEntry(*program_.clock, *notice));
+        }
     } catch (const std::exception& ex) {
         std::string text = moduleErrorReport("Error in module startimport ", toVbError(ex));
         program_.showMessage(text);

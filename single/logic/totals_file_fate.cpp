@@ -55,9 +55,10 @@ int postedEntries(const std::string& logBytes) {
 }
 
 TotalsFileFate totalsFileFate(const ImportRunRecord& run) {
+    // A refused run stops before its results: it is told apart from one that failed.
+    if (run.lockedElsewhere) return TotalsFileFate::InUse;
     if (!run.reachedEnd || !run.totalsBefore) return TotalsFileFate::StoppedEarly;
     if (run.totalsAfter != run.totalsBefore) return TotalsFileFate::Changed;
-    if (run.lockedElsewhere) return TotalsFileFate::InUse;
     int expected = transactionsToPost(*run.totalsBefore);
     bool allPosted = !run.refusedEntry && expected > 0 && run.log && postedEntries(*run.log) == expected;
     return allPosted ? TotalsFileFate::Removed : TotalsFileFate::Archived;
@@ -68,11 +69,31 @@ TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fat
     if (fate == TotalsFileFate::Removed) {
         if (std::remove(paths::map(source).c_str()) != 0) throw vbErrorOfErrno(errno);
     } else if (fate == TotalsFileFate::Archived) {
-        std::optional<std::string> archive = ui::ArchiveFile(source, clock);
+        std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(source, clock);
         if (!archive) throw vbError(vb::kPathFileAccessError);
-        outcome.archive = *archive;
+        outcome.archive = archive->name;
+        outcome.originalLeft = archive->originalLeft;
     }
     return outcome;
+}
+
+std::optional<std::string> totalsFileNotice(const std::string& source, const TotalsFileOutcome& outcome) {
+    switch (outcome.fate) {
+        case TotalsFileFate::Changed:
+            return "The totals file " + source +
+                   " changed while it was imported, so it stays where it is: what it holds now was "
+                   "not imported.\nCompare it with the import log before importing it again.";
+        case TotalsFileFate::InUse:
+            return "The totals file " + source +
+                   " stays where it is: another workstation is importing it.";
+        case TotalsFileFate::Archived:
+            if (!outcome.originalLeft) return std::nullopt;
+            return ui::originalLeftMessage(source, {outcome.archive, outcome.originalLeft});
+        case TotalsFileFate::Removed:
+        case TotalsFileFate::StoppedEarly:
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace ztl::single

@@ -10,7 +10,8 @@
 //     name, so it is not imported twice by mistake and its totals are still at hand;
 //   - a run that stopped early leaves it where it is, as does a file that changed while the
 //     run read it (what it holds now was never imported) or one that another workstation's
-//     run is importing by now (it must not vanish from under that run).
+//     run is importing (this run was refused: it must not vanish from under that run). The
+//     last two are not what the operator expects after an import, so they are told why.
 #include <optional>
 #include <string>
 
@@ -23,7 +24,7 @@ enum class TotalsFileFate {
     Archived,      // the run reached its end with something unposted
     StoppedEarly,  // the run did not reach its end: left where it is
     Changed,       // the file changed while the run read it: left where it is
-    InUse,         // another run has begun to import it since this one ended: left where it is
+    InUse,         // another workstation's run held its import lock: left where it is
 };
 
 // The transactions an import must post from a totals file: its runs of consecutive D lines.
@@ -43,7 +44,7 @@ struct ImportRunRecord {
     std::optional<std::string> log;           // the run's import log, as it left it
     std::optional<std::string> totalsBefore;  // the totals file's bytes before the run
     std::optional<std::string> totalsAfter;   // and after it
-    bool lockedElsewhere = false;             // its import lock is held again after the run
+    bool lockedElsewhere = false;             // the run was refused: another run held the import lock
 };
 
 TotalsFileFate totalsFileFate(const ImportRunRecord& run);
@@ -51,7 +52,13 @@ TotalsFileFate totalsFileFate(const ImportRunRecord& run);
 struct TotalsFileOutcome {
     TotalsFileFate fate = TotalsFileFate::StoppedEarly;
     std::string archive;  // the archive's path when archived
+    // Archived, but the totals file could not be deleted beside its archive: why.
+    std::optional<std::string> originalLeft;
 };
+
+// What the operator is told of a totals file at `source` that stays where it is against
+// expectation (changed, in use, or beside its archive); nothing for the other outcomes.
+std::optional<std::string> totalsFileNotice(const std::string& source, const TotalsFileOutcome& outcome);
 
 // Carries out the fate for the totals file at `source` (a Windows or local path). A file that
 // cannot be removed or archived stays where it is and the failure is thrown as a VbError

@@ -2,16 +2,20 @@
 # The real program started with any command line but the launch token: it shows one box
 # titled with the program's name, opens no other window, and ends when the box is answered.
 # Runs on a virtual X display, since the refusal must not depend on toolkit options.
-# usage: launch_token_test.sh PROGRAM TITLE
+# With ZTL (the command-line companion, to set the Web Connector bridge up), a start refused
+# while the environment names the bridge must build nothing: while its box is up, the
+# bridge's port is free and the state folder does not exist.
+# usage: launch_token_test.sh PROGRAM TITLE [ZTL]
 set -u
 program=$1
 title=$2
+ztl=${3:-}
 fail=0
 
 check() {
   local what=$1; shift
   "$program" "$@" >/dev/null 2>&1 &
-  local pid=$! box="" others
+  local pid=$! box="" others listening
   for _ in $(seq 100); do
     box=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
     [ -n "$box" ] && break
@@ -25,6 +29,11 @@ check() {
   others=$(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -vx "$box" | while read -r id; do
     xdotool getwindowname "$id"; done | grep -v '^$' || true)
   if [ -n "$others" ]; then echo "FAIL $what: other windows: $others"; fail=1; fi
+  if [ -n "${port:-}" ]; then
+    listening=$(ss -ltnH "sport = :$port" 2>/dev/null)
+    if [ -n "$listening" ]; then echo "FAIL $what: port $port taken: $listening"; fail=1; fi
+    if [ -e "$XDG_STATE_HOME/zentrel" ]; then echo "FAIL $what: state folder made"; fail=1; fi
+  fi
   # Real key presses go to the window with the input focus; without a window manager nobody
   # hands it over, so the box is given the focus first.
   xdotool windowfocus --sync "$box" key Return 2>/dev/null
@@ -41,4 +50,20 @@ check "other letter case" ktv3094r
 check "a blank inside the argument" "KTV3094R "
 check "a second argument" KTV3094R x
 check "toolkit options" -platform offscreen
+
+if [ -n "$ztl" ]; then
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  export HOME=$scratch XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state
+  echo secret | "$ztl" qbwc set-password >/dev/null || { echo "FAIL: bridge not set up"; exit 1; }
+  "$ztl" qbwc file --url http://localhost/qbwc --user shop --out "$scratch/shop.qwc" >/dev/null ||
+    { echo "FAIL: bridge not set up"; exit 1; }
+  rm -rf "$XDG_STATE_HOME"
+  for _ in $(seq 20); do
+    port=$((20000 + RANDOM % 40000))
+    [ -z "$(ss -ltnH "sport = :$port" 2>/dev/null)" ] && break
+  done
+  export ZENTREL_QUICKBOOKS=qbwc:127.0.0.1:$port
+  check "a wrong token with the Web Connector bridge named" KTV3094X
+fi
 exit $fail

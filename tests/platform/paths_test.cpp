@@ -54,3 +54,26 @@ TEST(Paths, StateAndTempFolders) {
     ztl::test::ScopedEnv tmp("TMPDIR", nullptr);
     EXPECT_EQ(ztl::paths::tempFolder(), fs::path("/tmp"));
 }
+
+TEST(Paths, TheShippedFileIsLookedForInEveryDataFolderInTurn) {
+    ScratchFolder scratch("ztl_data_");
+    const fs::path empty = scratch.path / "beside", building = scratch.path / "build",
+                   installed = scratch.path / "prefix", missing = scratch.path / "gone";
+    fs::create_directories(empty);
+    fs::create_directories(building);
+    fs::create_directories(installed);
+    std::ofstream(installed / "Help.rtf") << "{\\rtf1}";
+    fs::create_directories(building / "Help.rtf");  // a folder by the file's name is no file
+    struct Row {
+        const char* what;
+        std::vector<fs::path> folders;
+        std::optional<fs::path> found;
+    };
+    const Row rows[] = {
+        {"an existing folder without the file is passed over", {missing, empty, building, installed}, installed},
+        {"the first folder holding it wins", {installed, scratch.path}, installed},
+        {"none holds it", {missing, empty, building}, std::nullopt},
+        {"no folders", {}, std::nullopt},
+    };
+    for (const Row& r : rows) EXPECT_EQ(ztl::paths::firstFolderHolding(r.folders, "Help.rtf"), r.found) << r.what;
+}

@@ -15,7 +15,9 @@
 #include "single/logic/default_source.h"
 #include "single/startup.h"
 #include "single_store_fixture.h"
+#include "support/control_texts.h"
 #include "support/modal_answer.h"
+#include "support/request_hook.h"
 #include "tools/demo_world/demo_data.h"
 #include "tools/demo_world/totals_file_writer.h"
 #include "ui/standard_dialogs.h"
@@ -84,6 +86,7 @@ struct SplashWatchingPrompter : RecordingPrompter {
 class SingleStoreMainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void everyCaptionAndTooltip();
     void firstStartWritesTheDefaultsAndAttachesToTheOpenCompany();
     void missingTotalsFileEndsTheProgramBeforeQuickBooks();
     void unreachableShareLeavesTheWindowWithoutGridsOrImport();
@@ -91,12 +94,47 @@ class SingleStoreMainWindowTest : public QObject {
     void browseStoresTheCompanyForTheNextStartOnly();
     void fieldsSelectAllOnFocusAndStoreTrimmedText();
     void importOfAcceptedTotalsRemovesTheFile();
+    void altIPostsWhatTheFieldBeingTypedInShows();
     void importWithARefusedEntryArchivesTheFile();
     void importStoppedEarlyLeavesTheFile();
+    void aTotalsFileThatStaysAgainstExpectationIsToldAndLogged();
     void operationLogGrowsByOneStartAndOneEndPerRun();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
+    void anErrorOfTheStartUpIsReportedLoggedAndLeavesTheSplashOpen();
 };
+
+void SingleStoreMainWindowTest::everyCaptionAndTooltip() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel"));
+    test::compareControlTexts(
+        w, {
+               {"Label6", "Connection Status", ""},
+               {"lblServer", "", ""},
+               {"Label2", "Quick Books Company", ""},
+               {"txtQBCompany", nullptr, "QuickBooks company you wish to import to"},
+               {"cmdQBCBrowse", "Browse", "Locate QuickBooks company files"},
+               {"Label3", "Korvane totals to import", ""},
+               {"grdX390", nullptr, "These are totals from the last Korvane ENDDAY run"},
+               {"Label4", "QuickBooks Account List", ""},
+               {"grdCoa", nullptr, "QuickBooks Accounts from the target Company"},
+               {"lblARImp", "A/R Import Account", ""},
+               {"txtARImport", nullptr, "This account must be set up in QuickBooks customer file"},
+               {"lblVendImport", "Vendor Import Account", ""},
+               {"txtVendImport", nullptr, "This vendor must be set up in QuickBooks vendor file"},
+               {"Label8", "Sales Tax Account", ""},
+               {"txtTaxImp", nullptr, "Enter the sales tax vendor in the QuickBooks vendor file"},
+               {"Label7", "Import reference number", ""},
+               {"txtRefNum", nullptr,
+                "This is an import reference number.. (range 1 to 1000000). Will increment on each import."},
+               {"cmdImport", "&Import", "Start the import procedure"},
+               {"cmdCancel", "&Cancel", "Exit this program"},
+           });
+    // No store field, status bar or Help: the multi-store window's own controls.
+    for (const char* absent : {"txtKrvStore", "cmdHelp", "sb1Panel1"})
+        QVERIFY2(!w.findChild<QWidget*>(absent), absent);
+}
 
 void SingleStoreMainWindowTest::firstStartWritesTheDefaultsAndAttachesToTheOpenCompany() {
     test::SingleStoreFixture f(test::SingleStoreFixture::Settings::Fresh);
@@ -268,6 +306,34 @@ void SingleStoreMainWindowTest::importOfAcceptedTotalsRemovesTheFile() {
     QCOMPARE(w.findChild<QTableWidget*>("grdX390")->item(1, 0)->text(), QString("Inv:401001"));
 }
 
+void SingleStoreMainWindowTest::altIPostsWhatTheFieldBeingTypedInShows() {
+    test::SingleStoreFixture f;
+    f.settings.set("ZTL", "Zentrel\\Settings", "TaxImportAccount", "Old Tax Agency");  // no such vendor
+    single::frmZTLMain w(f.program, f.dialogs);
+    loadAndShow(w, f);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* tax = w.findChild<QLineEdit*>("txtTaxImp");
+    tax->setFocus();
+    QTRY_COMPARE(tax->selectedText(), QString("Old Tax Agency"));
+    QTest::keyClicks(tax, "State Tax Agency");
+
+    // The mnemonic clicks Import with the cursor still in the field.
+    closeResultsWhenDone(f.dialogs, false);
+    QTest::keyClick(tax, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(w.logic().lastOutcome.has_value());
+
+    QCOMPARE(f.setting("TaxImportAccount"), std::string("State Tax Agency"));
+    QVERIFY(f.prompter.shown.empty());
+    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::Removed);
+    std::vector<qbsim::JournalEntry> journal = qbsim::Company::open(f.world.companyFile).journal();
+    QCOMPARE(journal.size(), size_t(3));
+    int taxLines = 0;
+    for (const auto& entry : journal)
+        for (const auto& line : entry.lines) taxLines += line.entityName == "State Tax Agency";
+    QVERIFY(taxLines > 0);
+}
+
 void SingleStoreMainWindowTest::importWithARefusedEntryArchivesTheFile() {
     test::SingleStoreFixture f;
     demo::TotalsDay day = demo::singleStoreDay();
@@ -308,6 +374,60 @@ void SingleStoreMainWindowTest::importStoppedEarlyLeavesTheFile() {
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
 }
 
+void SingleStoreMainWindowTest::aTotalsFileThatStaysAgainstExpectationIsToldAndLogged() {
+    const std::string source = "\\\\STORESRV\\catcon\\X390.QB";
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& totals)> before;  // before Import is clicked
+        std::function<void(const fs::path& totals)> during;  // while the first entry is sent
+        single::TotalsFileFate fate;
+        bool totalsStay;
+        std::string notice;  // what the operator is told last, and the operation log keeps
+    };
+    const std::vector<Case> cases = {
+        {"another workstation holds the import lock",
+         [](const fs::path& totals) {
+             writeWholeFile(totals.string() + ".lock", "workstation=TILL-2\r\nprocess=4242\r\nstarted=" +
+                                                           std::to_string(std::int64_t(1) << 40) + "\r\n");
+         },
+         nullptr, single::TotalsFileFate::InUse, true,
+         "The totals file " + source + " stays where it is: another workstation is importing it."},
+        {"the file changes while it is imported", nullptr,
+         [](const fs::path& totals) {
+             if (bytesOf(totals).ends_with("TRT    9\r\n")) return;
+             std::ofstream(totals, std::ios::binary | std::ios::app) << "TRT    9\r\n";
+         },
+         single::TotalsFileFate::Changed, true,
+         "The totals file " + source +
+             " changed while it was imported, so it stays where it is: what it holds now was not "
+             "imported.\nCompare it with the import log before importing it again."},
+        {"this run's own lock cannot be removed", nullptr, [](const fs::path& totals) { test::jamImportLock(totals); },
+         single::TotalsFileFate::Removed, false,
+         "The import lock " + source + ".lock could not be removed: "},
+    };
+    for (const Case& c : cases) {
+        test::SingleStoreFixture f;
+        const fs::path totals = f.world.singleStoreTotalsFile;
+        test::JournalEntryHook hook(f.processors, [&] {
+            if (c.during) c.during(totals);
+        });
+        f.program.processors = &hook;
+        if (c.before) c.before(totals);
+        single::frmZTLMain w(f.program, f.dialogs);
+        loadAndShow(w, f);
+        if (c.fate != single::TotalsFileFate::InUse) closeResultsWhenDone(f.dialogs, false);
+        w.findChild<QPushButton*>("cmdImport")->click();
+
+        QVERIFY2(w.logic().lastOutcome && w.logic().lastOutcome->fate == c.fate, c.name);
+        QVERIFY2(fs::exists(totals) == c.totalsStay, c.name);
+        QVERIFY2(!f.prompter.shown.empty(), c.name);
+        const MessageBox& told = f.prompter.shown.back();
+        QVERIFY2(told.text.starts_with(c.notice), told.text.c_str());
+        QCOMPARE(told.icon, MsgIcon::Exclamation);
+        QVERIFY2(f.operationLog().find(c.notice) != std::string::npos, c.name);
+    }
+}
+
 void SingleStoreMainWindowTest::operationLogGrowsByOneStartAndOneEndPerRun() {
     test::SingleStoreFixture f;
     for (int run = 1; run <= 2; ++run) {
@@ -346,9 +466,39 @@ void SingleStoreMainWindowTest::startUpRefusesAnyOtherCommandLine() {
     QCOMPARE(f.prompter.shown[0].title, std::string("Zentrel"));
     for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!top->isVisible());
     QCOMPARE(f.processors.created, 0);
-    // The log's place is known before the token is looked at; a refused start writes nothing.
-    QCOMPARE(f.program.operationLogPath.filename(), fs::path("ztloperation.log"));
-    QCOMPARE(f.operationLog(), std::string());
+    // A refused start leaves no trace: no log, not even its place.
+    QVERIFY(f.program.operationLogPath.empty());
+}
+
+void SingleStoreMainWindowTest::anErrorOfTheStartUpIsReportedLoggedAndLeavesTheSplashOpen() {
+    // The load's own error report fails: the error leaves the load, into the start-up's trap.
+    struct FailingOnce : RecordingPrompter {
+        MsgResult show(const MessageBox& box) override {
+            bool first = shown.empty();
+            RecordingPrompter::show(box);
+            if (first) throw VbError(5, "Prompter", "Invalid procedure call or argument");
+            return MsgResult::OK;
+        }
+    } prompter;
+    test::SingleStoreFixture f;
+    BrokenSettings broken;
+    f.program.settings = &broken;
+    f.program.prompter = &prompter;
+    QVERIFY(!single::SubMain(f.program, f.dialogs, {"KTV3094R"}));
+
+    const std::string report = "Error in Sub Main\nError # 5  \nInvalid procedure call or argument";
+    QCOMPARE(prompter.texts().size(), size_t(2));
+    QCOMPARE(prompter.shown[1].text, report);
+    QCOMPARE(prompter.shown[1].icon, MsgIcon::None);
+    QCOMPARE(prompter.shown[1].title, std::string("Zentrel"));
+    QVERIFY(f.operationLog().find(report) != std::string::npos);
+    QWidget* splash = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmSplash" && top->isVisible()) splash = top;
+    QVERIFY(splash);  // open when the error came: it stays open
+    QPointer<QWidget> closing(splash);
+    splash->close();
+    QTRY_VERIFY(closing.isNull());  // and goes once closed
 }
 
 QTEST_MAIN(SingleStoreMainWindowTest)

@@ -94,7 +94,7 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
     changed.totalsAfter = kDay + "D 9\r\n";
     ImportRunRecord unreadable = run(false, false, std::nullopt);
     unreadable.totalsBefore.reset();
-    ImportRunRecord inUse = run(true, false, twoPosted);
+    ImportRunRecord inUse = run(false, false, std::nullopt);  // refused: it posted nothing
     inUse.lockedElsewhere = true;
     ImportRunRecord empty = run(true, false, "");
     empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
@@ -108,7 +108,7 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
         {"the run stopped before its results", run(false, false, twoPosted), TotalsFileFate::StoppedEarly},
         {"a file the run could not read", unreadable, TotalsFileFate::StoppedEarly},
         {"the file changed during the run", changed, TotalsFileFate::Changed},
-        {"another run is importing it by now", inUse, TotalsFileFate::InUse},
+        {"another workstation's run held the import lock", inUse, TotalsFileFate::InUse},
     };
     for (const Row& r : rows) EXPECT_EQ(totalsFileFate(r.run), r.expected) << r.guards;
 }
@@ -172,3 +172,27 @@ TEST_F(SettleTotalsFile, AMissingFileCannotBeRemoved) {
 }
 
 }  // namespace
+
+TEST(TotalsFileNotice, OnlyAFileThatStaysAgainstExpectationIsTold) {
+    const std::string source = "\\\\STORESRV\\catcon\\X390.QB";
+    struct Row {
+        TotalsFileOutcome outcome;
+        std::optional<std::string> startOfNotice;
+    };
+    const Row rows[] = {
+        {{TotalsFileFate::Removed, "", std::nullopt}, std::nullopt},
+        {{TotalsFileFate::StoppedEarly, "", std::nullopt}, std::nullopt},  // the run said why
+        {{TotalsFileFate::Archived, source + "392026145", std::nullopt}, std::nullopt},
+        {{TotalsFileFate::Archived, source + "392026145", "Permission denied"},
+         "The totals file " + source + " is archived as " + source +
+             "392026145, but it could not be deleted (Permission denied)."},
+        {{TotalsFileFate::Changed, "", std::nullopt}, "The totals file " + source + " changed while it was imported"},
+        {{TotalsFileFate::InUse, "", std::nullopt},
+         "The totals file " + source + " stays where it is: another workstation is importing it."},
+    };
+    for (const Row& r : rows) {
+        std::optional<std::string> notice = totalsFileNotice(source, r.outcome);
+        ASSERT_EQ(notice.has_value(), r.startOfNotice.has_value()) << int(r.outcome.fate);
+        if (notice) EXPECT_TRUE(notice->starts_with(*r.startOfNotice)) << *notice;
+    }
+}

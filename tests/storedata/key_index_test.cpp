@@ -376,6 +376,20 @@ TEST_F(KeyIndexTest, InternalPointerOutOfRange) {
     EXPECT_EQ(prompter_.shown.size(), 1u);
 }
 
+TEST_F(KeyIndexTest, ALeafPointerWithoutANegativeIsDamage) {
+    auto f = index({{"AAA", 7}, {"CCC", 9}}, {3});
+    // Leaf 1, entry 2 (CCC): its pointer is the last 4 of the entry's 7 bytes.
+    patch(nodeOffset(1) + 4 + 7 + 3, fx::be(INT32_MIN, 4));
+    std::string buff, key = "CCC";
+    int32_t rec = 0;
+    KFind(f, buff, key, rec);  // the key itself: the pointer is given as it stands
+    EXPECT_EQ(rec, INT32_MIN);
+    key = "BBB";  // a key before it: found as the next key, told by the pointer's negative
+    auto e = errorOf([&] { KFind(f, buff, key, rec); });
+    EXPECT_EQ(e.number, kIndexDamaged);
+    EXPECT_NE(e.description.find("record pointer -2147483648"), std::string::npos) << e.description;
+}
+
 TEST_F(KeyIndexTest, EntryLengthZero) {
     auto f = index({{"AAA", 7}}, {3});
     patch(nodeOffset(0), fx::be(0, 2));

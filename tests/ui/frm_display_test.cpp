@@ -82,6 +82,7 @@ class ResultsWindowTest : public QObject {
   private slots:
     void withoutErrorsNothingIsDemandedAndEverythingWorks();
     void afterARefusalThePrintoutIsDemandedOnceBeforeSaveAndExit();
+    void escapeWaitsForExit();
     void printsEveryLineOnceWhateverTheDialogSays();
     void savesRichTextAtomically();
     void importRunShowsItsLogAndDemandsThePrintout();
@@ -145,6 +146,23 @@ void ResultsWindowTest::afterARefusalThePrintoutIsDemandedOnceBeforeSaveAndExit(
         QVERIFY(enabledAfterPrint);
         QCOMPARE(r.prompter.shown.size(), size_t(1));
         QCOMPARE(r.dialogs.printerRequests, 1);
+    }
+}
+
+void ResultsWindowTest::escapeWaitsForExit() {
+    for (bool printed : {false, true}) {
+        Results r(3, true);
+        ui::frmDisplay w(r.program, r.dialogs);
+        w.loadFile(r.log);
+        r.dialogs.printerAnswers = {printed ? std::optional<QString>(r.pdf()) : std::nullopt};
+        bool openAfterEscape = false;
+        runModal(w, r.dialogs, 1, [&](QWidget* m) {
+            QTest::keyClick(m, Qt::Key_Escape);
+            QTest::qWait(20);
+            openAfterEscape = m->isVisible();
+        });
+        QCOMPARE(openAfterEscape, !printed);  // only an enabled Exit lets Escape close it
+        QVERIFY(!w.isVisible());
     }
 }
 

@@ -10,10 +10,15 @@
 #include <fstream>
 
 #include "engine/cls_ztl.h"
+#include "platform/text_file.h"
 #include "qbsim/company.h"
+#include "support/control_texts.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
+#include "support/request_hook.h"
+#include "ui/frm_display.h"
 #include "ui/frm_warning.h"
+#include "ui/logic/grid_content.h"
 #include "ui/frm_ztl_main.h"
 #include "ui/logic/account_fields.h"
 #include "ui/ms_startup.h"
@@ -109,14 +114,21 @@ class MultiStoreMainWindowTest : public QObject {
     Q_OBJECT
   private slots:
     void loadShowsStoreTotalsAndChart();
+    void everyCaptionAndTooltipOfTheMainAndResultsWindows();
+    void gridsHaveTheirHeadersAndKeepTheirWidthDivisors();
+    void aStoreNameThatCannotBeReadIsShownAsSuchAndTheLoadGoesOn();
     void loadEndsTheProgramWhenDeclinedMissingOrUnreachable();
     void aChartThatCannotBeLoadedOnlyDisablesImport();
     void accountFieldsAreStoredTrimmedPerCompany();
+    void altIPostsWhatTheFieldBeingTypedInShows();
+    void aLoadThatFailedStoresNoField();
     void importPostsShowsResultsAndArchives();
     void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
+    void aLockThatStaysBehindIsToldAndTheDayIsArchived();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
     void startUpShowsTheSplashDuringTheLoadOnly();
+    void anErrorOfTheStartUpIsReportedAndLeavesTheSplashOpen();
 };
 
 void MultiStoreMainWindowTest::loadShowsStoreTotalsAndChart() {
@@ -160,6 +172,92 @@ void MultiStoreMainWindowTest::loadShowsStoreTotalsAndChart() {
     QVERIFY(column(chart, 2).contains("AccountsReceivable"));
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
     QVERIFY(w.findChild<QPushButton*>("cmdCancel")->isEnabled());
+}
+
+void MultiStoreMainWindowTest::everyCaptionAndTooltipOfTheMainAndResultsWindows() {
+    test::DemoFixture f;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    QCOMPARE(w.windowTitle(), QString("Korvane Zentrel"));
+    test::compareControlTexts(
+        w, {
+               {"Label3", "Korvane totals to import", ""},
+               {"grdX390", nullptr, "These are totals from the last Korvane ENDDAY run"},
+               {"Label4", "QuickBooks Account List", ""},
+               {"grdCoa", nullptr, "QuickBooks Accounts from the target Company"},
+               {"Label7", "Korvane Store", ""},
+               {"txtKrvStore", nullptr, "Current Korvane Store... this is set from the Korvane main menu  < 7-GO>"},
+               {"Label2", "Quick Books Company", ""},
+               {"txtQBCompany", nullptr, "This QuickBooks company is currently open"},
+               {"lblARImp", "A/R Import Account", ""},
+               {"txtARImport", nullptr, "This account must be set up in QuickBooks customer file"},
+               {"lblVendImport", "Vendor Import Account", ""},
+               {"txtVendImport", nullptr, "This vendor must be set up in QuickBooks vendor file"},
+               {"Label8", "Sales Tax Account", ""},
+               {"txtTaxImp", nullptr, "Enter the sales tax vendor in the QuickBooks vendor file"},
+               {"cmdImport", "&Import", "Start the import procedure"},
+               {"cmdCancel", "&Cancel", "Exit this program"},
+               {"cmdHelp", "", "Zentrel Help"},
+               {"Label5", "", ""},
+               {"Label9", "", ""},
+           });
+
+    ui::frmDisplay results(f.program, f.dialogs);
+    QCOMPARE(results.windowTitle(), QString("Display"));
+    test::compareControlTexts(results, {
+                                           {"rtb1", nullptr, ""},
+                                           {"cmdPrint", "&Print", "Print import results"},
+                                           {"cmdSave", "&Save", "Save this file "},
+                                           {"cmdExit", "E&xit", "Close this form and exit"},
+                                       });
+}
+
+void MultiStoreMainWindowTest::gridsHaveTheirHeadersAndKeepTheirWidthDivisors() {
+    test::DemoFixture f;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    struct Grid {
+        const char* name;
+        QStringList header;
+        std::vector<double> divisors;
+    };
+    for (QSize size : {QSize(1000, 700), QSize(1333, 811)}) {
+        w.resize(size);
+        QTest::qWait(20);
+        for (const Grid& g : {Grid{"grdX390", {"Account", "Amount"}, {3, 1.7}},
+                              Grid{"grdCoa", {"Account", "Name", "Type"}, {5, 2.5, 2.5}}}) {
+            auto* grid = w.findChild<QTableWidget*>(g.name);
+            QStringList header;
+            for (int c = 0; c < grid->columnCount(); ++c) header << grid->horizontalHeaderItem(c)->text();
+            QCOMPARE(header, g.header);
+            const int width = grid->viewport()->width();
+            for (size_t c = 0; c < g.divisors.size(); ++c)
+                QCOMPARE(grid->columnWidth(int(c)), ui::columnWidth(width, g.divisors[c]));
+        }
+    }
+    QCOMPARE(ui::columnWidth(1000, 1.7), 588);  // rounded, a half to the even neighbour
+    QCOMPARE(ui::columnWidth(5, 2), 2);
+}
+
+void MultiStoreMainWindowTest::aStoreNameThatCannotBeReadIsShownAsSuchAndTheLoadGoesOn() {
+    test::DemoFixture f(Edition::MultiStore, 3);
+    bool removed = false;
+    for (const auto& e : fs::recursive_directory_iterator(f.world.sharesRoot))
+        if (e.path().filename() == "FILE0" && e.path().string().find("KVS003") != std::string::npos) {
+            fs::remove(e.path());
+            removed = true;
+            break;
+        }
+    QVERIFY(removed);
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    QVERIFY(f.prompter.shown.empty());  // no message of its own
+    QCOMPARE(w.findChild<QLineEdit*>("txtKrvStore")->text(), QString("Error finding Store Name"));
+    QCOMPARE(w.logic().sourcePath, std::string("\\\\STORESRV\\CATCON\\3X390.QB"));
+    QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
 }
 
 void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachable() {
@@ -207,8 +305,12 @@ void MultiStoreMainWindowTest::loadEndsTheProgramWhenDeclinedMissingOrUnreachabl
         } else {
             QCOMPARE(f.prompter.shown.size(), size_t(1));
             QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Critical);
-            QVERIFY(f.prompter.shown[0].text.find("Could not connect to QuickBooks Company! ") !=
-                    std::string::npos);
+            QCOMPARE(f.prompter.shown[0].buttons, MsgButtons::OK);
+            QCOMPARE(f.prompter.shown[0].text,
+                     std::string("Error in module : CheckQBConnection\nerror # -2147220458  \n"
+                                 "Could not connect to QuickBooks Company! \n\n"
+                                 "QuickBooks should be running with the \n"
+                                 "company you wish to import to currently open."));
         }
         QCOMPARE(w.findChild<QTableWidget*>("grdX390")->rowCount(), 0);
     }
@@ -250,6 +352,69 @@ void MultiStoreMainWindowTest::accountFieldsAreStoredTrimmedPerCompany() {
     QCOMPARE(ui::readAccountFields(f.program).ar, std::string());
     f.program.settingsSection = "ZentrelMS\\Settings\\" + f.world.companyFileName;
     QCOMPARE(ui::readAccountFields(f.program).ar, std::string("Walk-in Customer"));
+}
+
+void MultiStoreMainWindowTest::altIPostsWhatTheFieldBeingTypedInShows() {
+    test::DemoFixture f(Edition::MultiStore, 2);
+    const std::string section = "ZentrelMS\\Settings\\" + f.world.companyFileName;
+    f.settings.set("ZTL", section, "TaxImportAccount", "Old Tax Agency");  // QuickBooks has no such vendor
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* tax = w.findChild<QLineEdit*>("txtTaxImp");
+    tax->setFocus();
+    QTRY_COMPARE(tax->selectedText(), QString("Old Tax Agency"));
+    QTest::keyClicks(tax, "State Tax Agency");
+    QCOMPARE(tax->text(), QString("State Tax Agency"));
+
+    // The mnemonic clicks Import with the cursor still in the field.
+    closeResultsWhenDone(f.dialogs, false);
+    QTest::keyClick(tax, Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+
+    QCOMPARE(f.settings.get("ZTL", section, "TaxImportAccount"), std::string("State Tax Agency"));
+    QVERIFY(!f.program.ImportErrorFlag);
+    std::vector<qbsim::JournalEntry> journal = qbsim::Company::open(f.world.companyFile).journal();
+    QVERIFY(!journal.empty());
+    int taxLines = 0;
+    for (const auto& entry : journal)
+        for (const auto& line : entry.lines) {
+            QVERIFY(line.entityName != "Old Tax Agency");
+            taxLines += line.entityName == "State Tax Agency";
+        }
+    QVERIFY(taxLines > 0);
+}
+
+void MultiStoreMainWindowTest::aLoadThatFailedStoresNoField() {
+    test::DemoFixture f;
+    // A customer number that is none stops the store data engine: the load's own error trap
+    // takes it, before the company's section is known.
+    fs::path ini = f.world.configFolder / "kvsCatalog.ini";
+    std::string text = readWholeFile(ini);
+    size_t customer = text.find("CustomerNumber=");
+    QVERIFY(customer != std::string::npos);
+    text.insert(customer + std::string("CustomerNumber=").size(), "x");
+    writeWholeFile(ini, text);
+
+    ui::frmZTLMain w(f.program, f.dialogs);
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::LoadFailed);
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QCOMPARE(f.prompter.shown[0].text, std::string("Error in form load event\nerror # 13  \nType mismatch"));
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::None);
+    QCOMPARE(f.prompter.shown[0].buttons, MsgButtons::OK);
+    QVERIFY(!w.findChild<QPushButton*>("cmdImport")->isEnabled());
+    QCOMPARE(f.program.settingsSection, std::string());
+
+    // The operator tabs through the empty fields: nothing is stored, nothing is wiped.
+    for (const char* field : {"txtARImport", "txtVendImport", "txtTaxImp"})
+        w.logic().accountFieldLostFocus(field, "");
+    QCOMPARE(f.settings.get("ZTL", "", "ARImportAccount", "<absent>"), std::string("<absent>"));
+    QCOMPARE(f.settings.get("ZTL", "", "TaxImportAccount", "<absent>"), std::string("<absent>"));
 }
 
 void MultiStoreMainWindowTest::importPostsShowsResultsAndArchives() {
@@ -321,6 +486,30 @@ void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArc
     QVERIFY(!fs::exists(totals.string() + "392026145.2"));
 }
 
+void MultiStoreMainWindowTest::aLockThatStaysBehindIsToldAndTheDayIsArchived() {
+    test::DemoFixture f(Edition::MultiStore, 2);
+    fs::path totals = f.world.stores[1].totalsFile;
+    test::JournalEntryHook jam(f.processors, [&] { test::jamImportLock(totals); });
+    f.program.processors = &jam;
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmWith("YES");
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    closeResultsWhenDone(f.dialogs, false);
+    w.logic().cmdImport_Click();
+
+    QVERIFY(!f.program.ImportErrorFlag);
+    QCOMPARE(f.prompter.shown.size(), size_t(1));
+    QVERIFY(f.prompter.shown[0].text.starts_with(
+        "The import lock \\\\STORESRV\\CATCON\\2X390.QB.lock could not be removed: "));
+    QVERIFY(f.prompter.shown[0].text.ends_with(
+        ".\nOther workstations cannot import this totals file until it is deleted."));
+    QCOMPARE(f.prompter.shown[0].icon, MsgIcon::Exclamation);
+    // The day is posted: it no longer stands under its own name, to be posted again.
+    QVERIFY(!fs::exists(totals));
+    QCOMPARE(w.logic().lastArchive.value(), std::string("\\\\STORESRV\\CATCON\\2X390.QB392026145"));
+}
+
 void MultiStoreMainWindowTest::startUpRefusesAnyOtherCommandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("none") << QStringList{};
@@ -368,6 +557,41 @@ void MultiStoreMainWindowTest::startUpShowsTheSplashDuringTheLoadOnly() {
         QVERIFY(f.prompter.shown.empty());
         QCOMPARE(f.program.splash, nullptr);
     }
+}
+
+void MultiStoreMainWindowTest::anErrorOfTheStartUpIsReportedAndLeavesTheSplashOpen() {
+    // The load's own error report fails: the error leaves the load, into the start-up's trap.
+    struct FailingOnce : RecordingPrompter {
+        MsgResult show(const MessageBox& box) override {
+            bool first = shown.empty();
+            RecordingPrompter::show(box);
+            if (first) throw VbError(5, "Prompter", "Invalid procedure call or argument");
+            return MsgResult::OK;
+        }
+    } prompter;
+    test::DemoFixture f;
+    f.program.prompter = &prompter;
+    fs::path ini = f.world.configFolder / "kvsCatalog.ini";
+    std::string text = readWholeFile(ini);
+    text.insert(text.find("CustomerNumber=") + std::string("CustomerNumber=").size(), "x");
+    writeWholeFile(ini, text);
+    confirmWith("YES");
+    QVERIFY(!ui::SubMain(f.program, f.dialogs, {"KTV3094R"}));
+
+    QCOMPARE(prompter.shown.size(), size_t(2));
+    QCOMPARE(prompter.shown[1].text, std::string("Error in Sub Main\nError # 5  \nInvalid procedure call or argument"));
+    QCOMPARE(prompter.shown[1].icon, MsgIcon::None);
+    QCOMPARE(prompter.shown[1].buttons, MsgButtons::OK);
+    QCOMPARE(prompter.shown[1].title, f.program.title);
+    QCOMPARE(f.program.splash, nullptr);
+    // The splash was open when the error came: it stays open, until the operator closes it.
+    QWidget* splash = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmSplash" && top->isVisible()) splash = top;
+    QVERIFY(splash);
+    QPointer<QWidget> closing(splash);
+    QTest::keyClick(splash, Qt::Key_Space);
+    QTRY_VERIFY(closing.isNull());  // closed and gone
 }
 
 QTEST_MAIN(MultiStoreMainWindowTest)

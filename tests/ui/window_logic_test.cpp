@@ -106,11 +106,30 @@ TEST(ArchiveFile, TimeStampedNameNeverOverAnEarlierArchive) {
     fs::path totals = s.write("3X390.QB", "Q 0003\r\nH  004711\r\n");
     FixedClock clock({2006, 11, 2, 10, 5, 0});  // the same name as 12 January at 10:05
     s.write("3X390.QB1122006105", "an earlier archive");
-    EXPECT_EQ(ui::ArchiveFile(totals.string(), clock), totals.string() + "1122006105.1");
+    std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(totals.string(), clock);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->name, totals.string() + "1122006105.1");
+    EXPECT_FALSE(archive->originalLeft);
     EXPECT_FALSE(fs::exists(totals));
     EXPECT_EQ(slurp(totals.string() + "1122006105.1"), "Q 0003\r\nH  004711\r\n");
     EXPECT_EQ(slurp(totals.string() + "1122006105"), "an earlier archive");
     EXPECT_FALSE(ui::ArchiveFile(totals.string(), clock));  // nothing to archive any more
+}
+
+TEST(ArchiveFile, AnOriginalThatCannotBeDeletedIsToldAndKept) {
+    Scratch s;
+    fs::path totals = s.write("3X390.QB", "Q 0003\r\nH  004711\r\n");
+    auto refuse = [](const fs::path&, std::error_code& ec) { ec = std::make_error_code(std::errc::permission_denied); };
+    std::optional<ui::ArchivedFile> archive =
+        ui::ArchiveFile(totals.string(), FixedClock({2026, 3, 9, 14, 5, 0}), refuse);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->name, totals.string() + "392026145");
+    EXPECT_EQ(archive->originalLeft, std::string("Permission denied"));
+    EXPECT_EQ(slurp(totals), slurp(archive->name));  // both names hold the day
+    EXPECT_EQ(ui::originalLeftMessage("\\\\STORESRV\\CATCON\\3X390.QB", *archive),
+              "The totals file \\\\STORESRV\\CATCON\\3X390.QB is archived as " + archive->name +
+                  ", but it could not be deleted (Permission denied).\nDelete it before the next start, or its "
+                  "totals are imported a second time.");
 }
 
 TEST(ArchiveFile, ACopyThatCannotBeWrittenLeavesTheTotalsFileWhereItWas) {
@@ -124,7 +143,7 @@ TEST(ArchiveFile, ACopyThatCannotBeWrittenLeavesTheTotalsFileWhereItWas) {
     rlimit small = old;
     small.rlim_cur = 100;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    std::optional<std::string> archive = ui::ArchiveFile(totals.string(), FixedClock({2026, 3, 9, 14, 5, 0}));
+    std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(totals.string(), FixedClock({2026, 3, 9, 14, 5, 0}));
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(archive);
     EXPECT_EQ(slurp(totals), day);

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     main.show();
     save(main, "main-window.png");
 
-    ui::frmHelp help(paths::dataFolder(), &main);
+    ui::frmHelp help(paths::dataFolderHolding(ui::frmHelp::kFileName), &main);
     help.show();
     save(help, "quick-reference.png");
     help.close();

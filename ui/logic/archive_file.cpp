@@ -55,7 +55,18 @@ std::string archiveName(const std::string& path, const LocalDateTime& t) {
            std::to_string(t.hour) + std::to_string(t.minute);
 }
 
-std::optional<std::string> ArchiveFile(const std::string& path, const Clock& clock) {
+std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& clock) {
+    return ArchiveFile(path, clock, [](const fs::path& p, std::error_code& ec) { fs::remove(p, ec); });
+}
+
+std::string originalLeftMessage(const std::string& path, const ArchivedFile& archive) {
+    return "The totals file " + path + " is archived as " + archive.name + ", but it could not be deleted (" +
+           archive.originalLeft.value_or("") +
+           ").\nDelete it before the next start, or its totals are imported a second time.";
+}
+
+std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& clock,
+                                        const RemoveFile& removeOriginal) {
     try {
         fs::path source = paths::map(path);
         std::optional<std::string> bytes = readWhole(source);
@@ -72,9 +83,12 @@ std::optional<std::string> ArchiveFile(const std::string& path, const Clock& clo
                 fs::remove(target);
                 return std::nullopt;
             }
+            // If only this fails, both files remain: nothing is lost, but the caller must say so.
             std::error_code ec;
-            fs::remove(source, ec);  // if only this fails, both files remain: nothing is lost
-            return name;
+            removeOriginal(source, ec);
+            ArchivedFile archived{name, {}};
+            if (ec) archived.originalLeft = ec.message();
+            return archived;
         }
     } catch (const std::exception&) {
         // Archiving never disturbs the import: it is silent, and the totals file stays.

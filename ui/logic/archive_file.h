@@ -5,9 +5,14 @@
 // 2006, 14:05). Two moments can give one name, so a name already taken gets ".1", ".2", ...
 // Nothing is ever lost: the copy is written to a new file, flushed to disk and compared
 // with the original before the original is deleted; any failure leaves the totals file
-// where it was and removes the incomplete copy. Failures are silent.
+// where it was and removes the incomplete copy. Failures are silent, but for one: a copy
+// made whose original could not be deleted leaves the day under both names, and the next
+// start would import it again, so the caller is told.
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "platform/clock.h"
 
@@ -15,8 +20,21 @@ namespace ztl::ui {
 
 std::string archiveName(const std::string& path, const LocalDateTime& t);
 
-// The archive's path as given (Windows or local form), or nothing when the file was not
-// archived.
-std::optional<std::string> ArchiveFile(const std::string& path, const Clock& clock);
+struct ArchivedFile {
+    std::string name;  // the archive's path as given (Windows or local form)
+    // Why the totals file is still under its own name beside its archive; nothing when it is gone.
+    std::optional<std::string> originalLeft;
+};
+
+// The archive, or nothing when the file was not archived.
+std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& clock);
+
+// The same with the deletion of the original given, for a test to make it fail.
+using RemoveFile = std::function<void(const std::filesystem::path&, std::error_code&)>;
+std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& clock,
+                                        const RemoveFile& removeOriginal);
+
+// What the operator is told of an archive whose original stayed.
+std::string originalLeftMessage(const std::string& path, const ArchivedFile& archive);
 
 }  // namespace ztl::ui

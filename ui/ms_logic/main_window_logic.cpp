@@ -1,6 +1,5 @@
 #include "ui/ms_logic/main_window_logic.h"
 
-#include "engine/import_lock.h"
 #include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -28,6 +27,7 @@ MainWindowLogic::~MainWindowLogic() {
 
 LoadOutcome MainWindowLogic::Load() {
     try {
+        fieldsLoaded_ = false;
         program_.importCancelled = false;
         view_.showConfirmation();
         if (program_.importCancelled) return LoadOutcome::EndProgram;
@@ -63,6 +63,7 @@ LoadOutcome MainWindowLogic::Load() {
         view_.setCompanyName(companyFile);
         program_.settingsSection = companySettingsSection(companyFile);
         view_.setAccountFields(ui::readAccountFields(program_));
+        fieldsLoaded_ = true;
 
         {
             clsZTL loader(program_);
@@ -138,30 +139,28 @@ void MainWindowLogic::loadgridCoa() {
 
 void MainWindowLogic::cmdImport_Click() {
     try {
-        runImport();
         // After every run, also one that stopped early, the totals move to their archive name;
         // but a totals file that another workstation's run is importing stays where that run
         // reads it (this run was refused and posted nothing), and so does one whose run could
         // not ask QuickBooks what it holds already and so sent nothing: that day is still to
         // be imported.
-        if (program_.importStoppedUnasked) return;
-        if (importLockedElsewhere()) return;
-        if (program_.clock) lastArchive = ui::ArchiveFile(sourcePath, *program_.clock);
+        if (runImport() || program_.importStoppedUnasked || !program_.clock) return;
+        std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(sourcePath, *program_.clock);
+        if (!archive) return;
+        lastArchive = archive->name;
+        if (archive->originalLeft)
+            program_.showMessage(ui::originalLeftMessage(sourcePath, *archive), MsgIcon::Exclamation);
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
     }
 }
 
-bool MainWindowLogic::importLockedElsewhere() const {
-    std::error_code ec;
-    return std::filesystem::exists(importLockPath(paths::map(sourcePath)), ec);
-}
-
-void MainWindowLogic::runImport() {
+bool MainWindowLogic::runImport() {
     clsZTL run(program_);
     run.X390source(sourcePath);
     run.ZTLTrcount = transactionCount;
     run.NewStartImport();
+    return run.importLockHeldElsewhere;
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
@@ -169,7 +168,7 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+    if (key && fieldsLoaded_) ui::saveFieldSetting(program_, controlName, key, text);
 }
 
 }  // namespace ztl::ms

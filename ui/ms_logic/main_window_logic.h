@@ -38,8 +38,9 @@ class MainWindowLogic {
     LoadOutcome Load();
     // The import run, then the archiving of the totals file.
     void cmdImport_Click();
-    // The import run alone, for a caller that keeps the totals file where it is.
-    void runImport();
+    // The import run alone, for a caller that keeps the totals file where it is. True when
+    // another workstation's run held the file's import lock and this one posted nothing.
+    bool runImport();
     // The account field named `controlName` lost the focus with `text` in it.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
 
@@ -61,14 +62,15 @@ class MainWindowLogic {
     void loadgridCoa();
 
   private:
-    // This run's lock is gone once it has returned: a lock file now is another run's.
-    bool importLockedElsewhere() const;
-
     Program& program_;
     MultiStoreMainView& view_;
     std::unique_ptr<storedata::cBusinessBasic> facade_;
     ProgramPrompter enginePrompter_;
     bool chartLoadFailed_ = false;
+    // The load filled the account fields from the company's section. Until it has, a field
+    // holds nothing of the operator's, and the section may not be the company's yet:
+    // storing it would wipe a stored name.
+    bool fieldsLoaded_ = false;
 };
 
 }  // namespace ztl::ms
