@@ -7,6 +7,7 @@
 //   " "
 //   Undo of this import <short date> : <time>
 //   ---------------------------------------------------------------------------- (76 + blank)
+//   <how the entries were compared with the totals file>
 //   Removed from QuickBooks : TxnID <id>    Invoice : <reference>
 //   Not removed : TxnID <id>    Invoice : <reference> - <reason>
 //   Not touched : TxnID <id>    Invoice : <reference> - <reason>

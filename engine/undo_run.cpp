@@ -204,6 +204,7 @@ void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock) {
     log.writeLine(importlog::kBlankLine);
     log.writeLine(undolog::headingLine(clock ? clock->shortDate(now) : "", clock ? clock->timeText(now) : ""));
     log.writeLine(importlog::ruleLine());
+    if (!plan.totalsNote.empty()) log.writeLine(plan.totalsNote);
     log.sync();
     bool stopped = false;
     for (auto& e : plan.entries) {
