@@ -160,6 +160,12 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
             throw AfterImportError("QuickBooks could not be asked for entry TxnID " + logged.txnId + ": " +
                                    askFailure(ex) + ". Nothing was removed.");
         }
+        // QuickBooks says "nothing matched" (1) or, for a TxnID it does not hold, that the
+        // query could not be completed (500); anything else is a refusal, not an answer.
+        if (!answer.answered() && !(answer.statusCode == "500" && answer.entries.empty()))
+            throw AfterImportError("QuickBooks refused the question for entry TxnID " + logged.txnId + ": status " +
+                                   answer.statusCode + " (" + answer.statusSeverity +
+                                   "): " + utf8ToWindows1252(answer.statusMessage) + ". Nothing was removed.");
         const PostedEntry* entry = nullptr;
         for (const auto& e : answer.entries)
             if (utf8ToWindows1252(e.txnId) == logged.txnId) entry = &e;
