@@ -63,8 +63,8 @@ std::vector<std::string> entryDifferences(const StoreTransaction& transaction, c
     std::vector<Line> wanted, held;
     for (const auto& l : transaction.lines) {
         const ChartOfAccounts::Account* a = chart.resolve(l.account);
-        wanted.push_back({l.debit, a ? a->fullName : std::string(trimmedView(l.account, kWhitespace)), l.cents,
-                          l.entity});
+        wanted.push_back(
+            {l.debit, a ? a->fullName : std::string(trimmedView(l.account, kWhitespace)), l.cents, l.entity});
     }
     for (const auto& l : entry.lines) held.push_back({l.debit, l.account, l.cents, l.entity});
 

@@ -4,7 +4,8 @@
 
 namespace ztl {
 
-std::string askInOneSession(RequestProcessor& qb, const std::string& companyFile, const std::string& request) {
+std::string askInOneSession(RequestProcessor& qb, const std::string& companyFile,
+                            const std::string& request) {
     const std::string ticket = qb.BeginSession(companyFile, kOpenModeDoNotCare);
     std::string response;
     try {

@@ -89,7 +89,8 @@ Reconciliation reconcileDay(const std::vector<DayTransaction>& day, std::vector<
             // Posted, and besides a changed copy: the company does not hold the day as the
             // file says either.
             used[*closest] = true;
-            std::string also = "also QuickBooks entry TxnID " + utf8ToWindows1252(es[*closest].txnId) + ", changed: ";
+            std::string also =
+                "also QuickBooks entry TxnID " + utf8ToWindows1252(es[*closest].txnId) + ", changed: ";
             for (std::size_t i = 0; i < closestDifferences.size(); ++i)
                 also += (i ? "; " : "") + closestDifferences[i];
             out.note = also;
@@ -101,7 +102,8 @@ Reconciliation reconcileDay(const std::vector<DayTransaction>& day, std::vector<
             out.differences.insert(out.differences.begin(),
                                    "QuickBooks entry TxnID " + utf8ToWindows1252(es[*closest].txnId));
         } else if (!other.empty()) {
-            out.note = "QuickBooks entry TxnID " + other + " has this invoice number and date but is not the import's";
+            out.note = "QuickBooks entry TxnID " + other +
+                       " has this invoice number and date but is not the import's";
         }
     }
     return r;
@@ -152,7 +154,8 @@ std::vector<std::string> Reconciliation::lines() const {
                           std::to_string(more) + " posted more than once";
     summary += postedOnceEach() ? " - QuickBooks holds the day exactly as the file says."
                                 : " - QuickBooks does not hold the day as the file says.";
-    if (transactions.empty()) summary = "The totals file holds no transaction with lines: nothing to reconcile.";
+    if (transactions.empty())
+        summary = "The totals file holds no transaction with lines: nothing to reconcile.";
     out.push_back(summary);
     return out;
 }

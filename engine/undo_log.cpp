@@ -50,7 +50,8 @@ ImportLogRecord readImportLog(const std::string& logBytes) {
             current = {};
             inBlock = true;
             current.transactionNumber = std::atoi(line.c_str() + kTransaction.size());
-            if (invoice != std::string::npos) current.referenceNumber = line.substr(invoice + kInvoice.size());
+            if (invoice != std::string::npos)
+                current.referenceNumber = line.substr(invoice + kInvoice.size());
         } else if (inBlock && line.starts_with(importlog::kAlreadyPostedMark)) {
             std::string rest = line.substr(std::string_view(importlog::kAlreadyPostedMark).size());
             LoggedEntry e = current;
@@ -61,9 +62,10 @@ ImportLogRecord readImportLog(const std::string& logBytes) {
             auto severity = line.find(kSeverity);
             auto id = line.rfind(kResultId);
             if (id == std::string::npos) continue;
-            std::string sev = severity == std::string::npos
-                                  ? std::string()
-                                  : trimmed(line.substr(severity + kSeverity.size(), id - severity - kSeverity.size()));
+            std::string sev =
+                severity == std::string::npos
+                    ? std::string()
+                    : trimmed(line.substr(severity + kSeverity.size(), id - severity - kSeverity.size()));
             LoggedEntry e = current;
             e.txnId = trimmed(line.substr(id + kResultId.size()));
             // An answer with an error carries no new entry, whatever else it says.

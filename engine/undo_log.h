@@ -30,7 +30,7 @@ struct LoggedEntry {
 };
 
 struct ImportLogRecord {
-    bool isImportLog = false;        // it starts with the import log's heading
+    bool isImportLog = false;          // it starts with the import log's heading
     std::vector<LoggedEntry> entries;  // in log order, each TxnID once
     std::set<std::string> removed;     // TxnIDs an earlier undo of this log removed
 };

@@ -114,8 +114,8 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
     try {
         bytes = readWholeFile(paths::map(logPath));
     } catch (const std::exception& ex) {
-        throw AfterImportError("The import log " + logPath + " could not be read (" + toVbError(ex).description +
-                               ").");
+        throw AfterImportError("The import log " + logPath + " could not be read (" +
+                               toVbError(ex).description + ").");
     }
     undolog::ImportLogRecord record = undolog::readImportLog(bytes);
     if (!record.isImportLog) throw AfterImportError(logPath + " is not an import log.");
@@ -132,8 +132,9 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
     } else if (!totalsPathGiven.empty()) {
         throw AfterImportError("The totals file " + totalsPathGiven + " does not exist.");
     } else {
-        plan.totalsNote = "The totals file is not beside the log: each entry was checked against QuickBooks' own "
-                          "record of its changes only.";
+        plan.totalsNote =
+            "The totals file is not beside the log: each entry was checked against QuickBooks' own "
+            "record of its changes only.";
     }
 
     try {
@@ -163,9 +164,9 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
         // QuickBooks says "nothing matched" (1) or, for a TxnID it does not hold, that the
         // query could not be completed (500); anything else is a refusal, not an answer.
         if (!answer.answered() && !(answer.statusCode == "500" && answer.entries.empty()))
-            throw AfterImportError("QuickBooks refused the question for entry TxnID " + logged.txnId + ": status " +
-                                   answer.statusCode + " (" + answer.statusSeverity +
-                                   "): " + utf8ToWindows1252(answer.statusMessage) + ". Nothing was removed.");
+            throw AfterImportError("QuickBooks refused the question for entry TxnID " + logged.txnId +
+                                   ": status " + answer.statusCode + " (" + answer.statusSeverity + "): " +
+                                   utf8ToWindows1252(answer.statusMessage) + ". Nothing was removed.");
         const PostedEntry* entry = nullptr;
         for (const auto& e : answer.entries)
             if (utf8ToWindows1252(e.txnId) == logged.txnId) entry = &e;
@@ -186,12 +187,13 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
                        utf8ToWindows1252(entry->refNumber) + "\" or a line lacks the import's memo";
         } else if (trimmed(entry->timeModified) != trimmed(entry->timeCreated)) {
             u.plan = Plan::Refuse;
-            u.reason = "modified in QuickBooks since it was posted (TimeModified " + trimmed(entry->timeModified) +
-                       ", TimeCreated " + trimmed(entry->timeCreated) + ")";
-        } else if (day && std::none_of(day->transactions.begin(), day->transactions.end(), [&](const DayTransaction& t) {
-                       return t.transaction && sameKey(*t.transaction, *entry) &&
-                              sameLines(*t.transaction, *entry, company.chart());
-                   })) {
+            u.reason = "modified in QuickBooks since it was posted (TimeModified " +
+                       trimmed(entry->timeModified) + ", TimeCreated " + trimmed(entry->timeCreated) + ")";
+        } else if (day && std::none_of(day->transactions.begin(), day->transactions.end(),
+                                       [&](const DayTransaction& t) {
+                                           return t.transaction && sameKey(*t.transaction, *entry) &&
+                                                  sameLines(*t.transaction, *entry, company.chart());
+                                       })) {
             u.plan = Plan::Refuse;
             u.reason = "its lines are not the totals file's transaction " + logged.referenceNumber +
                        " (is it this import's totals file?)";
@@ -208,7 +210,8 @@ void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock) {
     TextWriter log(paths::map(plan.logPath), TextWriter::Mode::Append);
     LocalDateTime now = clock ? clock->now() : LocalDateTime{};
     log.writeLine(importlog::kBlankLine);
-    log.writeLine(undolog::headingLine(clock ? clock->shortDate(now) : "", clock ? clock->timeText(now) : ""));
+    log.writeLine(
+        undolog::headingLine(clock ? clock->shortDate(now) : "", clock ? clock->timeText(now) : ""));
     log.writeLine(importlog::ruleLine());
     if (!plan.totalsNote.empty()) log.writeLine(plan.totalsNote);
     log.sync();
@@ -221,7 +224,8 @@ void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock) {
                 e.outcome = Outcome::Removed;
             } else {
                 e.outcome = Outcome::Failed;
-                e.failure = "status " + answer.statusCode + " (" + answer.statusSeverity + "): " + answer.statusMessage;
+                e.failure = "status " + answer.statusCode + " (" + answer.statusSeverity +
+                            "): " + answer.statusMessage;
             }
         } catch (const PostedEntryQueryError& ex) {
             // Whether it was removed is unknown: the next undo, or a reconcile, finds out.

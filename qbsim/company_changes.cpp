@@ -59,7 +59,8 @@ void Company::applyToBalances(const JournalEntry& entry, int sign) {
 
 bool Company::remove(std::string_view txnId) {
     if (!inTransaction_)
-        throw CompanyError(CompanyError::Kind::Database, "a journal entry is removed only inside a transaction");
+        throw CompanyError(CompanyError::Kind::Database,
+                           "a journal entry is removed only inside a transaction");
     auto entry = findEntry(txnId);
     if (!entry) return false;
     applyToBalances(*entry, -1);
@@ -83,7 +84,8 @@ JournalEntry Company::changeLineAmounts(std::string_view txnId,
         JournalEntry after = *entry;
         for (const auto& [index, cents] : amounts) {
             if (index >= after.lines.size())
-                throw CompanyError(CompanyError::Kind::Invalid, "the entry has no line " + std::to_string(index + 1));
+                throw CompanyError(CompanyError::Kind::Invalid,
+                                   "the entry has no line " + std::to_string(index + 1));
             if (cents < 0) throw CompanyError(CompanyError::Kind::Invalid, "a line amount is never negative");
             after.lines[index].amountCents = cents;
         }
@@ -105,8 +107,10 @@ JournalEntry Company::changeLineAmounts(std::string_view txnId,
             set.run();
         }
         // An edit is always later than what it edits, even within the same second.
-        std::int64_t t = std::max<std::int64_t>(now(), std::max(entry->timeModified, entry->editSequence) + 1);
-        auto touch = db_->prepare("UPDATE journal_entry SET time_modified = ?, edit_sequence = ? WHERE id = ?");
+        std::int64_t t =
+            std::max<std::int64_t>(now(), std::max(entry->timeModified, entry->editSequence) + 1);
+        auto touch =
+            db_->prepare("UPDATE journal_entry SET time_modified = ?, edit_sequence = ? WHERE id = ?");
         touch.bind(1, t).bind(2, t).bind(3, entry->id);
         touch.run();
         after.timeModified = after.editSequence = t;

@@ -16,7 +16,8 @@ namespace {
 int reconcile(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
     bool single = takeFlag(args, "--single-store");
-    if (args.size() != 1 || args[0].starts_with("--")) return usageError("reconcile", "one totals file expected");
+    if (args.size() != 1 || args[0].starts_with("--"))
+        return usageError("reconcile", "one totals file expected");
 
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
     Program& p = console.program;

@@ -58,8 +58,8 @@ int undo(const std::vector<std::string>& argv) {
         std::cerr << "ztl: " << e.what() << "\n";
         return 1;
     } catch (const VbError& e) {
-        std::cerr << "ztl: the import log " << args[0] << " could not be written (error # " << e.number << ": "
-                  << e.description << "); the entries removed so far are listed by ztl reconcile.\n";
+        std::cerr << "ztl: the import log " << args[0] << " could not be written (error # " << e.number
+                  << ": " << e.description << "); the entries removed so far are listed by ztl reconcile.\n";
         return 1;
     }
 }

@@ -36,8 +36,8 @@ class AfterImport : public ::testing::Test {
     Result run(const std::string& command) {
         // Exported, so that every program of a pipeline has them.
         std::string env = "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
-                          (dir / "state").string() + "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() +
-                          "'; ";
+                          (dir / "state").string() +
+                          "' ZENTREL_QUICKBOOKS='sim:" + (dir / "shop.qbw").string() + "'; ";
         return ztl::testsupport::runShell("cd '" + dir.string() + "' && " + env + command, dir / "out.txt",
                                           dir / "err.txt");
     }
@@ -50,7 +50,8 @@ class AfterImport : public ::testing::Test {
     std::string balance(const std::string& name) {
         std::istringstream in(run(qbsim("accounts shop.qbw")).out);
         for (std::string line; std::getline(in, line);)
-            if (line.find("  " + name + "  ") != std::string::npos) return line.substr(line.find_last_of(' ') + 1);
+            if (line.find("  " + name + "  ") != std::string::npos)
+                return line.substr(line.find_last_of(' ') + 1);
         return "?";
     }
     std::string journal() { return run(qbsim("journal shop.qbw --tsv")).out; }
@@ -59,7 +60,8 @@ class AfterImport : public ::testing::Test {
         std::vector<std::string> ids;
         std::string text = slurp(dir / log);
         std::regex id("Import result ID :([0-9A-F]+-[0-9]+)");
-        for (std::sregex_iterator it(text.begin(), text.end(), id), end; it != end; ++it) ids.push_back((*it)[1]);
+        for (std::sregex_iterator it(text.begin(), text.end(), id), end; it != end; ++it)
+            ids.push_back((*it)[1]);
         return ids;
     }
 };
@@ -90,7 +92,8 @@ TEST_F(AfterImport, ReconcileReportsPostedRefusedPostedTwiceAndChanged) {
     Result r = run(ztl("reconcile X390.QB"));
     EXPECT_EQ(r.out,
               "4711: posted\n4712: not posted\n4713: posted\n"
-              "3 transactions: 2 posted, 1 not posted, 0 differ, 0 posted more than once - QuickBooks does not hold "
+              "3 transactions: 2 posted, 1 not posted, 0 differ, 0 posted more than once - QuickBooks does "
+              "not hold "
               "the day as the file says.\n");
     EXPECT_EQ(r.status, 1);
     // The single-store edition, with no company file of its own set, asks the one open.
@@ -106,14 +109,17 @@ TEST_F(AfterImport, ReconcileReportsPostedRefusedPostedTwiceAndChanged) {
     // Posted a second time by an import told not to ask, and the other one changed by hand.
     write("agX390.QB", block("4711", "12/05/26", "1000", "5"));
     run(ztl("import --no-archive --no-duplicate-check agX390.QB"));
-    ASSERT_EQ(run(qbsim("modify-entry shop.qbw " + postedIds("agQBImport.log")[0] + " 1=6.00 2=6.00")).status, 0);
+    ASSERT_EQ(run(qbsim("modify-entry shop.qbw " + postedIds("agQBImport.log")[0] + " 1=6.00 2=6.00")).status,
+              0);
     r = run(ztl("reconcile okX390.QB"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("4713: posted\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("4711: posted (also QuickBooks entry TxnID " + postedIds("agQBImport.log")[0] + ", changed: amount of debit "
+    EXPECT_NE(r.out.find("4711: posted (also QuickBooks entry TxnID " + postedIds("agQBImport.log")[0] +
+                         ", changed: amount of debit "
                          "Checking: 5.00 in the file, 6.00 in QuickBooks"),
               std::string::npos)
-        << "one copy as posted, one changed:\n" << r.out;
+        << "one copy as posted, one changed:\n"
+        << r.out;
     write("onX390.QB", block("4713", "12/05/26", "1100", "7"));
     run(ztl("import --no-archive --no-duplicate-check onX390.QB"));
     r = run(ztl("reconcile onX390.QB"));
@@ -130,12 +136,14 @@ TEST_F(AfterImport, UndoRemovesExactlyTheRunsEntriesAndASecondUndoNothing) {
     // made by hand with a number of the day.
     write("earlier.QB", block("4711", "12/05/26", "1000", "5"));
     run(ztl("import --no-archive earlier.QB"));
-    write("hand.xml", "<?xml version=\"1.0\" ?>\r\n<?qbxml version=\"1.0\"?>\r\n<QBXML><QBXMLMsgsRq onError=\"stopOnError\">"
-                      "<JournalEntryAddRq><JournalEntryAdd><TxnDate>2026-12-05</TxnDate><RefNumber>4712</RefNumber>"
-                      "<JournalDebitLine><AccountRef><FullName>Checking</FullName></AccountRef><Amount>1.00</Amount>"
-                      "</JournalDebitLine><JournalCreditLine><AccountRef><FullName>Rent Expense</FullName></AccountRef>"
-                      "<Amount>1.00</Amount></JournalCreditLine></JournalEntryAdd></JournalEntryAddRq>"
-                      "</QBXMLMsgsRq></QBXML>\r\n");
+    write("hand.xml",
+          "<?xml version=\"1.0\" ?>\r\n<?qbxml version=\"1.0\"?>\r\n<QBXML><QBXMLMsgsRq "
+          "onError=\"stopOnError\">"
+          "<JournalEntryAddRq><JournalEntryAdd><TxnDate>2026-12-05</TxnDate><RefNumber>4712</RefNumber>"
+          "<JournalDebitLine><AccountRef><FullName>Checking</FullName></AccountRef><Amount>1.00</Amount>"
+          "</JournalDebitLine><JournalCreditLine><AccountRef><FullName>Rent Expense</FullName></AccountRef>"
+          "<Amount>1.00</Amount></JournalCreditLine></JournalEntryAdd></JournalEntryAddRq>"
+          "</QBXMLMsgsRq></QBXML>\r\n");
     ASSERT_EQ(run(qbsim("process shop.qbw hand.xml")).status, 0);
     write("X390.QB", block("4711", "12/05/26", "1000", "5") + block("4712", "12/05/26", "1000", "9") +
                          block("4713", "12/05/26", "1100", "7"));
@@ -150,7 +158,8 @@ TEST_F(AfterImport, UndoRemovesExactlyTheRunsEntriesAndASecondUndoNothing) {
     EXPECT_NE(r.out.find("To remove  : TxnID " + postedIds()[0] + "    Invoice : 4712    dated 2026-12-05"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Not touched: TxnID"), std::string::npos) << "the earlier run's entry is listed, kept";
+    EXPECT_NE(r.out.find("Not touched: TxnID"), std::string::npos)
+        << "the earlier run's entry is listed, kept";
     EXPECT_NE(r.out.find("Type YES to remove them."), std::string::npos);
     EXPECT_EQ(journal(), before);
 
@@ -199,16 +208,19 @@ TEST_F(AfterImport, UndoRefusesEntriesChangedOrClosedAndSaysWhy) {
 
     Result r = run(ztl("undo --yes QBImport.log"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[0] + "    Invoice : 4801 - dated on or before the company's "
+    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[0] +
+                         "    Invoice : 4801 - dated on or before the company's "
                          "closing date 2026-12-04"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[1] + "    Invoice : 4802 - modified in QuickBooks since it was "
+    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[1] +
+                         "    Invoice : 4802 - modified in QuickBooks since it was "
                          "posted"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Removed from QuickBooks : TxnID " + ids[2]), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[3] + "    Invoice : 4804 - its lines are not the totals file's "
+    EXPECT_NE(r.out.find("Not removed : TxnID " + ids[3] +
+                         "    Invoice : 4804 - its lines are not the totals file's "
                          "transaction 4804"),
               std::string::npos)
         << r.out;

@@ -24,7 +24,8 @@ EntryLine line(bool debit, std::string account, std::int64_t cents, std::string 
 DayTransaction sale(const std::string& ref, std::int64_t cents) {
     DayTransaction d;
     d.referenceNumber = ref;
-    d.transaction = StoreTransaction{ref, "2026-12-05", {line(true, " 1000", cents), line(false, " 4000", cents)}};
+    d.transaction =
+        StoreTransaction{ref, "2026-12-05", {line(true, " 1000", cents), line(false, " 4000", cents)}};
     return d;
 }
 
@@ -55,49 +56,75 @@ TEST(Reconcile, EachTransactionGetsTheVerdictOfWhatQuickBooksHolds) {
         std::vector<std::string> lines;  // without the summary
         bool once;
     } cases[] = {
-        {"every transaction once", {sale("A1", 500), sale("A2", 900)}, {saleEntry("2", "a2", 900), saleEntry("1", "A1", 500)},
-         {"A1: posted", "A2: posted"}, true},
-        {"refused by QuickBooks: nothing holds it", {sale("A1", 500), sale("A2", 900)}, {saleEntry("1", "A1", 500)},
-         {"A1: posted", "A2: not posted"}, false},
-        {"two identical transactions need two entries", {sale("A1", 500), sale("A1", 500)},
-         {saleEntry("1", "A1", 500), saleEntry("2", "A1", 500)}, {"A1: posted", "A1: posted"}, true},
-        {"posted twice", {sale("A1", 500)}, {saleEntry("1", "A1", 500), saleEntry("2", "A1", 500), saleEntry("3", "A1", 500)},
-         {"A1: posted 3 times"}, false},
-        {"an amount changed in the company", {sale("A1", 500)}, {saleEntry("1", "A1", 750)},
-         {"A1: differs (QuickBooks entry TxnID 1; amount of debit Checking: 5.00 in the file, 7.50 in QuickBooks; "
+        {"every transaction once",
+         {sale("A1", 500), sale("A2", 900)},
+         {saleEntry("2", "a2", 900), saleEntry("1", "A1", 500)},
+         {"A1: posted", "A2: posted"},
+         true},
+        {"refused by QuickBooks: nothing holds it",
+         {sale("A1", 500), sale("A2", 900)},
+         {saleEntry("1", "A1", 500)},
+         {"A1: posted", "A2: not posted"},
+         false},
+        {"two identical transactions need two entries",
+         {sale("A1", 500), sale("A1", 500)},
+         {saleEntry("1", "A1", 500), saleEntry("2", "A1", 500)},
+         {"A1: posted", "A1: posted"},
+         true},
+        {"posted twice",
+         {sale("A1", 500)},
+         {saleEntry("1", "A1", 500), saleEntry("2", "A1", 500), saleEntry("3", "A1", 500)},
+         {"A1: posted 3 times"},
+         false},
+        {"an amount changed in the company",
+         {sale("A1", 500)},
+         {saleEntry("1", "A1", 750)},
+         {"A1: differs (QuickBooks entry TxnID 1; amount of debit Checking: 5.00 in the file, 7.50 in "
+          "QuickBooks; "
           "amount of credit Merchandise Sales: 5.00 in the file, 7.50 in QuickBooks)"},
          false},
         {"an account changed",
          {sale("A1", 500)},
          {entry("1", "A1", {line(true, "Checking", 500), line(false, "Service Income", 500)})},
-         {"A1: differs (QuickBooks entry TxnID 1; account of credit 5.00: Merchandise Sales in the file, Service Income "
+         {"A1: differs (QuickBooks entry TxnID 1; account of credit 5.00: Merchandise Sales in the file, "
+          "Service Income "
           "in QuickBooks)"},
          false},
         {"a line more and a line less",
          {sale("A1", 500)},
          {entry("1", "A1",
-                {line(true, "Checking", 500), line(false, "Merchandise Sales", 300), line(false, "Service Income", 200)})},
-         {"A1: differs (QuickBooks entry TxnID 1; amount of credit Merchandise Sales: 5.00 in the file, 3.00 in "
+                {line(true, "Checking", 500), line(false, "Merchandise Sales", 300),
+                 line(false, "Service Income", 200)})},
+         {"A1: differs (QuickBooks entry TxnID 1; amount of credit Merchandise Sales: 5.00 in the file, 3.00 "
+          "in "
           "QuickBooks; a line more in QuickBooks: credit Service Income 2.00)"},
          false},
         {"a name added",
          {sale("A1", 500)},
-         {entry("1", "A1", {line(true, "Checking", 500, " Korvane Import ", "Walk-in"), line(false, "Merchandise Sales", 500)})},
-         {"A1: differs (QuickBooks entry TxnID 1; name of debit Checking 5.00: no name in the file, Walk-in in "
+         {entry("1", "A1",
+                {line(true, "Checking", 500, " Korvane Import ", "Walk-in"),
+                 line(false, "Merchandise Sales", 500)})},
+         {"A1: differs (QuickBooks entry TxnID 1; name of debit Checking 5.00: no name in the file, Walk-in "
+          "in "
           "QuickBooks)"},
          false},
         {"an entry by hand with the same number is somebody else's",
          {sale("A1", 500)},
          {entry("7", "A1", {line(true, "Checking", 500, ""), line(false, "Merchandise Sales", 500, "")})},
-         {"A1: not posted (QuickBooks entry TxnID 7 has this invoice number and date but is not the import's)"},
+         {"A1: not posted (QuickBooks entry TxnID 7 has this invoice number and date but is not the "
+          "import's)"},
          false},
-        {"another day's entry is not this transaction", {sale("A1", 500)},
-         {entry("1", "A1", {line(true, "Checking", 500), line(false, "Merchandise Sales", 500)}, "2026-12-04")},
-         {"A1: not posted"}, false},
+        {"another day's entry is not this transaction",
+         {sale("A1", 500)},
+         {entry("1", "A1", {line(true, "Checking", 500), line(false, "Merchandise Sales", 500)},
+                "2026-12-04")},
+         {"A1: not posted"},
+         false},
         {"posted, and a changed copy beside it",
          {sale("A1", 500)},
          {saleEntry("1", "A1", 500), saleEntry("2", "A1", 600)},
-         {"A1: posted (also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, 6.00 in "
+         {"A1: posted (also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, "
+          "6.00 in "
           "QuickBooks; amount of credit Merchandise Sales: 5.00 in the file, 6.00 in QuickBooks)"},
          false},
     };
@@ -116,15 +143,17 @@ TEST(Reconcile, TheSummaryCountsEveryVerdictAndATransactionTheImportCannotPostIs
     zero.referenceNumber = "A9";
     zero.unpostable = "Zero amount in first journal entry line... Import aborted !";
     Reconciliation r = reconcileDay({sale("A1", 500), sale("A2", 100), sale("A3", 100), zero},
-                                    {saleEntry("1", "A1", 500), saleEntry("2", "A2", 200), saleEntry("3", "A3", 100),
-                                     saleEntry("4", "A3", 100)},
+                                    {saleEntry("1", "A1", 500), saleEntry("2", "A2", 200),
+                                     saleEntry("3", "A3", 100), saleEntry("4", "A3", 100)},
                                     kChart);
     auto lines = r.lines();
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[3], "A9: not posted (the import cannot post it: Zero amount in first journal entry line... Import "
-                        "aborted !)");
-    EXPECT_EQ(lines[4], "4 transactions: 1 posted, 1 not posted, 1 differs, 1 posted more than once - QuickBooks does "
-                        "not hold the day as the file says.");
+    EXPECT_EQ(lines[3],
+              "A9: not posted (the import cannot post it: Zero amount in first journal entry line... Import "
+              "aborted !)");
+    EXPECT_EQ(lines[4],
+              "4 transactions: 1 posted, 1 not posted, 1 differs, 1 posted more than once - QuickBooks does "
+              "not hold the day as the file says.");
     EXPECT_FALSE(reconcileDay({}, {}, kChart).postedOnceEach()) << "an empty file is no posted day";
 }
 
@@ -140,7 +169,8 @@ TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemov
         "Response Status Code : 3140       Return StatusSeverity Code : Error   Import result ID :\r\n"
         "Return Status Message :There is an invalid reference\r\n \r\n"
         "Transaction : 4    Invoice : 4714\r\n"
-        "QuickBooks entry TxnID 5-50 has this invoice number and date but other lines: it is not this transaction\r\n"
+        "QuickBooks entry TxnID 5-50 has this invoice number and date but other lines: it is not this "
+        "transaction\r\n"
         "Import successful\r\n"
         "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :2-100\r\n"
         "Return Status Message :Status OK\r\n \r\n"
@@ -156,7 +186,8 @@ TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemov
     EXPECT_TRUE(r.entries[0].postedByThisRun);
     EXPECT_EQ(r.entries[1].txnId, "9-90");
     EXPECT_FALSE(r.entries[1].postedByThisRun);
-    EXPECT_EQ(r.entries[2].txnId, "2-100") << "the entry a block names as not the transaction is not the run's";
+    EXPECT_EQ(r.entries[2].txnId, "2-100")
+        << "the entry a block names as not the transaction is not the run's";
     EXPECT_EQ(r.entries[2].transactionNumber, 4);
     EXPECT_EQ(r.removed, (std::set<std::string>{"1-100"}));
 

@@ -15,11 +15,13 @@ using namespace ztl::test;
 namespace {
 
 std::string logWith(const std::vector<std::pair<std::string, std::string>>& posted) {
-    std::string log = "Korvane Zentrel import log 12/7/2026 : 9:05:03 PM\r\n" + std::string(76, '-') + " \r\n \r\n";
+    std::string log =
+        "Korvane Zentrel import log 12/7/2026 : 9:05:03 PM\r\n" + std::string(76, '-') + " \r\n \r\n";
     int n = 1;
     for (const auto& [ref, id] : posted)
         log += "Transaction : " + std::to_string(n++) + "    Invoice : " + ref +
-               "\r\nImport successful\r\nResponse Status Code : 0       Return StatusSeverity Code : Info   Import "
+               "\r\nImport successful\r\nResponse Status Code : 0       Return StatusSeverity Code : Info   "
+               "Import "
                "result ID :" +
                id + "\r\nReturn Status Message :Status OK\r\n \r\n";
     return log;
@@ -27,23 +29,27 @@ std::string logWith(const std::vector<std::pair<std::string, std::string>>& post
 
 const char* kChart =
     "<?xml version=\"1.0\" ?><QBXML><QBXMLMsgsRs><AccountQueryRs statusCode=\"0\" statusSeverity=\"Info\" "
-    "statusMessage=\"Status OK\"><AccountRet><ListID>1</ListID><Name>Checking</Name><FullName>Checking</FullName>"
-    "<AccountType>Bank</AccountType><AccountNumber>1000</AccountNumber></AccountRet></AccountQueryRs></QBXMLMsgsRs>"
+    "statusMessage=\"Status "
+    "OK\"><AccountRet><ListID>1</ListID><Name>Checking</Name><FullName>Checking</FullName>"
+    "<AccountType>Bank</AccountType><AccountNumber>1000</AccountNumber></AccountRet></AccountQueryRs></"
+    "QBXMLMsgsRs>"
     "</QBXML>";
 
 std::string rs(const std::string& kind, const std::string& code, const std::string& severity,
                const std::string& body = "", const std::string& message = "msg") {
-    return "<?xml version=\"1.0\" ?><QBXML><QBXMLMsgsRs><" + kind + "Rs requestID=\"1\" statusCode=\"" + code +
-           "\" statusSeverity=\"" + severity + "\" statusMessage=\"" + message + "\">" + body + "</" + kind +
-           "Rs></QBXMLMsgsRs></QBXML>";
+    return "<?xml version=\"1.0\" ?><QBXML><QBXMLMsgsRs><" + kind + "Rs requestID=\"1\" statusCode=\"" +
+           code + "\" statusSeverity=\"" + severity + "\" statusMessage=\"" + message + "\">" + body + "</" +
+           kind + "Rs></QBXMLMsgsRs></QBXML>";
 }
 
 std::string entryRet(const std::string& id, const std::string& ref) {
     return "<JournalEntryRet><TxnID>" + id +
-           "</TxnID><TimeCreated>T</TimeCreated><TimeModified>T</TimeModified><TxnNumber>1</TxnNumber><TxnDate>"
+           "</TxnID><TimeCreated>T</TimeCreated><TimeModified>T</TimeModified><TxnNumber>1</"
+           "TxnNumber><TxnDate>"
            "2026-12-05</TxnDate><RefNumber>" +
            ref +
-           "</RefNumber><JournalDebitLine><AccountRef><FullName>Checking</FullName></AccountRef><Amount>1.00</Amount>"
+           "</RefNumber><JournalDebitLine><AccountRef><FullName>Checking</FullName></"
+           "AccountRef><Amount>1.00</Amount>"
            "<Memo> Korvane Import </Memo></JournalDebitLine><JournalCreditLine><AccountRef><FullName>Checking"
            "</FullName></AccountRef><Amount>1.00</Amount><Memo> Korvane Import </Memo></JournalCreditLine>"
            "</JournalEntryRet>";
@@ -71,7 +77,10 @@ struct Company {
         const std::string ref = "A" + id.substr(0, 1);
         if (request.find("<JournalEntryQueryRq") != std::string::npos) {
             std::string code = queryStatus.count(id) ? queryStatus[id] : "0";
-            return rs("JournalEntryQuery", code, code == "0" ? "Info" : code == "500" ? "Warn" : "Error",
+            return rs("JournalEntryQuery", code,
+                      code == "0"     ? "Info"
+                      : code == "500" ? "Warn"
+                                      : "Error",
                       code == "0" ? entryRet(id, ref) : "");
         }
         std::string code = deleteStatus.count(id) ? deleteStatus[id] : "0";
@@ -127,11 +136,13 @@ TEST_F(Undo, ARefusedDeleteIsReportedAndTheNextStillGoesALostConnectionStopsIt) 
         EXPECT_EQ(plan.entries[1].outcome, UndoEntry::Outcome::Removed);
         EXPECT_EQ(plan.entries[2].outcome, UndoEntry::Outcome::Removed);
         EXPECT_FALSE(plan.complete());
-        EXPECT_EQ(plan.report()[0], "Not removed : TxnID 1-1    Invoice : A1 - QuickBooks refused: status 3175 "
-                                    "(Error): in use");
+        EXPECT_EQ(plan.report()[0],
+                  "Not removed : TxnID 1-1    Invoice : A1 - QuickBooks refused: status 3175 "
+                  "(Error): in use");
     }
     std::string text = readWholeFile(log);
-    EXPECT_NE(text.find("Removed from QuickBooks : TxnID 2-1    Invoice : A2\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Removed from QuickBooks : TxnID 2-1    Invoice : A2\r\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Not removed : TxnID 1-1    Invoice : A1 - QuickBooks refused"), std::string::npos);
 
     // The connection goes at the second delete: the third is not sent, and the log says so.

@@ -18,8 +18,8 @@ const std::string kPi10 = "<?qbxml version=\"1.0\"?>\r\n";
 const std::string kPi11 = "<?qbxml version=\"1.1\"?>\r\n";
 
 std::string message(const std::string& prolog, const std::string& body) {
-    return "<?xml version=\"1.0\" ?>\r\n" + prolog + "<QBXML>\r\n<QBXMLMsgsRq onError=\"stopOnError\">\r\n" + body +
-           "</QBXMLMsgsRq>\r\n</QBXML>\r\n";
+    return "<?xml version=\"1.0\" ?>\r\n" + prolog + "<QBXML>\r\n<QBXMLMsgsRq onError=\"stopOnError\">\r\n" +
+           body + "</QBXMLMsgsRq>\r\n</QBXML>\r\n";
 }
 
 std::string txnDel(const std::string& txnId, const std::string& type = "JournalEntry") {
@@ -40,7 +40,8 @@ CompanyOptions fixedClock() {
     return o;
 }
 
-std::string post(Company& c, const std::string& ref, const std::string& date, const std::string& amount = "0000010.00") {
+std::string post(Company& c, const std::string& ref, const std::string& date,
+                 const std::string& amount = "0000010.00") {
     Answer a(answerRequest(c, journalEntryRequest(ref, date, {{"1000", amount}, {"4000", "-" + amount}})));
     EXPECT_EQ(a.code, "0") << a.message;
     return a.rs.child("JournalEntryRet").child_value("TxnID");
@@ -60,13 +61,14 @@ TEST(QbxmlVersions, EachRequestIsCheckedAgainstTheVersionItsPrologDeclares) {
         {"delete under the 1.1 DOCTYPE", kDoctype11, txnDel("1-1"), true},
         {"delete under the 1.1 marker", kPi11, txnDel("1-1"), true},
         {"preferences under the 1.1 marker", kPi11, kPreferences, true},
-        {"a 1.0 request under 1.1", kDoctype11, "<AccountQueryRq requestID=\"1\"></AccountQueryRq>\r\n", true},
+        {"a 1.0 request under 1.1", kDoctype11, "<AccountQueryRq requestID=\"1\"></AccountQueryRq>\r\n",
+         true},
         {"two versions in one prolog", kPi11 + kDoctype10, txnDel("1-1"), false},
         {"a version this company does not know", "<?qbxml version=\"1.2\"?>\r\n", txnDel("1-1"), false},
         {"a delete without its type", kPi11, "<TxnDelRq><TxnID>1-1</TxnID></TxnDelRq>", false},
         {"a type qbXML does not have", kPi11, txnDel("1-1", "Journalentry"), false},
-        {"preferences with a filter", kPi11, "<PreferencesQueryRq><MaxReturned>1</MaxReturned></PreferencesQueryRq>",
-         false},
+        {"preferences with a filter", kPi11,
+         "<PreferencesQueryRq><MaxReturned>1</MaxReturned></PreferencesQueryRq>", false},
     };
     for (const auto& c : cases) {
         SampleCompany s;
@@ -104,7 +106,8 @@ TEST(TxnDel, RemovesTheEntryAndItsBalancesAndNothingElse) {
     Answer again(answerRequest(s.company, message(kPi11, txnDel(gone))));
     EXPECT_EQ(again.code, "3120");
     EXPECT_EQ(again.severity, "Error");
-    EXPECT_NE(again.message.find("\"" + gone + "\" specified in the request cannot be found"), std::string::npos);
+    EXPECT_NE(again.message.find("\"" + gone + "\" specified in the request cannot be found"),
+              std::string::npos);
     EXPECT_EQ(balanceOf(s.company, "Checking"), checking + 300);
     // The company holds no invoices: another type finds nothing under a journal entry's TxnID.
     EXPECT_EQ(Answer(answerRequest(s.company, message(kPi11, txnDel(kept, "Invoice")))).code, "3120");
@@ -124,8 +127,9 @@ TEST(TxnDel, AnEntryOnOrBeforeTheClosingDateStays) {
 
     s.company.setClosingDate("2026-11-30");
     Answer set(answerRequest(s.company, message(kDoctype11, kPreferences)));
-    EXPECT_EQ(std::string(set.rs.child("PreferencesRet").child("AccountingPreferences").child_value("ClosingDate")),
-              "2026-11-30");
+    EXPECT_EQ(
+        std::string(set.rs.child("PreferencesRet").child("AccountingPreferences").child_value("ClosingDate")),
+        "2026-11-30");
 
     for (const auto& id : {before, onIt}) {
         Answer a(answerRequest(s.company, message(kPi11, txnDel(id))));

@@ -77,19 +77,22 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
     try {
         logPath = importlog::logPathFor(place.totalsPath);
     } catch (const VbError&) {
-        program.showMessage("The import log of " + place.totalsPath + " cannot be named.", MsgIcon::Exclamation);
+        program.showMessage("The import log of " + place.totalsPath + " cannot be named.",
+                            MsgIcon::Exclamation);
         return false;
     }
     std::error_code ec;
     if (!std::filesystem::exists(paths::map(logPath), ec)) {
-        program.showMessage("There is no import log " + logPath + ": there is no import to undo.", MsgIcon::Exclamation);
+        program.showMessage("There is no import log " + logPath + ": there is no import to undo.",
+                            MsgIcon::Exclamation);
         return false;
     }
     try {
         AfterImport company(program, place.companyFile);
         UndoPlan plan = planUndo(company, logPath, place.totalsNow);
         if (plan.entries.empty()) {
-            program.showMessage("The import log " + logPath + " names no entry that its run posted: nothing to undo.");
+            program.showMessage("The import log " + logPath +
+                                " names no entry that its run posted: nothing to undo.");
             return true;
         }
         if (plan.toRemove() > 0) {
@@ -103,11 +106,13 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
         showResults(program, logPath, "Undo of the import");
         return plan.complete();
     } catch (const AfterImportError& e) {
-        program.showMessage(std::string("The import could not be undone; nothing was removed.\n\n") + e.what(),
-                            MsgIcon::Exclamation);
+        program.showMessage(
+            std::string("The import could not be undone; nothing was removed.\n\n") + e.what(),
+            MsgIcon::Exclamation);
     } catch (const VbError& e) {
-        program.showMessage("The import log " + logPath + " could not be written (error # " + std::to_string(e.number) +
-                                ": " + e.description + "). Reconcile the day to see which entries are gone.",
+        program.showMessage("The import log " + logPath + " could not be written (error # " +
+                                std::to_string(e.number) + ": " + e.description +
+                                "). Reconcile the day to see which entries are gone.",
                             MsgIcon::Exclamation);
     }
     return false;
