@@ -234,6 +234,12 @@ TEST_F(AfterImport, UndoRefusesEntriesChangedOrClosedAndSaysWhy) {
     EXPECT_NE(r.out.find("Removed from QuickBooks : TxnID " + ids[3]), std::string::npos) << r.out;
     EXPECT_EQ(count(journal(), "\tDebit\t"), 1) << "only the changed entry stays";
 
+    // qbsim refuses a date that is none, an amount it cannot read and a change out of balance.
+    EXPECT_EQ(run(qbsim("set-closing-date shop.qbw 2026-02-30")).status, 1);
+    EXPECT_EQ(run(qbsim("modify-entry shop.qbw " + ids[1] + " 1=4.5")).status, 2);
+    EXPECT_EQ(run(qbsim("modify-entry shop.qbw " + ids[1] + " 1=9.00")).status, 1);
+    EXPECT_EQ(count(journal(), "\tDebit\tChecking\t4.50"), 1);
+
     // A log that is no import log, or names none, removes nothing.
     write("other.log", "hello\r\n");
     EXPECT_EQ(run(ztl("undo --yes other.log")).status, 1);
