@@ -7,6 +7,7 @@
 #include "engine/cls_ztl.h"
 #include "engine/import_block_reader.h"
 #include "engine/import_log.h"
+#include "engine/quickbooks_session.h"
 #include "platform/calendar.h"
 #include "platform/paths.h"
 #include "platform/trim.h"
@@ -21,20 +22,7 @@ bool clsZTL::duplicateCheckOn() const {
 
 std::string clsZTL::askQuickBooks(const std::string& request) {
     if (!program_.requestProcessor) throw vbError(vb::kObjectNotSet);
-    RequestProcessor& qb = *program_.requestProcessor;
-    const std::string ticket = qb.BeginSession(QBCompany, kOpenModeDoNotCare);
-    std::string response;
-    try {
-        response = qb.ProcessRequest(ticket, windows1252ToUtf8(request));
-    } catch (...) {
-        try {
-            qb.EndSession(ticket);
-        } catch (...) {
-        }
-        throw;
-    }
-    qb.EndSession(ticket);
-    return response;
+    return askInOneSession(*program_.requestProcessor, QBCompany, request);
 }
 
 bool clsZTL::findPostedEntries(TextWriter& log) {

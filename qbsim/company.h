@@ -140,10 +140,28 @@ class Company {
     // assigned here. Must run inside inWriteTransaction.
     JournalEntry post(JournalEntry entry);
 
+    // After the posting (company_changes.cpp).
+    // The entry with this TxnID, lines and all; nothing when the company holds none.
+    std::optional<JournalEntry> findEntry(std::string_view txnId) const;
+    // Removes the entry and takes its lines out of the account balances, as a TxnDel
+    // does; false when the company holds no such entry. Must run inside inWriteTransaction.
+    bool remove(std::string_view txnId);
+    // Sets the amounts of some of an entry's lines (index in stored order) as an operator
+    // editing it in QuickBooks would: the balances follow, the entry must still balance
+    // (Invalid otherwise), and TimeModified and EditSequence move on past their old value.
+    // Returns the entry as it is now; NotFound when the company holds no such entry.
+    JournalEntry changeLineAmounts(std::string_view txnId,
+                                   const std::vector<std::pair<std::size_t, std::int64_t>>& amounts);
+    // The accounting preference "closing date" (YYYY-MM-DD); nothing when none is set.
+    std::optional<std::string> closingDate() const;
+    // An empty date clears it; Invalid when the text is no calendar date.
+    void setClosingDate(const std::string& date);
+
   private:
     Company(std::filesystem::path file, std::unique_ptr<Database> db, Options options);
     Entity addEntity(const std::string& name, Entity::Kind kind);
     std::string nextId(const char* counter);
+    void applyToBalances(const JournalEntry& entry, int sign);
     void checkNewName(std::string_view name, const char* what) const;
 
     std::filesystem::path file_;

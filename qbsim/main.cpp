@@ -196,6 +196,38 @@ int cmdProcess(const Args& a) {
     }
 }
 
+int cmdSetClosingDate(const Args& a) {
+    if (a.size() != 3) throw UsageError("set-closing-date: expected FILE DATE");
+    auto company = Company::open(a[1]);
+    company.setClosingDate(a[2] == "none" ? "" : a[2]);
+    std::cout << (a[2] == "none" ? "closing date cleared" : "closing date " + a[2]) << "\n";
+    return 0;
+}
+
+// "2=12.50": the second line's amount becomes 12.50.
+std::pair<std::size_t, std::int64_t> lineAmount(const std::string& arg) {
+    auto eq = arg.find('=');
+    std::string line = arg.substr(0, eq), amount = eq == std::string::npos ? "" : arg.substr(eq + 1);
+    auto digits = [](const std::string& s) {
+        return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    auto dot = amount.find('.');
+    std::string whole = amount.substr(0, dot), cents = dot == std::string::npos ? "00" : amount.substr(dot + 1);
+    if (!digits(line) || std::stoul(line) == 0 || !digits(whole) || cents.size() != 2 || !digits(cents))
+        throw UsageError("modify-entry: '" + arg + "' is not LINE=AMOUNT (e.g. 2=12.50)");
+    return {std::stoul(line) - 1, std::stoll(whole) * 100 + std::stoll(cents)};
+}
+
+int cmdModifyEntry(const Args& a) {
+    if (a.size() < 4) throw UsageError("modify-entry: expected FILE TXNID LINE=AMOUNT...");
+    std::vector<std::pair<std::size_t, std::int64_t>> amounts;
+    for (std::size_t i = 3; i < a.size(); ++i) amounts.push_back(lineAmount(a[i]));
+    auto company = Company::open(a[1]);
+    auto e = company.changeLineAmounts(a[2], amounts);
+    std::cout << "changed entry " << e.txnId << ", EditSequence " << e.editSequence << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -221,6 +253,8 @@ int main(int argc, char** argv) {
         if (cmd == "accounts") return cmdAccounts(args);
         if (cmd == "journal") return cmdJournal(args);
         if (cmd == "process") return cmdProcess(args);
+        if (cmd == "set-closing-date") return cmdSetClosingDate(args);
+        if (cmd == "modify-entry") return cmdModifyEntry(args);
         throw UsageError("unknown command '" + cmd + "'");
     } catch (const UsageError& e) {
         std::cerr << "qbsim: " << e.what() << "\n" << usage();

@@ -57,11 +57,12 @@ std::string collapseBlanks(std::string_view s) {
 }
 
 // Checks what comes before the root element: an optional XML declaration, then comments,
-// processing instructions and at most one document type declaration, of which a qbXML 1.0
-// version marker must be one: the 1.0 DOCTYPE line or <?qbxml version="1.0"?>. A DOCTYPE
+// processing instructions and at most one document type declaration, of which a qbXML
+// version marker must be one: the DOCTYPE line or <?qbxml version="..."?> of 1.0 or 1.1. A DOCTYPE
 // with an internal subset (the only place entities can be declared) is refused outright,
-// so no entity is ever defined, let alone expanded. Returns the offset of the root element.
-std::size_t checkProlog(std::string_view text) {
+// so no entity is ever defined, let alone expanded. Sets `declared` to the version the
+// marker declares ("1.0" or "1.1"); returns the offset of the root element.
+std::size_t checkProlog(std::string_view text, std::string& declared) {
     std::size_t pos = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
     const std::size_t start = pos;
     bool version = false, doctype = false;
@@ -79,8 +80,13 @@ std::size_t checkProlog(std::string_view text) {
             } else if (target == "qbxml") {
                 std::string rest = body.substr(target.size());
                 rest.erase(std::remove(rest.begin(), rest.end(), ' '), rest.end());
-                if (rest != "version=\"1.0\"" && rest != "version='1.0'")
-                    parseError("unsupported qbXML version marker <?" + body + "?>");
+                std::string v;
+                if (rest.size() == 13 && rest.starts_with("version=") && (rest[8] == '"' || rest[8] == '\'') &&
+                    rest[12] == rest[8])
+                    v = rest.substr(9, 3);
+                if (v != "1.0" && v != "1.1") parseError("unsupported qbXML version marker <?" + body + "?>");
+                if (!declared.empty() && declared != v) parseError("two qbXML versions in one request");
+                declared = v;
                 version = true;
             }
             pos = end + 2;
@@ -96,8 +102,12 @@ std::size_t checkProlog(std::string_view text) {
             if (doctype) parseError("second DOCTYPE");
             std::string d = collapseBlanks(decl.substr(9, decl.size() - 10));
             std::replace(d.begin(), d.end(), '"', '\'');
-            if (d != "QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'")
-                parseError("unsupported DOCTYPE " + std::string(decl));
+            std::string v;
+            for (const char* known : {"1.0", "1.1"})
+                if (d == std::string("QBXML PUBLIC '-//INTUIT//DTD QBXML QBD ") + known + "//EN'") v = known;
+            if (v.empty()) parseError("unsupported DOCTYPE " + std::string(decl));
+            if (!declared.empty() && declared != v) parseError("two qbXML versions in one request");
+            declared = v;
             doctype = version = true;
             pos = end + 1;
         } else if (startsWith(text, pos, "<!")) {
@@ -108,7 +118,7 @@ std::size_t checkProlog(std::string_view text) {
             parseError("text before the root element");
         }
     }
-    if (!version) parseError("no qbXML version: neither the 1.0 DOCTYPE nor <?qbxml version=\"1.0\"?>");
+    if (!version) parseError("no qbXML version: neither a qbXML DOCTYPE nor <?qbxml version=\"...\"?>");
     // Declarations after the prolog are not XML; the parser would skip them silently.
     for (const char* decl : {"<!DOCTYPE", "<!ENTITY", "<!ELEMENT", "<!ATTLIST"})
         if (text.find(decl, pos) != std::string_view::npos)
@@ -300,12 +310,18 @@ struct JournalEntryQueryRq {
     std::optional<std::string> includeLineItems;
 };
 
+// qbXML 1.1's delete of one transaction.
+struct TxnDelRq {
+    std::string type, txnId;
+};
+
 struct Request {
     std::string kind;  // element name without the Rq suffix
     std::optional<std::string> requestId;
     AccountQueryRq query;
     JournalEntryAddRq entry;
     JournalEntryQueryRq journalQuery;
+    TxnDelRq txnDel;
 };
 
 LineRq readLine(pugi::xml_node node, bool debit) {
@@ -439,14 +455,49 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
     return q;
 }
 
+// The transaction types a TxnDel names in qbXML 1.1; the company holds journal entries only.
+bool isTxnDelType(std::string_view t) {
+    for (const char* k : {"Bill", "BillPaymentCheck", "BillPaymentCreditCard", "Charge", "Check", "CreditCardCharge",
+                          "CreditCardCredit", "CreditMemo", "Deposit", "Estimate", "Invoice", "ItemReceipt",
+                          "JournalEntry", "PurchaseOrder", "ReceivePayment", "SalesReceipt", "TimeTracking",
+                          "VendorCredit"})
+        if (t == k) return true;
+    return false;
+}
+
+TxnDelRq readTxnDel(pugi::xml_node rq) {
+    TxnDelRq d;
+    bool type = false, id = false;
+    for (auto& [slot, c] : sequence(rq, {{"TxnDelType", false}, {"TxnID", false}})) {
+        if (slot == 0) {
+            d.type = std::string(trimmedView(leafText(c), kWhitespace));
+            type = true;
+        } else {
+            d.txnId = std::string(trimmedView(leafText(c), kWhitespace));
+            id = true;
+        }
+    }
+    if (!type || !id) parseError("<TxnDelRq> needs <TxnDelType> and <TxnID>");
+    if (!isTxnDelType(d.type)) parseError("TxnDelType \"" + d.type + "\" is not a qbXML 1.1 choice");
+    return d;
+}
+
 struct MessageSet {
     bool stopOnError = true;
+    std::string version;  // as the prolog declares it
     std::vector<Request> requests;
 };
 
+// A request the declared version does not have is, to QuickBooks, an unknown element.
+void requireVersion(const MessageSet& set, const char* since, std::string_view element) {
+    if (set.version < since)
+        parseError("<" + std::string(element) + "> is not in qbXML " + set.version + " (it is from " + since + ")");
+}
+
 MessageSet readRequest(std::string_view text) {
     rejectBinary(text);
-    checkProlog(text);
+    MessageSet out;
+    checkProlog(text, out.version);
     checkEpilog(text);
     pugi::xml_document doc;
     // Entities are decoded by decodeReferences, which knows no declared ones.
@@ -466,7 +517,6 @@ MessageSet readRequest(std::string_view text) {
     auto sets = sequence(root, {{"QBXMLMsgsRq", false}});
     if (sets.empty()) parseError("<QBXML> without <QBXMLMsgsRq>");
     auto msgs = sets[0].second;
-    MessageSet out;
     auto onError = attribute(msgs, "onError");
     if (!onError) parseError("<QBXMLMsgsRq> without onError");
     if (*onError == "continueOnError")
@@ -492,6 +542,14 @@ MessageSet readRequest(std::string_view text) {
         } else if (name == "JournalEntryQueryRq") {
             r.kind = "JournalEntryQuery";
             r.journalQuery = readJournalEntryQuery(c);
+        } else if (name == "TxnDelRq") {
+            requireVersion(out, "1.1", name);
+            r.kind = "TxnDel";
+            r.txnDel = readTxnDel(c);
+        } else if (name == "PreferencesQueryRq") {
+            requireVersion(out, "1.1", name);
+            sequence(c, {});
+            r.kind = "PreferencesQuery";
         } else {
             parseError("<" + std::string(name) + "> is not a request this company answers");
         }
@@ -910,6 +968,56 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
     x.close("JournalEntryQueryRs");
 }
 
+// A delete removes the entry completely, as QuickBooks' TxnDel does (a void would keep it
+// at zero). An entry dated on or before the closing date is refused: the simulated company
+// has no closing-date password that would let it through.
+void answerTxnDel(Company& company, const Request& r, XmlOut& x, Status& st) {
+    const TxnDelRq& d = r.txnDel;
+    std::optional<JournalEntry> removed;
+    company.inWriteTransaction([&] {
+        std::optional<JournalEntry> entry;
+        if (d.type == "JournalEntry") entry = company.findEntry(d.txnId);
+        if (!entry) {
+            st = {3120, "Error",
+                  "Object \"" + d.txnId + "\" specified in the request cannot be found.  QuickBooks error message: "
+                  "Invalid argument.  The specified record does not exist in the list."};
+            return false;
+        }
+        if (auto closing = company.closingDate(); closing && entry->txnDate <= *closing) {
+            st = {3161, "Error",
+                  "The transaction dated " + entry->txnDate + " cannot be deleted: it is dated on or before the "
+                  "company's closing date " + *closing + "."};
+            return false;
+        }
+        company.remove(d.txnId);
+        removed = std::move(entry);
+        return true;
+    });
+    openRs(x, "TxnDel", r, st);
+    if (removed) {
+        x.leaf("TxnDelType", d.type);
+        x.leaf("TxnID", removed->txnId);
+        x.leaf("TimeDeleted", qbTime(company.now()));
+        if (removed->refNumber) x.leaf("RefNumber", *removed->refNumber);
+    }
+    x.close("TxnDelRs");
+}
+
+void answerPreferencesQuery(Company& company, const Request& r, XmlOut& x, Status& st) {
+    openRs(x, "PreferencesQuery", r, st);
+    x.open("PreferencesRet");
+    x.open("AccountingPreferences");
+    x.leaf("IsUsingAccountNumbers", "true");
+    x.leaf("IsRequiringAccounts", "true");
+    x.leaf("IsUsingClassTracking", "false");
+    x.leaf("IsUsingAuditTrail", "true");
+    x.leaf("IsAssigningJournalEntryNumbers", "false");
+    if (auto closing = company.closingDate()) x.leaf("ClosingDate", *closing);
+    x.close("AccountingPreferences");
+    x.close("PreferencesRet");
+    x.close("PreferencesQueryRs");
+}
+
 }  // namespace
 
 std::string qbTime(std::time_t t) {
@@ -938,6 +1046,10 @@ std::string answerRequest(Company& company, std::string_view request) {
             answerAccountQuery(company, r, x, st);
         else if (r.kind == "JournalEntryQuery")
             answerJournalEntryQuery(company, r, x, st);
+        else if (r.kind == "TxnDel")
+            answerTxnDel(company, r, x, st);
+        else if (r.kind == "PreferencesQuery")
+            answerPreferencesQuery(company, r, x, st);
         else
             answerJournalEntryAdd(company, r, x, st);
         if (st.severity == "Error" && set.stopOnError) break;

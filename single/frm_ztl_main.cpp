@@ -5,6 +5,8 @@
 #include <QGridLayout>
 #include <QTimer>
 
+#include "ui/after_import_button.h"
+#include "ui/logic/after_import_actions.h"
 #include "ui/single_byte_text.h"
 #include "ui/standard_dialogs.h"
 
@@ -54,6 +56,19 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     top->addWidget(Label2, 1, 0);
     top->addWidget(txtQBCompany, 1, 1);
     top->addWidget(cmdQBCBrowse, 1, 2);
+    // After the import, beside Browse: the day reconciled with the company, or the import undone.
+    auto place = [this] {
+        const auto& o = logic_->lastOutcome;
+        return ui::ImportPlace{logic_->sourcePath, o && o->fate == TotalsFileFate::Archived ? o->archive : "",
+                               logic_->companyFile};
+    };
+    top->addWidget(ui::afterImportButton(
+                       central_, [this, place] { ui::reconcileInWindow(program_, place()); },
+                       [this, place] {
+                           ui::undoInWindow(program_, place(),
+                                            [this](const std::string& t) { return ui::askForYes(this, t); });
+                       }),
+                   1, 3);
     top->setColumnStretch(1, 1);
 
     QGridLayout* fields = layOut(top);

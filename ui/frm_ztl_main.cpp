@@ -4,8 +4,10 @@
 #include <QGridLayout>
 #include <QStatusBar>
 
+#include "ui/after_import_button.h"
 #include "ui/frm_help.h"
 #include "ui/frm_warning.h"
+#include "ui/logic/after_import_actions.h"
 #include "ui/product_logo.h"
 
 namespace ztl::ui {
@@ -55,6 +57,14 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     top->addWidget(Label2, 1, 0);
     top->addWidget(txtQBCompany, 1, 1);
     top->addWidget(cmdHelp, 0, 2, 2, 1, Qt::AlignRight | Qt::AlignTop);
+    // After the import, beside Help: the day reconciled with the company, or the import undone.
+    auto place = [this] { return ImportPlace{logic_->sourcePath, logic_->lastArchive.value_or(""), ""}; };
+    top->addWidget(afterImportButton(
+                       central_, [this, place] { reconcileInWindow(program_, place()); },
+                       [this, place] {
+                           undoInWindow(program_, place(), [this](const std::string& t) { return askForYes(this, t); });
+                       }),
+                   0, 3, 2, 1, Qt::AlignRight | Qt::AlignTop);
     top->setColumnStretch(1, 1);
 
     layOut(top);

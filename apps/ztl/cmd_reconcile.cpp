@@ -1,0 +1,45 @@
+// ztl reconcile [--single-store] FILE: whether QuickBooks holds every transaction of the
+// totals file exactly once as the file says. One line per transaction and a summary; exit
+// status 0 only when every transaction is posted exactly once. It posts nothing.
+#include <iostream>
+
+#include "command.h"
+#include "company_target.h"
+#include "console.h"
+#include "engine/reconcile.h"
+#include "qbwc/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
+
+namespace ztl::cli {
+namespace {
+
+int reconcile(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool single = takeFlag(args, "--single-store");
+    if (args.size() != 1 || args[0].starts_with("--"))
+        return usageError("reconcile", "one totals file expected");
+
+    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = console.program;
+    QSettingsStore settings;
+    auto factory = processorFactoryFromEnvironment(settings);
+    p.settings = &settings;
+    p.processors = factory.get();
+    std::optional<std::string> company = companyTarget(p);
+    if (!company) return 1;
+    try {
+        AfterImport target(p, *company);
+        Reconciliation r = reconcileTotalsFile(target, args[0]);
+        for (const auto& line : r.lines()) std::cout << line << "\n";
+        std::cout.flush();
+        return r.postedOnceEach() ? 0 : 1;
+    } catch (const AfterImportError& e) {
+        std::cerr << "ztl: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+ZtlCommand reg("reconcile", &reconcile);
+
+}  // namespace
+}  // namespace ztl::cli

@@ -1,0 +1,79 @@
+// The single-store window's "After the import" button: a reconciliation before the import
+// leaves the window's own engine object able to import, and the undo afterwards removes
+// what the import posted, although the totals file is gone.
+#include <QInputDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+#include "qbsim/company.h"
+#include "single/frm_ztl_main.h"
+#include "single_store_fixture.h"
+#include "support/modal_answer.h"
+
+using namespace ztl;
+namespace fs = std::filesystem;
+
+namespace {
+
+void trigger(QWidget& w, const char* action) {
+    auto* button = w.findChild<QToolButton*>("cmdAfterImport");
+    QVERIFY(button);
+    button->menu()->findChild<QAction*>(action)->trigger();
+}
+
+void readResults(QString& caption, QString& text) {
+    test::answerNextModal([&caption, &text](QWidget* w) {
+        caption = w->windowTitle();
+        text = w->findChild<QTextEdit*>("rtb1")->toPlainText();
+        auto* exit = w->findChild<QPushButton*>("cmdExit");
+        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
+        exit->click();
+    });
+}
+
+}  // namespace
+
+class AfterImportSingleWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void reconcileImportAndUndo();
+};
+
+void AfterImportSingleWindowTest::reconcileImportAndUndo() {
+    test::SingleStoreFixture f;
+    single::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    QCOMPARE(w.Load(), single::LoadOutcome::Ready);
+    w.show();
+
+    QString caption, text;
+    readResults(caption, text);
+    trigger(w, "mnuReconcile");
+    QCOMPARE(caption, QString("Reconciliation with QuickBooks"));
+    QCOMPARE(text.count(": not posted"), 3);
+
+    readResults(caption, text);
+    w.findChild<QPushButton*>("cmdImport")->click();
+    QVERIFY2(f.prompter.shown.empty(), f.prompter.shown.empty() ? "" : f.prompter.shown[0].text.c_str());
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
+    QVERIFY(!fs::exists(f.world.singleStoreTotalsFile));
+
+    test::answerNextModal([](QWidget* d) {
+        auto* dialog = qobject_cast<QInputDialog*>(d);
+        QVERIFY(dialog);
+        dialog->setTextValue("YES");
+        dialog->accept();
+    });
+    readResults(caption, text);
+    trigger(w, "mnuUndo");
+    QTRY_COMPARE_WITH_TIMEOUT(caption, QString("Undo of the import"), 5000);
+    QCOMPARE(text.count("Removed from QuickBooks : TxnID"), 3);
+    QVERIFY(text.contains("QuickBooks' own record of its changes only"));
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(0));
+}
+
+QTEST_MAIN(AfterImportSingleWindowTest)
+#include "after_import_single_window_test.moc"

@@ -1,0 +1,40 @@
+#include "ui/after_import_button.h"
+
+#include <QInputDialog>
+#include <QMenu>
+#include <QToolButton>
+
+#include "ui/single_byte_text.h"
+
+namespace ztl::ui {
+
+QToolButton* afterImportButton(QWidget* parent, std::function<void()> reconcile, std::function<void()> undo) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName("cmdAfterImport");
+    button->setText("After the import");
+    button->setToolTip("Reconcile the day with QuickBooks, or undo the import");
+    button->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(button);
+    menu->setObjectName("mnuAfterImport");
+    QAction* r = menu->addAction("&Reconcile with QuickBooks...");
+    r->setObjectName("mnuReconcile");
+    QObject::connect(r, &QAction::triggered, button, [reconcile] { reconcile(); });
+    QAction* u = menu->addAction("&Undo this import...");
+    u->setObjectName("mnuUndo");
+    QObject::connect(u, &QAction::triggered, button, [undo] { undo(); });
+    button->setMenu(menu);
+    return button;
+}
+
+std::optional<std::string> askForYes(QWidget* parent, const std::string& text) {
+    QInputDialog dialog(parent);
+    dialog.setObjectName("dlgUndoConfirmation");
+    dialog.setWindowTitle("Undo the import");
+    dialog.setLabelText(fromSingleByte(text));
+    dialog.setTextValue(QString());
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return toSingleByte(dialog.textValue());
+}
+
+}  // namespace ztl::ui

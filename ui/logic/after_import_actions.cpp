@@ -1,0 +1,121 @@
+#include "ui/logic/after_import_actions.h"
+
+#include <filesystem>
+
+#include "engine/import_log.h"
+#include "engine/reconcile.h"
+#include "engine/undo_run.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace ztl::ui {
+namespace {
+
+// The checks make an engine object of their own, which becomes the program's request
+// processor while it lives; the window's own engine object (the single-store window keeps
+// one for its whole life) gets its processor back afterwards.
+struct KeepRequestProcessor {
+    Program& p;
+    std::shared_ptr<RequestProcessor> saved = p.requestProcessor;
+    ~KeepRequestProcessor() { p.requestProcessor = saved; }
+};
+
+// A results window demands its printout after a refused import; a list shown after that
+// import demands nothing of its own.
+void showResults(Program& p, const std::string& path, const std::string& caption) {
+    if (!p.resultsWindows) return;
+    const bool refused = p.ImportErrorFlag;
+    p.ImportErrorFlag = false;
+    struct Restore {
+        Program& p;
+        bool flag;
+        ~Restore() { p.ImportErrorFlag = flag; }
+    } restore{p, refused};
+    std::unique_ptr<ResultsWindow> w = p.resultsWindows->create();
+    w->loadFile(paths::map(path).string());
+    w->setCaption(caption);
+    w->showModal();
+}
+
+std::string currentTotals(const ImportPlace& place) {
+    return place.totalsNow.empty() ? place.totalsPath : place.totalsNow;
+}
+
+}  // namespace
+
+std::optional<std::string> reconcileInWindow(Program& program, const ImportPlace& place) {
+    KeepRequestProcessor keep{program};
+    std::vector<std::string> lines;
+    try {
+        AfterImport company(program, place.companyFile);
+        lines = reconcileTotalsFile(company, currentTotals(place)).lines();
+    } catch (const AfterImportError& e) {
+        program.showMessage(std::string("The day could not be reconciled with QuickBooks.\n\n") + e.what(),
+                            MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    const std::filesystem::path path = program.installFolder / kReconcileListName;
+    try {
+        TextWriter out(path);
+        out.writeLine("Reconciliation of " + currentTotals(place) + " with QuickBooks");
+        out.writeLine(importlog::ruleLine());
+        for (const auto& line : lines) out.writeLine(line);
+        out.close();
+    } catch (const VbError& e) {
+        program.showMessage("The reconciliation could not be written to " + path.string() + " (error # " +
+                                std::to_string(e.number) + ": " + e.description + ").",
+                            MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    showResults(program, path.string(), "Reconciliation with QuickBooks");
+    return path.string();
+}
+
+bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& ask) {
+    KeepRequestProcessor keep{program};
+    std::string logPath;
+    try {
+        logPath = importlog::logPathFor(place.totalsPath);
+    } catch (const VbError&) {
+        program.showMessage("The import log of " + place.totalsPath + " cannot be named.",
+                            MsgIcon::Exclamation);
+        return false;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(paths::map(logPath), ec)) {
+        program.showMessage("There is no import log " + logPath + ": there is no import to undo.",
+                            MsgIcon::Exclamation);
+        return false;
+    }
+    try {
+        AfterImport company(program, place.companyFile);
+        UndoPlan plan = planUndo(company, logPath, place.totalsNow);
+        if (plan.entries.empty()) {
+            program.showMessage("The import log " + logPath +
+                                " names no entry that its run posted: nothing to undo.");
+            return true;
+        }
+        if (plan.toRemove() > 0) {
+            std::optional<std::string> answer = ask ? ask(undoConfirmationText(plan)) : std::nullopt;
+            if (!answer || !isUndoConfirmation(*answer)) {
+                program.showMessage("Not confirmed: nothing was removed from QuickBooks.");
+                return false;
+            }
+        }
+        carryOutUndo(company, plan, program.clock);
+        showResults(program, logPath, "Undo of the import");
+        return plan.complete();
+    } catch (const AfterImportError& e) {
+        program.showMessage(
+            std::string("The import could not be undone; nothing was removed.\n\n") + e.what(),
+            MsgIcon::Exclamation);
+    } catch (const VbError& e) {
+        program.showMessage("The import log " + logPath + " could not be written (error # " +
+                                std::to_string(e.number) + ": " + e.description +
+                                "). Reconcile the day to see which entries are gone.",
+                            MsgIcon::Exclamation);
+    }
+    return false;
+}
+
+}  // namespace ztl::ui

@@ -1,0 +1,37 @@
+#pragma once
+// The main windows' actions after an import: the reconciliation of the totals file with
+// QuickBooks, shown in a results window where it can be printed and saved like the import
+// log, and the undo of the import its log records, after the operator has typed YES. No Qt:
+// the windows supply the question, ztl and the tests drive the same code.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/program.h"
+
+namespace ztl::ui {
+
+// Where the last import left things, as a main window knows them.
+struct ImportPlace {
+    std::string totalsPath;   // the totals file as the window names it
+    std::string totalsNow;    // where it is now (its archive), when it moved; else empty
+    std::string companyFile;  // of every session; empty: the one QuickBooks has open
+};
+
+// The file the reconciliation is written to for its window: in the install folder.
+inline constexpr const char* kReconcileListName = "QBReconcile.log";
+
+// Reconciles and shows the list in a results window captioned "Reconciliation with
+// QuickBooks"; a check that cannot be made is reported instead. Returns the list's path, or
+// nothing when there is no list.
+std::optional<std::string> reconcileInWindow(Program& program, const ImportPlace& place);
+
+// Asks the operator to type YES below `text`; nothing when the question was cancelled.
+using AskForYes = std::function<std::optional<std::string>(const std::string& text)>;
+
+// Undoes the import recorded in the totals file's import log: lists the entries, asks for
+// YES, removes them, and shows the log with its undone block in a results window. True when
+// QuickBooks holds none of the run's entries afterwards.
+bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& ask);
+
+}  // namespace ztl::ui
