@@ -2,7 +2,8 @@
 // The simulated company's qbXML 1.0 message processing: one request message set in, one
 // response message set out, as QuickBooks answers through the SDK's ProcessRequest.
 //
-// Requests understood: AccountQueryRq (no filters: every active account), JournalEntryAddRq
+// Requests understood: AccountQueryRq (no filters: every active account), CustomerQueryRq and
+// VendorQueryRq (by ListID or FullName, or by name filters), JournalEntryAddRq
 // and JournalEntryQueryRq (its 1.0 filters; no date macros). A request that is not well-formed XML, carries binary data, declares
 // its own DTD or entities, lacks the qbXML 1.0 prolog or breaks the message schema
 // (unknown elements, elements out of order, text where elements belong) throws
