@@ -202,6 +202,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     for (size_t i = 0; i < blocks.size(); ++i) {
         const totals::ImportBlock& b = blocks[i];
         TransactionVerdict& v = check.transactions[i];
+        v.refNumber = b.referenceNumber;  // what the entry carries as its RefNumber
         if (b.lines.empty()) {
             v.outcome = Outcome::NoLines;
             v.reason = "it has no lines: the import sends no entry for it";
