@@ -21,6 +21,7 @@ struct EntityNames {
     std::string receivables;  // ARImportAccount: the customer of receivables lines
     std::string payables;     // VendorImportAccount: the vendor of payables lines
     std::string salesTax;     // TaxImportAccount: the vendor of "Sales Tax Payable" lines
+    bool operator==(const EntityNames&) const = default;
 };
 
 // "number,name,type" of every AccountRet of the answer's AccountQueryRs elements, in answer

@@ -1,5 +1,6 @@
 #include "ui/ms_logic/main_window_logic.h"
 
+#include "engine/check_run.h"
 #include "engine/import_lock.h"
 #include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
@@ -76,6 +77,8 @@ LoadOutcome MainWindowLogic::Load() {
         loadgridCoa();
         // Without the company's chart the operator may read the totals and leave, not import.
         view_.setImportEnabled(!chartLoadFailed_);
+        loaded_ = true;
+        recheck();
         return LoadOutcome::Ready;
     } catch (const std::exception& ex) {
         program_.showMessage(
@@ -130,6 +133,7 @@ void MainWindowLogic::loadgridCoa() {
             view_.setImportEnabled(false);
             return;
         }
+        chartResponse_ = chart.coaResponse();
         view_.showAccountsGrid(ui::accountsGrid(chart.qbCoa()));
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module loadgridCoa ", toVbError(ex)));
@@ -169,7 +173,16 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key) ui::saveFieldSetting(program_, controlName, key, text);
+    if (!key) return;
+    const EntityNames before = storedEntityNames(program_);
+    ui::saveFieldSetting(program_, controlName, key, text);
+    if (loaded_ && storedEntityNames(program_) != before) recheck();
+}
+
+void MainWindowLogic::recheck() {
+    // The import posts into the company QuickBooks has open.
+    lastCheck = ui::checkForWindow(program_, "", sourcePath, chartResponse_);
+    view_.showCheck(*lastCheck);
 }
 
 }  // namespace ztl::ms

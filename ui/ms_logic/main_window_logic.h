@@ -11,6 +11,7 @@
 #include "engine/cls_ztl.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
+#include "ui/logic/check_marks.h"
 #include "ui/logic/main_window_view.h"
 
 namespace ztl::ms {
@@ -40,8 +41,12 @@ class MainWindowLogic {
     void cmdImport_Click();
     // The import run alone, for a caller that keeps the totals file where it is.
     void runImport();
-    // The account field named `controlName` lost the focus with `text` in it.
+    // The account field named `controlName` lost the focus with `text` in it; a name that
+    // changed is checked again.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
+    // The check before an import, run and shown (again); its marks stay in lastCheck.
+    void recheck();
+    std::optional<ui::CheckMarks> lastCheck;
 
     // The window's state, as the load sets it.
     std::string sourcePath;
@@ -69,6 +74,8 @@ class MainWindowLogic {
     std::unique_ptr<storedata::cBusinessBasic> facade_;
     ProgramPrompter enginePrompter_;
     bool chartLoadFailed_ = false;
+    std::string chartResponse_;  // the chart the window shows, as QuickBooks answered
+    bool loaded_ = false;        // the load has shown the totals and the chart
 };
 
 }  // namespace ztl::ms
