@@ -22,12 +22,17 @@ EntityNames storedEntityNames(const Program& program) {
 
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
                               const std::string& chartResponse) {
-    std::shared_ptr<RequestProcessor> qb;
+    // A window that keeps its connection open (the single-store window, and with it the Web
+    // Connector's session) is asked through that; otherwise the check opens one of its own.
+    std::shared_ptr<RequestProcessor> qb = program.requestProcessor;
+    const bool own = !qb;
     std::optional<VbError> unreachable;
     try {
-        if (!program.processors) throw vbError(vb::kObjectNotSet);
-        qb = program.processors->create();
-        qb->OpenConnection("", "Korvane Zentrel   ");
+        if (own) {
+            if (!program.processors) throw vbError(vb::kObjectNotSet);
+            qb = program.processors->create();
+            qb->OpenConnection("", "Korvane Zentrel   ");
+        }
     } catch (const std::exception& ex) {
         unreachable = toVbError(ex);
     }
@@ -57,7 +62,7 @@ TotalsCheck checkBeforeImport(Program& program, const std::string& company, cons
             } catch (...) {
             }
         }
-    } close{qb, !unreachable};
+    } close{qb, own && !unreachable};
 
     CheckInput input;
     input.totalsFile = paths::map(sourcePath);

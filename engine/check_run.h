@@ -1,8 +1,7 @@
 #pragma once
 // The check before an import as the programs run it: the totals file of the window, the
-// chart it shows, the account fields' names from the settings, and a request processor of
-// its own for the questions, so that the check neither shows a message nor disturbs the
-// connection the window keeps.
+// chart it shows, the account fields' names from the settings, and for the questions the
+// connection the window keeps open, or else one of its own. The check shows no message.
 #include <string>
 
 #include "engine/program.h"

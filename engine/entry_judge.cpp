@@ -131,7 +131,11 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
         if (pugi::xml_node ref = l.child("EntityRef")) {
             std::string name = leaf(ref, "FullName");
             entity = names.find(name);
-            if (!entity) return refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
+            if (!entity) {
+                EntryRefusal r = refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
+                r.account = account;
+                return r;
+            }
         }
         std::optional<NameKind> needed;
         if (account->type == "AccountsReceivable")

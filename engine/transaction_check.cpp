@@ -28,11 +28,24 @@ std::string quoted(const std::string& utf8) {
 }
 
 // The account field a name was taken from, as the main window labels it; empty when none.
-std::string fieldOf(const std::string& utf8Name, const EntityNames& names) {
+// Where two fields hold the name, the one whose lines the account is wins.
+std::string fieldOf(const std::string& utf8Name, const EntityNames& names, const ChartOfAccounts::Account* account) {
     const std::string name = utf8ToWindows1252(utf8Name);
-    if (!names.receivables.empty() && sameQuickBooksName(name, names.receivables)) return "A/R Import Account";
-    if (!names.payables.empty() && sameQuickBooksName(name, names.payables)) return "Vendor Import Account";
-    if (!names.salesTax.empty() && sameQuickBooksName(name, names.salesTax)) return "Sales Tax Account";
+    struct Field {
+        const std::string& value;
+        const char* label;
+        bool preferred;
+    };
+    const std::string type = account ? account->type : std::string();
+    const bool tax = account && sameQuickBooksName(account->name, "Sales Tax Payable");
+    const Field fields[] = {{names.receivables, "A/R Import Account", type == "AccountsReceivable"},
+                            {names.payables, "Vendor Import Account", type == "AccountsPayable"},
+                            {names.salesTax, "Sales Tax Account", tax}};
+    auto holds = [&](const Field& f) { return !f.value.empty() && sameQuickBooksName(name, f.value); };
+    for (const Field& f : fields)
+        if (f.preferred && holds(f)) return f.label;
+    for (const Field& f : fields)
+        if (holds(f)) return f.label;
     return {};
 }
 
@@ -55,7 +68,7 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
         case Kind::Amount:
             return "QuickBooks cannot read the amount " + quoted(r.value);
         case Kind::Entity: {
-            std::string field = fieldOf(r.value, names);
+            std::string field = fieldOf(r.value, names, r.account);
             return (field.empty() ? std::string("the name ") : "the " + field + " ") + quoted(r.value) +
                    " is no customer or vendor in QuickBooks";
         }
@@ -64,7 +77,7 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
                                         (r.account->number.empty() ? "" : " (" + utf8ToWindows1252(r.account->number) + ")");
             std::string text = "its line on " + account + " needs " + article(r.needed);
             if (r.given) {
-                std::string field = fieldOf(r.value, names);
+                std::string field = fieldOf(r.value, names, r.account);
                 return text + ", but " + (field.empty() ? std::string() : "the " + field + " ") + quoted(r.value) +
                        " is " + article(*r.given);
             }
