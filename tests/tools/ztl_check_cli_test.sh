@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ztl check on the demo world: the refused entry of store 1 named before the import, every
 # entry named as held by QuickBooks after it, the exit status saying whether any is flagged.
+# Then ztl import's warning when the store's next day goes into another company.
 # usage: ztl_check_cli_test.sh ZTL_DEMO ZTL QBSIM
 set -uo pipefail
 ztl_demo=$1 ztl=$2 qbsim=$3
@@ -41,6 +42,17 @@ check "after: status" 1 "$rc"
 check "after: held" 6 "$(grep -c ': QuickBooks holds it already (TxnID [0-9]*-[0-9]*): the import does not send it again$' <<< "$out")"
 check "after: still refused" 1 "$(grep -c '^101004: account code 6400' <<< "$out")"
 check "after: count" "7 of 7 transactions will not be posted." "$(tail -1 <<< "$out")"
+
+# The store posted into the demo company; another company is open now.
+cp "$work/world/Demo Company.qbw" "$work/world/Other.qbw"
+export ZENTREL_QUICKBOOKS="sim:$work/world/Other.qbw"
+"$ztl" import "$store1" > /dev/null 2> "$work/err"; rc=$?
+check "other company: warned" 1 "$(grep -c '^The company open in QuickBooks is not the one this store last posted into.$' "$work/err")"
+check "other company: both named" 2 "$(grep -c -e "^Open in QuickBooks now:  $work/world/Other.qbw$" \
+    -e "^Last posted into:  $work/world/Demo Company.qbw$" "$work/err")"
+cp "$work/day.QB" "$work/world/shares/STORESRV/CATCON/1X390.QB"
+"$ztl" import "$store1" > /dev/null 2> "$work/err"
+check "other company again: not warned" 0 "$(grep -c 'not the one this store last posted into' "$work/err")"
 
 "$ztl" check "$work/none.QB" > /dev/null 2> "$work/err"; rc=$?
 check "missing file: status" 1 "$rc"

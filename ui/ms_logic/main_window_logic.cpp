@@ -10,6 +10,7 @@
 #include "ui/logic/archive_file.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/source_file_check.h"
+#include "ui/ms_logic/company_memory.h"
 #include "ui/ms_logic/store_selection.h"
 
 namespace ztl::ms {
@@ -60,6 +61,10 @@ LoadOutcome MainWindowLogic::Load() {
 
         CheckQBConnection();
         if (!connectedFlag) return LoadOutcome::EndProgram;
+        // Another company than the one this store last posted into: said once, the operator
+        // may go on.
+        if (auto warning = wrongCompanyWarning(program_, sourcePath, companyFile))
+            program_.showMessage(*warning, MsgIcon::Exclamation);
 
         view_.setCompanyName(companyFile);
         program_.settingsSection = companySettingsSection(companyFile);
@@ -166,6 +171,9 @@ void MainWindowLogic::runImport() {
     run.X390source(sourcePath);
     run.ZTLTrcount = transactionCount;
     run.NewStartImport();
+    // The company this store now posts into, unless the run sent nothing: QuickBooks could
+    // not be asked what it holds, or another workstation's run had the file.
+    if (!program_.importStoppedUnasked && !importLockedElsewhere()) rememberCompany(program_, sourcePath, companyFile);
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
