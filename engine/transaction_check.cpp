@@ -103,6 +103,7 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
 struct TableTransaction {
     std::string refNumber;
     int row = 0, rows = 1;
+    bool lastLine = false;  // the file's last line
 };
 
 std::vector<TableTransaction> tableTransactions(const std::filesystem::path& file) {
@@ -115,7 +116,7 @@ std::vector<TableTransaction> tableTransactions(const std::filesystem::path& fil
         auto entry = totals::totalsLine(line);
         if (!entry) continue;
         if (line[0] == 'H') {
-            out.push_back({trimmed(totals::columns(line, 3, 9)), row, 1});
+            out.push_back({trimmed(totals::columns(line, 3, 9)), row, 1, in.atEnd()});
             inTransaction = true;
         } else if (line[0] == 'D' && inTransaction) {
             ++out.back().rows;
@@ -184,9 +185,16 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         }
     }
     for (size_t i = blocks.size(); i < check.transactions.size(); ++i) {
-        check.transactions[i].outcome = Outcome::NotReached;
-        check.transactions[i].reason =
-            "the import never reaches it: a line before it that is not an H, D, TRT or Q line ends the import";
+        TransactionVerdict& v = check.transactions[i];
+        if (table[i].lastLine) {
+            // The walk never reads the file's last line as a transaction; it has no lines anyway.
+            v.outcome = Outcome::NoLines;
+            v.reason = "it has no lines: the import sends no entry for it";
+        } else {
+            v.outcome = Outcome::NotReached;
+            v.reason = "the import never reaches it: a line before it that is not an H, D, TRT or Q line ends "
+                       "the import";
+        }
     }
 
     // The chart, as the window shows it and as the import's name rule reads it.

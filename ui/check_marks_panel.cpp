@@ -38,6 +38,7 @@ bool CheckMarksPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CheckMarksPanel::clearMarks() {
+    for (int row = 0; row < grid_->rowCount(); ++row) delete grid_->takeVerticalHeaderItem(row);
     for (const auto& [row, mark] : byRow_) {
         if (row >= grid_->rowCount()) continue;
         for (int c = 0; c < grid_->columnCount(); ++c) {

@@ -172,7 +172,7 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
     if (!key || !fieldsLoaded_) return;
     const EntityNames before = storedEntityNames(program_);
     ui::saveFieldSetting(program_, controlName, key, text);
-    if (engine_ && totals && storedEntityNames(program_) != before) recheck();
+    if (engine_ && totals && !imported_ && storedEntityNames(program_) != before) recheck();
 }
 
 void MainWindowLogic::recheck() {
@@ -201,6 +201,10 @@ void MainWindowLogic::importRun(bool settleFile) {
             run.reachedEnd = watch.reachedEnd();
             run.log = watch.log();
         }
+        // The marks told of the file before this run: they go with it.
+        imported_ = true;
+        lastCheck.reset();
+        view_.showCheck({});
         run.refusedEntry = program_.ImportErrorFlag;
         run.totalsAfter = bytesOf(sourcePath);
         // This run's lock went when it returned: a lock file now is another run's.

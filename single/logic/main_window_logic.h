@@ -81,6 +81,7 @@ class MainWindowLogic {
     // nothing of the operator's, and storing it would wipe the stored value.
     bool fieldsLoaded_ = false;
     bool unloaded_ = false;
+    bool imported_ = false;  // an import has run: the check told of the file before it
 };
 
 }  // namespace ztl::single

@@ -118,6 +118,10 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
           {"3002", Outcome::Refused, Kind::NameRequired, "the import names none"}}},
         {"the duplicate guard switched off", good, {}, kSound, kSound,
          {{"1001", Outcome::Posted}}, true},
+        // The walk never reads the file's last line as a transaction.
+        {"a transaction without lines as the file's last line", good, {}, "",
+         file({"Q", H("6000"), D("1000", "3.00"), D("4000", "0", "-3.00"), H("6001")}),
+         {{"6000", Outcome::Posted}, {"6001", Outcome::NoLines, {}, "no lines"}}},
         {"a file that does not begin with a Q line", good, {}, "",
          file({H("5001"), D("1000", "1.00"), D("4000", "0", "-1.00"), "TRT    1"}),
          {{"5001", Outcome::NotReached, {}, "does not begin with a Q line"}}},

@@ -115,6 +115,15 @@ void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenAName
     QCOMPARE(markedRows(grid), QList<int>({h}));
     QCOMPARE(grid->item(h - 3, 0)->toolTip(), QString());  // the earlier marks are gone
     QVERIFY(f.prompter.shown.empty());
+
+    // After the import the marks, which told of the file before it, are gone.
+    f.program.resultsWindows = nullptr;
+    w.logic().runImport();
+    QVERIFY(!count->isVisible());
+    QVERIFY(!grid->verticalHeader()->isVisible());
+    QVERIFY(markedRows(grid).isEmpty());
+    QCOMPARE(grid->item(h, 0)->toolTip(), QString());
+    verifyRowsAre(grid, *w.logic().totals);
 }
 
 void CheckMarksWindowTest::singleStoreShowsNoMarksForASoundDayAndMarksAfterAWrongVendor() {

@@ -174,6 +174,10 @@ void MainWindowLogic::runImport() {
     // The company this store now posts into, unless the run sent nothing: QuickBooks could
     // not be asked what it holds, or another workstation's run had the file.
     if (!program_.importStoppedUnasked && !importLockedElsewhere()) rememberCompany(program_, sourcePath, companyFile);
+    // The marks told of the file before this run: they go with it.
+    imported_ = true;
+    lastCheck.reset();
+    view_.showCheck({});
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
@@ -184,7 +188,7 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
     if (!key) return;
     const EntityNames before = storedEntityNames(program_);
     ui::saveFieldSetting(program_, controlName, key, text);
-    if (loaded_ && storedEntityNames(program_) != before) recheck();
+    if (loaded_ && !imported_ && storedEntityNames(program_) != before) recheck();
 }
 
 void MainWindowLogic::recheck() {

@@ -76,6 +76,7 @@ class MainWindowLogic {
     bool chartLoadFailed_ = false;
     std::string chartResponse_;  // the chart the window shows, as QuickBooks answered
     bool loaded_ = false;        // the load has shown the totals and the chart
+    bool imported_ = false;      // an import has run: the check told of the file before it
 };
 
 }  // namespace ztl::ms
