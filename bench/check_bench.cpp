@@ -26,8 +26,8 @@ struct CheckWorld {
     fs::path dir, company, totals;
 
     explicit CheckWorld(int transactions) {
-        dir = fs::temp_directory_path() / ("ztl_check_bench_" + std::to_string(::getpid()) + "_" +
-                                           std::to_string(transactions));
+        dir = fs::temp_directory_path() /
+              ("ztl_check_bench_" + std::to_string(::getpid()) + "_" + std::to_string(transactions));
         fs::remove_all(dir);
         fs::create_directories(dir);
         company = dir / "company.qbw";
@@ -36,7 +36,10 @@ struct CheckWorld {
         std::vector<std::string> codes;
         for (int i = 0; i < 300; ++i) {
             std::string number = std::to_string(1000 + i);
-            std::string type = i == 1 ? "AccountsReceivable" : i == 2 ? "AccountsPayable" : i % 3 ? "Income" : "Expense";
+            std::string type = i == 1   ? "AccountsReceivable"
+                               : i == 2 ? "AccountsPayable"
+                               : i % 3  ? "Income"
+                                        : "Expense";
             std::string name = i == 3 ? "Sales Tax Payable" : "Account " + number;
             if (i == 3) type = "OtherCurrentLiability";
             accounts.push_back({number, name, type, ""});
@@ -63,8 +66,8 @@ struct CheckWorld {
                               static_cast<double>(cents) / 100.0, "0.00");
                 text += buf;
             }
-            std::snprintf(buf, sizeof buf, "D %-7s %12s %12.2f\r\n", codes[rng() % codes.size()].c_str(), "0.00",
-                          static_cast<double>(-total) / 100.0);
+            std::snprintf(buf, sizeof buf, "D %-7s %12s %12.2f\r\n", codes[rng() % codes.size()].c_str(),
+                          "0.00", static_cast<double>(-total) / 100.0);
             text += buf;
             text += "TRT    1\r\n";
         }
@@ -110,7 +113,8 @@ void BM_CheckBeforeImport(benchmark::State& state) {
         if (!check.incomplete.empty()) state.SkipWithError(check.incomplete.c_str());
     }
     if (flagged != (posted ? n : 0)) state.SkipWithError("the check did not find what the day holds");
-    state.counters["txn_per_s"] = benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["txn_per_s"] =
+        benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 }  // namespace

@@ -10,13 +10,15 @@ namespace ztl {
 bool duplicateGuardOn(const Program& program) {
     if (program.duplicateCheckOff) return false;
     if (!program.settings) return true;
-    return !sameQuickBooksName(program.settings->get(kSettingsApp, program.settingsSection, "DuplicateCheck", ""),
-                               "off");
+    return !sameQuickBooksName(
+        program.settings->get(kSettingsApp, program.settingsSection, "DuplicateCheck", ""), "off");
 }
 
 EntityNames storedEntityNames(const Program& program) {
     if (!program.settings) return {};
-    auto get = [&](const char* key) { return program.settings->get(kSettingsApp, program.settingsSection, key, ""); };
+    auto get = [&](const char* key) {
+        return program.settings->get(kSettingsApp, program.settingsSection, key, "");
+    };
     return {get("ARImportAccount"), get("VendorImportAccount"), get("TaxImportAccount")};
 }
 

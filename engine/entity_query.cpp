@@ -21,7 +21,8 @@ std::string entityQueryRequest(const std::vector<std::string>& names) {
     std::vector<std::string> asked;
     for (const auto& n : names) {
         if (trimmedView(n, kWhitespace).empty()) continue;
-        if (std::none_of(asked.begin(), asked.end(), [&](const std::string& a) { return sameQuickBooksName(a, n); }))
+        if (std::none_of(asked.begin(), asked.end(),
+                         [&](const std::string& a) { return sameQuickBooksName(a, n); }))
             asked.push_back(n);
     }
     if (asked.empty()) return {};
@@ -70,9 +71,10 @@ NameList readEntityQuery(const std::string& answer) {
             answered = true;
             std::string code = rs.attribute("statusCode").value();
             if (code != "0" && code != "1" && code != "500")
-                throw EntityQueryError("QuickBooks refused the question about its customers and vendors: status " +
-                                       code + " (" + rs.attribute("statusSeverity").value() +
-                                       "): " + utf8ToWindows1252(rs.attribute("statusMessage").value()));
+                throw EntityQueryError(
+                    "QuickBooks refused the question about its customers and vendors: status " + code + " (" +
+                    rs.attribute("statusSeverity").value() +
+                    "): " + utf8ToWindows1252(rs.attribute("statusMessage").value()));
             for (pugi::xml_node ret = rs.child(retName); ret; ret = ret.next_sibling(retName)) {
                 pugi::xml_node full = ret.child("FullName") ? ret.child("FullName") : ret.child("Name");
                 names.add(qbxml::textOf(full), kind);

@@ -26,7 +26,8 @@ std::vector<std::string> chartTexts(const pugi::xml_document& answer) {
     return accounts;
 }
 
-std::string importEntityFor(const AccountList& chart, const std::string& accountCode, const EntityNames& names) {
+std::string importEntityFor(const AccountList& chart, const std::string& accountCode,
+                            const EntityNames& names) {
     const AccountList::NumberMatch* m = chart.find(accountCode);
     if (!m) return {};
     if (m->salesTaxPayable) return names.salesTax;

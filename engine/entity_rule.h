@@ -29,6 +29,7 @@ struct EntityNames {
 std::vector<std::string> chartTexts(const pugi::xml_document& answer);
 
 // The entity name of a line on `accountCode`; empty: the line names none.
-std::string importEntityFor(const AccountList& chart, const std::string& accountCode, const EntityNames& names);
+std::string importEntityFor(const AccountList& chart, const std::string& accountCode,
+                            const EntityNames& names);
 
 }  // namespace ztl

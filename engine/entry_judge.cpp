@@ -68,8 +68,8 @@ std::optional<std::int64_t> amountCents(std::string_view text) {
 }
 
 std::size_t characterCount(std::string_view utf8) {
-    return static_cast<std::size_t>(
-        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::string value = {}) {
@@ -87,12 +87,15 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
                                               const NameList& names) {
     using Kind = EntryRefusal::Kind;
     const std::string utf8 = windows1252ToUtf8(requestText);
-    auto unreadable = [](std::string why) { return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why)); };
+    auto unreadable = [](std::string why) {
+        return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why));
+    };
     if (holdsControlCharacter(utf8)) return unreadable("a control character");
     pugi::xml_document doc;
     if (!doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8))
         return unreadable("not well-formed XML");
-    pugi::xml_node add = doc.child("QBXML").child("QBXMLMsgsRq").child("JournalEntryAddRq").child("JournalEntryAdd");
+    pugi::xml_node add =
+        doc.child("QBXML").child("QBXMLMsgsRq").child("JournalEntryAddRq").child("JournalEntryAdd");
     if (!add) return unreadable("no journal entry");
 
     if (pugi::xml_node date = add.child("TxnDate")) {
@@ -132,8 +135,9 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
             std::string name = leaf(ref, "FullName");
             entity = names.find(name);
             if (!entity) {
-                EntryRefusal r = refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
-                r.account = account;
+                EntryRefusal r =
+                    refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
+                r.account = *account;
                 return r;
             }
         }
@@ -143,8 +147,9 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
         else if (account->type == "AccountsPayable" || sameQuickBooksName(account->name, "Sales Tax Payable"))
             needed = NameKind::Vendor;
         if (needed && !(entity && entity->kind == *needed)) {
-            EntryRefusal r = refusal(Kind::NameRequired, 3180, line, entity ? entity->fullName : std::string());
-            r.account = account;
+            EntryRefusal r =
+                refusal(Kind::NameRequired, 3180, line, entity ? entity->fullName : std::string());
+            r.account = *account;
             r.needed = *needed;
             if (entity) r.given = entity->kind;
             return r;

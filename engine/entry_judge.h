@@ -34,10 +34,11 @@ struct EntryRefusal {
     Kind kind = Kind::Unreadable;
     long statusCode = 0;  // what QuickBooks answers (the HRESULT for Unreadable)
     int line = -1;        // the line, in document order from 0, for line refusals
-    std::string value;    // what QuickBooks names: the date, the amount, the account or entity reference (UTF-8)
+    std::string
+        value;  // what QuickBooks names: the date, the amount, the account or entity reference (UTF-8)
     // NameRequired and Entity: the account as QuickBooks found it; NameRequired: the kind of
     // name it needs, and the kind of the name the line gives (none when it gives none).
-    const ChartOfAccounts::Account* account = nullptr;
+    std::optional<ChartOfAccounts::Account> account;
     NameKind needed = NameKind::Customer;
     std::optional<NameKind> given;
     std::int64_t debits = 0, credits = 0;  // Balance: the sums, in cents

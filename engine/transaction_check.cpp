@@ -18,7 +18,8 @@ using Outcome = TransactionVerdict::Outcome;
 
 std::string money(std::int64_t cents) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", cents < 0 ? "-" : "", static_cast<long long>((cents < 0 ? -cents : cents) / 100),
+    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", cents < 0 ? "-" : "",
+                  static_cast<long long>((cents < 0 ? -cents : cents) / 100),
                   static_cast<long long>((cents < 0 ? -cents : cents) % 100));
     return buf;
 }
@@ -29,7 +30,8 @@ std::string quoted(const std::string& utf8) {
 
 // The account field a name was taken from, as the main window labels it; empty when none.
 // Where two fields hold the name, the one whose lines the account is wins.
-std::string fieldOf(const std::string& utf8Name, const EntityNames& names, const ChartOfAccounts::Account* account) {
+std::string fieldOf(const std::string& utf8Name, const EntityNames& names,
+                    const std::optional<ChartOfAccounts::Account>& account) {
     const std::string name = utf8ToWindows1252(utf8Name);
     struct Field {
         const std::string& value;
@@ -73,16 +75,17 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
                    " is no customer or vendor in QuickBooks";
         }
         case Kind::NameRequired: {
-            const std::string account = utf8ToWindows1252(r.account->fullName) +
-                                        (r.account->number.empty() ? "" : " (" + utf8ToWindows1252(r.account->number) + ")");
+            const std::string account =
+                utf8ToWindows1252(r.account->fullName) +
+                (r.account->number.empty() ? "" : " (" + utf8ToWindows1252(r.account->number) + ")");
             std::string text = "its line on " + account + " needs " + article(r.needed);
             if (r.given) {
                 std::string field = fieldOf(r.value, names, r.account);
-                return text + ", but " + (field.empty() ? std::string() : "the " + field + " ") + quoted(r.value) +
-                       " is " + article(*r.given);
+                return text + ", but " + (field.empty() ? std::string() : "the " + field + " ") +
+                       quoted(r.value) + " is " + article(*r.given);
             }
             const std::string& wanted = r.account->type == "AccountsReceivable" ? names.receivables
-                                        : r.account->type == "AccountsPayable" ? names.payables
+                                        : r.account->type == "AccountsPayable"  ? names.payables
                                                                                 : names.salesTax;
             const char* field = r.account->type == "AccountsReceivable" ? "A/R Import Account"
                                 : r.account->type == "AccountsPayable"  ? "Vendor Import Account"
@@ -150,7 +153,8 @@ std::string TotalsCheck::summary() const {
     if (n == 0)
         text = "The totals file holds no transactions.";
     else if (flagged == 0)
-        text = n == 1 ? "The transaction will be posted." : "All " + std::to_string(n) + noun + " will be posted.";
+        text = n == 1 ? "The transaction will be posted."
+                      : "All " + std::to_string(n) + noun + " will be posted.";
     else
         text = std::to_string(flagged) + " of " + std::to_string(n) + noun + " will not be posted.";
     if (!incomplete.empty()) text += " The check is incomplete: " + incomplete;
@@ -192,8 +196,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             v.reason = "it has no lines: the import sends no entry for it";
         } else {
             v.outcome = Outcome::NotReached;
-            v.reason = "the import never reaches it: a line before it that is not an H, D, TRT or Q line ends "
-                       "the import";
+            v.reason =
+                "the import never reaches it: a line before it that is not an H, D, TRT or Q line ends "
+                "the import";
         }
     }
 
@@ -247,9 +252,10 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             prepared[i].request = journalEntryRequest(b.referenceNumber, date, rows, entityOf);
         } catch (const VbError& e) {
             v.outcome = Outcome::NotSent;
-            v.reason = e.number == kZeroAmountError
-                           ? "its largest line amount is zero: the import refuses an entry whose first line is zero"
-                           : "the import cannot write its entry (" + e.description + ")";
+            v.reason =
+                e.number == kZeroAmountError
+                    ? "its largest line amount is zero: the import refuses an entry whose first line is zero"
+                    : "the import cannot write its entry (" + e.description + ")";
         }
     }
     if (!chartRead) return check;
@@ -263,8 +269,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             dateOfDayNumber(last, to.year, to.month, to.day);
             posted.emplace(queryPostedEntries(ask, from, to), chart);
         } catch (const PostedEntryQueryError& e) {
-            check.incomplete = std::string("QuickBooks could not be asked which transactions it already holds, and "
-                                           "an import that cannot ask posts nothing: ") +
+            check.incomplete = std::string(
+                                   "QuickBooks could not be asked which transactions it already holds, and "
+                                   "an import that cannot ask posts nothing: ") +
                                e.what();
         }
     }
@@ -280,8 +287,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         if (check.incomplete.empty())
-            check.incomplete = "QuickBooks did not answer the question about its customers and vendors (error # " +
-                               std::to_string(e.number) + ": " + e.description + ").";
+            check.incomplete =
+                "QuickBooks did not answer the question about its customers and vendors (error # " +
+                std::to_string(e.number) + ": " + e.description + ").";
     }
 
     for (size_t i = 0; i < blocks.size(); ++i) {
@@ -292,7 +300,8 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             if (m.same) {
                 v.outcome = Outcome::AlreadyThere;
                 v.txnId = utf8ToWindows1252(m.same->txnId);
-                v.reason = "QuickBooks holds it already (TxnID " + v.txnId + "): the import does not send it again";
+                v.reason =
+                    "QuickBooks holds it already (TxnID " + v.txnId + "): the import does not send it again";
                 continue;
             }
         }

@@ -28,10 +28,11 @@ struct TransactionVerdict {
         NotReached,    // the import's walk through the file ends before it
     };
     Outcome outcome = Outcome::Posted;
-    std::string refNumber;  // the invoice number its entry carries (for one never reached: as the table shows it)
-    int totalsRow = 0;      // the row of its H line in the totals table, from 0
-    int rows = 1;           // its H row and its D rows
-    std::string reason;     // empty when it will be posted; single-byte text
+    std::string
+        refNumber;      // the invoice number its entry carries (for one never reached: as the table shows it)
+    int totalsRow = 0;  // the row of its H line in the totals table, from 0
+    int rows = 1;       // its H row and its D rows
+    std::string reason;                   // empty when it will be posted; single-byte text
     std::optional<EntryRefusal> refusal;  // Refused: what QuickBooks will answer
     std::string txnId;                    // AlreadyThere: the entry QuickBooks holds
 

@@ -4,8 +4,8 @@
 //
 // Requests understood: AccountQueryRq (no filters: every active account), CustomerQueryRq and
 // VendorQueryRq (by ListID or FullName, or by name filters), JournalEntryAddRq
-// and JournalEntryQueryRq (its 1.0 filters; no date macros). A request that is not well-formed XML, carries binary data, declares
-// its own DTD or entities, lacks the qbXML 1.0 prolog or breaks the message schema
+// and JournalEntryQueryRq (its 1.0 filters; no date macros). A request that is not well-formed XML, carries
+// binary data, declares its own DTD or entities, lacks the qbXML 1.0 prolog or breaks the message schema
 // (unknown elements, elements out of order, text where elements belong) throws
 // RequestParseError and changes nothing. Every other refusal is a status in the response.
 #include <stdexcept>

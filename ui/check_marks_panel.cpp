@@ -66,7 +66,8 @@ void CheckMarksPanel::showMarks(const CheckMarks& marks) {
             if (it != byRow_.end()) {
                 h->setToolTip(markText(it->second));
                 h->setForeground(QColor(176, 0, 0));
-                h->setData(Qt::AccessibleTextRole, it->second.first ? QString("will not be posted") : QString());
+                h->setData(Qt::AccessibleTextRole,
+                           it->second.first ? QString("will not be posted") : QString());
             }
             grid_->setVerticalHeaderItem(row, h);
         }

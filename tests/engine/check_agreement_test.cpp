@@ -72,8 +72,8 @@ void importFile(Program& p, const std::string& path) {
     run.NewStartImport();
 }
 
-const std::string kSound = file({"Q", H("1001"), D("1000", "107.00"), D("4000", "0", "-100.00"),
-                                 D("2100", "0", "-7.00"), "TRT    1"});
+const std::string kSound = file(
+    {"Q", H("1001"), D("1000", "107.00"), D("4000", "0", "-100.00"), D("2100", "0", "-7.00"), "TRT    1"});
 
 TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
     const std::vector<std::string> good = {"Walk-in Customer", "Main Supplier", "State Tax Agency"};
@@ -222,9 +222,10 @@ TEST(CheckBeforeImport, TheCountLineNamesTheFlaggedAndWhatIsMissing) {
     c.transactions[8].outcome = Outcome::AlreadyThere;
     EXPECT_EQ(c.summary(), "3 of 9 transactions will not be posted.");
     c.incomplete = "QuickBooks' chart of accounts could not be read.";
-    EXPECT_EQ(c.summary(),
-              "3 of 9 transactions will not be posted. The check is incomplete: QuickBooks' chart of accounts "
-              "could not be read.");
+    EXPECT_EQ(
+        c.summary(),
+        "3 of 9 transactions will not be posted. The check is incomplete: QuickBooks' chart of accounts "
+        "could not be read.");
 }
 
 TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedLeavesTheCheckIncompleteNotFlagged) {
@@ -241,8 +242,9 @@ TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedLeavesTheCheckIncompleteNotF
     TotalsCheck check = checkBeforeImport(p, "", totals, "");
     ASSERT_EQ(check.transactions.size(), 1u);
     EXPECT_FALSE(check.transactions[0].flagged());
-    EXPECT_NE(check.summary().find("The check is incomplete: QuickBooks' chart of accounts could not be read."),
-              std::string::npos);
+    EXPECT_NE(
+        check.summary().find("The check is incomplete: QuickBooks' chart of accounts could not be read."),
+        std::string::npos);
     EXPECT_TRUE(prompter.shown.empty());
 }
 
@@ -253,23 +255,27 @@ TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
     auto company = qbsim::Company::create(dir.path() / "Judge.qbw");
     qbsim::addSampleCompany(company);
     const ChartOfAccounts chart = ChartOfAccounts::fromResponse(qbsim::answerRequest(
-        company, "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
-                 "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq requestID=\"1\"/></QBXMLMsgsRq>"
-                 "</QBXML>"));
-    const NameList names =
-        readEntityQuery(qbsim::answerRequest(company, entityQueryRequest({"walk-in customer ", "Main Supplier"})));
+        company,
+        "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
+        "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq requestID=\"1\"/></QBXMLMsgsRq>"
+        "</QBXML>"));
+    const NameList names = readEntityQuery(
+        qbsim::answerRequest(company, entityQueryRequest({"walk-in customer ", "Main Supplier"})));
     ASSERT_EQ(names.names().size(), 2u);
 
     auto entry = [](const std::string& head, const std::string& lines) {
         return "<?xml version =\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
-               "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><JournalEntryAddRq requestID=\"1\"><JournalEntryAdd>" +
+               "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><JournalEntryAddRq "
+               "requestID=\"1\"><JournalEntryAdd>" +
                head + lines + "</JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
     };
-    auto line = [](bool debit, const std::string& account, const std::string& amount, const std::string& entity = "") {
+    auto line = [](bool debit, const std::string& account, const std::string& amount,
+                   const std::string& entity = "") {
         const std::string tag = debit ? "JournalDebitLine" : "JournalCreditLine";
         return "<" + tag + "><AccountRef><FullName>" + account + "</FullName></AccountRef><Amount>" + amount +
-               "</Amount>" + (entity.empty() ? "" : "<EntityRef><FullName>" + entity + "</FullName></EntityRef>") +
-               "</" + tag + ">";
+               "</Amount>" +
+               (entity.empty() ? "" : "<EntityRef><FullName>" + entity + "</FullName></EntityRef>") + "</" +
+               tag + ">";
     };
     const std::string head = "<TxnDate>2026-12-05</TxnDate><RefNumber>1</RefNumber>";
     const std::string balanced = line(true, "1000", "5.00") + line(false, "4000", "5.00");
@@ -301,7 +307,9 @@ TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
         SCOPED_TRACE(c.what);
         auto verdict = judgeJournalEntry(c.request, chart, names);
         ASSERT_EQ(verdict.has_value(), c.refusal.has_value()) << (verdict ? verdict->value : "");
-        if (verdict) EXPECT_EQ(verdict->kind, *c.refusal);
+        if (verdict) {
+            EXPECT_EQ(verdict->kind, *c.refusal);
+        }
         const size_t posted = company.journal().size();
         std::string answer;
         try {

@@ -63,9 +63,11 @@ TEST(NameQuery, RecordsAndStatusAsQuickBooksAnswers) {
         EXPECT_EQ(a.severity, c.severity);
         EXPECT_EQ(names(a.rs), c.records);
     }
-    Answer missing(answerRequest(s.company, query("<CustomerQueryRq><FullName>Nobody</FullName></CustomerQueryRq>")));
+    Answer missing(
+        answerRequest(s.company, query("<CustomerQueryRq><FullName>Nobody</FullName></CustomerQueryRq>")));
     EXPECT_EQ(missing.message,
-              "The query request has not been fully completed. There was a required element (\"Nobody\") that could "
+              "The query request has not been fully completed. There was a required element (\"Nobody\") "
+              "that could "
               "not be found in QuickBooks.");
 }
 

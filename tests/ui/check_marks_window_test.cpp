@@ -34,7 +34,8 @@ void verifyRowsAre(QTableWidget* grid, const TotalsTable& totals) {
     QCOMPARE(grid->rowCount(), int(content.rows.size()));
     QCOMPARE(grid->columnCount(), 2);
     for (int r = 0; r < grid->rowCount(); ++r)
-        for (int c = 0; c < 2; ++c) QCOMPARE(grid->item(r, c)->text(), ui::fromSingleByte(content.rows[r][c]));
+        for (int c = 0; c < 2; ++c)
+            QCOMPARE(grid->item(r, c)->text(), ui::fromSingleByte(content.rows[r][c]));
 }
 
 // Moves the focus out of `field` after typing `text` into it, as the operator does.
@@ -80,8 +81,10 @@ void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenAName
     QCOMPARE(marked.size(), 1);
     const int h = marked[0];
     QCOMPARE(grid->item(h, 0)->text(), QString("Inv:101004"));
-    const QString why = "Invoice 101004 will not be posted: account code 6400 names no account in the company's chart";
-    QCOMPARE(grid->verticalHeaderItem(h)->data(Qt::AccessibleTextRole).toString(), QString("will not be posted"));
+    const QString why =
+        "Invoice 101004 will not be posted: account code 6400 names no account in the company's chart";
+    QCOMPARE(grid->verticalHeaderItem(h)->data(Qt::AccessibleTextRole).toString(),
+             QString("will not be posted"));
     // Every row of the transaction tells its reason; an unmarked row tells none.
     for (int r : {h, h + 1, h + 2}) {
         QCOMPARE(grid->item(r, 1)->toolTip(), why);
@@ -103,12 +106,14 @@ void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenAName
     // back, only the unknown account is.
     typeInto(w, "txtTaxImp", "", "txtARImport");
     const QString withoutTax = count->text();
-    QVERIFY2(withoutTax.contains(QRegularExpression("^[2-7] of 7 transactions will not be posted: see the marks$")),
+    QVERIFY2(withoutTax.contains(
+                 QRegularExpression("^[2-7] of 7 transactions will not be posted: see the marks$")),
              qPrintable(withoutTax));
     QVERIFY(markedRows(grid).size() > 1);
     for (int r : markedRows(grid))
-        if (r != h) QVERIFY2(grid->item(r, 0)->toolTip().contains("the Sales Tax Account is empty"),
-                             qPrintable(grid->item(r, 0)->toolTip()));
+        if (r != h)
+            QVERIFY2(grid->item(r, 0)->toolTip().contains("the Sales Tax Account is empty"),
+                     qPrintable(grid->item(r, 0)->toolTip()));
     verifyRowsAre(grid, *w.logic().totals);
     typeInto(w, "txtTaxImp", "  State Tax Agency ", "txtARImport");
     QCOMPARE(count->text(), QString("1 of 7 transactions will not be posted: see the marks"));
@@ -145,9 +150,11 @@ void CheckMarksWindowTest::singleStoreShowsNoMarksForASoundDayAndMarksAfterAWron
     const QList<int> marked = markedRows(grid);
     QCOMPARE(marked.size(), 1);
     QCOMPARE(grid->item(marked[0], 0)->text(), QString("Inv:401003"));
-    QCOMPARE(grid->item(marked[0], 0)->toolTip(),
-             QString("Invoice 401003 will not be posted: its line on Accounts Payable (2000) needs a vendor, but the "
-                     "Vendor Import Account \"House Account\" is a customer"));
+    QCOMPARE(
+        grid->item(marked[0], 0)->toolTip(),
+        QString(
+            "Invoice 401003 will not be posted: its line on Accounts Payable (2000) needs a vendor, but the "
+            "Vendor Import Account \"House Account\" is a customer"));
     verifyRowsAre(grid, *w.logic().totals);
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
 }

@@ -13,7 +13,8 @@ TEST(CompanyMemory, WarnsOnlyWhenTheStoreLastPostedIntoAnotherCompany) {
     const std::string store1 = "\\\\STORESRV\\CATCON\\1X390.QB", store2 = "\\\\STORESRV\\CATCON\\2X390.QB";
     const std::string shop = "C:\\Books\\Shop.QBW", other = "C:\\Books\\Other.QBW";
 
-    EXPECT_EQ(ms::wrongCompanyWarning(p, store1, shop), std::nullopt) << "a store's first import asks nothing";
+    EXPECT_EQ(ms::wrongCompanyWarning(p, store1, shop), std::nullopt)
+        << "a store's first import asks nothing";
     ms::rememberCompany(p, store1, shop);
     EXPECT_EQ(ms::lastCompanyOf(p, store1), shop);
     struct Case {
@@ -40,6 +41,10 @@ TEST(CompanyMemory, WarnsOnlyWhenTheStoreLastPostedIntoAnotherCompany) {
     ms::rememberCompany(p, store2, other);
     EXPECT_EQ(ms::lastCompanyOf(p, store2), other);
     EXPECT_EQ(ms::lastCompanyOf(p, store1), shop);
+    // Copies of a totals file in two folders of this machine are two stores.
+    ms::rememberCompany(p, "/tmp/direct/X390.QB", shop);
+    EXPECT_EQ(ms::wrongCompanyWarning(p, "/tmp/bridged/X390.QB", other), std::nullopt);
+    EXPECT_NE(ms::wrongCompanyWarning(p, "/tmp/direct/../direct/X390.QB", other), std::nullopt);
     ms::rememberCompany(p, store1, "");
     EXPECT_EQ(ms::lastCompanyOf(p, store1), shop) << "no company named, nothing forgotten";
 }

@@ -27,7 +27,7 @@ std::vector<MessageBox> load(test::DemoFixture& f, bool& beforeConfirmation, boo
         m->findChild<QLineEdit*>("Text1")->setText("YES");
         m->findChild<QPushButton*>("cmdOk")->click();
     });
-    if (w.Load() != ms::LoadOutcome::Ready) return {{"the load did not end ready"}};
+    if (w.Load() != ms::LoadOutcome::Ready) return {MessageBox{"the load did not end ready", MsgIcon::None, MsgButtons::OK, {}}};
     if (import) w.logic().runImport();
     return {f.prompter.shown.begin() + static_cast<long>(before), f.prompter.shown.end()};
 }

@@ -14,7 +14,8 @@ CheckMarks checkMarks(const TotalsCheck& check) {
         marks.countLine += " See the marks.";
     for (const auto& t : check.transactions) {
         if (!t.flagged()) continue;
-        for (int r = 0; r < t.rows; ++r) marks.rows.push_back({t.totalsRow + r, r == 0, t.refNumber, t.reason});
+        for (int r = 0; r < t.rows; ++r)
+            marks.rows.push_back({t.totalsRow + r, r == 0, t.refNumber, t.reason});
     }
     return marks;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The company each store last posted into, so that a day is not posted into another company
 // unnoticed. A store is known by its totals file as the store system names it,
-// \\SERVER\CATCON\<store>X390.QB, which its server and store directory decide; the company
-// file is the one QuickBooks reported open. Kept in the settings, under
-// ZentrelMS\Stores\<path of the totals file>, key CompanyFile.
+// \\SERVER\CATCON\<store>X390.QB, which its server and store directory decide (a path of this
+// machine counts whole); the company file is the one QuickBooks reported open. Kept in the
+// settings, under ZentrelMS\Stores\<path of the totals file>, key CompanyFile.
 #include <optional>
 #include <string>
 
