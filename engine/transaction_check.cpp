@@ -292,6 +292,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
                 std::to_string(e.number) + ": " + e.description + ").";
     }
 
+    // QuickBooks refusing to read a request costs the run its connection (the session's
+    // recovery closes it): no later entry gets through.
+    std::optional<std::string> unreadable;
     for (size_t i = 0; i < blocks.size(); ++i) {
         TransactionVerdict& v = check.transactions[i];
         if (v.flagged() || prepared[i].request.empty()) continue;
@@ -305,10 +308,17 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
                 continue;
             }
         }
+        if (unreadable) {
+            v.outcome = Outcome::NotSent;
+            v.reason = "the import sends nothing after invoice " + *unreadable +
+                       ", whose entry QuickBooks cannot read: its connection to QuickBooks is closed then";
+            continue;
+        }
         if (!names) continue;
         if (auto refusal = judgeJournalEntry(prepared[i].request, chart, *names)) {
             v.outcome = Outcome::Refused;
             v.reason = describe(*refusal, input.names);
+            if (refusal->kind == EntryRefusal::Kind::Unreadable) unreadable = v.refNumber;
             v.refusal = std::move(refusal);
         }
     }

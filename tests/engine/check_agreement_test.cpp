@@ -118,6 +118,16 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
           {"3002", Outcome::Refused, Kind::NameRequired, "the import names none"}}},
         {"the duplicate guard switched off", good, {}, kSound, kSound,
          {{"1001", Outcome::Posted}}, true},
+        // An entry QuickBooks cannot read closes the run's connection.
+        {"an entry QuickBooks cannot read", good, {}, "",
+         file({"Q", H("7001"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7002"), D("10\x01" "0", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7003"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7004", "99/99/99"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1"}),
+         {{"7001", Outcome::Posted},
+          {"7002", Outcome::Refused, Kind::Unreadable, "cannot read its entry"},
+          {"7003", Outcome::NotSent, {}, "nothing after invoice 7002"},
+          {"7004", Outcome::NotSent, {}, "99/99/99"}}},
         // The walk never reads the file's last line as a transaction.
         {"a transaction without lines as the file's last line", good, {}, "",
          file({"Q", H("6000"), D("1000", "3.00"), D("4000", "0", "-3.00"), H("6001")}),
@@ -201,7 +211,10 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
                 case Outcome::Refused:
                     ASSERT_TRUE(v.refusal);
                     EXPECT_EQ(v.refusal->kind, want.refusal);
-                    EXPECT_EQ(logged, std::to_string(v.refusal->statusCode)) << "QuickBooks' own answer";
+                    if (v.refusal->kind == Kind::Unreadable)
+                        EXPECT_EQ(logged, "") << "QuickBooks gave no answer to log";
+                    else
+                        EXPECT_EQ(logged, std::to_string(v.refusal->statusCode)) << "QuickBooks' own answer";
                     break;
                 default:
                     EXPECT_EQ(logged, "") << "nothing was sent";
