@@ -2,6 +2,7 @@
 #include "engine/cls_ztl.h"
 
 #include "engine/operation_log.h"
+#include "engine/transaction_sort.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -88,34 +89,7 @@ void clsZTL::Load390() {
 
 void clsZTL::X390Sort(const std::vector<std::string>& lines, size_t count) {
     try {
-        sorted_.assign(count, {});
-        for (size_t r = 0; r < count; ++r) {
-            if (r >= lines.size()) throw vbError(vb::kSubscriptOutOfRange);
-            const std::string& entry = lines[r];
-            // Split at the first and the last comma: the amount text never holds one, so a
-            // comma inside an account code stays in the code instead of taking the amount's
-            // place.
-            size_t first = entry.find(',');
-            size_t last = entry.rfind(',');
-            if (first == std::string::npos || first == last) throw vbError(vb::kSubscriptOutOfRange);
-            sorted_[r] = {entry.substr(0, first), entry.substr(first + 1, last - first - 1),
-                          entry.substr(last + 1)};
-        }
-        // Diminishing-gap exchange sort on the amount text, descending, by character code.
-        // Equal texts never exchange.
-        size_t n = sorted_.size();
-        for (size_t gap = n / 2; gap > 0; gap /= 2) {
-            bool exchanged = true;
-            while (exchanged) {
-                exchanged = false;
-                for (size_t j = 0; j + gap < n; ++j) {
-                    if (sorted_[j][2] < sorted_[j + gap][2]) {
-                        std::swap(sorted_[j], sorted_[j + gap]);
-                        exchanged = true;
-                    }
-                }
-            }
-        }
+        sortTransactionRows(lines, count, sorted_);
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.X390Sort ", toVbError(ex));
     }

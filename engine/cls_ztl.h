@@ -55,6 +55,8 @@ class clsZTL {
 
     // The chart of accounts, "number,name,type" per account, in response order.
     const std::vector<std::string>& qbCoa() const { return accounts_.texts(); }
+    // The last account query answer read into the chart, as QuickBooks gave it.
+    const std::string& coaResponse() const { return lastCoaResponse_; }
     // The totals table; the main window keeps this reference after the object is gone.
     std::shared_ptr<TotalsTable> X390() const { return totals_; }
     void X390source(const std::string& path) { source_ = path; }

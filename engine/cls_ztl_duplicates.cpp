@@ -4,6 +4,7 @@
 // lost on its way back) is then still posted once.
 #include <algorithm>
 
+#include "engine/check_run.h"
 #include "engine/cls_ztl.h"
 #include "engine/import_block_reader.h"
 #include "engine/import_log.h"
@@ -16,8 +17,7 @@
 namespace ztl {
 
 bool clsZTL::duplicateCheckOn() const {
-    if (program_.duplicateCheckOff) return false;
-    return !sameQuickBooksName(setting("DuplicateCheck"), "off");
+    return duplicateGuardOn(program_);
 }
 
 std::string clsZTL::askQuickBooks(const std::string& request) {

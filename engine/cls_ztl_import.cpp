@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "engine/cls_ztl.h"
+#include "engine/entity_rule.h"
 #include "engine/import_block_reader.h"
 #include "engine/import_lock.h"
 #include "engine/import_log.h"
@@ -28,14 +29,10 @@ std::string importRunReport(Edition edition, const VbError& e, int statement) {
 std::string clsZTL::GetEntAcct(const std::string& accountCode) {
     std::string result;
     try {
-        if (const AccountList::NumberMatch* m = accounts_.find(accountCode)) {
-            if (m->salesTaxPayable)
-                result = setting("TaxImportAccount");
-            else if (m->lastType == "AccountsReceivable")
-                result = setting("ARImportAccount");
-            else if (m->lastType == "AccountsPayable")
-                result = setting("VendorImportAccount");
-        }
+        if (accounts_.find(accountCode))
+            result = importEntityFor(accounts_, accountCode,
+                                     {setting("ARImportAccount"), setting("VendorImportAccount"),
+                                      setting("TaxImportAccount")});
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.GetEntAcct", toVbError(ex));
     }

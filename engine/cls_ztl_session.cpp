@@ -1,5 +1,6 @@
 // clsZTL: the QuickBooks session, the chart of accounts and the journal-entry answers.
 #include "engine/cls_ztl.h"
+#include "engine/entity_rule.h"
 #include "engine/import_log.h"
 #include "engine/qbxml_response.h"
 #include "platform/error_report.h"
@@ -79,23 +80,7 @@ void clsZTL::GetCOAResults(const std::string& response) {
             reportAndLog("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
             return;
         }
-        std::vector<std::string> accounts;
-        for (const auto& rs : qbxml::elementsByTagName(doc, "AccountQueryRs")) {
-            for (pugi::xml_node ret = rs.first_child(); ret; ret = ret.next_sibling()) {
-                if (std::string_view(ret.name()) != "AccountRet") continue;
-                std::string number, name, type;
-                for (pugi::xml_node child = ret.first_child(); child; child = child.next_sibling()) {
-                    std::string_view n = child.name();
-                    if (n == "AccountNumber")
-                        number = utf8ToWindows1252(qbxml::textOf(child));
-                    else if (n == "Name")
-                        name = utf8ToWindows1252(qbxml::textOf(child));
-                    else if (n == "AccountType")
-                        type = utf8ToWindows1252(qbxml::textOf(child));
-                }
-                accounts.push_back(number + "," + name + "," + type);
-            }
-        }
+        std::vector<std::string> accounts = chartTexts(doc);
         accounts_.appendLoad(std::move(accounts));
         lastCoaResponse_ = response;
     } catch (const std::exception& ex) {

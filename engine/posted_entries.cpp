@@ -137,6 +137,7 @@ ChartOfAccounts ChartOfAccounts::fromResponse(const std::string& response) {
         a.fullName = ret.child("FullName") ? childText(ret, "FullName") : childText(ret, "Name");
         a.number = childText(ret, "AccountNumber");
         a.type = childText(ret, "AccountType");
+        a.name = ret.child("Name") ? childText(ret, "Name") : a.fullName;
         accounts.push_back(std::move(a));
     }
     return ChartOfAccounts(std::move(accounts));

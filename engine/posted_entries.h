@@ -63,6 +63,7 @@ class ChartOfAccounts {
   public:
     struct Account {
         std::string listId, fullName, number, type;
+        std::string name;  // the account's own name, the last part of its full name
     };
     ChartOfAccounts() = default;
     // Throws VbError when the text is not well-formed.

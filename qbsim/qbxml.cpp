@@ -300,6 +300,13 @@ struct JournalEntryAddRq {
 
 struct AccountQueryRq {};
 
+// qbXML 1.0's customer and vendor queries: ListID+, or FullName+, or the filters.
+struct NameQueryRq {
+    std::vector<std::string> listIds, fullNames;
+    std::optional<std::string> maxReturned, activeStatus;
+    std::optional<std::string> nameMatch, nameMatchCriterion, fromName, toName;
+};
+
 // qbXML 1.0's journal entry query: TxnID+, or RefNumber+, or the filters, in this order.
 struct JournalEntryQueryRq {
     std::vector<std::string> txnIds, refNumbers;
@@ -322,6 +329,7 @@ struct Request {
     JournalEntryAddRq entry;
     JournalEntryQueryRq journalQuery;
     TxnDelRq txnDel;
+    NameQueryRq nameQuery;
 };
 
 LineRq readLine(pugi::xml_node node, bool debit) {
@@ -482,6 +490,62 @@ TxnDelRq readTxnDel(pugi::xml_node rq) {
     return d;
 }
 
+// A CustomerQueryRq or VendorQueryRq of 1.0. The modified-date and balance filters are not
+// simulated: a query with one is not one this company can answer.
+NameQueryRq readNameQuery(pugi::xml_node rq) {
+    NameQueryRq q;
+    enum { ListID, FullName, MaxReturned, ActiveStatus, Modified, ToModified, NameFilter, NameRange, Balance };
+    bool byName = false, byFilter = false;
+    for (auto& [slot, c] : sequence(rq, {{"ListID", true},
+                                         {"FullName", true},
+                                         {"MaxReturned", false},
+                                         {"ActiveStatus", false},
+                                         {"FromModifiedDate", false},
+                                         {"ToModifiedDate", false},
+                                         {"NameFilter", false},
+                                         {"NameRangeFilter", false},
+                                         {"TotalBalanceFilter", false}})) {
+        if (slot == ListID || slot == FullName) byName = true;
+        if (slot >= MaxReturned) byFilter = true;
+        switch (slot) {
+            case ListID:
+                q.listIds.push_back(leafText(c));
+                break;
+            case FullName:
+                q.fullNames.push_back(leafText(c));
+                break;
+            case MaxReturned:
+                q.maxReturned = leafText(c);
+                break;
+            case ActiveStatus:
+                q.activeStatus = leafText(c);
+                if (*q.activeStatus != "ActiveOnly" && *q.activeStatus != "InactiveOnly" && *q.activeStatus != "All")
+                    parseError("ActiveStatus \"" + *q.activeStatus + "\" is not a qbXML 1.0 choice");
+                break;
+            case NameFilter: {
+                auto parts = sequence(c, {{"MatchCriterion", false}, {"Name", false}});
+                if (parts.size() != 2) parseError("<NameFilter> needs MatchCriterion and Name");
+                q.nameMatchCriterion = leafText(parts[0].second);
+                q.nameMatch = leafText(parts[1].second);
+                if (*q.nameMatchCriterion != "StartsWith" && *q.nameMatchCriterion != "Contains" &&
+                    *q.nameMatchCriterion != "EndsWith")
+                    parseError("MatchCriterion \"" + *q.nameMatchCriterion + "\" is not a qbXML 1.0 choice");
+                break;
+            }
+            case NameRange:
+                if (q.nameMatch) parseError("<NameRangeFilter> beside <NameFilter>");
+                for (auto& [i, d] : sequence(c, {{"FromName", false}, {"ToName", false}}))
+                    (i == 0 ? q.fromName : q.toName) = leafText(d);
+                break;
+            default:
+                parseError(std::string("<") + c.name() + "> is not a filter this company answers");
+        }
+    }
+    if (!q.listIds.empty() && !q.fullNames.empty()) parseError("<ListID> beside <FullName>");
+    if (byName && byFilter) parseError(std::string("<ListID> or <FullName> beside a filter in <") + rq.name() + ">");
+    return q;
+}
+
 struct MessageSet {
     bool stopOnError = true;
     std::string version;  // as the prolog declares it
@@ -536,6 +600,9 @@ MessageSet readRequest(std::string_view text) {
             // Filters are not simulated: a query with any is not one this company can answer.
             sequence(c, {});
             r.kind = "AccountQuery";
+        } else if (name == "CustomerQueryRq" || name == "VendorQueryRq") {
+            r.kind = name == "CustomerQueryRq" ? "CustomerQuery" : "VendorQuery";
+            r.nameQuery = readNameQuery(c);
         } else if (name == "JournalEntryAddRq") {
             r.kind = "JournalEntryAdd";
             r.entry = readJournalEntryAdd(c);
@@ -1018,6 +1085,88 @@ void answerPreferencesQuery(Company& company, const Request& r, XmlOut& x, Statu
     x.close("PreferencesQueryRs");
 }
 
+// A customer or vendor query, answered as QuickBooks answers one: by ListID or FullName the
+// records named, in the order asked, and 500 (Warn) naming the first one missing, the found
+// ones still returned; by filter every record that passes (active ones unless ActiveStatus
+// says otherwise; the simulated lists hold no inactive ones), 1 (Info) when none does.
+void answerNameQuery(Company& company, const Request& r, XmlOut& x, Status& st) {
+    const NameQueryRq& q = r.nameQuery;
+    const bool customers = r.kind == "CustomerQuery";
+    const Entity::Kind kind = customers ? Entity::Kind::Customer : Entity::Kind::Vendor;
+    std::vector<Entity> listed;
+    for (auto& e : company.entities())
+        if (e.kind == kind) listed.push_back(std::move(e));
+    std::vector<Entity> found;
+    std::optional<std::string> missing;
+    auto pick = [&](auto matches, const std::string& label) {
+        auto it = std::find_if(listed.begin(), listed.end(), matches);
+        if (it == listed.end()) {
+            if (!missing) missing = label;
+        } else if (std::none_of(found.begin(), found.end(), [&](const Entity& f) { return f.id == it->id; })) {
+            found.push_back(*it);
+        }
+    };
+    if (!q.listIds.empty() || !q.fullNames.empty()) {
+        for (const auto& id : q.listIds)
+            pick([&](const Entity& e) { return e.listId == trimmedView(id, kWhitespace); }, id);
+        for (const auto& name : q.fullNames)
+            pick([&](const Entity& e) { return sameName(e.name, name); }, std::string(trimmedView(name, kWhitespace)));
+    } else {
+        std::optional<long> max;
+        if (q.maxReturned) {
+            std::string_view m = trimmedView(*q.maxReturned, kWhitespace);
+            bool digits = !m.empty() && m.size() < 10 &&
+                          std::all_of(m.begin(), m.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (!digits || std::stol(std::string(m)) < 1) {
+                st = conversionError(*q.maxReturned, "MaxReturned");
+                openRs(x, r.kind, r, st);
+                x.close(r.kind + "Rs");
+                return;
+            }
+            max = std::stol(std::string(m));
+        }
+        const bool inactiveOnly = q.activeStatus && *q.activeStatus == "InactiveOnly";
+        for (const auto& e : listed) {
+            if (inactiveOnly) break;
+            const std::string name = foldedName(e.name);
+            if (q.nameMatch) {
+                const std::string want = foldedName(*q.nameMatch);
+                if (*q.nameMatchCriterion == "StartsWith" && !name.starts_with(want)) continue;
+                if (*q.nameMatchCriterion == "EndsWith" && !name.ends_with(want)) continue;
+                if (*q.nameMatchCriterion == "Contains" && name.find(want) == std::string::npos) continue;
+            }
+            if (q.fromName && name < foldedName(*q.fromName)) continue;
+            if (q.toName && name > foldedName(*q.toName)) continue;
+            found.push_back(e);
+            if (max && static_cast<long>(found.size()) >= *max) break;
+        }
+    }
+    if (missing)
+        st = {500, "Warn",
+              "The query request has not been fully completed. There was a required element (\"" + *missing +
+                  "\") that could not be found in QuickBooks."};
+    else if (found.empty())
+        st = {1, "Info", "A query request did not find a matching object in QuickBooks"};
+    openRs(x, r.kind, r, st);
+    const char* ret = customers ? "CustomerRet" : "VendorRet";
+    for (const auto& e : found) {
+        x.open(ret);
+        x.leaf("ListID", e.listId);
+        x.leaf("TimeCreated", qbTime(e.timeCreated));
+        x.leaf("TimeModified", qbTime(e.timeModified));
+        x.leaf("EditSequence", std::to_string(e.editSequence));
+        x.leaf("Name", e.name);
+        // Vendors have no hierarchy: their records carry no FullName.
+        if (customers) x.leaf("FullName", e.name);
+        x.leaf("IsActive", "true");
+        if (customers) x.leaf("Sublevel", "0");
+        x.leaf("Balance", "0.00");
+        if (customers) x.leaf("TotalBalance", "0.00");
+        x.close(ret);
+    }
+    x.close(r.kind + "Rs");
+}
+
 }  // namespace
 
 std::string qbTime(std::time_t t) {
@@ -1050,6 +1199,8 @@ std::string answerRequest(Company& company, std::string_view request) {
             answerTxnDel(company, r, x, st);
         else if (r.kind == "PreferencesQuery")
             answerPreferencesQuery(company, r, x, st);
+        else if (r.kind == "CustomerQuery" || r.kind == "VendorQuery")
+            answerNameQuery(company, r, x, st);
         else
             answerJournalEntryAdd(company, r, x, st);
         if (st.severity == "Error" && set.stopOnError) break;

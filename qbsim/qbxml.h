@@ -2,8 +2,9 @@
 // The simulated company's qbXML message processing: one request message set in, one
 // response message set out, as QuickBooks answers through the SDK's ProcessRequest.
 //
-// Requests understood: AccountQueryRq (no filters: every active account), JournalEntryAddRq
-// and JournalEntryQueryRq (its 1.0 filters; no date macros), and from qbXML 1.1 TxnDelRq
+// Requests understood: AccountQueryRq (no filters: every active account), CustomerQueryRq and
+// VendorQueryRq (by ListID or FullName, or by name filters), JournalEntryAddRq and
+// JournalEntryQueryRq (its 1.0 filters; no date macros), and from qbXML 1.1 TxnDelRq
 // (journal entries) and PreferencesQueryRq (the closing date). A request that is not
 // well-formed XML, carries binary data, declares its own DTD or entities, lacks a 1.0 or 1.1
 // prolog, uses a request its prolog's version does not have, or breaks the message schema

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <QtMath>
 
+#include "ui/check_marks_panel.h"
 #include "ui/main_window_widgets.h"
 #include "ui/single_byte_text.h"
 
@@ -25,6 +26,7 @@ class MainWindowFrame : public QMainWindow, public View {
         grdX390->setToolTip("These are totals from the last Korvane ENDDAY run");
         Label3 = new QLabel("Korvane totals to import", central_);
         Label3->setObjectName("Label3");
+        checkMarks = new CheckMarksPanel(grdX390, central_);
         grdCoa = new TotalsGridWidget("grdCoa", "QuickBooks Account List", central_);
         grdCoa->setToolTip("QuickBooks Accounts from the target Company");
         Label4 = new QLabel("QuickBooks Account List", central_);
@@ -84,6 +86,7 @@ class MainWindowFrame : public QMainWindow, public View {
     }
     void showTotalsGrid(const GridContent& grid) override { grdX390->show(grid); }
     void showAccountsGrid(const GridContent& grid) override { grdCoa->show(grid); }
+    void showCheck(const CheckMarks& marks) override { checkMarks->showMarks(marks); }
 
   protected:
     // Lays the window out: the edition's own rows (`top`) across the top; the two grids side
@@ -93,6 +96,7 @@ class MainWindowFrame : public QMainWindow, public View {
         auto* totals = new QVBoxLayout;
         totals->addWidget(Label3);
         totals->addWidget(grdX390, 1);
+        totals->addWidget(checkMarks);
         auto* chart = new QVBoxLayout;
         chart->addWidget(Label4);
         chart->addWidget(grdCoa, 1);
@@ -156,6 +160,7 @@ class MainWindowFrame : public QMainWindow, public View {
     QWidget* central_;
     TotalsGridWidget* grdX390;
     TotalsGridWidget* grdCoa;
+    CheckMarksPanel* checkMarks;  // the check before an import, beside and below grdX390
     QLabel* Label3;
     QLabel* Label4;
     QLineEdit* txtQBCompany;

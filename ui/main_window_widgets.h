@@ -20,12 +20,14 @@ class TotalsGridWidget : public QTableWidget {
   public:
     TotalsGridWidget(const QString& objectName, const QString& heading, QWidget* parent);
     void show(const GridContent& grid);
+    // Fits the columns to the width the grid's rows have, again: after something beside
+    // them (the row marks) took or gave back width.
+    void applyWidths();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void applyWidths();
     std::vector<double> divisors_;
 };
 

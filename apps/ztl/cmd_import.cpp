@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "qbwc/quickbooks_from_environment.h"
 #include "single/logic/main_window_logic.h"
+#include "ui/ms_logic/company_memory.h"
 #include "single/logic/operation_log_entries.h"
 #include "ui/qsettings_store.h"
 
@@ -108,6 +109,8 @@ int import(const std::vector<std::string>& argv) {
         return 1;
     }
     p.settingsSection = companySettingsSection(*company);
+    // The main window's warning, told without counting as a message box: the run goes on.
+    if (auto warning = ms::wrongCompanyWarning(p, args[0], *company)) std::cerr << *warning << "\n\n";
     ms::MainWindowLogic window(p, view);
     window.companyFile = *company;
     window.sourcePath = args[0];

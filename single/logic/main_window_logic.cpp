@@ -1,5 +1,7 @@
 #include "single/logic/main_window_logic.h"
 
+#include "engine/check_run.h"
+#include "engine/import_lock.h"
 #include "engine/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -72,7 +74,9 @@ LoadOutcome MainWindowLogic::Load() {
 
         // A missing totals file ends the program here, before QuickBooks is asked anything.
         if (abortFlag) return LoadOutcome::EndProgram;
-        return loadEngine() ? LoadOutcome::Ready : LoadOutcome::Stopped;
+        if (!loadEngine()) return LoadOutcome::Stopped;
+        recheck();
+        return LoadOutcome::Ready;
     } catch (const std::exception& ex) {
         std::string text = moduleErrorReport("Error in form load event", toVbError(ex), {}, ErrorWord::Lower);
         program_.showMessage(text);
@@ -165,7 +169,16 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key && fieldsLoaded_) ui::saveFieldSetting(program_, controlName, key, text);
+    if (!key || !fieldsLoaded_) return;
+    const EntityNames before = storedEntityNames(program_);
+    ui::saveFieldSetting(program_, controlName, key, text);
+    if (engine_ && totals && !imported_ && storedEntityNames(program_) != before) recheck();
+}
+
+void MainWindowLogic::recheck() {
+    if (!engine_) return;
+    lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, engine_->coaResponse());
+    view_.showCheck(*lastCheck);
 }
 
 void MainWindowLogic::cmdImport_Click() {
@@ -188,6 +201,10 @@ void MainWindowLogic::importRun(bool settleFile) {
             run.reachedEnd = watch.reachedEnd();
             run.log = watch.log();
         }
+        // The marks told of the file before this run: they go with it.
+        imported_ = true;
+        lastCheck.reset();
+        view_.showCheck({});
         run.refusedEntry = program_.ImportErrorFlag;
         run.totalsAfter = bytesOf(sourcePath);
         run.lockedElsewhere = engine_->importLockHeldElsewhere;

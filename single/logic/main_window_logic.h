@@ -14,6 +14,7 @@
 #include "engine/program.h"
 #include "single/logic/single_store_view.h"
 #include "single/logic/totals_file_fate.h"
+#include "ui/logic/check_marks.h"
 
 namespace ztl::single {
 
@@ -37,8 +38,13 @@ class MainWindowLogic {
     // The import run alone, for a caller that keeps the totals file where it is.
     void runImport();
     void txtRefNum_LostFocus(const std::string& text);
-    // The account field named `controlName` lost the focus with `text` in it.
+    // The account field named `controlName` lost the focus with `text` in it; a name that
+    // changed is checked again.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
+    // The check before an import, run on the engine object's chart and shown (again); its
+    // marks stay in lastCheck.
+    void recheck();
+    std::optional<ui::CheckMarks> lastCheck;
     // The end entry of the operation log (when the load wrote a start entry), then the engine
     // object, the account list and the totals table go. Runs once.
     void Unload();
@@ -75,6 +81,7 @@ class MainWindowLogic {
     // nothing of the operator's, and storing it would wipe the stored value.
     bool fieldsLoaded_ = false;
     bool unloaded_ = false;
+    bool imported_ = false;  // an import has run: the check told of the file before it
 };
 
 }  // namespace ztl::single

@@ -120,7 +120,7 @@ TEST(RequestParsing, MalformedOrOutOfSchemaRequestsAreRefusedWhole) {
         {"onError not of qbXML 1.0", replaced(kGood, "stopOnError", "rollbackOnError")},
         {"no request", withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"></QBXMLMsgsRq></QBXML>")},
         {"request this company does not answer",
-         withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><CustomerQueryRq/></QBXMLMsgsRq></QBXML>")},
+         withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><InvoiceQueryRq/></QBXMLMsgsRq></QBXML>")},
         {"account query with a filter",
          withBody("<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq><MaxReturned>1</MaxReturned>"
                   "</AccountQueryRq></QBXMLMsgsRq></QBXML>")},

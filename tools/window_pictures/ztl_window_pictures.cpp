@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
@@ -136,6 +137,17 @@ int main(int argc, char** argv) {
     main.resize(1024, 768);
     main.show();
     save(main, "main-window.png");
+    // The cursor on the first marked transaction: its reason below the grid.
+    if (auto* grid = main.findChild<QTableWidget*>("grdX390")) {
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            QTableWidgetItem* mark = grid->verticalHeaderItem(row);
+            if (!mark || mark->text().isEmpty()) continue;
+            grid->setCurrentCell(row, 0);
+            grid->scrollToItem(grid->item(row, 0));
+            save(main, "main-window-marks.png");
+            break;
+        }
+    }
 
     ui::frmHelp help(paths::dataFolderHolding(ui::frmHelp::kFileName), &main);
     help.show();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/views.h"
+#include "ui/logic/check_marks.h"
 #include "ui/logic/grid_content.h"
 
 namespace ztl::ui {
@@ -23,6 +24,8 @@ class MainWindowView : public ImportRunView {
     virtual void setAccountFields(const AccountFields& fields) = 0;
     virtual void showTotalsGrid(const GridContent& grid) = 0;    // grdX390
     virtual void showAccountsGrid(const GridContent& grid) = 0;  // grdCoa
+    // The check before an import, after showTotalsGrid; a view without marks ignores it.
+    virtual void showCheck(const CheckMarks&) {}
 };
 
 }  // namespace ztl::ui

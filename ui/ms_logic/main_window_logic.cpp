@@ -1,5 +1,7 @@
 #include "ui/ms_logic/main_window_logic.h"
 
+#include "engine/check_run.h"
+#include "engine/import_lock.h"
 #include "engine/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -8,6 +10,7 @@
 #include "ui/logic/archive_file.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/source_file_check.h"
+#include "ui/ms_logic/company_memory.h"
 #include "ui/ms_logic/store_selection.h"
 
 namespace ztl::ms {
@@ -59,6 +62,10 @@ LoadOutcome MainWindowLogic::Load() {
 
         CheckQBConnection();
         if (!connectedFlag) return LoadOutcome::EndProgram;
+        // Another company than the one this store last posted into: said once, the operator
+        // may go on.
+        if (auto warning = wrongCompanyWarning(program_, sourcePath, companyFile))
+            program_.showMessage(*warning, MsgIcon::Exclamation);
 
         view_.setCompanyName(companyFile);
         program_.settingsSection = companySettingsSection(companyFile);
@@ -77,6 +84,8 @@ LoadOutcome MainWindowLogic::Load() {
         loadgridCoa();
         // Without the company's chart the operator may read the totals and leave, not import.
         view_.setImportEnabled(!chartLoadFailed_);
+        loaded_ = true;
+        recheck();
         return LoadOutcome::Ready;
     } catch (const std::exception& ex) {
         program_.showMessage(
@@ -131,6 +140,7 @@ void MainWindowLogic::loadgridCoa() {
             view_.setImportEnabled(false);
             return;
         }
+        chartResponse_ = chart.coaResponse();
         view_.showAccountsGrid(ui::accountsGrid(chart.qbCoa()));
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module loadgridCoa ", toVbError(ex)));
@@ -160,6 +170,14 @@ bool MainWindowLogic::runImport() {
     run.X390source(sourcePath);
     run.ZTLTrcount = transactionCount;
     run.NewStartImport();
+    // The company this store now posts into, unless the run sent nothing: QuickBooks could
+    // not be asked what it holds, or another workstation's run had the file.
+    if (!program_.importStoppedUnasked && !run.importLockHeldElsewhere)
+        rememberCompany(program_, sourcePath, companyFile);
+    // The marks told of the file before this run: they go with it.
+    imported_ = true;
+    lastCheck.reset();
+    view_.showCheck({});
     return run.importLockHeldElsewhere;
 }
 
@@ -168,7 +186,16 @@ void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, cons
                       : controlName == "txtVendImport" ? ui::kVendorImportAccount
                       : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
                                                        : nullptr;
-    if (key && fieldsLoaded_) ui::saveFieldSetting(program_, controlName, key, text);
+    if (!key || !fieldsLoaded_) return;
+    const EntityNames before = storedEntityNames(program_);
+    ui::saveFieldSetting(program_, controlName, key, text);
+    if (loaded_ && !imported_ && storedEntityNames(program_) != before) recheck();
+}
+
+void MainWindowLogic::recheck() {
+    // The import posts into the company QuickBooks has open.
+    lastCheck = ui::checkForWindow(program_, "", sourcePath, chartResponse_);
+    view_.showCheck(*lastCheck);
 }
 
 }  // namespace ztl::ms

@@ -11,6 +11,7 @@
 #include "engine/cls_ztl.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
+#include "ui/logic/check_marks.h"
 #include "ui/logic/main_window_view.h"
 
 namespace ztl::ms {
@@ -41,8 +42,12 @@ class MainWindowLogic {
     // The import run alone, for a caller that keeps the totals file where it is. True when
     // another workstation's run held the file's import lock and this one posted nothing.
     bool runImport();
-    // The account field named `controlName` lost the focus with `text` in it.
+    // The account field named `controlName` lost the focus with `text` in it; a name that
+    // changed is checked again.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
+    // The check before an import, run and shown (again); its marks stay in lastCheck.
+    void recheck();
+    std::optional<ui::CheckMarks> lastCheck;
 
     // The window's state, as the load sets it.
     std::string sourcePath;
@@ -71,6 +76,9 @@ class MainWindowLogic {
     // holds nothing of the operator's, and the section may not be the company's yet:
     // storing it would wipe a stored name.
     bool fieldsLoaded_ = false;
+    std::string chartResponse_;  // the chart the window shows, as QuickBooks answered
+    bool loaded_ = false;        // the load has shown the totals and the chart
+    bool imported_ = false;      // an import has run: the check told of the file before it
 };
 
 }  // namespace ztl::ms

@@ -1,0 +1,60 @@
+// ztl check [--single-store] FILE: the check before an import of FILE, as the main window
+// shows it after its load: one line "<RefNumber>: <reason>" per transaction an import would
+// not get into QuickBooks, then the count. Posts nothing. Exit status 0 when nothing is
+// flagged, 1 when anything is or the check could not be made whole.
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/check_run.h"
+#include "engine/cls_ztl.h"
+#include "engine/quickbooks_check.h"
+#include "qbwc/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
+
+namespace ztl::cli {
+namespace {
+
+int check(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    bool single = takeFlag(args, "--single-store");
+    if (args.size() != 1 || args[0].starts_with("--")) return usageError("check", "one totals file expected");
+
+    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = console.program;
+    QSettingsStore settings;
+    auto factory = processorFactoryFromEnvironment(settings);
+    p.settings = &settings;
+    p.processors = factory.get();
+
+    // The company and the chart, as the edition's main window loads them.
+    std::string company;
+    if (single) {
+        company = settings.get(kSettingsApp, p.settingsSection, "Company", "");
+    } else {
+        std::optional<std::string> open = CheckQBConnection(p);
+        if (!open) {
+            std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS)\n";
+            return 1;
+        }
+        p.settingsSection = companySettingsSection(*open);
+    }
+    std::string chart;
+    {
+        clsZTL loader(p);
+        loader.QBCompany = company;
+        loader.LoadQbCoa();
+        if (!loader.cZTLError) chart = loader.coaResponse();
+    }
+    // The multi-store import posts into the company QuickBooks has open.
+    TotalsCheck result = checkBeforeImport(p, single ? company : std::string(), args[0], chart);
+    for (const auto& t : result.transactions)
+        if (t.flagged()) std::cout << t.refNumber << ": " << t.reason << "\n";
+    std::cout << result.summary() << std::endl;
+    return result.flaggedCount() > 0 || !result.incomplete.empty() ? 1 : 0;
+}
+
+ZtlCommand reg("check", &check);
+
+}  // namespace
+}  // namespace ztl::cli

@@ -1,0 +1,169 @@
+#include "engine/entry_judge.h"
+
+#include <algorithm>
+
+#include <pugixml.hpp>
+
+#include "engine/qbxml_response.h"
+#include "platform/calendar.h"
+#include "platform/request_processor.h"
+#include "platform/trim.h"
+#include "platform/windows1252.h"
+
+namespace ztl {
+namespace {
+
+// XML allows no control characters but tab, line feed and carriage return: QuickBooks'
+// parser refuses a request holding one.
+bool holdsControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char ch) {
+        auto c = static_cast<unsigned char>(ch);
+        return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f;
+    });
+}
+
+std::string leaf(pugi::xml_node parent, const char* name) {
+    pugi::xml_node c = parent.child(name);
+    return c ? qbxml::textOf(c) : std::string();
+}
+
+bool isQbxmlDate(std::string_view d) {
+    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (d[i] < '0' || d[i] > '9') return false;
+    auto num = [&](std::size_t at, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = 0; i < n; ++i) v = v * 10 + (d[at + i] - '0');
+        return v;
+    };
+    int y = num(0, 4), m = num(5, 2), day = num(8, 2);
+    return y >= 1 && isCalendarDate(y, m, day);
+}
+
+// The largest amount QuickBooks takes: twelve integer digits.
+constexpr std::size_t kMaxIntegerDigits = 12;
+
+// [+-]?digits(.dd)? with surrounding blanks ignored, as signed cents.
+std::optional<std::int64_t> amountCents(std::string_view text) {
+    std::string_view s = trimmedView(text, kWhitespace);
+    bool negative = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    auto dot = s.find('.');
+    std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
+    if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
+    auto digitsOnly = [](std::string_view v) {
+        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digitsOnly(whole) || !digitsOnly(frac)) return std::nullopt;
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    if (whole.size() > kMaxIntegerDigits) return std::nullopt;
+    std::int64_t cents = 0;
+    for (char c : whole) cents = cents * 10 + (c - '0');
+    cents *= 100;
+    if (!frac.empty()) cents += (frac[0] - '0') * 10 + (frac[1] - '0');
+    return negative ? -cents : cents;
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(
+        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::string value = {}) {
+    EntryRefusal r;
+    r.kind = kind;
+    r.statusCode = code;
+    r.line = line;
+    r.value = std::move(value);
+    return r;
+}
+
+}  // namespace
+
+std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, const ChartOfAccounts& chart,
+                                              const NameList& names) {
+    using Kind = EntryRefusal::Kind;
+    const std::string utf8 = windows1252ToUtf8(requestText);
+    auto unreadable = [](std::string why) {
+        return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why));
+    };
+    if (holdsControlCharacter(utf8)) return unreadable("a control character");
+    pugi::xml_document doc;
+    if (!doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8))
+        return unreadable("not well-formed XML");
+    pugi::xml_node add =
+        doc.child("QBXML").child("QBXMLMsgsRq").child("JournalEntryAddRq").child("JournalEntryAdd");
+    if (!add) return unreadable("no journal entry");
+
+    if (pugi::xml_node date = add.child("TxnDate")) {
+        std::string text = qbxml::textOf(date);
+        if (!isQbxmlDate(trimmedView(text, kWhitespace))) return refusal(Kind::Date, 3020, -1, text);
+    }
+    if (pugi::xml_node ref = add.child("RefNumber")) {
+        std::string text = qbxml::textOf(ref);
+        if (characterCount(text) > 11) return refusal(Kind::RefNumber, 3070, -1, text);
+    }
+
+    std::int64_t debits = 0, credits = 0;
+    int index = 0;
+    bool creditSeen = false;
+    for (pugi::xml_node l = add.first_child(); l; l = l.next_sibling()) {
+        std::string_view element = l.name();
+        const bool debit = element == "JournalDebitLine";
+        if (!debit && element != "JournalCreditLine") continue;
+        // qbXML lists every debit line before the first credit line.
+        if (debit && creditSeen) return unreadable("a debit line after a credit line");
+        creditSeen = creditSeen || !debit;
+        const int line = index++;
+
+        std::string reference = leaf(l.child("AccountRef"), "FullName");
+        const ChartOfAccounts::Account* account = chart.resolve(reference);
+        if (!account)
+            return refusal(Kind::Account, 3140, line, std::string(trimmedView(reference, kWhitespace)));
+        std::int64_t cents = 0;
+        if (pugi::xml_node amount = l.child("Amount")) {
+            std::string text = qbxml::textOf(amount);
+            auto a = amountCents(text);
+            if (!a) return refusal(Kind::Amount, 3020, line, text);
+            cents = *a;
+        }
+        const NameList::Name* entity = nullptr;
+        if (pugi::xml_node ref = l.child("EntityRef")) {
+            std::string name = leaf(ref, "FullName");
+            entity = names.find(name);
+            if (!entity) {
+                EntryRefusal r =
+                    refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
+                r.account = *account;
+                return r;
+            }
+        }
+        std::optional<NameKind> needed;
+        if (account->type == "AccountsReceivable")
+            needed = NameKind::Customer;
+        else if (account->type == "AccountsPayable" || sameQuickBooksName(account->name, "Sales Tax Payable"))
+            needed = NameKind::Vendor;
+        if (needed && !(entity && entity->kind == *needed)) {
+            EntryRefusal r =
+                refusal(Kind::NameRequired, 3180, line, entity ? entity->fullName : std::string());
+            r.account = *account;
+            r.needed = *needed;
+            if (entity) r.given = entity->kind;
+            return r;
+        }
+        (debit ? debits : credits) += cents;
+    }
+    if (index == 0) return refusal(Kind::Empty, 3180);
+    if (debits != credits) {
+        EntryRefusal r = refusal(Kind::Balance, 3180);
+        r.debits = debits;
+        r.credits = credits;
+        return r;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ztl

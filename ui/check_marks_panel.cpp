@@ -1,0 +1,102 @@
+#include "ui/check_marks_panel.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "ui/single_byte_text.h"
+
+namespace ztl::ui {
+
+QString markText(const CheckMarks::Row& row) {
+    return "Invoice " + fromSingleByte(row.refNumber) + " will not be posted: " + fromSingleByte(row.reason);
+}
+
+CheckMarksPanel::CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent) : QWidget(parent), grid_(grid) {
+    setObjectName("pnlCheck");
+    lblCheck = new QLabel(this);
+    lblCheck->setObjectName("lblCheck");
+    lblCheck->setWordWrap(true);
+    lblCheckReason = new QLabel(this);
+    lblCheckReason->setObjectName("lblCheckReason");
+    lblCheckReason->setWordWrap(true);
+    lblCheckReason->setVisible(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(lblCheck);
+    layout->addWidget(lblCheckReason);
+    setVisible(false);
+
+    // The marks take width from the rows: the columns are fitted again when they do.
+    grid_->viewport()->installEventFilter(this);
+    connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) { showReasonOf(row); });
+}
+
+bool CheckMarksPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::Resize) grid_->applyWidths();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CheckMarksPanel::clearMarks() {
+    for (int row = 0; row < grid_->rowCount(); ++row) delete grid_->takeVerticalHeaderItem(row);
+    for (const auto& [row, mark] : byRow_) {
+        if (row >= grid_->rowCount()) continue;
+        for (int c = 0; c < grid_->columnCount(); ++c) {
+            if (QTableWidgetItem* item = grid_->item(row, c)) {
+                item->setToolTip({});
+                item->setData(Qt::AccessibleDescriptionRole, QVariant());
+            }
+        }
+    }
+    byRow_.clear();
+}
+
+void CheckMarksPanel::showMarks(const CheckMarks& marks) {
+    clearMarks();
+    for (const auto& r : marks.rows) byRow_[r.row] = r;
+
+    const bool any = !byRow_.empty();
+    QHeaderView* header = grid_->verticalHeader();
+    if (any) {
+        // Every row gets a header item, so that the unmarked ones show nothing rather than
+        // their numbers.
+        for (int row = 0; row < grid_->rowCount(); ++row) {
+            auto it = byRow_.find(row);
+            auto* h = new QTableWidgetItem(it != byRow_.end() && it->second.first ? "!" : "");
+            if (it != byRow_.end()) {
+                h->setToolTip(markText(it->second));
+                h->setForeground(QColor(176, 0, 0));
+                h->setData(Qt::AccessibleTextRole,
+                           it->second.first ? QString("will not be posted") : QString());
+            }
+            grid_->setVerticalHeaderItem(row, h);
+        }
+        for (const auto& [row, mark] : byRow_) {
+            if (row >= grid_->rowCount()) continue;
+            for (int c = 0; c < grid_->columnCount(); ++c) {
+                if (QTableWidgetItem* item = grid_->item(row, c)) {
+                    item->setToolTip(markText(mark));
+                    item->setData(Qt::AccessibleDescriptionRole, markText(mark));
+                }
+            }
+        }
+    }
+    header->setVisible(any);
+
+    const QString count = fromSingleByte(marks.countLine);
+    lblCheck->setText(count);
+    lblCheck->setAccessibleName(count);
+    lblCheck->setStyleSheet(any ? "color: rgb(176, 0, 0);" : "");
+    setVisible(!count.isEmpty());
+    showReasonOf(grid_->currentRow());
+}
+
+void CheckMarksPanel::showReasonOf(int row) {
+    auto it = byRow_.find(row);
+    const QString text = it == byRow_.end() ? QString() : markText(it->second);
+    lblCheckReason->setText(text);
+    lblCheckReason->setAccessibleName(text);
+    lblCheckReason->setVisible(!text.isEmpty());
+}
+
+}  // namespace ztl::ui

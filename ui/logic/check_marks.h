@@ -1,0 +1,31 @@
+#pragma once
+// What the main window shows of the check before an import: a count line below the totals
+// grid, and a mark on each row of a transaction the import would not get into QuickBooks,
+// with its reason. Both editions show it after their load and again whenever an account
+// field is stored. Import stays open: the operator may still post what is sound.
+#include <string>
+#include <vector>
+
+#include "engine/program.h"
+#include "engine/transaction_check.h"
+
+namespace ztl::ui {
+
+struct CheckMarks {
+    std::string countLine;  // "3 of 9 transactions will not be posted: see the marks"
+    struct Row {
+        int row = 0;         // a row of the totals grid, from 0
+        bool first = false;  // the transaction's H row, which carries the mark
+        std::string refNumber, reason;
+    };
+    std::vector<Row> rows;  // every row of every flagged transaction, in grid order
+};
+
+CheckMarks checkMarks(const TotalsCheck& check);
+
+// Runs the check for the window (see checkBeforeImport) and says so in the count line when
+// the totals file could not be read. Shows no message.
+CheckMarks checkForWindow(Program& program, const std::string& company, const std::string& sourcePath,
+                          const std::string& chartResponse);
+
+}  // namespace ztl::ui
