@@ -6,6 +6,7 @@
 
 #include "engine/qbxml_response.h"
 #include "platform/calendar.h"
+#include "platform/qbxml_values.h"
 #include "platform/request_processor.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
@@ -25,51 +26,6 @@ bool holdsControlCharacter(std::string_view text) {
 std::string leaf(pugi::xml_node parent, const char* name) {
     pugi::xml_node c = parent.child(name);
     return c ? qbxml::textOf(c) : std::string();
-}
-
-bool isQbxmlDate(std::string_view d) {
-    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (d[i] < '0' || d[i] > '9') return false;
-    auto num = [&](std::size_t at, std::size_t n) {
-        int v = 0;
-        for (std::size_t i = 0; i < n; ++i) v = v * 10 + (d[at + i] - '0');
-        return v;
-    };
-    int y = num(0, 4), m = num(5, 2), day = num(8, 2);
-    return y >= 1 && isCalendarDate(y, m, day);
-}
-
-// The largest amount QuickBooks takes: twelve integer digits.
-constexpr std::size_t kMaxIntegerDigits = 12;
-
-// [+-]?digits(.dd)? with surrounding blanks ignored, as signed cents.
-std::optional<std::int64_t> amountCents(std::string_view text) {
-    std::string_view s = trimmedView(text, kWhitespace);
-    bool negative = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-        negative = s[0] == '-';
-        s.remove_prefix(1);
-    }
-    auto dot = s.find('.');
-    std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-    if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
-    auto digitsOnly = [](std::string_view v) {
-        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (!digitsOnly(whole) || !digitsOnly(frac)) return std::nullopt;
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (whole.size() > kMaxIntegerDigits) return std::nullopt;
-    std::int64_t cents = 0;
-    for (char c : whole) cents = cents * 10 + (c - '0');
-    cents *= 100;
-    if (!frac.empty()) cents += (frac[0] - '0') * 10 + (frac[1] - '0');
-    return negative ? -cents : cents;
-}
-
-std::size_t characterCount(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(
-        utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::string value = {}) {
@@ -104,7 +60,7 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
     }
     if (pugi::xml_node ref = add.child("RefNumber")) {
         std::string text = qbxml::textOf(ref);
-        if (characterCount(text) > 11) return refusal(Kind::RefNumber, 3070, -1, text);
+        if (utf8CharacterCount(text) > 11) return refusal(Kind::RefNumber, 3070, -1, text);
     }
 
     std::int64_t debits = 0, credits = 0;
@@ -126,7 +82,7 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
         std::int64_t cents = 0;
         if (pugi::xml_node amount = l.child("Amount")) {
             std::string text = qbxml::textOf(amount);
-            auto a = amountCents(text);
+            auto a = qbxmlAmountCents(text);
             if (!a) return refusal(Kind::Amount, 3020, line, text);
             cents = *a;
         }

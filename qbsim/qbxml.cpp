@@ -1,6 +1,7 @@
 #include "qbsim/qbxml.h"
 
 #include "platform/calendar.h"
+#include "platform/qbxml_values.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
 #include "platform/xml_escape.h"
@@ -728,51 +729,6 @@ void answerAccountQuery(Company& company, const Request& r, XmlOut& x, Status& s
     x.close("AccountQueryRs");
 }
 
-bool isCalendarDate(std::string_view d) {
-    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return false;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (d[i] < '0' || d[i] > '9') return false;
-    auto num = [&](std::size_t at, std::size_t n) {
-        int v = 0;
-        for (std::size_t i = 0; i < n; ++i) v = v * 10 + (d[at + i] - '0');
-        return v;
-    };
-    int y = num(0, 4), m = num(5, 2), day = num(8, 2);
-    return y >= 1 && ztl::isCalendarDate(y, m, day);
-}
-
-// The largest amount the company accepts: twelve integer digits, far above any store's day.
-constexpr int kMaxIntegerDigits = 12;
-
-// [+-]?digits(.dd)? with surrounding blanks ignored, as cents; empty when not an amount.
-std::optional<std::int64_t> parseAmount(std::string_view text) {
-    std::string_view s = trimmedView(text, kWhitespace);
-    bool neg = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-        neg = s[0] == '-';
-        s.remove_prefix(1);
-    }
-    auto dot = s.find('.');
-    std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-    if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
-    auto digitsOnly = [](std::string_view v) {
-        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (!digitsOnly(whole) || !digitsOnly(frac)) return std::nullopt;
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (whole.size() > kMaxIntegerDigits) return std::nullopt;
-    std::int64_t cents = 0;
-    for (char c : whole) cents = cents * 10 + (c - '0');
-    cents *= 100;
-    if (!frac.empty()) cents += (frac[0] - '0') * 10 + (frac[1] - '0');
-    return neg ? -cents : cents;
-}
-
-std::size_t characterCount(std::string_view s) {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::string localDate(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -810,13 +766,13 @@ Status conversionError(const std::string& value, const char* field) {
 // the balance is checked last. On success `entry` is ready to post.
 std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, JournalEntry& entry) {
     if (rq.txnDate) {
-        if (!isCalendarDate(trimmedView(*rq.txnDate, kWhitespace)))
+        if (!isQbxmlDate(trimmedView(*rq.txnDate, kWhitespace)))
             return conversionError(*rq.txnDate, "TxnDate");
         entry.txnDate = std::string(trimmedView(*rq.txnDate, kWhitespace));
     } else {
         entry.txnDate = localDate(company.now());
     }
-    if (rq.refNumber && characterCount(*rq.refNumber) > 11)
+    if (rq.refNumber && utf8CharacterCount(*rq.refNumber) > 11)
         return Status{3070, "Error",
                       "The string \"" + *rq.refNumber + "\" in the field \"RefNumber\" is too long."};
     entry.refNumber = rq.refNumber;
@@ -829,7 +785,7 @@ std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, 
         if (!account) return invalidReference("Account", l.account.label());
         std::int64_t cents = 0;
         if (l.amount) {
-            auto a = parseAmount(*l.amount);
+            auto a = qbxmlAmountCents(*l.amount);
             if (!a) return conversionError(*l.amount, "Amount");
             cents = *a;
         }
@@ -921,7 +877,7 @@ void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status
 // an offset (+HH:MM, -HH:MM or Z) follows; empty when it is none of these.
 std::optional<std::time_t> parseDateTime(std::string_view text) {
     std::string_view t = trimmedView(text, kWhitespace);
-    if (t.size() < 10 || !isCalendarDate(t.substr(0, 10))) return std::nullopt;
+    if (t.size() < 10 || !isQbxmlDate(t.substr(0, 10))) return std::nullopt;
     std::tm tm{};
     tm.tm_year = std::stoi(std::string(t.substr(0, 4))) - 1900;
     tm.tm_mon = std::stoi(std::string(t.substr(5, 2))) - 1;
@@ -994,11 +950,11 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
     std::string from, to;
     if (q.fromTxnDate) {
         from = std::string(trimmedView(*q.fromTxnDate, kWhitespace));
-        if (!isCalendarDate(from)) return refuse(conversionError(*q.fromTxnDate, "FromTxnDate"));
+        if (!isQbxmlDate(from)) return refuse(conversionError(*q.fromTxnDate, "FromTxnDate"));
     }
     if (q.toTxnDate) {
         to = std::string(trimmedView(*q.toTxnDate, kWhitespace));
-        if (!isCalendarDate(to)) return refuse(conversionError(*q.toTxnDate, "ToTxnDate"));
+        if (!isQbxmlDate(to)) return refuse(conversionError(*q.toTxnDate, "ToTxnDate"));
     }
     std::optional<std::time_t> fromModified, toModified;
     if (q.fromModified && !(fromModified = parseDateTime(*q.fromModified)))
