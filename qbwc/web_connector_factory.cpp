@@ -14,15 +14,14 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
     return c;
 }
 
-WebConnectorFactory::WebConnectorFactory(BridgeConfig config) : closeGrace_(config.closeGrace) {
+WebConnectorFactory::WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait)
+    : closeGrace_(config.closeGrace), wait_(wait) {
     service_ = std::make_shared<WebConnectorService>(config.credentials, config.timings, config.note);
     server_ = std::make_unique<SoapHttpServer>(*service_, config.http);
     try {
         server_->start();
-        if (config.note)
-            config.note(std::string("serving the Web Connector at ") +
-                        (server_->usesTls() ? "https://" : "http://") + config.http.listen.host + ":" +
-                        std::to_string(server_->port()) + "/");
+        service_->setUrl(server_->url());
+        if (config.note) config.note("serving the Web Connector at " + server_->url());
     } catch (const std::exception& e) {
         startError_ = std::string("The Web Connector service cannot start: ") + e.what() + ".";
         server_.reset();
@@ -40,7 +39,7 @@ WebConnectorFactory::~WebConnectorFactory() {
 }
 
 std::shared_ptr<RequestProcessor> WebConnectorFactory::create() {
-    return std::make_shared<WebConnectorProcessor>(service_, startError_);
+    return std::make_shared<WebConnectorProcessor>(service_, startError_, wait_);
 }
 
 int WebConnectorFactory::port() const {
@@ -69,12 +68,13 @@ std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const
 
 std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
                                                          const SettingsStore& store,
-                                                         WebConnectorService::NoteSink note) {
+                                                         WebConnectorService::NoteSink note,
+                                                         QuickBooksWait* wait) {
     std::string why;
     auto config = bridgeConfigFor(listenText, store, why);
     if (!config) return std::make_unique<WebConnectorFactory>(why);
     config->note = std::move(note);
-    return std::make_unique<WebConnectorFactory>(std::move(*config));
+    return std::make_unique<WebConnectorFactory>(std::move(*config), wait);
 }
 
 }  // namespace ztl::qbwc

@@ -30,7 +30,8 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
 class WebConnectorFactory : public RequestProcessorFactory {
   public:
     // Starts serving at once: the Web Connector may call before the first processor exists.
-    explicit WebConnectorFactory(BridgeConfig config);
+    // `wait` (kept, not owned) is called while its processors wait for the Web Connector.
+    explicit WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait = nullptr);
     // A factory that cannot serve, for the reason given.
     explicit WebConnectorFactory(std::string why);
     ~WebConnectorFactory() override;
@@ -46,6 +47,7 @@ class WebConnectorFactory : public RequestProcessorFactory {
     std::unique_ptr<SoapHttpServer> server_;
     std::string startError_;
     std::chrono::milliseconds closeGrace_{0};
+    QuickBooksWait* wait_ = nullptr;
 };
 
 // The configuration for "qbwc:<listenText>" from the bridge's settings; nothing, and `why`
@@ -56,6 +58,7 @@ std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const
 // The factory for "qbwc:<listenText>", configured from the bridge's settings.
 std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
                                                          const SettingsStore& store,
-                                                         WebConnectorService::NoteSink note = {});
+                                                         WebConnectorService::NoteSink note = {},
+                                                         QuickBooksWait* wait = nullptr);
 
 }  // namespace ztl::qbwc

@@ -140,10 +140,14 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
     EXPECT_NE(served.out.find("the Web Connector connected; QuickBooks has " + company + " open"),
               std::string::npos)
         << served.out;
-    EXPECT_NE(served.err.find("authenticate \"clerk\": session begins"), std::string::npos) << served.err;
+    EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos) << served.err;
 
     Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(alone.status, 1);
-    EXPECT_NE(alone.err.find("ztl: error # -2147220472: Could not start QuickBooks."), std::string::npos)
+    EXPECT_NE(alone.err.find("ztl: error # -2147220472: Could not start QuickBooks. The Web Connector has not "
+                             "called since"),
+              std::string::npos)
+        << alone.err;
+    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos)
         << alone.err;
 }
