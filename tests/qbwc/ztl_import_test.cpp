@@ -72,16 +72,38 @@ class ZtlThroughTheBridge : public ::testing::Test {
     // Runs `command` while a Web Connector plays against the port, QuickBooks having `company`
     // open; the player stops when the command has ended.
     Result runWithWebConnector(const std::string& command, int port, const fs::path& company,
-                               const std::string& in = ".") {
-        test::WebConnectorPlayer::Options o;
+                               const std::string& in = ".", test::WebConnectorPlayer::Options o = {},
+                               test::WebConnectorPlayer** seen = nullptr) {
         o.port = port;
         test::WebConnectorPlayer player(o, std::make_shared<qbsim::SimRequestProcessor>(company));
+        if (seen) *seen = &player;
         auto done = std::async(std::launch::async,
                                [&] { return run(command, "qbwc:127.0.0.1:" + std::to_string(port), in); });
         player.start();
         Result r = done.get();
         player.stop();
+        if (seen) {
+            keptAliveFailures = player.keptAliveFailures();
+            lateContinues = player.lateContinues();
+            *seen = nullptr;
+        }
         return r;
+    }
+
+    int keptAliveFailures = -1, lateContinues = -1;
+
+    // Two companies with the import's settings, and the totals file in a folder for each.
+    void twoCompanies() {
+        for (const char* company : {"direct.qbw", "bridged.qbw"}) {
+            ASSERT_EQ(run(qbsim(std::string("new ") + company + " --sample")).status, 0);
+            std::string sim = "sim:" + (dir / company).string();
+            ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
+            ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
+        }
+        for (const char* folder : {"direct", "bridged"}) {
+            fs::create_directories(dir / folder);
+            fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / folder / "X390.QB");
+        }
     }
 
     void setUpBridge(int port) {
@@ -99,16 +121,7 @@ class ZtlThroughTheBridge : public ::testing::Test {
 }  // namespace
 
 TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedCompany) {
-    for (const char* company : {"direct.qbw", "bridged.qbw"}) {
-        ASSERT_EQ(run(qbsim(std::string("new ") + company + " --sample")).status, 0);
-        std::string sim = "sim:" + (dir / company).string();
-        ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
-        ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
-    }
-    for (const char* folder : {"direct", "bridged"}) {
-        fs::create_directories(dir / folder);
-        fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / folder / "X390.QB");
-    }
+    twoCompanies();
     // The same command in two folders: the archived totals file's name says where it ran.
     Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
 
@@ -150,4 +163,29 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
         << alone.err;
     EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos)
         << alone.err;
+}
+
+TEST_F(ZtlThroughTheBridge, ADotNetWebConnectorBesideASlowQuickBooksPostsTheWholeImport) {
+    twoCompanies();
+    Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    // One kept-alive connection, Expect: 100-continue, no retry; the real pauses after
+    // NoOp and between runs; QuickBooks takes 3 s per request.
+    test::WebConnectorPlayer::Options o;
+    o.dotNet = true;
+    o.noOpPause = std::chrono::seconds(5);
+    o.schedule = std::chrono::seconds(1);
+    o.quickBooksPause = std::chrono::seconds(3);
+    test::WebConnectorPlayer* player = nullptr;
+    Result bridged = runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged", o, &player);
+    EXPECT_EQ(bridged.status, direct.status) << bridged.err;
+    EXPECT_EQ(bridged.err, direct.err);
+    EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
+    EXPECT_EQ(keptAliveFailures, 0) << "no call failed on a connection closed under the client";
+    EXPECT_EQ(lateContinues, 0) << "every 100-continue answered at once";
+    Result directJournal = run(qbsim("journal direct.qbw --tsv"));
+    EXPECT_NE(directJournal.out, "");
+    EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
 }
