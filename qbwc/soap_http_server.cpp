@@ -8,6 +8,7 @@
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 
+#include <array>
 #include <atomic>
 #include <optional>
 #include <stdexcept>
@@ -170,7 +171,21 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         }
         beast::error_code ignored;
         lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
-        lowest().socket().close(ignored);
+        if (ec || (parser_ && parser_->is_done())) return lowest().socket().close(ignored);
+        // Refused before its body was read: what the client still sends is read and
+        // dropped for a moment, so that closing does not reset the connection under the
+        // answer before the client has read it.
+        lowest().expires_after(std::chrono::seconds(2));
+        drain();
+    }
+
+    void drain() {
+        lowest().async_read_some(asio::buffer(scratch_), [self = this->shared_from_this()](beast::error_code ec,
+                                                                                          std::size_t) {
+            if (!ec) return self->drain();
+            beast::error_code ignored;
+            self->lowest().socket().close(ignored);
+        });
     }
 
     SoapHttpServer::Impl& server_;
@@ -179,6 +194,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
+    std::array<char, 4096> scratch_{};
 };
 
 }  // namespace
