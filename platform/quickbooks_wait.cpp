@@ -8,3 +8,19 @@ std::string waitingLine(const std::string& what, std::chrono::milliseconds waite
 }
 
 }  // namespace ztl
+
+namespace ztl {
+
+namespace {
+QuickBooksWait* processWait = nullptr;
+}
+
+QuickBooksWait* processQuickBooksWait() {
+    return processWait;
+}
+
+void setProcessQuickBooksWait(QuickBooksWait* wait) {
+    processWait = wait;
+}
+
+}  // namespace ztl

@@ -22,3 +22,12 @@ class QuickBooksWait {
 std::string waitingLine(const std::string& what, std::chrono::milliseconds waited);
 
 }  // namespace ztl
+
+namespace ztl {
+
+// The wait of this process where a backend is given none (ztl sets its line on standard
+// error); null by default. Not owned.
+QuickBooksWait* processQuickBooksWait();
+void setProcessQuickBooksWait(QuickBooksWait* wait);
+
+}  // namespace ztl

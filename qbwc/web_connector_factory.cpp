@@ -1,5 +1,6 @@
 #include "qbwc/web_connector_factory.h"
 
+#include "qbwc/bridge_log.h"
 #include "qbwc/web_connector_processor.h"
 
 namespace ztl::qbwc {
@@ -50,6 +51,14 @@ bool WebConnectorFactory::usesTls() const {
     return server_ && server_->usesTls();
 }
 
+WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also) {
+    auto log = std::make_shared<BridgeLog>(bridgeLogFile());
+    return [log, also = std::move(also)](const std::string& text) {
+        log->write(text);
+        if (also) also(text);
+    };
+}
+
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
                                             std::string& why) {
     auto listen = parseListenAddress(listenText, why);
@@ -73,7 +82,7 @@ std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& list
     std::string why;
     auto config = bridgeConfigFor(listenText, store, why);
     if (!config) return std::make_unique<WebConnectorFactory>(why);
-    config->note = std::move(note);
+    config->note = withBridgeLog(std::move(note));
     return std::make_unique<WebConnectorFactory>(std::move(*config), wait);
 }
 

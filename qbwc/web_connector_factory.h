@@ -40,6 +40,8 @@ class WebConnectorFactory : public RequestProcessorFactory {
 
     const std::string& startError() const { return startError_; }
     int port() const;  // where it listens; 0 when it does not
+    // The service it serves (null when it could not start), for ztl qbwc service's local socket.
+    const std::shared_ptr<WebConnectorService>& service() const { return service_; }
     bool usesTls() const;
 
   private:
@@ -55,7 +57,11 @@ class WebConnectorFactory : public RequestProcessorFactory {
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
                                             std::string& why);
 
-// The factory for "qbwc:<listenText>", configured from the bridge's settings.
+// A note sink that writes the bridge's log (bridge_log.h), and passes on to `also`.
+WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also = {});
+
+// The factory for "qbwc:<listenText>", configured from the bridge's settings; what
+// happens goes to the bridge's log.
 std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
                                                          const SettingsStore& store,
                                                          WebConnectorService::NoteSink note = {},

@@ -3,13 +3,13 @@
 #include <QApplication>
 
 #include "platform/paths.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 
 namespace ztl::ui {
 
 ProgramServices::ProgramServices(Program& program, Prompter* prompter, StandardDialogs* dialogs)
     : dialogs_(dialogs ? dialogs : &qtDialogs_),
-      processors_(processorFactoryFromEnvironment(settings_)),
+      processors_(processorFactoryFromEnvironment(settings_, &waitWindow_)),
       results_(program, *dialogs_) {
     program.prompter = prompter ? prompter : &qtPrompter_;
     program.settings = &settings_;
