@@ -1,7 +1,8 @@
 // The bridge's reading of a Web Connector call: any bytes as the body of a POST, the first
 // line of the input as its SOAPAction header. The call is read or refused as a SoapFault;
 // the whole answer (through a service with no session and no password set) is always a
-// SOAP envelope that parses. A late answer's description is made from the same bytes.
+// SOAP envelope that parses. A late answer's and a request's description are made from the
+// same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -45,5 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!doc.load_buffer(reply.body.data(), reply.body.size())) std::abort();
     if (reply.status != 200 && reply.status != 500) std::abort();
     ztl::qbwc::describeAnswer(std::string(body), "", "");
+    ztl::qbwc::describeRequest(std::string(body));
     return 0;
 }

@@ -16,6 +16,9 @@ class QuickBooksWait {
     virtual bool waiting(const std::string& what, std::chrono::milliseconds waited) = 0;
     // The wait is over, answered, failed or cancelled.
     virtual void done() = 0;
+    // Connecting failed, for the reason given (a refused password, a Web Connector that
+    // never called, ...): the engine's report gives only the number, so the reason is shown here.
+    virtual void failed(const std::string& why) { (void)why; }
 };
 
 // "Waiting for the Web Connector to call ... 12 s": the line a window or ztl shows.

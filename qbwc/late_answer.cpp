@@ -36,4 +36,18 @@ std::string describeAnswer(const std::string& response, const std::string& hresu
     return "an answer without a TxnID";
 }
 
+std::string describeRequest(const std::string& request) {
+    pugi::xml_document doc;
+    if (!doc.load_buffer(request.data(), request.size())) return "a request that is not XML";
+    pugi::xml_node rq = doc.find_node([](const pugi::xml_node& n) {
+        std::string_view name = n.name();
+        return name.size() > 2 && name.ends_with("Rq") && name != "QBXMLMsgsRq";
+    });
+    if (!rq) return "a request";
+    std::string text = rq.name();
+    if (pugi::xml_node ref = firstNamed(rq, "RefNumber")) text += std::string(" RefNumber ") + ref.child_value();
+    if (pugi::xml_node date = firstNamed(rq, "TxnDate")) text += std::string(", TxnDate ") + date.child_value();
+    return text;
+}
+
 }  // namespace ztl::qbwc

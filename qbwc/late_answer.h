@@ -10,4 +10,8 @@ namespace ztl::qbwc {
 // HRESULT and message when QuickBooks threw.
 std::string describeAnswer(const std::string& response, const std::string& hresult, const std::string& message);
 
+// What a request is about, to find its entry again: "JournalEntryAddRq RefNumber 004711,
+// TxnDate 2026-12-05"; the first request element's name alone when it names no entry.
+std::string describeRequest(const std::string& request);
+
 }  // namespace ztl::qbwc

@@ -93,8 +93,9 @@ void ServiceClientProcessor::OpenConnection(const std::string&, const std::strin
     if (fd_ < 0) throw serviceGone();
     try {
         exchange('O', {}, 'o', "Waiting for the Web Connector to call");
-    } catch (...) {
+    } catch (const VbError& e) {
         drop();
+        if (wait_) wait_->failed(e.description);
         throw;
     }
 }

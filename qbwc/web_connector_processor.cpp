@@ -44,7 +44,12 @@ void WebConnectorProcessor::OpenConnection(const std::string&, const std::string
         throw VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + startError_);
     if (connected_) return;  // the SDK keeps one connection per processor
     WaitDone over{wait_};
-    company_ = service_->openConnection(wait_);
+    try {
+        company_ = service_->openConnection(wait_);
+    } catch (const VbError& e) {
+        if (wait_) wait_->failed(e.description);
+        throw;
+    }
     connected_ = true;
 }
 

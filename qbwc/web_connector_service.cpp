@@ -108,6 +108,15 @@ struct WebConnectorService::Pending {
     std::optional<VbError> error;
 };
 
+namespace {
+// When a request was handed out, as the operator's clock shows it.
+template <class P>
+std::string sentAtOf(const P& p) {
+    return clockTime(std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                                            std::chrono::steady_clock::now() - p.sentAt));
+}
+}  // namespace
+
 struct WebConnectorService::Session {
     std::string ticket;
     Phase phase = Phase::Connecting;
@@ -242,7 +251,8 @@ void WebConnectorService::fail(const std::shared_ptr<Pending>& p, const VbError&
 void WebConnectorService::endSession(const char* why) {
     if (!session_) return;
     if (session_->inFlight && session_->inFlight->state == Pending::State::Sent) {
-        note("a request handed out got no answer; its entry may or may not be posted in QuickBooks");
+        note("no answer came for " + describeRequest(session_->inFlight->request) + ", handed out at " +
+             sentAtOf(*session_->inFlight) + "; its entry may or may not be in QuickBooks");
         fail(session_->inFlight, answerLost());
     }
     note(std::string("Web Connector session ended: ") + why);
@@ -411,8 +421,7 @@ int WebConnectorService::receiveResponseXML(const std::string& ticket, const std
             p->response = response;
         }
     } else {
-        note("a late answer came for a request handed out at " + clockTime(std::chrono::system_clock::now() -
-             std::chrono::duration_cast<std::chrono::system_clock::duration>(Clock::now() - p->sentAt)) +
+        note("a late answer came for " + describeRequest(p->request) + ", handed out at " + sentAtOf(*p) +
              ", after the program had stopped waiting for it: " + describeAnswer(response, hresult, message));
     }
     changed_.notify_all();
@@ -559,6 +568,8 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
             case Pending::State::Sent:
                 if (Clock::now() >= p->sentAt + timings_.timeout) {
                     p->state = Pending::State::Abandoned;
+                    note("no answer came for " + describeRequest(p->request) + ", handed out at " + sentAtOf(*p) +
+                         "; its entry may or may not be in QuickBooks");
                     throw answerLost();
                 }
                 // Handed out: it may be posted, so it is waited for whatever the operator says.

@@ -36,6 +36,11 @@ bool QuickBooksWaitWindow::waiting(const std::string& what, std::chrono::millise
     return !cancelled_;
 }
 
+void QuickBooksWaitWindow::failed(const std::string& why) {
+    hide();
+    if (prompter_ && !why.empty()) prompter_->show({why, MsgIcon::Exclamation, MsgButtons::OK, {}});
+}
+
 void QuickBooksWaitWindow::done() {
     hide();
     cancelled_ = false;

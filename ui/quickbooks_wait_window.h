@@ -7,6 +7,7 @@
 // already handed out is waited for all the same, and the window says so.
 #include <QDialog>
 
+#include "platform/prompter.h"
 #include "platform/quickbooks_wait.h"
 
 class QLabel;
@@ -21,6 +22,9 @@ class QuickBooksWaitWindow : public QDialog, public QuickBooksWait {
 
     bool waiting(const std::string& what, std::chrono::milliseconds waited) override;
     void done() override;
+    // Shown in a message box through `prompter` (the program's), before the engine's report.
+    void failed(const std::string& why) override;
+    void setPrompter(Prompter* prompter) { prompter_ = prompter; }
 
     QPushButton* cancelButton() const { return cancel_; }
     QString text() const;
@@ -32,6 +36,7 @@ class QuickBooksWaitWindow : public QDialog, public QuickBooksWait {
     QLabel* label_;
     QPushButton* cancel_;
     bool cancelled_ = false;
+    Prompter* prompter_ = nullptr;
 };
 
 }  // namespace ztl::ui

@@ -12,6 +12,7 @@ ProgramServices::ProgramServices(Program& program, Prompter* prompter, StandardD
       processors_(processorFactoryFromEnvironment(settings_, &waitWindow_)),
       results_(program, *dialogs_) {
     program.prompter = prompter ? prompter : &qtPrompter_;
+    waitWindow_.setPrompter(program.prompter);
     program.settings = &settings_;
     program.clock = &clock_;
     program.processors = processors_.get();

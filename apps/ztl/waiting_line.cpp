@@ -27,6 +27,10 @@ class WaitingLine : public QuickBooksWait {
         }
         return true;
     }
+    void failed(const std::string& why) override {
+        done();
+        if (!why.empty()) std::cerr << "ztl: " << why << std::endl;
+    }
     void done() override {
         if (terminal_ && width_ > 0) std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
         width_ = 0;

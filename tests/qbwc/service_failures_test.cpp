@@ -176,8 +176,11 @@ TEST_F(Failures, AVanishedWebConnectorsSessionGivesWayOnceItsLastCallHasEnded) {
     std::string third = wantedTicket();
     service->sendRequestXML(third, kCompany);
     opened2.get();
-    auto lost = std::async(std::launch::async, [&] { return service->submit("<QBXML>je</QBXML>", ""); });
-    EXPECT_EQ(service->sendRequestXML(third, kCompany), "<QBXML>je</QBXML>");
+    const std::string entry =
+        "<QBXML><QBXMLMsgsRq><JournalEntryAddRq><JournalEntryAdd><TxnDate>2026-12-05</TxnDate>"
+        "<RefNumber>004711</RefNumber></JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
+    auto lost = std::async(std::launch::async, [&] { return service->submit(entry, ""); });
+    EXPECT_EQ(service->sendRequestXML(third, kCompany), entry);
     EXPECT_EQ(service->authenticate(test::kUser, test::kPassword, "127.0.0.1").strings.at(1), "busy");
     VbError e = errorOf(lost);
     EXPECT_EQ(e.number, hresult::kCouldNotAccess);
@@ -188,7 +191,8 @@ TEST_F(Failures, AVanishedWebConnectorsSessionGivesWayOnceItsLastCallHasEnded) {
                                 "<RefNumber>004711</RefNumber></JournalEntryRet></JournalEntryAddRs>"
                                 "</QBXMLMsgsRs></QBXML>",
                                 "", "");
-    EXPECT_TRUE(noted("a late answer came"));
+    EXPECT_TRUE(noted("no answer came for JournalEntryAddRq RefNumber 004711, TxnDate 2026-12-05, handed out at"));
+    EXPECT_TRUE(noted("a late answer came for JournalEntryAddRq RefNumber 004711"));
     EXPECT_TRUE(noted("TxnID 1F-1765141503, RefNumber 004711, TxnDate 2026-12-05"));
     service->releaseConnection();
 }

@@ -112,6 +112,30 @@ void QuickBooksWaitWindowTest::repaintsWhileWaitingAndCancelWithdrawsTheQueuedRe
     QCOMPARE(handedOut.load(), 0);
     qb.EndSession(session);
     qb.CloseConnection();
+
+    // A refused password: the reason reaches the operator, not only the engine's number.
+    RecordingPrompter prompter;
+    wait.setPrompter(&prompter);
+    auto fresh = std::make_shared<qbwc::WebConnectorService>(
+        qbwc::Credentials{"clerk", qbwc::hashPassword("pw", 1000)}, t);
+    std::thread guesser([&] {
+        std::this_thread::sleep_for(200ms);
+        fresh->authenticate("clerk", "guess", "127.0.0.1");
+    });
+    qbwc::WebConnectorProcessor refused(fresh, "", &wait);
+    bool threw = false;
+    try {
+        refused.OpenConnection("", "Korvane Zentrel   ");
+    } catch (const VbError& e) {
+        threw = e.number == hresult::kCouldNotStart;
+    }
+    guesser.join();
+    QVERIFY(threw);
+    QCOMPARE(prompter.shown.size(), size_t(1));
+    QVERIFY2(prompter.shown[0].text.find("password is not the one set with `ztl qbwc set-password`") !=
+                 std::string::npos,
+             prompter.shown[0].text.c_str());
+    QVERIFY(!wait.isVisible());
 }
 
 QTEST_MAIN(QuickBooksWaitWindowTest)
