@@ -9,12 +9,12 @@
 #include <chrono>
 #include <filesystem>
 
+#include "dotnet_soap_client.h"
 #include "qbsim/company.h"
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/web_connector_factory.h"
-#include "dotnet_soap_client.h"
 #include "web_connector_player.h"
 
 namespace fs = std::filesystem;
@@ -169,6 +169,11 @@ void BM_PostEntryThroughTheBridge(benchmark::State& state) {
     state.counters["overhead_us"] = us(elapsed - quickBooks->spent).count() / n;
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_PostEntryThroughTheBridge)->ArgName("dotNet")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_PostEntryThroughTheBridge)
+    ->ArgName("dotNet")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace

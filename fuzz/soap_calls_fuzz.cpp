@@ -32,7 +32,8 @@ ztl::qbwc::WebConnectorService& service() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     std::size_t newline = input.find('\n');
-    std::string_view action = newline == std::string_view::npos ? std::string_view() : input.substr(0, newline);
+    std::string_view action =
+        newline == std::string_view::npos ? std::string_view() : input.substr(0, newline);
     std::string_view body = newline == std::string_view::npos ? input : input.substr(newline + 1);
     ztl::qbwc::XmlLimits limits;
     limits.maxBytes = 64 * 1024;

@@ -19,7 +19,8 @@ pugi::xml_node firstResponse(const pugi::xml_node& from) {
 
 }  // namespace
 
-std::string describeAnswer(const std::string& response, const std::string& hresult, const std::string& message) {
+std::string describeAnswer(const std::string& response, const std::string& hresult,
+                           const std::string& message) {
     if (response.empty()) return "no answer but HRESULT " + hresult + " " + message;
     pugi::xml_document doc;
     if (!doc.load_buffer(response.data(), response.size())) return "an answer that is not XML";
@@ -45,8 +46,10 @@ std::string describeRequest(const std::string& request) {
     });
     if (!rq) return "a request";
     std::string text = rq.name();
-    if (pugi::xml_node ref = firstNamed(rq, "RefNumber")) text += std::string(" RefNumber ") + ref.child_value();
-    if (pugi::xml_node date = firstNamed(rq, "TxnDate")) text += std::string(", TxnDate ") + date.child_value();
+    if (pugi::xml_node ref = firstNamed(rq, "RefNumber"))
+        text += std::string(" RefNumber ") + ref.child_value();
+    if (pugi::xml_node date = firstNamed(rq, "TxnDate"))
+        text += std::string(", TxnDate ") + date.child_value();
     return text;
 }
 

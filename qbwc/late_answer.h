@@ -8,7 +8,8 @@ namespace ztl::qbwc {
 
 // "TxnID 1F-1765141503, RefNumber 004711", "statusCode 3140: ...", or the Web Connector's
 // HRESULT and message when QuickBooks threw.
-std::string describeAnswer(const std::string& response, const std::string& hresult, const std::string& message);
+std::string describeAnswer(const std::string& response, const std::string& hresult,
+                           const std::string& message);
 
 // What a request is about, to find its entry again: "JournalEntryAddRq RefNumber 004711,
 // TxnDate 2026-12-05"; the first request element's name alone when it names no entry.

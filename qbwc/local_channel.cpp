@@ -66,7 +66,8 @@ std::filesystem::path serviceSocketPath(const ListenAddress& listen) {
     if (!runtime || !*runtime) return {};
     std::string name;
     for (char c : listen.host) name += std::isalnum(static_cast<unsigned char>(c)) || c == '.' ? c : '_';
-    return std::filesystem::path(runtime) / "zentrel-qbwc" / (name + "-" + std::to_string(listen.port) + ".sock");
+    return std::filesystem::path(runtime) / "zentrel-qbwc" /
+           (name + "-" + std::to_string(listen.port) + ".sock");
 }
 
 int connectLocal(const std::filesystem::path& path) {

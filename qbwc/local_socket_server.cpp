@@ -28,8 +28,10 @@ class ClientWait : public QuickBooksWait {
         }
         if (!gone_ && !cancelled_ && readable(fd_, std::chrono::milliseconds(0))) {
             std::optional<Frame> f = readFrame(fd_);
-            if (!f) gone_ = true;
-            else if (f->type == 'C') cancelled_ = true;
+            if (!f)
+                gone_ = true;
+            else if (f->type == 'C')
+                cancelled_ = true;
         }
         return !gone_ && !cancelled_;
     }
@@ -67,7 +69,8 @@ void LocalSocketServer::start() {
         throw std::runtime_error("cannot make the folder " + folder.string() + " owner-only");
     if (int other = connectLocal(path_); other >= 0) {
         ::close(other);
-        throw std::runtime_error("a Web Connector service already runs for this address (" + path_.string() + ")");
+        throw std::runtime_error("a Web Connector service already runs for this address (" + path_.string() +
+                                 ")");
     }
     ::unlink(path_.c_str());  // left by a service that did not end cleanly
     sockaddr_un a{};
@@ -133,10 +136,12 @@ void LocalSocketServer::serve(int fd) {
                 case 'S': {
                     std::size_t zero = f->payload.find('\0');
                     std::string company = f->payload.substr(0, zero);
-                    std::string request = zero == std::string::npos ? std::string() : f->payload.substr(zero + 1);
+                    std::string request =
+                        zero == std::string::npos ? std::string() : f->payload.substr(zero + 1);
                     std::string answer = service_.submit(request, company, &wait);
                     if (!sendFrame(fd, 'a', answer) && note_)
-                        note_("a late answer came for a program that had gone away: " + describeAnswer(answer, "", ""));
+                        note_("a late answer came for a program that had gone away: " +
+                              describeAnswer(answer, "", ""));
                     break;
                 }
                 case 'R':
@@ -147,7 +152,9 @@ void LocalSocketServer::serve(int fd) {
                 case 'C':
                     break;  // a Cancel that came after its call was answered
                 default:
-                    sendFrame(fd, 'e', errorPayload(VbError(hresult::kCouldNotAccess, "QBWC", "Could not access QuickBooks.")));
+                    sendFrame(fd, 'e',
+                              errorPayload(
+                                  VbError(hresult::kCouldNotAccess, "QBWC", "Could not access QuickBooks.")));
             }
         } catch (const VbError& e) {
             sendFrame(fd, 'e', errorPayload(e));

@@ -4,10 +4,10 @@
 // program closes it or goes away. A request still queued when its program goes away is
 // withdrawn; one already handed out is waited for and its answer written to the log.
 #include <atomic>
-#include <filesystem>
-#include <mutex>
 #include <cstdint>
+#include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>

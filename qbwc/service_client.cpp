@@ -31,7 +31,8 @@ void ServiceClientProcessor::drop() {
     sessions_.clear();
 }
 
-std::string ServiceClientProcessor::exchange(char type, const std::string& payload, char expected, const char* what) {
+std::string ServiceClientProcessor::exchange(char type, const std::string& payload, char expected,
+                                             const char* what) {
     if (!sendFrame(fd_, type, payload)) {
         drop();
         throw serviceGone();
@@ -61,13 +62,15 @@ std::string ServiceClientProcessor::exchange(char type, const std::string& paylo
             if (f->type == 'e') {
                 std::size_t nl = f->payload.find('\n');
                 long number = std::strtol(f->payload.c_str(), nullptr, 10);
-                throw VbError(number, kSource, nl == std::string::npos ? std::string() : f->payload.substr(nl + 1));
+                throw VbError(number, kSource,
+                              nl == std::string::npos ? std::string() : f->payload.substr(nl + 1));
             }
             drop();
             throw serviceGone();
         }
         done.waited = true;
-        auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since);
+        auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since);
         if (!wait_->waiting(waitingFor, waited) && !cancelSent) {
             // The service withdraws the request if the Web Connector has not taken it yet.
             sendFrame(fd_, 'C');
@@ -83,7 +86,8 @@ void ServiceClientProcessor::requireConnection() const {
 const std::string& ServiceClientProcessor::sessionCompany(const std::string& ticket) const {
     requireConnection();
     auto it = sessions_.find(ticket);
-    if (it == sessions_.end()) throw VbError(hresult::kInvalidTicket, kSource, "The ticket parameter is invalid");
+    if (it == sessions_.end())
+        throw VbError(hresult::kInvalidTicket, kSource, "The ticket parameter is invalid");
     return it->second;
 }
 
@@ -113,7 +117,8 @@ std::string ServiceClientProcessor::BeginSession(const std::string& companyFile,
 
 std::string ServiceClientProcessor::ProcessRequest(const std::string& ticket, const std::string& request) {
     const std::string company = sessionCompany(ticket);
-    return exchange('S', company + std::string(1, '\0') + request, 'a', "Waiting for the Web Connector to take the request");
+    return exchange('S', company + std::string(1, '\0') + request, 'a',
+                    "Waiting for the Web Connector to take the request");
 }
 
 void ServiceClientProcessor::EndSession(const std::string& ticket) {

@@ -39,7 +39,8 @@ class ServiceClientProcessor : public RequestProcessor {
 
 class ServiceClientFactory : public RequestProcessorFactory {
   public:
-    ServiceClientFactory(std::string socketPath, QuickBooksWait* wait) : socketPath_(std::move(socketPath)), wait_(wait) {}
+    ServiceClientFactory(std::string socketPath, QuickBooksWait* wait)
+        : socketPath_(std::move(socketPath)), wait_(wait) {}
     std::shared_ptr<RequestProcessor> create() override {
         return std::make_shared<ServiceClientProcessor>(socketPath_, wait_);
     }

@@ -1,6 +1,7 @@
 #pragma once
 // One HTTP POST of the Web Connector, start to end: the envelope read, the service's method
-// called with its parameters (`peer` the client's address), the answer or a SOAP fault (HTTP 500, as SOAP 1.1 has it).
+// called with its parameters (`peer` the client's address), the answer or a SOAP fault (HTTP 500, as SOAP 1.1
+// has it).
 #include <chrono>
 #include <string>
 #include <string_view>

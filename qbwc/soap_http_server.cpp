@@ -86,10 +86,9 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         parser_.emplace();
         parser_->header_limit(kHeaderLimit);
         parser_->body_limit(server_.options.limits.maxBytes);
-        http::async_read_header(stream_, buffer_, *parser_,
-                                [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                                    self->onHeader(ec);
-                                });
+        http::async_read_header(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->onHeader(ec); });
     }
 
     void onHeader(beast::error_code ec) {
@@ -114,10 +113,9 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     }
 
     void readBody() {
-        http::async_read(stream_, buffer_, *parser_,
-                         [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-                             self->onBody(ec);
-                         });
+        http::async_read(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->onBody(ec); });
     }
 
     void onBody(beast::error_code ec) {
@@ -139,9 +137,10 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     void delayed(SoapReply reply) {
         if (reply.delay.count() <= 0) return answer(reply.status, "text/xml; charset=utf-8", reply.body);
         auto timer = std::make_shared<asio::steady_timer>(stream_.get_executor(), reply.delay);
-        timer->async_wait([self = this->shared_from_this(), timer, reply = std::move(reply)](beast::error_code) {
-            self->answer(reply.status, "text/xml; charset=utf-8", reply.body);
-        });
+        timer->async_wait(
+            [self = this->shared_from_this(), timer, reply = std::move(reply)](beast::error_code) {
+                self->answer(reply.status, "text/xml; charset=utf-8", reply.body);
+            });
     }
 
     void answer(int status, const char* contentType, std::string body) {
@@ -153,9 +152,9 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         response_.body() = std::move(body);
         response_.prepare_payload();
         lowest().expires_after(server_.options.writeDeadline);
-        http::async_write(stream_, response_, [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
-            self->close(ec);
-        });
+        http::async_write(
+            stream_, response_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->close(ec); });
     }
 
     void close(beast::error_code ec) {
@@ -180,12 +179,12 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     }
 
     void drain() {
-        lowest().async_read_some(asio::buffer(scratch_), [self = this->shared_from_this()](beast::error_code ec,
-                                                                                          std::size_t) {
-            if (!ec) return self->drain();
-            beast::error_code ignored;
-            self->lowest().socket().close(ignored);
-        });
+        lowest().async_read_some(asio::buffer(scratch_),
+                                 [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                                     if (!ec) return self->drain();
+                                     beast::error_code ignored;
+                                     self->lowest().socket().close(ignored);
+                                 });
     }
 
     SoapHttpServer::Impl& server_;
@@ -245,8 +244,9 @@ void SoapHttpServer::start() {
     if (options_.certificateFile.empty() != options_.privateKeyFile.empty())
         throw std::runtime_error("HTTPS needs both a certificate and its private key");
     if (!usesTls() && !isLoopbackHost(host))
-        throw std::runtime_error("without a certificate the service listens only on a loopback address, not " +
-                                 host + ": the Web Connector's password would cross the network readable");
+        throw std::runtime_error(
+            "without a certificate the service listens only on a loopback address, not " + host +
+            ": the Web Connector's password would cross the network readable");
     auto impl = std::make_unique<Impl>(service_, options_);
     if (usesTls()) {
         impl->tls.emplace(asio::ssl::context::tls_server);
@@ -266,7 +266,8 @@ void SoapHttpServer::start() {
     auto endpoints = resolver.resolve(host, std::to_string(options_.listen.port),
                                       tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     if (ec || endpoints.empty())
-        throw std::runtime_error("cannot listen on " + where + ": " + host + " is not an address of this machine");
+        throw std::runtime_error("cannot listen on " + where + ": " + host +
+                                 " is not an address of this machine");
     tcp::endpoint endpoint = endpoints.begin()->endpoint();
     impl->acceptor.open(endpoint.protocol(), ec);
     // SO_REUSEADDR only, so that a restart need not wait for old connections to time out;
@@ -274,10 +275,13 @@ void SoapHttpServer::start() {
     if (!ec) impl->acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
     if (!ec) impl->acceptor.bind(endpoint, ec);
     if (ec == asio::error::address_in_use)
+        throw std::runtime_error(
+            "cannot listen on " + where +
+            ": the port is already served, by another Zentrel program or the Web "
+            "Connector service (ztl qbwc service), or by another program; one bridge per port");
+    if (ec)
         throw std::runtime_error("cannot listen on " + where +
-                                 ": the port is already served, by another Zentrel program or the Web "
-                                 "Connector service (ztl qbwc service), or by another program; one bridge per port");
-    if (ec) throw std::runtime_error("cannot listen on " + where + " (not an address of this machine): " + ec.message());
+                                 " (not an address of this machine): " + ec.message());
     impl->acceptor.listen(asio::socket_base::max_listen_connections, ec);
     if (ec) throw std::runtime_error("cannot listen on " + where + ": " + ec.message());
     port_ = impl->acceptor.local_endpoint().port();

@@ -27,8 +27,8 @@ struct HttpServiceOptions {
     std::string certificateFile;  // both empty: plain HTTP
     std::string privateKeyFile;
     XmlLimits limits;
-    int maxConnections = 64;     // open at once; beyond that a connection is closed unanswered
-    int workers = 4;             // SOAP calls served at once; one Web Connector makes one at a time
+    int maxConnections = 64;  // open at once; beyond that a connection is closed unanswered
+    int workers = 4;          // SOAP calls served at once; one Web Connector makes one at a time
     std::chrono::milliseconds requestDeadline{10000};
     std::chrono::milliseconds writeDeadline{30000};
 };

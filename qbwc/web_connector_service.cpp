@@ -45,8 +45,9 @@ VbError couldNotAccess(const std::string& why) {
 }
 
 VbError cancelled() {
-    return VbError(hresult::kCouldNotStart, kSource,
-                   "Could not start QuickBooks. The wait for the Web Connector was cancelled; nothing was sent.");
+    return VbError(
+        hresult::kCouldNotStart, kSource,
+        "Could not start QuickBooks. The wait for the Web Connector was cancelled; nothing was sent.");
 }
 
 std::string clockTime(std::chrono::system_clock::time_point t) {
@@ -67,10 +68,10 @@ std::string unsupportedBy(const std::string& hcp, const std::string& country) {
     if (!hcp.empty()) {
         pugi::xml_document doc;
         if (doc.load_buffer(hcp.data(), hcp.size())) {
-            pugi::xml_node host = doc.find_node([](const pugi::xml_node& n) {
-                return std::string_view(n.name()) == "HostRet";
-            });
-            for (pugi::xml_node v : host.children("SupportedQBXMLVersion")) versions.emplace_back(v.child_value());
+            pugi::xml_node host = doc.find_node(
+                [](const pugi::xml_node& n) { return std::string_view(n.name()) == "HostRet"; });
+            for (pugi::xml_node v : host.children("SupportedQBXMLVersion"))
+                versions.emplace_back(v.child_value());
             hostCountry = host.child_value("Country");
         }
     }
@@ -112,8 +113,9 @@ namespace {
 // When a request was handed out, as the operator's clock shows it.
 template <class P>
 std::string sentAtOf(const P& p) {
-    return clockTime(std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                                            std::chrono::steady_clock::now() - p.sentAt));
+    return clockTime(std::chrono::system_clock::now() -
+                     std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                         std::chrono::steady_clock::now() - p.sentAt));
 }
 }  // namespace
 
@@ -206,7 +208,8 @@ bool WebConnectorService::waitAWhile(std::unique_lock<std::mutex>& lock, Clock::
     }
     changed_.wait_until(lock, std::min(until, Clock::now() + kWaitSlice));
     lock.unlock();
-    bool goOn = wait->waiting(what, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since));
+    bool goOn =
+        wait->waiting(what, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since));
     lock.lock();
     return goOn;
 }
@@ -261,7 +264,8 @@ void WebConnectorService::endSession(const char* why) {
 }
 
 AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserName,
-                                                     const std::string& strPassword, const std::string& peer) {
+                                                     const std::string& strPassword,
+                                                     const std::string& peer) {
     const std::string ticket = newTicket();
     const std::string from = peer.empty() ? "" : " from " + peer;
     auto refused = [&](const char* answer, const std::string& why) -> std::vector<std::string> {
@@ -280,7 +284,8 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         auto b = backoff_.find(peer);
         Clock::time_point now = Clock::now();
         if (b != backoff_.end() && now < b->second.until) {
-            note("authenticate" + from + " as \"" + strUserName + "\": refused unchecked, too soon after a refused password");
+            note("authenticate" + from + " as \"" + strUserName +
+                 "\": refused unchecked, too soon after a refused password");
             return {refused("nvu", "Wait a few seconds before trying another password."),
                     std::chrono::duration_cast<std::chrono::milliseconds>(b->second.until - now)};
         }
@@ -300,9 +305,11 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         std::string why =
             !userMatches
                 ? "The Web Connector called" + from + " as the user \"" + strUserName + "\", not \"" +
-                      credentials_.userName + "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again."
+                      credentials_.userName +
+                      "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again."
                 : "The Web Connector called" + from +
-                      ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; type "
+                      ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; "
+                      "type "
                       "that password into its Password column.";
         note("authenticate" + from + " as \"" + strUserName + "\": refused (" +
              (userMatches ? "wrong password" : "unknown user name") + ")");
@@ -318,12 +325,14 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         const Session& old = *session_;
         bool ended = old.phase == Phase::Ending || old.phase == Phase::Failed;
         bool answerDue = old.phase == Phase::Working && old.inFlight &&
-                         old.inFlight->state == Pending::State::Sent && now - old.inFlight->sentAt < timings_.timeout;
+                         old.inFlight->state == Pending::State::Sent &&
+                         now - old.inFlight->sentAt < timings_.timeout;
         if (!ended && (old.held > 0 || answerDue)) {
             note("authenticate" + from + ": busy with another session");
             return {refused("busy", "Zentrel is busy with another Web Connector session.")};
         }
-        endSession(ended ? "a new session followed it" : "its Web Connector went away; a new session replaced it");
+        endSession(ended ? "a new session followed it"
+                         : "its Web Connector went away; a new session replaced it");
     }
     if (connections_ == 0) {
         note("authenticate" + from + ": nothing to do (none)");
@@ -336,7 +345,8 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
     return {{ticket, ""}};
 }
 
-std::string WebConnectorService::sendRequestXML(const std::string& ticket, const std::string& strCompanyFileName,
+std::string WebConnectorService::sendRequestXML(const std::string& ticket,
+                                                const std::string& strCompanyFileName,
                                                 const std::string& strHCPResponse,
                                                 const std::string& qbXMLCountry) {
     std::unique_lock lock(mutex_);
@@ -507,7 +517,8 @@ std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
             return session_->company;
         if (connectionFailures_ != failuresBefore) throw giveUp(*lastConnectionError_);
         if (refusals_ != refusalsBefore)
-            throw giveUp(VbError(hresult::kCouldNotStart, kSource, "Could not start QuickBooks. " + lastRefusal_));
+            throw giveUp(
+                VbError(hresult::kCouldNotStart, kSource, "Could not start QuickBooks. " + lastRefusal_));
         if (stopping_) throw giveUp(couldNotAccess("The Web Connector service has stopped."));
         if (Clock::now() >= deadline) {
             note("the Web Connector did not call in time");
@@ -559,7 +570,8 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                     note("the Web Connector did not come for a request in time");
                     throw notCalled();
                 }
-                if (!waitAWhile(lock, queuedUntil, wait, kWaitTake, since) && p->state == Pending::State::Queued) {
+                if (!waitAWhile(lock, queuedUntil, wait, kWaitTake, since) &&
+                    p->state == Pending::State::Queued) {
                     std::erase(queue_, p);
                     note("the operator withdrew a request the Web Connector had not taken");
                     throw cancelled();
@@ -568,8 +580,8 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
             case Pending::State::Sent:
                 if (Clock::now() >= p->sentAt + timings_.timeout) {
                     p->state = Pending::State::Abandoned;
-                    note("no answer came for " + describeRequest(p->request) + ", handed out at " + sentAtOf(*p) +
-                         "; its entry may or may not be in QuickBooks");
+                    note("no answer came for " + describeRequest(p->request) + ", handed out at " +
+                         sentAtOf(*p) + "; its entry may or may not be in QuickBooks");
                     throw answerLost();
                 }
                 // Handed out: it may be posted, so it is waited for whatever the operator says.

@@ -13,8 +13,8 @@
 #include "platform/clock.h"
 #include "ui/frm_display.h"
 #include "ui/qsettings_store.h"
-#include "ui/quickbooks_wait_window.h"
 #include "ui/qt_prompter.h"
+#include "ui/quickbooks_wait_window.h"
 #include "ui/standard_dialogs.h"
 
 namespace ztl::ui {

@@ -219,7 +219,8 @@ int service(std::vector<std::string> args) {
         return fail(std::string("the Web Connector service cannot start: ") + e.what());
     }
     note("the Web Connector service runs; programs with ZENTREL_QUICKBOOKS=qbwc:" + listen +
-         " hand their requests to it through " + local.path().string() + "; the log is " + bridgeLogFile().string());
+         " hand their requests to it through " + local.path().string() + "; the log is " +
+         bridgeLogFile().string());
     std::cout << "serving the Web Connector until stopped" << std::endl;
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -164,7 +164,8 @@ TEST_F(Bridge, AWrongPasswordGetsNvuIsReportedAtOnceAndNothingIsPosted) {
         ADD_FAILURE() << "connected with a wrong password";
     } catch (const VbError& e) {
         EXPECT_EQ(e.number, hresult::kCouldNotStart);
-        EXPECT_NE(e.description.find("password is not the one set with `ztl qbwc set-password`"), std::string::npos)
+        EXPECT_NE(e.description.find("password is not the one set with `ztl qbwc set-password`"),
+                  std::string::npos)
             << e.description;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "reported as it happens, not after the wait";

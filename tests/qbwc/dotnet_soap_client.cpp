@@ -7,14 +7,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <strings.h>
+#include <cstring>
 
 namespace ztl::qbwc::test {
 
 namespace {
 
-constexpr std::chrono::milliseconds kIdleLimit{100000};   // MaxServicePointIdleTime
+constexpr std::chrono::milliseconds kIdleLimit{100000};    // MaxServicePointIdleTime
 constexpr std::chrono::milliseconds kCallTimeout{100000};  // WebClientProtocol.Timeout
 constexpr std::chrono::milliseconds kContinueWait{350};
 
@@ -33,7 +33,8 @@ std::string headerValue(const std::string& head, const char* name) {
     const std::size_t len = std::strlen(name);
     while ((at = head.find("\r\n", at)) != std::string::npos) {
         at += 2;
-        if (head.size() > at + len && strncasecmp(head.c_str() + at, name, len) == 0 && head[at + len] == ':') {
+        if (head.size() > at + len && strncasecmp(head.c_str() + at, name, len) == 0 &&
+            head[at + len] == ':') {
             std::size_t end = head.find("\r\n", at);
             std::string v = head.substr(at + len + 1, end - at - len - 1);
             while (!v.empty() && v.front() == ' ') v.erase(0, 1);
@@ -76,7 +77,8 @@ bool DotNetSoapClient::connect(std::string& failure) {
 
 // Reads one final answer; a "100 Continue" before it is noted and skipped. With
 // `continueWait` set, returns true with status 0 when nothing came within it.
-bool DotNetSoapClient::readResponse(HttpAnswer& answer, bool& sawContinue, std::chrono::milliseconds continueWait) {
+bool DotNetSoapClient::readResponse(HttpAnswer& answer, bool& sawContinue,
+                                    std::chrono::milliseconds continueWait) {
     auto deadline = std::chrono::steady_clock::now() + (continueWait.count() ? continueWait : kCallTimeout);
     for (;;) {
         std::size_t end = pending_.find("\r\n\r\n");
@@ -99,7 +101,8 @@ bool DotNetSoapClient::readResponse(HttpAnswer& answer, bool& sawContinue, std::
                 return true;
             }
         }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             if (continueWait.count()) return true;
             answer.failure = "The operation has timed out";
@@ -110,25 +113,29 @@ bool DotNetSoapClient::readResponse(HttpAnswer& answer, bool& sawContinue, std::
         char buffer[16384];
         ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
         if (n <= 0) {
-            answer.failure = "The underlying connection was closed: A connection that was expected to be kept alive "
-                             "was closed by the server.";
+            answer.failure =
+                "The underlying connection was closed: A connection that was expected to be kept alive "
+                "was closed by the server.";
             return false;
         }
         pending_.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-HttpAnswer DotNetSoapClient::post(const std::string& path, const std::string& soapAction, const std::string& body) {
+HttpAnswer DotNetSoapClient::post(const std::string& path, const std::string& soapAction,
+                                  const std::string& body) {
     HttpAnswer answer;
     auto now = std::chrono::steady_clock::now();
     if (fd_ >= 0 && now - idleSince_ > kIdleLimit) drop();
     bool reused = fd_ >= 0;
     if (!reused && !connect(answer.failure)) return answer;
-    std::string head = "POST " + path + " HTTP/1.1\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; MS Web Services "
-                       "Client Protocol 2.0.50727.8964)\r\nContent-Type: text/xml; charset=utf-8\r\nSOAPAction: \"" +
-                       soapAction + "\"\r\nHost: " + host_ + ":" + std::to_string(port_) +
-                       "\r\nContent-Length: " + std::to_string(body.size()) +
-                       "\r\nExpect: 100-continue\r\nConnection: Keep-Alive\r\n\r\n";
+    std::string head =
+        "POST " + path +
+        " HTTP/1.1\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; MS Web Services "
+        "Client Protocol 2.0.50727.8964)\r\nContent-Type: text/xml; charset=utf-8\r\nSOAPAction: \"" +
+        soapAction + "\"\r\nHost: " + host_ + ":" + std::to_string(port_) +
+        "\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nExpect: 100-continue\r\nConnection: Keep-Alive\r\n\r\n";
     bool sawContinue = false;
     bool ok = sendAll(fd_, head) && readResponse(answer, sawContinue, kContinueWait);
     if (ok && answer.status == 0) {

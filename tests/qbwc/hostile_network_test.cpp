@@ -68,7 +68,8 @@ std::string rawExchange(int port, const std::string& request) {
     ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
     std::string answer;
     char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, static_cast<size_t>(n));
     ::close(fd);
     return answer;
 }
@@ -166,14 +167,17 @@ TEST_F(HostileNetwork, ExpectContinueIsAnsweredAtOnceAndEveryAnswerClosesTheConn
     auto f = bridge();
     int fd = connectTo(f->port());
     std::string body = test::soapEnvelope("serverVersion", {});
-    std::string head = "POST /qbwc HTTP/1.1\r\nHost: x\r\nContent-Type: text/xml\r\nExpect: 100-continue\r\n"
-                       "Connection: Keep-Alive\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    std::string head =
+        "POST /qbwc HTTP/1.1\r\nHost: x\r\nContent-Type: text/xml\r\nExpect: 100-continue\r\n"
+        "Connection: Keep-Alive\r\nContent-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n";
     ::send(fd, head.data(), head.size(), MSG_NOSIGNAL);
     pollfd p{fd, POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 300), 1) << "100 Continue within 300 ms";
     char buffer[4096];
     ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    EXPECT_TRUE(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))).starts_with("HTTP/1.1 100 Continue"));
+    EXPECT_TRUE(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0)))
+                    .starts_with("HTTP/1.1 100 Continue"));
     ::send(fd, body.data(), body.size(), MSG_NOSIGNAL);
     std::string answer;
     while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) answer.append(buffer, static_cast<size_t>(n));

@@ -95,8 +95,9 @@ TEST_F(Failures, AWrongPasswordFailsTheWaitAtOnceAndIsSlowedPerAddress) {
     VbError e = errorOf(opened);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms) << "not after the whole wait";
     EXPECT_EQ(e.number, hresult::kCouldNotStart);
-    EXPECT_NE(e.description.find("the Web Connector's password is not the one set with `ztl qbwc set-password`"),
-              std::string::npos)
+    EXPECT_NE(
+        e.description.find("the Web Connector's password is not the one set with `ztl qbwc set-password`"),
+        std::string::npos)
         << e.description;
     EXPECT_TRUE(noted("authenticate from 198.51.100.7 as \"clerk\": refused (wrong password)"));
 
@@ -141,7 +142,8 @@ TEST_F(Failures, QuickBooksThatCannotTakeQbxml10UsIsSaidSo) {
         }
         VbError e = errorOf(opened);
         EXPECT_EQ(e.number, kUnsupportedVersion) << c.what;
-        EXPECT_NE(e.description.find("Zentrel's requests are qbXML 1.0 for a US QuickBooks"), std::string::npos)
+        EXPECT_NE(e.description.find("Zentrel's requests are qbXML 1.0 for a US QuickBooks"),
+                  std::string::npos)
             << c.what << ": " << e.description;
         EXPECT_EQ(service->getLastError(t), e.description) << "the Web Connector shows it too";
         EXPECT_EQ(service->closeConnection(t), "OK");
@@ -191,7 +193,8 @@ TEST_F(Failures, AVanishedWebConnectorsSessionGivesWayOnceItsLastCallHasEnded) {
                                 "<RefNumber>004711</RefNumber></JournalEntryRet></JournalEntryAddRs>"
                                 "</QBXMLMsgsRs></QBXML>",
                                 "", "");
-    EXPECT_TRUE(noted("no answer came for JournalEntryAddRq RefNumber 004711, TxnDate 2026-12-05, handed out at"));
+    EXPECT_TRUE(
+        noted("no answer came for JournalEntryAddRq RefNumber 004711, TxnDate 2026-12-05, handed out at"));
     EXPECT_TRUE(noted("a late answer came for JournalEntryAddRq RefNumber 004711"));
     EXPECT_TRUE(noted("TxnID 1F-1765141503, RefNumber 004711, TxnDate 2026-12-05"));
     service->releaseConnection();
@@ -213,7 +216,8 @@ TEST_F(Failures, CancelWithdrawsAQueuedRequestButNeverOneHandedOut) {
     std::string t = wantedTicket();
     service->sendRequestXML(t, kCompany);
     opened.get();
-    auto queued = std::async(std::launch::async, [&] { return service->submit("<QBXML>q</QBXML>", "", &wait); });
+    auto queued =
+        std::async(std::launch::async, [&] { return service->submit("<QBXML>q</QBXML>", "", &wait); });
     int before = wait.calls;
     while (wait.calls < before + 3) std::this_thread::sleep_for(5ms);
     EXPECT_EQ(wait.lastWhat, "Waiting for the Web Connector to take the request");
@@ -222,7 +226,8 @@ TEST_F(Failures, CancelWithdrawsAQueuedRequestButNeverOneHandedOut) {
     EXPECT_EQ(service->sendRequestXML(t, kCompany), "") << "the withdrawn request is never handed out";
 
     // Handed out: Cancel changes nothing, the answer is waited for.
-    auto sent = std::async(std::launch::async, [&] { return service->submit("<QBXML>s</QBXML>", "", &wait); });
+    auto sent =
+        std::async(std::launch::async, [&] { return service->submit("<QBXML>s</QBXML>", "", &wait); });
     EXPECT_EQ(service->sendRequestXML(t, kCompany), "<QBXML>s</QBXML>");
     before = wait.calls;
     while (wait.calls < before + 3) std::this_thread::sleep_for(5ms);

@@ -65,7 +65,8 @@ TEST_F(ServiceTest, AuthenticateRefusesStrangersAndHasNothingForAnIdleProgram) {
          {Case{"clerk", "wrong", "nvu"}, Case{"Clerk", test::kPassword, "nvu"}, Case{"", "", "nvu"},
           Case{"clerk", "", "nvu"}, Case{"clerk", test::kPassword, "none"}}) {
         // Each from an address of its own: a refusal slows down the next try from the same one.
-        auto answer = service.authenticate(c.user, c.password, "192.0.2." + std::to_string(++address)).strings;
+        auto answer =
+            service.authenticate(c.user, c.password, "192.0.2." + std::to_string(++address)).strings;
         ASSERT_EQ(answer.size(), 2u);
         EXPECT_EQ(answer[1], c.answer) << c.user << "/" << c.password;
         EXPECT_EQ(answer[0].size(), 32u);
@@ -132,7 +133,8 @@ TEST_F(ServiceTest, NoWebConnectorMeansCouldNotStartAndAnUnfetchedRequestIsWithd
         FAIL() << "opened without a Web Connector";
     } catch (const VbError& e) {
         EXPECT_EQ(e.number, hresult::kCouldNotStart);
-        EXPECT_TRUE(e.description.starts_with("Could not start QuickBooks. The Web Connector has not called since "))
+        EXPECT_TRUE(
+            e.description.starts_with("Could not start QuickBooks. The Web Connector has not called since "))
             << e.description;
         EXPECT_NE(e.description.find("is it running, with Auto-Run on, and can it reach"), std::string::npos);
     }

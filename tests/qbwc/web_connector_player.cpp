@@ -119,7 +119,8 @@ SoapAnswer WebConnectorPlayer::post(httplib::ClientImpl& client, const std::stri
 
 SoapAnswer WebConnectorPlayer::dotNetCall(const std::string& method, const Params& params) {
     if (!dotNet_) dotNet_ = std::make_unique<DotNetSoapClient>(options_.host, options_.port);
-    HttpAnswer a = dotNet_->post("/qbwc", "http://developer.intuit.com/" + method, soapEnvelope(method, params));
+    HttpAnswer a =
+        dotNet_->post("/qbwc", "http://developer.intuit.com/" + method, soapEnvelope(method, params));
     if (a.status == 0) return {};
     return readAnswer(a.status, a.body, method);
 }

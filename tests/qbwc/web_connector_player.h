@@ -37,9 +37,9 @@ class WebConnectorPlayer {
         bool tls = false;
         std::string userName = "clerk";
         std::string password = "s3cret pass";
-        std::chrono::milliseconds schedule{20};   // RunEveryNSeconds between runs
-        std::chrono::milliseconds noOpPause{20};  // the Web Connector pauses 5 s after NoOp
-        bool dotNet = false;                      // calls through DotNetSoapClient (plain HTTP only)
+        std::chrono::milliseconds schedule{20};        // RunEveryNSeconds between runs
+        std::chrono::milliseconds noOpPause{20};       // the Web Connector pauses 5 s after NoOp
+        bool dotNet = false;                           // calls through DotNetSoapClient (plain HTTP only)
         std::chrono::milliseconds quickBooksPause{0};  // what QuickBooks takes per request
     };
     using Params = std::vector<std::pair<std::string, std::string>>;

@@ -3,10 +3,10 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -170,15 +170,18 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
     EXPECT_NE(served.out.find("the Web Connector connected; QuickBooks has " + company + " open"),
               std::string::npos)
         << served.out;
-    EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos) << served.err;
+    EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos)
+        << served.err;
 
     Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(alone.status, 1);
-    EXPECT_NE(alone.err.find("ztl: error # -2147220472: Could not start QuickBooks. The Web Connector has not "
-                             "called since"),
-              std::string::npos)
+    EXPECT_NE(
+        alone.err.find("ztl: error # -2147220472: Could not start QuickBooks. The Web Connector has not "
+                       "called since"),
+        std::string::npos)
         << alone.err;
-    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos)
+    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"),
+              std::string::npos)
         << alone.err;
 }
 
@@ -196,7 +199,8 @@ TEST_F(ZtlThroughTheBridge, ADotNetWebConnectorBesideASlowQuickBooksPostsTheWhol
     o.schedule = std::chrono::seconds(1);
     o.quickBooksPause = std::chrono::seconds(3);
     test::WebConnectorPlayer* player = nullptr;
-    Result bridged = runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged", o, &player);
+    Result bridged =
+        runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged", o, &player);
     EXPECT_EQ(bridged.status, direct.status) << bridged.err;
     EXPECT_EQ(bridged.err, direct.err);
     EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
@@ -225,13 +229,15 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
     fs::create_directories(runtime);
     ::chmod(runtime.c_str(), 0700);
     const std::string address = "qbwc:127.0.0.1:" + std::to_string(port);
-    ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' && " + environment(address) + ztl("qbwc service") +
-                           " >service.out 2>service.err </dev/null & echo $! >service.pid")
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("cd '" + dir.path().string() + "' && " + environment(address) + ztl("qbwc service") +
+                     " >service.out 2>service.err </dev/null & echo $! >service.pid")
+                        .c_str()),
+        0);
     pid_t service = std::stoi(slurp(dir / "service.pid"));
     const fs::path socket = runtime / "zentrel-qbwc" / ("127.0.0.1-" + std::to_string(port) + ".sock");
-    for (int i = 0; i < 200 && !fs::exists(socket); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 200 && !fs::exists(socket); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(fs::exists(socket)) << slurp(dir / "service.err");
 
     test::WebConnectorPlayer::Options o;
@@ -268,8 +274,10 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
 
     // The shell started it, so it is not this process's child: its end is watched, not waited for.
     ::kill(service, SIGTERM);
-    for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_NE(::kill(service, 0), 0) << "the service ends on SIGTERM";
-    EXPECT_NE(slurp(dir / "service.err").find("the Web Connector service stops (signal 15)"), std::string::npos);
+    EXPECT_NE(slurp(dir / "service.err").find("the Web Connector service stops (signal 15)"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(socket)) << "the socket goes with the service";
 }

@@ -51,13 +51,17 @@ void QuickBooksWaitWindowTest::repaintsWhileWaitingAndCancelWithdrawsTheQueuedRe
         std::string ticket;
         while (playing && ticket.empty()) {
             auto a = service.authenticate("clerk", "pw", "127.0.0.1").strings;
-            if (a.at(1).empty()) ticket = a[0];
-            else std::this_thread::sleep_for(10ms);
+            if (a.at(1).empty())
+                ticket = a[0];
+            else
+                std::this_thread::sleep_for(10ms);
         }
         while (playing) {
             try {
-                if (!service.sendRequestXML(ticket, "C:\\Books\\Shop.QBW").empty()) ++handedOut;
-                else std::this_thread::sleep_for(20ms);
+                if (!service.sendRequestXML(ticket, "C:\\Books\\Shop.QBW").empty())
+                    ++handedOut;
+                else
+                    std::this_thread::sleep_for(20ms);
             } catch (const std::exception&) {
                 return;
             }
@@ -108,7 +112,8 @@ void QuickBooksWaitWindowTest::repaintsWhileWaitingAndCancelWithdrawsTheQueuedRe
     // The withdrawn request is gone: a Web Connector coming now gets nothing to send.
     auto again = service.authenticate("clerk", "pw", "127.0.0.1").strings;
     std::string ticket = again.at(1).empty() ? again[0] : std::string();
-    if (!ticket.empty()) QCOMPARE(QString::fromStdString(service.sendRequestXML(ticket, "C:\\Books\\Shop.QBW")), QString());
+    if (!ticket.empty())
+        QCOMPARE(QString::fromStdString(service.sendRequestXML(ticket, "C:\\Books\\Shop.QBW")), QString());
     QCOMPARE(handedOut.load(), 0);
     qb.EndSession(session);
     qb.CloseConnection();
