@@ -21,6 +21,14 @@ namespace {
 constexpr const char* kSource = "QBWC";
 constexpr const char* kServerVersion = "Zentrel 1.0";
 constexpr const char* kSessionDone = "Zentrel has nothing more to post.";
+// What ends a session the clean way from a pause between requests: receiveResponseXML can
+// answer 100 only to an answer, so the Web Connector is given this to answer. A read of
+// one customer by a name no customer has, in the engine's qbXML 1.0: it changes nothing,
+// and a refusal of it ends the session just the same.
+constexpr const char* kClosingRequest =
+    "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n<QBXML>\r\n"
+    "<QBXMLMsgsRq onError=\"stopOnError\">\r\n<CustomerQueryRq requestID=\"1\"><FullName>Zentrel end of "
+    "session</FullName></CustomerQueryRq>\r\n</QBXMLMsgsRq>\r\n</QBXML>\r\n";
 constexpr std::size_t kRefusedTicketsKept = 16;
 constexpr long kUnspecifiedFailure = -2147467259;  // 0x80004005 E_FAIL
 constexpr std::size_t kBackoffAddressesKept = 1024;
@@ -104,6 +112,7 @@ struct WebConnectorService::Pending {
     std::string request;
     std::string company;
     State state = State::Queued;
+    bool closing = false;  // the session's closing request: nobody waits for its answer
     Clock::time_point sentAt{};
     std::string response;
     std::optional<VbError> error;
@@ -253,7 +262,7 @@ void WebConnectorService::fail(const std::shared_ptr<Pending>& p, const VbError&
 // Drops the session; a request it had out can no longer be answered.
 void WebConnectorService::endSession(const char* why) {
     if (!session_) return;
-    if (session_->inFlight && session_->inFlight->state == Pending::State::Sent) {
+    if (session_->inFlight && session_->inFlight->state == Pending::State::Sent && !session_->inFlight->closing) {
         note("no answer came for " + describeRequest(session_->inFlight->request) + ", handed out at " +
              sentAtOf(*session_->inFlight) + "; its entry may or may not be in QuickBooks");
         fail(session_->inFlight, answerLost());
@@ -324,7 +333,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         // may still be answered; otherwise its client is gone and it is let go.
         const Session& old = *session_;
         bool ended = old.phase == Phase::Ending || old.phase == Phase::Failed;
-        bool answerDue = old.phase == Phase::Working && old.inFlight &&
+        bool answerDue = old.phase == Phase::Working && old.inFlight && !old.inFlight->closing &&
                          old.inFlight->state == Pending::State::Sent &&
                          now - old.inFlight->sentAt < timings_.timeout;
         if (!ended && (old.held > 0 || answerDue)) {
@@ -380,9 +389,15 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
         Session* cur = current(ticket);
         if (!cur || cur->calls != call) return "";  // a newer call has taken over
         auto finish = [&] {
-            cur->phase = Phase::Ending;
+            auto closing = std::make_shared<Pending>();
+            closing->request = kClosingRequest;
+            closing->state = Pending::State::Sent;
+            closing->sentAt = Clock::now();
+            closing->closing = true;
+            cur->inFlight = closing;
+            cur->phase = Phase::Working;
             cur->lastError = kSessionDone;
-            return std::string();
+            return closing->request;
         };
         if (stopping_) return finish();
         while (auto p = nextQueued()) {
@@ -420,6 +435,10 @@ int WebConnectorService::receiveResponseXML(const std::string& ticket, const std
     Session& s = sessionFor(ticket, "receiveResponseXML");
     if (s.phase != Phase::Working || !s.inFlight) throw LostTraffic("receiveResponseXML: no request is out");
     std::shared_ptr<Pending> p = std::move(s.inFlight);
+    if (p->closing) {
+        s.phase = Phase::Ending;
+        return 100;
+    }
     s.phase = Phase::Ready;
     s.lastError.clear();
     if (p->state == Pending::State::Sent) {
