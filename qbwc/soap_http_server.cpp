@@ -95,7 +95,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         if (ec == http::error::body_limit) return answer(413, "text/plain", "request body too large\n");
         if (ec) return;  // dropped: too slow, malformed or gone
         auto& req = parser_->get();
-        if (req.method() == http::verb::get || req.method() == http::verb::head)
+        if (req.method() == http::verb::get)
             return answer(200, "text/plain; charset=utf-8", kSupportText);
         if (req.method() != http::verb::post) return answer(405, "text/plain", "only GET and POST\n");
         // Inflating a body is how a small request becomes a huge one: never.
