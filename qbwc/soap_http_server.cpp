@@ -35,18 +35,20 @@ bool isIdentityEncoding(beast::string_view value) {
 }  // namespace
 
 struct SoapHttpServer::Impl {
-    // Declared first, destroyed last: the connections still queued in it refer to the rest.
+    // What the connections still queued in the loop use as they are destroyed with it
+    // comes first, so that it is destroyed after them.
+    std::atomic<int> open{0};
+    std::optional<asio::ssl::context> tls;
     asio::io_context io{1};
     tcp::acceptor acceptor{io};
-    std::optional<asio::ssl::context> tls;
     asio::thread_pool workers;
     std::thread loop;
-    std::atomic<int> open{0};
     WebConnectorService& service;
     const HttpServiceOptions& options;
 
     Impl(WebConnectorService& s, const HttpServiceOptions& o)
         : workers(static_cast<std::size_t>(std::max(1, o.workers))), service(s), options(o) {}
+    ~Impl() { workers.join(); }
 
     void accept();
 };
