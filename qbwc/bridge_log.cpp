@@ -18,7 +18,11 @@ void BridgeLog::write(const std::string& text) {
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    std::string line = std::string(stamp) + " [" + std::to_string(::getpid()) + "] " + text + "\n";
+    // What a client sent (a user name) must not start a line of its own.
+    std::string clean = text;
+    for (char& c : clean)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') c = '?';
+    std::string line = std::string(stamp) + " [" + std::to_string(::getpid()) + "] " + clean + "\n";
     std::lock_guard lock(mutex_);
     int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return;

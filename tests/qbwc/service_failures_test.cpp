@@ -3,11 +3,13 @@
 // directly, as in service_test.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <future>
 #include <mutex>
 #include <thread>
 
 #include "bridge_fixture.h"
+#include "qbwc/bridge_log.h"
 #include "qbwc/web_connector_service.h"
 #include "tests/support/vb_error_number.h"
 
@@ -115,6 +117,25 @@ TEST_F(Failures, AWrongPasswordFailsTheWaitAtOnceAndIsSlowedPerAddress) {
     std::this_thread::sleep_for(50ms);
     service->authenticate("Clerk", test::kPassword, "198.51.100.9");
     EXPECT_NE(errorOf(opened2).description.find("as the user \"Clerk\", not \"clerk\""), std::string::npos);
+}
+
+TEST(BridgeLogFile, OneLinePerEventOwnerOnlyWhateverAClientSent) {
+    test::TempFolder dir;
+    std::filesystem::path file = dir / "qbwc.log";
+    {
+        std::ofstream made(file);  // made by someone else, readable by all
+    }
+    std::filesystem::permissions(file, std::filesystem::perms(0644));
+    BridgeLog log(file);
+    log.write("authenticate as \"x\n2026-01-01 00:00:00 [1] session begins\": refused");
+    log.write("second");
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("x?2026-01-01"), std::string::npos) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with("] second"));
 }
 
 TEST_F(Failures, QuickBooksThatCannotTakeQbxml10UsIsSaidSo) {
