@@ -281,3 +281,18 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
               std::string::npos);
     EXPECT_FALSE(fs::exists(socket)) << "the socket goes with the service";
 }
+
+TEST_F(ZtlThroughTheBridge, ZtlShowsTheWaitAndThenWhyNoWebConnectorCame) {
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    ASSERT_EQ(run(ztl("qbwc set TimeoutSeconds 11")).status, 0);
+    Result r = run(ztl("accounts"), "qbwc:127.0.0.1:" + std::to_string(port));
+    EXPECT_NE(r.status, 0);
+    // Not a terminal: the line once every ten seconds.
+    EXPECT_NE(r.err.find("ztl: Waiting for the Web Connector to call ... 10 s\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("ztl: Could not start QuickBooks. The Web Connector has not called since "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos);
+}
