@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "dotnet_soap_client.h"
 #include "qbsim/company.h"
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"
@@ -116,6 +117,19 @@ qbwc::test::WebConnectorPlayer::Options benchPlayer(int port) {
     return o;
 }
 
+// One SOAP call on a connection of its own, as the Web Connector's client makes it after
+// every "Connection: close": connect, headers, 100 Continue, body, answer.
+void BM_SoapCallOverHttp(benchmark::State& state) {
+    qbwc::WebConnectorFactory factory(benchBridge());
+    qbwc::test::DotNetSoapClient client("127.0.0.1", factory.port());
+    const std::string body = qbwc::test::soapEnvelope("serverVersion", {});
+    for (auto _ : state) {
+        auto a = client.post("/qbwc", "http://developer.intuit.com/serverVersion", body);
+        if (a.status != 200) state.SkipWithError("no answer");
+    }
+}
+BENCHMARK(BM_SoapCallOverHttp)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 // The bridge alone: a request handed to the Web Connector and its answer back.
 void BM_RoundTripThroughTheBridge(benchmark::State& state) {
     qbwc::WebConnectorFactory factory(benchBridge());
@@ -130,10 +144,14 @@ void BM_RoundTripThroughTheBridge(benchmark::State& state) {
 }
 BENCHMARK(BM_RoundTripThroughTheBridge)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// The same with the Web Connector's own HTTP client (dotNet): every answer closes its
+// connection, so each call opens a new one.
 void BM_PostEntryThroughTheBridge(benchmark::State& state) {
     qbwc::WebConnectorFactory factory(benchBridge());
     auto quickBooks = std::make_shared<TimedQuickBooks>(sampleCompany("bridged.qbw"));
-    qbwc::test::WebConnectorPlayer player(benchPlayer(factory.port()), quickBooks);
+    auto options = benchPlayer(factory.port());
+    options.dotNet = state.range(0) != 0;
+    qbwc::test::WebConnectorPlayer player(options, quickBooks);
     player.start();
     auto qb = factory.create();
     qb->OpenConnection("", "Korvane Zentrel   ");
@@ -151,6 +169,11 @@ void BM_PostEntryThroughTheBridge(benchmark::State& state) {
     state.counters["overhead_us"] = us(elapsed - quickBooks->spent).count() / n;
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_PostEntryThroughTheBridge)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_PostEntryThroughTheBridge)
+    ->ArgName("dotNet")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace

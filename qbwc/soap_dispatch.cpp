@@ -8,14 +8,19 @@ namespace ztl::qbwc {
 
 namespace {
 
-std::string dispatch(WebConnectorService& service, const SoapCall& c) {
+std::string dispatch(WebConnectorService& service, const SoapCall& c, const std::string& peer,
+                     std::chrono::milliseconds& delay) {
     const std::string& m = c.method;
     if (m == "serverVersion") return soapResult(m, service.serverVersion());
     if (m == "clientVersion") return soapResult(m, service.clientVersion(c.param("strVersion")));
-    if (m == "authenticate")
-        return soapStringArrayResult(m, service.authenticate(c.param("strUserName"), c.param("strPassword")));
+    if (m == "authenticate") {
+        auto answer = service.authenticate(c.param("strUserName"), c.param("strPassword"), peer);
+        delay = answer.delay;
+        return soapStringArrayResult(m, answer.strings);
+    }
     if (m == "sendRequestXML")
-        return soapResult(m, service.sendRequestXML(c.param("ticket"), c.param("strCompanyFileName")));
+        return soapResult(m, service.sendRequestXML(c.param("ticket"), c.param("strCompanyFileName"),
+                                                    c.param("strHCPResponse"), c.param("qbXMLCountry")));
     if (m == "receiveResponseXML")
         return soapResult(m,
                           std::to_string(service.receiveResponseXML(c.param("ticket"), c.param("response"),
@@ -31,9 +36,13 @@ std::string dispatch(WebConnectorService& service, const SoapCall& c) {
 }  // namespace
 
 SoapReply answerSoapPost(WebConnectorService& service, std::string_view body, std::string_view soapAction,
-                         const XmlLimits& limits) {
+                         const XmlLimits& limits, const std::string& peer) {
     try {
-        return {200, dispatch(service, parseSoapCall(body, soapAction, limits))};
+        SoapReply reply;
+        SoapCall call = parseSoapCall(body, soapAction, limits);
+        service.heard();
+        reply.body = dispatch(service, call, peer, reply.delay);
+        return reply;
     } catch (const SoapFault& f) {
         return {500, soapFaultEnvelope(f.clientFault, f.what())};
     } catch (const LostTraffic& e) {

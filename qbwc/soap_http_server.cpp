@@ -1,70 +1,227 @@
 #include "qbwc/soap_http_server.h"
 
-#include <httplib.h>
+#include <utility>
 
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <mutex>
+#include <boost/asio.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+
+#include <array>
+#include <atomic>
+#include <optional>
 #include <stdexcept>
-#include <vector>
+#include <thread>
 
 #include "qbwc/soap_dispatch.h"
 
 namespace ztl::qbwc {
 
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
 namespace {
 
-// Serves accepted connections on a fixed number of threads. With every thread busy and as
-// many connections waiting, the accepting thread waits too, so the system's listen queue
-// holds (and finally refuses) the rest instead of this process growing without bound.
-class BoundedPool : public httplib::TaskQueue {
+constexpr const char* kSupportText = "Zentrel's QuickBooks Web Connector service is running.\n";
+constexpr std::size_t kHeaderLimit = 16 * 1024;
+
+bool isIdentityEncoding(beast::string_view value) {
+    return value.empty() || beast::iequals(value, "identity");
+}
+
+}  // namespace
+
+struct SoapHttpServer::Impl {
+    // What the connections still queued in the loop use as they are destroyed with it
+    // comes first, so that it is destroyed after them.
+    std::atomic<int> open{0};
+    std::optional<asio::ssl::context> tls;
+    asio::io_context io{1};
+    tcp::acceptor acceptor{io};
+    asio::thread_pool workers;
+    std::thread loop;
+    WebConnectorService& service;
+    const HttpServiceOptions& options;
+
+    Impl(WebConnectorService& s, const HttpServiceOptions& o)
+        : workers(static_cast<std::size_t>(std::max(1, o.workers))), service(s), options(o) {}
+    ~Impl() { workers.join(); }
+
+    void accept();
+};
+
+namespace {
+
+// One connection: one request, one answer, closed. Lives on the event loop; only the SOAP
+// call itself runs on a worker.
+template <class Stream>
+class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   public:
-    explicit BoundedPool(std::size_t threads) : capacity_(threads) {
-        for (std::size_t i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
+    Connection(SoapHttpServer::Impl& server, Stream stream, std::string peer)
+        : server_(server), stream_(std::move(stream)), peer_(std::move(peer)) {
+        ++server_.open;
     }
-    void enqueue(std::function<void()> fn) override {
-        std::unique_lock lock(mutex_);
-        room_.wait(lock, [&] { return jobs_.size() < capacity_ || shutdown_; });
-        jobs_.push_back(std::move(fn));
-        ready_.notify_one();
-    }
-    void shutdown() override {
-        {
-            std::lock_guard lock(mutex_);
-            shutdown_ = true;
+    ~Connection() { --server_.open; }
+
+    void start() {
+        // One deadline for all of the request, however it is dripped.
+        lowest().expires_after(server_.options.requestDeadline);
+        if constexpr (kTls) {
+            stream_.async_handshake(asio::ssl::stream_base::server,
+                                    [self = this->shared_from_this()](beast::error_code ec) {
+                                        if (!ec) self->readHeader();
+                                    });
+        } else {
+            readHeader();
         }
-        ready_.notify_all();
-        room_.notify_all();
-        for (auto& t : workers_) t.join();
     }
 
   private:
-    void work() {
-        for (;;) {
-            std::function<void()> fn;
-            {
-                std::unique_lock lock(mutex_);
-                ready_.wait(lock, [&] { return !jobs_.empty() || shutdown_; });
-                if (jobs_.empty()) return;  // shut down with nothing left to serve
-                fn = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            room_.notify_one();
-            fn();
-        }
+    static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
+
+    beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
+
+    void readHeader() {
+        parser_.emplace();
+        parser_->header_limit(kHeaderLimit);
+        parser_->body_limit(server_.options.limits.maxBytes);
+        http::async_read_header(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->onHeader(ec); });
     }
-    const std::size_t capacity_;
-    std::mutex mutex_;
-    std::condition_variable ready_, room_;
-    std::deque<std::function<void()>> jobs_;
-    std::vector<std::thread> workers_;
-    bool shutdown_ = false;
+
+    void onHeader(beast::error_code ec) {
+        if (ec == http::error::body_limit) return answer(413, "text/plain", "request body too large\n");
+        if (ec) return;  // dropped: too slow, malformed or gone
+        auto& req = parser_->get();
+        if (req.method() == http::verb::get)
+            return answer(200, "text/plain; charset=utf-8", kSupportText);
+        if (req.method() != http::verb::post) return answer(405, "text/plain", "only GET and POST\n");
+        // Inflating a body is how a small request becomes a huge one: never.
+        if (!isIdentityEncoding(req[http::field::content_encoding]))
+            return answer(415, "text/plain", "compressed request bodies are not accepted\n");
+        if (beast::iequals(req[http::field::expect], "100-continue")) {
+            auto cont = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
+            http::async_write(stream_, *cont,
+                              [self = this->shared_from_this(), cont](beast::error_code e, std::size_t) {
+                                  if (!e) self->readBody();
+                              });
+            return;
+        }
+        readBody();
+    }
+
+    void readBody() {
+        http::async_read(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->onBody(ec); });
+    }
+
+    void onBody(beast::error_code ec) {
+        if (ec == http::error::body_limit) return answer(413, "text/plain", "request body too large\n");
+        if (ec) return;
+        lowest().expires_never();  // a held call may take its time; the client waits for it
+        auto& req = parser_->get();
+        std::string action(req[beast::string_view("SOAPAction")]);
+        asio::post(server_.workers, [self = this->shared_from_this(), body = std::move(req.body()),
+                                     action = std::move(action)]() mutable {
+            SoapReply reply = answerSoapPost(self->server_.service, body, action,
+                                             self->server_.options.limits, self->peer_);
+            asio::post(self->stream_.get_executor(),
+                       [self, reply = std::move(reply)]() mutable { self->delayed(std::move(reply)); });
+        });
+    }
+
+    // A refused password is answered late, without a thread waiting for it.
+    void delayed(SoapReply reply) {
+        if (reply.delay.count() <= 0) return answer(reply.status, "text/xml; charset=utf-8", reply.body);
+        auto timer = std::make_shared<asio::steady_timer>(stream_.get_executor(), reply.delay);
+        timer->async_wait(
+            [self = this->shared_from_this(), timer, reply = std::move(reply)](beast::error_code) {
+                self->answer(reply.status, "text/xml; charset=utf-8", reply.body);
+            });
+    }
+
+    void answer(int status, const char* contentType, std::string body) {
+        response_.result(static_cast<unsigned>(status));
+        response_.version(11);
+        response_.set(http::field::server, "Zentrel");
+        response_.set(http::field::content_type, contentType);
+        response_.keep_alive(false);
+        response_.body() = std::move(body);
+        response_.prepare_payload();
+        lowest().expires_after(server_.options.writeDeadline);
+        http::async_write(
+            stream_, response_,
+            [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->close(ec); });
+    }
+
+    void close(beast::error_code ec) {
+        if constexpr (kTls) {
+            if (!ec) {
+                lowest().expires_after(std::chrono::seconds(2));
+                stream_.async_shutdown([self = this->shared_from_this()](beast::error_code) {
+                    beast::error_code ignored;
+                    self->lowest().socket().close(ignored);
+                });
+                return;
+            }
+        }
+        beast::error_code ignored;
+        lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
+        if (ec || (parser_ && parser_->is_done())) return lowest().socket().close(ignored);
+        // Refused before its body was read: what the client still sends is read and
+        // dropped for a moment, so that closing does not reset the connection under the
+        // answer before the client has read it.
+        lowest().expires_after(std::chrono::seconds(2));
+        drain();
+    }
+
+    void drain() {
+        lowest().async_read_some(asio::buffer(scratch_),
+                                 [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                                     if (!ec) return self->drain();
+                                     beast::error_code ignored;
+                                     self->lowest().socket().close(ignored);
+                                 });
+    }
+
+    SoapHttpServer::Impl& server_;
+    Stream stream_;
+    std::string peer_;
+    beast::flat_buffer buffer_;
+    std::optional<http::request_parser<http::string_body>> parser_;
+    http::response<http::string_body> response_;
+    std::array<char, 4096> scratch_{};
 };
 
-constexpr const char* kSupportText = "Zentrel's QuickBooks Web Connector service is running.\n";
-
 }  // namespace
+
+void SoapHttpServer::Impl::accept() {
+    acceptor.async_accept(asio::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
+        if (ec == asio::error::operation_aborted || !acceptor.is_open()) return;
+        if (!ec) {
+            beast::error_code ignored;
+            socket.set_option(tcp::no_delay(true), ignored);
+            if (open.load() >= options.maxConnections) {
+                socket.close(ignored);
+            } else {
+                std::string peer = socket.remote_endpoint(ignored).address().to_string();
+                beast::tcp_stream stream(std::move(socket));
+                if (tls)
+                    std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(
+                        *this, beast::ssl_stream<beast::tcp_stream>(std::move(stream), *tls), peer)
+                        ->start();
+                else
+                    std::make_shared<Connection<beast::tcp_stream>>(*this, std::move(stream), peer)->start();
+            }
+        }
+        accept();
+    });
+}
 
 SoapHttpServer::SoapHttpServer(WebConnectorService& service, HttpServiceOptions options)
     : service_(service), options_(std::move(options)) {}
@@ -77,63 +234,75 @@ bool SoapHttpServer::usesTls() const {
     return !options_.certificateFile.empty();
 }
 
+std::string SoapHttpServer::url() const {
+    const std::string& host = options_.listen.host;
+    std::string shown = host.find(':') != std::string::npos ? "[" + host + "]" : host;
+    return std::string(usesTls() ? "https://" : "http://") + shown + ":" + std::to_string(port_) + "/";
+}
+
 void SoapHttpServer::start() {
     const std::string& host = options_.listen.host;
+    const std::string where = host + ":" + std::to_string(options_.listen.port);
     if (options_.certificateFile.empty() != options_.privateKeyFile.empty())
         throw std::runtime_error("HTTPS needs both a certificate and its private key");
+    if (!usesTls() && !isLoopbackHost(host))
+        throw std::runtime_error(
+            "without a certificate the service listens only on a loopback address, not " + host +
+            ": the Web Connector's password would cross the network readable");
+    auto impl = std::make_unique<Impl>(service_, options_);
     if (usesTls()) {
-        auto tls = std::make_unique<httplib::SSLServer>(options_.certificateFile.c_str(),
-                                                        options_.privateKeyFile.c_str());
-        if (!tls->is_valid())
+        impl->tls.emplace(asio::ssl::context::tls_server);
+        impl->tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                               asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                               asio::ssl::context::no_tlsv1_1);
+        beast::error_code ec;
+        impl->tls->use_certificate_chain_file(options_.certificateFile, ec);
+        if (!ec) impl->tls->use_private_key_file(options_.privateKeyFile, asio::ssl::context::pem, ec);
+        if (ec || SSL_CTX_check_private_key(impl->tls->native_handle()) != 1)
             throw std::runtime_error("the certificate " + options_.certificateFile + " and key " +
                                      options_.privateKeyFile + " cannot be used for HTTPS");
-        server_ = std::move(tls);
-    } else {
-        if (!isLoopbackHost(host))
-            throw std::runtime_error(
-                "without a certificate the service listens only on a loopback address, not " + host +
-                ": the Web Connector's password would cross the network readable");
-        server_ = std::make_unique<httplib::Server>();
     }
 
-    const std::size_t threads = static_cast<std::size_t>(std::max(1, options_.maxConnections));
-    server_->new_task_queue = [threads] { return new BoundedPool(threads); };
-    server_->set_payload_max_length(options_.limits.maxBytes);
-    server_->set_read_timeout(options_.readTimeout.count(), 0);
-    server_->set_write_timeout(options_.readTimeout.count(), 0);
-    // Short: the Web Connector pauses 5 s between polls anyway, and stopping waits for it.
-    server_->set_keep_alive_timeout(2);
-    // Each call is a small request answered at once: Nagle's delay would only add latency.
-    server_->set_tcp_nodelay(true);
-
-    const XmlLimits limits = options_.limits;
-    WebConnectorService& service = service_;
-    server_->Post(".*", [&service, limits](const httplib::Request& req, httplib::Response& res) {
-        SoapReply reply = answerSoapPost(service, req.body, req.get_header_value("SOAPAction"), limits);
-        res.status = reply.status;
-        res.set_content(reply.body, "text/xml; charset=utf-8");
-    });
-    server_->Get(".*", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content(kSupportText, "text/plain; charset=utf-8");
-    });
-
-    if (options_.listen.port == 0) {
-        port_ = server_->bind_to_any_port(host);
-        if (port_ < 0) port_ = 0;
-    } else if (server_->bind_to_port(host, options_.listen.port)) {
-        port_ = options_.listen.port;
-    }
-    if (port_ == 0) {
-        server_.reset();
-        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(options_.listen.port) +
-                                 " (in use, or not an address of this machine)");
-    }
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    beast::error_code ec;
+    tcp::resolver resolver(impl->io);
+    auto endpoints = resolver.resolve(host, std::to_string(options_.listen.port),
+                                      tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    if (ec || endpoints.empty())
+        throw std::runtime_error("cannot listen on " + where + ": " + host +
+                                 " is not an address of this machine");
+    tcp::endpoint endpoint = endpoints.begin()->endpoint();
+    impl->acceptor.open(endpoint.protocol(), ec);
+    // SO_REUSEADDR only, so that a restart need not wait for old connections to time out;
+    // never SO_REUSEPORT: a second bridge must not share the port and split the calls.
+    if (!ec) impl->acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec) impl->acceptor.bind(endpoint, ec);
+    if (ec == asio::error::address_in_use)
+        throw std::runtime_error(
+            "cannot listen on " + where +
+            ": the port is already served, by another Zentrel program or the Web "
+            "Connector service (ztl qbwc service), or by another program; one bridge per port");
+    if (ec)
+        throw std::runtime_error("cannot listen on " + where +
+                                 " (not an address of this machine): " + ec.message());
+    impl->acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) throw std::runtime_error("cannot listen on " + where + ": " + ec.message());
+    port_ = impl->acceptor.local_endpoint().port();
+    impl->accept();
+    Impl* raw = impl.get();
+    impl->loop = std::thread([raw] { raw->io.run(); });
+    impl_ = std::move(impl);
 }
 
 void SoapHttpServer::stop() {
-    if (server_) server_->stop();
-    if (thread_.joinable()) thread_.join();
+    if (!impl_) return;
+    impl_->io.stop();
+    if (impl_->loop.joinable()) impl_->loop.join();
+    beast::error_code ignored;
+    impl_->acceptor.close(ignored);
+    // The calls still held end with the service's stop; nothing queued is started.
+    impl_->workers.stop();
+    impl_->workers.join();
+    impl_.reset();
 }
 
 }  // namespace ztl::qbwc

@@ -1,21 +1,24 @@
 #pragma once
-// The HTTP side of the service, on cpp-httplib: POST on any path is a SOAP call, GET on any
+// The HTTP side of the service, on Boost.Beast: POST on any path is a SOAP call, GET on any
 // path answers 200 (the Web Connector checks AppSupport that way). HTTPS with the
-// certificate and key given; plain HTTP only on a loopback address. Bodies larger than the
-// limit are refused before they are read (413), and at most `maxConnections` connections are
-// served at once: further ones wait in the system's listen queue.
+// certificate and key given; plain HTTP only on a loopback address.
+//
+// Built for the Web Connector's .NET client and for a network that is not:
+// - every answer ends the connection ("Connection: close"), so the client never sends on
+//   a connection the server has closed under it; "Expect: 100-continue" is answered at once;
+// - a whole request (TLS handshake, headers, body) must arrive within `requestDeadline`,
+//   a slow sender is dropped; connections are served by one event loop, the SOAP calls on
+//   worker threads, so slow or idle connections never hold up a call;
+// - bodies larger than the limit are refused before they are read (413), compressed
+//   bodies are refused without being inflated (415);
+// - the port is bound without sharing: a second bridge on it is refused at its start.
 #include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "qbwc/listen_address.h"
 #include "qbwc/web_connector_service.h"
 #include "qbwc/xml_guard.h"
-
-namespace httplib {
-class Server;
-}
 
 namespace ztl::qbwc {
 
@@ -24,8 +27,10 @@ struct HttpServiceOptions {
     std::string certificateFile;  // both empty: plain HTTP
     std::string privateKeyFile;
     XmlLimits limits;
-    int maxConnections = 4;  // one Web Connector needs one, a second for a late retry
-    std::chrono::seconds readTimeout{10};
+    int maxConnections = 64;  // open at once; beyond that a connection is closed unanswered
+    int workers = 4;          // SOAP calls served at once; one Web Connector makes one at a time
+    std::chrono::milliseconds requestDeadline{10000};
+    std::chrono::milliseconds writeDeadline{30000};
 };
 
 class SoapHttpServer {
@@ -41,12 +46,15 @@ class SoapHttpServer {
     void stop();
     int port() const { return port_; }
     bool usesTls() const;
+    // The address the Web Connector is to call, "https://host:port/".
+    std::string url() const;
+
+    struct Impl;  // the event loop and its connections; known only to the implementation
 
   private:
     WebConnectorService& service_;
     HttpServiceOptions options_;
-    std::unique_ptr<httplib::Server> server_;
-    std::thread thread_;
+    std::unique_ptr<Impl> impl_;
     int port_ = 0;
 };
 

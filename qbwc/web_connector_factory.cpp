@@ -1,5 +1,6 @@
 #include "qbwc/web_connector_factory.h"
 
+#include "qbwc/bridge_log.h"
 #include "qbwc/web_connector_processor.h"
 
 namespace ztl::qbwc {
@@ -14,15 +15,14 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
     return c;
 }
 
-WebConnectorFactory::WebConnectorFactory(BridgeConfig config) : closeGrace_(config.closeGrace) {
+WebConnectorFactory::WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait)
+    : closeGrace_(config.closeGrace), wait_(wait) {
     service_ = std::make_shared<WebConnectorService>(config.credentials, config.timings, config.note);
     server_ = std::make_unique<SoapHttpServer>(*service_, config.http);
     try {
         server_->start();
-        if (config.note)
-            config.note(std::string("serving the Web Connector at ") +
-                        (server_->usesTls() ? "https://" : "http://") + config.http.listen.host + ":" +
-                        std::to_string(server_->port()) + "/");
+        service_->setUrl(server_->url());
+        if (config.note) config.note("serving the Web Connector at " + server_->url());
     } catch (const std::exception& e) {
         startError_ = std::string("The Web Connector service cannot start: ") + e.what() + ".";
         server_.reset();
@@ -40,7 +40,7 @@ WebConnectorFactory::~WebConnectorFactory() {
 }
 
 std::shared_ptr<RequestProcessor> WebConnectorFactory::create() {
-    return std::make_shared<WebConnectorProcessor>(service_, startError_);
+    return std::make_shared<WebConnectorProcessor>(service_, startError_, wait_);
 }
 
 int WebConnectorFactory::port() const {
@@ -49,6 +49,14 @@ int WebConnectorFactory::port() const {
 
 bool WebConnectorFactory::usesTls() const {
     return server_ && server_->usesTls();
+}
+
+WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also) {
+    auto log = std::make_shared<BridgeLog>(bridgeLogFile());
+    return [log, also = std::move(also)](const std::string& text) {
+        log->write(text);
+        if (also) also(text);
+    };
 }
 
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
@@ -69,12 +77,13 @@ std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const
 
 std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
                                                          const SettingsStore& store,
-                                                         WebConnectorService::NoteSink note) {
+                                                         WebConnectorService::NoteSink note,
+                                                         QuickBooksWait* wait) {
     std::string why;
     auto config = bridgeConfigFor(listenText, store, why);
     if (!config) return std::make_unique<WebConnectorFactory>(why);
-    config->note = std::move(note);
-    return std::make_unique<WebConnectorFactory>(std::move(*config));
+    config->note = withBridgeLog(std::move(note));
+    return std::make_unique<WebConnectorFactory>(std::move(*config), wait);
 }
 
 }  // namespace ztl::qbwc

@@ -30,7 +30,8 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
 class WebConnectorFactory : public RequestProcessorFactory {
   public:
     // Starts serving at once: the Web Connector may call before the first processor exists.
-    explicit WebConnectorFactory(BridgeConfig config);
+    // `wait` (kept, not owned) is called while its processors wait for the Web Connector.
+    explicit WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait = nullptr);
     // A factory that cannot serve, for the reason given.
     explicit WebConnectorFactory(std::string why);
     ~WebConnectorFactory() override;
@@ -39,6 +40,8 @@ class WebConnectorFactory : public RequestProcessorFactory {
 
     const std::string& startError() const { return startError_; }
     int port() const;  // where it listens; 0 when it does not
+    // The service it serves (null when it could not start), for ztl qbwc service's local socket.
+    const std::shared_ptr<WebConnectorService>& service() const { return service_; }
     bool usesTls() const;
 
   private:
@@ -46,6 +49,7 @@ class WebConnectorFactory : public RequestProcessorFactory {
     std::unique_ptr<SoapHttpServer> server_;
     std::string startError_;
     std::chrono::milliseconds closeGrace_{0};
+    QuickBooksWait* wait_ = nullptr;
 };
 
 // The configuration for "qbwc:<listenText>" from the bridge's settings; nothing, and `why`
@@ -53,9 +57,14 @@ class WebConnectorFactory : public RequestProcessorFactory {
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
                                             std::string& why);
 
-// The factory for "qbwc:<listenText>", configured from the bridge's settings.
+// A note sink that writes the bridge's log (bridge_log.h), and passes on to `also`.
+WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also = {});
+
+// The factory for "qbwc:<listenText>", configured from the bridge's settings; what
+// happens goes to the bridge's log.
 std::unique_ptr<WebConnectorFactory> webConnectorFactory(const std::string& listenText,
                                                          const SettingsStore& store,
-                                                         WebConnectorService::NoteSink note = {});
+                                                         WebConnectorService::NoteSink note = {},
+                                                         QuickBooksWait* wait = nullptr);
 
 }  // namespace ztl::qbwc

@@ -8,11 +8,19 @@ namespace ztl::qbwc {
 
 namespace {
 constexpr const char* kSource = "QBWC";
-}
+
+// Tells the hook the wait is over, however it ended.
+struct WaitDone {
+    QuickBooksWait* wait;
+    ~WaitDone() {
+        if (wait) wait->done();
+    }
+};
+}  // namespace
 
 WebConnectorProcessor::WebConnectorProcessor(std::shared_ptr<WebConnectorService> service,
-                                             std::string startError)
-    : service_(std::move(service)), startError_(std::move(startError)) {}
+                                             std::string startError, QuickBooksWait* wait)
+    : service_(std::move(service)), startError_(std::move(startError)), wait_(wait) {}
 
 WebConnectorProcessor::~WebConnectorProcessor() {
     // A connection never closed still keeps the Web Connector's session: give it back.
@@ -35,7 +43,13 @@ void WebConnectorProcessor::OpenConnection(const std::string&, const std::string
     if (!service_)
         throw VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + startError_);
     if (connected_) return;  // the SDK keeps one connection per processor
-    company_ = service_->openConnection();
+    WaitDone over{wait_};
+    try {
+        company_ = service_->openConnection(wait_);
+    } catch (const VbError& e) {
+        if (wait_) wait_->failed(e.description);
+        throw;
+    }
     connected_ = true;
 }
 
@@ -54,7 +68,8 @@ std::string WebConnectorProcessor::BeginSession(const std::string& companyFile, 
 
 std::string WebConnectorProcessor::ProcessRequest(const std::string& ticket, const std::string& request) {
     const std::string& company = sessionCompany(ticket);
-    return service_->submit(request, company);
+    WaitDone over{wait_};
+    return service_->submit(request, company, wait_);
 }
 
 void WebConnectorProcessor::EndSession(const std::string& ticket) {

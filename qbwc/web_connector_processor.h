@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/quickbooks_wait.h"
 #include "platform/request_processor.h"
 
 namespace ztl::qbwc {
@@ -20,7 +21,9 @@ class WebConnectorService;
 class WebConnectorProcessor : public RequestProcessor {
   public:
     // `service` null: the bridge could not start, for the reason given.
-    WebConnectorProcessor(std::shared_ptr<WebConnectorService> service, std::string startError);
+    // `wait`, when given, is called while the processor waits for the Web Connector.
+    WebConnectorProcessor(std::shared_ptr<WebConnectorService> service, std::string startError,
+                          QuickBooksWait* wait = nullptr);
     ~WebConnectorProcessor() override;
 
     void OpenConnection(const std::string& appId, const std::string& appName) override;
@@ -36,6 +39,7 @@ class WebConnectorProcessor : public RequestProcessor {
 
     std::shared_ptr<WebConnectorService> service_;
     std::string startError_;
+    QuickBooksWait* wait_;
     bool connected_ = false;
     std::string company_;                          // what the Web Connector had open at OpenConnection
     std::map<std::string, std::string> sessions_;  // ticket -> company file of the session

@@ -4,8 +4,12 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <ctime>
+
+#include <pugixml.hpp>
 
 #include "platform/request_processor.h"
+#include "qbwc/late_answer.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/random_id.h"
 #include "qbwc/soap_response.h"
@@ -17,8 +21,24 @@ namespace {
 constexpr const char* kSource = "QBWC";
 constexpr const char* kServerVersion = "Zentrel 1.0";
 constexpr const char* kSessionDone = "Zentrel has nothing more to post.";
+// What ends a session the clean way from a pause between requests: receiveResponseXML can
+// answer 100 only to an answer, so the Web Connector is given this to answer. A read of
+// one customer by a name no customer has, in the engine's qbXML 1.0: it changes nothing,
+// and a refusal of it ends the session just the same.
+constexpr const char* kClosingRequest =
+    "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n<QBXML>\r\n"
+    "<QBXMLMsgsRq onError=\"stopOnError\">\r\n<CustomerQueryRq requestID=\"1\"><FullName>Zentrel end of "
+    "session</FullName></CustomerQueryRq>\r\n</QBXMLMsgsRq>\r\n</QBXML>\r\n";
 constexpr std::size_t kRefusedTicketsKept = 16;
 constexpr long kUnspecifiedFailure = -2147467259;  // 0x80004005 E_FAIL
+constexpr std::size_t kBackoffAddressesKept = 1024;
+constexpr std::chrono::milliseconds kFirstBackoff{1000};
+constexpr std::chrono::milliseconds kLongestBackoff{8000};
+// How often a waiting call lets the program's window breathe.
+constexpr std::chrono::milliseconds kWaitSlice{100};
+constexpr const char* kWaitCall = "Waiting for the Web Connector to call";
+constexpr const char* kWaitTake = "Waiting for the Web Connector to take the request";
+constexpr const char* kWaitAnswer = "Waiting for QuickBooks to answer through the Web Connector";
 
 template <class F>
 struct ScopeExit {
@@ -28,12 +48,49 @@ struct ScopeExit {
 template <class F>
 ScopeExit(F) -> ScopeExit<F>;
 
-VbError couldNotStart() {
-    return VbError(hresult::kCouldNotStart, kSource, "Could not start QuickBooks.");
-}
-
 VbError couldNotAccess(const std::string& why) {
     return VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + why);
+}
+
+VbError cancelled() {
+    return VbError(
+        hresult::kCouldNotStart, kSource,
+        "Could not start QuickBooks. The wait for the Web Connector was cancelled; nothing was sent.");
+}
+
+std::string clockTime(std::chrono::system_clock::time_point t) {
+    std::time_t tt = std::chrono::system_clock::to_time_t(t);
+    std::tm local{};
+    localtime_r(&tt, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+// What QuickBooks says it can take, from the host query answer of the first
+// sendRequestXML; empty when the engine's qbXML 1.0 US requests will do (or it cannot be
+// told: no answer, or one without the versions).
+std::string unsupportedBy(const std::string& hcp, const std::string& country) {
+    std::vector<std::string> versions;
+    std::string hostCountry;
+    if (!hcp.empty()) {
+        pugi::xml_document doc;
+        if (doc.load_buffer(hcp.data(), hcp.size())) {
+            pugi::xml_node host = doc.find_node(
+                [](const pugi::xml_node& n) { return std::string_view(n.name()) == "HostRet"; });
+            for (pugi::xml_node v : host.children("SupportedQBXMLVersion"))
+                versions.emplace_back(v.child_value());
+            hostCountry = host.child_value("Country");
+        }
+    }
+    bool versionOk = versions.empty() || std::find(versions.begin(), versions.end(), "1.0") != versions.end();
+    std::string c = !hostCountry.empty() ? hostCountry : country;
+    bool countryOk = c.empty() || c == "US";
+    if (versionOk && countryOk) return {};
+    std::string has = versions.empty() ? "" : "qbXML " + versions.front() + " to " + versions.back();
+    if (!c.empty()) has += (has.empty() ? "" : " ") + std::string("for the country ") + c;
+    return "The version of QBXML that was requested is not supported or is unknown. This QuickBooks takes " +
+           has + "; Zentrel's requests are qbXML 1.0 for a US QuickBooks.";
 }
 
 VbError companyNotOpen() {
@@ -55,10 +112,21 @@ struct WebConnectorService::Pending {
     std::string request;
     std::string company;
     State state = State::Queued;
+    bool closing = false;  // the session's closing request: nobody waits for its answer
     Clock::time_point sentAt{};
     std::string response;
     std::optional<VbError> error;
 };
+
+namespace {
+// When a request was handed out, as the operator's clock shows it.
+template <class P>
+std::string sentAtOf(const P& p) {
+    return clockTime(std::chrono::system_clock::now() -
+                     std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                         std::chrono::steady_clock::now() - p.sentAt));
+}
+}  // namespace
 
 struct WebConnectorService::Session {
     std::string ticket;
@@ -114,6 +182,47 @@ void WebConnectorService::note(const std::string& text) const {
     if (note_) note_(text);
 }
 
+void WebConnectorService::heard() {
+    std::lock_guard lock(mutex_);
+    lastHeard_ = std::chrono::system_clock::now();
+    everHeard_ = true;
+}
+
+void WebConnectorService::setUrl(std::string url) {
+    std::lock_guard lock(mutex_);
+    url_ = std::move(url);
+}
+
+VbError WebConnectorService::notCalled() const {
+    std::string since = everHeard_ ? clockTime(lastHeard_) : clockTime(lastHeard_) + " (when serving began)";
+    std::string reach = url_.empty() ? "this service" : url_;
+    return VbError(hresult::kCouldNotStart, kSource,
+                   "Could not start QuickBooks. The Web Connector has not called since " + since +
+                       "; is it running, with Auto-Run on, and can it reach " + reach + "?");
+}
+
+// A refused authenticate fails the program's waiting connections at once: waiting on
+// would only end in the same refusal.
+void WebConnectorService::refuse(const std::string& why) {
+    ++refusals_;
+    lastRefusal_ = why;
+    changed_.notify_all();
+}
+
+bool WebConnectorService::waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until,
+                                     QuickBooksWait* wait, const char* what, Clock::time_point since) {
+    if (!wait) {
+        changed_.wait_until(lock, until);
+        return true;
+    }
+    changed_.wait_until(lock, std::min(until, Clock::now() + kWaitSlice));
+    lock.unlock();
+    bool goOn =
+        wait->waiting(what, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since));
+    lock.lock();
+    return goOn;
+}
+
 std::string WebConnectorService::serverVersion() const {
     return kServerVersion;
 }
@@ -153,53 +262,116 @@ void WebConnectorService::fail(const std::shared_ptr<Pending>& p, const VbError&
 // Drops the session; a request it had out can no longer be answered.
 void WebConnectorService::endSession(const char* why) {
     if (!session_) return;
-    if (session_->inFlight && session_->inFlight->state == Pending::State::Sent)
+    if (session_->inFlight && session_->inFlight->state == Pending::State::Sent && !session_->inFlight->closing) {
+        note("no answer came for " + describeRequest(session_->inFlight->request) + ", handed out at " +
+             sentAtOf(*session_->inFlight) + "; its entry may or may not be in QuickBooks");
         fail(session_->inFlight, answerLost());
+    }
     note(std::string("Web Connector session ended: ") + why);
     session_.reset();
     changed_.notify_all();
 }
 
-std::vector<std::string> WebConnectorService::authenticate(const std::string& strUserName,
-                                                           const std::string& strPassword) {
-    // The password check is slow by design: outside the lock, and made whatever the user
-    // name, so that the time taken does not tell a known name from an unknown one.
-    bool passwordMatches = verifyPassword(strPassword, credentials_.passwordHash);
-    bool valid = passwordMatches && !credentials_.userName.empty() && strUserName == credentials_.userName;
-    std::string ticket = newTicket();
-    std::lock_guard lock(mutex_);
-    auto refuse = [&](const char* answer, const std::string& why) -> std::vector<std::string> {
+AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserName,
+                                                     const std::string& strPassword,
+                                                     const std::string& peer) {
+    const std::string ticket = newTicket();
+    const std::string from = peer.empty() ? "" : " from " + peer;
+    auto refused = [&](const char* answer, const std::string& why) -> std::vector<std::string> {
         refusedTickets_[ticket] = why;
         refusedOrder_.push_back(ticket);
         if (refusedOrder_.size() > kRefusedTicketsKept) {
             refusedTickets_.erase(refusedOrder_.front());
             refusedOrder_.pop_front();
         }
-        note("authenticate \"" + strUserName + "\": " + answer);
         return {ticket, answer};
     };
-    if (!valid) return refuse("nvu", "The user name or password is not the one Zentrel expects.");
-    if (stopping_) return refuse("none", "Zentrel is closing.");
-    Clock::time_point now = Clock::now();
-    if (session_) {
-        bool live = session_->phase != Phase::Ending && session_->phase != Phase::Failed &&
-                    (session_->held > 0 || now - session_->lastCall < timings_.timeout);
-        if (live) return refuse("busy", "Zentrel is busy with another Web Connector session.");
-        endSession("a new session replaced it");
+    {
+        // An address still paying for a refused password is refused again unchecked: the
+        // check costs this machine what it is meant to cost a guesser.
+        std::lock_guard lock(mutex_);
+        auto b = backoff_.find(peer);
+        Clock::time_point now = Clock::now();
+        if (b != backoff_.end() && now < b->second.until) {
+            note("authenticate" + from + " as \"" + strUserName +
+                 "\": refused unchecked, too soon after a refused password");
+            return {refused("nvu", "Wait a few seconds before trying another password."),
+                    std::chrono::duration_cast<std::chrono::milliseconds>(b->second.until - now)};
+        }
     }
-    if (connections_ == 0) return refuse("none", "Zentrel has nothing to post now.");
+    // The password check is slow by design: outside the lock, and made whatever the user
+    // name, so that the time taken does not tell a known name from an unknown one.
+    bool passwordMatches = verifyPassword(strPassword, credentials_.passwordHash);
+    bool userMatches = !credentials_.userName.empty() && strUserName == credentials_.userName;
+    std::lock_guard lock(mutex_);
+    Clock::time_point now = Clock::now();
+    if (!passwordMatches || !userMatches) {
+        if (backoff_.size() >= kBackoffAddressesKept && !backoff_.count(peer)) backoff_.clear();
+        Backoff& b = backoff_[peer];
+        ++b.failures;
+        auto pause = kFirstBackoff * (1 << std::min(b.failures - 1, 3));
+        b.until = now + std::min<std::chrono::milliseconds>(pause, kLongestBackoff);
+        std::string why =
+            !userMatches
+                ? "The Web Connector called" + from + " as the user \"" + strUserName + "\", not \"" +
+                      credentials_.userName +
+                      "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again."
+                : "The Web Connector called" + from +
+                      ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; "
+                      "type "
+                      "that password into its Password column.";
+        note("authenticate" + from + " as \"" + strUserName + "\": refused (" +
+             (userMatches ? "wrong password" : "unknown user name") + ")");
+        refuse(why);
+        return {refused("nvu", "The user name or password is not the one Zentrel expects."),
+                std::chrono::duration_cast<std::chrono::milliseconds>(b.until - now)};
+    }
+    backoff_.erase(peer);
+    if (stopping_) return {refused("none", "Zentrel is closing.")};
+    if (session_) {
+        // Busy only while a call of the old session is in progress, or the request it took
+        // may still be answered; otherwise its client is gone and it is let go.
+        const Session& old = *session_;
+        bool ended = old.phase == Phase::Ending || old.phase == Phase::Failed;
+        bool answerDue = old.phase == Phase::Working && old.inFlight && !old.inFlight->closing &&
+                         old.inFlight->state == Pending::State::Sent &&
+                         now - old.inFlight->sentAt < timings_.timeout;
+        if (!ended && (old.held > 0 || answerDue)) {
+            note("authenticate" + from + ": busy with another session");
+            return {refused("busy", "Zentrel is busy with another Web Connector session.")};
+        }
+        endSession(ended ? "a new session followed it"
+                         : "its Web Connector went away; a new session replaced it");
+    }
+    if (connections_ == 0) {
+        note("authenticate" + from + ": nothing to do (none)");
+        return {refused("none", "Zentrel has nothing to post now.")};
+    }
     session_ = std::make_unique<Session>();
     session_->ticket = ticket;
     session_->lastCall = now;
-    note("authenticate \"" + strUserName + "\": session begins");
-    return {ticket, ""};
+    note("authenticate" + from + " as \"" + strUserName + "\": session begins");
+    return {{ticket, ""}};
 }
 
 std::string WebConnectorService::sendRequestXML(const std::string& ticket,
-                                                const std::string& strCompanyFileName) {
+                                                const std::string& strCompanyFileName,
+                                                const std::string& strHCPResponse,
+                                                const std::string& qbXMLCountry) {
     std::unique_lock lock(mutex_);
     Session& s = sessionFor(ticket, "sendRequestXML");
     if (s.phase == Phase::Connecting) {
+        if (std::string why = unsupportedBy(strHCPResponse, qbXMLCountry); !why.empty()) {
+            note("QuickBooks cannot take Zentrel's requests: " + why);
+            VbError e(kUnsupportedVersion, kSource, why);
+            ++connectionFailures_;
+            lastConnectionError_ = e;
+            while (auto p = nextQueued()) fail(p, e);
+            s.phase = Phase::Failed;
+            s.lastError = why;
+            changed_.notify_all();
+            return "";
+        }
         s.company = strCompanyFileName;
         s.phase = Phase::Ready;
         note("QuickBooks has " + strCompanyFileName + " open");
@@ -217,9 +389,15 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
         Session* cur = current(ticket);
         if (!cur || cur->calls != call) return "";  // a newer call has taken over
         auto finish = [&] {
-            cur->phase = Phase::Ending;
+            auto closing = std::make_shared<Pending>();
+            closing->request = kClosingRequest;
+            closing->state = Pending::State::Sent;
+            closing->sentAt = Clock::now();
+            closing->closing = true;
+            cur->inFlight = closing;
+            cur->phase = Phase::Working;
             cur->lastError = kSessionDone;
-            return std::string();
+            return closing->request;
         };
         if (stopping_) return finish();
         while (auto p = nextQueued()) {
@@ -257,6 +435,10 @@ int WebConnectorService::receiveResponseXML(const std::string& ticket, const std
     Session& s = sessionFor(ticket, "receiveResponseXML");
     if (s.phase != Phase::Working || !s.inFlight) throw LostTraffic("receiveResponseXML: no request is out");
     std::shared_ptr<Pending> p = std::move(s.inFlight);
+    if (p->closing) {
+        s.phase = Phase::Ending;
+        return 100;
+    }
     s.phase = Phase::Ready;
     s.lastError.clear();
     if (p->state == Pending::State::Sent) {
@@ -268,7 +450,8 @@ int WebConnectorService::receiveResponseXML(const std::string& ticket, const std
             p->response = response;
         }
     } else {
-        note("an answer came after the program had stopped waiting for it");
+        note("a late answer came for " + describeRequest(p->request) + ", handed out at " + sentAtOf(*p) +
+             ", after the program had stopped waiting for it: " + describeAnswer(response, hresult, message));
     }
     changed_.notify_all();
 
@@ -334,13 +517,15 @@ std::string WebConnectorService::closeConnection(const std::string& ticket) {
     return "OK";
 }
 
-std::string WebConnectorService::openConnection() {
+std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
     std::unique_lock lock(mutex_);
     if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
     ++connections_;
     changed_.notify_all();
-    const Clock::time_point deadline = Clock::now() + timings_.timeout;
+    const Clock::time_point since = Clock::now();
+    const Clock::time_point deadline = since + timings_.timeout;
     const std::uint64_t failuresBefore = connectionFailures_;
+    const std::uint64_t refusalsBefore = refusals_;
     auto giveUp = [&](const VbError& e) {
         if (--connections_ == 0) idleSince_ = Clock::now();
         changed_.notify_all();
@@ -350,12 +535,18 @@ std::string WebConnectorService::openConnection() {
         if (session_ && (session_->phase == Phase::Ready || session_->phase == Phase::Working))
             return session_->company;
         if (connectionFailures_ != failuresBefore) throw giveUp(*lastConnectionError_);
+        if (refusals_ != refusalsBefore)
+            throw giveUp(
+                VbError(hresult::kCouldNotStart, kSource, "Could not start QuickBooks. " + lastRefusal_));
         if (stopping_) throw giveUp(couldNotAccess("The Web Connector service has stopped."));
         if (Clock::now() >= deadline) {
             note("the Web Connector did not call in time");
-            throw giveUp(couldNotStart());
+            throw giveUp(notCalled());
         }
-        changed_.wait_until(lock, deadline);
+        if (!waitAWhile(lock, deadline, wait, kWaitCall, since)) {
+            note("the operator cancelled the wait for the Web Connector");
+            throw giveUp(cancelled());
+        }
     }
 }
 
@@ -365,7 +556,8 @@ void WebConnectorService::releaseConnection() {
     changed_.notify_all();
 }
 
-std::string WebConnectorService::submit(const std::string& request, const std::string& companyFile) {
+std::string WebConnectorService::submit(const std::string& request, const std::string& companyFile,
+                                        QuickBooksWait* wait) {
     // QuickBooks' own parser refuses what XML cannot carry; it could not even be sent.
     if (!isXmlText(request))
         throw VbError(hresult::kParseError, kSource,
@@ -381,7 +573,8 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
     p->company = companyFile;
     queue_.push_back(p);
     changed_.notify_all();
-    const Clock::time_point queuedUntil = Clock::now() + timings_.timeout;
+    const Clock::time_point since = Clock::now();
+    const Clock::time_point queuedUntil = since + timings_.timeout;
     for (;;) {
         switch (p->state) {
             case Pending::State::Answered:
@@ -394,16 +587,24 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                     std::erase(queue_, p);
                     if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
                     note("the Web Connector did not come for a request in time");
-                    throw couldNotStart();
+                    throw notCalled();
                 }
-                changed_.wait_until(lock, queuedUntil);
+                if (!waitAWhile(lock, queuedUntil, wait, kWaitTake, since) &&
+                    p->state == Pending::State::Queued) {
+                    std::erase(queue_, p);
+                    note("the operator withdrew a request the Web Connector had not taken");
+                    throw cancelled();
+                }
                 break;
             case Pending::State::Sent:
                 if (Clock::now() >= p->sentAt + timings_.timeout) {
                     p->state = Pending::State::Abandoned;
+                    note("no answer came for " + describeRequest(p->request) + ", handed out at " +
+                         sentAtOf(*p) + "; its entry may or may not be in QuickBooks");
                     throw answerLost();
                 }
-                changed_.wait_until(lock, p->sentAt + timings_.timeout);
+                // Handed out: it may be posted, so it is waited for whatever the operator says.
+                waitAWhile(lock, p->sentAt + timings_.timeout, wait, kWaitAnswer, since);
                 break;
             case Pending::State::Abandoned:
                 throw answerLost();

@@ -13,13 +13,19 @@
 // getLastError a closing text.
 //
 // One Web Connector session at a time. Its calls must name its ticket and follow the
-// protocol's order; any other call is LostTraffic and changes nothing. Thread-safe: HTTP
-// threads make the Web Connector's calls, the program's threads the others.
+// protocol's order; any other call is LostTraffic and changes nothing. A new authenticate
+// replaces a session none of whose calls is in progress: the Web Connector makes one call
+// at a time, so a session whose client vanished is let go once its last call has ended
+// (a request it had out is reported as answered by nobody). Thread-safe: HTTP threads make
+// the Web Connector's calls, the program's threads the others.
 //
 // Errors on the program's side are VbErrors with the SDK's HRESULTs: 0x80040408 when the
-// Web Connector does not call in time (nothing was handed out, so nothing is posted), the
-// HRESULT and message the Web Connector reported for a failure in QuickBooks, 0x8004040A for
-// a request meant for another company, 0x80040400 for a request XML cannot carry.
+// Web Connector does not call in time, or called with a password that is refused (said as
+// soon as it happens), or the operator cancelled the wait (nothing was handed out, so
+// nothing is posted); the HRESULT and message the Web Connector reported for a failure in
+// QuickBooks; 0x80040423 when QuickBooks cannot take the engine's qbXML 1.0 US requests;
+// 0x8004040A for a request meant for another company; 0x80040400 for a request XML cannot
+// carry. A bad authenticate is answered late, and later each time, per client address.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -33,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/quickbooks_wait.h"
 #include "platform/vb_error.h"
 
 namespace ztl::qbwc {
@@ -46,6 +53,13 @@ struct ServiceTimings {
     std::chrono::milliseconds hold{15000};      // one held call; well below the client's HTTP time-out
     std::chrono::milliseconds linger{5000};     // a session outlives the last connection by this
 };
+
+struct AuthenticateAnswer {
+    std::vector<std::string> strings;    // authenticate's array
+    std::chrono::milliseconds delay{0};  // how long to hold the answer back
+};
+
+inline constexpr long kUnsupportedVersion = -2147220445;  // 0x80040423
 
 struct Credentials {
     std::string userName;
@@ -76,8 +90,15 @@ class WebConnectorService {
     // The Web Connector's side: its SOAP methods, with the WSDL's parameters.
     std::string serverVersion() const;
     std::string clientVersion(const std::string& strVersion) const;
-    std::vector<std::string> authenticate(const std::string& strUserName, const std::string& strPassword);
-    std::string sendRequestXML(const std::string& ticket, const std::string& strCompanyFileName);
+    AuthenticateAnswer authenticate(const std::string& strUserName, const std::string& strPassword,
+                                    const std::string& peer);
+    std::vector<std::string> authenticate(const std::string& strUserName, const std::string& strPassword) {
+        return authenticate(strUserName, strPassword, "").strings;
+    }
+    // The first call of a session carries QuickBooks' host query answer: the qbXML
+    // versions it supports and its country are read from it.
+    std::string sendRequestXML(const std::string& ticket, const std::string& strCompanyFileName,
+                               const std::string& strHCPResponse = {}, const std::string& qbXMLCountry = {});
     int receiveResponseXML(const std::string& ticket, const std::string& response, const std::string& hresult,
                            const std::string& message);
     std::string connectionError(const std::string& ticket, const std::string& hresult,
@@ -87,12 +108,18 @@ class WebConnectorService {
 
     // The program's side. openConnection returns the company file of the session it waited
     // for; every successful openConnection is balanced by one releaseConnection.
-    std::string openConnection();
+    std::string openConnection(QuickBooksWait* wait = nullptr);
     void releaseConnection();
     // The response to `request`; `companyFile` empty means whichever company is open.
-    std::string submit(const std::string& request, const std::string& companyFile);
+    std::string submit(const std::string& request, const std::string& companyFile,
+                       QuickBooksWait* wait = nullptr);
     // The company file of the current session ("" without one).
     std::string companyFile() const;
+
+    // Some call of the Web Connector arrived (any method, any ticket).
+    void heard();
+    // Where the Web Connector is to call, for the messages that ask whether it can.
+    void setUrl(std::string url);
 
     // Ends the service: held calls end the session, the program's calls fail; waits at most
     // `grace` for the Web Connector to close its session.
@@ -110,6 +137,10 @@ class WebConnectorService {
     void fail(const std::shared_ptr<Pending>& p, const VbError& e);
     void endSession(const char* why);
     void note(const std::string& text) const;
+    void refuse(const std::string& why);
+    bool waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until, QuickBooksWait* wait,
+                    const char* what, Clock::time_point since);
+    VbError notCalled() const;
 
     const Credentials credentials_;
     const ServiceTimings timings_;
@@ -124,6 +155,16 @@ class WebConnectorService {
     std::deque<std::shared_ptr<Pending>> queue_;  // requests not yet handed out
     std::uint64_t connectionFailures_ = 0;        // connectionError calls so far
     std::optional<VbError> lastConnectionError_;
+    std::uint64_t refusals_ = 0;  // authenticate calls refused so far
+    std::string lastRefusal_;
+    std::string url_;
+    std::chrono::system_clock::time_point lastHeard_ = std::chrono::system_clock::now();
+    bool everHeard_ = false;
+    struct Backoff {
+        int failures = 0;
+        Clock::time_point until{};
+    };
+    std::map<std::string, Backoff> backoff_;  // per client address
     // Tickets answered none, nvu or busy: the Web Connector may still close them, and
     // getLastError says why; nothing else. The last few only.
     std::map<std::string, std::string> refusedTickets_;

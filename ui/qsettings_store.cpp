@@ -1,5 +1,6 @@
 #include "ui/qsettings_store.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QString>
 
@@ -36,6 +37,8 @@ void QSettingsStore::set(const std::string& app, const std::string& section, con
     s.setValue(fullKey(section, key), fromBytes(value));
     s.sync();
     if (s.status() != QSettings::NoError) throw vbError(vb::kPermissionDenied, "ZTL settings");
+    // The file holds the Web Connector's password hash: owner-only, however it was written.
+    QFile::setPermissions(s.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 }  // namespace ztl

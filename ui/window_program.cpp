@@ -4,15 +4,16 @@
 
 #include "platform/paths.h"
 #include "ui/logic/launch_token.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 
 namespace ztl::ui {
 
 ProgramServices::ProgramServices(Program& program, Prompter* prompter, StandardDialogs* dialogs)
     : dialogs_(dialogs ? dialogs : &qtDialogs_),
-      processors_(processorFactoryFromEnvironment(settings_)),
+      processors_(processorFactoryFromEnvironment(settings_, &waitWindow_)),
       results_(program, *dialogs_) {
     program.prompter = prompter ? prompter : &qtPrompter_;
+    waitWindow_.setPrompter(program.prompter);
     program.settings = &settings_;
     program.clock = &clock_;
     program.processors = processors_.get();

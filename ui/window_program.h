@@ -14,6 +14,7 @@
 #include "ui/frm_display.h"
 #include "ui/qsettings_store.h"
 #include "ui/qt_prompter.h"
+#include "ui/quickbooks_wait_window.h"
 #include "ui/standard_dialogs.h"
 
 namespace ztl::ui {
@@ -32,6 +33,7 @@ class ProgramServices {
     StandardDialogs* dialogs_;
     QSettingsStore settings_;
     SystemClock clock_;
+    QuickBooksWaitWindow waitWindow_;
     std::unique_ptr<RequestProcessorFactory> processors_;
     ResultsWindows results_;
 };

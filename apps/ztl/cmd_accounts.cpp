@@ -8,7 +8,7 @@
 #include "engine/cls_ztl.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

@@ -9,7 +9,7 @@
 #include "engine/check_run.h"
 #include "engine/cls_ztl.h"
 #include "engine/quickbooks_check.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

@@ -9,7 +9,7 @@
 #include "engine/cls_ztl.h"
 #include "engine/quickbooks_check.h"
 #include "platform/paths.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "single/logic/main_window_logic.h"
 #include "ui/ms_logic/company_memory.h"
 #include "single/logic/operation_log_entries.h"

@@ -5,6 +5,8 @@
 //   show                                     the bridge's settings (never the password)
 //   serve [--listen HOST:PORT] [--wait SECONDS]
 //                                            serves until the Web Connector has connected once
+//   service [--listen HOST:PORT]             serves until stopped; programs hand it their requests
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,7 +18,10 @@
 #include "console.h"
 #include "platform/request_processor.h"
 #include "platform/vb_error.h"
+#include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
+#include "qbwc/local_channel.h"
+#include "qbwc/local_socket_server.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/qwc_file.h"
 #include "qbwc/web_connector_factory.h"
@@ -152,7 +157,7 @@ int serve(std::vector<std::string> args) {
         if (!seconds) return fail("--wait is a whole number of seconds from 1 to 86400");
         config->timings.timeout = std::chrono::seconds(*seconds);
     }
-    config->note = [](const std::string& n) { std::cerr << "ztl qbwc: " << n << std::endl; };
+    config->note = withBridgeLog([](const std::string& n) { std::cerr << "ztl qbwc: " << n << std::endl; });
     auto waited = std::chrono::duration_cast<std::chrono::seconds>(config->timings.timeout).count();
     WebConnectorFactory factory(std::move(*config));
     if (!factory.startError().empty()) return fail(factory.startError());
@@ -172,6 +177,58 @@ int serve(std::vector<std::string> args) {
     }
 }
 
+std::string listenFrom(std::vector<std::string>& args, bool& missing) {
+    std::string listen = takeOption(args, "--listen", missing);
+    if (listen.empty()) {
+        const char* env = std::getenv("ZENTREL_QUICKBOOKS");
+        if (env && std::string_view(env).starts_with("qbwc:")) listen = env + 5;
+    }
+    return listen;
+}
+
+// Runs the bridge until SIGTERM or SIGINT: the Web Connector's sessions are told "none"
+// while no program wants QuickBooks; programs reach it through the local socket.
+int service(std::vector<std::string> args) {
+    bool missing = false;
+    std::string listen = listenFrom(args, missing);
+    if (missing || !args.empty()) return usageError("qbwc", "qbwc service [--listen HOST:PORT]");
+    if (listen.empty())
+        return fail("no address to serve: --listen HOST:PORT, or ZENTREL_QUICKBOOKS=qbwc:HOST:PORT");
+    QSettingsStore store;
+    std::string why;
+    auto config = bridgeConfigFor(listen, store, why);
+    if (!config) return fail(why);
+    // Blocked before any thread starts, so that every thread inherits it and sigwait alone takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    auto note = withBridgeLog([](const std::string& n) { std::cerr << "ztl qbwc: " << n << std::endl; });
+    config->note = note;
+    config->timings.linger = std::chrono::milliseconds(2000);
+    ListenAddress address = config->http.listen;
+    WebConnectorFactory factory(std::move(*config));
+    if (!factory.startError().empty()) return fail(factory.startError());
+    address.port = factory.port();
+    LocalSocketServer local(*factory.service(), serviceSocketPath(address), note);
+    try {
+        local.start();
+    } catch (const std::exception& e) {
+        return fail(std::string("the Web Connector service cannot start: ") + e.what());
+    }
+    note("the Web Connector service runs; programs with ZENTREL_QUICKBOOKS=qbwc:" + listen +
+         " hand their requests to it through " + local.path().string() + "; the log is " +
+         bridgeLogFile().string());
+    std::cout << "serving the Web Connector until stopped" << std::endl;
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    note("the Web Connector service stops (signal " + std::to_string(signal) + ")");
+    local.stop();
+    return 0;
+}
+
 int qbwcCommand(const std::vector<std::string>& argv) {
     if (argv.empty()) return usageError("qbwc", "a qbwc command expected");
     std::vector<std::string> rest(argv.begin() + 1, argv.end());
@@ -181,6 +238,7 @@ int qbwcCommand(const std::vector<std::string>& argv) {
     if (sub == "set") return setKey(rest);
     if (sub == "show") return show(rest);
     if (sub == "serve") return serve(rest);
+    if (sub == "service") return service(rest);
     return usageError("qbwc", "no qbwc command " + sub);
 }
 

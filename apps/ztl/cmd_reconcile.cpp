@@ -7,7 +7,7 @@
 #include "company_target.h"
 #include "console.h"
 #include "engine/reconcile.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

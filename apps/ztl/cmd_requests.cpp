@@ -16,7 +16,7 @@
 #include "platform/store_date.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

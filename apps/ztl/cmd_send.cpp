@@ -6,7 +6,7 @@
 #include "console.h"
 #include "engine/cls_ztl.h"
 #include "platform/text_file.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

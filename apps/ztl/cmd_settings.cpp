@@ -9,7 +9,7 @@
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
-#include "qbwc/quickbooks_from_environment.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {

@@ -154,12 +154,21 @@ TEST_F(Bridge, WithoutTheWebConnectorTheProgramFindsQuickBooksNotRunning) {
     EXPECT_NE(p.prompter.texts()[0].find("Could not connect to QuickBooks Company!"), std::string::npos);
 }
 
-TEST_F(Bridge, AWrongPasswordGetsNvuAndNothingIsPosted) {
-    auto factory = bridge(test::testBridgeConfig(test::shortTimings(500ms)));
+TEST_F(Bridge, AWrongPasswordGetsNvuIsReportedAtOnceAndNothingIsPosted) {
+    auto factory = bridge(test::testBridgeConfig(test::shortTimings(20000ms)));
     auto qbwc = player(*factory, false, "guess");
     auto qb = factory->create();
-    EXPECT_EQ(ztl::testsupport::vbErrorNumber([&] { qb->OpenConnection("", "Korvane Zentrel   "); }),
-              hresult::kCouldNotStart);
+    auto start = std::chrono::steady_clock::now();
+    try {
+        qb->OpenConnection("", "Korvane Zentrel   ");
+        ADD_FAILURE() << "connected with a wrong password";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number, hresult::kCouldNotStart);
+        EXPECT_NE(e.description.find("password is not the one set with `ztl qbwc set-password`"),
+                  std::string::npos)
+            << e.description;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "reported as it happens, not after the wait";
     qbwc->stop();
     bool refused = false;
     for (const auto& line : qbwc->transcript()) refused = refused || line.ends_with(",nvu");

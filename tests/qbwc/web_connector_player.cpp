@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <pugixml.hpp>
 
+#include "dotnet_soap_client.h"
 #include "platform/vb_error.h"
 #include "qbwc/soap_response.h"
 
@@ -81,17 +82,14 @@ SoapAnswer WebConnectorPlayer::post(const std::string& method, const std::string
     return post(*newClient(), method, body);
 }
 
-SoapAnswer WebConnectorPlayer::post(httplib::ClientImpl& client, const std::string& method,
-                                    const std::string& body) {
-    httplib::Headers headers = {{"SOAPAction", "\"http://developer.intuit.com/" + method + "\""},
-                                {"User-Agent", "MS Web Services Client Protocol 2.0.50727.8964"}};
+namespace {
+
+SoapAnswer readAnswer(int status, const std::string& body, const std::string& method) {
     SoapAnswer answer;
-    auto res = client.Post("/qbwc", headers, body, "text/xml; charset=utf-8");
-    if (!res) return answer;
-    answer.status = res->status;
-    answer.body = res->body;
+    answer.status = status;
+    answer.body = body;
     pugi::xml_document doc;
-    if (!doc.load_string(res->body.c_str())) return answer;
+    if (!doc.load_string(body.c_str())) return answer;
     if (pugi::xml_node fault = findLocal(doc, "Fault")) {
         answer.fault = findLocal(fault, "faultstring").text().get();
         return answer;
@@ -106,6 +104,33 @@ SoapAnswer WebConnectorPlayer::post(httplib::ClientImpl& client, const std::stri
         if (!array) answer.results.push_back(result.text().get());
     }
     return answer;
+}
+
+}  // namespace
+
+SoapAnswer WebConnectorPlayer::post(httplib::ClientImpl& client, const std::string& method,
+                                    const std::string& body) {
+    httplib::Headers headers = {{"SOAPAction", "\"http://developer.intuit.com/" + method + "\""},
+                                {"User-Agent", "MS Web Services Client Protocol 2.0.50727.8964"}};
+    auto res = client.Post("/qbwc", headers, body, "text/xml; charset=utf-8");
+    if (!res) return {};
+    return readAnswer(res->status, res->body, method);
+}
+
+SoapAnswer WebConnectorPlayer::dotNetCall(const std::string& method, const Params& params) {
+    if (!dotNet_) dotNet_ = std::make_unique<DotNetSoapClient>(options_.host, options_.port);
+    HttpAnswer a =
+        dotNet_->post("/qbwc", "http://developer.intuit.com/" + method, soapEnvelope(method, params));
+    if (a.status == 0) return {};
+    return readAnswer(a.status, a.body, method);
+}
+
+int WebConnectorPlayer::keptAliveFailures() const {
+    return dotNet_ ? dotNet_->keptAliveFailures() : 0;
+}
+
+int WebConnectorPlayer::lateContinues() const {
+    return dotNet_ ? dotNet_->lateContinues() : 0;
 }
 
 SoapAnswer WebConnectorPlayer::call(const std::string& method, const Params& params) {
@@ -132,7 +157,7 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
     std::vector<std::string> lines;
     std::unique_ptr<httplib::ClientImpl> client = newClient();
     auto ask = [&](const std::string& method, const Params& params) {
-        return this->call(*client, method, params);
+        return options_.dotNet ? dotNetCall(method, params) : this->call(*client, method, params);
     };
     auto said = [&](const std::string& method, const SoapAnswer& a) {
         std::string results;
@@ -185,6 +210,7 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
         }
         Params answer{{"ticket", ticket}, {"response", ""}, {"hresult", ""}, {"message", ""}};
         try {
+            std::this_thread::sleep_for(options_.quickBooksPause);
             answer[1].second = quickBooks_->ProcessRequest(qbTicket, req.result());
         } catch (const VbError& e) {
             answer[2].second = hexHresult(e.number);

@@ -19,6 +19,8 @@ class ClientImpl;
 
 namespace ztl::qbwc::test {
 
+class DotNetSoapClient;
+
 struct SoapAnswer {
     int status = 0;                    // HTTP status; 0: no connection
     std::vector<std::string> results;  // the <methodResult> text, or its <string> items
@@ -35,8 +37,10 @@ class WebConnectorPlayer {
         bool tls = false;
         std::string userName = "clerk";
         std::string password = "s3cret pass";
-        std::chrono::milliseconds schedule{20};   // RunEveryNSeconds between runs
-        std::chrono::milliseconds noOpPause{20};  // the Web Connector pauses 5 s after NoOp
+        std::chrono::milliseconds schedule{20};        // RunEveryNSeconds between runs
+        std::chrono::milliseconds noOpPause{20};       // the Web Connector pauses 5 s after NoOp
+        bool dotNet = false;                           // calls through DotNetSoapClient (plain HTTP only)
+        std::chrono::milliseconds quickBooksPause{0};  // what QuickBooks takes per request
     };
     using Params = std::vector<std::pair<std::string, std::string>>;
 
@@ -57,6 +61,9 @@ class WebConnectorPlayer {
     void stop();
 
     int requestsAnswered() const { return requests_; }
+    // Calls that failed on a connection the server had closed under the client.
+    int keptAliveFailures() const;
+    int lateContinues() const;
     std::vector<std::string> transcript() const;
 
   private:
@@ -64,6 +71,8 @@ class WebConnectorPlayer {
     SoapAnswer post(httplib::ClientImpl& client, const std::string& method, const std::string& body);
     SoapAnswer call(httplib::ClientImpl& client, const std::string& method, const Params& params);
     void log(std::vector<std::string>& lines, const std::string& line);
+    SoapAnswer dotNetCall(const std::string& method, const Params& params);
+    std::unique_ptr<DotNetSoapClient> dotNet_;
     Options options_;
     std::shared_ptr<RequestProcessor> quickBooks_;
     std::atomic<bool> stopping_{false};

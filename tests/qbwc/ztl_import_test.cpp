@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <future>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "bridge_fixture.h"
 #include "qbsim/sim_request_processor.h"
@@ -56,15 +59,23 @@ std::string withoutRunTime(const std::string& text) {
 class ZtlThroughTheBridge : public ::testing::Test {
   protected:
     test::TempFolder dir;
+    // A socket's path has room for about a hundred bytes: the runtime folder is short.
+    fs::path runtime = fs::path("/tmp") / ("ztl-run-" + std::to_string(::getpid()));
+    void TearDown() override { fs::remove_all(runtime); }
 
     // A shell command in the test's folder (or a folder in it) with its own settings and state.
     Result run(const std::string& command, const std::string& quickBooks = "", const std::string& in = ".") {
         static std::atomic<int> n{0};
         std::string tag = std::to_string(n++);
-        std::string env = "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
-                          (dir / "state").string() + "' ZENTREL_QUICKBOOKS='" + quickBooks + "'; ";
+        std::string env = environment(quickBooks);
         fs::path out = dir / ("out" + tag + ".txt"), err = dir / ("err" + tag + ".txt");
         return ztl::testsupport::runShell("cd '" + (dir / in).string() + "' && " + env + command, out, err);
+    }
+    // The test's own settings, state and runtime folders.
+    std::string environment(const std::string& quickBooks) const {
+        return "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
+               (dir / "state").string() + "' XDG_RUNTIME_DIR='" + runtime.string() +
+               "' ZENTREL_QUICKBOOKS='" + quickBooks + "'; ";
     }
     static std::string ztl(const std::string& args) { return std::string(ZTL_BIN) + " " + args; }
     static std::string qbsim(const std::string& args) { return std::string(QBSIM_BIN) + " " + args; }
@@ -72,16 +83,44 @@ class ZtlThroughTheBridge : public ::testing::Test {
     // Runs `command` while a Web Connector plays against the port, QuickBooks having `company`
     // open; the player stops when the command has ended.
     Result runWithWebConnector(const std::string& command, int port, const fs::path& company,
-                               const std::string& in = ".") {
-        test::WebConnectorPlayer::Options o;
+                               const std::string& in = ".", test::WebConnectorPlayer::Options o = {},
+                               test::WebConnectorPlayer** seen = nullptr) {
         o.port = port;
         test::WebConnectorPlayer player(o, std::make_shared<qbsim::SimRequestProcessor>(company));
+        if (seen) *seen = &player;
         auto done = std::async(std::launch::async,
                                [&] { return run(command, "qbwc:127.0.0.1:" + std::to_string(port), in); });
         player.start();
         Result r = done.get();
         player.stop();
+        transcript = player.transcript();
+        if (seen) {
+            keptAliveFailures = player.keptAliveFailures();
+            lateContinues = player.lateContinues();
+            *seen = nullptr;
+        }
         return r;
+    }
+
+    int keptAliveFailures = -1, lateContinues = -1;
+    std::vector<std::string> transcript;  // of the last runWithWebConnector
+
+    bool said(const std::string& line) const {
+        return std::find(transcript.begin(), transcript.end(), line) != transcript.end();
+    }
+
+    // Two companies with the import's settings, and the totals file in a folder for each.
+    void twoCompanies() {
+        for (const char* company : {"direct.qbw", "bridged.qbw"}) {
+            ASSERT_EQ(run(qbsim(std::string("new ") + company + " --sample")).status, 0);
+            std::string sim = "sim:" + (dir / company).string();
+            ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
+            ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
+        }
+        for (const char* folder : {"direct", "bridged"}) {
+            fs::create_directories(dir / folder);
+            fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / folder / "X390.QB");
+        }
     }
 
     void setUpBridge(int port) {
@@ -99,16 +138,7 @@ class ZtlThroughTheBridge : public ::testing::Test {
 }  // namespace
 
 TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedCompany) {
-    for (const char* company : {"direct.qbw", "bridged.qbw"}) {
-        ASSERT_EQ(run(qbsim(std::string("new ") + company + " --sample")).status, 0);
-        std::string sim = "sim:" + (dir / company).string();
-        ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
-        ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
-    }
-    for (const char* folder : {"direct", "bridged"}) {
-        fs::create_directories(dir / folder);
-        fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / folder / "X390.QB");
-    }
+    twoCompanies();
     // The same command in two folders: the archived totals file's name says where it ran.
     Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
 
@@ -140,10 +170,129 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
     EXPECT_NE(served.out.find("the Web Connector connected; QuickBooks has " + company + " open"),
               std::string::npos)
         << served.out;
-    EXPECT_NE(served.err.find("authenticate \"clerk\": session begins"), std::string::npos) << served.err;
+    EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos)
+        << served.err;
 
     Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(alone.status, 1);
-    EXPECT_NE(alone.err.find("ztl: error # -2147220472: Could not start QuickBooks."), std::string::npos)
+    EXPECT_NE(
+        alone.err.find("ztl: error # -2147220472: Could not start QuickBooks. The Web Connector has not "
+                       "called since"),
+        std::string::npos)
         << alone.err;
+    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"),
+              std::string::npos)
+        << alone.err;
+}
+
+TEST_F(ZtlThroughTheBridge, ADotNetWebConnectorBesideASlowQuickBooksPostsTheWholeImport) {
+    twoCompanies();
+    Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    // One kept-alive connection, Expect: 100-continue, no retry; the real pauses after
+    // NoOp and between runs; QuickBooks takes 3 s per request.
+    test::WebConnectorPlayer::Options o;
+    o.dotNet = true;
+    o.noOpPause = std::chrono::seconds(5);
+    o.schedule = std::chrono::seconds(1);
+    o.quickBooksPause = std::chrono::seconds(3);
+    test::WebConnectorPlayer* player = nullptr;
+    Result bridged =
+        runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged", o, &player);
+    EXPECT_EQ(bridged.status, direct.status) << bridged.err;
+    EXPECT_EQ(bridged.err, direct.err);
+    EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
+    EXPECT_EQ(keptAliveFailures, 0) << "no call failed on a connection closed under the client";
+    EXPECT_EQ(lateContinues, 0) << "every 100-continue answered at once";
+    Result directJournal = run(qbsim("journal direct.qbw --tsv"));
+    EXPECT_NE(directJournal.out, "");
+    EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
+}
+
+namespace {
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+}  // namespace
+
+TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImportHandedToIt) {
+    twoCompanies();
+    Result direct = run(ztl("import X390.QB"), "sim:" + (dir / "direct.qbw").string(), "direct");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    fs::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    const std::string address = "qbwc:127.0.0.1:" + std::to_string(port);
+    ASSERT_EQ(
+        std::system(("cd '" + dir.path().string() + "' && " + environment(address) + ztl("qbwc service") +
+                     " >service.out 2>service.err </dev/null & echo $! >service.pid")
+                        .c_str()),
+        0);
+    pid_t service = std::stoi(slurp(dir / "service.pid"));
+    const fs::path socket = runtime / "zentrel-qbwc" / ("127.0.0.1-" + std::to_string(port) + ".sock");
+    for (int i = 0; i < 200 && !fs::exists(socket); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(socket)) << slurp(dir / "service.err");
+
+    test::WebConnectorPlayer::Options o;
+    o.port = port;
+    o.dotNet = true;
+    auto idleRun = [&] {
+        test::WebConnectorPlayer idle(o, std::make_shared<qbsim::SimRequestProcessor>(dir / "bridged.qbw"));
+        auto lines = idle.runOnce();
+        return lines.size() >= 3 ? lines[2] : std::string();
+    };
+    EXPECT_TRUE(idleRun().ends_with(",none")) << "nothing wanted: the session is told none";
+
+    // A second bridge on the port is refused: the program hands its requests to the service.
+    Result bridged = runWithWebConnector(ztl("import X390.QB"), port, dir / "bridged.qbw", "bridged", o);
+    EXPECT_EQ(bridged.status, direct.status) << bridged.err;
+    EXPECT_EQ(bridged.err, direct.err);
+    EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
+    EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, run(qbsim("journal direct.qbw --tsv")).out);
+    EXPECT_TRUE(said("receiveResponseXML -> 100")) << "the session ends the clean way";
+
+    // The program has ended; the service goes on.
+    EXPECT_EQ(::kill(service, 0), 0) << slurp(dir / "service.err");
+    EXPECT_TRUE(idleRun().ends_with(",none"));
+
+    // What an intruder could use stays with the operator.
+    const fs::path log = dir / "state" / "zentrel" / "qbwc.log";
+    EXPECT_EQ(modeOf(dir / "config" / "ZTL" / "ZTL.ini"), 0600u);
+    EXPECT_EQ(modeOf(socket), 0600u);
+    EXPECT_EQ(modeOf(socket.parent_path()), 0700u);
+    EXPECT_EQ(modeOf(log), 0600u);
+    std::string logged = slurp(log);
+    EXPECT_NE(logged.find("session begins"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("nothing to do (none)"), std::string::npos) << logged;
+
+    // The shell started it, so it is not this process's child: its end is watched, not waited for.
+    ::kill(service, SIGTERM);
+    for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(::kill(service, 0), 0) << "the service ends on SIGTERM";
+    EXPECT_NE(slurp(dir / "service.err").find("the Web Connector service stops (signal 15)"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(socket)) << "the socket goes with the service";
+}
+
+TEST_F(ZtlThroughTheBridge, ZtlShowsTheWaitAndThenWhyNoWebConnectorCame) {
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    ASSERT_EQ(run(ztl("qbwc set TimeoutSeconds 11")).status, 0);
+    Result r = run(ztl("accounts"), "qbwc:127.0.0.1:" + std::to_string(port));
+    EXPECT_NE(r.status, 0);
+    // Not a terminal: the line once every ten seconds.
+    EXPECT_NE(r.err.find("ztl: Waiting for the Web Connector to call ... 10 s\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("ztl: Could not start QuickBooks. The Web Connector has not called since "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos);
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The local socket between ztl qbwc service and the programs that hand it their requests:
+// an AF_UNIX stream socket under $XDG_RUNTIME_DIR, owner-only, one connection per request
+// processor (its OpenConnection to its end; closing it releases what it held). Frames are
+// one type byte, a 4-byte length (big-endian) and that many bytes.
+//
+//   program -> service:  'O' open   'N' company file?   'S' company \0 request   'C' cancel   'R' release
+//   service -> program:  'o' company   'n' company   'a' response   'e' number \n description
+//                        'w' what is waited for (while a call waits)
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "qbwc/listen_address.h"
+
+namespace ztl::qbwc {
+
+struct Frame {
+    char type = 0;
+    std::string payload;
+};
+
+inline constexpr std::size_t kMaxFrameBytes = 64 * 1024 * 1024;
+
+bool sendFrame(int fd, char type, const std::string& payload = {});
+// The next frame; nothing when the other end closed or sent what is not a frame.
+std::optional<Frame> readFrame(int fd);
+// Whether a frame (or the end) is there to read within `wait`.
+bool readable(int fd, std::chrono::milliseconds wait);
+
+// $XDG_RUNTIME_DIR/zentrel-qbwc/<host>-<port>.sock; empty without XDG_RUNTIME_DIR.
+std::filesystem::path serviceSocketPath(const ListenAddress& listen);
+
+// A connected socket to `path`, or -1.
+int connectLocal(const std::filesystem::path& path);
+
+}  // namespace ztl::qbwc

@@ -1,0 +1,138 @@
+#include "qbwc/service_client.h"
+
+#include <unistd.h>
+
+#include "platform/vb_error.h"
+#include "qbwc/local_channel.h"
+#include "qbwc/random_id.h"
+#include "qbwc/web_connector_service.h"
+
+namespace ztl::qbwc {
+
+namespace {
+constexpr const char* kSource = "QBWC";
+
+VbError serviceGone() {
+    return VbError(hresult::kCouldNotAccess, kSource,
+                   "Could not access QuickBooks. The Web Connector service (ztl qbwc service) has stopped.");
+}
+}  // namespace
+
+ServiceClientProcessor::ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait)
+    : socketPath_(std::move(socketPath)), wait_(wait) {}
+
+ServiceClientProcessor::~ServiceClientProcessor() {
+    drop();
+}
+
+void ServiceClientProcessor::drop() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    sessions_.clear();
+}
+
+std::string ServiceClientProcessor::exchange(char type, const std::string& payload, char expected,
+                                             const char* what) {
+    if (!sendFrame(fd_, type, payload)) {
+        drop();
+        throw serviceGone();
+    }
+    struct Done {
+        QuickBooksWait* wait;
+        bool waited = false;
+        ~Done() {
+            if (wait && waited) wait->done();
+        }
+    } done{wait_};
+    std::string waitingFor = what;
+    const auto since = std::chrono::steady_clock::now();
+    bool cancelSent = false;
+    for (;;) {
+        if (!wait_ || readable(fd_, std::chrono::milliseconds(100))) {
+            std::optional<Frame> f = readFrame(fd_);
+            if (!f) {
+                drop();
+                throw serviceGone();
+            }
+            if (f->type == 'w') {
+                waitingFor = f->payload;
+                continue;
+            }
+            if (f->type == expected) return f->payload;
+            if (f->type == 'e') {
+                std::size_t nl = f->payload.find('\n');
+                long number = std::strtol(f->payload.c_str(), nullptr, 10);
+                throw VbError(number, kSource,
+                              nl == std::string::npos ? std::string() : f->payload.substr(nl + 1));
+            }
+            drop();
+            throw serviceGone();
+        }
+        done.waited = true;
+        auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since);
+        if (!wait_->waiting(waitingFor, waited) && !cancelSent) {
+            // The service withdraws the request if the Web Connector has not taken it yet.
+            sendFrame(fd_, 'C');
+            cancelSent = true;
+        }
+    }
+}
+
+void ServiceClientProcessor::requireConnection() const {
+    if (fd_ < 0) throw VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks.");
+}
+
+const std::string& ServiceClientProcessor::sessionCompany(const std::string& ticket) const {
+    requireConnection();
+    auto it = sessions_.find(ticket);
+    if (it == sessions_.end())
+        throw VbError(hresult::kInvalidTicket, kSource, "The ticket parameter is invalid");
+    return it->second;
+}
+
+void ServiceClientProcessor::OpenConnection(const std::string&, const std::string&) {
+    if (fd_ >= 0) return;
+    fd_ = connectLocal(socketPath_);
+    if (fd_ < 0) throw serviceGone();
+    try {
+        exchange('O', {}, 'o', "Waiting for the Web Connector to call");
+    } catch (const VbError& e) {
+        drop();
+        if (wait_) wait_->failed(e.description);
+        throw;
+    }
+}
+
+std::string ServiceClientProcessor::BeginSession(const std::string& companyFile, int) {
+    requireConnection();
+    std::string open = exchange('N', {}, 'n', "Waiting for the Web Connector service");
+    if (!companyFile.empty() && !sameCompanyFile(companyFile, open))
+        throw VbError(hresult::kCompanyNotOpen, kSource,
+                      "The QuickBooks company data file is not the one currently open in QuickBooks.");
+    std::string ticket = newTicket();
+    sessions_.emplace(ticket, open);
+    return ticket;
+}
+
+std::string ServiceClientProcessor::ProcessRequest(const std::string& ticket, const std::string& request) {
+    const std::string company = sessionCompany(ticket);
+    return exchange('S', company + std::string(1, '\0') + request, 'a',
+                    "Waiting for the Web Connector to take the request");
+}
+
+void ServiceClientProcessor::EndSession(const std::string& ticket) {
+    sessionCompany(ticket);
+    sessions_.erase(ticket);
+}
+
+void ServiceClientProcessor::CloseConnection() {
+    requireConnection();
+    drop();  // closing the socket releases the service's connection
+}
+
+std::string ServiceClientProcessor::GetCurrentCompanyFileName(const std::string& ticket) {
+    return sessionCompany(ticket);
+}
+
+}  // namespace ztl::qbwc

@@ -1,0 +1,53 @@
+#pragma once
+// The request processor of a program while ztl qbwc service runs: the same SDK rules as
+// WebConnectorProcessor, with the service's WebConnectorService at the other end of the
+// local socket (local_channel.h). Each processor's OpenConnection opens a connection of
+// its own, its CloseConnection (or its end) closes it.
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/quickbooks_wait.h"
+#include "platform/request_processor.h"
+
+namespace ztl::qbwc {
+
+class ServiceClientProcessor : public RequestProcessor {
+  public:
+    ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait);
+    ~ServiceClientProcessor() override;
+
+    void OpenConnection(const std::string& appId, const std::string& appName) override;
+    std::string BeginSession(const std::string& companyFile, int mode) override;
+    std::string ProcessRequest(const std::string& ticket, const std::string& request) override;
+    void EndSession(const std::string& ticket) override;
+    void CloseConnection() override;
+    std::string GetCurrentCompanyFileName(const std::string& ticket) override;
+
+  private:
+    // Sends one call and waits for its answer of type `expected`, calling the wait hook.
+    std::string exchange(char type, const std::string& payload, char expected, const char* what);
+    void requireConnection() const;
+    const std::string& sessionCompany(const std::string& ticket) const;
+    void drop();
+
+    std::string socketPath_;
+    QuickBooksWait* wait_;
+    int fd_ = -1;
+    std::map<std::string, std::string> sessions_;
+};
+
+class ServiceClientFactory : public RequestProcessorFactory {
+  public:
+    ServiceClientFactory(std::string socketPath, QuickBooksWait* wait)
+        : socketPath_(std::move(socketPath)), wait_(wait) {}
+    std::shared_ptr<RequestProcessor> create() override {
+        return std::make_shared<ServiceClientProcessor>(socketPath_, wait_);
+    }
+
+  private:
+    std::string socketPath_;
+    QuickBooksWait* wait_;
+};
+
+}  // namespace ztl::qbwc
