@@ -217,6 +217,11 @@ std::vector<std::string> WebConnectorPlayer::runOnce() {
             answer[3].second = e.description;
         }
         ++requests_;
+        if (req.result().find("<JournalEntryAddRq") != std::string::npos &&
+            ++entries_ == options_.loseAnswerOfEntry) {
+            log(lines, "(vanished before receiveResponseXML)");
+            return lines;  // no answer, no closeConnection: as a Web Connector that died
+        }
         SoapAnswer done = ask("receiveResponseXML", answer);
         if (!said("receiveResponseXML", done)) break;
         int percent = std::atoi(done.result().c_str());

@@ -41,6 +41,9 @@ class WebConnectorPlayer {
         std::chrono::milliseconds noOpPause{20};       // the Web Connector pauses 5 s after NoOp
         bool dotNet = false;                           // calls through DotNetSoapClient (plain HTTP only)
         std::chrono::milliseconds quickBooksPause{0};  // what QuickBooks takes per request
+        // The n-th journal entry (from 1) is posted in QuickBooks, but the Web Connector
+        // vanishes before it hands the answer back; 0: every answer comes back.
+        int loseAnswerOfEntry = 0;
     };
     using Params = std::vector<std::pair<std::string, std::string>>;
 
@@ -77,6 +80,7 @@ class WebConnectorPlayer {
     std::shared_ptr<RequestProcessor> quickBooks_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
+    std::atomic<int> entries_{0};
     std::thread thread_;
     mutable std::mutex mutex_;
     std::vector<std::string> transcript_;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <future>
 #include <regex>
 #include <sstream>
@@ -157,6 +158,46 @@ TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedC
     Result directJournal = run(qbsim("journal direct.qbw --tsv"));
     EXPECT_NE(directJournal.out, "");
     EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
+}
+
+TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsNotPostedAgainByTheNextImport) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    std::string sim = "sim:" + (dir / "shop.qbw").string();
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
+    ASSERT_EQ(run(ztl("settings set VendorImportAccount 'Main Supplier'"), sim).status, 0);
+    ASSERT_EQ(run(ztl("settings set TaxImportAccount 'State Tax Agency'"), sim).status, 0);
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / "X390.QB");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    ASSERT_EQ(run(ztl("qbwc set TimeoutSeconds 3")).status, 0);
+
+    // QuickBooks takes the second entry, and its answer never comes back.
+    test::WebConnectorPlayer::Options lossy;
+    lossy.loseAnswerOfEntry = 2;
+    Result first = runWithWebConnector(ztl("import --no-archive X390.QB"), port, dir / "shop.qbw", ".", lossy);
+    EXPECT_NE(first.err.find("look in QuickBooks whether the entry was posted"), std::string::npos) << first.err;
+    auto refs = [&] {
+        std::string journal = run(qbsim("journal shop.qbw --tsv")).out;
+        std::map<std::string, int> lines;
+        std::istringstream in(journal);
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string number, date, ref, side;
+            fields >> number >> date >> ref >> side;
+            if (side == "Debit") ++lines[ref];
+        }
+        return lines;
+    };
+    ASSERT_EQ(refs().count("004712"), 1u) << "the entry whose answer was lost is in QuickBooks";
+
+    Result second = runWithWebConnector(ztl("import --no-archive X390.QB"), port, dir / "shop.qbw");
+    EXPECT_NE(second.out.find("already in QuickBooks, not sent again."), std::string::npos) << second.out;
+    EXPECT_NE(slurp(dir / "QBImport.log").find("Invoice : 004712\r\nAlready in QuickBooks : TxnID "),
+              std::string::npos);
+    std::map<std::string, int> debits = refs();
+    for (const char* ref : {"004711", "004712", "004713", "004714"})
+        EXPECT_EQ(debits[ref], 1) << ref << " is posted once";
 }
 
 TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame) {
