@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "command.h"
+#include "company_target.h"
 #include "console.h"
 #include "engine/check_run.h"
 #include "engine/cls_ztl.h"
@@ -28,17 +29,9 @@ int check(const std::vector<std::string>& argv) {
     p.processors = factory.get();
 
     // The company and the chart, as the edition's main window loads them.
-    std::string company;
-    if (single) {
-        company = settings.get(kSettingsApp, p.settingsSection, "Company", "");
-    } else {
-        std::optional<std::string> open = CheckQBConnection(p);
-        if (!open) {
-            std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS)\n";
-            return 1;
-        }
-        p.settingsSection = companySettingsSection(*open);
-    }
+    std::optional<std::string> target = companyTarget(p);
+    if (!target) return 1;
+    const std::string company = *target;
     std::string chart;
     {
         clsZTL loader(p);
@@ -47,7 +40,7 @@ int check(const std::vector<std::string>& argv) {
         if (!loader.cZTLError) chart = loader.coaResponse();
     }
     // The multi-store import posts into the company QuickBooks has open.
-    TotalsCheck result = checkBeforeImport(p, single ? company : std::string(), args[0], chart);
+    TotalsCheck result = checkBeforeImport(p, company, args[0], chart);
     for (const auto& t : result.transactions)
         if (t.flagged()) std::cout << t.refNumber << ": " << t.reason << "\n";
     std::cout << result.summary() << std::endl;
