@@ -23,6 +23,8 @@ QToolButton* afterImportButton(QWidget* parent, std::function<void()> reconcile,
     u->setObjectName("mnuUndo");
     QObject::connect(u, &QAction::triggered, button, [undo] { undo(); });
     button->setMenu(menu);
+    // The menu arrow is drawn inside the button: room for it beside the caption.
+    button->setMinimumWidth(button->sizeHint().width() + button->fontMetrics().height());
     return button;
 }
 
