@@ -28,12 +28,15 @@ CheckMarksPanel::CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent) : QWid
     setVisible(false);
 
     // The marks take width from the rows: the columns are fitted again when they do.
-    grid_->viewport()->installEventFilter(this);
+    viewport_ = grid_->viewport();
+    viewport_->installEventFilter(this);
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row) { showReasonOf(row); });
 }
 
 bool CheckMarksPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_->viewport() && event->type() == QEvent::Resize) grid_->applyWidths();
+    // The viewport's events also come while the grid is being destroyed, when it is a grid
+    // no more: only a resize of the viewport, known by its address, reaches the grid.
+    if (event->type() == QEvent::Resize && watched == viewport_) grid_->applyWidths();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -28,6 +28,7 @@ class CheckMarksPanel : public QWidget {
     void clearMarks();
 
     TotalsGridWidget* grid_;
+    QObject* viewport_ = nullptr;  // the grid's viewport, compared by address only
     QLabel* lblCheck;        // the count line
     QLabel* lblCheckReason;  // the reason of the transaction under the cursor
     std::map<int, CheckMarks::Row> byRow_;
