@@ -21,12 +21,8 @@ int check(const std::vector<std::string>& argv) {
     bool single = takeFlag(args, "--single-store");
     if (args.size() != 1 || args[0].starts_with("--")) return usageError("check", "one totals file expected");
 
-    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
-    Program& p = console.program;
-    QSettingsStore settings;
-    auto factory = processorFactoryFromEnvironment(settings);
-    p.settings = &settings;
-    p.processors = factory.get();
+    QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = qb.console.program;
 
     // The company and the chart, as the edition's main window loads them.
     std::optional<std::string> target = companyTarget(p);

@@ -19,12 +19,8 @@ int reconcile(const std::vector<std::string>& argv) {
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("reconcile", "one totals file expected");
 
-    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
-    Program& p = console.program;
-    QSettingsStore settings;
-    auto factory = processorFactoryFromEnvironment(settings);
-    p.settings = &settings;
-    p.processors = factory.get();
+    QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = qb.console.program;
     std::optional<std::string> company = companyTarget(p);
     if (!company) return 1;
     try {

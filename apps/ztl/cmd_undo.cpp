@@ -23,12 +23,8 @@ int undo(const std::vector<std::string>& argv) {
     if (missing || args.size() != 1 || args[0].starts_with("--"))
         return usageError("undo", "one import log expected");
 
-    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
-    Program& p = console.program;
-    QSettingsStore settings;
-    auto factory = processorFactoryFromEnvironment(settings);
-    p.settings = &settings;
-    p.processors = factory.get();
+    QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = qb.console.program;
     std::optional<std::string> company = companyTarget(p);
     if (!company) return 1;
     try {

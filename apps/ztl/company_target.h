@@ -6,10 +6,28 @@
 #include <optional>
 #include <string>
 
+#include <memory>
+
+#include "console.h"
 #include "engine/program.h"
 #include "engine/quickbooks_check.h"
+#include "quickbooks/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
 
 namespace ztl::cli {
+
+// A console program with the operator's settings and the QuickBooks of ZENTREL_QUICKBOOKS,
+// for the commands that only ask QuickBooks (check, reconcile, undo).
+struct QuickBooksConsole {
+    explicit QuickBooksConsole(Edition edition)
+        : console(edition), factory(processorFactoryFromEnvironment(settings)) {
+        console.program.settings = &settings;
+        console.program.processors = factory.get();
+    }
+    ConsoleProgram console;
+    QSettingsStore settings;
+    std::unique_ptr<RequestProcessorFactory> factory;
+};
 
 // The company file for every session (empty: the one open), or nothing when QuickBooks
 // cannot be reached (said on standard error).
