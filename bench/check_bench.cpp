@@ -9,8 +9,8 @@
 #include <fstream>
 #include <random>
 
-#include "engine/check_run.h"
-#include "engine/cls_ztl.h"
+#include "engine/review/check_run.h"
+#include "engine/import/cls_ztl.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"

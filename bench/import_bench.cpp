@@ -12,7 +12,7 @@
 #include <fstream>
 #include <random>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"

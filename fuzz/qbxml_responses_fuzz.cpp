@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/cls_ztl.h"
-#include "engine/posted_entries.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/posting/posted_entries.h"
 #include "engine/xml_well_formed.h"
 #include "platform/text_file.h"
 

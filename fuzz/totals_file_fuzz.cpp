@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/cls_ztl.h"
-#include "engine/import_block_reader.h"
-#include "engine/totals_format.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/totals/import_block_reader.h"
+#include "engine/totals/totals_format.h"
 #include "platform/store_date.h"
 #include "platform/text_file.h"
 

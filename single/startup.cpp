@@ -1,6 +1,6 @@
 #include "single/startup.h"
 
-#include "engine/operation_log.h"
+#include "engine/import/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "single/frm_ztl_main.h"

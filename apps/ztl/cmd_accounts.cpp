@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
 #include "quickbooks/quickbooks_from_environment.h"

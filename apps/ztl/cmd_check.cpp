@@ -7,9 +7,9 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "engine/check_run.h"
-#include "engine/cls_ztl.h"
-#include "engine/quickbooks_check.h"
+#include "engine/review/check_run.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/import/quickbooks_check.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 

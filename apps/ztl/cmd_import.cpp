@@ -6,8 +6,8 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/cls_ztl.h"
-#include "engine/quickbooks_check.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/import/quickbooks_check.h"
 #include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "single/logic/main_window_logic.h"

@@ -6,7 +6,7 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "engine/reconcile.h"
+#include "engine/review/reconcile.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 

@@ -7,9 +7,9 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/cls_ztl.h"
-#include "engine/import_block_reader.h"
-#include "engine/quickbooks_check.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/totals/import_block_reader.h"
+#include "engine/import/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"

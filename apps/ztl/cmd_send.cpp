@@ -4,7 +4,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "platform/text_file.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"

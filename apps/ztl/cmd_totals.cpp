@@ -3,7 +3,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 
 namespace ztl::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "engine/undo_run.h"
+#include "engine/review/undo_run.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 

@@ -1,8 +1,8 @@
 #include "single/logic/main_window_logic.h"
 
-#include "engine/check_run.h"
-#include "engine/import_lock.h"
-#include "engine/operation_log.h"
+#include "engine/review/check_run.h"
+#include "engine/import/import_lock.h"
+#include "engine/import/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/program.h"
 #include "single/logic/single_store_view.h"
 #include "single/logic/totals_file_fate.h"

@@ -1,6 +1,6 @@
 #include "single/logic/operation_log_entries.h"
 
-#include "engine/operation_log.h"
+#include "engine/import/operation_log.h"
 
 namespace ztl::single {
 namespace {

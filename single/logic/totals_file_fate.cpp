@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "engine/import_log.h"
+#include "engine/import/import_log.h"
 #include "platform/os_error.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"

@@ -4,8 +4,8 @@
 #include <httplib.h>
 
 #include "bridge_fixture.h"
-#include "engine/cls_ztl.h"
-#include "engine/quickbooks_check.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/import/quickbooks_check.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "qbsim/company.h"

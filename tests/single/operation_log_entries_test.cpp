@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "engine/operation_log.h"
+#include "engine/import/operation_log.h"
 #include "platform/text_file.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "demo_world_fixture.h"
-#include "engine/cls_ztl.h"
-#include "engine/quickbooks_check.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/import/quickbooks_check.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "qbsim/company.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
 #include "support/scripted_dialogs.h"

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "platform/text_file.h"
 #include "qbsim/company.h"
 #include "support/control_texts.h"

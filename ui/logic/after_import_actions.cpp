@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "engine/import_log.h"
-#include "engine/reconcile.h"
-#include "engine/undo_run.h"
+#include "engine/import/import_log.h"
+#include "engine/review/reconcile.h"
+#include "engine/review/undo_run.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 

@@ -1,6 +1,6 @@
 #include "ui/logic/check_marks.h"
 
-#include "engine/check_run.h"
+#include "engine/review/check_run.h"
 #include "platform/vb_error.h"
 
 namespace ztl::ui {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/program.h"
-#include "engine/transaction_check.h"
+#include "engine/review/transaction_check.h"
 
 namespace ztl::ui {
 

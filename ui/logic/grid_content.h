@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 
 namespace ztl::ui {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/posted_entries.h"
+#include "engine/posting/posted_entries.h"
 #include "platform/trim.h"
 
 namespace ztl::ms {

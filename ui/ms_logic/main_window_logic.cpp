@@ -1,8 +1,8 @@
 #include "ui/ms_logic/main_window_logic.h"
 
-#include "engine/check_run.h"
-#include "engine/import_lock.h"
-#include "engine/quickbooks_check.h"
+#include "engine/review/check_run.h"
+#include "engine/import/import_lock.h"
+#include "engine/import/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "storedata/engine.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/cls_ztl.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
 #include "ui/logic/check_marks.h"

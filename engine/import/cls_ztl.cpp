@@ -1,0 +1,110 @@
+// clsZTL: construction and destruction, error reports, the totals table and the sort.
+#include "engine/import/cls_ztl.h"
+
+#include "engine/import/operation_log.h"
+#include "engine/import/settings_keys.h"
+#include "engine/totals/transaction_sort.h"
+#include "platform/error_report.h"
+#include "platform/paths.h"
+#include "platform/text_file.h"
+
+namespace ztl {
+
+clsZTL::clsZTL(Program& program) : program_(program) {
+    try {
+        if (program_.processors) {
+            processor_ = program_.processors->create();
+            program_.requestProcessor = processor_;
+            cZTLError = false;
+            processor_->OpenConnection("", kQuickBooksAppName);
+        }
+    } catch (const std::exception& ex) {
+        reportAndLogModuleError("Error in module clsZTL.Class_Initialize ", toVbError(ex));
+    }
+}
+
+clsZTL::~clsZTL() {
+    closeConnection();
+    if (program_.requestProcessor == processor_) program_.requestProcessor.reset();
+}
+
+void clsZTL::closeConnection() {
+    if (!processor_) return;
+    try {
+        processor_->CloseConnection();
+    } catch (...) {
+        // Closing is best effort: the connection may already be closed.
+    }
+}
+
+void clsZTL::report(const std::string& text, MsgIcon icon, const std::string& title) {
+    program_.showMessage(text, icon, MsgButtons::OK, title);
+}
+
+void clsZTL::reportAndLog(const std::string& text, MsgIcon icon, const std::string& title,
+                          const std::string& operationLogExtra) {
+    report(text, icon, title);
+    if (program_.edition == Edition::SingleStore && program_.clock)
+        appendOperationLog(program_.operationLogPath,
+                           operationLogEntry(*program_.clock, text + operationLogExtra));
+}
+
+void clsZTL::reportModuleError(const char* heading, const VbError& e) {
+    report(moduleErrorReport(heading, e));
+}
+
+void clsZTL::reportAndLogModuleError(const char* heading, const VbError& e, const std::string& tail,
+                                     const std::string& operationLogExtra) {
+    reportAndLog(moduleErrorReport(heading, e, tail), MsgIcon::None, {}, operationLogExtra);
+}
+
+std::string clsZTL::setting(const char* key) const {
+    if (!program_.settings) return {};
+    return program_.settings->get(kSettingsApp, program_.settingsSection, key, "");
+}
+
+void clsZTL::Load390() {
+    try {
+        if (program_.splash) {
+            program_.splash->setProgressCaption("Loading Korvane source file...");
+            program_.splash->repaintProgress();
+        }
+        if (program_.edition == Edition::SingleStore) qCount_ = 0;
+        TextReader in(paths::map(source_));
+        while (!in.atEnd()) {
+            std::string line = in.readLine();
+            if (line.empty()) continue;
+            if (line[0] == 'T' && program_.edition == Edition::MultiStore)
+                ZTLTrcount = ZTLTrcount.value_or(Decimal()) + totals::tCount(line);
+            if (line[0] == 'Q') ++qCount_;
+            if (auto entry = totals::totalsLine(line)) totals_->push_back(std::move(*entry));
+        }
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.Load390 ", toVbError(ex));
+    }
+}
+
+void clsZTL::X390Sort(const std::vector<std::string>& lines, size_t count) {
+    try {
+        sortTransactionRows(lines, count, sorted_);
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.X390Sort ", toVbError(ex));
+    }
+}
+
+std::string clsZTL::BuildCOARequest() {
+    try {
+        requestText = accountQueryRequest();
+    } catch (const std::exception& ex) {
+        reportModuleError("Error in module clsZTL.BuildCOARequest", toVbError(ex));
+    }
+    return requestText;
+}
+
+void clsZTL::writeJournalEntry(const CalendarDate& date) {
+    requestText.clear();
+    requestText = journalEntryRequest(referenceNumber, date, sorted_,
+                                      [this](const std::string& code) { return GetEntAcct(code); });
+}
+
+}  // namespace ztl

@@ -1,0 +1,132 @@
+#pragma once
+// clsZTL, the import engine: reads the totals file, queries the chart of accounts, writes
+// and sends one journal entry per store transaction, and logs every answer.
+//
+// One object serves one task (load the totals, load the accounts, or one import run).
+// Construction opens a connection on a new request processor, which becomes the program's
+// request processor; destruction closes it. Every procedure traps its own errors: it shows
+// the module error report through the program's prompter and returns, and its caller goes
+// on. Failures that the caller must see set cZTLError.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/posting/account_list.h"
+#include "engine/import/import_lock.h"
+#include "engine/posting/posted_entries.h"
+#include "engine/import/posted_entry_query.h"
+#include "engine/program.h"
+#include "engine/qbxml_requests.h"
+#include "engine/totals/totals_format.h"
+#include "platform/decimal.h"
+#include "platform/vb_error.h"
+
+namespace ztl {
+
+using TotalsTable = std::vector<std::string>;
+
+// The import run's own error report: multi-store with the failing statement's number after
+// "Line # ", single-store with line feeds only and no statement number.
+std::string importRunReport(Edition edition, const VbError& e, int statement);
+// What a run shows, and posts nothing, when another run holds the import lock of its file.
+std::string importLockRefusal(const std::string& totalsPath, const ImportRun& holder);
+// What a run shows when its own import lock stayed behind.
+std::string importLockLeftBehind(const std::string& totalsPath, const VbError& why);
+
+class clsZTL {
+  public:
+    explicit clsZTL(Program& program);  // Class_Initialize
+    ~clsZTL();                          // Class_Terminate
+    clsZTL(const clsZTL&) = delete;
+    clsZTL& operator=(const clsZTL&) = delete;
+
+    // Public flags.
+    bool cZTLError = false;      // the last SendRequest or LoadQbCoa failed
+    bool ImportSuccess = false;  // the last journal-entry response said "Status OK"
+    // The last import run was refused: another workstation's run held the totals file's
+    // import lock, and this one posted nothing.
+    bool importLockHeldElsewhere = false;
+
+    // The transaction count: empty until set or until a T line was read.
+    std::optional<Decimal> ZTLTrcount;
+    // The QuickBooks company file of every session; empty: the company QuickBooks has open.
+    std::string QBCompany;
+
+    // The chart of accounts, "number,name,type" per account, in response order.
+    const std::vector<std::string>& qbCoa() const { return accounts_.texts(); }
+    // The last account query answer read into the chart, as QuickBooks gave it.
+    const std::string& coaResponse() const { return lastCoaResponse_; }
+    // The totals table; the main window keeps this reference after the object is gone.
+    std::shared_ptr<TotalsTable> X390() const { return totals_; }
+    void X390source(const std::string& path) { source_ = path; }
+    const std::string& X390source() const { return source_; }
+    // The single-store edition's count of Q lines from the last Load390.
+    int qLineCount() const { return qCount_; }
+
+    // Before its first entry a run asks QuickBooks which of the file's transactions it holds
+    // already (see Program::duplicateCheckOff); this many entries at most in one answer.
+    int duplicateQueryPageSize = kJournalQueryPageSize;
+
+    void Load390();
+    void LoadQbCoa();
+    void NewStartImport();
+
+    // The run's own procedures, public so that ztl and tests can drive them one by one.
+    std::string BuildCOARequest();
+    void X390Sort(const std::vector<std::string>& lines, size_t count);
+    const SortedLineTable& sortedLines() const { return sorted_; }
+    void SendRequest();
+    void GetCOAResults(const std::string& response);
+    void GetImportResults(const std::string& response);
+    std::string GetEntAcct(const std::string& accountCode);
+    void DoImport();
+    // Writes the journal entry of the current transaction from the sorted lines, asking
+    // GetEntAcct for each row's entity; throws the zero-amount error.
+    void writeJournalEntry(const CalendarDate& date);
+
+    // The request text that SendRequest sends, and the last response text.
+    std::string requestText;
+    std::string responseText;
+    // The current transaction, as the run sets it before DoImport.
+    std::string referenceNumber;
+    std::string transactionDateText;
+    int transactionNumber = 1;
+
+  private:
+    // Shows a report. The session's and the import's reports go to the single-store
+    // edition's operation log as well (reportAndLog); the others are shown only.
+    void report(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {});
+    void reportAndLog(const std::string& text, MsgIcon icon = MsgIcon::None, const std::string& title = {},
+                      const std::string& operationLogExtra = {});
+    void reportModuleError(const char* heading, const VbError& e);
+    void reportAndLogModuleError(const char* heading, const VbError& e, const std::string& tail = {},
+                                 const std::string& operationLogExtra = {});
+    void advanceReferenceNumber();
+    std::string setting(const char* key) const;
+    void runImport(int& statement, std::optional<VbError>& lockLeftBehind);
+    void closeConnection();
+    // The duplicate guard (cls_ztl_duplicates.cpp).
+    bool duplicateCheckOn() const;
+    std::string askQuickBooks(const std::string& request);
+    // Asks QuickBooks for the entries of the file's dates; false when it could not be asked,
+    // which the operator has been told and the log records.
+    bool findPostedEntries(TextWriter& log);
+    // True when the current transaction is in QuickBooks already: its block is written and
+    // it is counted as posted.
+    bool alreadyPosted();
+
+    Program& program_;
+    std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
+    std::shared_ptr<TotalsTable> totals_ = std::make_shared<TotalsTable>();
+    AccountList accounts_;
+    std::string lastCoaResponse_;  // the last account query answer read into accounts_
+    SortedLineTable sorted_;
+    std::string source_;
+    std::string ticket_;
+    int qCount_ = 0;
+    std::optional<PostedEntries> posted_;      // while a checking run goes on
+    std::vector<std::string> pendingNotes_;    // lines the next block carries after its heading
+};
+
+}  // namespace ztl

@@ -1,0 +1,29 @@
+#pragma once
+// Every key the programs keep in the settings store, and the name the programs give
+// QuickBooks when they connect. Whoever reads or writes a key names it from here, so a
+// misspelt key cannot read as "never set".
+#include <string>
+
+#include "platform/settings_store.h"
+
+namespace ztl {
+
+// The application name every connection to QuickBooks carries, blanks and all: QuickBooks
+// shows it when it asks whether to let the program in.
+inline constexpr const char* kQuickBooksAppName = "Korvane Zentrel   ";
+
+namespace key {
+inline constexpr const char* kReceivablesName = "ARImportAccount";  // the customer of receivables lines
+inline constexpr const char* kPayablesName = "VendorImportAccount";  // the vendor of payables lines
+inline constexpr const char* kSalesTaxName = "TaxImportAccount";     // the vendor of sales-tax lines
+inline constexpr const char* kImportReferenceNumber = "ImportReferenceNumber";
+inline constexpr const char* kDuplicateCheck = "DuplicateCheck";  // "off": import without asking
+inline constexpr const char* kCompany = "Company";                // the single-store import target
+}  // namespace key
+
+// The multi-store settings section of a company file.
+inline std::string companySettingsSection(const std::string& companyFile) {
+    return "ZentrelMS\\Settings\\" + companyFile;
+}
+
+}  // namespace ztl

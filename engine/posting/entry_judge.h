@@ -1,0 +1,52 @@
+#pragma once
+// Whether QuickBooks will take a journal-entry request, judged before it is sent, the way
+// QuickBooks decides it: the request is read as QuickBooks reads it, then the first refusal
+// in document order wins (the date, the RefNumber, then line by line: the account, the
+// amount, the name, the name the account needs), and the balance is judged last.
+//
+// - An AccountRef's FullName finds an account by its full name ignoring case and surrounding
+//   blanks, failing that by its number (ChartOfAccounts::resolve).
+// - An EntityRef's FullName finds a customer or a vendor the same way (NameList).
+// - A line on an AccountsReceivable account needs a customer; on an AccountsPayable account,
+//   or on the account named "Sales Tax Payable" (ignoring case and blanks), a vendor.
+// - Debits must equal credits to the cent.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/posting/entity_query.h"
+#include "engine/posting/posted_entries.h"
+
+namespace ztl {
+
+struct EntryRefusal {
+    enum class Kind {
+        Unreadable,    // QuickBooks cannot read the request: 0x80040400, nothing processed
+        Date,          // 3020: the TxnDate is not a calendar date
+        RefNumber,     // 3070: the RefNumber is longer than 11 characters
+        Account,       // 3140: the AccountRef names no account
+        Amount,        // 3020: the Amount is not [+-]digits(.dd), or too large
+        Entity,        // 3140: the EntityRef names no customer or vendor
+        NameRequired,  // 3180: the account needs a customer or a vendor the line lacks
+        Empty,         // 3180: no lines
+        Balance,       // 3180: not in balance
+    };
+    Kind kind = Kind::Unreadable;
+    long statusCode = 0;  // what QuickBooks answers (the HRESULT for Unreadable)
+    int line = -1;        // the line, in document order from 0, for line refusals
+    std::string
+        value;  // what QuickBooks names: the date, the amount, the account or entity reference (UTF-8)
+    // NameRequired and Entity: the account as QuickBooks found it; NameRequired: the kind of
+    // name it needs, and the kind of the name the line gives (none when it gives none).
+    std::optional<ChartOfAccounts::Account> account;
+    NameKind needed = NameKind::Customer;
+    std::optional<NameKind> given;
+    std::int64_t debits = 0, credits = 0;  // Balance: the sums, in cents
+};
+
+// The refusal of the request (single-byte text, sent as UTF-8), or nothing when QuickBooks
+// will post it. `names` must hold every name the request gives that QuickBooks knows.
+std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, const ChartOfAccounts& chart,
+                                              const NameList& names);
+
+}  // namespace ztl

@@ -1,0 +1,328 @@
+#include "engine/review/transaction_check.h"
+
+#include <cstdio>
+
+#include "engine/totals/import_block_reader.h"
+#include "engine/qbxml_response.h"
+#include "engine/totals/transaction_sort.h"
+#include "platform/calendar.h"
+#include "platform/text_file.h"
+#include "platform/trim.h"
+#include "platform/vb_error.h"
+#include "platform/windows1252.h"
+
+namespace ztl {
+namespace {
+
+using Outcome = TransactionVerdict::Outcome;
+
+std::string money(std::int64_t cents) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", cents < 0 ? "-" : "",
+                  static_cast<long long>((cents < 0 ? -cents : cents) / 100),
+                  static_cast<long long>((cents < 0 ? -cents : cents) % 100));
+    return buf;
+}
+
+std::string quoted(const std::string& utf8) {
+    return "\"" + utf8ToWindows1252(utf8) + "\"";
+}
+
+// The account field a name was taken from, as the main window labels it; empty when none.
+// Where two fields hold the name, the one whose lines the account is wins.
+std::string fieldOf(const std::string& utf8Name, const EntityNames& names,
+                    const std::optional<ChartOfAccounts::Account>& account) {
+    const std::string name = utf8ToWindows1252(utf8Name);
+    struct Field {
+        const std::string& value;
+        const char* label;
+        bool preferred;
+    };
+    const std::string type = account ? account->type : std::string();
+    const bool tax = account && sameQuickBooksName(account->name, "Sales Tax Payable");
+    const Field fields[] = {{names.receivables, "A/R Import Account", type == "AccountsReceivable"},
+                            {names.payables, "Vendor Import Account", type == "AccountsPayable"},
+                            {names.salesTax, "Sales Tax Account", tax}};
+    auto holds = [&](const Field& f) { return !f.value.empty() && sameQuickBooksName(name, f.value); };
+    for (const Field& f : fields)
+        if (f.preferred && holds(f)) return f.label;
+    for (const Field& f : fields)
+        if (holds(f)) return f.label;
+    return {};
+}
+
+const char* article(NameKind k) {
+    return k == NameKind::Customer ? "a customer" : "a vendor";
+}
+
+// The words for a refusal of QuickBooks, naming the field the operator can mend.
+std::string describe(const EntryRefusal& r, const EntityNames& names) {
+    using Kind = EntryRefusal::Kind;
+    switch (r.kind) {
+        case Kind::Unreadable:
+            return "QuickBooks cannot read its entry (" + r.value + ")";
+        case Kind::Date:
+            return "QuickBooks cannot convert its date " + quoted(r.value);
+        case Kind::RefNumber:
+            return "its invoice number " + quoted(r.value) + " is longer than QuickBooks takes";
+        case Kind::Account:
+            return "account code " + utf8ToWindows1252(r.value) + " names no account in the company's chart";
+        case Kind::Amount:
+            return "QuickBooks cannot read the amount " + quoted(r.value);
+        case Kind::Entity: {
+            std::string field = fieldOf(r.value, names, r.account);
+            return (field.empty() ? std::string("the name ") : "the " + field + " ") + quoted(r.value) +
+                   " is no customer or vendor in QuickBooks";
+        }
+        case Kind::NameRequired: {
+            const std::string account =
+                utf8ToWindows1252(r.account->fullName) +
+                (r.account->number.empty() ? "" : " (" + utf8ToWindows1252(r.account->number) + ")");
+            std::string text = "its line on " + account + " needs " + article(r.needed);
+            if (r.given) {
+                std::string field = fieldOf(r.value, names, r.account);
+                return text + ", but " + (field.empty() ? std::string() : "the " + field + " ") +
+                       quoted(r.value) + " is " + article(*r.given);
+            }
+            const std::string& wanted = r.account->type == "AccountsReceivable" ? names.receivables
+                                        : r.account->type == "AccountsPayable"  ? names.payables
+                                                                                : names.salesTax;
+            const char* field = r.account->type == "AccountsReceivable" ? "A/R Import Account"
+                                : r.account->type == "AccountsPayable"  ? "Vendor Import Account"
+                                                                        : "Sales Tax Account";
+            if (trimmedView(wanted, kWhitespace).empty()) return text + ": the " + field + " is empty";
+            return text + ", and the import names none on it (its code is not that account's number)";
+        }
+        case Kind::Empty:
+            return "QuickBooks refuses an entry without lines";
+        case Kind::Balance:
+            return "not in balance: debits " + money(r.debits) + ", credits " + money(r.credits);
+    }
+    return {};
+}
+
+// The H lines of the file as the totals table shows them: their rows, and how many D rows
+// follow each.
+struct TableTransaction {
+    std::string refNumber;
+    int row = 0, rows = 1;
+    bool lastLine = false;  // the file's last line
+};
+
+std::vector<TableTransaction> tableTransactions(const std::filesystem::path& file) {
+    std::vector<TableTransaction> out;
+    TextReader in(file);
+    int row = 0;
+    bool inTransaction = false;
+    while (!in.atEnd()) {
+        std::string line = in.readLine();
+        auto entry = totals::totalsLine(line);
+        if (!entry) continue;
+        if (line[0] == 'H') {
+            out.push_back({trimmed(totals::columns(line, 3, 9)), row, 1, in.atEnd()});
+            inTransaction = true;
+        } else if (line[0] == 'D' && inTransaction) {
+            ++out.back().rows;
+        } else {
+            inTransaction = false;
+        }
+        ++row;
+    }
+    return out;
+}
+
+struct Prepared {
+    bool refusedByImport = false;
+    std::string reason;
+    std::string request;
+};
+
+}  // namespace
+
+int TotalsCheck::flaggedCount() const {
+    int n = 0;
+    for (const auto& t : transactions) n += t.flagged() ? 1 : 0;
+    return n;
+}
+
+std::string TotalsCheck::summary() const {
+    const int n = static_cast<int>(transactions.size());
+    const int flagged = flaggedCount();
+    const std::string noun = n == 1 ? " transaction" : " transactions";
+    std::string text;
+    if (n == 0)
+        text = "The totals file holds no transactions.";
+    else if (flagged == 0)
+        text = n == 1 ? "The transaction will be posted."
+                      : "All " + std::to_string(n) + noun + " will be posted.";
+    else
+        text = std::to_string(flagged) + " of " + std::to_string(n) + noun + " will not be posted.";
+    if (!incomplete.empty()) text += " The check is incomplete: " + incomplete;
+    return text;
+}
+
+TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
+    TotalsCheck check;
+    std::vector<TableTransaction> table = tableTransactions(input.totalsFile);
+    for (const auto& t : table) {
+        TransactionVerdict v;
+        v.refNumber = t.refNumber;
+        v.totalsRow = t.row;
+        v.rows = t.rows;
+        check.transactions.push_back(std::move(v));
+    }
+
+    // The blocks the import walks, each the next H line of the file.
+    std::vector<totals::ImportBlock> blocks;
+    {
+        TextReader in(input.totalsFile);
+        ImportBlockReader reader(in);
+        try {
+            reader.readFirstLine();
+            while (auto block = reader.next()) blocks.push_back(std::move(*block));
+        } catch (const VbError& e) {
+            for (auto& v : check.transactions) {
+                v.outcome = Outcome::NotReached;
+                v.reason = "the import stops before it: " + e.description;
+            }
+            return check;
+        }
+    }
+    for (size_t i = blocks.size(); i < check.transactions.size(); ++i) {
+        TransactionVerdict& v = check.transactions[i];
+        if (table[i].lastLine) {
+            // The walk never reads the file's last line as a transaction; it has no lines anyway.
+            v.outcome = Outcome::NoLines;
+            v.reason = "it has no lines: the import sends no entry for it";
+        } else {
+            v.outcome = Outcome::NotReached;
+            v.reason =
+                "the import never reaches it: a line before it that is not an H, D, TRT or Q line ends "
+                "the import";
+        }
+    }
+
+    // The chart, as the window shows it and as the import's name rule reads it.
+    ChartOfAccounts chart;
+    AccountList accounts;
+    bool chartRead = false;
+    if (input.chartResponse.empty()) {
+        check.incomplete = "QuickBooks' chart of accounts could not be read.";
+    } else {
+        pugi::xml_document doc;
+        std::string reason;
+        if (qbxml::load(doc, input.chartResponse, reason)) {
+            chart = ChartOfAccounts::fromResponse(input.chartResponse);
+            accounts.appendLoad(chartTexts(doc));
+            chartRead = true;
+        } else {
+            check.incomplete = "QuickBooks' chart of accounts could not be read (" + reason + ").";
+        }
+    }
+    auto entityOf = [&](const std::string& code) { return importEntityFor(accounts, code, input.names); };
+
+    // Each transaction's entry, as the import builds it.
+    std::vector<Prepared> prepared(blocks.size());
+    long first = 0, last = 0;
+    bool anyDate = false;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const totals::ImportBlock& b = blocks[i];
+        TransactionVerdict& v = check.transactions[i];
+        v.refNumber = b.referenceNumber;  // what the entry carries as its RefNumber
+        if (b.lines.empty()) {
+            v.outcome = Outcome::NoLines;
+            v.reason = "it has no lines: the import sends no entry for it";
+            continue;
+        }
+        CalendarDate date;
+        try {
+            date = readStoreDate(b.dateText);
+        } catch (const VbError&) {
+            v.outcome = Outcome::NotSent;
+            v.reason = "its date \"" + trimmed(b.dateText) + "\" cannot be converted: the import refuses it";
+            continue;
+        }
+        const long day = dayNumber(date.year, date.month, date.day);
+        first = anyDate ? std::min(first, day) : day;
+        last = anyDate ? std::max(last, day) : day;
+        anyDate = true;
+        SortedLineTable rows;
+        try {
+            sortTransactionRows(b.lines, b.lines.size(), rows);
+            prepared[i].request = journalEntryRequest(b.referenceNumber, date, rows, entityOf);
+        } catch (const VbError& e) {
+            v.outcome = Outcome::NotSent;
+            v.reason =
+                e.number == kZeroAmountError
+                    ? "its largest line amount is zero: the import refuses an entry whose first line is zero"
+                    : "the import cannot write its entry (" + e.description + ")";
+        }
+    }
+    if (!chartRead) return check;
+
+    // The transactions QuickBooks holds already, found as the import finds them.
+    std::optional<PostedEntries> posted;
+    if (input.askPosted && anyDate) {
+        try {
+            CalendarDate from, to;
+            dateOfDayNumber(first, from.year, from.month, from.day);
+            dateOfDayNumber(last, to.year, to.month, to.day);
+            posted.emplace(queryPostedEntries(ask, from, to), chart);
+        } catch (const PostedEntryQueryError& e) {
+            check.incomplete = std::string(
+                                   "QuickBooks could not be asked which transactions it already holds, and "
+                                   "an import that cannot ask posts nothing: ") +
+                               e.what();
+        }
+    }
+
+    // The customers and vendors the entries name.
+    std::optional<NameList> names;
+    try {
+        std::string request =
+            entityQueryRequest({input.names.receivables, input.names.payables, input.names.salesTax});
+        names = request.empty() ? NameList{} : readEntityQuery(ask(request));
+    } catch (const EntityQueryError& e) {
+        if (check.incomplete.empty()) check.incomplete = e.what();
+    } catch (const std::exception& ex) {
+        VbError e = toVbError(ex);
+        if (check.incomplete.empty())
+            check.incomplete =
+                "QuickBooks did not answer the question about its customers and vendors (error # " +
+                std::to_string(e.number) + ": " + e.description + ").";
+    }
+
+    // QuickBooks refusing to read a request costs the run its connection (the session's
+    // recovery closes it): no later entry gets through.
+    std::optional<std::string> unreadable;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        TransactionVerdict& v = check.transactions[i];
+        if (v.flagged() || prepared[i].request.empty()) continue;
+        if (posted) {
+            PostedEntries::Match m = posted->claim(transactionOfRequest(prepared[i].request));
+            if (m.same) {
+                v.outcome = Outcome::AlreadyThere;
+                v.txnId = utf8ToWindows1252(m.same->txnId);
+                v.reason =
+                    "QuickBooks holds it already (TxnID " + v.txnId + "): the import does not send it again";
+                continue;
+            }
+        }
+        if (unreadable) {
+            v.outcome = Outcome::NotSent;
+            v.reason = "the import sends nothing after invoice " + *unreadable +
+                       ", whose entry QuickBooks cannot read: its connection to QuickBooks is closed then";
+            continue;
+        }
+        if (!names) continue;
+        if (auto refusal = judgeJournalEntry(prepared[i].request, chart, *names)) {
+            v.outcome = Outcome::Refused;
+            v.reason = describe(*refusal, input.names);
+            if (refusal->kind == EntryRefusal::Kind::Unreadable) unreadable = v.refNumber;
+            v.refusal = std::move(refusal);
+        }
+    }
+    return check;
+}
+
+}  // namespace ztl

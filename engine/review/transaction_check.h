@@ -1,0 +1,65 @@
+#pragma once
+// The check before an import: for each transaction of a totals file, whether an import
+// would get it into QuickBooks and, if not, why, in the operator's words. Nothing is posted.
+//
+// It walks the file as the import walks it, builds each transaction's entry as the import
+// builds it (the same sort, the same names on receivables, payables and sales-tax lines),
+// finds the transactions QuickBooks holds already with the import's own query and match,
+// and judges the rest as QuickBooks judges them (entry_judge.h), against the chart the main
+// window shows and the customers and vendors QuickBooks names.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/posting/entity_rule.h"
+#include "engine/posting/entry_judge.h"
+#include "engine/import/posted_entry_query.h"
+
+namespace ztl {
+
+struct TransactionVerdict {
+    enum class Outcome {
+        Posted,        // QuickBooks will take it
+        AlreadyThere,  // QuickBooks holds it already: the import does not send it again
+        Refused,       // QuickBooks will refuse it (refusal says how)
+        NotSent,       // the import refuses it before sending: its date, or a zero first line
+        NoLines,       // it has no lines: the import sends nothing for it
+        NotReached,    // the import's walk through the file ends before it
+    };
+    Outcome outcome = Outcome::Posted;
+    std::string
+        refNumber;      // the invoice number its entry carries (for one never reached: as the table shows it)
+    int totalsRow = 0;  // the row of its H line in the totals table, from 0
+    int rows = 1;       // its H row and its D rows
+    std::string reason;                   // empty when it will be posted; single-byte text
+    std::optional<EntryRefusal> refusal;  // Refused: what QuickBooks will answer
+    std::string txnId;                    // AlreadyThere: the entry QuickBooks holds
+
+    bool flagged() const { return outcome != Outcome::Posted; }
+};
+
+struct TotalsCheck {
+    std::vector<TransactionVerdict> transactions;  // one per H line of the file, in file order
+    // Not empty when part of the check could not be made, and why: QuickBooks' refusals are
+    // then not foreseen, or not the transactions it holds already.
+    std::string incomplete;
+
+    int flaggedCount() const;
+    // "3 of 9 transactions will not be posted", "All 9 transactions will be posted", ...
+    std::string summary() const;
+};
+
+struct CheckInput {
+    std::filesystem::path totalsFile;  // a path of this machine
+    std::string chartResponse;         // the account query answer the window shows; empty: none
+    EntityNames names;
+    bool askPosted = true;  // the import's duplicate guard is on
+};
+
+// Asks QuickBooks (through `ask`, one message set per question) for the customers and
+// vendors and, when askPosted, for the journal entries of the file's dates. Throws VbError
+// only when the totals file cannot be read.
+TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask);
+
+}  // namespace ztl

@@ -1,0 +1,341 @@
+// The check before an import against what the import then does, transaction by
+// transaction, on the simulated company: each day holds one fault per transaction, and the
+// check's verdict must be the import's outcome (posted, refused with QuickBooks' own status,
+// refused before sending, left out). Then the judge alone, on entries the import never
+// writes, against the simulated company's own answers.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/review/check_run.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/posting/entity_query.h"
+#include "engine/posting/entry_judge.h"
+#include "engine/import/import_log.h"
+#include "import_runner.h"
+#include "platform/text_file.h"
+#include "qbsim/company.h"
+#include "qbsim/processor_factory.h"
+#include "qbsim/qbxml.h"
+#include "qbsim/sample_company.h"
+
+namespace ztl::test {
+namespace {
+
+using Outcome = TransactionVerdict::Outcome;
+using Kind = EntryRefusal::Kind;
+constexpr const char* kSection = "ZentrelMS\\Settings\\Check.qbw";
+
+struct Expected {
+    std::string ref;
+    Outcome outcome;
+    std::optional<Kind> refusal = std::nullopt;
+    std::string reasonPart = {};  // a piece of the operator's reason
+};
+
+struct Day {
+    const char* name;
+    std::vector<std::string> ar_vendor_tax;
+    std::vector<qbsim::NewAccount> extraAccounts;
+    std::string postedBefore;  // a totals file imported first
+    std::string totals;
+    std::vector<Expected> expected;
+    bool duplicateCheckOff = false;
+};
+
+// The invoice of each log block, with the status code QuickBooks answered.
+std::map<std::string, std::string> loggedStatus(const std::string& log) {
+    std::map<std::string, std::string> out;
+    std::string invoice;
+    size_t at = 0;
+    while (at < log.size()) {
+        size_t end = log.find("\r\n", at);
+        std::string line = log.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? log.size() : end + 2;
+        if (line.rfind("Transaction : ", 0) == 0) invoice = line.substr(line.find("Invoice : ") + 10);
+        if (line.rfind("Response Status Code : ", 0) == 0)
+            out[invoice] = line.substr(23, line.find(' ', 23) - 23);
+        if (line.rfind(importlog::kAlreadyPostedMark, 0) == 0) out[invoice] = "already";
+    }
+    return out;
+}
+
+std::map<std::string, int> postedRefs(const std::filesystem::path& company) {
+    std::map<std::string, int> refs;
+    for (const auto& e : qbsim::Company::open(company).journal()) ++refs[e.refNumber.value_or("")];
+    return refs;
+}
+
+void importFile(Program& p, const std::string& path) {
+    clsZTL run(p);
+    run.X390source(path);
+    run.NewStartImport();
+}
+
+const std::string kSound = file(
+    {"Q", H("1001"), D("1000", "107.00"), D("4000", "0", "-100.00"), D("2100", "0", "-7.00"), "TRT    1"});
+
+TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
+    const std::vector<std::string> good = {"Walk-in Customer", "Main Supplier", "State Tax Agency"};
+    // clang-format off
+    const Day days[] = {
+        {"the refusals of QuickBooks and of the import", good, {}, kSound,
+         kSound +
+         file({"Q", H("1002"), D("1000", "50.00"), D("4000", "0", "-40.00"), "TRT    1",
+               "Q", H("1003"), D("1000", "10.00"), D("6400", "0", "-10.00"), "TRT    1",
+               "Q", H("1004", "13/45/26"), D("1000", "5.00"), D("4000", "0", "-5.00"), "TRT    1",
+               "Q", H("1005"), D("1000", "0"), D("4000", "0", "0"), "TRT    1",
+               "Q", H("1006"), "TRT    1",
+               "Q", H("1007"), D("1200", "25.00"), D("4000", "0", "-25.00"), "TRT    1",
+               "Q", H("1008"), D("1000", "4.00"), D("4000", "0", "-4.00"), "TRT    1",
+               "X stray line", "Q", H("1009"), D("1000", "1.00"), D("4000", "0", "-1.00"), "TRT    1"}),
+         {{"1001", Outcome::AlreadyThere, {}, "holds it already"},
+          {"1002", Outcome::Refused, Kind::Balance, "debits 50.00, credits 40.00"},
+          {"1003", Outcome::Refused, Kind::Account, "account code 6400"},
+          {"1004", Outcome::NotSent, {}, "13/45/26"},
+          {"1005", Outcome::NotSent, {}, "zero"},
+          {"1006", Outcome::NoLines},
+          {"1007", Outcome::Posted},
+          {"1008", Outcome::Posted},
+          {"1009", Outcome::NotReached, {}, "never reaches it"}}},
+        {"names unknown, of the wrong kind, or missing",
+         {"Nobody Known", "Walk-in Customer", ""}, {}, "",
+         file({"Q", H("2001"), D("1200", "25.00"), D("4000", "0", "-25.00"), "TRT    1",
+               "Q", H("2002"), D("6100", "12.00"), D("2000", "0", "-12.00"), "TRT    1",
+               "Q", H("2003"), D("1000", "10.70"), D("4000", "0", "-10.00"), D("2100", "0", "-0.70"), "TRT    1",
+               "Q", H("2004"), D("6100", "12.00"), D("1000", "0", "-12.00"), "TRT    1"}),
+         {{"2001", Outcome::Refused, Kind::Entity, "A/R Import Account \"Nobody Known\""},
+          {"2002", Outcome::Refused, Kind::NameRequired, "is a customer"},
+          {"2003", Outcome::Refused, Kind::NameRequired, "Sales Tax Account is empty"},
+          {"2004", Outcome::Posted}}},
+        // QuickBooks finds an account by its name before its number; the import's name rule
+        // goes by the number alone.
+        {"a code that is one account's number and another's name", good,
+         {{"6900", "1200", "Expense", ""}, {"1250", "6150", "AccountsReceivable", ""}}, "",
+         file({"Q", H("3001"), D("1200", "8.00"), D("1000", "0", "-8.00"), "TRT    1",
+               "Q", H("3002"), D("6150", "8.00"), D("1000", "0", "-8.00"), "TRT    1"}),
+         {{"3001", Outcome::Posted},
+          {"3002", Outcome::Refused, Kind::NameRequired, "the import names none"}}},
+        {"the duplicate guard switched off", good, {}, kSound, kSound,
+         {{"1001", Outcome::Posted}}, true},
+        // An entry QuickBooks cannot read closes the run's connection.
+        {"an entry QuickBooks cannot read", good, {}, "",
+         file({"Q", H("7001"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7002"), D("10\x01" "0", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7003"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1",
+               "Q", H("7004", "99/99/99"), D("1000", "2.00"), D("4000", "0", "-2.00"), "TRT    1"}),
+         {{"7001", Outcome::Posted},
+          {"7002", Outcome::Refused, Kind::Unreadable, "cannot read its entry"},
+          {"7003", Outcome::NotSent, {}, "nothing after invoice 7002"},
+          {"7004", Outcome::NotSent, {}, "99/99/99"}}},
+        // The walk never reads the file's last line as a transaction.
+        {"a transaction without lines as the file's last line", good, {}, "",
+         file({"Q", H("6000"), D("1000", "3.00"), D("4000", "0", "-3.00"), H("6001")}),
+         {{"6000", Outcome::Posted}, {"6001", Outcome::NoLines, {}, "no lines"}}},
+        {"a file that does not begin with a Q line", good, {}, "",
+         file({H("5001"), D("1000", "1.00"), D("4000", "0", "-1.00"), "TRT    1"}),
+         {{"5001", Outcome::NotReached, {}, "does not begin with a Q line"}}},
+    };
+    // clang-format on
+    int dayNumber = 0;
+    for (const Day& day : days) {
+        SCOPED_TRACE(day.name);
+        ScratchDir dir("check" + std::to_string(++dayNumber));
+        const std::filesystem::path companyFile = dir.path() / "Check.qbw";
+        {
+            auto company = qbsim::Company::create(companyFile);
+            qbsim::addSampleCompany(company);
+            for (const auto& a : day.extraAccounts) company.addAccount(a);
+        }
+        qbsim::SimProcessorFactory quickBooks(companyFile);
+        RecordingPrompter prompter;
+        MemorySettingsStore settings;
+        FixedClock clock{{2026, 12, 5, 23, 30, 0}};
+        Program p;
+        p.prompter = &prompter;
+        p.settings = &settings;
+        p.clock = &clock;
+        p.processors = &quickBooks;
+        p.installFolder = dir.path();
+        p.settingsSection = kSection;
+        settings.set(kSettingsApp, kSection, "ARImportAccount", day.ar_vendor_tax[0]);
+        settings.set(kSettingsApp, kSection, "VendorImportAccount", day.ar_vendor_tax[1]);
+        settings.set(kSettingsApp, kSection, "TaxImportAccount", day.ar_vendor_tax[2]);
+        if (day.duplicateCheckOff) settings.set(kSettingsApp, kSection, "DuplicateCheck", "off");
+
+        if (!day.postedBefore.empty()) {
+            std::filesystem::create_directory(dir.path() / "before");
+            importFile(p, dir.file("before/X390.QB", day.postedBefore).string());
+        }
+        std::filesystem::create_directory(dir.path() / "day");
+        const std::string totals = dir.file("day/X390.QB", day.totals).string();
+
+        std::string chart;
+        {
+            clsZTL loader(p);
+            loader.LoadQbCoa();
+            ASSERT_FALSE(loader.cZTLError);
+            chart = loader.coaResponse();
+        }
+        const size_t shownBefore = prompter.shown.size();
+        TotalsCheck check = checkBeforeImport(p, "", totals, chart);
+        EXPECT_EQ(prompter.shown.size(), shownBefore) << "the check shows no message";
+        EXPECT_EQ(check.incomplete, "");
+
+        const auto before = postedRefs(companyFile);
+        importFile(p, totals);
+        const auto after = postedRefs(companyFile);
+        const auto status = loggedStatus(readWholeFile(dir.path() / "day" / "QBImport.log"));
+
+        ASSERT_EQ(check.transactions.size(), day.expected.size());
+        for (size_t i = 0; i < day.expected.size(); ++i) {
+            const Expected& want = day.expected[i];
+            const TransactionVerdict& v = check.transactions[i];
+            SCOPED_TRACE(want.ref + ": " + v.reason);
+            EXPECT_EQ(v.refNumber, want.ref);
+            EXPECT_EQ(v.outcome, want.outcome);
+            EXPECT_NE(v.reason.find(want.reasonPart), std::string::npos);
+            // The import's outcome for the same transaction.
+            const int newlyPosted = (after.count(want.ref) ? after.at(want.ref) : 0) -
+                                    (before.count(want.ref) ? before.at(want.ref) : 0);
+            EXPECT_EQ(newlyPosted == 1, !v.flagged());
+            EXPECT_LE(newlyPosted, 1);
+            const std::string logged = status.count(want.ref) ? status.at(want.ref) : "";
+            switch (v.outcome) {
+                case Outcome::Posted:
+                    EXPECT_EQ(logged, "0");
+                    break;
+                case Outcome::AlreadyThere:
+                    EXPECT_EQ(logged, "already");
+                    break;
+                case Outcome::Refused:
+                    ASSERT_TRUE(v.refusal);
+                    EXPECT_EQ(v.refusal->kind, want.refusal);
+                    if (v.refusal->kind == Kind::Unreadable)
+                        EXPECT_EQ(logged, "") << "QuickBooks gave no answer to log";
+                    else
+                        EXPECT_EQ(logged, std::to_string(v.refusal->statusCode)) << "QuickBooks' own answer";
+                    break;
+                default:
+                    EXPECT_EQ(logged, "") << "nothing was sent";
+            }
+        }
+        EXPECT_EQ(check.flaggedCount(),
+                  std::count_if(day.expected.begin(), day.expected.end(),
+                                [](const Expected& e) { return e.outcome != Outcome::Posted; }));
+    }
+}
+
+TEST(CheckBeforeImport, TheCountLineNamesTheFlaggedAndWhatIsMissing) {
+    TotalsCheck c;
+    c.transactions.resize(9);
+    EXPECT_EQ(c.summary(), "All 9 transactions will be posted.");
+    c.transactions[2].outcome = Outcome::Refused;
+    c.transactions[5].outcome = Outcome::NoLines;
+    c.transactions[8].outcome = Outcome::AlreadyThere;
+    EXPECT_EQ(c.summary(), "3 of 9 transactions will not be posted.");
+    c.incomplete = "QuickBooks' chart of accounts could not be read.";
+    EXPECT_EQ(
+        c.summary(),
+        "3 of 9 transactions will not be posted. The check is incomplete: QuickBooks' chart of accounts "
+        "could not be read.");
+}
+
+TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedLeavesTheCheckIncompleteNotFlagged) {
+    ScratchDir dir("check-unasked");
+    const std::string totals = dir.file("X390.QB", kSound).string();
+    qbsim::SimProcessorFactory nothingRunning(std::nullopt);
+    RecordingPrompter prompter;
+    MemorySettingsStore settings;
+    Program p;
+    p.prompter = &prompter;
+    p.settings = &settings;
+    p.processors = &nothingRunning;
+    p.settingsSection = kSection;
+    TotalsCheck check = checkBeforeImport(p, "", totals, "");
+    ASSERT_EQ(check.transactions.size(), 1u);
+    EXPECT_FALSE(check.transactions[0].flagged());
+    EXPECT_NE(
+        check.summary().find("The check is incomplete: QuickBooks' chart of accounts could not be read."),
+        std::string::npos);
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+// Entries the import never writes (it always writes a short RefNumber, two decimals, debits
+// first, its own markup), judged as the simulated company answers them.
+TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
+    ScratchDir dir("judge");
+    auto company = qbsim::Company::create(dir.path() / "Judge.qbw");
+    qbsim::addSampleCompany(company);
+    const ChartOfAccounts chart = ChartOfAccounts::fromResponse(qbsim::answerRequest(
+        company,
+        "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
+        "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq requestID=\"1\"/></QBXMLMsgsRq>"
+        "</QBXML>"));
+    const NameList names = readEntityQuery(
+        qbsim::answerRequest(company, entityQueryRequest({"walk-in customer ", "Main Supplier"})));
+    ASSERT_EQ(names.names().size(), 2u);
+
+    auto entry = [](const std::string& head, const std::string& lines) {
+        return "<?xml version =\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
+               "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><JournalEntryAddRq "
+               "requestID=\"1\"><JournalEntryAdd>" +
+               head + lines + "</JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
+    };
+    auto line = [](bool debit, const std::string& account, const std::string& amount,
+                   const std::string& entity = "") {
+        const std::string tag = debit ? "JournalDebitLine" : "JournalCreditLine";
+        return "<" + tag + "><AccountRef><FullName>" + account + "</FullName></AccountRef><Amount>" + amount +
+               "</Amount>" +
+               (entity.empty() ? "" : "<EntityRef><FullName>" + entity + "</FullName></EntityRef>") + "</" +
+               tag + ">";
+    };
+    const std::string head = "<TxnDate>2026-12-05</TxnDate><RefNumber>1</RefNumber>";
+    const std::string balanced = line(true, "1000", "5.00") + line(false, "4000", "5.00");
+    struct Case {
+        const char* what;
+        std::string request;
+        std::optional<Kind> refusal;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"balanced", entry(head, balanced), {}},
+        {"a RefNumber of twelve characters", entry("<RefNumber>123456789012</RefNumber>", balanced), Kind::RefNumber},
+        {"a date the calendar lacks", entry("<TxnDate>2026-02-30</TxnDate>", balanced), Kind::Date},
+        {"no date at all", entry("", balanced), {}},
+        {"an amount with one decimal", entry(head, line(true, "1000", "5.0") + line(false, "4000", "5.00")), Kind::Amount},
+        {"an amount of thirteen digits", entry(head, line(true, "1000", "1234567890123.00") + line(false, "4000", "1234567890123.00")), Kind::Amount},
+        {"an account by its name, in another case", entry(head, line(true, " checking ", "5.00") + line(false, "4000", "5.00")), {}},
+        {"a customer by name on receivables", entry(head, line(true, "1200", "5.00", "WALK-IN CUSTOMER") + line(false, "4000", "5.00")), {}},
+        {"a vendor on receivables", entry(head, line(true, "1200", "5.00", "Main Supplier") + line(false, "4000", "5.00")), Kind::NameRequired},
+        {"a name on a line that needs none", entry(head, line(true, "1000", "5.00", "Main Supplier") + line(false, "4000", "5.00")), {}},
+        {"the account refused before the amount", entry(head, line(true, "9999", "x") + line(false, "4000", "5.00")), Kind::Account},
+        {"an unknown name before the balance", entry(head, line(true, "1000", "6.00", "Nobody") + line(false, "4000", "5.00")), Kind::Entity},
+        {"no lines", entry(head, ""), Kind::Empty},
+        {"a debit after a credit", entry(head, line(false, "4000", "5.00") + line(true, "1000", "5.00")), Kind::Unreadable},
+        {"a control character", entry(head, line(true, "10\x01" "0", "5.00") + line(false, "4000", "5.00")), Kind::Unreadable},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto verdict = judgeJournalEntry(c.request, chart, names);
+        ASSERT_EQ(verdict.has_value(), c.refusal.has_value()) << (verdict ? verdict->value : "");
+        if (verdict) {
+            EXPECT_EQ(verdict->kind, *c.refusal);
+        }
+        const size_t posted = company.journal().size();
+        std::string answer;
+        try {
+            answer = qbsim::answerRequest(company, c.request);
+        } catch (const qbsim::RequestParseError&) {
+            EXPECT_EQ(c.refusal, Kind::Unreadable);
+            continue;
+        }
+        EXPECT_EQ(company.journal().size(), posted + (verdict ? 0 : 1));
+        const std::string code = verdict ? std::to_string(verdict->statusCode) : "0";
+        EXPECT_NE(answer.find("statusCode=\"" + code + "\""), std::string::npos) << answer;
+    }
+}
+
+}  // namespace
+}  // namespace ztl::test
