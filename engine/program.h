@@ -47,11 +47,8 @@ struct Program {
     // The duplicate guard. A run first asks QuickBooks which of its transactions it holds
     // already and sends none of those again, unless the operator chose to import unasked:
     // here for this program (ztl import --no-duplicate-check), or with the DuplicateCheck
-    // setting "off". What the last run found: the transactions it did not send again, and
-    // whether it stopped before its first entry because QuickBooks could not be asked.
+    // setting "off".
     bool duplicateCheckOff = false;
-    int alreadyInQuickBooks = 0;
-    bool importStoppedUnasked = false;
 
     // Windows the engine drives; null when there is no such window.
     SplashProgressView* splash = nullptr;

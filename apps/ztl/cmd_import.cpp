@@ -30,14 +30,16 @@ class ConsoleSingleStoreView : public ConsoleMainView<single::SingleStoreMainVie
 };
 
 // What the duplicate guard did in the run that just ended.
-void printDuplicateCheck(const Program& p) {
-    if (p.importStoppedUnasked)
+void printDuplicateCheck(const std::optional<RunRecord>& run) {
+    if (!run) return;
+    const int already = run->count(RunRecord::Outcome::AlreadyThere);
+    if (run->stoppedUnasked)
         std::cout << "Nothing was posted: QuickBooks could not be asked which transactions it already holds."
                   << std::endl;
-    else if (p.duplicateCheckOff)
+    else if (run->duplicateCheckOff)
         std::cout << "The duplicate check was off: every transaction was sent." << std::endl;
     else
-        std::cout << p.alreadyInQuickBooks << " transaction" << (p.alreadyInQuickBooks == 1 ? "" : "s")
+        std::cout << already << " transaction" << (already == 1 ? "" : "s")
                   << " already in QuickBooks, not sent again." << std::endl;
 }
 
@@ -55,12 +57,12 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
     if (!window.loadEngine()) return 1;
     if (keep) {
         window.runImport();
-        printDuplicateCheck(p);
+        printDuplicateCheck(window.lastRun);
         std::cout << "The totals file stays where it is: " << file << std::endl;
         return console.exitStatus();
     }
     window.cmdImport_Click();
-    printDuplicateCheck(p);
+    printDuplicateCheck(window.lastRun);
     using single::TotalsFileFate;
     if (!window.lastOutcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
@@ -122,12 +124,12 @@ int import(const std::vector<std::string>& argv) {
     }
     if (keep) {
         window.runImport();
-        printDuplicateCheck(p);
+        printDuplicateCheck(window.lastRun);
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
     } else {
         window.cmdImport_Click();
-        printDuplicateCheck(p);
-        if (p.importStoppedUnasked)
+        printDuplicateCheck(window.lastRun);
+        if (window.lastRun && window.lastRun->stoppedUnasked)
             std::cout << "The totals file stays where it is: " << args[0] << std::endl;
         else if (window.lastArchive)
             std::cout << "The totals file is archived as " << *window.lastArchive << std::endl;

@@ -8,7 +8,7 @@
 #include "command.h"
 #include "console.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/totals/import_block_reader.h"
+#include "engine/totals/store_day.h"
 #include "engine/import/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -68,25 +68,25 @@ int requests(const std::vector<std::string>& argv) {
         std::filesystem::path totalsPath = paths::map(args[0]);
         if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
         statement = 390;
-        TextReader in(totalsPath);
+        const StoreDay day = StoreDay::read(totalsPath);
         statement = 400;
-        ImportBlockReader blocks(in);
-        blocks.readFirstLine();
+        if (day.walkRefusal) throw *day.walkRefusal;
         statement = 410;
         int number = 0;
-        while (auto block = blocks.next()) {
-            if (block->lines.empty()) continue;
+        for (const DayBlock& block : day.blocks) {
+            if (block.lines.empty()) continue;
             ++number;
-            z.referenceNumber = block->referenceNumber;
-            z.X390Sort(block->lines, block->lines.size());
+            PlannedEntry plan = z.planEntry(block);
+            if (plan.refusal) {
+                console.program.showMessage(moduleErrorReport("Error in module clsZTL.DoImport", *plan.refusal));
+                continue;
+            }
+            char name[32];
+            std::snprintf(name, sizeof name, "%04d.xml", number);
             try {
-                z.writeJournalEntry(readStoreDate(block->dateText));
-                char name[32];
-                std::snprintf(name, sizeof name, "%04d.xml", number);
-                writeWholeFile(std::filesystem::path(out) / name, z.requestText);
+                writeWholeFile(std::filesystem::path(out) / name, plan.request);
             } catch (const std::exception& ex) {
-                console.program.showMessage(
-                    moduleErrorReport("Error in module clsZTL.DoImport", toVbError(ex)));
+                console.program.showMessage(moduleErrorReport("Error in module clsZTL.DoImport", toVbError(ex)));
             }
         }
     } catch (const std::exception& ex) {

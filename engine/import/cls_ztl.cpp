@@ -1,6 +1,8 @@
 // clsZTL: construction and destruction, error reports, the totals table and the sort.
 #include "engine/import/cls_ztl.h"
 
+#include <iterator>
+
 #include "engine/import/operation_log.h"
 #include "engine/import/settings_keys.h"
 #include "engine/totals/transaction_sort.h"
@@ -70,15 +72,12 @@ void clsZTL::Load390() {
             program_.splash->repaintProgress();
         }
         if (program_.edition == Edition::SingleStore) qCount_ = 0;
-        TextReader in(paths::map(source_));
-        while (!in.atEnd()) {
-            std::string line = in.readLine();
-            if (line.empty()) continue;
-            if (line[0] == 'T' && program_.edition == Edition::MultiStore)
-                ZTLTrcount = ZTLTrcount.value_or(Decimal()) + totals::tCount(line);
-            if (line[0] == 'Q') ++qCount_;
-            if (auto entry = totals::totalsLine(line)) totals_->push_back(std::move(*entry));
-        }
+        StoreDay day = StoreDay::read(paths::map(source_));
+        if (program_.edition == Edition::MultiStore && day.tCount)
+            ZTLTrcount = ZTLTrcount.value_or(Decimal()) + *day.tCount;
+        qCount_ += day.qLines;
+        totals_->insert(totals_->end(), std::make_move_iterator(day.table.begin()),
+                        std::make_move_iterator(day.table.end()));
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.Load390 ", toVbError(ex));
     }
@@ -101,10 +100,9 @@ std::string clsZTL::BuildCOARequest() {
     return requestText;
 }
 
-void clsZTL::writeJournalEntry(const CalendarDate& date) {
-    requestText.clear();
-    requestText = journalEntryRequest(referenceNumber, date, sorted_,
-                                      [this](const std::string& code) { return GetEntAcct(code); });
+PlannedEntry clsZTL::planEntry(const DayBlock& block) {
+    plannedWith_ = chartLoads_;
+    return ztl::planEntry(block, [this](const std::string& code) { return GetEntAcct(code); });
 }
 
 }  // namespace ztl

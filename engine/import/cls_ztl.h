@@ -16,9 +16,11 @@
 #include "engine/import/import_lock.h"
 #include "engine/posting/posted_entries.h"
 #include "engine/import/posted_entry_query.h"
+#include "engine/import/run_record.h"
+#include "engine/posting/planned_entry.h"
 #include "engine/program.h"
 #include "engine/qbxml_requests.h"
-#include "engine/totals/totals_format.h"
+#include "engine/totals/store_day.h"
 #include "platform/decimal.h"
 #include "platform/vb_error.h"
 
@@ -44,9 +46,6 @@ class clsZTL {
     // Public flags.
     bool cZTLError = false;      // the last SendRequest or LoadQbCoa failed
     bool ImportSuccess = false;  // the last journal-entry response said "Status OK"
-    // The last import run was refused: another workstation's run held the totals file's
-    // import lock, and this one posted nothing.
-    bool importLockHeldElsewhere = false;
 
     // The transaction count: empty until set or until a T line was read.
     std::optional<Decimal> ZTLTrcount;
@@ -70,7 +69,8 @@ class clsZTL {
 
     void Load390();
     void LoadQbCoa();
-    void NewStartImport();
+    // One import run of the totals file; what it did to each transaction, and how it ended.
+    RunRecord NewStartImport();
 
     // The run's own procedures, public so that ztl and tests can drive them one by one.
     std::string BuildCOARequest();
@@ -80,10 +80,11 @@ class clsZTL {
     void GetCOAResults(const std::string& response);
     void GetImportResults(const std::string& response);
     std::string GetEntAcct(const std::string& accountCode);
+    // Sends the planned entry of the current transaction and logs QuickBooks' answer.
     void DoImport();
-    // Writes the journal entry of the current transaction from the sorted lines, asking
-    // GetEntAcct for each row's entity; throws the zero-amount error.
-    void writeJournalEntry(const CalendarDate& date);
+    // The entry of a block as this object would send it now: against its chart, with the
+    // names of its settings.
+    PlannedEntry planEntry(const DayBlock& block);
 
     // The request text that SendRequest sends, and the last response text.
     std::string requestText;
@@ -105,13 +106,15 @@ class clsZTL {
     void advanceReferenceNumber();
     std::string setting(const char* key) const;
     void runImport(int& statement, std::optional<VbError>& lockLeftBehind);
+    // The record of the transaction in hand: what happened to it, unless its fate is known.
+    void recordNotSent(const std::string& reason, TransactionRecord::Outcome outcome = TransactionRecord::Outcome::NotSent);
     void closeConnection();
     // The duplicate guard (cls_ztl_duplicates.cpp).
     bool duplicateCheckOn() const;
     std::string askQuickBooks(const std::string& request);
     // Asks QuickBooks for the entries of the file's dates; false when it could not be asked,
     // which the operator has been told and the log records.
-    bool findPostedEntries(TextWriter& log);
+    bool findPostedEntries(TextWriter& log, const StoreDay& day);
     // True when the current transaction is in QuickBooks already: its block is written and
     // it is counted as posted.
     bool alreadyPosted();
@@ -122,6 +125,14 @@ class clsZTL {
     AccountList accounts_;
     std::string lastCoaResponse_;  // the last account query answer read into accounts_
     SortedLineTable sorted_;
+    int chartLoads_ = 0;  // answers read into accounts_ that changed it
+    PlannedEntry plan_;   // the transaction in hand
+    int plannedWith_ = 0;  // chartLoads_ when plan_ was made
+    RunRecord record_;
+    TransactionRecord* current_ = nullptr;  // plan_'s record; null outside a run
+    const DayBlock* currentBlock_ = nullptr;  // plan_'s block; null outside a run
+    bool handedOver_ = false;  // the last SendRequest gave its request to QuickBooks
+    std::string sendFailure_;  // and why the last SendRequest failed
     std::string source_;
     std::string ticket_;
     int qCount_ = 0;

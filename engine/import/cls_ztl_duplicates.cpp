@@ -6,7 +6,6 @@
 
 #include "engine/import/import_settings.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/totals/import_block_reader.h"
 #include "engine/import/import_log.h"
 #include "engine/import/quickbooks_session.h"
 #include "platform/calendar.h"
@@ -25,11 +24,9 @@ std::string clsZTL::askQuickBooks(const std::string& request) {
     return askInOneSession(*program_.requestProcessor, QBCompany, request);
 }
 
-bool clsZTL::findPostedEntries(TextWriter& log) {
+bool clsZTL::findPostedEntries(TextWriter& log, const StoreDay& day) {
     posted_.reset();
     pendingNotes_.clear();
-    program_.alreadyInQuickBooks = 0;
-    program_.importStoppedUnasked = false;
     if (!duplicateCheckOn()) {
         log.writeLine(importlog::kDuplicateCheckOffLine);
         log.writeLine(importlog::kBlankLine);
@@ -39,26 +36,7 @@ bool clsZTL::findPostedEntries(TextWriter& log) {
 
     // The days the file's transactions fall on. A file the walk cannot read, or a date it
     // cannot convert, is reported by the walk itself, transaction by transaction.
-    long first = 0, last = 0;
-    bool anyDate = false;
-    try {
-        TextReader in(paths::map(source_));
-        ImportBlockReader blocks(in);
-        blocks.readFirstLine();
-        while (auto block = blocks.next()) {
-            if (block->lines.empty()) continue;
-            try {
-                CalendarDate d = readStoreDate(block->dateText);
-                long day = dayNumber(d.year, d.month, d.day);
-                first = anyDate ? std::min(first, day) : day;
-                last = anyDate ? std::max(last, day) : day;
-                anyDate = true;
-            } catch (const VbError&) {
-            }
-        }
-    } catch (const std::exception&) {
-    }
-    if (!anyDate) {
+    if (!day.first) {
         posted_.emplace(std::vector<PostedEntry>{}, ChartOfAccounts{});
         return true;
     }
@@ -77,11 +55,8 @@ bool clsZTL::findPostedEntries(TextWriter& log) {
             reason = "Its chart of accounts could not be read.";
         } else {
             ChartOfAccounts chart = ChartOfAccounts::fromResponse(lastCoaResponse_);
-            CalendarDate from, to;
-            dateOfDayNumber(first, from.year, from.month, from.day);
-            dateOfDayNumber(last, to.year, to.month, to.day);
-            auto entries = queryPostedEntries([this](const std::string& r) { return askQuickBooks(r); }, from, to,
-                                              duplicateQueryPageSize);
+            auto entries = queryPostedEntries([this](const std::string& r) { return askQuickBooks(r); }, *day.first,
+                                              *day.last, duplicateQueryPageSize);
             posted_.emplace(std::move(entries), std::move(chart));
             return true;
         }
@@ -91,7 +66,9 @@ bool clsZTL::findPostedEntries(TextWriter& log) {
         reason = toVbError(ex).description;
     }
 
-    program_.importStoppedUnasked = true;
+    record_.stoppedUnasked = true;
+    for (TransactionRecord& t : record_.transactions)
+        t.reason = "QuickBooks could not be asked which transactions it already holds: " + reason;
     log.writeLine(importlog::duplicateCheckFailedLine(reason));
     log.writeLine(importlog::kBlankLine);
     log.sync();
@@ -107,16 +84,9 @@ bool clsZTL::findPostedEntries(TextWriter& log) {
 
 bool clsZTL::alreadyPosted() {
     pendingNotes_.clear();
-    if (!posted_) return false;
-    std::string request;
-    try {
-        CalendarDate date = readStoreDate(transactionDateText);
-        request = journalEntryRequest(referenceNumber, date, sorted_,
-                                      [this](const std::string& code) { return GetEntAcct(code); });
-    } catch (const VbError&) {
-        return false;  // not a transaction QuickBooks could hold: the import reports why
-    }
-    PostedEntries::Match match = posted_->claim(transactionOfRequest(request));
+    // A transaction the import refuses is not one QuickBooks could hold: the import reports why.
+    if (!posted_ || !plan_.sendable()) return false;
+    PostedEntries::Match match = posted_->claim(plan_.entry);
     if (!match.same) {
         for (const PostedEntry* other : match.others)
             pendingNotes_.push_back(importlog::otherEntryLine(utf8ToWindows1252(other->txnId)));
@@ -125,12 +95,17 @@ bool clsZTL::alreadyPosted() {
     TextWriter* log = program_.importLog;
     if (!log) throw vbError(vb::kBadFileNameOrNumber);
     const int number = transactionNumber++;
+    const std::string txnId = utf8ToWindows1252(match.same->txnId);
+    if (current_) {
+        current_->outcome = TransactionRecord::Outcome::AlreadyThere;
+        current_->logNumber = number;
+        current_->txnId = txnId;
+    }
     importlog::writeBlock(*log,
                           {importlog::transactionHeading(number, referenceNumber),
-                           importlog::alreadyPostedLine(utf8ToWindows1252(match.same->txnId)), importlog::kBlankLine},
+                           importlog::alreadyPostedLine(txnId), importlog::kBlankLine},
                           number, referenceNumber);
     ImportSuccess = true;
-    ++program_.alreadyInQuickBooks;
     advanceReferenceNumber();
     return true;
 }

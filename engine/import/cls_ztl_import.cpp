@@ -6,7 +6,6 @@
 
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entity_rule.h"
-#include "engine/totals/import_block_reader.h"
 #include "engine/import/import_lock.h"
 #include "engine/import/import_log.h"
 #include "engine/import/operation_log.h"
@@ -43,16 +42,25 @@ void clsZTL::DoImport() {
     std::unique_ptr<TextWriter> copy;
     try {
         requestText.clear();
-        CalendarDate date = readStoreDate(transactionDateText);
+        // A date the import cannot read stops the transaction before anything is written.
+        if (plan_.refusal && plan_.refusal->number != kZeroAmountError) throw *plan_.refusal;
         copy = std::make_unique<TextWriter>(program_.installFolder / "inpxmltest.xml");
         // The entity lookup must see the accounts of the company that is open now. The
         // single-store edition keeps the accounts its window loaded.
-        if (program_.edition == Edition::MultiStore) LoadQbCoa();
-        writeJournalEntry(date);
+        if (program_.edition == Edition::MultiStore) {
+            LoadQbCoa();
+            if (chartLoads_ != plannedWith_ && currentBlock_) plan_ = planEntry(*currentBlock_);
+        }
+        if (plan_.refusal) throw *plan_.refusal;
+        requestText = plan_.request;
         copy->write(requestText);
         copy->close();
         SendRequest();
-        if (cZTLError) return;
+        if (cZTLError) {
+            recordNotSent(sendFailure_, handedOver_ ? TransactionRecord::Outcome::NoAnswer
+                                                    : TransactionRecord::Outcome::NotSent);
+            return;
+        }
         try {
             GetImportResults(responseText);
         } catch (const importlog::WriteError&) {
@@ -68,8 +76,16 @@ void clsZTL::DoImport() {
     } catch (const importlog::WriteError&) {
         throw;  // stops the run: see importlog::WriteError
     } catch (const std::exception& ex) {
-        reportAndLogModuleError("Error in module clsZTL.DoImport", toVbError(ex));
+        VbError e = toVbError(ex);
+        recordNotSent(e.description);
+        reportAndLogModuleError("Error in module clsZTL.DoImport", e);
     }
+}
+
+void clsZTL::recordNotSent(const std::string& reason, TransactionRecord::Outcome outcome) {
+    if (!current_ || current_->outcome != TransactionRecord::Outcome::NotSent || !current_->reason.empty()) return;
+    current_->outcome = outcome;
+    current_->reason = reason;
 }
 
 void clsZTL::advanceReferenceNumber() {
@@ -113,9 +129,10 @@ std::string importLockRefusal(const std::string& totalsPath, const ImportRun& ho
            "Start it again when the other import has ended.";
 }
 
-void clsZTL::NewStartImport() {
+RunRecord clsZTL::NewStartImport() {
     int statement = 10;
-    importLockHeldElsewhere = false;
+    record_ = RunRecord{};
+    record_.logPath = source_.size() >= 7 ? importlog::logPathFor(source_) : std::string();
     std::optional<VbError> lockLeftBehind;
     try {
         runImport(statement, lockLeftBehind);
@@ -134,7 +151,9 @@ void clsZTL::NewStartImport() {
                                    operationLogEntry(*program_.clock, text));
         }
     }
+    current_ = nullptr;
     if (lockLeftBehind) reportAndLog(importLockLeftBehind(source_, *lockLeftBehind), MsgIcon::Exclamation);
+    return std::move(record_);
 }
 
 void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
@@ -160,8 +179,19 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
             failure = lock.releaseFailure();
         }
     } releaseLock{lock, lockLeftBehind};
+    // The file as this run posts it, read once. What cannot be read of it is reported where
+    // the walk comes to it.
+    std::optional<StoreDay> day;
+    std::optional<VbError> unreadable;
+    try {
+        day = StoreDay::read(paths::map(source_));
+        for (const DayBlock& b : day->blocks)
+            if (!b.lines.empty()) record_.transactions.push_back({.referenceNumber = b.referenceNumber});
+    } catch (const std::exception& ex) {
+        unreadable = toVbError(ex);
+    }
     if (!lock.taken() && lock.otherRun()) {
-        importLockHeldElsewhere = true;
+        record_.lockHeldElsewhere = true;
         program_.showMessage(importLockRefusal(source_, *lock.otherRun()), MsgIcon::Exclamation);
         return;
     }
@@ -216,7 +246,8 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     // Before the first entry: what QuickBooks holds already is not sent again, and a run
     // that cannot ask sends nothing.
     statement = 255;
-    if (!findPostedEntries(log)) {
+    record_.duplicateCheckOff = !duplicateCheckOn();
+    if (!findPostedEntries(log, day ? *day : StoreDay{})) {
         log.close();
         program_.importLog = nullptr;
         if (w) {
@@ -246,30 +277,32 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     std::error_code ec;
     if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
     statement = 390;
-    {
-        TextReader in(totalsPath);  // closed before the results are shown
-        statement = 400;
-        ImportBlockReader blocks(in);
-        blocks.readFirstLine();
+    if (unreadable) throw *unreadable;
+    statement = 400;
+    if (day->walkRefusal) throw *day->walkRefusal;
 
-        statement = 410;
-        while (auto block = blocks.next()) {
-            statement = 420;
-            referenceNumber = block->referenceNumber;
-            transactionDateText = block->dateText;
-            if (!block->lines.empty()) {
-                statement = 430;
-                X390Sort(block->lines, block->lines.size());
-                if (!alreadyPosted()) DoImport();
-            }
-            statement = 440;
-            if (w) {
-                progress = std::min(progress + step, 100.0);
-                w->setProgressValue(progress);
-                w->repaintProgress();
-            }
-            statement = 410;
+    statement = 410;
+    std::size_t next = 0;
+    for (const DayBlock& block : day->blocks) {
+        statement = 420;
+        referenceNumber = block.referenceNumber;
+        transactionDateText = block.dateText;
+        if (!block.lines.empty()) {
+            statement = 430;
+            current_ = &record_.transactions.at(next++);
+            currentBlock_ = &block;
+            plan_ = planEntry(block);
+            if (!alreadyPosted()) DoImport();
+            current_ = nullptr;
+            currentBlock_ = nullptr;
         }
+        statement = 440;
+        if (w) {
+            progress = std::min(progress + step, 100.0);
+            w->setProgressValue(progress);
+            w->repaintProgress();
+        }
+        statement = 410;
     }
 
     statement = 900;
@@ -292,6 +325,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     program_.importLog = nullptr;
 
     statement = 1000;
+    record_.reachedEnd = true;
     if (program_.resultsWindows) {
         std::unique_ptr<ResultsWindow> results = program_.resultsWindows->create();
         results->loadFile(paths::map(logPath).string());

@@ -11,6 +11,8 @@ namespace ztl {
 
 void clsZTL::SendRequest() {
     cZTLError = false;
+    handedOver_ = false;
+    sendFailure_.clear();
     std::string sessionTicket;  // set once this call has a session open
     try {
         if (!program_.requestProcessor) throw vbError(vb::kObjectNotSet);
@@ -19,10 +21,13 @@ void clsZTL::SendRequest() {
         // QuickBooks reads Unicode: the single-byte request goes out as UTF-8. The answer is
         // kept as received; its readers turn the texts they take from it into single-byte
         // text after parsing, so that a character reference arrives as one character.
-        responseText = program_.requestProcessor->ProcessRequest(ticket_, windows1252ToUtf8(requestText));
+        const std::string utf8 = windows1252ToUtf8(requestText);
+        handedOver_ = true;
+        responseText = program_.requestProcessor->ProcessRequest(ticket_, utf8);
         program_.requestProcessor->EndSession(ticket_);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
+        sendFailure_ = e.description;
         // Recovery: end the session this call began, then close the connection. A session
         // that never began is not ended: that could only fail and hide the real cause.
         // A failure of the recovery itself goes to the caller's own error report.
@@ -83,6 +88,7 @@ void clsZTL::GetCOAResults(const std::string& response) {
         std::vector<std::string> accounts = chartTexts(doc);
         accounts_.appendLoad(std::move(accounts));
         lastCoaResponse_ = response;
+        ++chartLoads_;
     } catch (const std::exception& ex) {
         reportAndLogModuleError("Error in module clsZTL.GetCOAResults ", toVbError(ex));
     }
@@ -94,6 +100,7 @@ void clsZTL::GetImportResults(const std::string& response) {
         pugi::xml_document doc;
         std::string reason;
         if (!qbxml::load(doc, response, reason)) {
+            recordNotSent("loadXML failed, reason: " + reason, TransactionRecord::Outcome::NoAnswer);
             reportAndLog("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
             return;
         }
@@ -131,10 +138,20 @@ void clsZTL::GetImportResults(const std::string& response) {
         block.push_back(importlog::statusLine(code, severity, txnId));
         block.push_back(importlog::messageLine(message));
         block.push_back(importlog::kBlankLine);
+        if (current_) {
+            current_->logNumber = number;
+            current_->statusCode = code;
+            current_->statusSeverity = severity;
+            current_->statusMessage = message;
+            current_->txnId = txnId;
+            current_->outcome = !txnId.empty() && severity != "Error" ? TransactionRecord::Outcome::Posted
+                                                                     : TransactionRecord::Outcome::Refused;
+        }
         importlog::writeBlock(*log, block, number, referenceNumber);
     } catch (const importlog::WriteError&) {
         throw;
     } catch (const std::exception& ex) {
+        recordNotSent(toVbError(ex).description, TransactionRecord::Outcome::NoAnswer);
         reportAndLog(toVbError(ex).description, MsgIcon::Exclamation, "Error");
     }
 }

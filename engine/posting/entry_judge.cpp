@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include <pugixml.hpp>
-
-#include "engine/qbxml_response.h"
 #include "platform/calendar.h"
 #include "platform/qbxml_values.h"
 #include "platform/request_processor.h"
@@ -23,11 +20,6 @@ bool holdsControlCharacter(std::string_view text) {
     });
 }
 
-std::string leaf(pugi::xml_node parent, const char* name) {
-    pugi::xml_node c = parent.child(name);
-    return c ? qbxml::textOf(c) : std::string();
-}
-
 EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::string value = {}) {
     EntryRefusal r;
     r.kind = kind;
@@ -39,60 +31,40 @@ EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::str
 
 }  // namespace
 
-std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, const ChartOfAccounts& chart,
-                                              const NameList& names) {
+std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
+                                              const ChartOfAccounts& chart, const NameList& names) {
     using Kind = EntryRefusal::Kind;
-    const std::string utf8 = windows1252ToUtf8(requestText);
     auto unreadable = [](std::string why) {
         return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why));
     };
-    if (holdsControlCharacter(utf8)) return unreadable("a control character");
-    pugi::xml_document doc;
-    if (!doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8))
-        return unreadable("not well-formed XML");
-    pugi::xml_node add =
-        doc.child("QBXML").child("QBXMLMsgsRq").child("JournalEntryAddRq").child("JournalEntryAdd");
-    if (!add) return unreadable("no journal entry");
+    if (holdsControlCharacter(windows1252ToUtf8(std::string(requestText)))) return unreadable("a control character");
 
-    if (pugi::xml_node date = add.child("TxnDate")) {
-        std::string text = qbxml::textOf(date);
-        if (!isQbxmlDate(trimmedView(text, kWhitespace))) return refusal(Kind::Date, 3020, -1, text);
-    }
-    if (pugi::xml_node ref = add.child("RefNumber")) {
-        std::string text = qbxml::textOf(ref);
-        if (utf8CharacterCount(text) > 11) return refusal(Kind::RefNumber, 3070, -1, text);
-    }
+    if (!entry.txnDate.empty() && !isQbxmlDate(trimmedView(entry.txnDate, kWhitespace)))
+        return refusal(Kind::Date, 3020, -1, entry.txnDate);
+    if (utf8CharacterCount(entry.refNumber) > 11) return refusal(Kind::RefNumber, 3070, -1, entry.refNumber);
 
     std::int64_t debits = 0, credits = 0;
     int index = 0;
     bool creditSeen = false;
-    for (pugi::xml_node l = add.first_child(); l; l = l.next_sibling()) {
-        std::string_view element = l.name();
-        const bool debit = element == "JournalDebitLine";
-        if (!debit && element != "JournalCreditLine") continue;
+    for (const EntryLine& l : entry.lines) {
         // qbXML lists every debit line before the first credit line.
-        if (debit && creditSeen) return unreadable("a debit line after a credit line");
-        creditSeen = creditSeen || !debit;
+        if (l.debit && creditSeen) return unreadable("a debit line after a credit line");
+        creditSeen = creditSeen || !l.debit;
         const int line = index++;
 
-        std::string reference = leaf(l.child("AccountRef"), "FullName");
-        const ChartOfAccounts::Account* account = chart.resolve(reference);
-        if (!account)
-            return refusal(Kind::Account, 3140, line, std::string(trimmedView(reference, kWhitespace)));
+        const ChartOfAccounts::Account* account = chart.resolve(l.account);
+        if (!account) return refusal(Kind::Account, 3140, line, std::string(trimmedView(l.account, kWhitespace)));
         std::int64_t cents = 0;
-        if (pugi::xml_node amount = l.child("Amount")) {
-            std::string text = qbxml::textOf(amount);
-            auto a = qbxmlAmountCents(text);
-            if (!a) return refusal(Kind::Amount, 3020, line, text);
+        if (!l.amountText.empty()) {
+            auto a = qbxmlAmountCents(l.amountText);
+            if (!a) return refusal(Kind::Amount, 3020, line, l.amountText);
             cents = *a;
         }
         const NameList::Name* entity = nullptr;
-        if (pugi::xml_node ref = l.child("EntityRef")) {
-            std::string name = leaf(ref, "FullName");
-            entity = names.find(name);
+        if (!l.entity.empty()) {
+            entity = names.find(l.entity);
             if (!entity) {
-                EntryRefusal r =
-                    refusal(Kind::Entity, 3140, line, std::string(trimmedView(name, kWhitespace)));
+                EntryRefusal r = refusal(Kind::Entity, 3140, line, std::string(trimmedView(l.entity, kWhitespace)));
                 r.account = *account;
                 return r;
             }
@@ -103,14 +75,13 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
         else if (account->type == "AccountsPayable" || sameQuickBooksName(account->name, "Sales Tax Payable"))
             needed = NameKind::Vendor;
         if (needed && !(entity && entity->kind == *needed)) {
-            EntryRefusal r =
-                refusal(Kind::NameRequired, 3180, line, entity ? entity->fullName : std::string());
+            EntryRefusal r = refusal(Kind::NameRequired, 3180, line, entity ? entity->fullName : std::string());
             r.account = *account;
             r.needed = *needed;
             if (entity) r.given = entity->kind;
             return r;
         }
-        (debit ? debits : credits) += cents;
+        (l.debit ? debits : credits) += cents;
     }
     if (index == 0) return refusal(Kind::Empty, 3180);
     if (debits != credits) {
@@ -120,6 +91,11 @@ std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, co
         return r;
     }
     return std::nullopt;
+}
+
+std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
+                                              const NameList& names) {
+    return judgeJournalEntry(plan.entry, plan.request, chart, names);
 }
 
 }  // namespace ztl

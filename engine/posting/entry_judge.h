@@ -1,6 +1,6 @@
 #pragma once
-// Whether QuickBooks will take a journal-entry request, judged before it is sent, the way
-// QuickBooks decides it: the request is read as QuickBooks reads it, then the first refusal
+// Whether QuickBooks will take a journal entry, judged before it is sent, the way QuickBooks
+// decides it: a request text QuickBooks' parser refuses is unreadable, then the first refusal
 // in document order wins (the date, the RefNumber, then line by line: the account, the
 // amount, the name, the name the account needs), and the balance is judged last.
 //
@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/posting/entity_query.h"
+#include "engine/posting/planned_entry.h"
 #include "engine/posting/posted_entries.h"
 
 namespace ztl {
@@ -44,9 +46,13 @@ struct EntryRefusal {
     std::int64_t debits = 0, credits = 0;  // Balance: the sums, in cents
 };
 
-// The refusal of the request (single-byte text, sent as UTF-8), or nothing when QuickBooks
-// will post it. `names` must hold every name the request gives that QuickBooks knows.
-std::optional<EntryRefusal> judgeJournalEntry(const std::string& requestText, const ChartOfAccounts& chart,
+// The refusal of an entry and the request text that carries it (single-byte, sent as UTF-8),
+// or nothing when QuickBooks will post it. An entry without a date is not judged on its date.
+// `names` must hold every name the entry gives that QuickBooks knows.
+std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
+                                              const ChartOfAccounts& chart, const NameList& names);
+// The refusal of a planned entry.
+std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
                                               const NameList& names);
 
 }  // namespace ztl

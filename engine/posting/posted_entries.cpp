@@ -30,9 +30,30 @@ std::string childText(pugi::xml_node node, const char* name) {
     return c ? qbxml::textOf(c) : std::string();
 }
 
-// An amount as whole cents, its sign dropped (debit or credit says which side it is on);
-// empty when it is not [+-]?digits(.d{1,2})?.
-std::optional<std::int64_t> centsOf(std::string_view text) {
+EntryLine readLine(pugi::xml_node node) {
+    EntryLine l;
+    l.debit = std::string_view(node.name()) == "JournalDebitLine";
+    pugi::xml_node account = node.child("AccountRef");
+    l.accountListId = childText(account, "ListID");
+    l.account = childText(account, "FullName");
+    // An amount that cannot be read matches no line of a store transaction.
+    l.amountText = childText(node, "Amount");
+    l.cents = entryAmountCents(l.amountText).value_or(-1);
+    l.memo = childText(node, "Memo");
+    l.entity = childText(node.child("EntityRef"), "FullName");
+    return l;
+}
+
+void readLines(pugi::xml_node parent, std::vector<EntryLine>& lines) {
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        std::string_view n = c.name();
+        if (n == "JournalDebitLine" || n == "JournalCreditLine") lines.push_back(readLine(c));
+    }
+}
+
+}  // namespace
+
+std::optional<std::int64_t> entryAmountCents(std::string_view text) {
     std::string_view s = trimmedView(text, kWhitespace);
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) s.remove_prefix(1);
     auto dot = s.find('.');
@@ -53,28 +74,6 @@ std::optional<std::int64_t> centsOf(std::string_view text) {
     }
     return cents;
 }
-
-EntryLine readLine(pugi::xml_node node) {
-    EntryLine l;
-    l.debit = std::string_view(node.name()) == "JournalDebitLine";
-    pugi::xml_node account = node.child("AccountRef");
-    l.accountListId = childText(account, "ListID");
-    l.account = childText(account, "FullName");
-    // An amount that cannot be read matches no line of a store transaction.
-    l.cents = centsOf(childText(node, "Amount")).value_or(-1);
-    l.memo = childText(node, "Memo");
-    l.entity = childText(node.child("EntityRef"), "FullName");
-    return l;
-}
-
-void readLines(pugi::xml_node parent, std::vector<EntryLine>& lines) {
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        std::string_view n = c.name();
-        if (n == "JournalDebitLine" || n == "JournalCreditLine") lines.push_back(readLine(c));
-    }
-}
-
-}  // namespace
 
 bool sameQuickBooksName(std::string_view a, std::string_view b) {
     a = trimmedView(a, kWhitespace);
@@ -109,48 +108,6 @@ JournalEntryQueryAnswer readJournalEntryQuery(const std::string& response) {
         answer.entries.push_back(std::move(e));
     }
     return answer;
-}
-
-StoreTransaction transactionOfRequest(const std::string& requestText) {
-    pugi::xml_document doc;
-    std::string utf8 = windows1252ToUtf8(requestText);
-    if (!doc.load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8))
-        throw vbError(vb::kTypeMismatch);
-    pugi::xml_node add = doc.child("QBXML").child("QBXMLMsgsRq").child("JournalEntryAddRq").child("JournalEntryAdd");
-    if (!add) throw vbError(vb::kObjectNotSet);
-    StoreTransaction t;
-    t.refNumber = childText(add, "RefNumber");
-    t.txnDate = std::string(trimmedView(childText(add, "TxnDate"), kWhitespace));
-    readLines(add, t.lines);
-    return t;
-}
-
-ChartOfAccounts ChartOfAccounts::fromResponse(const std::string& response) {
-    pugi::xml_document doc;
-    std::string reason;
-    if (!qbxml::load(doc, response, reason))
-        throw VbError(vb::kTypeMismatch, "clsZTL", "QuickBooks' answer is not well-formed XML: " + reason);
-    std::vector<Account> accounts;
-    for (const auto& ret : qbxml::elementsByTagName(doc, "AccountRet")) {
-        Account a;
-        a.listId = childText(ret, "ListID");
-        a.fullName = ret.child("FullName") ? childText(ret, "FullName") : childText(ret, "Name");
-        a.number = childText(ret, "AccountNumber");
-        a.type = childText(ret, "AccountType");
-        a.name = ret.child("Name") ? childText(ret, "Name") : a.fullName;
-        accounts.push_back(std::move(a));
-    }
-    return ChartOfAccounts(std::move(accounts));
-}
-
-const ChartOfAccounts::Account* ChartOfAccounts::resolve(std::string_view reference) const {
-    for (const auto& a : accounts_)
-        if (sameQuickBooksName(a.fullName, reference)) return &a;
-    std::string_view number = trimmedView(reference, kWhitespace);
-    if (number.empty()) return nullptr;
-    for (const auto& a : accounts_)
-        if (!a.number.empty() && a.number == number) return &a;
-    return nullptr;
 }
 
 bool carriesImportMemo(const PostedEntry& entry) {

@@ -12,9 +12,12 @@
 //
 // Texts here are UTF-8, as QuickBooks' answers carry them.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/posting/chart_of_accounts.h"
 
 namespace ztl {
 
@@ -23,9 +26,10 @@ struct EntryLine {
     bool debit = true;
     std::string accountListId;  // QuickBooks' answers only
     std::string account;        // the account's full name; in a request, the name or number it gives
-    std::int64_t cents = 0;     // the amount, never negative
+    std::int64_t cents = 0;     // the amount, never negative; -1 when it cannot be read
     std::string memo;
-    std::string entity;  // the customer's or vendor's full name; empty when the line has none
+    std::string entity;      // the customer's or vendor's full name; empty when the line has none
+    std::string amountText;  // the amount as written
 };
 
 // A journal entry of a query answer.
@@ -34,7 +38,7 @@ struct PostedEntry {
     std::vector<EntryLine> lines;
 };
 
-// A store transaction as the import posts it: read back from the very request it sends.
+// A store transaction as the import posts it: what its request says, as QuickBooks reads it.
 struct StoreTransaction {
     std::string refNumber;
     std::string txnDate;  // YYYY-MM-DD
@@ -53,29 +57,9 @@ struct JournalEntryQueryAnswer {
 // such answer.
 JournalEntryQueryAnswer readJournalEntryQuery(const std::string& response);
 
-// Reads the transaction a JournalEntryAddRq request posts (the single-byte text the engine
-// writes); throws VbError when the text is not one.
-StoreTransaction transactionOfRequest(const std::string& requestText);
-
-// The accounts of an account query answer, resolved as QuickBooks resolves an AccountRef's
-// FullName: the full name ignoring case and surrounding blanks, failing that the number.
-class ChartOfAccounts {
-  public:
-    struct Account {
-        std::string listId, fullName, number, type;
-        std::string name;  // the account's own name, the last part of its full name
-    };
-    ChartOfAccounts() = default;
-    // Throws VbError when the text is not well-formed.
-    static ChartOfAccounts fromResponse(const std::string& response);
-    explicit ChartOfAccounts(std::vector<Account> accounts) : accounts_(std::move(accounts)) {}
-
-    const Account* resolve(std::string_view reference) const;
-    const std::vector<Account>& accounts() const { return accounts_; }
-
-  private:
-    std::vector<Account> accounts_;
-};
+// An entry line's amount as whole cents, its sign dropped (debit or credit says which side it
+// is on); empty when it is not [+-]?digits(.d{1,2})?.
+std::optional<std::int64_t> entryAmountCents(std::string_view text);
 
 // ASCII case and surrounding blanks ignored, as QuickBooks compares names and numbers.
 bool sameQuickBooksName(std::string_view a, std::string_view b);

@@ -20,9 +20,9 @@ void AfterImport::loadChart() {
     }
 }
 
-StoreDay AfterImport::readDay(const std::string& totalsPath) {
+PlannedDay AfterImport::readDay(const std::string& totalsPath) {
     try {
-        return readStoreDay(engine_, totalsPath);
+        return planDay(engine_, totalsPath);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         throw AfterImportError("The totals file " + totalsPath + " could not be read (error # " +

@@ -8,7 +8,7 @@
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/posted_entries.h"
 #include "engine/import/posted_entry_query.h"
-#include "engine/review/store_day.h"
+#include "engine/review/planned_day.h"
 
 namespace ztl {
 
@@ -27,7 +27,7 @@ class AfterImport {
     void loadChart();
     const ChartOfAccounts& chart() const { return chart_; }
     // Throws AfterImportError when the totals file cannot be read.
-    StoreDay readDay(const std::string& totalsPath);
+    PlannedDay readDay(const std::string& totalsPath);
     // One request, one session; throws VbError.
     std::string ask(const std::string& request);
     AskQuickBooks asker() {

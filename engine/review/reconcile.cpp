@@ -161,7 +161,7 @@ std::vector<std::string> Reconciliation::lines() const {
 }
 
 Reconciliation reconcileTotalsFile(AfterImport& company, const std::string& totalsPath) {
-    StoreDay day = [&] {
+    PlannedDay day = [&] {
         company.loadChart();
         return company.readDay(totalsPath);
     }();

@@ -9,7 +9,7 @@
 
 #include "engine/review/after_import.h"
 #include "engine/posting/posted_entries.h"
-#include "engine/review/store_day.h"
+#include "engine/review/planned_day.h"
 
 namespace ztl {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "engine/totals/import_block_reader.h"
+#include "engine/posting/planned_entry.h"
+#include "engine/totals/store_day.h"
 #include "engine/qbxml_response.h"
-#include "engine/totals/transaction_sort.h"
 #include "platform/calendar.h"
 #include "platform/text_file.h"
 #include "platform/trim.h"
@@ -101,42 +101,6 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
     return {};
 }
 
-// The H lines of the file as the totals table shows them: their rows, and how many D rows
-// follow each.
-struct TableTransaction {
-    std::string refNumber;
-    int row = 0, rows = 1;
-    bool lastLine = false;  // the file's last line
-};
-
-std::vector<TableTransaction> tableTransactions(const std::filesystem::path& file) {
-    std::vector<TableTransaction> out;
-    TextReader in(file);
-    int row = 0;
-    bool inTransaction = false;
-    while (!in.atEnd()) {
-        std::string line = in.readLine();
-        auto entry = totals::totalsLine(line);
-        if (!entry) continue;
-        if (line[0] == 'H') {
-            out.push_back({trimmed(totals::columns(line, 3, 9)), row, 1, in.atEnd()});
-            inTransaction = true;
-        } else if (line[0] == 'D' && inTransaction) {
-            ++out.back().rows;
-        } else {
-            inTransaction = false;
-        }
-        ++row;
-    }
-    return out;
-}
-
-struct Prepared {
-    bool refusedByImport = false;
-    std::string reason;
-    std::string request;
-};
-
 }  // namespace
 
 int TotalsCheck::flaggedCount() const {
@@ -163,34 +127,25 @@ std::string TotalsCheck::summary() const {
 
 TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     TotalsCheck check;
-    std::vector<TableTransaction> table = tableTransactions(input.totalsFile);
-    for (const auto& t : table) {
+    const StoreDay day = StoreDay::read(input.totalsFile);
+    for (const DayHeader& h : day.headers) {
         TransactionVerdict v;
-        v.refNumber = t.refNumber;
-        v.totalsRow = t.row;
-        v.rows = t.rows;
+        v.refNumber = h.referenceNumber;
+        v.totalsRow = h.row;
+        v.rows = h.rows;
         check.transactions.push_back(std::move(v));
     }
-
-    // The blocks the import walks, each the next H line of the file.
-    std::vector<totals::ImportBlock> blocks;
-    {
-        TextReader in(input.totalsFile);
-        ImportBlockReader reader(in);
-        try {
-            reader.readFirstLine();
-            while (auto block = reader.next()) blocks.push_back(std::move(*block));
-        } catch (const VbError& e) {
-            for (auto& v : check.transactions) {
-                v.outcome = Outcome::NotReached;
-                v.reason = "the import stops before it: " + e.description;
-            }
-            return check;
+    if (day.walkRefusal) {
+        for (auto& v : check.transactions) {
+            v.outcome = Outcome::NotReached;
+            v.reason = "the import stops before it: " + day.walkRefusal->description;
         }
+        return check;
     }
+    const std::vector<DayBlock>& blocks = day.blocks;
     for (size_t i = blocks.size(); i < check.transactions.size(); ++i) {
         TransactionVerdict& v = check.transactions[i];
-        if (table[i].lastLine) {
+        if (day.headers[i].lastLine) {
             // The walk never reads the file's last line as a transaction; it has no lines anyway.
             v.outcome = Outcome::NoLines;
             v.reason = "it has no lines: the import sends no entry for it";
@@ -222,11 +177,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     auto entityOf = [&](const std::string& code) { return importEntityFor(accounts, code, input.names); };
 
     // Each transaction's entry, as the import builds it.
-    std::vector<Prepared> prepared(blocks.size());
-    long first = 0, last = 0;
-    bool anyDate = false;
+    std::vector<std::optional<PlannedEntry>> planned(blocks.size());
     for (size_t i = 0; i < blocks.size(); ++i) {
-        const totals::ImportBlock& b = blocks[i];
+        const DayBlock& b = blocks[i];
         TransactionVerdict& v = check.transactions[i];
         v.refNumber = b.referenceNumber;  // what the entry carries as its RefNumber
         if (b.lines.empty()) {
@@ -234,40 +187,29 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             v.reason = "it has no lines: the import sends no entry for it";
             continue;
         }
-        CalendarDate date;
-        try {
-            date = readStoreDate(b.dateText);
-        } catch (const VbError&) {
+        if (!b.date) {
             v.outcome = Outcome::NotSent;
             v.reason = "its date \"" + trimmed(b.dateText) + "\" cannot be converted: the import refuses it";
             continue;
         }
-        const long day = dayNumber(date.year, date.month, date.day);
-        first = anyDate ? std::min(first, day) : day;
-        last = anyDate ? std::max(last, day) : day;
-        anyDate = true;
-        SortedLineTable rows;
-        try {
-            sortTransactionRows(b.lines, b.lines.size(), rows);
-            prepared[i].request = journalEntryRequest(b.referenceNumber, date, rows, entityOf);
-        } catch (const VbError& e) {
+        PlannedEntry plan = planEntry(b, entityOf);
+        if (plan.refusal) {
             v.outcome = Outcome::NotSent;
             v.reason =
-                e.number == kZeroAmountError
+                plan.refusal->number == kZeroAmountError
                     ? "its largest line amount is zero: the import refuses an entry whose first line is zero"
-                    : "the import cannot write its entry (" + e.description + ")";
+                    : "the import cannot write its entry (" + plan.refusal->description + ")";
+            continue;
         }
+        planned[i] = std::move(plan);
     }
     if (!chartRead) return check;
 
     // The transactions QuickBooks holds already, found as the import finds them.
     std::optional<PostedEntries> posted;
-    if (input.askPosted && anyDate) {
+    if (input.askPosted && day.first) {
         try {
-            CalendarDate from, to;
-            dateOfDayNumber(first, from.year, from.month, from.day);
-            dateOfDayNumber(last, to.year, to.month, to.day);
-            posted.emplace(queryPostedEntries(ask, from, to), chart);
+            posted.emplace(queryPostedEntries(ask, *day.first, *day.last), chart);
         } catch (const PostedEntryQueryError& e) {
             check.incomplete = std::string(
                                    "QuickBooks could not be asked which transactions it already holds, and "
@@ -297,9 +239,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     std::optional<std::string> unreadable;
     for (size_t i = 0; i < blocks.size(); ++i) {
         TransactionVerdict& v = check.transactions[i];
-        if (v.flagged() || prepared[i].request.empty()) continue;
+        if (v.flagged() || !planned[i]) continue;
         if (posted) {
-            PostedEntries::Match m = posted->claim(transactionOfRequest(prepared[i].request));
+            PostedEntries::Match m = posted->claim(planned[i]->entry);
             if (m.same) {
                 v.outcome = Outcome::AlreadyThere;
                 v.txnId = utf8ToWindows1252(m.same->txnId);
@@ -315,7 +257,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             continue;
         }
         if (!names) continue;
-        if (auto refusal = judgeJournalEntry(prepared[i].request, chart, *names)) {
+        if (auto refusal = judgeJournalEntry(*planned[i], chart, *names)) {
             v.outcome = Outcome::Refused;
             v.reason = describe(*refusal, input.names);
             if (refusal->kind == EntryRefusal::Kind::Unreadable) unreadable = v.refNumber;

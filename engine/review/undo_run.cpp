@@ -123,7 +123,7 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
 
     // The totals file's transactions, when the file is at hand.
     company.loadChart();
-    std::optional<StoreDay> day;
+    std::optional<PlannedDay> day;
     std::string totalsPath = totalsPathGiven.empty() ? totalsBeside(logPath) : totalsPathGiven;
     std::error_code ec;
     if (!totalsPath.empty() && std::filesystem::exists(paths::map(totalsPath), ec)) {

@@ -1,5 +1,6 @@
 #include "engine/totals/import_block_reader.h"
 
+#include "engine/totals/totals_format.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 
@@ -23,7 +24,7 @@ bool ImportBlockReader::advance() {
     return true;
 }
 
-std::optional<totals::ImportBlock> ImportBlockReader::next() {
+std::optional<DayBlock> ImportBlockReader::next() {
     auto end = [this] {
         ended_ = true;
         return std::nullopt;
@@ -32,7 +33,7 @@ std::optional<totals::ImportBlock> ImportBlockReader::next() {
     if (startsWith(hand_, "TRT") && !advance()) return end();
     if (startsWith(hand_, "Q") && !advance()) return end();
     if (!startsWith(hand_, "H")) return end();
-    totals::ImportBlock block;
+    DayBlock block;
     block.referenceNumber = trimmed(totals::columns(hand_, 4, 9));
     block.dateText = std::string(totals::columns(hand_, 12, 12));
     if (!advance()) {
@@ -40,7 +41,7 @@ std::optional<totals::ImportBlock> ImportBlockReader::next() {
         return block;
     }
     while (startsWith(hand_, "D")) {
-        block.lines.push_back(totals::transactionEntry(hand_));
+        block.lines.push_back({totals::accountCode(hand_), totals::lineAmount(hand_)});
         if (!advance()) {
             ended_ = true;
             break;

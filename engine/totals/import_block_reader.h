@@ -1,6 +1,5 @@
 #pragma once
-// The import run's walk through a totals file, block by block. Shared by the import run
-// and `ztl requests`, so both send exactly the same transactions.
+// The import run's walk through a totals file, block by block: the one walk StoreDay makes.
 //
 // The first line must be a Q line. Before every pass the walk ends when no line is left
 // to read (the line in hand is then not looked at). A pass skips a TRT line, then a Q
@@ -10,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/totals/totals_format.h"
+#include "engine/totals/store_day.h"
 #include "platform/text_file.h"
 
 namespace ztl {
@@ -22,7 +21,7 @@ class ImportBlockReader {
     // Reads the first line; throws kNotAQFile when it is not a Q line, 62 when there is none.
     void readFirstLine();
     // The next H block (possibly without D lines), or nothing when the walk has ended.
-    std::optional<totals::ImportBlock> next();
+    std::optional<DayBlock> next();  // without its date
 
     // Raised when the totals file does not start with a Q line: object-error base + 517.
     static constexpr long kNotAQFile = -2147220987;

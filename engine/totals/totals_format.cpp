@@ -24,10 +24,6 @@ std::string accountCode(std::string_view dLine) {
     return trimmed(columns(dLine, 3, 7));
 }
 
-std::string transactionEntry(std::string_view dLine) {
-    return "D," + accountCode(dLine) + "," + lineAmount(dLine).text();
-}
-
 Decimal tCount(std::string_view tLine) {
     return Decimal::parseLeading(columnsFrom(tLine, 8));
 }
@@ -41,7 +37,7 @@ std::optional<std::string> totalsLine(std::string_view line) {
         case 'H':
             return "H," + trimmed(columns(line, 3, 9)) + "," + trimmed(columns(line, 13, 8));
         case 'D':
-            return transactionEntry(line);
+            return "D," + accountCode(line) + "," + lineAmount(line).text();
         default:
             return std::nullopt;
     }

@@ -20,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/decimal.h"
 
@@ -35,19 +34,10 @@ std::string_view columnsFrom(std::string_view line, size_t from);
 Decimal lineAmount(std::string_view dLine);
 // The trimmed account code of a D line.
 std::string accountCode(std::string_view dLine);
-// A transaction line list entry: "D," + account code + "," + amount text.
-std::string transactionEntry(std::string_view dLine);
 // The count of a T line (columns 8 to the end).
 Decimal tCount(std::string_view tLine);
 
 // The totals table entry of one file line, or nothing for a line the table leaves out.
 std::optional<std::string> totalsLine(std::string_view line);
-
-// One H block as the import run reads it.
-struct ImportBlock {
-    std::string referenceNumber;     // columns 4-12, trimmed
-    std::string dateText;            // columns 12-23, as they stand
-    std::vector<std::string> lines;  // transaction line list, file order
-};
 
 }  // namespace ztl::totals

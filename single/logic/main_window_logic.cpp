@@ -7,7 +7,6 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "single/logic/default_source.h"
-#include "single/logic/import_run_watch.h"
 #include "single/logic/operation_log_entries.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/program_version.h"
@@ -191,23 +190,18 @@ void MainWindowLogic::runImport() {
 
 void MainWindowLogic::importRun(bool settleFile) {
     lastOutcome.reset();
+    lastRun.reset();
     try {
         if (!engine_ || !program_.clock) throw vbError(vb::kObjectNotSet);
         ImportRunRecord run;
         run.totalsBefore = bytesOf(sourcePath);
-        {
-            ImportRunWatch watch(program_);
-            engine_->NewStartImport();
-            run.reachedEnd = watch.reachedEnd();
-            run.log = watch.log();
-        }
+        run.run = engine_->NewStartImport();
+        lastRun = run.run;
         // The marks told of the file before this run: they go with it.
         imported_ = true;
         lastCheck.reset();
         view_.showCheck({});
-        run.refusedEntry = program_.ImportErrorFlag;
         run.totalsAfter = bytesOf(sourcePath);
-        run.lockedElsewhere = engine_->importLockHeldElsewhere;
         // The run has advanced the number: a field still showing the old one would store it
         // back when it next loses the focus. A store that cannot be read here has already
         // been reported by the run, and must not keep the totals file from being settled.

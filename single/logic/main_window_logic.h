@@ -59,6 +59,8 @@ class MainWindowLogic {
     // What became of the totals file after the last import; nothing before one, or when the
     // Import button's own error trap ended it.
     std::optional<TotalsFileOutcome> lastOutcome;
+    // What the last import run did; nothing before the first.
+    std::optional<RunRecord> lastRun;
 
     // The load's steps, public so that ztl and tests can run them one by one.
     void setserver();

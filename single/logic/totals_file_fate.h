@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/import/run_record.h"
 #include "platform/clock.h"
 
 namespace ztl::single {
@@ -27,24 +28,16 @@ enum class TotalsFileFate {
     InUse,         // another workstation's run held its import lock: left where it is
 };
 
-// The transactions an import must post from a totals file: its runs of consecutive D lines.
-// An import posts at most one entry per run, the one after an H line; a run anywhere else
-// (after a blank or a stray line, before any H line, past where the walk stopped) is counted
-// all the same, so that it shows up as not posted.
-int transactionsToPost(const std::string& totalsBytes);
-
-// The journal entries an import log records as posted: the answers that carry the
-// identifier QuickBooks gave the new entry, and the transactions it held already.
-int postedEntries(const std::string& logBytes);
-
-// What the Import button knows once the run has returned.
+// What the Import button knows once the run has returned: the run's own record, and the
+// totals file's bytes before and after it. The transactions the file must see posted are its
+// runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one entry per
+// run, the one after an H line; a run anywhere else (after a blank or a stray line, before
+// any H line, past where the walk stopped) is counted all the same, so that it shows up as
+// not posted.
 struct ImportRunRecord {
-    bool reachedEnd = false;
-    bool refusedEntry = false;                // ImportErrorFlag
-    std::optional<std::string> log;           // the run's import log, as it left it
+    RunRecord run;
     std::optional<std::string> totalsBefore;  // the totals file's bytes before the run
     std::optional<std::string> totalsAfter;   // and after it
-    bool lockedElsewhere = false;             // the run was refused: another run held the import lock
 };
 
 TotalsFileFate totalsFileFate(const ImportRunRecord& run);

@@ -1,5 +1,5 @@
 // What becomes of the totals file after an import: the count of transactions a file holds,
-// the count of entries a log records as posted, the decision, and carrying it out.
+// the decision from the run's record, and carrying it out.
 #include "single/logic/totals_file_fate.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/totals/store_day.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
 
@@ -49,63 +50,48 @@ TEST(TransactionsToPost, CountsEveryRunOfDetailLinesWhereverItStands) {
         {"nothing at all", "", 0},
         {"no line end after the last line", "Q\r\nH  1\r\nD 1", 1},
     };
-    for (const Row& r : rows) EXPECT_EQ(transactionsToPost(r.bytes), r.expected) << r.guards;
-}
-
-TEST(PostedEntries, CountsTheAnswersThatCarryQuickBooksIdentifier) {
-    std::string log = lines({
-        "Korvane Zentrel import log 12/05/26 : 9:00:00 PM",
-        "---------------------------------------------------------------------------- ",
-        " ",
-        "Transaction : 1    Invoice : 401001",
-        "Import successful",
-        "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1796638280",
-        "Return Status Message :Status OK",
-        " ",
-        "Transaction : 2    Invoice : 401002",
-        "ERROR   ----------> !!! Import aborted !!! <--------- !",
-        "Response Status Code : 3140       Return StatusSeverity Code : Error   Import result ID :",
-        "Return Status Message :There is an invalid reference to QuickBooks Account \"6400\"",
-        " ",
-        "Transaction : 3    Invoice : 401003",
-        "Response Status Code : 530       Return StatusSeverity Code : Warn   Import result ID :3-1796638280",
-        "Return Status Message :Import result ID :",
-        " ",
-    });
-    EXPECT_EQ(postedEntries(log), 2);
-    EXPECT_EQ(postedEntries(""), 0);
+    for (const Row& r : rows) EXPECT_EQ(StoreDay::fromBytes(r.bytes).lineRuns, r.expected) << r.guards;
 }
 
 TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
-    const std::string twoPosted =
-        lines({"Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1",
-               "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :2-1"});
-    const std::string onePosted =
-        lines({"Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-1"});
-    auto run = [&](bool reachedEnd, bool refused, std::optional<std::string> log) {
-        return ImportRunRecord{reachedEnd, refused, std::move(log), kDay, kDay};
+    using Outcome = RunRecord::Outcome;
+    auto answered = [](Outcome outcome, const char* severity) {
+        TransactionRecord t;
+        t.outcome = outcome;
+        t.statusSeverity = severity;
+        return t;
     };
+    const TransactionRecord posted = answered(Outcome::Posted, "Info");
+    const TransactionRecord refused = answered(Outcome::Refused, "Error");
+    const TransactionRecord there = answered(Outcome::AlreadyThere, "");
+    const TransactionRecord unanswered = answered(Outcome::NoAnswer, "");
+    auto run = [&](bool reachedEnd, std::vector<TransactionRecord> transactions) {
+        ImportRunRecord r{RunRecord{}, kDay, kDay};
+        r.run.reachedEnd = reachedEnd;
+        r.run.transactions = std::move(transactions);
+        return r;
+    };
+    ImportRunRecord changed = run(true, {posted, posted});
+    changed.totalsAfter = kDay + "D 9\r\n";
+    ImportRunRecord unreadable = run(false, {});
+    unreadable.totalsBefore.reset();
+    ImportRunRecord inUse = run(false, {});  // refused: it posted nothing
+    inUse.run.lockHeldElsewhere = true;
+    ImportRunRecord empty = run(true, {});
+    empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
     struct Row {
         const char* guards;
         ImportRunRecord run;
         TotalsFileFate expected;
     };
-    ImportRunRecord changed = run(true, false, twoPosted);
-    changed.totalsAfter = kDay + "D 9\r\n";
-    ImportRunRecord unreadable = run(false, false, std::nullopt);
-    unreadable.totalsBefore.reset();
-    ImportRunRecord inUse = run(false, false, std::nullopt);  // refused: it posted nothing
-    inUse.lockedElsewhere = true;
-    ImportRunRecord empty = run(true, false, "");
-    empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
     const Row rows[] = {
-        {"every transaction posted", run(true, false, twoPosted), TotalsFileFate::Removed},
-        {"a refused entry", run(true, true, twoPosted), TotalsFileFate::Archived},
-        {"a transaction never sent", run(true, false, onePosted), TotalsFileFate::Archived},
-        {"a log that could not be read proves nothing", run(true, false, std::nullopt),
-         TotalsFileFate::Archived},
+        {"every transaction posted", run(true, {posted, posted}), TotalsFileFate::Removed},
+        {"posted now or held already", run(true, {there, posted}), TotalsFileFate::Removed},
+        {"a refused entry", run(true, {posted, refused}), TotalsFileFate::Archived},
+        {"a transaction never sent", run(true, {posted, TransactionRecord{}}), TotalsFileFate::Archived},
+        {"an answer that never came proves nothing", run(true, {posted, unanswered}), TotalsFileFate::Archived},
         {"a file without a transaction", empty, TotalsFileFate::Archived},
-        {"the run stopped before its results", run(false, false, twoPosted), TotalsFileFate::StoppedEarly},
+        {"the run stopped before its results", run(false, {posted, posted}), TotalsFileFate::StoppedEarly},
         {"a file the run could not read", unreadable, TotalsFileFate::StoppedEarly},
         {"the file changed during the run", changed, TotalsFileFate::Changed},
         {"another workstation's run held the import lock", inUse, TotalsFileFate::InUse},

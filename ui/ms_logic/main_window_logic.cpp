@@ -154,7 +154,8 @@ void MainWindowLogic::cmdImport_Click() {
         // reads it (this run was refused and posted nothing), and so does one whose run could
         // not ask QuickBooks what it holds already and so sent nothing: that day is still to
         // be imported.
-        if (runImport() || program_.importStoppedUnasked || !program_.clock) return;
+        const RunRecord& run = runImport();
+        if (run.lockHeldElsewhere || run.stoppedUnasked || !program_.clock) return;
         std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(sourcePath, *program_.clock);
         if (!archive) return;
         lastArchive = archive->name;
@@ -165,20 +166,20 @@ void MainWindowLogic::cmdImport_Click() {
     }
 }
 
-bool MainWindowLogic::runImport() {
-    clsZTL run(program_);
-    run.X390source(sourcePath);
-    run.ZTLTrcount = transactionCount;
-    run.NewStartImport();
+const RunRecord& MainWindowLogic::runImport() {
+    lastRun.reset();
+    clsZTL engine(program_);
+    engine.X390source(sourcePath);
+    engine.ZTLTrcount = transactionCount;
+    const RunRecord& run = lastRun.emplace(engine.NewStartImport());
     // The company this store now posts into, unless the run sent nothing: QuickBooks could
     // not be asked what it holds, or another workstation's run had the file.
-    if (!program_.importStoppedUnasked && !run.importLockHeldElsewhere)
-        rememberCompany(program_, sourcePath, companyFile);
+    if (!run.stoppedUnasked && !run.lockHeldElsewhere) rememberCompany(program_, sourcePath, companyFile);
     // The marks told of the file before this run: they go with it.
     imported_ = true;
     lastCheck.reset();
     view_.showCheck({});
-    return run.importLockHeldElsewhere;
+    return run;
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/import/cls_ztl.h"
+#include "engine/import/run_record.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
 #include "ui/logic/check_marks.h"
@@ -39,9 +40,10 @@ class MainWindowLogic {
     LoadOutcome Load();
     // The import run, then the archiving of the totals file.
     void cmdImport_Click();
-    // The import run alone, for a caller that keeps the totals file where it is. True when
-    // another workstation's run held the file's import lock and this one posted nothing.
-    bool runImport();
+    // The import run alone, for a caller that keeps the totals file where it is: its record,
+    // also kept in lastRun.
+    const RunRecord& runImport();
+    std::optional<RunRecord> lastRun;
     // The account field named `controlName` lost the focus with `text` in it; a name that
     // changed is checked again.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);

@@ -92,8 +92,9 @@ struct Day {
             z.LoadQbCoa();
             z.Load390();
         }
-        z.NewStartImport();
+        run = z.NewStartImport();
     }
+    RunRecord run;  // the last import's record
     std::string log() const { return readWholeFile(store.path() / "QBImport.log"); }
     std::vector<qbsim::JournalEntry> journal() const { return qbsim::Company::open(qb.company).journal(); }
     // How often QuickBooks holds an entry with this reference number.
@@ -135,7 +136,7 @@ TEST_P(DuplicateGuard, ADayImportedTwiceIsPostedOnceAndTheSecondLogSaysWhatWasTh
     EXPECT_EQ(count(log, "Transaction : "), 3) << "a block for every transaction";
     EXPECT_NE(log.find("Transaction : 2    Invoice : 004712\r\nAlready in QuickBooks : TxnID 2-"), std::string::npos);
     EXPECT_EQ(count(log, "Import successful"), 0);
-    EXPECT_EQ(day.t.program.alreadyInQuickBooks, 3);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::AlreadyThere), 3);
     EXPECT_FALSE(day.t.program.ImportErrorFlag);
     EXPECT_EQ(day.t.settings.get("ZTL", day.t.program.settingsSection, "ImportReferenceNumber"), reference)
         << "the number moves on as after a posted entry";
@@ -161,7 +162,7 @@ TEST_P(DuplicateGuard, ARunThatBrokeOffAndTheSameFileAgainLeaveEveryTransactionO
     day.import(path);
     EXPECT_EQ(day.journal().size(), 12u);
     for (int i = 1; i <= 12; ++i) EXPECT_EQ(day.held(std::to_string(100 + i)), 1) << i;
-    EXPECT_EQ(day.t.program.alreadyInQuickBooks, 5);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::AlreadyThere), 5);
 }
 
 TEST_P(DuplicateGuard, ARefusedTransactionIsSentAgainAndAnotherStoresEntryDoesNotStopOne) {
@@ -183,7 +184,7 @@ TEST_P(DuplicateGuard, ARefusedTransactionIsSentAgainAndAnotherStoresEntryDoesNo
     day.import(path);
     EXPECT_EQ(day.held("004714"), 1) << "refused before, sent again";
     EXPECT_EQ(day.held("004711"), 2);
-    EXPECT_EQ(day.t.program.alreadyInQuickBooks, 3);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::AlreadyThere), 3);
     EXPECT_NE(day.log().find("Invoice : 004714\r\nImport successful"), std::string::npos);
 }
 
@@ -213,7 +214,7 @@ TEST(DuplicateGuard, AQuestionQuickBooksCannotAnswerStopsTheRunBeforeItsFirstEnt
         std::string path = day.totals(sampleDay());
         day.import(path);
         EXPECT_TRUE(day.journal().empty()) << c.name;
-        EXPECT_TRUE(day.t.program.importStoppedUnasked) << c.name;
+        EXPECT_TRUE(day.run.stoppedUnasked) << c.name;
         ASSERT_EQ(day.t.prompter.shown.size(), 1u) << c.name;
         EXPECT_NE(day.t.prompter.shown[0].text.find(c.reason), std::string::npos) << day.t.prompter.shown[0].text;
         EXPECT_NE(day.t.prompter.shown[0].text.find("nothing was posted"), std::string::npos) << c.name;
@@ -243,17 +244,17 @@ TEST(DuplicateGuard, AFullAnswerIsAskedAgainByNarrowerDatesDownToOneDay) {
     clsZTL z(day.t.program);
     z.X390source(path);
     z.duplicateQueryPageSize = 3;
-    z.NewStartImport();
+    day.run = z.NewStartImport();
     EXPECT_EQ(day.journal().size(), 5u) << "every page was read";
-    EXPECT_EQ(day.t.program.alreadyInQuickBooks, 5);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::AlreadyThere), 5);
     EXPECT_GT(day.qb.last->queries, 1);
 
     // A day whose entries fill a page cannot be asked by a narrower window.
     clsZTL full(day.t.program);
     full.X390source(path);
     full.duplicateQueryPageSize = 1;
-    full.NewStartImport();
-    EXPECT_TRUE(day.t.program.importStoppedUnasked);
+    day.run = full.NewStartImport();
+    EXPECT_TRUE(day.run.stoppedUnasked);
     EXPECT_NE(day.t.prompter.texts().back().find("QuickBooks holds 1 or more journal entries dated 12/1/2026, more than one answer can carry."), std::string::npos)
         << day.t.prompter.texts().back();
     EXPECT_EQ(day.journal().size(), 5u);

@@ -276,49 +276,82 @@ TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
         qbsim::answerRequest(company, entityQueryRequest({"walk-in customer ", "Main Supplier"})));
     ASSERT_EQ(names.names().size(), 2u);
 
-    auto entry = [](const std::string& head, const std::string& lines) {
+    // Each case is one entry, written as a request for the company and typed for the judge.
+    struct Line {
+        bool debit;
+        std::string account, amount, entity;
+    };
+    struct Entry {
+        std::optional<std::string> date = "2026-12-05", ref = "1";
+        std::vector<Line> lines;
+    };
+    auto text = [](const Entry& e) {
+        std::string body;
+        if (e.date) body += "<TxnDate>" + *e.date + "</TxnDate>";
+        if (e.ref) body += "<RefNumber>" + *e.ref + "</RefNumber>";
+        for (const Line& l : e.lines) {
+            const std::string tag = l.debit ? "JournalDebitLine" : "JournalCreditLine";
+            body += "<" + tag + "><AccountRef><FullName>" + l.account + "</FullName></AccountRef><Amount>" +
+                    l.amount + "</Amount>" +
+                    (l.entity.empty() ? "" : "<EntityRef><FullName>" + l.entity + "</FullName></EntityRef>") + "</" +
+                    tag + ">";
+        }
         return "<?xml version =\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
                "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><JournalEntryAddRq "
                "requestID=\"1\"><JournalEntryAdd>" +
-               head + lines + "</JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
+               body + "</JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
     };
-    auto line = [](bool debit, const std::string& account, const std::string& amount,
-                   const std::string& entity = "") {
-        const std::string tag = debit ? "JournalDebitLine" : "JournalCreditLine";
-        return "<" + tag + "><AccountRef><FullName>" + account + "</FullName></AccountRef><Amount>" + amount +
-               "</Amount>" +
-               (entity.empty() ? "" : "<EntityRef><FullName>" + entity + "</FullName></EntityRef>") + "</" +
-               tag + ">";
+    auto typed = [](const Entry& e) {
+        StoreTransaction t{e.ref.value_or(""), e.date.value_or(""), {}};
+        for (const Line& l : e.lines) {
+            EntryLine line;
+            line.debit = l.debit;
+            line.account = l.account;
+            line.amountText = l.amount;
+            line.entity = l.entity;
+            t.lines.push_back(line);
+        }
+        return t;
     };
-    const std::string head = "<TxnDate>2026-12-05</TxnDate><RefNumber>1</RefNumber>";
-    const std::string balanced = line(true, "1000", "5.00") + line(false, "4000", "5.00");
+    const std::vector<Line> balanced = {{true, "1000", "5.00"}, {false, "4000", "5.00"}};
+    auto with = [&](std::vector<Line> lines) { return Entry{.lines = std::move(lines)}; };
+    Entry longRef = with(balanced);
+    longRef.date.reset();
+    longRef.ref = "123456789012";
+    Entry badDate = with(balanced);
+    badDate.date = "2026-02-30";
+    badDate.ref.reset();
+    Entry noDate = with(balanced);
+    noDate.date.reset();
+    noDate.ref.reset();
     struct Case {
         const char* what;
-        std::string request;
+        Entry entry;
         std::optional<Kind> refusal;
     };
     // clang-format off
     const Case cases[] = {
-        {"balanced", entry(head, balanced), {}},
-        {"a RefNumber of twelve characters", entry("<RefNumber>123456789012</RefNumber>", balanced), Kind::RefNumber},
-        {"a date the calendar lacks", entry("<TxnDate>2026-02-30</TxnDate>", balanced), Kind::Date},
-        {"no date at all", entry("", balanced), {}},
-        {"an amount with one decimal", entry(head, line(true, "1000", "5.0") + line(false, "4000", "5.00")), Kind::Amount},
-        {"an amount of thirteen digits", entry(head, line(true, "1000", "1234567890123.00") + line(false, "4000", "1234567890123.00")), Kind::Amount},
-        {"an account by its name, in another case", entry(head, line(true, " checking ", "5.00") + line(false, "4000", "5.00")), {}},
-        {"a customer by name on receivables", entry(head, line(true, "1200", "5.00", "WALK-IN CUSTOMER") + line(false, "4000", "5.00")), {}},
-        {"a vendor on receivables", entry(head, line(true, "1200", "5.00", "Main Supplier") + line(false, "4000", "5.00")), Kind::NameRequired},
-        {"a name on a line that needs none", entry(head, line(true, "1000", "5.00", "Main Supplier") + line(false, "4000", "5.00")), {}},
-        {"the account refused before the amount", entry(head, line(true, "9999", "x") + line(false, "4000", "5.00")), Kind::Account},
-        {"an unknown name before the balance", entry(head, line(true, "1000", "6.00", "Nobody") + line(false, "4000", "5.00")), Kind::Entity},
-        {"no lines", entry(head, ""), Kind::Empty},
-        {"a debit after a credit", entry(head, line(false, "4000", "5.00") + line(true, "1000", "5.00")), Kind::Unreadable},
-        {"a control character", entry(head, line(true, "10\x01" "0", "5.00") + line(false, "4000", "5.00")), Kind::Unreadable},
+        {"balanced", with(balanced), {}},
+        {"a RefNumber of twelve characters", longRef, Kind::RefNumber},
+        {"a date the calendar lacks", badDate, Kind::Date},
+        {"no date at all", noDate, {}},
+        {"an amount with one decimal", with({{true, "1000", "5.0"}, {false, "4000", "5.00"}}), Kind::Amount},
+        {"an amount of thirteen digits", with({{true, "1000", "1234567890123.00"}, {false, "4000", "1234567890123.00"}}), Kind::Amount},
+        {"an account by its name, in another case", with({{true, " checking ", "5.00"}, {false, "4000", "5.00"}}), {}},
+        {"a customer by name on receivables", with({{true, "1200", "5.00", "WALK-IN CUSTOMER"}, {false, "4000", "5.00"}}), {}},
+        {"a vendor on receivables", with({{true, "1200", "5.00", "Main Supplier"}, {false, "4000", "5.00"}}), Kind::NameRequired},
+        {"a name on a line that needs none", with({{true, "1000", "5.00", "Main Supplier"}, {false, "4000", "5.00"}}), {}},
+        {"the account refused before the amount", with({{true, "9999", "x"}, {false, "4000", "5.00"}}), Kind::Account},
+        {"an unknown name before the balance", with({{true, "1000", "6.00", "Nobody"}, {false, "4000", "5.00"}}), Kind::Entity},
+        {"no lines", with({}), Kind::Empty},
+        {"a debit after a credit", with({{false, "4000", "5.00"}, {true, "1000", "5.00"}}), Kind::Unreadable},
+        {"a control character", with({{true, "10\x01" "0", "5.00"}, {false, "4000", "5.00"}}), Kind::Unreadable},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto verdict = judgeJournalEntry(c.request, chart, names);
+        const std::string request = text(c.entry);
+        auto verdict = judgeJournalEntry(typed(c.entry), request, chart, names);
         ASSERT_EQ(verdict.has_value(), c.refusal.has_value()) << (verdict ? verdict->value : "");
         if (verdict) {
             EXPECT_EQ(verdict->kind, *c.refusal);
@@ -326,7 +359,7 @@ TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
         const size_t posted = company.journal().size();
         std::string answer;
         try {
-            answer = qbsim::answerRequest(company, c.request);
+            answer = qbsim::answerRequest(company, request);
         } catch (const qbsim::RequestParseError&) {
             EXPECT_EQ(c.refusal, Kind::Unreadable);
             continue;

@@ -1,7 +1,7 @@
 #pragma once
-// A totals file's transactions as an import would post them: the same walk through the
-// file, the same sorted lines, the same request with the names the entity lookup gives, read
-// back into a StoreTransaction. What the checks after an import compare QuickBooks with.
+// A totals file's transactions as an import would post them now: the day walked once, each
+// transaction planned against the engine's chart with the names its settings keep. What the
+// checks after an import compare QuickBooks with.
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,13 +18,13 @@ struct DayTransaction {
     std::string unpostable;                       // then why, in the import's own words
 };
 
-struct StoreDay {
+struct PlannedDay {
     std::vector<DayTransaction> transactions;  // those with lines, in file order
     std::optional<CalendarDate> first, last;   // the days they fall on
 };
 
-// Reads the totals file through `engine`, whose chart (LoadQbCoa) and settings give the
-// entity names. Throws VbError when the file cannot be read or is no totals file.
-StoreDay readStoreDay(clsZTL& engine, const std::string& totalsPath);
+// Reads the totals file and plans it through `engine`, whose chart (LoadQbCoa) and settings
+// give the entity names. Throws VbError when the file cannot be read or is no totals file.
+PlannedDay planDay(clsZTL& engine, const std::string& totalsPath);
 
 }  // namespace ztl

@@ -1,0 +1,17 @@
+#include "engine/import/run_record.h"
+
+#include <algorithm>
+
+namespace ztl {
+
+int RunRecord::count(Outcome outcome) const {
+    return static_cast<int>(std::count_if(transactions.begin(), transactions.end(),
+                                          [&](const TransactionRecord& t) { return t.outcome == outcome; }));
+}
+
+bool RunRecord::refusedEntry() const {
+    return std::any_of(transactions.begin(), transactions.end(),
+                       [](const TransactionRecord& t) { return t.statusSeverity == "Error"; });
+}
+
+}  // namespace ztl

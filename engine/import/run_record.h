@@ -1,0 +1,45 @@
+#pragma once
+// What one import run did, handed back by the run itself: for every transaction of the file
+// that carries lines, whether QuickBooks took it, refused it, held it already, never got it,
+// or got it without its answer coming back; and how the run ended. Whoever decides what
+// follows a run (the file's fate, the window's next step, ztl's summary) reads this record
+// instead of reading the run's log back.
+#include <string>
+#include <vector>
+
+namespace ztl {
+
+struct TransactionRecord {
+    enum class Outcome {
+        NotSent,       // the run never sent it: refused before sending, or never reached
+        Posted,        // QuickBooks answered with the new entry's TxnID
+        Refused,       // QuickBooks answered without posting it
+        AlreadyThere,  // QuickBooks held it already: not sent again
+        NoAnswer,      // handed to QuickBooks, and no readable answer came back: it may be posted
+    };
+    Outcome outcome = Outcome::NotSent;
+    std::string referenceNumber;  // the invoice number, single-byte
+    int logNumber = 0;            // its "Transaction : n" in the import log; 0 when it has no block
+    std::string txnId;            // Posted and AlreadyThere: the entry in QuickBooks
+    std::string statusCode, statusSeverity, statusMessage;  // QuickBooks' answer, when one came
+    std::string reason;           // NotSent and NoAnswer: why, when known
+};
+
+struct RunRecord {
+    using Outcome = TransactionRecord::Outcome;
+
+    std::vector<TransactionRecord> transactions;  // in file order
+    bool reachedEnd = false;         // the run went through the whole file and showed its results
+    bool lockHeldElsewhere = false;  // another workstation's run had the file: nothing was posted
+    bool stoppedUnasked = false;     // QuickBooks could not be asked what it holds: nothing was sent
+    bool duplicateCheckOff = false;  // every transaction was sent without asking
+    std::string logPath;             // the import log, as the store system names paths
+
+    int count(Outcome outcome) const;
+    // Posted by this run or held by QuickBooks already.
+    int inQuickBooks() const { return count(Outcome::Posted) + count(Outcome::AlreadyThere); }
+    // An answer said "Error": the program's ImportErrorFlag.
+    bool refusedEntry() const;
+};
+
+}  // namespace ztl

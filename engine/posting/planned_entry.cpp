@@ -1,0 +1,51 @@
+#include "engine/posting/planned_entry.h"
+
+#include "engine/totals/transaction_sort.h"
+#include "platform/trim.h"
+#include "platform/windows1252.h"
+
+namespace ztl {
+namespace {
+
+// The memo on every line, as the request writes it (blanks and all).
+constexpr const char* kLineMemo = " Korvane Import ";
+
+}  // namespace
+
+PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf) {
+    PlannedEntry plan;
+    plan.referenceNumber = block.referenceNumber;
+    if (!block.date) {
+        plan.refusal = block.dateError.value_or(vbError(vb::kTypeMismatch));
+        return plan;
+    }
+    try {
+        sortTransactionRows(block.lineEntries(), block.lines.size(), plan.rows);
+        std::vector<std::string> entities;
+        plan.request = journalEntryRequest(block.referenceNumber, *block.date, plan.rows,
+                                           [&](const std::string& code) {
+                                               entities.push_back(entityOf ? entityOf(code) : std::string());
+                                               return entities.back();
+                                           });
+        plan.entry.refNumber = windows1252ToUtf8(block.referenceNumber);
+        plan.entry.txnDate = qbxmlDate(*block.date);
+        for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+            const Decimal amount = Decimal::parseLeading(plan.rows[i][2]);
+            EntryLine line;
+            line.debit = amount.sign() > 0;
+            line.account = windows1252ToUtf8(" " + trimmed(plan.rows[i][1]));
+            line.amountText = amount.fixed();
+            line.cents = entryAmountCents(line.amountText).value_or(-1);
+            line.memo = kLineMemo;
+            line.entity = windows1252ToUtf8(entities.at(i));
+            plan.entry.lines.push_back(std::move(line));
+        }
+    } catch (const std::exception& ex) {
+        plan.request.clear();
+        plan.entry = {};
+        plan.refusal = toVbError(ex);
+    }
+    return plan;
+}
+
+}  // namespace ztl

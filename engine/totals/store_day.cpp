@@ -1,0 +1,98 @@
+#include "engine/totals/store_day.h"
+
+#include <algorithm>
+
+#include "engine/totals/import_block_reader.h"
+#include "platform/calendar.h"
+#include "platform/text_file.h"
+#include "platform/trim.h"
+
+namespace ztl {
+namespace {
+
+// The table, the headers and the counts: every line on its own.
+void readTable(StoreDay& day) {
+    TextReader in = TextReader::fromBytes(day.bytes);
+    int row = 0;
+    bool inTransaction = false, inRun = false;
+    while (!in.atEnd()) {
+        std::string line = in.readLine();
+        const bool detail = line.starts_with('D');
+        if (detail && !inRun) ++day.lineRuns;
+        inRun = detail;
+        if (line.starts_with('Q')) ++day.qLines;
+        if (line.starts_with('T')) day.tCount = day.tCount.value_or(Decimal()) + totals::tCount(line);
+        auto entry = totals::totalsLine(line);
+        if (!entry) continue;
+        if (line[0] == 'H') {
+            day.headers.push_back({trimmed(totals::columns(line, 3, 9)), row, 1, in.atEnd()});
+            inTransaction = true;
+        } else if (detail && inTransaction) {
+            ++day.headers.back().rows;
+        } else {
+            inTransaction = false;
+        }
+        day.table.push_back(std::move(*entry));
+        ++row;
+    }
+}
+
+// The blocks, as the import's walk meets them.
+void readBlocks(StoreDay& day) {
+    TextReader in = TextReader::fromBytes(day.bytes);
+    ImportBlockReader walk(in);
+    try {
+        walk.readFirstLine();
+    } catch (const VbError& e) {
+        day.walkRefusal = e;
+        return;
+    }
+    long first = 0, last = 0;
+    while (auto block = walk.next()) {
+        DayBlock b = std::move(*block);
+        try {
+            b.date = readStoreDate(b.dateText);
+        } catch (const VbError& e) {
+            b.dateError = e;
+        }
+        if (b.date && !b.lines.empty()) {
+            const long n = dayNumber(b.date->year, b.date->month, b.date->day);
+            first = day.first ? std::min(first, n) : n;
+            last = day.first ? std::max(last, n) : n;
+            day.first = day.last = CalendarDate{};
+        }
+        day.blocks.push_back(std::move(b));
+    }
+    if (day.first) {
+        dateOfDayNumber(first, day.first->year, day.first->month, day.first->day);
+        dateOfDayNumber(last, day.last->year, day.last->month, day.last->day);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> DayBlock::lineEntries() const {
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (const StoreLine& l : lines) out.push_back(l.entry());
+    return out;
+}
+
+int StoreDay::transactionsWithLines() const {
+    return static_cast<int>(
+        std::count_if(blocks.begin(), blocks.end(), [](const DayBlock& b) { return !b.lines.empty(); }));
+}
+
+StoreDay StoreDay::read(const std::filesystem::path& file) {
+    return fromBytes(readWholeFile(file));
+}
+
+StoreDay StoreDay::fromBytes(std::string bytes) {
+    StoreDay day;
+    day.bytes = std::move(bytes);
+    readTable(day);
+    readBlocks(day);
+    return day;
+}
+
+}  // namespace ztl
