@@ -17,7 +17,7 @@
 #include "engine/posted_entries.h"
 #include "engine/posted_entry_query.h"
 #include "engine/program.h"
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 #include "engine/totals_format.h"
 #include "platform/decimal.h"
 #include "platform/vb_error.h"

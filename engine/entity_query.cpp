@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "engine/posted_entries.h"
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
 #include "platform/xml_escape.h"

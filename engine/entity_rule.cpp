@@ -1,6 +1,6 @@
 #include "engine/entity_rule.h"
 
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "platform/windows1252.h"
 
 namespace ztl {

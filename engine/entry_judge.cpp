@@ -4,9 +4,9 @@
 
 #include <pugixml.hpp>
 
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "platform/calendar.h"
-#include "platform/qbxml_values.h"
+#include "qbxml/values.h"
 #include "platform/request_processor.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <tuple>
 
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"

@@ -1,6 +1,6 @@
 #include "engine/posted_entry_query.h"
 
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 #include "platform/calendar.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"

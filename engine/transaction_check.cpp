@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "engine/import_block_reader.h"
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "engine/transaction_sort.h"
 #include "platform/calendar.h"
 #include "platform/text_file.h"

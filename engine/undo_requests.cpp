@@ -1,7 +1,7 @@
 #include "engine/undo_requests.h"
 
 #include "engine/posted_entry_query.h"
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
 #include "platform/xml_escape.h"

@@ -7,7 +7,7 @@
 
 #include "engine/cls_ztl.h"
 #include "engine/posted_entries.h"
-#include "engine/xml_well_formed.h"
+#include "qbxml/well_formed.h"
 #include "platform/text_file.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "qbsim/qbxml.h"
 
 #include "platform/calendar.h"
-#include "platform/qbxml_values.h"
+#include "qbxml/values.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
 #include "platform/xml_escape.h"

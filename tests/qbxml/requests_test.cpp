@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 #include "platform/vb_error.h"
 
 using namespace ztl;

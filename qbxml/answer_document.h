@@ -2,7 +2,7 @@
 // Reading qbXML responses with pugixml, the way a DOM reader sees them: elements found by
 // name anywhere in document order, and a node's text as all the text inside it. Texts come
 // out as UTF-8, the answer's own characters; the engine turns them into single-byte text.
-// A response reaches pugixml only after the strict check of xml_well_formed.h.
+// A response reaches pugixml only after the strict check of qbxml/well_formed.h.
 #include <pugixml.hpp>
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "platform/qbxml_values.h"
+#include "qbxml/values.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 
 #include <cstring>
 
-#include "engine/xml_well_formed.h"
+#include "qbxml/well_formed.h"
 
 namespace ztl::qbxml {
 namespace {

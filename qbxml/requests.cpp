@@ -1,4 +1,4 @@
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 
 #include <cstdio>
 
