@@ -17,10 +17,10 @@
 #include "engine/posted_entries.h"
 #include "engine/posted_entry_query.h"
 #include "engine/program.h"
-#include "qbxml/requests.h"
 #include "engine/totals_format.h"
 #include "platform/decimal.h"
 #include "platform/vb_error.h"
+#include "qbxml/requests.h"
 
 namespace ztl {
 

@@ -85,7 +85,7 @@ bool clsZTL::findPostedEntries(TextWriter& log) {
             posted_.emplace(std::move(entries), std::move(chart));
             return true;
         }
-    } catch (const PostedEntryQueryError& e) {
+    } catch (const qbxml::AnswerError& e) {
         reason = e.what();
     } catch (const std::exception& ex) {
         reason = toVbError(ex).description;

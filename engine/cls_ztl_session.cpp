@@ -2,10 +2,10 @@
 #include "engine/cls_ztl.h"
 #include "engine/entity_rule.h"
 #include "engine/import_log.h"
-#include "qbxml/answer_document.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
 
 namespace ztl {
 

@@ -1,7 +1,7 @@
 #include "engine/entity_rule.h"
 
-#include "qbxml/answer_document.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
 
 namespace ztl {
 

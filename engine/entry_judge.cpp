@@ -4,12 +4,12 @@
 
 #include <pugixml.hpp>
 
-#include "qbxml/answer_document.h"
 #include "platform/calendar.h"
-#include "qbxml/values.h"
 #include "platform/request_processor.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
+#include "qbxml/values.h"
 
 namespace ztl {
 namespace {

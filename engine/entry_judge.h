@@ -14,8 +14,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/entity_query.h"
 #include "engine/posted_entries.h"
+#include "qbxml/name_answer.h"
 
 namespace ztl {
 

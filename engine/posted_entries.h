@@ -16,23 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#include "qbxml/journal_entry_answer.h"
+#include "qbxml/names.h"
+
 namespace ztl {
-
-// One line of a journal entry, as QuickBooks holds it or as the import would post it.
-struct EntryLine {
-    bool debit = true;
-    std::string accountListId;  // QuickBooks' answers only
-    std::string account;        // the account's full name; in a request, the name or number it gives
-    std::int64_t cents = 0;     // the amount, never negative
-    std::string memo;
-    std::string entity;  // the customer's or vendor's full name; empty when the line has none
-};
-
-// A journal entry of a query answer.
-struct PostedEntry {
-    std::string txnId, timeCreated, timeModified, editSequence, txnNumber, txnDate, refNumber;
-    std::vector<EntryLine> lines;
-};
 
 // A store transaction as the import posts it: read back from the very request it sends.
 struct StoreTransaction {
@@ -40,18 +27,6 @@ struct StoreTransaction {
     std::string txnDate;  // YYYY-MM-DD
     std::vector<EntryLine> lines;
 };
-
-// The answer to a journal-entry query. Status 0 carries entries; status 1 (Info) is
-// QuickBooks' way of saying that nothing matched.
-struct JournalEntryQueryAnswer {
-    std::string statusCode, statusSeverity, statusMessage;
-    std::vector<PostedEntry> entries;
-    bool answered() const { return statusCode == "0" || statusCode == "1"; }
-};
-
-// Reads a JournalEntryQueryRs; throws VbError when the text is not well-formed or holds no
-// such answer.
-JournalEntryQueryAnswer readJournalEntryQuery(const std::string& response);
 
 // Reads the transaction a JournalEntryAddRq request posts (the single-byte text the engine
 // writes); throws VbError when the text is not one.
@@ -76,9 +51,6 @@ class ChartOfAccounts {
   private:
     std::vector<Account> accounts_;
 };
-
-// ASCII case and surrounding blanks ignored, as QuickBooks compares names and numbers.
-bool sameQuickBooksName(std::string_view a, std::string_view b);
 
 // Every line carries the memo the import writes.
 bool carriesImportMemo(const PostedEntry& entry);

@@ -6,6 +6,7 @@
 
 #include "platform/trim.h"
 #include "qbsim/sqlite_db.h"
+#include "qbxml/names.h"
 
 namespace ztl::qbsim {
 
@@ -63,14 +64,6 @@ CREATE TABLE journal_line(
   entity_id INTEGER REFERENCES entity(id));
 CREATE INDEX journal_line_entry ON journal_line(entry_id);
 )sql";
-
-// Names compare ignoring ASCII case and surrounding blanks, as QuickBooks' lists do.
-std::string nameKey(std::string_view name) {
-    std::string k(trimmedView(name, kWhitespace));
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return k;
-}
 
 bool hasControlCharacter(std::string_view s) {
     return std::any_of(s.begin(), s.end(), [](char c) {
@@ -136,24 +129,15 @@ const std::vector<std::string>& accountTypes() {
 }
 
 std::optional<std::string> canonicalAccountType(std::string_view type) {
-    std::string key = nameKey(type);
+    std::string key = foldedName(type);
     for (const auto& t : accountTypes())
-        if (nameKey(t) == key) return t;
+        if (foldedName(t) == key) return t;
     return std::nullopt;
 }
 
 bool isDebitNormal(std::string_view t) {
     return t == "Bank" || t == "AccountsReceivable" || t == "OtherCurrentAsset" || t == "FixedAsset" ||
            t == "OtherAsset" || t == "Expense" || t == "OtherExpense" || t == "CostOfGoodsSold";
-}
-
-std::string formatCents(std::int64_t cents) {
-    // Unsigned magnitude so that the most negative value does not overflow on negation.
-    unsigned long long mag =
-        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", mag / 100, mag % 100);
-    return buf;
 }
 
 Company::Company(std::filesystem::path file, std::unique_ptr<Database> db, Options options)
@@ -272,7 +256,7 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
                 throw CompanyError(CompanyError::Kind::Invalid,
                                    "account \"" + name + "\": control character in number or description");
             nameTaken.reset();
-            nameTaken.bind(1, nameKey(name));
+            nameTaken.bind(1, foldedName(name));
             if (nameTaken.step())
                 throw CompanyError(CompanyError::Kind::Invalid,
                                    "an account named \"" + name + "\" already exists");
@@ -290,7 +274,7 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
                 .bind(3, t)
                 .bind(4, t)
                 .bind(5, name)
-                .bind(6, nameKey(name));
+                .bind(6, foldedName(name));
             insert.bind(7, *type);
             if (number.empty())
                 insert.bindNull(8);
@@ -332,7 +316,7 @@ Entity Company::addEntity(const std::string& rawName, Entity::Kind kind) {
             "INSERT INTO entity(kind, list_id, time_created, time_modified, edit_sequence, name, name_key) "
             "VALUES (?, ?, ?, ?, ?, ?, ?)");
         s.bind(1, std::string_view(what)).bind(2, nextId("list")).bind(3, t).bind(4, t).bind(5, t);
-        s.bind(6, name).bind(7, nameKey(name));
+        s.bind(6, name).bind(7, foldedName(name));
         s.run();
         added = findEntity(name);
         return true;
@@ -368,7 +352,7 @@ std::vector<Entity> Company::entities() const {
 
 std::optional<Account> Company::findAccount(std::string_view nameOrNumber) const {
     auto byName = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE name_key = ?");
-    byName.bind(1, nameKey(nameOrNumber));
+    byName.bind(1, foldedName(nameOrNumber));
     if (byName.step()) return readAccount(byName);
     std::string_view number = trimmedView(nameOrNumber, kWhitespace);
     if (number.empty()) return std::nullopt;
@@ -388,7 +372,7 @@ std::optional<Account> Company::findAccountByListId(std::string_view listId) con
 
 std::optional<Entity> Company::findEntity(std::string_view name) const {
     auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE name_key = ?");
-    s.bind(1, nameKey(name));
+    s.bind(1, foldedName(name));
     if (s.step()) return readEntity(s);
     return std::nullopt;
 }

@@ -15,10 +15,12 @@
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"
 #include "qbsim_usage.h"
+#include "qbxml/values.h"
 
 namespace {
 
 using namespace ztl::qbsim;
+using ztl::centsText;
 using Args = std::vector<std::string>;
 
 // The usage lines of the manual page (qbsim.1.md), so the help and `man qbsim` agree.
@@ -112,13 +114,13 @@ int cmdAccounts(const Args& a) {
         wn = std::max(wn, x.number.size());
         wa = std::max(wa, x.name.size());
         wt = std::max(wt, x.type.size());
-        wb = std::max(wb, formatCents(x.balanceCents).size());
+        wb = std::max(wb, centsText(x.balanceCents).size());
     }
     std::cout << pad("Number", wn) << "  " << pad("Name", wa) << "  " << pad("Type", wt) << "  "
               << padLeft("Balance", wb) << "\n";
     for (const auto& x : accounts)
         std::cout << pad(x.number, wn) << "  " << pad(x.name, wa) << "  " << pad(x.type, wt) << "  "
-                  << padLeft(formatCents(x.balanceCents), wb) << (x.active ? "" : "  (inactive)") << "\n";
+                  << padLeft(centsText(x.balanceCents), wb) << (x.active ? "" : "  (inactive)") << "\n";
     auto entities = company.entities();
     for (const auto& e : entities)
         std::cout << (e.kind == Entity::Kind::Customer ? "customer  " : "vendor    ") << e.name << "\n";
@@ -154,10 +156,10 @@ int cmdJournal(const Args& a) {
             if (tsv) {
                 std::cout << e.txnNumber << '\t' << e.txnDate << '\t' << tsvField(e.refNumber.value_or(""))
                           << '\t' << (l.debit ? "Debit" : "Credit") << '\t' << tsvField(l.accountName) << '\t'
-                          << formatCents(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
+                          << centsText(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
             } else {
                 std::cout << "    " << pad(l.debit ? "Debit" : "Credit", 8) << pad(l.accountName, 24) << " "
-                          << padLeft(formatCents(l.amountCents), 14)
+                          << padLeft(centsText(l.amountCents), 14)
                           << (l.entityName.empty() ? "" : "  " + l.entityName) << "\n";
             }
         }
@@ -212,7 +214,8 @@ std::pair<std::size_t, std::int64_t> lineAmount(const std::string& arg) {
         return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
     };
     auto dot = amount.find('.');
-    std::string whole = amount.substr(0, dot), cents = dot == std::string::npos ? "00" : amount.substr(dot + 1);
+    std::string whole = amount.substr(0, dot),
+                cents = dot == std::string::npos ? "00" : amount.substr(dot + 1);
     if (!digits(line) || std::stoul(line) == 0 || !digits(whole) || cents.size() != 2 || !digits(cents))
         throw UsageError("modify-entry: '" + arg + "' is not LINE=AMOUNT (e.g. 2=12.50)");
     return {std::stoul(line) - 1, std::stoll(whole) * 100 + std::stoll(cents)};

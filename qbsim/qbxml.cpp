@@ -1,10 +1,11 @@
 #include "qbsim/qbxml.h"
 
 #include "platform/calendar.h"
-#include "qbxml/values.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
 #include "platform/xml_escape.h"
+#include "qbxml/names.h"
+#include "qbxml/values.h"
 
 #include <pugixml.hpp>
 
@@ -82,8 +83,8 @@ std::size_t checkProlog(std::string_view text, std::string& declared) {
                 std::string rest = body.substr(target.size());
                 rest.erase(std::remove(rest.begin(), rest.end(), ' '), rest.end());
                 std::string v;
-                if (rest.size() == 13 && rest.starts_with("version=") && (rest[8] == '"' || rest[8] == '\'') &&
-                    rest[12] == rest[8])
+                if (rest.size() == 13 && rest.starts_with("version=") &&
+                    (rest[8] == '"' || rest[8] == '\'') && rest[12] == rest[8])
                     v = rest.substr(9, 3);
                 if (v != "1.0" && v != "1.1") parseError("unsupported qbXML version marker <?" + body + "?>");
                 if (!declared.empty() && declared != v) parseError("two qbXML versions in one request");
@@ -390,7 +391,8 @@ JournalEntryAddRq readJournalEntryAdd(pugi::xml_node rq) {
 // no children, so both name the one record).
 std::optional<std::string> readNameFilter(pugi::xml_node node) {
     auto parts = sequence(node, {{"FullName", false}, {"FullNameWithChildren", false}});
-    if (parts.size() != 1) parseError(std::string("<") + node.name() + "> needs one FullName or FullNameWithChildren");
+    if (parts.size() != 1)
+        parseError(std::string("<") + node.name() + "> needs one FullName or FullNameWithChildren");
     return leafText(parts[0].second);
 }
 
@@ -427,7 +429,8 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
                 break;
             case TxnDates:
                 if (modified) parseError("<TxnDateRangeFilter> beside <ModifiedDateRangeFilter>");
-                for (auto& [i, d] : sequence(c, {{"FromTxnDate", false}, {"ToTxnDate", false}, {"DateMacro", false}})) {
+                for (auto& [i, d] :
+                     sequence(c, {{"FromTxnDate", false}, {"ToTxnDate", false}, {"DateMacro", false}})) {
                     // Date macros name periods of the company's own calendar: not simulated.
                     if (i == 2) parseError("<DateMacro> is not a filter this company answers");
                     (i == 0 ? q.fromTxnDate : q.toTxnDate) = leafText(d);
@@ -466,10 +469,10 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
 
 // The transaction types a TxnDel names in qbXML 1.1; the company holds journal entries only.
 bool isTxnDelType(std::string_view t) {
-    for (const char* k : {"Bill", "BillPaymentCheck", "BillPaymentCreditCard", "Charge", "Check", "CreditCardCharge",
-                          "CreditCardCredit", "CreditMemo", "Deposit", "Estimate", "Invoice", "ItemReceipt",
-                          "JournalEntry", "PurchaseOrder", "ReceivePayment", "SalesReceipt", "TimeTracking",
-                          "VendorCredit"})
+    for (const char* k :
+         {"Bill", "BillPaymentCheck", "BillPaymentCreditCard", "Charge", "Check", "CreditCardCharge",
+          "CreditCardCredit", "CreditMemo", "Deposit", "Estimate", "Invoice", "ItemReceipt", "JournalEntry",
+          "PurchaseOrder", "ReceivePayment", "SalesReceipt", "TimeTracking", "VendorCredit"})
         if (t == k) return true;
     return false;
 }
@@ -495,7 +498,17 @@ TxnDelRq readTxnDel(pugi::xml_node rq) {
 // simulated: a query with one is not one this company can answer.
 NameQueryRq readNameQuery(pugi::xml_node rq) {
     NameQueryRq q;
-    enum { ListID, FullName, MaxReturned, ActiveStatus, Modified, ToModified, NameFilter, NameRange, Balance };
+    enum {
+        ListID,
+        FullName,
+        MaxReturned,
+        ActiveStatus,
+        Modified,
+        ToModified,
+        NameFilter,
+        NameRange,
+        Balance
+    };
     bool byName = false, byFilter = false;
     for (auto& [slot, c] : sequence(rq, {{"ListID", true},
                                          {"FullName", true},
@@ -520,7 +533,8 @@ NameQueryRq readNameQuery(pugi::xml_node rq) {
                 break;
             case ActiveStatus:
                 q.activeStatus = leafText(c);
-                if (*q.activeStatus != "ActiveOnly" && *q.activeStatus != "InactiveOnly" && *q.activeStatus != "All")
+                if (*q.activeStatus != "ActiveOnly" && *q.activeStatus != "InactiveOnly" &&
+                    *q.activeStatus != "All")
                     parseError("ActiveStatus \"" + *q.activeStatus + "\" is not a qbXML 1.0 choice");
                 break;
             case NameFilter: {
@@ -543,7 +557,8 @@ NameQueryRq readNameQuery(pugi::xml_node rq) {
         }
     }
     if (!q.listIds.empty() && !q.fullNames.empty()) parseError("<ListID> beside <FullName>");
-    if (byName && byFilter) parseError(std::string("<ListID> or <FullName> beside a filter in <") + rq.name() + ">");
+    if (byName && byFilter)
+        parseError(std::string("<ListID> or <FullName> beside a filter in <") + rq.name() + ">");
     return q;
 }
 
@@ -556,7 +571,8 @@ struct MessageSet {
 // A request the declared version does not have is, to QuickBooks, an unknown element.
 void requireVersion(const MessageSet& set, const char* since, std::string_view element) {
     if (set.version < since)
-        parseError("<" + std::string(element) + "> is not in qbXML " + set.version + " (it is from " + since + ")");
+        parseError("<" + std::string(element) + "> is not in qbXML " + set.version + " (it is from " + since +
+                   ")");
 }
 
 MessageSet readRequest(std::string_view text) {
@@ -722,8 +738,8 @@ void answerAccountQuery(Company& company, const Request& r, XmlOut& x, Status& s
         x.leaf("AccountType", a.type);
         if (!a.number.empty()) x.leaf("AccountNumber", a.number);
         if (!a.desc.empty()) x.leaf("Desc", a.desc);
-        x.leaf("Balance", formatCents(a.balanceCents));
-        x.leaf("TotalBalance", formatCents(a.balanceCents));
+        x.leaf("Balance", centsText(a.balanceCents));
+        x.leaf("TotalBalance", centsText(a.balanceCents));
         x.close("AccountRet");
     }
     x.close("AccountQueryRs");
@@ -735,16 +751,6 @@ std::string localDate(std::time_t t) {
     char buf[16];
     std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
     return buf;
-}
-
-// Names compare as the company's lists compare them: ignoring ASCII case and outer blanks.
-bool sameName(std::string_view a, std::string_view b) {
-    a = trimmedView(a, kWhitespace);
-    b = trimmedView(b, kWhitespace);
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto low = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return low(x) == low(y);
-           });
 }
 
 const char* kSaveError = "There was an error when saving a Journal Entry.  QuickBooks error message: ";
@@ -808,7 +814,7 @@ std::optional<Status> checkEntry(Company& company, const JournalEntryAddRq& rq, 
             missing = needs(Entity::Kind::Customer, "Accounts Receivable", "a customer");
         else if (account->type == "AccountsPayable")
             missing = needs(Entity::Kind::Vendor, "Accounts Payable", "a vendor");
-        else if (sameName(account->name, "Sales Tax Payable"))
+        else if (sameQuickBooksName(account->name, "Sales Tax Payable"))
             missing = needs(Entity::Kind::Vendor, "Sales Tax Payable", "a vendor");
         if (missing) return missing;
         (l.debit ? debits : credits) += cents;
@@ -834,7 +840,7 @@ void lineOut(XmlOut& x, const JournalLine& l) {
     x.open(name);
     x.leaf("TxnLineID", "0");
     refOut(x, "AccountRef", l.accountListId, l.accountName);
-    x.leaf("Amount", formatCents(l.amountCents));
+    x.leaf("Amount", centsText(l.amountCents));
     if (l.memo) x.leaf("Memo", *l.memo);
     if (l.entityId) refOut(x, "EntityRef", l.entityListId, l.entityName);
     x.close(name);
@@ -910,17 +916,10 @@ std::optional<std::time_t> parseDateTime(std::string_view text) {
     return timegm(&tm) - offset;
 }
 
-std::string foldedName(std::string_view s) {
-    std::string out(trimmedView(s, kWhitespace));
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 bool refMatches(const JournalEntryQueryRq& q, const JournalEntry& e) {
     const std::string ref = foldedName(e.refNumber.value_or(""));
-    if (!q.refNumbers.empty() &&
-        std::none_of(q.refNumbers.begin(), q.refNumbers.end(), [&](const std::string& r) { return foldedName(r) == ref; }))
+    if (!q.refNumbers.empty() && std::none_of(q.refNumbers.begin(), q.refNumbers.end(),
+                                              [&](const std::string& r) { return foldedName(r) == ref; }))
         return false;
     if (q.refMatch) {
         const std::string want = foldedName(*q.refMatch);
@@ -943,8 +942,10 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
     std::optional<long> max;
     if (q.maxReturned) {
         std::string_view m = trimmedView(*q.maxReturned, kWhitespace);
-        bool digits = !m.empty() && m.size() < 10 && std::all_of(m.begin(), m.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (!digits || std::stol(std::string(m)) < 1) return refuse(conversionError(*q.maxReturned, "MaxReturned"));
+        bool digits = !m.empty() && m.size() < 10 &&
+                      std::all_of(m.begin(), m.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits || std::stol(std::string(m)) < 1)
+            return refuse(conversionError(*q.maxReturned, "MaxReturned"));
         max = std::stol(std::string(m));
     }
     std::string from, to;
@@ -972,14 +973,19 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
 
     std::vector<JournalEntry> found;
     for (auto& e : company.journal(from, to)) {
-        if (!q.txnIds.empty() && std::find(q.txnIds.begin(), q.txnIds.end(), e.txnId) == q.txnIds.end()) continue;
+        if (!q.txnIds.empty() && std::find(q.txnIds.begin(), q.txnIds.end(), e.txnId) == q.txnIds.end())
+            continue;
         if (!refMatches(q, e)) continue;
         if (fromModified && e.timeModified < *fromModified) continue;
         if (toModified && e.timeModified > *toModified) continue;
         auto anyLine = [&](auto pred) { return std::any_of(e.lines.begin(), e.lines.end(), pred); };
-        if (q.entity && !anyLine([&](const JournalLine& l) { return l.entityId && sameName(l.entityName, *q.entity); }))
+        if (q.entity && !anyLine([&](const JournalLine& l) {
+                return l.entityId && sameQuickBooksName(l.entityName, *q.entity);
+            }))
             continue;
-        if (q.account && !anyLine([&](const JournalLine& l) { return sameName(l.accountName, *q.account); })) continue;
+        if (q.account &&
+            !anyLine([&](const JournalLine& l) { return sameQuickBooksName(l.accountName, *q.account); }))
+            continue;
         found.push_back(std::move(e));
         if (max && static_cast<long>(found.size()) >= *max) break;
     }
@@ -1002,14 +1008,17 @@ void answerTxnDel(Company& company, const Request& r, XmlOut& x, Status& st) {
         if (d.type == "JournalEntry") entry = company.findEntry(d.txnId);
         if (!entry) {
             st = {3120, "Error",
-                  "Object \"" + d.txnId + "\" specified in the request cannot be found.  QuickBooks error message: "
-                  "Invalid argument.  The specified record does not exist in the list."};
+                  "Object \"" + d.txnId +
+                      "\" specified in the request cannot be found.  QuickBooks error message: "
+                      "Invalid argument.  The specified record does not exist in the list."};
             return false;
         }
         if (auto closing = company.closingDate(); closing && entry->txnDate <= *closing) {
             st = {3161, "Error",
-                  "The transaction dated " + entry->txnDate + " cannot be deleted: it is dated on or before the "
-                  "company's closing date " + *closing + "."};
+                  "The transaction dated " + entry->txnDate +
+                      " cannot be deleted: it is dated on or before the "
+                      "company's closing date " +
+                      *closing + "."};
             return false;
         }
         company.remove(d.txnId);
@@ -1058,7 +1067,8 @@ void answerNameQuery(Company& company, const Request& r, XmlOut& x, Status& st) 
         auto it = std::find_if(listed.begin(), listed.end(), matches);
         if (it == listed.end()) {
             if (!missing) missing = label;
-        } else if (std::none_of(found.begin(), found.end(), [&](const Entity& f) { return f.id == it->id; })) {
+        } else if (std::none_of(found.begin(), found.end(),
+                                [&](const Entity& f) { return f.id == it->id; })) {
             found.push_back(*it);
         }
     };
@@ -1066,7 +1076,8 @@ void answerNameQuery(Company& company, const Request& r, XmlOut& x, Status& st) 
         for (const auto& id : q.listIds)
             pick([&](const Entity& e) { return e.listId == trimmedView(id, kWhitespace); }, id);
         for (const auto& name : q.fullNames)
-            pick([&](const Entity& e) { return sameName(e.name, name); }, std::string(trimmedView(name, kWhitespace)));
+            pick([&](const Entity& e) { return sameQuickBooksName(e.name, name); },
+                 std::string(trimmedView(name, kWhitespace)));
     } else {
         std::optional<long> max;
         if (q.maxReturned) {

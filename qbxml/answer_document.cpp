@@ -57,4 +57,9 @@ std::string textOf(const pugi::xml_node& node) {
     return text;
 }
 
+std::string childText(const pugi::xml_node& node, const char* name) {
+    pugi::xml_node c = node.child(name);
+    return c ? textOf(c) : std::string();
+}
+
 }  // namespace ztl::qbxml

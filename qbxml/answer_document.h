@@ -18,4 +18,7 @@ std::vector<pugi::xml_node> elementsByTagName(const pugi::xml_node& root, const 
 // The concatenated text of every text node inside a node.
 std::string textOf(const pugi::xml_node& node);
 
+// The text of the first child element of this name; empty when there is none.
+std::string childText(const pugi::xml_node& node, const char* name);
+
 }  // namespace ztl::qbxml
