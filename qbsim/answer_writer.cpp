@@ -69,7 +69,7 @@ void refOut(XmlOut& x, const char* name, const std::string& listId, const std::s
     x.close(name);
 }
 
-void journalEntryOut(XmlOut& x, const JournalEntry& e, bool withLines, bool withMemo) {
+void journalEntryOut(XmlOut& x, const JournalEntry& e, bool withLines) {
     x.open("JournalEntryRet");
     x.leaf("TxnID", e.txnId);
     x.leaf("TimeCreated", qbTime(e.timeCreated));
@@ -78,7 +78,6 @@ void journalEntryOut(XmlOut& x, const JournalEntry& e, bool withLines, bool with
     x.leaf("TxnNumber", std::to_string(e.txnNumber));
     x.leaf("TxnDate", e.txnDate);
     if (e.refNumber) x.leaf("RefNumber", *e.refNumber);
-    if (withMemo && e.memo) x.leaf("Memo", *e.memo);
     if (withLines)
         for (const auto& l : e.lines) journalLineOut(x, l);
     x.close("JournalEntryRet");

@@ -45,9 +45,9 @@ void refusalRs(XmlOut& x, const std::string& kind, const Request& r, const Statu
 // An AccountRef or EntityRef.
 void refOut(XmlOut& x, const char* name, const std::string& listId, const std::string& fullName);
 
-// A JournalEntryRet: the entry's memo only where the answer has always carried it (the
-// add's echo of the request), its lines only when asked for.
-void journalEntryOut(XmlOut& x, const JournalEntry& e, bool withLines, bool withMemo);
+// A JournalEntryRet, the same in the add's answer and the query's: QuickBooks keeps no memo
+// on the entry itself, only its lines carry one. The lines only when `withLines`.
+void journalEntryOut(XmlOut& x, const JournalEntry& e, bool withLines);
 
 // 3020: a value that does not convert to its field's type.
 Status conversionError(const std::string& value, const char* field);

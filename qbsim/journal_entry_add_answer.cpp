@@ -104,7 +104,7 @@ void answerJournalEntryAdd(Company& company, const Request& r, XmlOut& x, Status
         return true;
     });
     openRs(x, "JournalEntryAdd", r, st);
-    if (posted) journalEntryOut(x, *posted, true, true);
+    if (posted) journalEntryOut(x, *posted, true);
     x.close("JournalEntryAddRs");
 }
 

@@ -106,8 +106,7 @@ void answerJournalEntryQuery(Company& company, const Request& r, XmlOut& x, Stat
     }
     if (found.empty()) return refuse(nothingFound());
     openRs(x, "JournalEntryQuery", r, st);
-    // QuickBooks keeps no memo on the entry itself: only its lines carry one.
-    for (const auto& e : found) journalEntryOut(x, e, lines, false);
+    for (const auto& e : found) journalEntryOut(x, e, lines);
     x.close("JournalEntryQueryRs");
 }
 

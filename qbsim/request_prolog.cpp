@@ -27,10 +27,27 @@ std::string collapseBlanks(std::string_view s) {
     return out;
 }
 
-// Checks what comes before the root element: an optional XML declaration, then comments,
-// processing instructions and at most one document type declaration, of which a qbXML
-// version marker must be one: the DOCTYPE line or <?qbxml version="..."?> of 1.0 or 1.1. A DOCTYPE
-// with an internal subset (the only place entities can be declared) is refused outright,
+// The qbXML version a DOCTYPE's body (what stands between "<!DOCTYPE" and ">", blanks
+// collapsed) names: QBXML PUBLIC with Intuit's public identifier of 1.0 or 1.1, in either
+// kind of quotes, and then, as in Intuit's own samples, a system literal or none. The system
+// literal is never fetched. Empty when it names none.
+std::string doctypeVersion(std::string_view body) {
+    for (const char* known : {"1.0", "1.1"}) {
+        for (char q : {'\'', '"'}) {
+            const std::string head =
+                std::string("QBXML PUBLIC ") + q + "-//INTUIT//DTD QBXML QBD " + known + "//EN" + q;
+            if (!body.starts_with(head)) continue;
+            std::string_view rest = body.substr(head.size());
+            if (rest.empty()) return known;
+            // " 'literal'" or " \"literal\"": a quoted text without its own quote inside.
+            if (rest.size() >= 3 && rest[0] == ' ' && (rest[1] == '\'' || rest[1] == '"') &&
+                rest.back() == rest[1] &&
+                rest.substr(2, rest.size() - 3).find(rest[1]) == std::string_view::npos)
+                return known;
+        }
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -47,8 +64,11 @@ void rejectBinary(std::string_view text) {
     }
 }
 
-// so no entity is ever defined, let alone expanded. Sets `declared` to the version the
-// marker declares ("1.0" or "1.1"); returns the offset of the root element.
+// An optional XML declaration comes first, then comments, processing instructions and at
+// most one document type declaration, of which a qbXML version marker must be one: the
+// DOCTYPE line or <?qbxml version="..."?> of 1.0 or 1.1. A DOCTYPE with an internal subset
+// (the only place entities can be declared) is refused outright, so no entity is ever
+// defined, let alone expanded.
 std::size_t checkProlog(std::string_view text, std::string& declared) {
     std::size_t pos = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
     const std::size_t start = pos;
@@ -87,11 +107,7 @@ std::size_t checkProlog(std::string_view text, std::string& declared) {
             std::string_view decl = text.substr(pos, end - pos + 1);
             if (decl.find('[') != std::string_view::npos) parseError("DOCTYPE with an internal subset");
             if (doctype) parseError("second DOCTYPE");
-            std::string d = collapseBlanks(decl.substr(9, decl.size() - 10));
-            std::replace(d.begin(), d.end(), '"', '\'');
-            std::string v;
-            for (const char* known : {"1.0", "1.1"})
-                if (d == std::string("QBXML PUBLIC '-//INTUIT//DTD QBXML QBD ") + known + "//EN'") v = known;
+            const std::string v = doctypeVersion(collapseBlanks(decl.substr(9, decl.size() - 10)));
             if (v.empty()) parseError("unsupported DOCTYPE " + std::string(decl));
             if (!declared.empty() && declared != v) parseError("two qbXML versions in one request");
             declared = v;
