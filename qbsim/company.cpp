@@ -76,13 +76,20 @@ constexpr const char* kAccountColumns =
     "id, list_id, time_created, time_modified, edit_sequence, name, is_active, account_type, "
     "account_number, description, balance";
 
+// The columns an account's and a journal entry's queries start with: the row, QuickBooks'
+// own id (ListID, TxnID), when the record was made and last changed, its edit sequence.
+template <class Record>
+void readRecordHead(const Statement& s, Record& r, std::string Record::*quickBooksId) {
+    r.id = s.integer(0);
+    r.*quickBooksId = s.text(1);
+    r.timeCreated = s.integer(2);
+    r.timeModified = s.integer(3);
+    r.editSequence = s.integer(4);
+}
+
 Account readAccount(const Statement& s) {
     Account a;
-    a.id = s.integer(0);
-    a.listId = s.text(1);
-    a.timeCreated = s.integer(2);
-    a.timeModified = s.integer(3);
-    a.editSequence = s.integer(4);
+    readRecordHead(s, a, &Account::listId);
     a.name = s.text(5);
     a.active = s.integer(6) != 0;
     a.type = s.text(7);
@@ -104,6 +111,14 @@ Entity readEntity(const Statement& s) {
     e.editSequence = s.integer(5);
     e.name = s.text(6);
     return e;
+}
+
+// The record a one-parameter query finds first; empty when it finds none.
+template <class Record>
+std::optional<Record> firstRecord(Statement s, std::string_view key, Record (*read)(const Statement&)) {
+    s.bind(1, key);
+    if (s.step()) return read(s);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -364,24 +379,21 @@ std::optional<Account> Company::findAccount(std::string_view nameOrNumber) const
 }
 
 std::optional<Account> Company::findAccountByListId(std::string_view listId) const {
-    auto s = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE list_id = ?");
-    s.bind(1, trimmedView(listId, kWhitespace));
-    if (s.step()) return readAccount(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE list_id = ?"),
+        trimmedView(listId, kWhitespace), readAccount);
 }
 
 std::optional<Entity> Company::findEntity(std::string_view name) const {
-    auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE name_key = ?");
-    s.bind(1, foldedName(name));
-    if (s.step()) return readEntity(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE name_key = ?"),
+        foldedName(name), readEntity);
 }
 
 std::optional<Entity> Company::findEntityByListId(std::string_view listId) const {
-    auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE list_id = ?");
-    s.bind(1, trimmedView(listId, kWhitespace));
-    if (s.step()) return readEntity(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE list_id = ?"),
+        trimmedView(listId, kWhitespace), readEntity);
 }
 
 JournalEntry Company::post(JournalEntry e) {
@@ -457,11 +469,7 @@ std::vector<JournalEntry> Company::journal(const std::string& fromDate, const st
     s.bind(2, toDate);
     while (s.step()) {
         JournalEntry e;
-        e.id = s.integer(0);
-        e.txnId = s.text(1);
-        e.timeCreated = s.integer(2);
-        e.timeModified = s.integer(3);
-        e.editSequence = s.integer(4);
+        readRecordHead(s, e, &JournalEntry::txnId);
         e.txnNumber = s.integer(5);
         e.txnDate = s.text(6);
         if (!s.isNull(7)) e.refNumber = s.text(7);

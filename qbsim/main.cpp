@@ -34,18 +34,25 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-int cmdNew(const Args& a) {
-    bool sample = false;
+// The arguments of a command that takes a company file and one optional flag, in any
+// order: the file, and whether the flag was given.
+std::pair<std::string, bool> fileAndFlag(const Args& a, const std::string& command, std::string_view flag) {
+    bool flagged = false;
     std::string file;
     for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--sample")
-            sample = true;
+        if (a[i] == flag)
+            flagged = true;
         else if (file.empty() && a[i].rfind("--", 0) != 0)
             file = a[i];
         else
-            throw UsageError("new: unexpected argument '" + a[i] + "'");
+            throw UsageError(command + ": unexpected argument '" + a[i] + "'");
     }
-    if (file.empty()) throw UsageError("new: no company file given");
+    if (file.empty()) throw UsageError(command + ": no company file given");
+    return {file, flagged};
+}
+
+int cmdNew(const Args& a) {
+    const auto [file, sample] = fileAndFlag(a, "new", "--sample");
     auto company = Company::create(file);
     try {
         if (sample) addSampleCompany(company);
@@ -135,17 +142,7 @@ std::string tsvField(std::string s) {
 }
 
 int cmdJournal(const Args& a) {
-    bool tsv = false;
-    std::string file;
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--tsv")
-            tsv = true;
-        else if (file.empty() && a[i].rfind("--", 0) != 0)
-            file = a[i];
-        else
-            throw UsageError("journal: unexpected argument '" + a[i] + "'");
-    }
-    if (file.empty()) throw UsageError("journal: no company file given");
+    const auto [file, tsv] = fileAndFlag(a, "journal", "--tsv");
     auto company = Company::open(file);
     auto journal = company.journal();
     for (const auto& e : journal) {

@@ -13,7 +13,7 @@ namespace {
 
 RefRq readRef(pugi::xml_node node) {
     RefRq r;
-    for (auto& [slot, c] : sequence(node, {{"ListID", false}, {"FullName", false}}))
+    for (auto& [slot, c] : sequence(node, "ListID FullName"))
         (slot == 0 ? r.listId : r.fullName) = leafText(c);
     return r;
 }
@@ -22,8 +22,7 @@ LineRq readLine(pugi::xml_node node, bool debit) {
     LineRq l;
     l.debit = debit;
     bool hasAccount = false;
-    for (auto& [slot, c] :
-         sequence(node, {{"AccountRef", false}, {"Amount", false}, {"Memo", false}, {"EntityRef", false}})) {
+    for (auto& [slot, c] : sequence(node, "AccountRef Amount Memo EntityRef")) {
         if (slot == 0) {
             l.account = readRef(c);
             hasAccount = true;
@@ -38,14 +37,11 @@ LineRq readLine(pugi::xml_node node, bool debit) {
 }
 
 JournalEntryAddRq readJournalEntryAdd(pugi::xml_node rq) {
-    auto parts = sequence(rq, {{"JournalEntryAdd", false}});
+    auto parts = sequence(rq, "JournalEntryAdd");
     if (parts.empty()) parseError("<JournalEntryAddRq> without <JournalEntryAdd>");
     JournalEntryAddRq e;
-    for (auto& [slot, c] : sequence(parts[0].second, {{"TxnDate", false},
-                                                      {"RefNumber", false},
-                                                      {"Memo", false},
-                                                      {"JournalDebitLine", true},
-                                                      {"JournalCreditLine", true}})) {
+    for (auto& [slot, c] :
+         sequence(parts[0].second, "TxnDate RefNumber Memo JournalDebitLine* JournalCreditLine*")) {
         if (slot >= 3)
             e.lines.push_back(readLine(c, slot == 3));
         else
@@ -69,7 +65,7 @@ bool readQueryHead(std::size_t slot, pugi::xml_node c, std::vector<std::string>&
 // A 1.0 range filter: either end may be left out.
 void readRange(pugi::xml_node filter, const char* fromElement, const char* toElement,
                std::optional<std::string>& from, std::optional<std::string>& to) {
-    for (auto& [i, d] : sequence(filter, {{fromElement, false}, {toElement, false}}))
+    for (auto& [i, d] : sequence(filter, std::string(fromElement) + " " + toElement))
         (i == 0 ? from : to) = leafText(d);
 }
 
@@ -80,7 +76,7 @@ void readTextFilter(pugi::xml_node filter, bool byMatch, const std::string& text
         if (out.match) parseError("<" + text + "RangeFilter> beside <" + text + "Filter>");
         return readRange(filter, ("From" + text).c_str(), ("To" + text).c_str(), out.from, out.to);
     }
-    auto parts = sequence(filter, {{"MatchCriterion", false}, {text.c_str(), false}});
+    auto parts = sequence(filter, "MatchCriterion " + text);
     if (parts.size() != 2) parseError("<" + text + "Filter> needs MatchCriterion and " + text);
     out.criterion = leafText(parts[0].second);
     out.match = leafText(parts[1].second);
@@ -91,7 +87,7 @@ void readTextFilter(pugi::xml_node filter, bool byMatch, const std::string& text
 // A list filter of 1.0: one FullName, or one FullNameWithChildren (the simulated lists have
 // no children, so both name the one record).
 std::optional<std::string> readNameFilter(pugi::xml_node node) {
-    auto parts = sequence(node, {{"FullName", false}, {"FullNameWithChildren", false}});
+    auto parts = sequence(node, "FullName FullNameWithChildren");
     if (parts.size() != 1)
         parseError(std::string("<") + node.name() + "> needs one FullName or FullNameWithChildren");
     return leafText(parts[0].second);
@@ -101,16 +97,10 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
     JournalEntryQueryRq q;
     enum { TxnID, RefNumber, MaxReturned, Modified, TxnDates, Entity, Account, RefFilter, RefRange, Lines };
     bool byId = false, byFilter = false, modified = false;
-    for (auto& [slot, c] : sequence(rq, {{"TxnID", true},
-                                         {"RefNumber", true},
-                                         {"MaxReturned", false},
-                                         {"ModifiedDateRangeFilter", false},
-                                         {"TxnDateRangeFilter", false},
-                                         {"EntityFilter", false},
-                                         {"AccountFilter", false},
-                                         {"RefNumberFilter", false},
-                                         {"RefNumberRangeFilter", false},
-                                         {"IncludeLineItems", false}})) {
+    for (auto& [slot, c] :
+         sequence(rq,
+                  "TxnID* RefNumber* MaxReturned ModifiedDateRangeFilter TxnDateRangeFilter EntityFilter "
+                  "AccountFilter RefNumberFilter RefNumberRangeFilter IncludeLineItems")) {
         if (slot == TxnID || slot == RefNumber) byId = true;
         if (slot >= MaxReturned && slot <= RefRange) byFilter = true;
         if (readQueryHead(slot, c, q.txnIds, q.refNumbers, q.maxReturned)) continue;
@@ -121,8 +111,7 @@ JournalEntryQueryRq readJournalEntryQuery(pugi::xml_node rq) {
                 break;
             case TxnDates:
                 if (modified) parseError("<TxnDateRangeFilter> beside <ModifiedDateRangeFilter>");
-                for (auto& [i, d] :
-                     sequence(c, {{"FromTxnDate", false}, {"ToTxnDate", false}, {"DateMacro", false}})) {
+                for (auto& [i, d] : sequence(c, "FromTxnDate ToTxnDate DateMacro")) {
                     // Date macros name periods of the company's own calendar: not simulated.
                     if (i == 2) parseError("<DateMacro> is not a filter this company answers");
                     (i == 0 ? q.fromTxnDate : q.toTxnDate) = leafText(d);
@@ -161,7 +150,7 @@ bool isTxnDelType(std::string_view t) {
 TxnDelRq readTxnDel(pugi::xml_node rq) {
     TxnDelRq d;
     bool type = false, id = false;
-    for (auto& [slot, c] : sequence(rq, {{"TxnDelType", false}, {"TxnID", false}})) {
+    for (auto& [slot, c] : sequence(rq, "TxnDelType TxnID")) {
         if (slot == 0) {
             d.type = std::string(trimmedView(leafText(c), kWhitespace));
             type = true;
@@ -191,15 +180,9 @@ NameQueryRq readNameQuery(pugi::xml_node rq) {
         Balance
     };
     bool byName = false, byFilter = false;
-    for (auto& [slot, c] : sequence(rq, {{"ListID", true},
-                                         {"FullName", true},
-                                         {"MaxReturned", false},
-                                         {"ActiveStatus", false},
-                                         {"FromModifiedDate", false},
-                                         {"ToModifiedDate", false},
-                                         {"NameFilter", false},
-                                         {"NameRangeFilter", false},
-                                         {"TotalBalanceFilter", false}})) {
+    for (auto& [slot, c] : sequence(rq,
+                                    "ListID* FullName* MaxReturned ActiveStatus FromModifiedDate "
+                                    "ToModifiedDate NameFilter NameRangeFilter TotalBalanceFilter")) {
         if (slot == ListID || slot == FullName) byName = true;
         if (slot >= MaxReturned) byFilter = true;
         if (readQueryHead(slot, c, q.listIds, q.fullNames, q.maxReturned)) continue;
@@ -253,7 +236,7 @@ MessageSet readRequest(std::string_view text) {
         }
     }
     if (!root || std::string_view(root.name()) != "QBXML") parseError("the root element is not <QBXML>");
-    auto sets = sequence(root, {{"QBXMLMsgsRq", false}});
+    auto sets = sequence(root, "QBXMLMsgsRq");
     if (sets.empty()) parseError("<QBXML> without <QBXMLMsgsRq>");
     auto msgs = sets[0].second;
     auto onError = attribute(msgs, "onError");
@@ -273,7 +256,7 @@ MessageSet readRequest(std::string_view text) {
         r.requestId = attribute(c, "requestID");
         if (name == "AccountQueryRq") {
             // Filters are not simulated: a query with any is not one this company can answer.
-            sequence(c, {});
+            sequence(c, "");
             r.kind = "AccountQuery";
         } else if (name == "CustomerQueryRq" || name == "VendorQueryRq") {
             r.kind = name == "CustomerQueryRq" ? "CustomerQuery" : "VendorQuery";
@@ -290,7 +273,7 @@ MessageSet readRequest(std::string_view text) {
             r.txnDel = readTxnDel(c);
         } else if (name == "PreferencesQueryRq") {
             requireVersion(out, "1.1", name);
-            sequence(c, {});
+            sequence(c, "");
             r.kind = "PreferencesQuery";
         } else {
             parseError("<" + std::string(name) + "> is not a request this company answers");

@@ -58,6 +58,25 @@ std::string decodeReferences(std::string_view raw) {
     return out;
 }
 
+struct Slot {
+    std::string_view name;
+    bool repeats;
+};
+
+std::vector<Slot> slotsOf(std::string_view model) {
+    std::vector<Slot> slots;
+    while (!model.empty()) {
+        const auto end = std::min(model.find(' '), model.size());
+        std::string_view name = model.substr(0, end);
+        model.remove_prefix(std::min(end + 1, model.size()));
+        if (name.empty()) continue;
+        const bool repeats = name.back() == '*';
+        if (repeats) name.remove_suffix(1);
+        slots.push_back({name, repeats});
+    }
+    return slots;
+}
+
 }  // namespace
 
 bool isBlank(std::string_view s) {
@@ -93,10 +112,9 @@ std::optional<std::string> attribute(pugi::xml_node node, const char* name) {
 // Assigns each child element of `parent` to its slot of the ordered content model `slots`
 // (each slot optional; repeating slots take any number): an element out of order, an
 // unknown one, a second one of a single slot or non-blank text is a schema violation.
-std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node parent,
-                                                             std::initializer_list<Slot> slots) {
+std::vector<std::pair<std::size_t, pugi::xml_node>> sequence(pugi::xml_node parent, std::string_view model) {
     std::vector<std::pair<std::size_t, pugi::xml_node>> out;
-    std::vector<Slot> s(slots);
+    const std::vector<Slot> s = slotsOf(model);
     std::size_t at = 0;
     bool used = false;
     for (auto c : parent.children()) {
