@@ -1,14 +1,18 @@
 // The readers of QuickBooks' answers: any bytes as an account query answer, as a journal
-// entry answer, and as the answer to the question which entries QuickBooks holds already. An answer that is not well-formed is refused; one that is is read; nothing
-// else may happen to the engine.
+// entry answer, as the answer to the question which entries QuickBooks holds already, and
+// as the answers about customers and vendors, the closing date and a delete. An answer that
+// is not well-formed is refused; one that is is read; nothing else may happen to the engine.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/posted_entries.h"
-#include "engine/xml_well_formed.h"
 #include "platform/text_file.h"
+#include "qbxml/answer_error.h"
+#include "qbxml/name_answer.h"
+#include "qbxml/undo_answers.h"
+#include "qbxml/well_formed.h"
 
 namespace {
 
@@ -39,13 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.importLog = nullptr;
 
     try {
-        ztl::PostedEntries posted(ztl::readJournalEntryQuery(answer).entries, ztl::ChartOfAccounts::fromResponse(answer));
+        ztl::PostedEntries posted(ztl::readJournalEntryQuery(answer).entries,
+                                  ztl::ChartOfAccounts::fromResponse(answer));
         for (const auto& e : posted.entries()) {
             ztl::StoreTransaction t{e.refNumber, e.txnDate, e.lines};
             (void)posted.claim(t);
         }
     } catch (const ztl::VbError&) {
         // not an answer: refused, as the run refuses it
+    }
+    try {
+        (void)ztl::readEntityQuery(answer).find("Walk-in Customer");
+    } catch (const ztl::qbxml::AnswerError&) {
+    }
+    try {
+        (void)ztl::closingDateOf(answer);
+    } catch (const ztl::qbxml::AnswerError&) {
+    }
+    try {
+        (void)ztl::readDeleteAnswer(answer).removed();
+    } catch (const ztl::qbxml::AnswerError&) {
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/trim.h"
 #include "qbsim/sqlite_db.h"
+#include "qbxml/names.h"
 
 namespace ztl::qbsim {
 
@@ -64,14 +65,6 @@ CREATE TABLE journal_line(
 CREATE INDEX journal_line_entry ON journal_line(entry_id);
 )sql";
 
-// Names compare ignoring ASCII case and surrounding blanks, as QuickBooks' lists do.
-std::string nameKey(std::string_view name) {
-    std::string k(trimmedView(name, kWhitespace));
-    for (char& c : k)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return k;
-}
-
 bool hasControlCharacter(std::string_view s) {
     return std::any_of(s.begin(), s.end(), [](char c) {
         auto u = static_cast<unsigned char>(c);
@@ -83,13 +76,20 @@ constexpr const char* kAccountColumns =
     "id, list_id, time_created, time_modified, edit_sequence, name, is_active, account_type, "
     "account_number, description, balance";
 
+// The columns an account's and a journal entry's queries start with: the row, QuickBooks'
+// own id (ListID, TxnID), when the record was made and last changed, its edit sequence.
+template <class Record>
+void readRecordHead(const Statement& s, Record& r, std::string Record::*quickBooksId) {
+    r.id = s.integer(0);
+    r.*quickBooksId = s.text(1);
+    r.timeCreated = s.integer(2);
+    r.timeModified = s.integer(3);
+    r.editSequence = s.integer(4);
+}
+
 Account readAccount(const Statement& s) {
     Account a;
-    a.id = s.integer(0);
-    a.listId = s.text(1);
-    a.timeCreated = s.integer(2);
-    a.timeModified = s.integer(3);
-    a.editSequence = s.integer(4);
+    readRecordHead(s, a, &Account::listId);
     a.name = s.text(5);
     a.active = s.integer(6) != 0;
     a.type = s.text(7);
@@ -111,6 +111,14 @@ Entity readEntity(const Statement& s) {
     e.editSequence = s.integer(5);
     e.name = s.text(6);
     return e;
+}
+
+// The record a one-parameter query finds first; empty when it finds none.
+template <class Record>
+std::optional<Record> firstRecord(Statement s, std::string_view key, Record (*read)(const Statement&)) {
+    s.bind(1, key);
+    if (s.step()) return read(s);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -136,24 +144,15 @@ const std::vector<std::string>& accountTypes() {
 }
 
 std::optional<std::string> canonicalAccountType(std::string_view type) {
-    std::string key = nameKey(type);
+    std::string key = foldedName(type);
     for (const auto& t : accountTypes())
-        if (nameKey(t) == key) return t;
+        if (foldedName(t) == key) return t;
     return std::nullopt;
 }
 
 bool isDebitNormal(std::string_view t) {
     return t == "Bank" || t == "AccountsReceivable" || t == "OtherCurrentAsset" || t == "FixedAsset" ||
            t == "OtherAsset" || t == "Expense" || t == "OtherExpense" || t == "CostOfGoodsSold";
-}
-
-std::string formatCents(std::int64_t cents) {
-    // Unsigned magnitude so that the most negative value does not overflow on negation.
-    unsigned long long mag =
-        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", mag / 100, mag % 100);
-    return buf;
 }
 
 Company::Company(std::filesystem::path file, std::unique_ptr<Database> db, Options options)
@@ -272,7 +271,7 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
                 throw CompanyError(CompanyError::Kind::Invalid,
                                    "account \"" + name + "\": control character in number or description");
             nameTaken.reset();
-            nameTaken.bind(1, nameKey(name));
+            nameTaken.bind(1, foldedName(name));
             if (nameTaken.step())
                 throw CompanyError(CompanyError::Kind::Invalid,
                                    "an account named \"" + name + "\" already exists");
@@ -290,7 +289,7 @@ void Company::addAccounts(const std::vector<NewAccount>& accounts) {
                 .bind(3, t)
                 .bind(4, t)
                 .bind(5, name)
-                .bind(6, nameKey(name));
+                .bind(6, foldedName(name));
             insert.bind(7, *type);
             if (number.empty())
                 insert.bindNull(8);
@@ -332,7 +331,7 @@ Entity Company::addEntity(const std::string& rawName, Entity::Kind kind) {
             "INSERT INTO entity(kind, list_id, time_created, time_modified, edit_sequence, name, name_key) "
             "VALUES (?, ?, ?, ?, ?, ?, ?)");
         s.bind(1, std::string_view(what)).bind(2, nextId("list")).bind(3, t).bind(4, t).bind(5, t);
-        s.bind(6, name).bind(7, nameKey(name));
+        s.bind(6, name).bind(7, foldedName(name));
         s.run();
         added = findEntity(name);
         return true;
@@ -368,7 +367,7 @@ std::vector<Entity> Company::entities() const {
 
 std::optional<Account> Company::findAccount(std::string_view nameOrNumber) const {
     auto byName = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE name_key = ?");
-    byName.bind(1, nameKey(nameOrNumber));
+    byName.bind(1, foldedName(nameOrNumber));
     if (byName.step()) return readAccount(byName);
     std::string_view number = trimmedView(nameOrNumber, kWhitespace);
     if (number.empty()) return std::nullopt;
@@ -380,24 +379,21 @@ std::optional<Account> Company::findAccount(std::string_view nameOrNumber) const
 }
 
 std::optional<Account> Company::findAccountByListId(std::string_view listId) const {
-    auto s = db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE list_id = ?");
-    s.bind(1, trimmedView(listId, kWhitespace));
-    if (s.step()) return readAccount(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kAccountColumns + " FROM account WHERE list_id = ?"),
+        trimmedView(listId, kWhitespace), readAccount);
 }
 
 std::optional<Entity> Company::findEntity(std::string_view name) const {
-    auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE name_key = ?");
-    s.bind(1, nameKey(name));
-    if (s.step()) return readEntity(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE name_key = ?"),
+        foldedName(name), readEntity);
 }
 
 std::optional<Entity> Company::findEntityByListId(std::string_view listId) const {
-    auto s = db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE list_id = ?");
-    s.bind(1, trimmedView(listId, kWhitespace));
-    if (s.step()) return readEntity(s);
-    return std::nullopt;
+    return firstRecord(
+        db_->prepare(std::string("SELECT ") + kEntityColumns + " FROM entity WHERE list_id = ?"),
+        trimmedView(listId, kWhitespace), readEntity);
 }
 
 JournalEntry Company::post(JournalEntry e) {
@@ -473,11 +469,7 @@ std::vector<JournalEntry> Company::journal(const std::string& fromDate, const st
     s.bind(2, toDate);
     while (s.step()) {
         JournalEntry e;
-        e.id = s.integer(0);
-        e.txnId = s.text(1);
-        e.timeCreated = s.integer(2);
-        e.timeModified = s.integer(3);
-        e.editSequence = s.integer(4);
+        readRecordHead(s, e, &JournalEntry::txnId);
         e.txnNumber = s.integer(5);
         e.txnDate = s.text(6);
         if (!s.isNull(7)) e.refNumber = s.text(7);

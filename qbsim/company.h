@@ -36,9 +36,6 @@ std::optional<std::string> canonicalAccountType(std::string_view type);
 // True for the types whose balance a debit raises.
 bool isDebitNormal(std::string_view accountType);
 
-// "1234.50", "-0.05": cents as a plain amount with two decimals.
-std::string formatCents(std::int64_t cents);
-
 struct NewAccount {
     std::string number;  // may be empty: the account then has no AccountNumber
     std::string name;

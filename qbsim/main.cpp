@@ -15,10 +15,12 @@
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"
 #include "qbsim_usage.h"
+#include "qbxml/values.h"
 
 namespace {
 
 using namespace ztl::qbsim;
+using ztl::centsText;
 using Args = std::vector<std::string>;
 
 // The usage lines of the manual page (qbsim.1.md), so the help and `man qbsim` agree.
@@ -32,18 +34,25 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-int cmdNew(const Args& a) {
-    bool sample = false;
+// The arguments of a command that takes a company file and one optional flag, in any
+// order: the file, and whether the flag was given.
+std::pair<std::string, bool> fileAndFlag(const Args& a, const std::string& command, std::string_view flag) {
+    bool flagged = false;
     std::string file;
     for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--sample")
-            sample = true;
+        if (a[i] == flag)
+            flagged = true;
         else if (file.empty() && a[i].rfind("--", 0) != 0)
             file = a[i];
         else
-            throw UsageError("new: unexpected argument '" + a[i] + "'");
+            throw UsageError(command + ": unexpected argument '" + a[i] + "'");
     }
-    if (file.empty()) throw UsageError("new: no company file given");
+    if (file.empty()) throw UsageError(command + ": no company file given");
+    return {file, flagged};
+}
+
+int cmdNew(const Args& a) {
+    const auto [file, sample] = fileAndFlag(a, "new", "--sample");
     auto company = Company::create(file);
     try {
         if (sample) addSampleCompany(company);
@@ -112,13 +121,13 @@ int cmdAccounts(const Args& a) {
         wn = std::max(wn, x.number.size());
         wa = std::max(wa, x.name.size());
         wt = std::max(wt, x.type.size());
-        wb = std::max(wb, formatCents(x.balanceCents).size());
+        wb = std::max(wb, centsText(x.balanceCents).size());
     }
     std::cout << pad("Number", wn) << "  " << pad("Name", wa) << "  " << pad("Type", wt) << "  "
               << padLeft("Balance", wb) << "\n";
     for (const auto& x : accounts)
         std::cout << pad(x.number, wn) << "  " << pad(x.name, wa) << "  " << pad(x.type, wt) << "  "
-                  << padLeft(formatCents(x.balanceCents), wb) << (x.active ? "" : "  (inactive)") << "\n";
+                  << padLeft(centsText(x.balanceCents), wb) << (x.active ? "" : "  (inactive)") << "\n";
     auto entities = company.entities();
     for (const auto& e : entities)
         std::cout << (e.kind == Entity::Kind::Customer ? "customer  " : "vendor    ") << e.name << "\n";
@@ -133,17 +142,7 @@ std::string tsvField(std::string s) {
 }
 
 int cmdJournal(const Args& a) {
-    bool tsv = false;
-    std::string file;
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        if (a[i] == "--tsv")
-            tsv = true;
-        else if (file.empty() && a[i].rfind("--", 0) != 0)
-            file = a[i];
-        else
-            throw UsageError("journal: unexpected argument '" + a[i] + "'");
-    }
-    if (file.empty()) throw UsageError("journal: no company file given");
+    const auto [file, tsv] = fileAndFlag(a, "journal", "--tsv");
     auto company = Company::open(file);
     auto journal = company.journal();
     for (const auto& e : journal) {
@@ -154,10 +153,10 @@ int cmdJournal(const Args& a) {
             if (tsv) {
                 std::cout << e.txnNumber << '\t' << e.txnDate << '\t' << tsvField(e.refNumber.value_or(""))
                           << '\t' << (l.debit ? "Debit" : "Credit") << '\t' << tsvField(l.accountName) << '\t'
-                          << formatCents(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
+                          << centsText(l.amountCents) << '\t' << tsvField(l.entityName) << "\n";
             } else {
                 std::cout << "    " << pad(l.debit ? "Debit" : "Credit", 8) << pad(l.accountName, 24) << " "
-                          << padLeft(formatCents(l.amountCents), 14)
+                          << padLeft(centsText(l.amountCents), 14)
                           << (l.entityName.empty() ? "" : "  " + l.entityName) << "\n";
             }
         }
@@ -212,7 +211,8 @@ std::pair<std::size_t, std::int64_t> lineAmount(const std::string& arg) {
         return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
     };
     auto dot = amount.find('.');
-    std::string whole = amount.substr(0, dot), cents = dot == std::string::npos ? "00" : amount.substr(dot + 1);
+    std::string whole = amount.substr(0, dot),
+                cents = dot == std::string::npos ? "00" : amount.substr(dot + 1);
     if (!digits(line) || std::stoul(line) == 0 || !digits(whole) || cents.size() != 2 || !digits(cents))
         throw UsageError("modify-entry: '" + arg + "' is not LINE=AMOUNT (e.g. 2=12.50)");
     return {std::stoul(line) - 1, std::stoll(whole) * 100 + std::stoll(cents)};

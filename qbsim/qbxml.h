@@ -10,25 +10,22 @@
 // prolog, uses a request its prolog's version does not have, or breaks the message schema
 // (unknown elements, elements out of order, text where elements belong) throws
 // RequestParseError and changes nothing. Every other refusal is a status in the response.
-#include <stdexcept>
+//
+// The request is read in request_reader.cpp (with request_prolog and request_schema), each
+// kind is answered in a file of its own (answers.h), and this file hands each request of a
+// message set to its answer.
 #include <string>
 #include <string_view>
 
+#include "qbsim/answer_writer.h"
 #include "qbsim/company.h"
+#include "qbsim/request.h"
 
 namespace ztl::qbsim {
-
-// The request text did not parse or broke the message schema; what() says where.
-struct RequestParseError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // Answers one qbXML request message set against the company. Each JournalEntryAddRq is
 // checked and stored in one transaction of its own. Throws RequestParseError (nothing
 // processed) or CompanyError (the company file failed or stayed busy).
 std::string answerRequest(Company& company, std::string_view request);
-
-// The time text of qbXML responses: local time with its UTC offset, 2007-11-28T08:16:27-08:00.
-std::string qbTime(std::time_t t);
 
 }  // namespace ztl::qbsim

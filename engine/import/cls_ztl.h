@@ -19,10 +19,10 @@
 #include "engine/import/run_record.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/program.h"
-#include "engine/qbxml_requests.h"
 #include "engine/totals/store_day.h"
 #include "platform/decimal.h"
 #include "platform/vb_error.h"
+#include "qbxml/requests.h"
 
 namespace ztl {
 

@@ -60,7 +60,7 @@ bool clsZTL::findPostedEntries(TextWriter& log, const StoreDay& day) {
             posted_.emplace(std::move(entries), std::move(chart));
             return true;
         }
-    } catch (const PostedEntryQueryError& e) {
+    } catch (const qbxml::AnswerError& e) {
         reason = e.what();
     } catch (const std::exception& ex) {
         reason = toVbError(ex).description;

@@ -2,10 +2,10 @@
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entity_rule.h"
 #include "engine/import/import_log.h"
-#include "engine/qbxml_response.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
 
 namespace ztl {
 

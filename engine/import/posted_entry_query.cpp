@@ -1,9 +1,9 @@
 #include "engine/import/posted_entry_query.h"
 
-#include "engine/qbxml_requests.h"
 #include "platform/calendar.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
+#include "qbxml/requests.h"
 
 namespace ztl {
 namespace {
@@ -29,17 +29,17 @@ void ask(const AskQuickBooks& send, long first, long last, int pageSize, std::ve
         response = send(journalEntryQueryRequest(from, to, pageSize));
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
-        throw PostedEntryQueryError("QuickBooks did not answer the question (error # " + std::to_string(e.number) +
+        throw qbxml::AnswerError("QuickBooks did not answer the question (error # " + std::to_string(e.number) +
                                     ": " + e.description + ").");
     }
     JournalEntryQueryAnswer answer;
     try {
         answer = readJournalEntryQuery(response);
     } catch (const std::exception& ex) {
-        throw PostedEntryQueryError("QuickBooks' answer could not be read (" + toVbError(ex).description + ").");
+        throw qbxml::AnswerError("QuickBooks' answer could not be read (" + toVbError(ex).description + ").");
     }
     if (!answer.answered())
-        throw PostedEntryQueryError("QuickBooks refused the question: status " + answer.statusCode + " (" +
+        throw qbxml::AnswerError("QuickBooks refused the question: status " + answer.statusCode + " (" +
                                     answer.statusSeverity + "): " + utf8ToWindows1252(answer.statusMessage));
     if (static_cast<long>(answer.entries.size()) < pageSize) {
         for (auto& e : answer.entries) out.push_back(std::move(e));
@@ -47,7 +47,7 @@ void ask(const AskQuickBooks& send, long first, long last, int pageSize, std::ve
     }
     // A full answer may have left entries out.
     if (first == last)
-        throw PostedEntryQueryError("QuickBooks holds " + std::to_string(pageSize) +
+        throw qbxml::AnswerError("QuickBooks holds " + std::to_string(pageSize) +
                                     " or more journal entries dated " + usDate(from) +
                                     ", more than one answer can carry.");
     const long middle = first + (last - first) / 2;

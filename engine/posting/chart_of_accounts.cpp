@@ -1,19 +1,13 @@
 #include "engine/posting/chart_of_accounts.h"
 
-#include "engine/posting/posted_entries.h"
-#include "engine/qbxml_response.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
+#include "qbxml/answer_document.h"
+#include "qbxml/names.h"
 
 namespace ztl {
-namespace {
 
-std::string childText(pugi::xml_node node, const char* name) {
-    pugi::xml_node c = node.child(name);
-    return c ? qbxml::textOf(c) : std::string();
-}
-
-}  // namespace
+using qbxml::childText;
 
 ChartOfAccounts ChartOfAccounts::fromResponse(const std::string& response) {
     pugi::xml_document doc;

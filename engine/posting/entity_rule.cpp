@@ -1,7 +1,7 @@
 #include "engine/posting/entity_rule.h"
 
-#include "engine/qbxml_response.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
 
 namespace ztl {
 

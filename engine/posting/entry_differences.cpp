@@ -1,11 +1,11 @@
 #include "engine/posting/entry_differences.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "platform/trim.h"
 #include "platform/windows1252.h"
+#include "qbxml/values.h"
 
 namespace ztl {
 namespace {
@@ -49,14 +49,6 @@ std::optional<Line> takeFitting(std::vector<Line>& held, const Line& wanted, Fit
 }
 
 }  // namespace
-
-std::string centsText(std::int64_t cents) {
-    unsigned long long mag =
-        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", mag / 100, mag % 100);
-    return buf;
-}
 
 std::vector<std::string> entryDifferences(const StoreTransaction& transaction, const PostedEntry& entry,
                                           const ChartOfAccounts& chart) {

@@ -18,7 +18,4 @@ namespace ztl {
 std::vector<std::string> entryDifferences(const StoreTransaction& transaction, const PostedEntry& entry,
                                           const ChartOfAccounts& chart);
 
-// Whole cents as the operator reads them: "1234.50".
-std::string centsText(std::int64_t cents);
-
 }  // namespace ztl

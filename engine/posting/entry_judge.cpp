@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/calendar.h"
-#include "platform/qbxml_values.h"
+#include "qbxml/values.h"
 #include "platform/request_processor.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"

@@ -15,9 +15,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/posting/entity_query.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/posting/posted_entries.h"
+#include "qbxml/name_answer.h"
 
 namespace ztl {
 

@@ -3,15 +3,9 @@
 #include "engine/totals/transaction_sort.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
+#include "qbxml/import_memo.h"
 
 namespace ztl {
-namespace {
-
-// The memo on every line, as the request writes it (blanks and all).
-constexpr const char* kLineMemo = " Korvane Import ";
-
-}  // namespace
-
 PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf) {
     PlannedEntry plan;
     plan.referenceNumber = block.referenceNumber;
@@ -35,8 +29,8 @@ PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf) {
             line.debit = amount.sign() > 0;
             line.account = windows1252ToUtf8(" " + trimmed(plan.rows[i][1]));
             line.amountText = amount.fixed();
-            line.cents = entryAmountCents(line.amountText).value_or(-1);
-            line.memo = kLineMemo;
+            line.cents = entryLineCents(line.amountText);
+            line.memo = " " + std::string(kImportMemo) + " ";  // as the request writes it, blanks and all
             line.entity = windows1252ToUtf8(entities.at(i));
             plan.entry.lines.push_back(std::move(line));
         }

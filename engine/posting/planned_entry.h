@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/posting/posted_entries.h"
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 #include "engine/totals/store_day.h"
 #include "platform/vb_error.h"
 

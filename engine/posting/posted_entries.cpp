@@ -4,112 +4,13 @@
 #include <optional>
 #include <tuple>
 
-#include "engine/qbxml_response.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
+#include "qbxml/import_memo.h"
 
 namespace ztl {
-namespace {
-
-constexpr std::string_view kImportMemo = "Korvane Import";
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string folded(std::string_view s) {
-    s = trimmedView(s, kWhitespace);
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), lower);
-    return out;
-}
-
-std::string childText(pugi::xml_node node, const char* name) {
-    pugi::xml_node c = node.child(name);
-    return c ? qbxml::textOf(c) : std::string();
-}
-
-EntryLine readLine(pugi::xml_node node) {
-    EntryLine l;
-    l.debit = std::string_view(node.name()) == "JournalDebitLine";
-    pugi::xml_node account = node.child("AccountRef");
-    l.accountListId = childText(account, "ListID");
-    l.account = childText(account, "FullName");
-    // An amount that cannot be read matches no line of a store transaction.
-    l.amountText = childText(node, "Amount");
-    l.cents = entryAmountCents(l.amountText).value_or(-1);
-    l.memo = childText(node, "Memo");
-    l.entity = childText(node.child("EntityRef"), "FullName");
-    return l;
-}
-
-void readLines(pugi::xml_node parent, std::vector<EntryLine>& lines) {
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        std::string_view n = c.name();
-        if (n == "JournalDebitLine" || n == "JournalCreditLine") lines.push_back(readLine(c));
-    }
-}
-
-}  // namespace
-
-std::optional<std::int64_t> entryAmountCents(std::string_view text) {
-    std::string_view s = trimmedView(text, kWhitespace);
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) s.remove_prefix(1);
-    auto dot = s.find('.');
-    std::string_view whole = s.substr(0, dot);
-    std::string_view frac = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
-    if (whole.empty() || frac.size() > 2 || (dot != std::string_view::npos && frac.empty())) return std::nullopt;
-    std::int64_t cents = 0;
-    for (char c : whole) {
-        if (c < '0' || c > '9' || cents > 9'000'000'000'000'000LL / 10) return std::nullopt;
-        cents = cents * 10 + (c - '0');
-    }
-    if (cents > 90'000'000'000'000'000LL) return std::nullopt;
-    cents *= 100;
-    for (std::size_t i = 0; i < 2; ++i) {
-        char c = i < frac.size() ? frac[i] : '0';
-        if (c < '0' || c > '9') return std::nullopt;
-        cents += (c - '0') * (i == 0 ? 10 : 1);
-    }
-    return cents;
-}
-
-bool sameQuickBooksName(std::string_view a, std::string_view b) {
-    a = trimmedView(a, kWhitespace);
-    b = trimmedView(b, kWhitespace);
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
-
-JournalEntryQueryAnswer readJournalEntryQuery(const std::string& response) {
-    pugi::xml_document doc;
-    std::string reason;
-    if (!qbxml::load(doc, response, reason))
-        throw VbError(vb::kTypeMismatch, "clsZTL", "QuickBooks' answer is not well-formed XML: " + reason);
-    auto results = qbxml::elementsByTagName(doc, "JournalEntryQueryRs");
-    if (results.empty())
-        throw VbError(vb::kObjectNotSet, "clsZTL", "QuickBooks' answer holds no journal entry query result");
-    JournalEntryQueryAnswer answer;
-    pugi::xml_node rs = results[0];
-    answer.statusCode = rs.attribute("statusCode").value();
-    answer.statusSeverity = rs.attribute("statusSeverity").value();
-    answer.statusMessage = rs.attribute("statusMessage").value();
-    for (pugi::xml_node ret = rs.child("JournalEntryRet"); ret; ret = ret.next_sibling("JournalEntryRet")) {
-        PostedEntry e;
-        e.txnId = childText(ret, "TxnID");
-        e.timeCreated = childText(ret, "TimeCreated");
-        e.timeModified = childText(ret, "TimeModified");
-        e.editSequence = childText(ret, "EditSequence");
-        e.txnNumber = childText(ret, "TxnNumber");
-        e.txnDate = childText(ret, "TxnDate");
-        e.refNumber = childText(ret, "RefNumber");
-        readLines(ret, e.lines);
-        answer.entries.push_back(std::move(e));
-    }
-    return answer;
-}
-
 bool carriesImportMemo(const PostedEntry& entry) {
     return !entry.lines.empty() && std::all_of(entry.lines.begin(), entry.lines.end(), [](const EntryLine& l) {
         return trimmedView(l.memo, kWhitespace) == kImportMemo;
@@ -128,9 +29,9 @@ bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, co
     // Both become the full name of the account QuickBooks resolves them to.
     auto requestKey = [&](const EntryLine& l) {
         const ChartOfAccounts::Account* a = chart.resolve(l.account);
-        return Key{l.debit, folded(a ? a->fullName : l.account), l.cents, folded(l.entity)};
+        return Key{l.debit, foldedName(a ? a->fullName : l.account), l.cents, foldedName(l.entity)};
     };
-    auto postedKey = [](const EntryLine& l) { return Key{l.debit, folded(l.account), l.cents, folded(l.entity)}; };
+    auto postedKey = [](const EntryLine& l) { return Key{l.debit, foldedName(l.account), l.cents, foldedName(l.entity)}; };
     std::vector<Key> wanted, held;
     for (const auto& l : transaction.lines) wanted.push_back(requestKey(l));
     for (const auto& l : entry.lines) held.push_back(postedKey(l));

@@ -18,25 +18,10 @@
 #include <vector>
 
 #include "engine/posting/chart_of_accounts.h"
+#include "qbxml/journal_entry_answer.h"
+#include "qbxml/names.h"
 
 namespace ztl {
-
-// One line of a journal entry, as QuickBooks holds it or as the import would post it.
-struct EntryLine {
-    bool debit = true;
-    std::string accountListId;  // QuickBooks' answers only
-    std::string account;        // the account's full name; in a request, the name or number it gives
-    std::int64_t cents = 0;     // the amount, never negative; -1 when it cannot be read
-    std::string memo;
-    std::string entity;      // the customer's or vendor's full name; empty when the line has none
-    std::string amountText;  // the amount as written
-};
-
-// A journal entry of a query answer.
-struct PostedEntry {
-    std::string txnId, timeCreated, timeModified, editSequence, txnNumber, txnDate, refNumber;
-    std::vector<EntryLine> lines;
-};
 
 // A store transaction as the import posts it: what its request says, as QuickBooks reads it.
 struct StoreTransaction {
@@ -44,25 +29,6 @@ struct StoreTransaction {
     std::string txnDate;  // YYYY-MM-DD
     std::vector<EntryLine> lines;
 };
-
-// The answer to a journal-entry query. Status 0 carries entries; status 1 (Info) is
-// QuickBooks' way of saying that nothing matched.
-struct JournalEntryQueryAnswer {
-    std::string statusCode, statusSeverity, statusMessage;
-    std::vector<PostedEntry> entries;
-    bool answered() const { return statusCode == "0" || statusCode == "1"; }
-};
-
-// Reads a JournalEntryQueryRs; throws VbError when the text is not well-formed or holds no
-// such answer.
-JournalEntryQueryAnswer readJournalEntryQuery(const std::string& response);
-
-// An entry line's amount as whole cents, its sign dropped (debit or credit says which side it
-// is on); empty when it is not [+-]?digits(.d{1,2})?.
-std::optional<std::int64_t> entryAmountCents(std::string_view text);
-
-// ASCII case and surrounding blanks ignored, as QuickBooks compares names and numbers.
-bool sameQuickBooksName(std::string_view a, std::string_view b);
 
 // Every line carries the memo the import writes.
 bool carriesImportMemo(const PostedEntry& entry);

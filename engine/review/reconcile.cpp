@@ -169,7 +169,7 @@ Reconciliation reconcileTotalsFile(AfterImport& company, const std::string& tota
     if (day.first) {
         try {
             entries = queryPostedEntries(company.asker(), *day.first, *day.last);
-        } catch (const PostedEntryQueryError& e) {
+        } catch (const qbxml::AnswerError& e) {
             throw AfterImportError(e.what());
         }
     }

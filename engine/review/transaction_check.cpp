@@ -1,28 +1,20 @@
 #include "engine/review/transaction_check.h"
 
-#include <cstdio>
-
 #include "engine/posting/planned_entry.h"
 #include "engine/totals/store_day.h"
-#include "engine/qbxml_response.h"
 #include "platform/calendar.h"
 #include "platform/text_file.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
+#include "qbxml/answer_document.h"
+#include "qbxml/requests.h"
+#include "qbxml/values.h"
 
 namespace ztl {
 namespace {
 
 using Outcome = TransactionVerdict::Outcome;
-
-std::string money(std::int64_t cents) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", cents < 0 ? "-" : "",
-                  static_cast<long long>((cents < 0 ? -cents : cents) / 100),
-                  static_cast<long long>((cents < 0 ? -cents : cents) % 100));
-    return buf;
-}
 
 std::string quoted(const std::string& utf8) {
     return "\"" + utf8ToWindows1252(utf8) + "\"";
@@ -96,7 +88,7 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
         case Kind::Empty:
             return "QuickBooks refuses an entry without lines";
         case Kind::Balance:
-            return "not in balance: debits " + money(r.debits) + ", credits " + money(r.credits);
+            return "not in balance: debits " + centsText(r.debits) + ", credits " + centsText(r.credits);
     }
     return {};
 }
@@ -210,7 +202,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     if (input.askPosted && day.first) {
         try {
             posted.emplace(queryPostedEntries(ask, *day.first, *day.last), chart);
-        } catch (const PostedEntryQueryError& e) {
+        } catch (const qbxml::AnswerError& e) {
             check.incomplete = std::string(
                                    "QuickBooks could not be asked which transactions it already holds, and "
                                    "an import that cannot ask posts nothing: ") +
@@ -224,7 +216,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         std::string request =
             entityQueryRequest({input.names.receivables, input.names.payables, input.names.salesTax});
         names = request.empty() ? NameList{} : readEntityQuery(ask(request));
-    } catch (const EntityQueryError& e) {
+    } catch (const qbxml::AnswerError& e) {
         if (check.incomplete.empty()) check.incomplete = e.what();
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);

@@ -3,11 +3,12 @@
 #include <filesystem>
 
 #include "engine/import/import_log.h"
-#include "engine/review/undo_requests.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/trim.h"
 #include "platform/windows1252.h"
+#include "qbxml/requests.h"
+#include "qbxml/undo_answers.h"
 
 namespace ztl {
 namespace {
@@ -139,7 +140,7 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
 
     try {
         plan.closingDate = closingDateOf(company.ask(preferencesQueryRequest()));
-    } catch (const PostedEntryQueryError& e) {
+    } catch (const qbxml::AnswerError& e) {
         throw AfterImportError(std::string("The company's closing date could not be read: ") + e.what());
     } catch (const std::exception& ex) {
         throw AfterImportError("The company's closing date could not be read: " + askFailure(ex) + ".");
@@ -227,7 +228,7 @@ void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock) {
                 e.failure = "status " + answer.statusCode + " (" + answer.statusSeverity +
                             "): " + answer.statusMessage;
             }
-        } catch (const PostedEntryQueryError& ex) {
+        } catch (const qbxml::AnswerError& ex) {
             // Whether it was removed is unknown: the next undo, or a reconcile, finds out.
             e.outcome = Outcome::Failed;
             e.failure = std::string("its answer could not be read (") + ex.what() + ")";

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/qbxml_requests.h"
+#include "qbxml/requests.h"
 
 namespace ztl {
 

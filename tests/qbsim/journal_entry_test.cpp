@@ -288,7 +288,8 @@ TEST(JournalEntryRules, ResponseCarriesTheStoredEntryInQuickBooksOrder) {
     for (auto c : ret.children()) names.push_back(c.name());
     EXPECT_EQ(names, (std::vector<std::string>{
                          "TxnID", "TimeCreated", "TimeModified", "EditSequence", "TxnNumber", "TxnDate",
-                         "RefNumber", "Memo", "JournalDebitLine", "JournalCreditLine", "JournalCreditLine"}));
+                         "RefNumber", "JournalDebitLine", "JournalCreditLine", "JournalCreditLine"}))
+        << "no memo of the entry's own, as the query answers it";
     EXPECT_EQ(std::string(ret.child_value("TxnID")), "1-1196256987");
     EXPECT_EQ(std::string(ret.child_value("EditSequence")), "1196256987");
     EXPECT_EQ(std::string(ret.child_value("TxnDate")), "2006-12-05");

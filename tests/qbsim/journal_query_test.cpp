@@ -60,6 +60,25 @@ TEST(JournalEntryQuery, EntriesComeBackAsQuickBooksHoldsThemWithoutAMemoOfTheirO
     EXPECT_FALSE(bare.rs.child("JournalEntryRet").child("JournalDebitLine")) << "lines only when asked for";
 }
 
+TEST(JournalEntryQuery, TheAddsAnswerCarriesTheEntryAsTheQueryAnswersIt) {
+    SampleCompany s;
+    const std::string added = answerRequest(
+        s.company, journalEntryRequest("R-9", "2026-12-05",
+                                       {{"1200", "20.00", "Walk-in Customer"}, {"4000", "-20.00"}}));
+    const std::string queried =
+        answerRequest(s.company, query("<RefNumber>R-9</RefNumber><IncludeLineItems>true</IncludeLineItems>"));
+    auto retOf = [](const std::string& answer, const char* rs) {
+        const auto from = answer.find("<JournalEntryRet>"), to = answer.find("</JournalEntryRet>");
+        EXPECT_NE(answer.find(rs), std::string::npos) << answer;
+        return from == std::string::npos || to == std::string::npos ? std::string()
+                                                                    : answer.substr(from, to - from);
+    };
+    const std::string ret = retOf(added, "<JournalEntryAddRs");
+    EXPECT_NE(ret.find("<JournalDebitLine>"), std::string::npos) << added;
+    EXPECT_EQ(ret, retOf(queried, "<JournalEntryQueryRs")) << "the add answers with the entry the query finds";
+    EXPECT_FALSE(Answer(added).rs.child("JournalEntryRet").child("Memo")) << "no header memo: " << ret;
+}
+
 TEST(JournalEntryQuery, FiltersSelectAsQuickBooksSelects) {
     Posted s;
     const std::string txn = s.company.journal()[2].txnId;

@@ -53,6 +53,31 @@ TEST(RequestParsing, TheEnginesTextIsAcceptedUnderEitherProlog) {
     EXPECT_EQ(s.company.journal().size(), 4u);
 }
 
+// Intuit's own samples give the DOCTYPE a system literal; QuickBooks takes them, never
+// fetching what the literal names.
+TEST(RequestParsing, TheDoctypeMayNameASystemLiteralAsIntuitsSamplesDo) {
+    SampleCompany s;
+    const std::string body = withoutProlog(kGood);
+    for (const char* prolog :
+         {"<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN' "
+          "'http://developer.intuit.com'>\r\n",
+          "<!DOCTYPE QBXML PUBLIC \"-//INTUIT//DTD QBXML QBD 1.0//EN\"  \"http://developer.intuit.com\">\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.1//EN' \"it's anywhere\">\n"})
+        EXPECT_EQ(Answer(answerRequest(s.company, prolog + body)).code, "0") << prolog;
+    EXPECT_EQ(s.company.journal().size(), 3u);
+
+    for (const char* prolog :
+         {"<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN' http://developer.intuit.com>\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN' 'http://developer.intuit.com\">\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN' 'a' 'b'>\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN''http://developer.intuit.com'>\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN\" 'http://developer.intuit.com'>\n",
+          "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 2.0//EN' 'http://developer.intuit.com'>\n",
+          "<!DOCTYPE QBXML SYSTEM 'http://developer.intuit.com'>\n"})
+        EXPECT_THROW(answerRequest(s.company, prolog + body), RequestParseError) << prolog;
+    EXPECT_EQ(s.company.journal().size(), 3u) << "nothing stored from a refused request";
+}
+
 TEST(RequestParsing, ReferencesAndCdataAreDecodedBeforeLookup) {
     SampleCompany s;
     s.company.addAccount({"7100", "R&D <Lab>", "Expense", ""});

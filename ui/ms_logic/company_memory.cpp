@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "engine/posting/posted_entries.h"
 #include "platform/trim.h"
+#include "qbxml/names.h"
 
 namespace ztl::ms {
 namespace {

@@ -9,7 +9,6 @@
 
 #include "engine/review/check_run.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/posting/entity_query.h"
 #include "engine/posting/entry_judge.h"
 #include "engine/import/import_log.h"
 #include "import_runner.h"
@@ -18,6 +17,8 @@
 #include "qbsim/processor_factory.h"
 #include "qbsim/qbxml.h"
 #include "qbsim/sample_company.h"
+#include "qbxml/name_answer.h"
+#include "qbxml/requests.h"
 
 namespace ztl::test {
 namespace {

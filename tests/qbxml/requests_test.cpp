@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/qbxml_requests.h"
 #include "platform/vb_error.h"
+#include "qbxml/requests.h"
 
 using namespace ztl;
 
@@ -119,4 +119,75 @@ TEST(Requests, MarkupInNamesCannotBreakTheRequest) {
     EXPECT_NE(r.find("<RefNumber>A&lt;1&gt;</RefNumber>"), std::string::npos);
     EXPECT_NE(r.find("<FullName> 1&amp;2</FullName>"), std::string::npos);
     EXPECT_NE(r.find("<FullName>Smith &amp; Sons &lt;West&gt;</FullName>"), std::string::npos);
+}
+
+// The requests beyond the import's own: each in the form of the import's requests, with the
+// prolog of the lowest version that has every element it uses.
+TEST(Requests, QueriesDeleteAndPreferencesAreExactTextWithTheirVersions) {
+    const std::string v10 =
+        "<?xml version =\"1.0\" ?>\r\n"
+        "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
+        "<QBXML>\r\n"
+        "    <QBXMLMsgsRq onError=\"stopOnError\">\r\n";
+    const std::string v11 =
+        "<?xml version =\"1.0\" ?>\r\n"
+        "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.1//EN'>\r\n"
+        "<QBXML>\r\n"
+        "    <QBXMLMsgsRq onError=\"stopOnError\">\r\n";
+    const std::string end =
+        "    </QBXMLMsgsRq>\r\n"
+        "</QBXML>\r\n";
+    EXPECT_EQ(journalEntryQueryRequest({2006, 12, 5}, {2007, 1, 31}, 9999),
+              v10 +
+                  "        <JournalEntryQueryRq requestID=\"1\">\r\n"
+                  "            <MaxReturned>9999</MaxReturned>\r\n"
+                  "            <TxnDateRangeFilter>\r\n"
+                  "                <FromTxnDate>2006-12-05</FromTxnDate>\r\n"
+                  "                <ToTxnDate>2007-01-31</ToTxnDate>\r\n"
+                  "            </TxnDateRangeFilter>\r\n"
+                  "            <IncludeLineItems>true</IncludeLineItems>\r\n"
+                  "        </JournalEntryQueryRq>\r\n" +
+                  end);
+    EXPECT_EQ(journalEntryByTxnIdRequest("1A-1196256987"),
+              v10 +
+                  "        <JournalEntryQueryRq requestID=\"1\">\r\n"
+                  "            <TxnID>1A-1196256987</TxnID>\r\n"
+                  "            <IncludeLineItems>true</IncludeLineItems>\r\n"
+                  "        </JournalEntryQueryRq>\r\n" +
+                  end);
+    EXPECT_EQ(journalEntryDeleteRequest("1A-1196256987"),
+              v11 +
+                  "        <TxnDelRq requestID=\"1\">\r\n"
+                  "            <TxnDelType>JournalEntry</TxnDelType>\r\n"
+                  "            <TxnID>1A-1196256987</TxnID>\r\n"
+                  "        </TxnDelRq>\r\n" +
+                  end);
+    EXPECT_EQ(preferencesQueryRequest(), v11 +
+                                             "        <PreferencesQueryRq requestID=\"1\">\r\n"
+                                             "        </PreferencesQueryRq>\r\n" +
+                                             end);
+    EXPECT_NE(journalEntryDeleteRequest("<&>").find("<TxnID>&lt;&amp;&gt;</TxnID>"), std::string::npos);
+}
+
+TEST(Requests, TheNameQueryAsksEachNameOnceAsCustomerAndAsVendorAndGoesOnPastAMissingOne) {
+    EXPECT_EQ(entityQueryRequest({"Walk-in Customer", "  ", "", "WALK-IN customer ", "Tax & Co"}),
+              "<?xml version =\"1.0\" ?>\r\n"
+              "<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
+              "<QBXML>\r\n"
+              "    <QBXMLMsgsRq onError=\"continueOnError\">\r\n"
+              "        <CustomerQueryRq requestID=\"1\">\r\n"
+              "            <FullName>Walk-in Customer</FullName>\r\n"
+              "        </CustomerQueryRq>\r\n"
+              "        <CustomerQueryRq requestID=\"2\">\r\n"
+              "            <FullName>Tax &amp; Co</FullName>\r\n"
+              "        </CustomerQueryRq>\r\n"
+              "        <VendorQueryRq requestID=\"3\">\r\n"
+              "            <FullName>Walk-in Customer</FullName>\r\n"
+              "        </VendorQueryRq>\r\n"
+              "        <VendorQueryRq requestID=\"4\">\r\n"
+              "            <FullName>Tax &amp; Co</FullName>\r\n"
+              "        </VendorQueryRq>\r\n"
+              "    </QBXMLMsgsRq>\r\n"
+              "</QBXML>\r\n");
+    EXPECT_EQ(entityQueryRequest({" ", ""}), "") << "nothing to ask";
 }

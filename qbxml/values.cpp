@@ -1,6 +1,7 @@
-#include "platform/qbxml_values.h"
+#include "qbxml/values.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/calendar.h"
 #include "platform/trim.h"
@@ -25,7 +26,7 @@ bool isQbxmlDate(std::string_view d) {
     return y >= 1 && isCalendarDate(y, m, day);
 }
 
-std::optional<std::int64_t> qbxmlAmountCents(std::string_view text) {
+std::optional<std::int64_t> qbxmlAmountCents(std::string_view text, AmountReading reading) {
     std::string_view s = trimmedView(text, kWhitespace);
     bool negative = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
@@ -34,7 +35,9 @@ std::optional<std::int64_t> qbxmlAmountCents(std::string_view text) {
     }
     auto dot = s.find('.');
     std::string_view whole = s.substr(0, dot), frac = dot == std::string_view::npos ? "" : s.substr(dot + 1);
-    if (whole.empty() || (dot != std::string_view::npos && frac.size() != 2)) return std::nullopt;
+    const bool fractionRead = dot == std::string_view::npos || frac.size() == 2 ||
+                              (reading == AmountReading::Answer && frac.size() == 1);
+    if (whole.empty() || !fractionRead) return std::nullopt;
     auto digitsOnly = [](std::string_view v) {
         return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
@@ -44,8 +47,18 @@ std::optional<std::int64_t> qbxmlAmountCents(std::string_view text) {
     std::int64_t cents = 0;
     for (char c : whole) cents = cents * 10 + (c - '0');
     cents *= 100;
-    if (!frac.empty()) cents += (frac[0] - '0') * 10 + (frac[1] - '0');
+    if (!frac.empty()) cents += (frac[0] - '0') * 10;
+    if (frac.size() == 2) cents += frac[1] - '0';
     return negative ? -cents : cents;
+}
+
+std::string centsText(std::int64_t cents) {
+    // Unsigned magnitude, so that the most negative value does not overflow on negation.
+    unsigned long long mag =
+        cents < 0 ? 0ULL - static_cast<unsigned long long>(cents) : static_cast<unsigned long long>(cents);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s%llu.%02llu", cents < 0 ? "-" : "", mag / 100, mag % 100);
+    return buf;
 }
 
 std::size_t utf8CharacterCount(std::string_view utf8) {

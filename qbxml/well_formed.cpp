@@ -1,4 +1,4 @@
-#include "engine/xml_well_formed.h"
+#include "qbxml/well_formed.h"
 
 #include <expat.h>
 

@@ -1,8 +1,8 @@
-#include "engine/qbxml_response.h"
+#include "qbxml/answer_document.h"
 
 #include <cstring>
 
-#include "engine/xml_well_formed.h"
+#include "qbxml/well_formed.h"
 
 namespace ztl::qbxml {
 namespace {
@@ -55,6 +55,11 @@ std::string textOf(const pugi::xml_node& node) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) text += n.value();
     });
     return text;
+}
+
+std::string childText(const pugi::xml_node& node, const char* name) {
+    pugi::xml_node c = node.child(name);
+    return c ? textOf(c) : std::string();
 }
 
 }  // namespace ztl::qbxml
