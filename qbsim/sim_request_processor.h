@@ -26,9 +26,12 @@ class SimRequestProcessor : public RequestProcessor {
     ~SimRequestProcessor() override;
 
     void OpenConnection(const std::string& appId, const std::string& appName) override;
+    // A session on the running company, or on the file named when none runs.
     std::string BeginSession(const std::string& companyFile, int mode) override;
+    // Answers one message set; a request that does not parse throws 0x80040400.
     std::string ProcessRequest(const std::string& ticket, const std::string& request) override;
     void EndSession(const std::string& ticket) override;
+    // Ends the sessions left open; a company started in the background is no longer open.
     void CloseConnection() override;
     std::string GetCurrentCompanyFileName(const std::string& ticket) override;
 
