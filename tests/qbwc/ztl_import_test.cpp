@@ -221,7 +221,9 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
                        "called since"),
         std::string::npos)
         << alone.err;
-    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"),
+    // The address the bookkeeper's PC calls, as the .qwc file says it; not where the bridge listens.
+    EXPECT_NE(alone.err.find("The Web Connector must reach http://localhost:" + std::to_string(port) +
+                             "/qbwc (the URL of the .qwc file)."),
               std::string::npos)
         << alone.err;
 }
@@ -276,7 +278,7 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
                         .c_str()),
         0);
     pid_t service = std::stoi(slurp(dir / "service.pid"));
-    const fs::path socket = runtime / "zentrel-qbwc" / ("127.0.0.1-" + std::to_string(port) + ".sock");
+    const fs::path socket = runtime / "zentrel-qbwc" / ("localhost-" + std::to_string(port) + ".sock");
     for (int i = 0; i < 200 && !fs::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(fs::exists(socket)) << slurp(dir / "service.err");
@@ -335,5 +337,11 @@ TEST_F(ZtlThroughTheBridge, ZtlShowsTheWaitAndThenWhyNoWebConnectorCame) {
     EXPECT_NE(r.err.find("ztl: Could not start QuickBooks. The Web Connector has not called since "),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos);
+    EXPECT_NE(r.err.find("The Web Connector must reach http://localhost:" + std::to_string(port) + "/qbwc"),
+              std::string::npos);
+    // How long and what to click, once, with the first line shown.
+    std::string details = "ztl: Zentrel waits up to 11 s. On the bookkeeper's PC, in the QuickBooks Web "
+                          "Connector: tick Korvane Zentrel and click Update Selected";
+    EXPECT_NE(r.err.find(details), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(details), r.err.rfind(details));
 }
