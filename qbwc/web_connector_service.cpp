@@ -702,6 +702,7 @@ std::string WebConnectorService::companyFile() const {
 
 void WebConnectorService::stop(std::chrono::milliseconds grace) {
     std::unique_lock lock(mutex_);
+    flushIdle();
     stopping_ = true;
     changed_.notify_all();
     changed_.wait_for(lock, grace, [&] { return !session_; });
