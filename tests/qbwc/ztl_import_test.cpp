@@ -189,8 +189,11 @@ TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedC
     EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
     expectEverySessionClosedCleanly("ztl import");
 
-    // The run undone through the bridge, ending as cleanly.
-    Result undone = runWithWebConnector(ztl("undo --yes QBImport.log"), port, dir / "bridged.qbw", "bridged");
+    // The run undone through the bridge by the .NET client, ending as cleanly.
+    test::WebConnectorPlayer::Options dotNet;
+    dotNet.dotNet = true;
+    Result undone =
+        runWithWebConnector(ztl("undo --yes QBImport.log"), port, dir / "bridged.qbw", "bridged", dotNet);
     EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
     EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, "");
     expectEverySessionClosedCleanly("ztl undo --yes");
@@ -285,6 +288,11 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
     EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos)
         << served.err;
     expectEverySessionClosedCleanly("ztl qbwc serve");
+    test::WebConnectorPlayer::Options dotNet;
+    dotNet.dotNet = true;
+    Result again = runWithWebConnector(ztl("qbwc serve --wait 20"), port, dir / "shop.qbw", ".", dotNet);
+    EXPECT_EQ(again.status, 0) << again.err;
+    expectEverySessionClosedCleanly("ztl qbwc serve, .NET client");
 
     Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(alone.status, 1);
