@@ -71,9 +71,11 @@ std::string describeStatus(const StatusFields& f) {
     out << "  The Web Connector calls: " << get("URL") << "\n";
     out << "  Password: " << (get("PasswordSet") == "yes" ? "set" : "not set (ztl qbwc set-password)") << "\n";
     if (get("LastCallAt").empty())
-        out << "  Last call: none since the service started\n";
+        out << "  Last call of the Web Connector: none since the service started\n";
     else
-        out << "  Last call: " << shown(get("LastCallAt")) << ", " << get("LastEvent") << "\n";
+        out << "  Last call of the Web Connector: " << shown(get("LastCallAt")) << "\n";
+    if (!get("LastEvent").empty())
+        out << "  Last event: " << shown(get("LastEventAt")) << ", " << get("LastEvent") << "\n";
     if (get("IdleCalls") != "" && get("IdleCalls") != "0")
         out << "  " << get("IdleCalls") << " idle call" << (get("IdleCalls") == "1" ? "" : "s") << " since "
             << shown(get("IdleSince")) << " (nothing was to be posted)\n";

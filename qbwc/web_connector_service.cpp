@@ -234,6 +234,11 @@ void WebConnectorService::reload(Credentials credentials, std::chrono::milliseco
     backoff_.clear();
 }
 
+void WebConnectorService::announce(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    note(text);
+}
+
 ServiceStatus WebConnectorService::status() const {
     std::lock_guard lock(mutex_);
     ServiceStatus s;

@@ -141,6 +141,8 @@ class WebConnectorService {
     // New credentials and wait: for the next authenticate and the next wait of a program.
     void reload(Credentials credentials, std::chrono::milliseconds timeout);
     ServiceStatus status() const;
+    // A line of the program's own for the log, after the idle calls not yet logged.
+    void announce(const std::string& text);
 
     // Ends the service: held calls end the session, the program's calls fail; waits at most
     // `grace` for the Web Connector to close its session.

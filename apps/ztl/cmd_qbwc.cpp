@@ -371,7 +371,7 @@ int service(std::vector<std::string> args) {
             note(std::string("the settings were not taken: ") + e.what());
         }
     }
-    note("the Web Connector service stops (signal " + std::to_string(signal) + ")");
+    factory.service()->announce("the Web Connector service stops (signal " + std::to_string(signal) + ")");
     local.stop();
     return 0;
 }

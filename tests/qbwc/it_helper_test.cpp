@@ -141,13 +141,15 @@ TEST(ServiceStatusText, TravelsWholeAndReadsAsTheHelperNeedsIt) {
     std::string text = describeStatus(f);
     for (const char* part :
          {"runs for qbwc:127.0.0.1:8080", "calls: https://zentrel.shop.example:8443/qbwc", "Password: set",
-          "nothing to do (none)", "12 idle calls since", "last reported: C:\\Users\\Public\\Shop.QBW",
+          "Last call of the Web Connector: ", "Last event: ", "nothing to do (none)", "12 idle calls since", "last reported: C:\\Users\\Public\\Shop.QBW",
           "programs connected: 1; requests waiting: 2"})
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     ServiceStatus quiet;
     quiet.startedAt = std::chrono::system_clock::now();
     std::string never = describeStatus(decodeStatus(encodeStatus(quiet, "qbwc:localhost:8080", false)));
-    EXPECT_NE(never.find("Last call: none since the service started"), std::string::npos) << never;
+    EXPECT_NE(never.find("Last call of the Web Connector: none since the service started"), std::string::npos)
+        << never;
+    EXPECT_EQ(never.find("Last event"), std::string::npos) << never;
     EXPECT_NE(never.find("Password: not set (ztl qbwc set-password)"), std::string::npos) << never;
 }
 
