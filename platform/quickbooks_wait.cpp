@@ -3,8 +3,13 @@
 namespace ztl {
 
 std::string waitingLine(const std::string& what, std::chrono::milliseconds waited) {
-    return what + " ... " + std::to_string(std::chrono::duration_cast<std::chrono::seconds>(waited).count()) +
-           " s";
+    return what.substr(0, what.find('\n')) + " ... " +
+           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(waited).count()) + " s";
+}
+
+std::string waitingDetails(const std::string& what) {
+    std::size_t nl = what.find('\n');
+    return nl == std::string::npos ? std::string() : what.substr(nl + 1);
 }
 
 }  // namespace ztl

@@ -21,8 +21,12 @@ class QuickBooksWait {
     virtual void failed(const std::string& why) { (void)why; }
 };
 
-// "Waiting for the Web Connector to call ... 12 s": the line a window or ztl shows.
+// `what` is a line of its own, then (after a '\n') what the operator can do meanwhile.
+// "Waiting for the Web Connector to call ... 12 s": the line a window or ztl shows, kept
+// up to date.
 std::string waitingLine(const std::string& what, std::chrono::milliseconds waited);
+// The rest of `what`: how long the wait lasts and what to click; shown once.
+std::string waitingDetails(const std::string& what);
 
 }  // namespace ztl
 

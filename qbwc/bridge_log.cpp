@@ -4,13 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "platform/paths.h"
 
 namespace ztl::qbwc {
 
-BridgeLog::BridgeLog(std::filesystem::path file) : file_(std::move(file)) {}
+BridgeLog::BridgeLog(std::filesystem::path file, std::uintmax_t maxBytes)
+    : file_(std::move(file)), maxBytes_(maxBytes) {}
 
 void BridgeLog::write(const std::string& text) {
     std::time_t now = std::time(nullptr);
@@ -24,6 +26,14 @@ void BridgeLog::write(const std::string& text) {
         if (static_cast<unsigned char>(c) < 0x20 && c != '\t') c = '?';
     std::string line = std::string(stamp) + " [" + std::to_string(::getpid()) + "] " + clean + "\n";
     std::lock_guard lock(mutex_);
+    // Several processes may write it; a rename is whole, so at worst two of them rotate at
+    // once and the shorter part is dropped.
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) == 0 && static_cast<std::uintmax_t>(st.st_size) + line.size() > maxBytes_) {
+        std::filesystem::path old = file_;
+        old += ".1";
+        ::rename(file_.c_str(), old.c_str());
+    }
     int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return;
     ::fchmod(fd, 0600);

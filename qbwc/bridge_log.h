@@ -3,7 +3,9 @@
 // refused passwords (with the address they came from), requests handed out without an
 // answer and answers that came late, with their TxnID. One line per event, appended by
 // whichever process serves (a program, or ztl qbwc service). Owner-only (0600), made so
-// again on every opening: it names the addresses that tried passwords.
+// again on every opening: it names the addresses that tried passwords. Kept to a bounded
+// size: at `maxBytes` it becomes "<file>.1" (the one before is dropped) and a new one begins.
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -12,7 +14,8 @@ namespace ztl::qbwc {
 
 class BridgeLog {
   public:
-    explicit BridgeLog(std::filesystem::path file);
+    static constexpr std::uintmax_t kMaxBytes = 1024 * 1024;
+    explicit BridgeLog(std::filesystem::path file, std::uintmax_t maxBytes = kMaxBytes);
     // Appends "YYYY-MM-DD HH:MM:SS [pid] text"; a log that cannot be written loses the line,
     // never the bridge's work.
     void write(const std::string& text);
@@ -20,6 +23,7 @@ class BridgeLog {
 
   private:
     std::filesystem::path file_;
+    std::uintmax_t maxBytes_;
     std::mutex mutex_;
 };
 

@@ -22,6 +22,7 @@ BridgeSettings readBridgeSettings(const SettingsStore& store) {
     s.passwordHash = get(key::kPasswordHash);
     s.certificateFile = get(key::kCertificate);
     s.privateKeyFile = get(key::kPrivateKey);
+    s.appUrl = get(key::kAppUrl);
     if (auto t = parseTimeoutSeconds(get(key::kTimeoutSeconds))) s.timeout = std::chrono::seconds(*t);
     return s;
 }

@@ -9,6 +9,11 @@
 //   TimeoutSeconds  how long the program waits for the Web Connector; default 120
 //   OwnerID, FileID the .qwc file's GUIDs, made once and kept so that the same file can be
 //                   written again without the Web Connector seeing a new application
+//   AppURL          the .qwc file's URL: what the bookkeeper's PC calls, named in the messages
+//   QuickBooks      which QuickBooks every program talks to, as ZENTREL_QUICKBOOKS says it
+//                   (which wins when set): "qbwc:HOST:PORT" or "sim:FILE". Kept here, beside
+//                   the bridge, because every program reads it before it knows a company,
+//                   and the multi-store edition has no section of its own before then
 //
 // Values are UTF-8, as they arrive over HTTP and name files, not the engine's single-byte
 // text.
@@ -31,6 +36,8 @@ inline constexpr const char* kPrivateKey = "PrivateKey";
 inline constexpr const char* kTimeoutSeconds = "TimeoutSeconds";
 inline constexpr const char* kOwnerId = "OwnerID";
 inline constexpr const char* kFileId = "FileID";
+inline constexpr const char* kAppUrl = "AppURL";
+inline constexpr const char* kQuickBooks = "QuickBooks";
 }  // namespace key
 
 struct BridgeSettings {
@@ -39,6 +46,7 @@ struct BridgeSettings {
     std::string certificateFile;
     std::string privateKeyFile;
     std::chrono::seconds timeout{kDefaultTimeoutSeconds};
+    std::string appUrl;
 };
 
 // What the store holds; a TimeoutSeconds that is not a valid number reads as the default.

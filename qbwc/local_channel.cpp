@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +66,11 @@ std::filesystem::path serviceSocketPath(const ListenAddress& listen) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || !*runtime) return {};
     std::string name;
-    for (char c : listen.host) name += std::isalnum(static_cast<unsigned char>(c)) || c == '.' ? c : '_';
+    const std::string& host = listen.host;
+    if (host == "localhost" || host == "127.0.0.1" || host == "::1")
+        name = "localhost";
+    else
+        for (char c : host) name += std::isalnum(static_cast<unsigned char>(c)) || c == '.' ? c : '_';
     return std::filesystem::path(runtime) / "zentrel-qbwc" /
            (name + "-" + std::to_string(listen.port) + ".sock");
 }
@@ -82,6 +87,50 @@ int connectLocal(const std::filesystem::path& path) {
         return -1;
     }
     return fd;
+}
+
+}  // namespace ztl::qbwc
+
+namespace ztl::qbwc {
+
+std::vector<std::filesystem::path> runningServiceSockets() {
+    std::vector<std::filesystem::path> found;
+    std::filesystem::path folder = serviceSocketPath({"localhost", 0}).parent_path();
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) return found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        if (entry.path().extension() != ".sock") continue;
+        int fd = connectLocal(entry.path());
+        if (fd < 0) continue;
+        ::close(fd);
+        found.push_back(entry.path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::optional<std::string> askService(const std::filesystem::path& path, char type, char expected,
+                                      std::string* failure) {
+    int fd = connectLocal(path);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> answer;
+    if (sendFrame(fd, type)) {
+        // A service answers these at once; one that does not within seconds is not taken as one.
+        while (readable(fd, std::chrono::seconds(5))) {
+            std::optional<Frame> f = readFrame(fd);
+            if (!f) break;
+            if (f->type == 'w') continue;
+            if (f->type == expected) answer = f->payload;
+            else if (f->type == 'e' && failure) {
+                std::size_t nl = f->payload.find('\n');
+                *failure = nl == std::string::npos ? f->payload : f->payload.substr(nl + 1);
+                answer = std::string();
+            }
+            break;
+        }
+    }
+    ::close(fd);
+    return answer;
 }
 
 }  // namespace ztl::qbwc

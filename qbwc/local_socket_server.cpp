@@ -151,6 +151,17 @@ void LocalSocketServer::serve(int fd) {
                     break;
                 case 'C':
                     break;  // a Cancel that came after its call was answered
+                case 'T':
+                case 'L': {
+                    auto& control = f->type == 'T' ? status_ : reload_;
+                    try {
+                        if (!control) throw std::runtime_error("not offered by this service");
+                        sendFrame(fd, f->type == 'T' ? 't' : 'l', control());
+                    } catch (const std::runtime_error& e) {
+                        sendFrame(fd, 'e', errorPayload(VbError(hresult::kCouldNotAccess, "QBWC", e.what())));
+                    }
+                    break;
+                }
                 default:
                     sendFrame(fd, 'e',
                               errorPayload(

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -22,6 +23,13 @@ class LocalSocketServer {
                       WebConnectorService::NoteSink note);
     ~LocalSocketServer();
 
+    // What 'T' (status) and 'L' (read the settings again) answer; set before start. Each
+    // returns the answer's text or throws std::runtime_error saying why it cannot.
+    void setControls(std::function<std::string()> status, std::function<std::string()> reload) {
+        status_ = std::move(status);
+        reload_ = std::move(reload);
+    }
+
     // Binds the socket (owner-only, in an owner-only folder); throws std::runtime_error
     // when another service already answers there or it cannot be made.
     void start();
@@ -36,6 +44,8 @@ class LocalSocketServer {
     WebConnectorService& service_;
     std::filesystem::path path_;
     WebConnectorService::NoteSink note_;
+    std::function<std::string()> status_;
+    std::function<std::string()> reload_;
     int listenFd_ = -1;
     std::atomic<bool> stopping_{false};
     std::thread acceptor_;

@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <optional>
+#include <vector>
 #include <stdexcept>
 #include <thread>
 
@@ -32,14 +33,33 @@ bool isIdentityEncoding(beast::string_view value) {
     return value.empty() || beast::iequals(value, "identity");
 }
 
+std::shared_ptr<asio::ssl::context> tlsContext(const std::string& certificate, const std::string& key) {
+    auto tls = std::make_shared<asio::ssl::context>(asio::ssl::context::tls_server);
+    tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                     asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 | asio::ssl::context::no_tlsv1_1);
+    beast::error_code ec;
+    tls->use_certificate_chain_file(certificate, ec);
+    if (!ec) tls->use_private_key_file(key, asio::ssl::context::pem, ec);
+    if (ec || SSL_CTX_check_private_key(tls->native_handle()) != 1)
+        throw std::runtime_error("the certificate " + certificate + " and key " + key +
+                                 " cannot be used for HTTPS");
+    return tls;
+}
+
 }  // namespace
 
 struct SoapHttpServer::Impl {
     // What the connections still queued in the loop use as they are destroyed with it
     // comes first, so that it is destroyed after them.
     std::atomic<int> open{0};
-    std::optional<asio::ssl::context> tls;
+    std::atomic<int> answering{0};  // connections between a request read and its answer written
+    bool draining = false;          // on the loop only: delayed answers go out at once
+    std::vector<std::weak_ptr<asio::steady_timer>> delays;  // on the loop only
+    std::shared_ptr<asio::ssl::context> tls;  // on the loop only once serving; replaced on reload
     asio::io_context io{1};
+    // The loop runs until stopped, even with nothing to wait for on it: while a worker makes a
+    // SOAP call its connection waits for nothing, and the acceptor is closed at the end.
+    asio::executor_work_guard<asio::io_context::executor_type> keepRunning{io.get_executor()};
     tcp::acceptor acceptor{io};
     asio::thread_pool workers;
     std::thread loop;
@@ -60,11 +80,14 @@ namespace {
 template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>> {
   public:
-    Connection(SoapHttpServer::Impl& server, Stream stream, std::string peer)
-        : server_(server), stream_(std::move(stream)), peer_(std::move(peer)) {
+    Connection(SoapHttpServer::Impl& server, std::shared_ptr<void> keep, Stream stream, std::string peer)
+        : server_(server), keep_(std::move(keep)), stream_(std::move(stream)), peer_(std::move(peer)) {
         ++server_.open;
     }
-    ~Connection() { --server_.open; }
+    ~Connection() {
+        answered();
+        --server_.open;
+    }
 
     void start() {
         // One deadline for all of the request, however it is dripped.
@@ -96,6 +119,9 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     void onHeader(beast::error_code ec) {
         if (ec == http::error::body_limit) return answer(413, "text/plain", "request body too large\n");
         if (ec) return;  // dropped: too slow, malformed or gone
+        // From here on the client waits for an answer: the end of the server waits for it too.
+        answering_ = true;
+        ++server_.answering;
         auto& req = parser_->get();
         if (req.method() == http::verb::get)
             return answer(200, "text/plain; charset=utf-8", kSupportText);
@@ -135,10 +161,14 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         });
     }
 
-    // A refused password is answered late, without a thread waiting for it.
+    // A refused password is answered late, without a thread waiting for it; at once when the
+    // server is ending, so that the Web Connector still reads "nvu" rather than a closed connection.
     void delayed(SoapReply reply) {
-        if (reply.delay.count() <= 0) return answer(reply.status, "text/xml; charset=utf-8", reply.body);
+        if (reply.delay.count() <= 0 || server_.draining)
+            return answer(reply.status, "text/xml; charset=utf-8", reply.body);
         auto timer = std::make_shared<asio::steady_timer>(stream_.get_executor(), reply.delay);
+        std::erase_if(server_.delays, [](const auto& d) { return d.expired(); });
+        server_.delays.push_back(timer);
         timer->async_wait(
             [self = this->shared_from_this(), timer, reply = std::move(reply)](beast::error_code) {
                 self->answer(reply.status, "text/xml; charset=utf-8", reply.body);
@@ -159,7 +189,13 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
             [self = this->shared_from_this()](beast::error_code ec, std::size_t) { self->close(ec); });
     }
 
+    void answered() {
+        if (answering_) --server_.answering;
+        answering_ = false;
+    }
+
     void close(beast::error_code ec) {
+        answered();
         if constexpr (kTls) {
             if (!ec) {
                 lowest().expires_after(std::chrono::seconds(2));
@@ -190,12 +226,14 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     }
 
     SoapHttpServer::Impl& server_;
+    std::shared_ptr<void> keep_;  // the TLS context the stream was made with, outliving it
     Stream stream_;
     std::string peer_;
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
     std::array<char, 4096> scratch_{};
+    bool answering_ = false;
 };
 
 }  // namespace
@@ -211,12 +249,13 @@ void SoapHttpServer::Impl::accept() {
             } else {
                 std::string peer = socket.remote_endpoint(ignored).address().to_string();
                 beast::tcp_stream stream(std::move(socket));
-                if (tls)
+                if (auto context = tls)
                     std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(
-                        *this, beast::ssl_stream<beast::tcp_stream>(std::move(stream), *tls), peer)
+                        *this, context, beast::ssl_stream<beast::tcp_stream>(std::move(stream), *context), peer)
                         ->start();
                 else
-                    std::make_shared<Connection<beast::tcp_stream>>(*this, std::move(stream), peer)->start();
+                    std::make_shared<Connection<beast::tcp_stream>>(*this, nullptr, std::move(stream), peer)
+                        ->start();
             }
         }
         accept();
@@ -250,18 +289,7 @@ void SoapHttpServer::start() {
             "without a certificate the service listens only on a loopback address, not " + host +
             ": the Web Connector's password would cross the network readable");
     auto impl = std::make_unique<Impl>(service_, options_);
-    if (usesTls()) {
-        impl->tls.emplace(asio::ssl::context::tls_server);
-        impl->tls->set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
-                               asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
-                               asio::ssl::context::no_tlsv1_1);
-        beast::error_code ec;
-        impl->tls->use_certificate_chain_file(options_.certificateFile, ec);
-        if (!ec) impl->tls->use_private_key_file(options_.privateKeyFile, asio::ssl::context::pem, ec);
-        if (ec || SSL_CTX_check_private_key(impl->tls->native_handle()) != 1)
-            throw std::runtime_error("the certificate " + options_.certificateFile + " and key " +
-                                     options_.privateKeyFile + " cannot be used for HTTPS");
-    }
+    if (usesTls()) impl->tls = tlsContext(options_.certificateFile, options_.privateKeyFile);
 
     beast::error_code ec;
     tcp::resolver resolver(impl->io);
@@ -293,8 +321,39 @@ void SoapHttpServer::start() {
     impl_ = std::move(impl);
 }
 
+void SoapHttpServer::reloadCertificate(const std::string& certificate, const std::string& key) {
+    if (certificate.empty() != key.empty())
+        throw std::runtime_error("HTTPS needs both a certificate and its private key");
+    if (certificate.empty() != options_.certificateFile.empty())
+        throw std::runtime_error(std::string("the service serves ") + (usesTls() ? "https" : "http") +
+                                 "; switching between http and https needs a restart of the service");
+    if (certificate.empty()) return;
+    auto context = tlsContext(certificate, key);
+    options_.certificateFile = certificate;
+    options_.privateKeyFile = key;
+    if (!impl_) return;
+    Impl* raw = impl_.get();
+    asio::post(raw->io, [raw, context] { raw->tls = context; });
+}
+
 void SoapHttpServer::stop() {
     if (!impl_) return;
+    // Every call already read is answered before the loop stops: the answer to the Web
+    // Connector's closeConnection, a refusal held back, a call the service's end released.
+    // New connections are no longer taken. Bounded: a client that does not read its answer
+    // holds nothing up for long.
+    Impl* raw = impl_.get();
+    asio::post(raw->io, [raw] {
+        raw->draining = true;
+        beast::error_code ignored;
+        raw->acceptor.close(ignored);
+        for (auto& d : raw->delays)
+            if (auto timer = d.lock()) timer->cancel();
+        raw->delays.clear();
+    });
+    const auto until = std::chrono::steady_clock::now() + options_.drainDeadline;
+    while (raw->answering.load() > 0 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     impl_->io.stop();
     if (impl_->loop.joinable()) impl_->loop.join();
     beast::error_code ignored;

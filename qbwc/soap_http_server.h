@@ -31,6 +31,7 @@ struct HttpServiceOptions {
     int workers = 4;          // SOAP calls served at once; one Web Connector makes one at a time
     std::chrono::milliseconds requestDeadline{10000};
     std::chrono::milliseconds writeDeadline{30000};
+    std::chrono::milliseconds drainDeadline{3000};  // the end waits this long for answers being written
 };
 
 class SoapHttpServer {
@@ -44,6 +45,9 @@ class SoapHttpServer {
     // saying why it cannot (a refused plain address, an unusable certificate, a port in use).
     void start();
     void stop();
+    // Connections from now on use this certificate and key; those open keep theirs. Throws
+    // std::runtime_error when they cannot be used, or would switch between http and https.
+    void reloadCertificate(const std::string& certificate, const std::string& key);
     int port() const { return port_; }
     bool usesTls() const;
     // The address the Web Connector is to call, "https://host:port/".

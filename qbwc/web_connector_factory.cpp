@@ -1,5 +1,8 @@
 #include "qbwc/web_connector_factory.h"
 
+#include <stdexcept>
+#include <vector>
+
 #include "qbwc/bridge_log.h"
 #include "qbwc/web_connector_processor.h"
 
@@ -12,16 +15,23 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
     c.http.listen = listen;
     c.http.certificateFile = settings.certificateFile;
     c.http.privateKeyFile = settings.privateKeyFile;
+    c.appUrl = settings.appUrl;
     return c;
 }
 
 WebConnectorFactory::WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait)
     : closeGrace_(config.closeGrace), wait_(wait) {
+    loaded_.userName = config.credentials.userName;
+    loaded_.passwordHash = config.credentials.passwordHash;
+    loaded_.certificateFile = config.http.certificateFile;
+    loaded_.privateKeyFile = config.http.privateKeyFile;
+    loaded_.timeout = std::chrono::duration_cast<std::chrono::seconds>(config.timings.timeout);
+    loaded_.appUrl = config.appUrl;
     service_ = std::make_shared<WebConnectorService>(config.credentials, config.timings, config.note);
     server_ = std::make_unique<SoapHttpServer>(*service_, config.http);
     try {
         server_->start();
-        service_->setUrl(server_->url());
+        service_->setUrl(url());
         if (config.note) config.note("serving the Web Connector at " + server_->url());
     } catch (const std::exception& e) {
         startError_ = std::string("The Web Connector service cannot start: ") + e.what() + ".";
@@ -49,6 +59,33 @@ int WebConnectorFactory::port() const {
 
 bool WebConnectorFactory::usesTls() const {
     return server_ && server_->usesTls();
+}
+
+std::string WebConnectorFactory::url() const {
+    if (!loaded_.appUrl.empty()) return loaded_.appUrl;
+    return server_ ? server_->url() : std::string();
+}
+
+std::string WebConnectorFactory::reload(const BridgeSettings& s) {
+    if (!service_ || !server_) throw std::runtime_error("the bridge is not serving");
+    if (s.userName.empty() || s.passwordHash.empty())
+        throw std::runtime_error("the user name or the password is not set; the service keeps the ones it has");
+    std::vector<std::string> changed;
+    if (s.certificateFile != loaded_.certificateFile || s.privateKeyFile != loaded_.privateKeyFile) {
+        server_->reloadCertificate(s.certificateFile, s.privateKeyFile);
+        changed.push_back("certificate and key");
+    }
+    if (s.userName != loaded_.userName) changed.push_back("user name " + s.userName);
+    if (s.passwordHash != loaded_.passwordHash) changed.push_back("password");
+    if (s.timeout != loaded_.timeout) changed.push_back("wait of " + std::to_string(s.timeout.count()) + " s");
+    if (s.appUrl != loaded_.appUrl) changed.push_back("URL " + s.appUrl);
+    service_->reload({s.userName, s.passwordHash}, s.timeout);
+    loaded_ = s;
+    service_->setUrl(url());
+    if (changed.empty()) return "the settings are read again; nothing changed";
+    std::string text = "the settings are read again; new:";
+    for (std::size_t i = 0; i < changed.size(); ++i) text += (i ? ", " : " ") + changed[i];
+    return text + " (from the next Web Connector session on)";
 }
 
 WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also) {

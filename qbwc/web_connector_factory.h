@@ -21,8 +21,11 @@ struct BridgeConfig {
     Credentials credentials;
     ServiceTimings timings;
     HttpServiceOptions http;
+    std::string appUrl;                          // the .qwc file's URL, when written here
     WebConnectorService::NoteSink note;          // what happens, for ztl qbwc serve
-    std::chrono::milliseconds closeGrace{3000};  // how long the end waits for the Web Connector to close
+    // How long the end waits for the Web Connector to close its session: one pause after
+    // "NoOp" (5 s), the closing request through QuickBooks and closeConnection.
+    std::chrono::milliseconds closeGrace{12000};
 };
 
 BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddress& listen);
@@ -43,6 +46,11 @@ class WebConnectorFactory : public RequestProcessorFactory {
     // The service it serves (null when it could not start), for ztl qbwc service's local socket.
     const std::shared_ptr<WebConnectorService>& service() const { return service_; }
     bool usesTls() const;
+    // What the Web Connector is to call: the .qwc file's URL, else where it listens.
+    std::string url() const;
+    // Takes the bridge's settings anew, for the next session and connection; says what
+    // changed, or throws std::runtime_error saying what cannot be taken (nothing changed then).
+    std::string reload(const BridgeSettings& settings);
 
   private:
     std::shared_ptr<WebConnectorService> service_;
@@ -50,6 +58,7 @@ class WebConnectorFactory : public RequestProcessorFactory {
     std::string startError_;
     std::chrono::milliseconds closeGrace_{0};
     QuickBooksWait* wait_ = nullptr;
+    BridgeSettings loaded_;  // what reload compares with
 };
 
 // The configuration for "qbwc:<listenText>" from the bridge's settings; nothing, and `why`

@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include "platform/request_processor.h"
+#include "qbwc/connection_error_causes.h"
 #include "qbwc/late_answer.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/random_id.h"
@@ -179,7 +180,39 @@ WebConnectorService::WebConnectorService(Credentials credentials, ServiceTimings
 WebConnectorService::~WebConnectorService() = default;
 
 void WebConnectorService::note(const std::string& text) const {
+    flushIdle();
+    idleCalls_ = 0;
+    record(text);
+}
+
+void WebConnectorService::record(const std::string& text) const {
+    lastEvent_ = text;
+    lastEventAt_ = std::chrono::system_clock::now();
     if (note_) note_(text);
+}
+
+// An idle Web Connector calls every few seconds all day: the first idle session after
+// anything else is logged as it is, the next ones are counted and logged as one line when
+// something else happens, or every hour.
+void WebConnectorService::noteIdle(const std::string& text) {
+    auto now = std::chrono::system_clock::now();
+    if (idleCalls_++ == 0) {
+        flushIdle();
+        idleCallsSince_ = now;
+        record(text);
+        return;
+    }
+    if (idleUnlogged_++ == 0) idleUnloggedSince_ = now;
+    lastEvent_ = text;
+    lastEventAt_ = now;
+    if (now - idleUnloggedSince_ >= std::chrono::hours(1)) flushIdle();
+}
+
+void WebConnectorService::flushIdle() const {
+    if (idleUnlogged_ > 0 && note_)
+        note_(std::to_string(idleUnlogged_) + " idle call" + (idleUnlogged_ == 1 ? "" : "s") + " since " +
+              clockTime(idleUnloggedSince_).substr(0, 5) + ": the Web Connector asked, nothing was to be posted");
+    idleUnlogged_ = 0;
 }
 
 void WebConnectorService::heard() {
@@ -193,12 +226,59 @@ void WebConnectorService::setUrl(std::string url) {
     url_ = std::move(url);
 }
 
+void WebConnectorService::reload(Credentials credentials, std::chrono::milliseconds timeout) {
+    std::lock_guard lock(mutex_);
+    credentials_ = std::move(credentials);
+    timings_.timeout = timeout;
+    // A password refused before may be the one just set: no address waits for its pause.
+    backoff_.clear();
+}
+
+void WebConnectorService::announce(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    note(text);
+}
+
+ServiceStatus WebConnectorService::status() const {
+    std::lock_guard lock(mutex_);
+    ServiceStatus s;
+    s.url = url_;
+    s.startedAt = startedAt_;
+    s.everHeard = everHeard_;
+    s.lastHeard = lastHeard_;
+    s.lastEvent = lastEvent_;
+    s.lastEventAt = lastEventAt_;
+    s.company = lastCompany_;
+    s.sessionOpen = session_ != nullptr;
+    s.programs = connections_;
+    s.waiting = queue_.size();
+    if (session_ && session_->inFlight && !session_->inFlight->closing &&
+        session_->inFlight->state == Pending::State::Sent)
+        ++s.waiting;
+    s.idleCalls = idleCalls_;
+    s.idleSince = idleCallsSince_;
+    return s;
+}
+
+// What a window or ztl shows while it waits for the Web Connector to call: the first line
+// is the one kept up to date with the seconds, the rest says how long and what to do.
+std::string WebConnectorService::waitText(const char* what) const {
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timings_.timeout).count();
+    std::string text = std::string(what) + "\nZentrel waits up to " + std::to_string(seconds) +
+                       " s. On the bookkeeper's PC, in the QuickBooks Web Connector: tick Korvane Zentrel "
+                       "and click Update Selected (with Auto-Run on it calls by itself).";
+    if (!url_.empty()) text += " It calls " + url_ + ".";
+    return text;
+}
+
 VbError WebConnectorService::notCalled() const {
-    std::string since = everHeard_ ? clockTime(lastHeard_) : clockTime(lastHeard_) + " (when serving began)";
-    std::string reach = url_.empty() ? "this service" : url_;
+    std::string since = everHeard_ ? clockTime(lastHeard_) : clockTime(lastHeard_) + " (when Zentrel began to wait)";
+    std::string reach = url_.empty() ? "Zentrel's address" : url_;
     return VbError(hresult::kCouldNotStart, kSource,
                    "Could not start QuickBooks. The Web Connector has not called since " + since +
-                       "; is it running, with Auto-Run on, and can it reach " + reach + "?");
+                       ". On the bookkeeper's PC: is the Web Connector running, is Auto-Run on, is the PC "
+                       "awake? Click Update Selected there. The Web Connector must reach " +
+                       reach + " (the URL of the .qwc file).");
 }
 
 // A refused authenticate fails the program's waiting connections at once: waiting on
@@ -210,7 +290,7 @@ void WebConnectorService::refuse(const std::string& why) {
 }
 
 bool WebConnectorService::waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until,
-                                     QuickBooksWait* wait, const char* what, Clock::time_point since) {
+                                     QuickBooksWait* wait, const std::string& what, Clock::time_point since) {
     if (!wait) {
         changed_.wait_until(lock, until);
         return true;
@@ -301,8 +381,13 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
     }
     // The password check is slow by design: outside the lock, and made whatever the user
     // name, so that the time taken does not tell a known name from an unknown one.
-    bool passwordMatches = verifyPassword(strPassword, credentials_.passwordHash);
-    bool userMatches = !credentials_.userName.empty() && strUserName == credentials_.userName;
+    Credentials expected;
+    {
+        std::lock_guard lock(mutex_);
+        expected = credentials_;
+    }
+    bool passwordMatches = verifyPassword(strPassword, expected.passwordHash);
+    bool userMatches = !expected.userName.empty() && strUserName == expected.userName;
     std::lock_guard lock(mutex_);
     Clock::time_point now = Clock::now();
     if (!passwordMatches || !userMatches) {
@@ -314,7 +399,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         std::string why =
             !userMatches
                 ? "The Web Connector called" + from + " as the user \"" + strUserName + "\", not \"" +
-                      credentials_.userName +
+                      expected.userName +
                       "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again."
                 : "The Web Connector called" + from +
                       ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; "
@@ -344,7 +429,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
                          : "its Web Connector went away; a new session replaced it");
     }
     if (connections_ == 0) {
-        note("authenticate" + from + ": nothing to do (none)");
+        noteIdle("authenticate" + from + ": nothing to do (none)");
         return {refused("none", "Zentrel has nothing to post now.")};
     }
     session_ = std::make_unique<Session>();
@@ -373,6 +458,7 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
             return "";
         }
         s.company = strCompanyFileName;
+        lastCompany_ = strCompanyFileName;
         s.phase = Phase::Ready;
         note("QuickBooks has " + strCompanyFileName + " open");
         changed_.notify_all();
@@ -484,7 +570,8 @@ std::string WebConnectorService::connectionError(const std::string& ticket, cons
     std::lock_guard lock(mutex_);
     Session& s = sessionFor(ticket, "connectionError");
     if (s.phase != Phase::Connecting) throw LostTraffic("connectionError: out of order");
-    VbError e = comErrorFrom(hresult, message);
+    VbError reported = comErrorFrom(hresult, message);
+    VbError e(reported.number, kSource, connectionErrorExplained(reported.number, message));
     note("the Web Connector could not reach QuickBooks: " + hresult + " " + message);
     ++connectionFailures_;
     lastConnectionError_ = e;
@@ -526,6 +613,7 @@ std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
     const Clock::time_point deadline = since + timings_.timeout;
     const std::uint64_t failuresBefore = connectionFailures_;
     const std::uint64_t refusalsBefore = refusals_;
+    const std::string waitingFor = waitText(kWaitCall);
     auto giveUp = [&](const VbError& e) {
         if (--connections_ == 0) idleSince_ = Clock::now();
         changed_.notify_all();
@@ -543,7 +631,7 @@ std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
             note("the Web Connector did not call in time");
             throw giveUp(notCalled());
         }
-        if (!waitAWhile(lock, deadline, wait, kWaitCall, since)) {
+        if (!waitAWhile(lock, deadline, wait, waitingFor, since)) {
             note("the operator cancelled the wait for the Web Connector");
             throw giveUp(cancelled());
         }
@@ -619,6 +707,7 @@ std::string WebConnectorService::companyFile() const {
 
 void WebConnectorService::stop(std::chrono::milliseconds grace) {
     std::unique_lock lock(mutex_);
+    flushIdle();
     stopping_ = true;
     changed_.notify_all();
     changed_.wait_for(lock, grace, [&] { return !session_; });

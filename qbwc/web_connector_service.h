@@ -79,6 +79,23 @@ bool sameCompanyFile(const std::string& a, const std::string& b);
 // its message as the description.
 VbError comErrorFrom(const std::string& hresult, const std::string& message);
 
+// What the service has seen, for ztl qbwc status.
+struct ServiceStatus {
+    using Time = std::chrono::system_clock::time_point;
+    std::string url;         // what the Web Connector is to call
+    Time startedAt{};        // when serving began
+    bool everHeard = false;  // the Web Connector has called since
+    Time lastHeard{};
+    std::string lastEvent;  // what the last call came to, as the log says it
+    Time lastEventAt{};
+    std::string company;          // the company file the Web Connector last reported
+    bool sessionOpen = false;     // a Web Connector session is on now
+    int programs = 0;             // programs with a connection open
+    std::size_t waiting = 0;      // requests not yet answered (queued or handed out)
+    std::uint64_t idleCalls = 0;  // sessions told "none" since idleSince
+    Time idleSince{};
+};
+
 class WebConnectorService {
   public:
     using Clock = std::chrono::steady_clock;
@@ -118,8 +135,14 @@ class WebConnectorService {
 
     // Some call of the Web Connector arrived (any method, any ticket).
     void heard();
-    // Where the Web Connector is to call, for the messages that ask whether it can.
+    // Where the Web Connector is to call (the .qwc file's URL when known), for the messages
+    // that ask whether it can.
     void setUrl(std::string url);
+    // New credentials and wait: for the next authenticate and the next wait of a program.
+    void reload(Credentials credentials, std::chrono::milliseconds timeout);
+    ServiceStatus status() const;
+    // A line of the program's own for the log, after the idle calls not yet logged.
+    void announce(const std::string& text);
 
     // Ends the service: held calls end the session, the program's calls fail; waits at most
     // `grace` for the Web Connector to close its session.
@@ -137,13 +160,17 @@ class WebConnectorService {
     void fail(const std::shared_ptr<Pending>& p, const VbError& e);
     void endSession(const char* why);
     void note(const std::string& text) const;
+    void record(const std::string& text) const;
+    void noteIdle(const std::string& text);
+    void flushIdle() const;
+    std::string waitText(const char* what) const;
     void refuse(const std::string& why);
     bool waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until, QuickBooksWait* wait,
-                    const char* what, Clock::time_point since);
+                    const std::string& what, Clock::time_point since);
     VbError notCalled() const;
 
-    const Credentials credentials_;
-    const ServiceTimings timings_;
+    Credentials credentials_;
+    ServiceTimings timings_;
     const NoteSink note_;
 
     mutable std::mutex mutex_;
@@ -158,8 +185,18 @@ class WebConnectorService {
     std::uint64_t refusals_ = 0;  // authenticate calls refused so far
     std::string lastRefusal_;
     std::string url_;
-    std::chrono::system_clock::time_point lastHeard_ = std::chrono::system_clock::now();
+    const std::chrono::system_clock::time_point startedAt_ = std::chrono::system_clock::now();
+    std::chrono::system_clock::time_point lastHeard_ = startedAt_;
     bool everHeard_ = false;
+    std::string lastCompany_;
+    // The last event and the idle sessions not yet written to the log one by one: an idle
+    // Web Connector calls every few seconds all day.
+    mutable std::string lastEvent_;
+    mutable std::chrono::system_clock::time_point lastEventAt_{};
+    mutable std::uint64_t idleCalls_ = 0;     // since idleCallsSince_, for the status
+    mutable std::uint64_t idleUnlogged_ = 0;  // of those, not in the log yet
+    mutable std::chrono::system_clock::time_point idleCallsSince_{};
+    mutable std::chrono::system_clock::time_point idleUnloggedSince_{};
     struct Backoff {
         int failures = 0;
         Clock::time_point until{};

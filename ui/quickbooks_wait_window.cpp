@@ -12,6 +12,7 @@ QuickBooksWaitWindow::QuickBooksWaitWindow(QWidget* parent)
     setWindowTitle("Korvane Zentrel");
     setWindowModality(Qt::ApplicationModal);
     label_->setMinimumWidth(420);
+    label_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(cancel_, 0, Qt::AlignRight);
@@ -29,6 +30,7 @@ void QuickBooksWaitWindow::reject() {
 
 bool QuickBooksWaitWindow::waiting(const std::string& what, std::chrono::milliseconds waited) {
     std::string line = waitingLine(what, waited);
+    if (std::string details = waitingDetails(what); !details.empty()) line += "\n\n" + details;
     if (cancelled_) line += "\nCancelled: a request QuickBooks already has is waited for all the same.";
     label_->setText(QString::fromStdString(line));
     if (!isVisible()) show();

@@ -1,11 +1,15 @@
-// ztl qbwc ...: the Web Connector bridge's side of the operator's work.
-//   file --url URL --user NAME [--out FILE]  writes the .qwc file the Web Connector is given
+// ztl qbwc ...: the Web Connector bridge's side of the IT helper's work.
+//   file --url URL --user NAME [--out FILE] [--listen HOST:PORT]
+//                                            writes the .qwc file the Web Connector is given,
+//                                            and the setting QuickBooks the programs follow
 //   set-password                             the password typed into the Web Connector
-//   set KEY VALUE                            Certificate, PrivateKey or TimeoutSeconds
+//   set KEY VALUE                            Certificate, PrivateKey, TimeoutSeconds or QuickBooks
 //   show                                     the bridge's settings (never the password)
+//   status                                   the running service: calls, company, requests
 //   serve [--listen HOST:PORT] [--wait SECONDS]
 //                                            serves until the Web Connector has connected once
 //   service [--listen HOST:PORT]             serves until stopped; programs hand it their requests
+// A running service takes a new password or setting at once: set-password and set tell it.
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,9 +27,13 @@
 #include "qbwc/local_channel.h"
 #include "qbwc/local_socket_server.h"
 #include "qbwc/password_hash.h"
+#include "qbwc/pem_file.h"
 #include "qbwc/qwc_file.h"
+#include "qbwc/service_status.h"
 #include "qbwc/web_connector_factory.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
+#include "ztl_usage.h"
 
 namespace ztl::cli {
 namespace {
@@ -41,15 +49,58 @@ std::string bridgeSetting(const SettingsStore& store, const char* k) {
     return store.get(kSettingsApp, kBridgeSection, k, "");
 }
 
+// Every running service reads the bridge's settings again, at once: the IT helper need not
+// restart one after a new password. What each says is printed.
+void tellRunningServices() {
+    auto sockets = runningServiceSockets();
+    for (const auto& socket : sockets) {
+        std::string failure;
+        std::string where = socket.stem().string();
+        if (auto status = askService(socket, 'T', 't')) where = decodeStatus(*status)["QuickBooks"];
+        auto answer = askService(socket, 'L', 'l', &failure);
+        if (!answer)
+            std::cout << "the Web Connector service for " << where
+                      << " did not answer; restart it: systemctl --user restart zentrel-qbwc.service\n";
+        else if (!failure.empty())
+            std::cout << "the Web Connector service for " << where << " keeps its settings: " << failure
+                      << "; restart it: systemctl --user restart zentrel-qbwc.service\n";
+        else
+            std::cout << "the Web Connector service for " << where << ": " << *answer << "\n";
+    }
+}
+
+// The HOST:PORT where the bridge is to listen for a .qwc URL on this machine's loopback.
+std::string listenForUrl(const std::string& url) {
+    for (const char* prefix : {"http://", "https://"}) {
+        if (!url.starts_with(prefix)) continue;
+        std::string rest = url.substr(std::string(prefix).size());
+        std::string hostPort = rest.substr(0, rest.find('/'));
+        std::string why;
+        auto a = parseListenAddress(hostPort, why);
+        // "localhost" may resolve to ::1 alone; the Web Connector's side (a tunnel, say)
+        // reaches 127.0.0.1, and a service there serves every loopback name of the port.
+        if (a && isLoopbackHost(a->host) && a->port != 0)
+            return a->host == "localhost" ? "127.0.0.1:" + std::to_string(a->port) : hostPort;
+    }
+    return {};
+}
+
 int writeQwcFile(std::vector<std::string> args) {
     bool missing = false;
     std::string url = takeOption(args, "--url", missing);
     std::string user = takeOption(args, "--user", missing);
     std::string out = takeOption(args, "--out", missing);
+    std::string listen = takeOption(args, "--listen", missing);
     if (missing || url.empty() || user.empty() || !args.empty())
         return usageError("qbwc", "qbwc file needs --url URL and --user NAME");
     if (auto why = appUrlRefusal(url)) return fail(*why);
     if (out.empty()) out = "Zentrel.qwc";
+    if (!listen.empty()) {
+        std::string why;
+        if (!parseListenAddress(listen, why)) return fail("--listen " + why);
+    } else {
+        listen = listenForUrl(url);
+    }
 
     QSettingsStore store;
     QwcFields f;
@@ -62,9 +113,19 @@ int writeQwcFile(std::vector<std::string> args) {
     file.close();
     if (!file) return fail("cannot write " + out);
     store.set(kSettingsApp, kBridgeSection, key::kUserName, user);
+    store.set(kSettingsApp, kBridgeSection, key::kAppUrl, url);
     std::cout << "wrote " << out << " for user " << user << "\n";
+    if (!listen.empty()) {
+        store.set(kSettingsApp, kBridgeSection, key::kQuickBooks, "qbwc:" + listen);
+        std::cout << "the programs reach QuickBooks through the bridge at qbwc:" << listen
+                  << " (setting QuickBooks)\n";
+    } else {
+        std::cout << "the URL is not on this machine's loopback: say where the bridge listens, with "
+                     "--listen HOST:PORT, or ztl qbwc set QuickBooks qbwc:HOST:PORT\n";
+    }
     if (bridgeSetting(store, key::kPasswordHash).empty())
-        std::cout << "set the password the Web Connector will ask for: ztl qbwc set-password\n";
+        std::cout << "next: set the password the Web Connector will ask for: ztl qbwc set-password\n";
+    tellRunningServices();
     return 0;
 }
 
@@ -97,7 +158,8 @@ int setPassword(const std::vector<std::string>& args) {
         return fail("the two passwords differ; nothing changed");
     QSettingsStore store;
     store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
-    std::cout << "password set\n";
+    std::cout << "password set; type the same password into the Web Connector's Password column\n";
+    tellRunningServices();
     return 0;
 }
 
@@ -105,19 +167,40 @@ int setKey(const std::vector<std::string>& args) {
     if (args.size() != 2) return usageError("qbwc", "qbwc set KEY VALUE");
     const std::string& k = args[0];
     const std::string& value = args[1];
+    QSettingsStore store;
+    std::string stored = value;
     if (k == key::kTimeoutSeconds) {
         if (!parseTimeoutSeconds(value))
-            return fail("TimeoutSeconds is a whole number of seconds from 1 to 86400");
+            return fail("TimeoutSeconds is a whole number of seconds from 1 to 86400; nothing changed");
     } else if (k == key::kCertificate || k == key::kPrivateKey) {
-        std::error_code ec;
-        if (!value.empty() && !std::filesystem::is_regular_file(value, ec))
-            return fail(value + " is not a file");
+        bool certificate = k == key::kCertificate;
+        if (!value.empty()) {
+            if (auto why = pemFileRefusal(value, certificate ? "certificate" : "key"))
+                return fail(*why + "; nothing changed");
+            stored = std::filesystem::absolute(value).string();
+            std::string other = bridgeSetting(store, certificate ? key::kPrivateKey : key::kCertificate);
+            if (!other.empty()) {
+                auto why = certificate ? pemPairRefusal(stored, other) : pemPairRefusal(other, stored);
+                if (why)
+                    std::cout << "note: " << *why << "; set the matching "
+                              << (certificate ? "PrivateKey" : "Certificate") << " too\n";
+            }
+        }
+    } else if (k == key::kQuickBooks) {
+        std::string why;
+        if (value.starts_with("qbwc:") && !parseListenAddress(value.substr(5), why))
+            return fail("QuickBooks=" + why + "; nothing changed");
+        if (!value.empty() && !value.starts_with("qbwc:") && !value.starts_with("sim:"))
+            return fail("QuickBooks is qbwc:HOST:PORT (the bridge) or sim:FILE (a simulated company); nothing "
+                        "changed");
     } else {
-        return fail("no setting " + k + " here: Certificate, PrivateKey or TimeoutSeconds");
+        return fail("no setting " + k + " here: Certificate, PrivateKey, TimeoutSeconds or QuickBooks");
     }
-    std::string stored = value;
-    if (k != key::kTimeoutSeconds && !value.empty()) stored = std::filesystem::absolute(value).string();
-    QSettingsStore().set(kSettingsApp, kBridgeSection, k, stored);
+    store.set(kSettingsApp, kBridgeSection, k, stored);
+    if (k == key::kQuickBooks && std::getenv("ZENTREL_QUICKBOOKS") && *std::getenv("ZENTREL_QUICKBOOKS"))
+        std::cout << "note: ZENTREL_QUICKBOOKS=" << std::getenv("ZENTREL_QUICKBOOKS")
+                  << " is set here and wins over the setting\n";
+    if (k != key::kQuickBooks) tellRunningServices();
     return 0;
 }
 
@@ -131,22 +214,73 @@ int show(const std::vector<std::string>& args) {
               << "PrivateKey=" << s.privateKeyFile << "\n"
               << "TimeoutSeconds=" << s.timeout.count() << "\n"
               << "OwnerID=" << bridgeSetting(store, key::kOwnerId) << "\n"
-              << "FileID=" << bridgeSetting(store, key::kFileId) << "\n";
+              << "FileID=" << bridgeSetting(store, key::kFileId) << "\n"
+              << "AppURL=" << s.appUrl << "\n"
+              << "QuickBooks=" << bridgeSetting(store, key::kQuickBooks) << "\n";
     return 0;
 }
 
+// What the IT helper checks first: is the service there, does the Web Connector call.
+int status(const std::vector<std::string>& args) {
+    if (!args.empty()) return usageError("qbwc", "qbwc status takes no arguments");
+    QSettingsStore store;
+    BridgeSettings s = readBridgeSettings(store);
+    std::string source;
+    std::string quickBooks = quickBooksSetting(store, &source);
+    std::cout << "Programs talk to: " << (quickBooks.empty() ? "(nothing set)" : quickBooks)
+              << (quickBooks.empty() ? "" : " (" + source + ")") << "\n";
+    std::cout << "Password: " << (s.passwordHash.empty() ? "not set (ztl qbwc set-password)" : "set")
+              << "; user name: " << (s.userName.empty() ? "not set (ztl qbwc file)" : s.userName) << "\n";
+    std::cout << "The .qwc file's URL: " << (s.appUrl.empty() ? "not known (ztl qbwc file)" : s.appUrl) << "\n";
+    std::cout << "Log: " << bridgeLogFile().string() << "\n";
+    int running = 0;
+    for (const auto& socket : runningServiceSockets()) {
+        auto text = askService(socket, 'T', 't');
+        if (!text) continue;
+        ++running;
+        std::cout << "\n" << describeStatus(decodeStatus(*text));
+    }
+    if (running == 0) {
+        std::cout << "\nNo Web Connector service runs for this user: the programs serve the bridge "
+                     "themselves while they run.\nStart the service: systemctl --user enable --now "
+                     "zentrel-qbwc.service\n";
+        return 3;
+    }
+    return 0;
+}
+
+int help() {
+    std::cout << "usage:\n";
+    for (std::string_view line : manual_page::kUsageLines)
+        if (line.starts_with("qbwc ")) std::cout << "  ztl " << line << "\n";
+    std::cout << "\nIn this order: ztl qbwc file (the .qwc file and where the bridge listens), ztl qbwc\n"
+                 "set-password, add the .qwc file to the Web Connector on the bookkeeper's PC and type the\n"
+                 "password there, then start the service (systemctl --user enable --now\n"
+                 "zentrel-qbwc.service) and check it with ztl qbwc status. See man ztl.\n";
+    return 0;
+}
+
+// --listen, else ZENTREL_QUICKBOOKS or the setting QuickBooks when they name the bridge.
+std::string listenFrom(std::vector<std::string>& args, bool& missing) {
+    std::string listen = takeOption(args, "--listen", missing);
+    if (listen.empty()) {
+        std::string value = quickBooksSetting(QSettingsStore());
+        if (value.starts_with("qbwc:")) listen = value.substr(5);
+    }
+    return listen;
+}
+
+constexpr const char* kNoAddress =
+    "no address to serve: --listen HOST:PORT, or the setting QuickBooks (ztl qbwc file --listen HOST:PORT, or "
+    "ztl qbwc set QuickBooks qbwc:HOST:PORT)";
+
 int serve(std::vector<std::string> args) {
     bool missing = false;
-    std::string listen = takeOption(args, "--listen", missing);
+    std::string listen = listenFrom(args, missing);
     std::string wait = takeOption(args, "--wait", missing);
     if (missing || !args.empty())
         return usageError("qbwc", "qbwc serve [--listen HOST:PORT] [--wait SECONDS]");
-    if (listen.empty()) {
-        const char* env = std::getenv("ZENTREL_QUICKBOOKS");
-        if (env && std::string_view(env).starts_with("qbwc:")) listen = env + 5;
-    }
-    if (listen.empty())
-        return fail("no address to serve: --listen HOST:PORT, or ZENTREL_QUICKBOOKS=qbwc:HOST:PORT");
+    if (listen.empty()) return fail(kNoAddress);
 
     QSettingsStore store;
     std::string why;
@@ -177,14 +311,7 @@ int serve(std::vector<std::string> args) {
     }
 }
 
-std::string listenFrom(std::vector<std::string>& args, bool& missing) {
-    std::string listen = takeOption(args, "--listen", missing);
-    if (listen.empty()) {
-        const char* env = std::getenv("ZENTREL_QUICKBOOKS");
-        if (env && std::string_view(env).starts_with("qbwc:")) listen = env + 5;
-    }
-    return listen;
-}
+
 
 // Runs the bridge until SIGTERM or SIGINT: the Web Connector's sessions are told "none"
 // while no program wants QuickBooks; programs reach it through the local socket.
@@ -192,8 +319,7 @@ int service(std::vector<std::string> args) {
     bool missing = false;
     std::string listen = listenFrom(args, missing);
     if (missing || !args.empty()) return usageError("qbwc", "qbwc service [--listen HOST:PORT]");
-    if (listen.empty())
-        return fail("no address to serve: --listen HOST:PORT, or ZENTREL_QUICKBOOKS=qbwc:HOST:PORT");
+    if (listen.empty()) return fail(kNoAddress);
     QSettingsStore store;
     std::string why;
     auto config = bridgeConfigFor(listen, store, why);
@@ -213,26 +339,49 @@ int service(std::vector<std::string> args) {
     if (!factory.startError().empty()) return fail(factory.startError());
     address.port = factory.port();
     LocalSocketServer local(*factory.service(), serviceSocketPath(address), note);
+    const std::string served = "qbwc:" + listen;
+    auto reload = [&factory, note] {
+        std::string text = factory.reload(readBridgeSettings(QSettingsStore()));
+        note(text);
+        return text;
+    };
+    local.setControls(
+        [&factory, served] {
+            return encodeStatus(factory.service()->status(), served,
+                                !readBridgeSettings(QSettingsStore()).passwordHash.empty());
+        },
+        reload);
     try {
         local.start();
     } catch (const std::exception& e) {
         return fail(std::string("the Web Connector service cannot start: ") + e.what());
     }
-    note("the Web Connector service runs; programs with ZENTREL_QUICKBOOKS=qbwc:" + listen +
-         " hand their requests to it through " + local.path().string() + "; the log is " +
-         bridgeLogFile().string());
+    note("the Web Connector service runs; programs with the setting QuickBooks (or ZENTREL_QUICKBOOKS) " +
+         served + " hand their requests to it through " + local.path().string() + "; the Web Connector calls " +
+         factory.url() + "; the log is " + bridgeLogFile().string());
     std::cout << "serving the Web Connector until stopped" << std::endl;
     int signal = 0;
-    sigwait(&stopSignals, &signal);
-    note("the Web Connector service stops (signal " + std::to_string(signal) + ")");
+    // SIGHUP (systemctl --user reload) reads the settings again; the others stop.
+    for (;;) {
+        sigwait(&stopSignals, &signal);
+        if (signal != SIGHUP) break;
+        try {
+            reload();
+        } catch (const std::runtime_error& e) {
+            note(std::string("the settings were not taken: ") + e.what());
+        }
+    }
+    factory.service()->announce("the Web Connector service stops (signal " + std::to_string(signal) + ")");
     local.stop();
     return 0;
 }
 
 int qbwcCommand(const std::vector<std::string>& argv) {
-    if (argv.empty()) return usageError("qbwc", "a qbwc command expected");
+    if (argv.empty()) return usageError("qbwc", "a qbwc command expected (ztl qbwc --help)");
     std::vector<std::string> rest(argv.begin() + 1, argv.end());
     const std::string& sub = argv[0];
+    if (sub == "--help" || sub == "-h" || sub == "help") return help();
+    if (sub == "status") return status(rest);
     if (sub == "file") return writeQwcFile(rest);
     if (sub == "set-password") return setPassword(rest);
     if (sub == "set") return setKey(rest);

@@ -1,6 +1,7 @@
 // ztl's side of a wait for the Web Connector: the window's waiting line, on standard error.
-// On a terminal it is rewritten in place every second; elsewhere (a log, a pipe) it is
-// written once every ten seconds, so that a short wait adds nothing to what a script reads.
+// On a terminal it is rewritten in place every second from the second second on; elsewhere
+// (a log, a pipe) it is written once every ten seconds, so that a short wait adds nothing to
+// what a script reads. How long the wait lasts and what to click is said once, above it.
 // ztl has no Cancel: Ctrl+C ends it, and what was handed out is reported by the bridge's log.
 #include <unistd.h>
 
@@ -17,12 +18,24 @@ class WaitingLine : public QuickBooksWait {
         long seconds = static_cast<long>(std::chrono::duration_cast<std::chrono::seconds>(waited).count());
         if (seconds == shown_) return true;
         shown_ = seconds;
+        // What to do meanwhile is said once per wait, with its first line that is shown: a
+        // wait that ends at once adds nothing.
+        bool shows = terminal_ ? seconds >= 2 : seconds > 0 && seconds % 10 == 0;
+        if (!shows) return true;
+        if (std::string details = waitingDetails(what); details != details_) {
+            details_ = details;
+            if (!details.empty()) {
+                if (terminal_ && width_ > 0) std::cerr << "\r" << std::string(width_, ' ') << "\r";
+                width_ = 0;
+                std::cerr << "ztl: " << details << std::endl;
+            }
+        }
         if (terminal_) {
             std::string line = "ztl: " + waitingLine(what, waited);
             std::cerr << "\r" << line << std::string(width_ > line.size() ? width_ - line.size() : 0, ' ')
                       << std::flush;
             width_ = line.size();
-        } else if (seconds > 0 && seconds % 10 == 0) {
+        } else {
             std::cerr << "ztl: " << waitingLine(what, waited) << std::endl;
         }
         return true;
@@ -35,9 +48,11 @@ class WaitingLine : public QuickBooksWait {
         if (terminal_ && width_ > 0) std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;
         width_ = 0;
         shown_ = -1;
+        details_.clear();
     }
 
   private:
+    std::string details_;
     bool terminal_ = ::isatty(2) == 1;
     long shown_ = -1;
     std::size_t width_ = 0;

@@ -99,6 +99,8 @@ check "service runs the installed ztl" "ExecStart=/usr/bin/ztl qbwc service" "$(
 check "service restarts on failure" "Restart=on-failure" "$(grep '^Restart=' "$unit")"
 check "service reads the operator's environment file" "EnvironmentFile=-%h/.config/zentrel/qbwc.env" \
     "$(grep '^EnvironmentFile=' "$unit")"
+check "service reads its settings again on reload" 'ExecReload=/bin/kill -HUP $MAINPID' \
+    "$(grep '^ExecReload=' "$unit")"
 check "service starts with the session" "WantedBy=default.target" "$(grep '^WantedBy=' "$unit")"
 check "copyright is machine-readable" yes \
     "$(head -1 "$root/usr/share/doc/zentrel/copyright" | grep -q '^Format: ' && echo yes)"

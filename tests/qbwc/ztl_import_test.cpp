@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <future>
 #include <regex>
 #include <sstream>
@@ -83,14 +84,18 @@ class ZtlThroughTheBridge : public ::testing::Test {
 
     // Runs `command` while a Web Connector plays against the port, QuickBooks having `company`
     // open; the player stops when the command has ended.
+    // `company` empty: QuickBooks cannot be started on the Web Connector's PC.
+    // `quickBooks`: what ZENTREL_QUICKBOOKS says; by default the bridge on the port.
     Result runWithWebConnector(const std::string& command, int port, const fs::path& company,
                                const std::string& in = ".", test::WebConnectorPlayer::Options o = {},
-                               test::WebConnectorPlayer** seen = nullptr) {
+                               test::WebConnectorPlayer** seen = nullptr,
+                               std::optional<std::string> quickBooks = std::nullopt) {
         o.port = port;
-        test::WebConnectorPlayer player(o, std::make_shared<qbsim::SimRequestProcessor>(company));
+        test::WebConnectorPlayer player(
+            o, company.empty() ? nullptr : std::make_shared<qbsim::SimRequestProcessor>(company));
         if (seen) *seen = &player;
-        auto done = std::async(std::launch::async,
-                               [&] { return run(command, "qbwc:127.0.0.1:" + std::to_string(port), in); });
+        std::string env = quickBooks ? *quickBooks : "qbwc:127.0.0.1:" + std::to_string(port);
+        auto done = std::async(std::launch::async, [&] { return run(command, env, in); });
         player.start();
         Result r = done.get();
         player.stop();
@@ -108,6 +113,30 @@ class ZtlThroughTheBridge : public ::testing::Test {
 
     bool said(const std::string& line) const {
         return std::find(transcript.begin(), transcript.end(), line) != transcript.end();
+    }
+
+    // The sessions of the last transcript that carried a request, each one's lines; every
+    // one must end with the Web Connector's closeConnection answered.
+    std::vector<std::vector<std::string>> sessionsWithRequests() const {
+        std::vector<std::vector<std::string>> sessions;
+        for (const auto& line : transcript) {
+            if (line.starts_with("serverVersion -> ")) sessions.emplace_back();
+            if (!sessions.empty()) sessions.back().push_back(line);
+        }
+        std::erase_if(sessions, [](const auto& lines) {
+            return std::none_of(lines.begin(), lines.end(),
+                                [](const std::string& l) { return l.starts_with("receiveResponseXML -> "); });
+        });
+        return sessions;
+    }
+    void expectEverySessionClosedCleanly(const char* what) const {
+        auto sessions = sessionsWithRequests();
+        EXPECT_FALSE(sessions.empty()) << what;
+        for (const auto& lines : sessions) {
+            std::string all;
+            for (const auto& l : lines) all += l.substr(0, 120) + "\n";
+            EXPECT_EQ(lines.back(), "closeConnection -> OK") << what << ":\n" << all;
+        }
     }
 
     // Two companies with the import's settings, and the totals file in a folder for each.
@@ -158,6 +187,51 @@ TEST_F(ZtlThroughTheBridge, AWholeImportPostsExactlyWhatItPostsIntoTheSimulatedC
     Result directJournal = run(qbsim("journal direct.qbw --tsv"));
     EXPECT_NE(directJournal.out, "");
     EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
+    expectEverySessionClosedCleanly("ztl import");
+
+    // The run undone through the bridge by the .NET client, ending as cleanly.
+    test::WebConnectorPlayer::Options dotNet;
+    dotNet.dotNet = true;
+    Result undone =
+        runWithWebConnector(ztl("undo --yes QBImport.log"), port, dir / "bridged.qbw", "bridged", dotNet);
+    EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+    EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, "");
+    expectEverySessionClosedCleanly("ztl undo --yes");
+}
+
+TEST_F(ZtlThroughTheBridge, AWrongPasswordUnderImportIsAnsweredNvuAndSaidOnce) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / "X390.QB");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    test::WebConnectorPlayer::Options o;
+    o.password = "an old password";
+    Result r = runWithWebConnector(ztl("import --no-archive X390.QB"), port, dir / "shop.qbw", ".", o);
+    EXPECT_NE(r.status, 0);
+    auto nvu = std::find_if(transcript.begin(), transcript.end(),
+                            [](const std::string& l) { return l.starts_with("authenticate -> "); });
+    ASSERT_NE(nvu, transcript.end());
+    EXPECT_TRUE(nvu->ends_with(",nvu")) << *nvu << ": the Web Connector reads the refusal, not a closed connection";
+    const std::string why = "the Web Connector's password is not the one set with `ztl qbwc set-password`";
+    EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(why), r.err.rfind(why)) << "said once:\n" << r.err;
+}
+
+TEST_F(ZtlThroughTheBridge, QuickBooksClosedOnThePcIsSaidAsSuchOnce) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "X390.QB", dir / "X390.QB");
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);
+    // The stand-in reports connectionError 0x80040408 "Could not start QuickBooks."
+    Result r = runWithWebConnector(ztl("import --no-archive X390.QB"), port, "");
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(said("connectionError -> done"));
+    const std::string cause = "QuickBooks on the bookkeeper's PC could not be started";
+    EXPECT_NE(r.err.find(cause), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(cause), r.err.rfind(cause)) << "said once:\n" << r.err;
+    EXPECT_NE(r.err.find("then click Update Selected in the Web Connector."), std::string::npos);
 }
 
 TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsNotPostedAgainByTheNextImport) {
@@ -213,6 +287,12 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
         << served.out;
     EXPECT_NE(served.err.find("authenticate from 127.0.0.1 as \"clerk\": session begins"), std::string::npos)
         << served.err;
+    expectEverySessionClosedCleanly("ztl qbwc serve");
+    test::WebConnectorPlayer::Options dotNet;
+    dotNet.dotNet = true;
+    Result again = runWithWebConnector(ztl("qbwc serve --wait 20"), port, dir / "shop.qbw", ".", dotNet);
+    EXPECT_EQ(again.status, 0) << again.err;
+    expectEverySessionClosedCleanly("ztl qbwc serve, .NET client");
 
     Result alone = run(ztl("qbwc serve --wait 1"), "qbwc:127.0.0.1:" + std::to_string(port));
     EXPECT_EQ(alone.status, 1);
@@ -221,7 +301,9 @@ TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame
                        "called since"),
         std::string::npos)
         << alone.err;
-    EXPECT_NE(alone.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"),
+    // The address the bookkeeper's PC calls, as the .qwc file says it; not where the bridge listens.
+    EXPECT_NE(alone.err.find("The Web Connector must reach http://localhost:" + std::to_string(port) +
+                             "/qbwc (the URL of the .qwc file)."),
               std::string::npos)
         << alone.err;
 }
@@ -247,6 +329,7 @@ TEST_F(ZtlThroughTheBridge, ADotNetWebConnectorBesideASlowQuickBooksPostsTheWhol
     EXPECT_EQ(withoutRunTime(bridged.out), withoutRunTime(direct.out));
     EXPECT_EQ(keptAliveFailures, 0) << "no call failed on a connection closed under the client";
     EXPECT_EQ(lateContinues, 0) << "every 100-continue answered at once";
+    expectEverySessionClosedCleanly("ztl import, .NET client");
     Result directJournal = run(qbsim("journal direct.qbw --tsv"));
     EXPECT_NE(directJournal.out, "");
     EXPECT_EQ(run(qbsim("journal bridged.qbw --tsv")).out, directJournal.out);
@@ -276,7 +359,7 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
                         .c_str()),
         0);
     pid_t service = std::stoi(slurp(dir / "service.pid"));
-    const fs::path socket = runtime / "zentrel-qbwc" / ("127.0.0.1-" + std::to_string(port) + ".sock");
+    const fs::path socket = runtime / "zentrel-qbwc" / ("localhost-" + std::to_string(port) + ".sock");
     for (int i = 0; i < 200 && !fs::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_TRUE(fs::exists(socket)) << slurp(dir / "service.err");
@@ -335,5 +418,84 @@ TEST_F(ZtlThroughTheBridge, ZtlShowsTheWaitAndThenWhyNoWebConnectorCame) {
     EXPECT_NE(r.err.find("ztl: Could not start QuickBooks. The Web Connector has not called since "),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find("can it reach http://127.0.0.1:" + std::to_string(port) + "/?"), std::string::npos);
+    EXPECT_NE(r.err.find("The Web Connector must reach http://localhost:" + std::to_string(port) + "/qbwc"),
+              std::string::npos);
+    // How long and what to click, once, with the first line shown.
+    std::string details = "ztl: Zentrel waits up to 11 s. On the bookkeeper's PC, in the QuickBooks Web "
+                          "Connector: tick Korvane Zentrel and click Update Selected";
+    EXPECT_NE(r.err.find(details), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(details), r.err.rfind(details));
+}
+
+TEST_F(ZtlThroughTheBridge, TheServiceFollowsItsSettingsAndTheProgramsFindItWithoutTheVariable) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    int port = freePort();
+    ASSERT_NE(port, 0);
+    setUpBridge(port);  // its .qwc URL, http://localhost:PORT/qbwc, sets QuickBooks=qbwc:127.0.0.1:PORT
+    const std::string served = "qbwc:127.0.0.1:" + std::to_string(port);
+    fs::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    // Started as the unit starts it: no ZENTREL_QUICKBOOKS, the address from the setting.
+    ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' && " + environment("") + ztl("qbwc service") +
+                           " >service.out 2>service.err </dev/null & echo $! >service.pid")
+                              .c_str()),
+              0);
+    pid_t service = std::stoi(slurp(dir / "service.pid"));
+    const fs::path socket = runtime / "zentrel-qbwc" / ("localhost-" + std::to_string(port) + ".sock");
+    for (int i = 0; i < 200 && !fs::exists(socket); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(socket)) << slurp(dir / "service.err");
+
+    Result status = run(ztl("qbwc status"));
+    EXPECT_EQ(status.status, 0) << status.err;
+    EXPECT_NE(status.out.find("The Web Connector service runs for " + served), std::string::npos) << status.out;
+    EXPECT_NE(status.out.find("The Web Connector calls: http://localhost:" + std::to_string(port) + "/qbwc"),
+              std::string::npos)
+        << status.out;
+
+    // A new password, taken by the running service: the new one opens a session, the old one is refused.
+    Result changed = run("echo 'a new password' | " + ztl("qbwc set-password"));
+    EXPECT_NE(changed.out.find("the Web Connector service for " + served +
+                               ": the settings are read again; new: password"),
+              std::string::npos)
+        << changed.out << changed.err;
+    auto authenticated = [&](const std::string& password, const char* from) {
+        test::WebConnectorPlayer::Options o;
+        o.port = port;
+        o.host = from;
+        o.password = password;
+        test::WebConnectorPlayer player(o, std::make_shared<qbsim::SimRequestProcessor>(dir / "shop.qbw"));
+        auto lines = player.runOnce();
+        return lines.size() >= 3 ? lines[2].substr(lines[2].rfind(',') + 1) : std::string("(no answer)");
+    };
+    EXPECT_EQ(authenticated("a new password", "127.0.0.1"), "none");
+    EXPECT_EQ(authenticated(test::kPassword, "127.0.0.1"), "nvu");
+
+    // No ZENTREL_QUICKBOOKS: the setting names the service, and the programs go through it;
+    // localhost of the same port is the same service, not a second bridge.
+    test::WebConnectorPlayer::Options o;
+    o.password = "a new password";
+    for (std::string quickBooks : {std::string(), "qbwc:localhost:" + std::to_string(port)}) {
+        Result accounts = runWithWebConnector(ztl("accounts"), port, dir / "shop.qbw", ".", o, nullptr, quickBooks);
+        EXPECT_EQ(accounts.status, 0) << quickBooks << ": " << accounts.err;
+        EXPECT_NE(accounts.out.find("Sales Tax Payable"), std::string::npos) << accounts.out;
+        EXPECT_EQ(accounts.err.find("already served"), std::string::npos) << accounts.err;
+    }
+    EXPECT_NE(slurp(dir / "service.err").find("session begins"), std::string::npos);
+
+    // An address the bridge cannot serve here while the service serves another: its exact value.
+    Result elsewhere = run(ztl("accounts"), "qbwc:192.0.2.1:" + std::to_string(port));
+    EXPECT_NE(elsewhere.status, 0);
+    EXPECT_NE(elsewhere.err.find("A Web Connector service runs for " + served + ", not qbwc:192.0.2.1:" +
+                                 std::to_string(port) + ": set ZENTREL_QUICKBOOKS to that value"),
+              std::string::npos)
+        << elsewhere.err;
+
+    ::kill(service, SIGTERM);
+    for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(::kill(service, 0), 0) << "the service ends on SIGTERM";
+    Result none = run(ztl("qbwc status"));
+    EXPECT_EQ(none.status, 3);
+    EXPECT_NE(none.out.find("No Web Connector service runs for this user"), std::string::npos) << none.out;
 }

@@ -129,13 +129,25 @@ void QuickBooksWaitWindowTest::repaintsWhileWaitingAndCancelWithdrawsTheQueuedRe
     });
     qbwc::WebConnectorProcessor refused(fresh, "", &wait);
     bool threw = false;
+    // While it waits for the call, the window says how long it waits and what to click.
+    QString calling;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, [&] {
+        if (wait.isVisible()) calling = wait.text();
+    });
+    reader.start(20);
     try {
         refused.OpenConnection("", "Korvane Zentrel   ");
     } catch (const VbError& e) {
         threw = e.number == hresult::kCouldNotStart;
     }
+    reader.stop();
     guesser.join();
     QVERIFY(threw);
+    QVERIFY2(calling.startsWith("Waiting for the Web Connector to call ... 0 s\n\nZentrel waits up to 20 s. On "
+                                "the bookkeeper's PC, in the QuickBooks Web Connector: tick Korvane Zentrel "
+                                "and click Update Selected"),
+             qPrintable(calling));
     QCOMPARE(prompter.shown.size(), size_t(1));
     QVERIFY2(prompter.shown[0].text.find("password is not the one set with `ztl qbwc set-password`") !=
                  std::string::npos,
