@@ -4,7 +4,7 @@
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "single/frm_ztl_main.h"
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/operation_log_entries.h"
 #include "ui/frm_splash.h"
 #include "ui/logic/launch_token.h"
 #include "ui/startup_error.h"

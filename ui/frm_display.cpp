@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/vb_error.h"
-#include "ui/logic/print_demand.h"
+#include "engine/import/print_demand.h"
 #include "ui/qt_prompter.h"
 #include "ui/rich_text_file.h"
 #include "ui/rtf_writer.h"

@@ -10,24 +10,13 @@
 #include "engine/import/quickbooks_check.h"
 #include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
-#include "single/logic/main_window_logic.h"
-#include "ui/ms_logic/company_memory.h"
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/company_memory.h"
+#include "engine/import/import_day.h"
+#include "engine/import/operation_log_entries.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
-
-// The single-store main window on the terminal: no server status, reference field or grids
-// to show, and no company file can be chosen here.
-class ConsoleSingleStoreView : public ConsoleMainView<single::SingleStoreMainView> {
-  public:
-    void setServerStatus(const std::string&) override {}
-    void setReferenceNumber(const std::string&) override {}
-    void setGridsEnabled(bool) override {}
-    void setBrowseEnabled(bool) override {}
-    std::string chooseCompanyFile() override { throw vbError(vb::kDialogCancelled); }
-};
 
 // What the duplicate guard did in the run that just ended.
 void printDuplicateCheck(const std::optional<RunRecord>& run) {
@@ -44,37 +33,30 @@ void printDuplicateCheck(const std::optional<RunRecord>& run) {
 }
 
 // The single-store window's Import on FILE: one engine object loads the chart of the
-// company in the settings and the totals, runs the import, and the Import button's handler
-// decides what becomes of the totals file, as the program's window does.
+// company in the settings and the totals, as the window's load does, and runs the import;
+// then the totals file is settled as the window's Import button settles it.
 int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const std::string& file, bool keep) {
     Program& p = console.program;
-    p.operationLogPath = paths::stateFolder() / single::kOperationLogName;
-    ConsoleSingleStoreView view;
-    p.mainWindow = &view;
-    single::MainWindowLogic window(p, view);
-    window.sourcePath = file;
-    window.companyFile = settings.get(kSettingsApp, p.settingsSection, "Company", "");
-    if (!window.loadEngine()) return 1;
-    if (keep) {
-        window.runImport();
-        printDuplicateCheck(window.lastRun);
+    p.operationLogPath = paths::stateFolder() / kOperationLogName;
+    clsZTL engine(p);
+    engine.QBCompany = settings.get(kSettingsApp, p.settingsSection, "Company", "");
+    engine.LoadQbCoa();
+    if (engine.cZTLError) return 1;
+    engine.X390source(file);
+    engine.Load390();
+    SingleStoreDayImported done = importSingleStoreDay(p, &engine, file, !keep);
+    printDuplicateCheck(done.run);
+    if (keep || !done.outcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
-        return console.exitStatus();
-    }
-    window.cmdImport_Click();
-    printDuplicateCheck(window.lastRun);
-    using single::TotalsFileFate;
-    if (!window.lastOutcome) {
-        std::cout << "The totals file stays where it is: " << file << std::endl;
-    } else if (window.lastOutcome->fate == TotalsFileFate::Removed) {
+    } else if (done.outcome->fate == TotalsFileFate::Removed) {
         std::cout << "Every transaction is posted; the totals file is removed: " << file << std::endl;
-    } else if (window.lastOutcome->fate == TotalsFileFate::Archived) {
-        std::cout << "Not every transaction is posted; the totals file is archived as "
-                  << window.lastOutcome->archive << std::endl;
-    } else if (window.lastOutcome->fate == TotalsFileFate::InUse) {
+    } else if (done.outcome->fate == TotalsFileFate::Archived) {
+        std::cout << "Not every transaction is posted; the totals file is archived as " << done.outcome->archive
+                  << std::endl;
+    } else if (done.outcome->fate == TotalsFileFate::InUse) {
         std::cout << "Another import is reading the totals file by now; it stays where it is: " << file
                   << std::endl;
-    } else if (window.lastOutcome->fate == TotalsFileFate::Changed) {
+    } else if (done.outcome->fate == TotalsFileFate::Changed) {
         std::cout << "The totals file changed during the import; it stays where it is: " << file << std::endl;
     } else {
         std::cout << "The import stopped before its end; the totals file stays where it is: " << file
@@ -112,27 +94,24 @@ int import(const std::vector<std::string>& argv) {
     }
     p.settingsSection = companySettingsSection(*company);
     // The main window's warning, told without counting as a message box: the run goes on.
-    if (auto warning = ms::wrongCompanyWarning(p, args[0], *company)) std::cerr << *warning << "\n\n";
-    ms::MainWindowLogic window(p, view);
-    window.companyFile = *company;
-    window.sourcePath = args[0];
+    if (auto warning = wrongCompanyWarning(p, args[0], *company)) std::cerr << *warning << "\n\n";
+    StoreDayImport day{args[0], *company, {}};
     {
         clsZTL loader(p);
         loader.X390source(args[0]);
         loader.Load390();
-        window.transactionCount = loader.ZTLTrcount;
+        day.transactionCount = loader.ZTLTrcount;
     }
     if (keep) {
-        window.runImport();
-        printDuplicateCheck(window.lastRun);
+        printDuplicateCheck(runStoreDay(p, day));
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
     } else {
-        window.cmdImport_Click();
-        printDuplicateCheck(window.lastRun);
-        if (window.lastRun && window.lastRun->stoppedUnasked)
+        StoreDayImported done = importStoreDay(p, day);
+        printDuplicateCheck(done.run);
+        if (done.run && done.run->stoppedUnasked)
             std::cout << "The totals file stays where it is: " << args[0] << std::endl;
-        else if (window.lastArchive)
-            std::cout << "The totals file is archived as " << *window.lastArchive << std::endl;
+        else if (done.archive)
+            std::cout << "The totals file is archived as " << *done.archive << std::endl;
         else
             std::cout << "The totals file could not be archived and stays where it is: " << args[0]
                       << std::endl;

@@ -6,7 +6,7 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
-#include "ui/logic/print_demand.h"
+#include "engine/import/print_demand.h"
 
 namespace ztl::cli {
 
@@ -25,7 +25,7 @@ void ConsoleResultsWindow::showModal() {
         std::cout << path_ << ": " << e.description << "\n";
     }
     std::cout.flush();
-    if (program_.ImportErrorFlag) program_.showMessage(ui::printDemandText(), MsgIcon::Exclamation);
+    if (program_.ImportErrorFlag) program_.showMessage(printDemandText(), MsgIcon::Exclamation);
 }
 
 ConsoleProgram::ConsoleProgram(Edition edition) : program(edition) {

@@ -9,7 +9,6 @@
 #include "engine/program.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
-#include "ui/ms_logic/main_window_logic.h"
 
 namespace ztl::cli {
 
@@ -22,11 +21,9 @@ class ConsolePrompter : public Prompter {
     int shown_ = 0;
 };
 
-// A main window on the terminal: each repainted caption and each repainted progress value
-// of the import run on a line of its own on standard output. What only a window shows (the
-// grids, the fields, the title) has no place here. `View` is the edition's view.
-template <class View>
-class ConsoleMainView : public View {
+// The main window's import controls on the terminal: each repainted caption and each
+// repainted progress value of the import run on a line of its own on standard output.
+class ConsoleImportView : public ImportRunView {
   public:
     void setStatusCaption(const std::string& caption) override { status_ = caption; }
     void repaintStatus() override { std::cout << status_ << std::endl; }
@@ -42,25 +39,11 @@ class ConsoleMainView : public View {
     }
     void setImportEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}
-    void setTitle(const std::string&) override {}
-    void setCancelEnabled(bool) override {}
-    void setCompanyName(const std::string&) override {}
-    void setAccountFields(const ui::AccountFields&) override {}
-    void showTotalsGrid(const ui::GridContent&) override {}
-    void showAccountsGrid(const ui::GridContent&) override {}
 
   private:
     std::string status_, detail_;
     bool visible_ = false;
     double maximum_ = 100, value_ = 0;
-};
-
-// The multi-store main window on the terminal: no confirmation, status bar or store field.
-class ConsoleImportView : public ConsoleMainView<ms::MultiStoreMainView> {
-  public:
-    void showConfirmation() override {}
-    void setStatusPanels(const std::array<std::string, 4>&) override {}
-    void setStoreName(const std::string&) override {}
 };
 
 // The results window on the terminal: its caption, then the log it was given; after a

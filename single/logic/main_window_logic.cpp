@@ -1,13 +1,14 @@
 #include "single/logic/main_window_logic.h"
 
 #include "engine/review/check_run.h"
+#include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
 #include "engine/import/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "single/logic/default_source.h"
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/operation_log_entries.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/source_file_check.h"
@@ -18,14 +19,6 @@ namespace {
 constexpr const char* kImportSource = "Import Source";
 constexpr const char* kCompany = "Company";
 constexpr const char* kImportReferenceNumber = "ImportReferenceNumber";
-
-std::optional<std::string> bytesOf(const std::string& path) {
-    try {
-        return readWholeFile(paths::map(path));
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
 
 }  // namespace
 
@@ -191,35 +184,22 @@ void MainWindowLogic::runImport() {
 void MainWindowLogic::importRun(bool settleFile) {
     lastOutcome.reset();
     lastRun.reset();
-    try {
-        if (!engine_ || !program_.clock) throw vbError(vb::kObjectNotSet);
-        ImportRunRecord run;
-        run.totalsBefore = bytesOf(sourcePath);
-        run.run = engine_->NewStartImport();
-        lastRun = run.run;
-        // The marks told of the file before this run: they go with it.
-        imported_ = true;
-        lastCheck.reset();
-        view_.showCheck({});
-        run.totalsAfter = bytesOf(sourcePath);
-        // The run has advanced the number: a field still showing the old one would store it
-        // back when it next loses the focus. A store that cannot be read here has already
-        // been reported by the run, and must not keep the totals file from being settled.
-        try {
-            view_.setReferenceNumber(setting(kImportReferenceNumber));
-        } catch (const std::exception&) {
-        }
-        if (!settleFile) return;
-        lastOutcome = settleTotalsFile(sourcePath, totalsFileFate(run), *program_.clock);
-        if (std::optional<std::string> notice = totalsFileNotice(sourcePath, *lastOutcome)) {
-            program_.showMessage(*notice, MsgIcon::Exclamation);
-            log(errorEntry(*program_.clock, *notice));
-        }
-    } catch (const std::exception& ex) {
-        std::string text = moduleErrorReport("Error in module startimport ", toVbError(ex));
-        program_.showMessage(text);
-        if (program_.clock) log(importErrorEntry(*program_.clock, text, sourcePath));
-    }
+    SingleStoreDayImported done =
+        importSingleStoreDay(program_, engine_.get(), sourcePath, settleFile, [this](const RunRecord& run) {
+            lastRun = run;
+            // The marks told of the file before this run: they go with it.
+            imported_ = true;
+            lastCheck.reset();
+            view_.showCheck({});
+            // The run has advanced the number: a field still showing the old one would store it
+            // back when it next loses the focus. A store that cannot be read here has already
+            // been reported by the run, and must not keep the totals file from being settled.
+            try {
+                view_.setReferenceNumber(setting(kImportReferenceNumber));
+            } catch (const std::exception&) {
+            }
+        });
+    lastOutcome = done.outcome;
 }
 
 void MainWindowLogic::Unload() {

@@ -3,8 +3,8 @@
 // before the window is first shown, Browse, the reference-number and account fields, the
 // Import button with what becomes of the totals file, and the unload. The window keeps one
 // engine object for its whole life: it loads the chart and the totals at load and runs the
-// import, whose entity lookup uses the accounts it loaded. The Qt window, `ztl import
-// --single-store` and the tests drive this same code through their own views.
+// import, whose entity lookup uses the accounts it loaded. The Qt window and the tests drive
+// this same code through their own views.
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,7 +13,7 @@
 #include "engine/import/cls_ztl.h"
 #include "engine/program.h"
 #include "single/logic/single_store_view.h"
-#include "single/logic/totals_file_fate.h"
+#include "engine/import/totals_file_fate.h"
 #include "ui/logic/check_marks.h"
 
 namespace ztl::single {
@@ -62,7 +62,7 @@ class MainWindowLogic {
     // What the last import run did; nothing before the first.
     std::optional<RunRecord> lastRun;
 
-    // The load's steps, public so that ztl and tests can run them one by one.
+    // The load's steps, public so that tests can run them one by one.
     void setserver();
     void validateserver();
     // The engine object on `companyFile`, its chart into the accounts grid, and the totals

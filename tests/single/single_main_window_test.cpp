@@ -296,7 +296,7 @@ void SingleStoreMainWindowTest::importOfAcceptedTotalsRemovesTheFile() {
     QVERIFY(f.prompter.shown.empty());
     QVERIFY(!f.program.ImportErrorFlag);
     QVERIFY(!fs::exists(f.world.singleStoreTotalsFile));
-    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::Removed);
+    QCOMPARE(w.logic().lastOutcome->fate, TotalsFileFate::Removed);
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
     // The run advanced the number past the last invoice, and the field shows it.
     QCOMPARE(f.setting("ImportReferenceNumber"), std::string("401004"));
@@ -325,7 +325,7 @@ void SingleStoreMainWindowTest::altIPostsWhatTheFieldBeingTypedInShows() {
 
     QCOMPARE(f.setting("TaxImportAccount"), std::string("State Tax Agency"));
     QVERIFY(f.prompter.shown.empty());
-    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::Removed);
+    QCOMPARE(w.logic().lastOutcome->fate, TotalsFileFate::Removed);
     std::vector<qbsim::JournalEntry> journal = qbsim::Company::open(f.world.companyFile).journal();
     QCOMPARE(journal.size(), size_t(3));
     int taxLines = 0;
@@ -369,7 +369,7 @@ void SingleStoreMainWindowTest::importStoppedEarlyLeavesTheFile() {
     QCOMPARE(f.prompter.shown.size(), size_t(1));
     QVERIFY(f.prompter.shown[0].text.starts_with("Error in module clsZTL.NewStartImport\nError # "));
     QCOMPARE(bytesOf(f.world.singleStoreTotalsFile), text);
-    QCOMPARE(w.logic().lastOutcome->fate, single::TotalsFileFate::StoppedEarly);
+    QCOMPARE(w.logic().lastOutcome->fate, TotalsFileFate::StoppedEarly);
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(0));
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
 }
@@ -380,7 +380,7 @@ void SingleStoreMainWindowTest::aTotalsFileThatStaysAgainstExpectationIsToldAndL
         const char* name;
         std::function<void(const fs::path& totals)> before;  // before Import is clicked
         std::function<void(const fs::path& totals)> during;  // while the first entry is sent
-        single::TotalsFileFate fate;
+        TotalsFileFate fate;
         bool totalsStay;
         std::string notice;  // what the operator is told last, and the operation log keeps
     };
@@ -390,19 +390,19 @@ void SingleStoreMainWindowTest::aTotalsFileThatStaysAgainstExpectationIsToldAndL
              writeWholeFile(totals.string() + ".lock", "workstation=TILL-2\r\nprocess=4242\r\nstarted=" +
                                                            std::to_string(std::int64_t(1) << 40) + "\r\n");
          },
-         nullptr, single::TotalsFileFate::InUse, true,
+         nullptr, TotalsFileFate::InUse, true,
          "The totals file " + source + " stays where it is: another workstation is importing it."},
         {"the file changes while it is imported", nullptr,
          [](const fs::path& totals) {
              if (bytesOf(totals).ends_with("TRT    9\r\n")) return;
              std::ofstream(totals, std::ios::binary | std::ios::app) << "TRT    9\r\n";
          },
-         single::TotalsFileFate::Changed, true,
+         TotalsFileFate::Changed, true,
          "The totals file " + source +
              " changed while it was imported, so it stays where it is: what it holds now was not "
              "imported.\nCompare it with the import log before importing it again."},
         {"this run's own lock cannot be removed", nullptr, [](const fs::path& totals) { test::jamImportLock(totals); },
-         single::TotalsFileFate::Removed, false,
+         TotalsFileFate::Removed, false,
          "The import lock " + source + ".lock could not be removed: "},
     };
     for (const Case& c : cases) {
@@ -415,7 +415,7 @@ void SingleStoreMainWindowTest::aTotalsFileThatStaysAgainstExpectationIsToldAndL
         if (c.before) c.before(totals);
         single::frmZTLMain w(f.program, f.dialogs);
         loadAndShow(w, f);
-        if (c.fate != single::TotalsFileFate::InUse) closeResultsWhenDone(f.dialogs, false);
+        if (c.fate != TotalsFileFate::InUse) closeResultsWhenDone(f.dialogs, false);
         w.findChild<QPushButton*>("cmdImport")->click();
 
         QVERIFY2(w.logic().lastOutcome && w.logic().lastOutcome->fate == c.fate, c.name);

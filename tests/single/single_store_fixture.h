@@ -15,7 +15,7 @@
 #include "platform/settings_store.h"
 #include "platform/text_file.h"
 #include "qbsim/processor_factory.h"
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/operation_log_entries.h"
 #include "support/scripted_dialogs.h"
 #include "tests/support/scoped_env.h"
 #include "tools/demo_world/demo_world.h"
@@ -54,7 +54,7 @@ struct SingleStoreFixture {
         program.processors = &processors;
         program.resultsWindows = &results;
         program.installFolder = dir.path().toStdString();
-        program.operationLogPath = paths::stateFolder() / single::kOperationLogName;
+        program.operationLogPath = paths::stateFolder() / kOperationLogName;
     }
 
     std::string setting(const std::string& key, const std::string& absent = "<absent>") const {

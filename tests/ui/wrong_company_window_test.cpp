@@ -9,7 +9,7 @@
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
 #include "ui/frm_ztl_main.h"
-#include "ui/ms_logic/company_memory.h"
+#include "engine/import/company_memory.h"
 
 using namespace ztl;
 namespace fs = std::filesystem;
@@ -47,7 +47,7 @@ void WrongCompanyWindowTest::warnsOnceWhenAnotherCompanyIsOpen() {
     bool early = false;
 
     QVERIFY(load(f, early, true).empty());  // the first import of the store remembers, asking nothing
-    QCOMPARE(ms::lastCompanyOf(f.program, store), f.world.companyFileName);
+    QCOMPARE(lastCompanyOf(f.program, store), f.world.companyFileName);
 
     const fs::path other = f.world.companyFile.parent_path() / "Other Company.qbw";
     fs::copy_file(f.world.companyFile, other);

@@ -7,10 +7,10 @@
 #include "platform/paths.h"
 #include "storedata/engine.h"
 #include "ui/logic/account_fields.h"
-#include "ui/logic/archive_file.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/source_file_check.h"
-#include "ui/ms_logic/company_memory.h"
+#include "engine/import/company_memory.h"
+#include "engine/import/import_day.h"
 #include "ui/ms_logic/store_selection.h"
 
 namespace ztl::ms {
@@ -148,38 +148,24 @@ void MainWindowLogic::loadgridCoa() {
 }
 
 void MainWindowLogic::cmdImport_Click() {
-    try {
-        // After every run, also one that stopped early, the totals move to their archive name;
-        // but a totals file that another workstation's run is importing stays where that run
-        // reads it (this run was refused and posted nothing), and so does one whose run could
-        // not ask QuickBooks what it holds already and so sent nothing: that day is still to
-        // be imported.
-        const RunRecord& run = runImport();
-        if (run.lockHeldElsewhere || run.stoppedUnasked || !program_.clock) return;
-        std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(sourcePath, *program_.clock);
-        if (!archive) return;
-        lastArchive = archive->name;
-        if (archive->originalLeft)
-            program_.showMessage(ui::originalLeftMessage(sourcePath, *archive), MsgIcon::Exclamation);
-    } catch (const std::exception& ex) {
-        program_.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
-    }
+    lastRun.reset();
+    StoreDayImported done =
+        importStoreDay(program_, {sourcePath, companyFile, transactionCount}, [this](const RunRecord& run) { runEnded(run); });
+    if (done.archive) lastArchive = done.archive;
 }
 
 const RunRecord& MainWindowLogic::runImport() {
     lastRun.reset();
-    clsZTL engine(program_);
-    engine.X390source(sourcePath);
-    engine.ZTLTrcount = transactionCount;
-    const RunRecord& run = lastRun.emplace(engine.NewStartImport());
-    // The company this store now posts into, unless the run sent nothing: QuickBooks could
-    // not be asked what it holds, or another workstation's run had the file.
-    if (!run.stoppedUnasked && !run.lockHeldElsewhere) rememberCompany(program_, sourcePath, companyFile);
+    runEnded(runStoreDay(program_, {sourcePath, companyFile, transactionCount}));
+    return *lastRun;
+}
+
+void MainWindowLogic::runEnded(const RunRecord& run) {
+    lastRun = run;
     // The marks told of the file before this run: they go with it.
     imported_ = true;
     lastCheck.reset();
     view_.showCheck({});
-    return run;
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {

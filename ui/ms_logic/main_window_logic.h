@@ -2,7 +2,7 @@
 // The multi-store main window's logic, without a widget: the load that prepares everything
 // before the window is first shown, the Import handler (the run, then the archiving) and
 // the account fields. The Qt window only shows what this sets and forwards its events; the
-// command line and the tests drive the same code through their own views.
+// tests drive the same code through their own views.
 #include <array>
 #include <memory>
 #include <optional>
@@ -62,13 +62,16 @@ class MainWindowLogic {
     // The archive the last import left, when it archived the totals file.
     std::optional<std::string> lastArchive;
 
-    // The load's operations, public so that tests and ztl can run them one by one.
+    // The load's operations, public so that tests can run them one by one.
     void validatesource();
     void CheckQBConnection();
     void loadgridx390();
     void loadgridCoa();
 
   private:
+    // What the window keeps of a run that has returned, before its totals file is settled.
+    void runEnded(const RunRecord& run);
+
     Program& program_;
     MultiStoreMainView& view_;
     std::unique_ptr<storedata::cBusinessBasic> facade_;

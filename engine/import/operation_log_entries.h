@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 
-namespace ztl::single {
+namespace ztl {
 
 inline constexpr const char* kOperationLogName = "ztloperation.log";
 
@@ -19,4 +19,4 @@ std::string sourceCheckErrorEntry(const Clock& clock, const std::string& message
 // An error of the Import button: as the source check's, with a blank after the "=".
 std::string importErrorEntry(const Clock& clock, const std::string& message, const std::string& source);
 
-}  // namespace ztl::single
+}  // namespace ztl

@@ -1,6 +1,6 @@
 // What becomes of the totals file after an import: the count of transactions a file holds,
 // the decision from the run's record, and carrying it out.
-#include "single/logic/totals_file_fate.h"
+#include "engine/import/totals_file_fate.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 
 namespace fs = std::filesystem;
 using namespace ztl;
-using namespace ztl::single;
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/settings_store.h"
-#include "ui/ms_logic/company_memory.h"
+#include "engine/import/company_memory.h"
 
 using namespace ztl;
 
@@ -13,10 +13,10 @@ TEST(CompanyMemory, WarnsOnlyWhenTheStoreLastPostedIntoAnotherCompany) {
     const std::string store1 = "\\\\STORESRV\\CATCON\\1X390.QB", store2 = "\\\\STORESRV\\CATCON\\2X390.QB";
     const std::string shop = "C:\\Books\\Shop.QBW", other = "C:\\Books\\Other.QBW";
 
-    EXPECT_EQ(ms::wrongCompanyWarning(p, store1, shop), std::nullopt)
+    EXPECT_EQ(wrongCompanyWarning(p, store1, shop), std::nullopt)
         << "a store's first import asks nothing";
-    ms::rememberCompany(p, store1, shop);
-    EXPECT_EQ(ms::lastCompanyOf(p, store1), shop);
+    rememberCompany(p, store1, shop);
+    EXPECT_EQ(lastCompanyOf(p, store1), shop);
     struct Case {
         const char* what;
         std::string store, open;
@@ -31,20 +31,20 @@ TEST(CompanyMemory, WarnsOnlyWhenTheStoreLastPostedIntoAnotherCompany) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto warning = ms::wrongCompanyWarning(p, c.store, c.open);
+        auto warning = wrongCompanyWarning(p, c.store, c.open);
         ASSERT_EQ(warning.has_value(), c.warned);
         if (!warning) continue;
         EXPECT_NE(warning->find("Open in QuickBooks now:  " + c.open + "\n"), std::string::npos) << *warning;
         EXPECT_NE(warning->find("Last posted into:  " + shop + "\n"), std::string::npos) << *warning;
     }
     // A store that moves to another company is remembered there; the first store stays.
-    ms::rememberCompany(p, store2, other);
-    EXPECT_EQ(ms::lastCompanyOf(p, store2), other);
-    EXPECT_EQ(ms::lastCompanyOf(p, store1), shop);
+    rememberCompany(p, store2, other);
+    EXPECT_EQ(lastCompanyOf(p, store2), other);
+    EXPECT_EQ(lastCompanyOf(p, store1), shop);
     // Copies of a totals file in two folders of this machine are two stores.
-    ms::rememberCompany(p, "/tmp/direct/X390.QB", shop);
-    EXPECT_EQ(ms::wrongCompanyWarning(p, "/tmp/bridged/X390.QB", other), std::nullopt);
-    EXPECT_NE(ms::wrongCompanyWarning(p, "/tmp/direct/../direct/X390.QB", other), std::nullopt);
-    ms::rememberCompany(p, store1, "");
-    EXPECT_EQ(ms::lastCompanyOf(p, store1), shop) << "no company named, nothing forgotten";
+    rememberCompany(p, "/tmp/direct/X390.QB", shop);
+    EXPECT_EQ(wrongCompanyWarning(p, "/tmp/bridged/X390.QB", other), std::nullopt);
+    EXPECT_NE(wrongCompanyWarning(p, "/tmp/direct/../direct/X390.QB", other), std::nullopt);
+    rememberCompany(p, store1, "");
+    EXPECT_EQ(lastCompanyOf(p, store1), shop) << "no company named, nothing forgotten";
 }

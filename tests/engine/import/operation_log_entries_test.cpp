@@ -1,5 +1,5 @@
 // The operation log's entries, byte for byte, and the log growing by appending.
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/operation_log_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 namespace fs = std::filesystem;
 using namespace ztl;
-using namespace ztl::single;
 
 TEST(OperationLogEntries, EachKindAsTheLogHoldsIt) {
     FixedClock clock(LocalDateTime{2026, 12, 5, 21, 7, 3}, "05.12.2026", "21:07:03");

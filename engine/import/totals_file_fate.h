@@ -18,7 +18,7 @@
 #include "engine/import/run_record.h"
 #include "platform/clock.h"
 
-namespace ztl::single {
+namespace ztl {
 
 enum class TotalsFileFate {
     Removed,       // every transaction of the file is in QuickBooks
@@ -58,4 +58,4 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
 // (archiving: 75), for the Import button's error report.
 TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fate, const Clock& clock);
 
-}  // namespace ztl::single
+}  // namespace ztl

@@ -1,4 +1,4 @@
-#include "single/logic/totals_file_fate.h"
+#include "engine/import/totals_file_fate.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,9 +8,9 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
-#include "ui/logic/archive_file.h"
+#include "engine/import/archive_file.h"
 
-namespace ztl::single {
+namespace ztl {
 TotalsFileFate totalsFileFate(const ImportRunRecord& record) {
     const RunRecord& run = record.run;
     // A refused run stops before its results: it is told apart from one that failed.
@@ -27,7 +27,7 @@ TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fat
     if (fate == TotalsFileFate::Removed) {
         if (std::remove(paths::map(source).c_str()) != 0) throw vbErrorOfErrno(errno);
     } else if (fate == TotalsFileFate::Archived) {
-        std::optional<ui::ArchivedFile> archive = ui::ArchiveFile(source, clock);
+        std::optional<ArchivedFile> archive = ArchiveFile(source, clock);
         if (!archive) throw vbError(vb::kPathFileAccessError);
         outcome.archive = archive->name;
         outcome.originalLeft = archive->originalLeft;
@@ -46,7 +46,7 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
                    " stays where it is: another workstation is importing it.";
         case TotalsFileFate::Archived:
             if (!outcome.originalLeft) return std::nullopt;
-            return ui::originalLeftMessage(source, {outcome.archive, outcome.originalLeft});
+            return originalLeftMessage(source, {outcome.archive, outcome.originalLeft});
         case TotalsFileFate::Removed:
         case TotalsFileFate::StoppedEarly:
             break;
@@ -54,4 +54,4 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
     return std::nullopt;
 }
 
-}  // namespace ztl::single
+}  // namespace ztl

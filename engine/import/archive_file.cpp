@@ -1,4 +1,4 @@
-#include "ui/logic/archive_file.h"
+#include "engine/import/archive_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 
 namespace fs = std::filesystem;
 
-namespace ztl::ui {
+namespace ztl {
 namespace {
 
 std::optional<std::string> readWhole(const fs::path& p) {
@@ -96,4 +96,4 @@ std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& cl
     return std::nullopt;
 }
 
-}  // namespace ztl::ui
+}  // namespace ztl

@@ -16,7 +16,7 @@
 
 #include "platform/clock.h"
 
-namespace ztl::ui {
+namespace ztl {
 
 std::string archiveName(const std::string& path, const LocalDateTime& t);
 
@@ -37,4 +37,4 @@ std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& cl
 // What the operator is told of an archive whose original stayed.
 std::string originalLeftMessage(const std::string& path, const ArchivedFile& archive);
 
-}  // namespace ztl::ui
+}  // namespace ztl

@@ -1,8 +1,8 @@
-#include "single/logic/operation_log_entries.h"
+#include "engine/import/operation_log_entries.h"
 
 #include "engine/import/operation_log.h"
 
-namespace ztl::single {
+namespace ztl {
 namespace {
 
 std::string stamped(const Clock& clock, const std::string& text) {
@@ -32,4 +32,4 @@ std::string importErrorEntry(const Clock& clock, const std::string& message, con
     return operationLogEntry(clock, message + "\r\nimportsource$= " + source);
 }
 
-}  // namespace ztl::single
+}  // namespace ztl

@@ -9,7 +9,7 @@
 
 #include "engine/program.h"
 
-namespace ztl::ms {
+namespace ztl {
 
 // The company file the store of this totals file last posted into; empty when none is known.
 std::string lastCompanyOf(const Program& program, const std::string& totalsPath);
@@ -21,4 +21,4 @@ void rememberCompany(Program& program, const std::string& totalsPath, const std:
 std::optional<std::string> wrongCompanyWarning(const Program& program, const std::string& totalsPath,
                                                const std::string& openCompany);
 
-}  // namespace ztl::ms
+}  // namespace ztl

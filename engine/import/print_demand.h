@@ -3,7 +3,7 @@
 // entry: every program and the command line show these words.
 #include <string>
 
-namespace ztl::ui {
+namespace ztl {
 
 inline std::string printDemandText() {
     return "Import errors have occured !\nYou MUST print this log file to continue.\n"
@@ -11,4 +11,4 @@ inline std::string printDemandText() {
            "file.";
 }
 
-}  // namespace ztl::ui
+}  // namespace ztl

@@ -1,11 +1,11 @@
-#include "ui/ms_logic/company_memory.h"
+#include "engine/import/company_memory.h"
 
 #include <filesystem>
 
 #include "platform/trim.h"
 #include "qbxml/names.h"
 
-namespace ztl::ms {
+namespace ztl {
 namespace {
 
 constexpr const char* kCompanyFile = "CompanyFile";
@@ -57,4 +57,4 @@ std::optional<std::string> wrongCompanyWarning(const Program& program, const std
            "company in QuickBooks and start again.";
 }
 
-}  // namespace ztl::ms
+}  // namespace ztl

@@ -1,0 +1,172 @@
+// A day imported and its totals file settled, in both editions: what the run's record
+// decides about the company and the file, and what the operator is told when the file
+// stays where it is against expectation.
+#include "engine/import/import_day.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/import/company_memory.h"
+#include "engine/import/import_lock.h"
+#include "import_runner.h"
+#include "platform/text_file.h"
+
+namespace fs = std::filesystem;
+using namespace ztl;
+using namespace ztl::test;
+
+namespace {
+
+// The archive name the fixed clock gives: 7 December 2026, 21:05.
+std::string archiveOf(const std::string& path) {
+    return path + "1272026215";
+}
+
+// Another workstation's run holds the file's import lock.
+void lockElsewhere(const ImportRunner& r, const std::string& path) {
+    writeWholeFile(importLockPath(path), importLockText({"TILL-2", 4242, unixSeconds(r.t.clock.now()), ""}));
+}
+
+// QuickBooks cannot tell which transactions it holds already.
+void unanswerable(ImportRunner& r) {
+    r.postedAnswer =
+        "<?xml version=\"1.0\" ?><QBXML><QBXMLMsgsRs><JournalEntryQueryRs requestID=\"1\" statusCode=\"3000\" "
+        "statusSeverity=\"Error\" statusMessage=\"The given object ID is invalid.\"/></QBXMLMsgsRs></QBXML>";
+}
+
+const std::string kCompany = "/qb/Shop.qbw";
+
+}  // namespace
+
+TEST(StoreDayImport, TheFileMovesToItsArchiveAfterTheRunAndTheStoreKeepsItsCompany) {
+    ImportRunner r;
+    const std::string path = r.totals(transactions(2));
+    bool stoodDuringCallersWork = false;
+    StoreDayImported done = importStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(2)},
+                                           [&](const RunRecord&) { stoodDuringCallersWork = fs::exists(path); });
+    ASSERT_TRUE(done.run);
+    EXPECT_EQ(done.run->inQuickBooks(), 2);
+    EXPECT_TRUE(stoodDuringCallersWork) << "the caller's work comes before the file moves";
+    EXPECT_EQ(done.archive, archiveOf(path));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(readWholeFile(archiveOf(path)), transactions(2));
+    EXPECT_EQ(lastCompanyOf(r.t.program, path), kCompany);
+    EXPECT_TRUE(r.t.prompter.shown.empty());
+
+    // A run that stops early is archived all the same: its day is not imported twice by mistake.
+    const std::string broken = r.totals(file({H("1"), "TRT    1"}));
+    done = importStoreDay(r.t.program, {broken, kCompany, Decimal::fromInt(1)});
+    EXPECT_FALSE(done.run->reachedEnd);
+    EXPECT_EQ(done.archive, archiveOf(broken) + ".1") << "the first archive keeps its name";
+}
+
+TEST(StoreDayImport, ARunThatSentNothingLeavesTheFileAndTheCompanyAlone) {
+    const struct {
+        const char* what;
+        std::function<void(ImportRunner&, const std::string&)> setUp;
+    } cases[] = {
+        {"another workstation's run has the file", [](ImportRunner& r, const std::string& p) { lockElsewhere(r, p); }},
+        {"QuickBooks could not be asked what it holds", [](ImportRunner& r, const std::string&) { unanswerable(r); }},
+    };
+    for (const auto& c : cases) {
+        ImportRunner r;
+        const std::string path = r.totals(transactions(2));
+        c.setUp(r, path);
+        StoreDayImported done = importStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(2)});
+        ASSERT_TRUE(done.run) << c.what;
+        EXPECT_TRUE(done.run->lockHeldElsewhere || done.run->stoppedUnasked) << c.what;
+        EXPECT_FALSE(done.archive) << c.what;
+        EXPECT_EQ(readWholeFile(path), transactions(2)) << c.what;
+        EXPECT_EQ(lastCompanyOf(r.t.program, path), "") << c.what;
+    }
+}
+
+TEST(StoreDayImport, TheRunAloneKeepsTheFileAndRemembersTheCompany) {
+    ImportRunner r;
+    const std::string path = r.totals(transactions(1));
+    RunRecord run = runStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(1)});
+    EXPECT_TRUE(run.reachedEnd);
+    EXPECT_EQ(readWholeFile(path), transactions(1));
+    EXPECT_EQ(lastCompanyOf(r.t.program, path), kCompany);
+}
+
+namespace {
+
+// The single-store window's engine object after its load: the chart, then the totals.
+struct SingleStoreDay : ImportRunner {
+    clsZTL engine{t.program};
+    explicit SingleStoreDay(const std::string& bytes) : path(totals(bytes)) {
+        t.program.setEdition(Edition::SingleStore);
+        t.program.operationLogPath = store.path() / "ztloperation.log";
+        engine.LoadQbCoa();
+        engine.X390source(path);
+        engine.Load390();
+    }
+    std::string operationLog() const { return readWholeFile(store.path() / "ztloperation.log"); }
+    const std::string path;
+};
+
+}  // namespace
+
+TEST(SingleStoreDayImport, TheFileGoesWhenEveryTransactionIsPostedAndIsArchivedOtherwise) {
+    SingleStoreDay all(transactions(2));
+    SingleStoreDayImported done = importSingleStoreDay(all.t.program, &all.engine, all.path, true);
+    ASSERT_TRUE(done.outcome);
+    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Removed);
+    EXPECT_FALSE(fs::exists(all.path));
+    EXPECT_TRUE(all.t.prompter.shown.empty());
+
+    SingleStoreDay refused(transactions(2));
+    refused.journalAnswers.push_back(journalResponse("3140", "Error", "There is an invalid reference"));
+    done = importSingleStoreDay(refused.t.program, &refused.engine, refused.path, true);
+    ASSERT_TRUE(done.outcome);
+    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Archived);
+    EXPECT_EQ(done.outcome->archive, archiveOf(refused.path));
+    EXPECT_EQ(readWholeFile(archiveOf(refused.path)), transactions(2));
+    EXPECT_FALSE(fs::exists(refused.path));
+
+    SingleStoreDay kept(transactions(2));
+    done = importSingleStoreDay(kept.t.program, &kept.engine, kept.path, false);
+    EXPECT_TRUE(done.run && done.run->reachedEnd);
+    EXPECT_FALSE(done.outcome) << "a file not to be settled has no fate";
+    EXPECT_EQ(readWholeFile(kept.path), transactions(2));
+}
+
+TEST(SingleStoreDayImport, AFileThatChangedOrIsInUseStaysAndTheOperatorAndTheLogAreTold) {
+    SingleStoreDay changed(transactions(2));
+    SingleStoreDayImported done = importSingleStoreDay(
+        changed.t.program, &changed.engine, changed.path, true,
+        [&](const RunRecord&) { writeWholeFile(changed.path, transactions(3)); });
+    ASSERT_TRUE(done.outcome);
+    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Changed);
+    EXPECT_EQ(readWholeFile(changed.path), transactions(3));
+    ASSERT_EQ(changed.t.prompter.shown.size(), 1u);
+    EXPECT_EQ(changed.t.prompter.shown[0].text.rfind("The totals file " + changed.path + " changed while", 0), 0u);
+    EXPECT_EQ(changed.t.prompter.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_NE(changed.operationLog().find("9:05:03 PM \r\n" + changed.t.prompter.shown[0].text + "\r\n"),
+              std::string::npos);
+
+    SingleStoreDay inUse(transactions(2));
+    lockElsewhere(inUse, inUse.path);
+    done = importSingleStoreDay(inUse.t.program, &inUse.engine, inUse.path, true);
+    ASSERT_TRUE(done.outcome);
+    EXPECT_EQ(done.outcome->fate, TotalsFileFate::InUse);
+    EXPECT_EQ(readWholeFile(inUse.path), transactions(2));
+    ASSERT_FALSE(inUse.t.prompter.shown.empty());
+    const std::string notice = "The totals file " + inUse.path + " stays where it is: another workstation is importing it.";
+    EXPECT_EQ(inUse.t.prompter.shown.back().text, notice);
+    EXPECT_NE(inUse.operationLog().find(notice), std::string::npos);
+}
+
+TEST(SingleStoreDayImport, AnImportWithoutItsEngineObjectIsReportedAndLoggedWithItsSource) {
+    SingleStoreDay day(transactions(1));
+    SingleStoreDayImported done = importSingleStoreDay(day.t.program, nullptr, day.path, true);
+    EXPECT_FALSE(done.run);
+    EXPECT_FALSE(done.outcome);
+    EXPECT_EQ(readWholeFile(day.path), transactions(1));
+    ASSERT_EQ(day.t.prompter.shown.size(), 1u);
+    const std::string report = day.t.prompter.shown[0].text;
+    EXPECT_EQ(report.rfind("Error in module startimport ", 0), 0u) << report;
+    EXPECT_NE(day.operationLog().find(report + "\r\nimportsource$= " + day.path + "\r\n"), std::string::npos);
+}
