@@ -337,6 +337,14 @@ TEST_F(ZtlThroughTheBridge, ADotNetWebConnectorBesideASlowQuickBooksPostsTheWhol
 
 namespace {
 
+// Sends the service SIGTERM when the test leaves early; `pid` 0 once the test has stopped it.
+struct StopOnExit {
+    pid_t pid;
+    ~StopOnExit() {
+        if (pid > 0) ::kill(pid, SIGTERM);
+    }
+};
+
 mode_t modeOf(const fs::path& p) {
     struct stat st {};
     return ::stat(p.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -359,6 +367,8 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
                         .c_str()),
         0);
     pid_t service = std::stoi(slurp(dir / "service.pid"));
+    // A failed assertion on the way must not leave the service running after the test.
+    StopOnExit stopped{service};
     const fs::path socket = runtime / "zentrel-qbwc" / ("localhost-" + std::to_string(port) + ".sock");
     for (int i = 0; i < 200 && !fs::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -398,6 +408,7 @@ TEST_F(ZtlThroughTheBridge, TheServiceTellsAnIdleWebConnectorNoneAndPostsAnImpor
 
     // The shell started it, so it is not this process's child: its end is watched, not waited for.
     ::kill(service, SIGTERM);
+    stopped.pid = 0;
     for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_NE(::kill(service, 0), 0) << "the service ends on SIGTERM";
@@ -441,6 +452,8 @@ TEST_F(ZtlThroughTheBridge, TheServiceFollowsItsSettingsAndTheProgramsFindItWith
                               .c_str()),
               0);
     pid_t service = std::stoi(slurp(dir / "service.pid"));
+    // A failed assertion on the way must not leave the service running after the test.
+    StopOnExit stopped{service};
     const fs::path socket = runtime / "zentrel-qbwc" / ("localhost-" + std::to_string(port) + ".sock");
     for (int i = 0; i < 200 && !fs::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -492,6 +505,7 @@ TEST_F(ZtlThroughTheBridge, TheServiceFollowsItsSettingsAndTheProgramsFindItWith
         << elsewhere.err;
 
     ::kill(service, SIGTERM);
+    stopped.pid = 0;
     for (int i = 0; i < 250 && ::kill(service, 0) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_NE(::kill(service, 0), 0) << "the service ends on SIGTERM";
