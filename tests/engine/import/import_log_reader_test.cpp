@@ -149,14 +149,15 @@ TEST(ImportLogReader, ALogCutShortNeverNamesAnEntryItDoesNotHold) {
     }
 }
 
-TEST(ImportLogReader, ADamagedOrForeignLogReadsAsNoTransaction) {
+TEST(ImportLogReader, ADamagedOrForeignLogNamesNoEntry) {
     const std::string status = importlog::statusLine("0", "Info", "1-100");
     const char binaryLine[] = "\0\xff\xfe binary \x01\r\x1a";
+    const std::string transaction = importlog::kTransactionMark, invoice = importlog::kInvoiceMark;
     const std::string rows[] = {
-        "Transaction : 99999999999999999999    Invoice : 1",  // a number no run counts to
-        "Transaction : x    Invoice : 1",
-        "Transaction : 7",
-        "Transaction :    Invoice : 1",
+        transaction + "99999999999999999999" + invoice + "1",  // a number no run counts to
+        transaction + "x" + invoice + "1",
+        transaction + "7",
+        transaction + invoice + "1",
         std::string(binaryLine, sizeof binaryLine - 1),
     };
     for (const std::string& heading : rows) {
@@ -167,11 +168,10 @@ TEST(ImportLogReader, ADamagedOrForeignLogReadsAsNoTransaction) {
     }
     // An answer outside any block, or with its parts out of order, is nobody's.
     const std::string heading = importlog::transactionHeading(1, "1");
-    const importlog::LoggedRun stray =
-        importlog::readLog(writtenLog({{importlog::kBlankLine, status},
-                                       {heading,
-                                        "Response Status Code : 0   Import result ID :1-1       Return "
-                                        "StatusSeverity Code : Info"}}));
+    const importlog::LoggedRun stray = importlog::readLog(
+        writtenLog({{importlog::kBlankLine, status},
+                    {heading, std::string(importlog::kStatusCodeMark) + "0" + importlog::kResultIdMark +
+                                  "1-1" + importlog::kSeverityMark + "Info"}}));
     ASSERT_EQ(stray.transactions.size(), 1u);
     EXPECT_EQ(stray.transactions[0].outcome, Outcome::NoAnswer);
     EXPECT_EQ(stray.transactions[0].txnId, "");
