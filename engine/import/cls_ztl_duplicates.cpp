@@ -101,10 +101,8 @@ bool clsZTL::alreadyPosted() {
         current_->logNumber = number;
         current_->txnId = txnId;
     }
-    importlog::writeBlock(*log,
-                          {importlog::transactionHeading(number, referenceNumber),
-                           importlog::alreadyPostedLine(txnId), importlog::kBlankLine},
-                          number, referenceNumber);
+    importlog::writeBlock(*log, importlog::alreadyPostedBlock(number, referenceNumber, txnId), number,
+                          referenceNumber);
     ImportSuccess = true;
     advanceReferenceNumber();
     return true;

@@ -116,15 +116,8 @@ void clsZTL::GetImportResults(const std::string& response) {
         TextWriter* log = program_.importLog;
         if (!log) throw vbError(vb::kBadFileNameOrNumber);
         const int number = transactionNumber++;
-        std::vector<std::string> block{importlog::transactionHeading(number, referenceNumber)};
-        block.insert(block.end(), pendingNotes_.begin(), pendingNotes_.end());
-        pendingNotes_.clear();
-        if (message == "Status OK") {
-            block.push_back(importlog::kSuccessLine);
-            ImportSuccess = true;
-        }
+        if (message == "Status OK") ImportSuccess = true;
         if (severity == "Error") {
-            block.push_back(importlog::kAbortLine);
             ImportSuccess = false;
             program_.ImportErrorFlag = true;
         }
@@ -135,17 +128,16 @@ void clsZTL::GetImportResults(const std::string& response) {
                     for (pugi::xml_node c = ret.first_child(); c; c = c.next_sibling())
                         if (std::string_view(c.name()) == "TxnID")
                             txnId = utf8ToWindows1252(qbxml::textOf(c));
-        block.push_back(importlog::statusLine(code, severity, txnId));
-        block.push_back(importlog::messageLine(message));
-        block.push_back(importlog::kBlankLine);
+        const std::vector<std::string> block =
+            importlog::answerBlock(number, referenceNumber, pendingNotes_, code, severity, message, txnId);
+        pendingNotes_.clear();
         if (current_) {
             current_->logNumber = number;
             current_->statusCode = code;
             current_->statusSeverity = severity;
             current_->statusMessage = message;
             current_->txnId = txnId;
-            current_->outcome = !txnId.empty() && severity != "Error" ? TransactionRecord::Outcome::Posted
-                                                                     : TransactionRecord::Outcome::Refused;
+            current_->outcome = answerOutcome(severity, txnId);
         }
         importlog::writeBlock(*log, block, number, referenceNumber);
     } catch (const importlog::WriteError&) {

@@ -5,7 +5,7 @@
 namespace ztl::importlog {
 
 std::string headingLine(const std::string& shortDate, const std::string& time) {
-    return "Korvane Zentrel import log " + shortDate + " : " + time;
+    return kHeadingMark + shortDate + " : " + time;
 }
 
 std::string ruleLine() {
@@ -13,33 +13,50 @@ std::string ruleLine() {
 }
 
 std::string transactionHeading(int transactionNumber, const std::string& referenceNumber) {
-    return "Transaction : " + std::to_string(transactionNumber) + "    Invoice : " + referenceNumber;
+    return kTransactionMark + std::to_string(transactionNumber) + kInvoiceMark + referenceNumber;
 }
 
 std::string statusLine(const std::string& code, const std::string& severity, const std::string& txnId) {
-    return "Response Status Code : " + code + "       Return StatusSeverity Code : " + severity + "   " +
-           "Import result ID :" + txnId;
+    return kStatusCodeMark + code + kSeverityMark + severity + kResultIdMark + txnId;
 }
 
 std::string messageLine(const std::string& message) {
-    return "Return Status Message :" + message;
+    return kMessageMark + message;
 }
 
 std::string lockTakenOverLine(const std::string& holder) {
-    return "Import lock of " + holder + " taken over: that import had ended without releasing it.";
+    return kLockTakenOverMark + holder + kLockTakenOverEnd;
 }
 
 std::string alreadyPostedLine(const std::string& txnId) {
-    return kAlreadyPostedMark + txnId + " - not sent again";
+    return kAlreadyPostedMark + txnId + kAlreadyPostedEnd;
 }
 
 std::string otherEntryLine(const std::string& txnId) {
-    return "QuickBooks entry TxnID " + txnId +
-           " has this invoice number and date but other lines: it is not this transaction";
+    return kOtherEntryMark + txnId + kOtherEntryEnd;
 }
 
 std::string duplicateCheckFailedLine(const std::string& reason) {
-    return "Nothing was sent: QuickBooks could not be asked which transactions it already holds. " + reason;
+    return kDuplicateCheckFailedMark + reason;
+}
+
+std::vector<std::string> answerBlock(int transactionNumber, const std::string& referenceNumber,
+                                     const std::vector<std::string>& notes, const std::string& code,
+                                     const std::string& severity, const std::string& message,
+                                     const std::string& txnId) {
+    std::vector<std::string> block{transactionHeading(transactionNumber, referenceNumber)};
+    block.insert(block.end(), notes.begin(), notes.end());
+    if (message == "Status OK") block.push_back(kSuccessLine);
+    if (severity == "Error") block.push_back(kAbortLine);
+    block.push_back(statusLine(code, severity, txnId));
+    block.push_back(messageLine(message));
+    block.push_back(kBlankLine);
+    return block;
+}
+
+std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::string& referenceNumber,
+                                            const std::string& txnId) {
+    return {transactionHeading(transactionNumber, referenceNumber), alreadyPostedLine(txnId), kBlankLine};
 }
 
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,

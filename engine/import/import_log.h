@@ -20,30 +20,65 @@
 
 namespace ztl::importlog {
 
+// Each line's marks are named once, here: the run writes them through the functions below
+// and the reader (import_log_reader.h) finds them by the same names, so neither can change
+// a line without the other.
+
+inline constexpr const char* kHeadingMark = "Korvane Zentrel import log ";
 std::string headingLine(const std::string& shortDate, const std::string& time);
 std::string ruleLine();
+inline constexpr const char* kBlankLine = " ";
+
+inline constexpr const char* kTransactionMark = "Transaction : ";
+inline constexpr const char* kInvoiceMark = "    Invoice : ";
 std::string transactionHeading(int transactionNumber, const std::string& referenceNumber);
+
 inline constexpr const char* kSuccessLine = "Import successful";
 inline constexpr const char* kAbortLine = "ERROR   ----------> !!! Import aborted !!! <--------- !";
+
+// QuickBooks' answer: its three attributes and the new entry's TxnID (empty when it made
+// none) on one line, its message on the next.
+inline constexpr const char* kStatusCodeMark = "Response Status Code : ";
+inline constexpr const char* kSeverityMark = "       Return StatusSeverity Code : ";
+inline constexpr const char* kResultIdMark = "   Import result ID :";
+inline constexpr const char* kMessageMark = "Return Status Message :";
 std::string statusLine(const std::string& code, const std::string& severity, const std::string& txnId);
 std::string messageLine(const std::string& message);
-inline constexpr const char* kBlankLine = " ";
 
 // The duplicate guard's lines. A transaction QuickBooks holds already gets a block of its
 // heading, the already-posted line and a blank; an entry with the transaction's invoice
 // number and date but other lines is named in the transaction's block, after its heading.
 inline constexpr const char* kAlreadyPostedMark = "Already in QuickBooks : TxnID ";
+inline constexpr const char* kAlreadyPostedEnd = " - not sent again";
 std::string alreadyPostedLine(const std::string& txnId);
+inline constexpr const char* kOtherEntryMark = "QuickBooks entry TxnID ";
+inline constexpr const char* kOtherEntryEnd =
+    " has this invoice number and date but other lines: it is not this transaction";
 std::string otherEntryLine(const std::string& txnId);
 // Written after the opening lines when the operator chose to import without the check.
 inline constexpr const char* kDuplicateCheckOffLine =
     "Duplicate check : off - every transaction is sent, also one that QuickBooks already holds";
 // Written after the opening lines when QuickBooks could not be asked: nothing was sent.
+inline constexpr const char* kDuplicateCheckFailedMark =
+    "Nothing was sent: QuickBooks could not be asked which transactions it already holds. ";
 std::string duplicateCheckFailedLine(const std::string& reason);
 
 // A note the run writes after the opening lines when it took over the import lock of a run
 // that had died.
+inline constexpr const char* kLockTakenOverMark = "Import lock of ";
+inline constexpr const char* kLockTakenOverEnd = " taken over: that import had ended without releasing it.";
 std::string lockTakenOverLine(const std::string& holder);
+
+// The block of a transaction QuickBooks answered: its heading, the duplicate guard's notes
+// on it, the success line for the message "Status OK", the abort line for the severity
+// "Error", then the answer.
+std::vector<std::string> answerBlock(int transactionNumber, const std::string& referenceNumber,
+                                     const std::vector<std::string>& notes, const std::string& code,
+                                     const std::string& severity, const std::string& message,
+                                     const std::string& txnId);
+// The block of a transaction QuickBooks holds already, sent no more.
+std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::string& referenceNumber,
+                                            const std::string& txnId);
 
 // The log is the record of what was posted: a transaction's block reaches the file, written
 // through to the device, before the next request goes out. A failure to write it is not

@@ -4,6 +4,11 @@
 
 namespace ztl {
 
+TransactionRecord::Outcome answerOutcome(const std::string& severity, const std::string& txnId) {
+    return !txnId.empty() && severity != "Error" ? TransactionRecord::Outcome::Posted
+                                                 : TransactionRecord::Outcome::Refused;
+}
+
 int RunRecord::count(Outcome outcome) const {
     return static_cast<int>(std::count_if(transactions.begin(), transactions.end(),
                                           [&](const TransactionRecord& t) { return t.outcome == outcome; }));

@@ -25,6 +25,11 @@ struct TransactionRecord {
     std::string reason;           // NotSent and NoAnswer: why, when known
 };
 
+// What QuickBooks' answer to an entry made of it: posted when the answer carries the new
+// entry's TxnID and is no error, a warning included; refused otherwise. The run records its
+// transactions by this rule and the import log's reader reads their blocks by it.
+TransactionRecord::Outcome answerOutcome(const std::string& severity, const std::string& txnId);
+
 struct RunRecord {
     using Outcome = TransactionRecord::Outcome;
 

@@ -1,6 +1,6 @@
 #pragma once
-// What an import log records as posted, read back for its undo, and the "undone" block an
-// undo appends to it. The block follows the log's own lines and uses none of their marks,
+// What an import log records as posted, as its reader (import_log_reader.h) reads it, taken
+// for its undo; and the "undone" block an undo appends to the log. The block follows the log's own lines and uses none of their marks,
 // so the log reads as before: an undone entry is not counted as posted again, nor as
 // refused.
 //

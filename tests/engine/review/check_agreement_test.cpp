@@ -10,7 +10,7 @@
 #include "engine/review/check_run.h"
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entry_judge.h"
-#include "engine/import/import_log.h"
+#include "engine/import/import_log_reader.h"
 #include "import_runner.h"
 #include "platform/text_file.h"
 #include "qbsim/company.h"
@@ -47,17 +47,8 @@ struct Day {
 // The invoice of each log block, with the status code QuickBooks answered.
 std::map<std::string, std::string> loggedStatus(const std::string& log) {
     std::map<std::string, std::string> out;
-    std::string invoice;
-    size_t at = 0;
-    while (at < log.size()) {
-        size_t end = log.find("\r\n", at);
-        std::string line = log.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        at = end == std::string::npos ? log.size() : end + 2;
-        if (line.rfind("Transaction : ", 0) == 0) invoice = line.substr(line.find("Invoice : ") + 10);
-        if (line.rfind("Response Status Code : ", 0) == 0)
-            out[invoice] = line.substr(23, line.find(' ', 23) - 23);
-        if (line.rfind(importlog::kAlreadyPostedMark, 0) == 0) out[invoice] = "already";
-    }
+    for (const auto& t : importlog::readLog(log).transactions)
+        out[t.referenceNumber] = t.outcome == TransactionRecord::Outcome::AlreadyThere ? "already" : t.statusCode;
     return out;
 }
 

@@ -2,11 +2,15 @@
 // records as posted: the verdicts the operator acts on.
 #include <gtest/gtest.h>
 
+#include "engine/import/import_log.h"
 #include "engine/posting/entry_differences.h"
 #include "engine/review/reconcile.h"
 #include "engine/review/undo_log.h"
+#include "written_log.h"
 
 using namespace ztl;
+using ztl::test::postedBlock;
+using ztl::test::writtenLog;
 
 namespace {
 
@@ -158,26 +162,18 @@ TEST(Reconcile, TheSummaryCountsEveryVerdictAndATransactionTheImportCannotPostIs
 }
 
 TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemoved) {
-    const std::string log =
-        "Korvane Zentrel import log 12/7/2026 : 9:05:03 PM\r\n"
-        "---------------------------------------------------------------------------- \r\n \r\n"
-        "Transaction : 1    Invoice : 4711\r\nImport successful\r\n"
-        "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :1-100\r\n"
-        "Return Status Message :Status OK\r\n \r\n"
-        "Transaction : 2    Invoice : 4712\r\nAlready in QuickBooks : TxnID 9-90 - not sent again\r\n \r\n"
-        "Transaction : 3    Invoice : 4713\r\nERROR   ----------> !!! Import aborted !!! <--------- !\r\n"
-        "Response Status Code : 3140       Return StatusSeverity Code : Error   Import result ID :\r\n"
-        "Return Status Message :There is an invalid reference\r\n \r\n"
-        "Transaction : 4    Invoice : 4714\r\n"
-        "QuickBooks entry TxnID 5-50 has this invoice number and date but other lines: it is not this "
-        "transaction\r\n"
-        "Import successful\r\n"
-        "Response Status Code : 0       Return StatusSeverity Code : Info   Import result ID :2-100\r\n"
-        "Return Status Message :Status OK\r\n \r\n"
-        " \r\nUndo of this import 12/8/2026 : 8:00:00 AM\r\n"
-        "---------------------------------------------------------------------------- \r\n"
-        "Removed from QuickBooks : TxnID 1-100    Invoice : 4711\r\n"
-        "Not removed : TxnID 2-100    Invoice : 4714 - modified\r\n";
+    std::string log = writtenLog({
+        postedBlock(1, "4711", "1-100"),
+        importlog::alreadyPostedBlock(2, "4712", "9-90"),
+        importlog::answerBlock(3, "4713", {}, "3140", "Error", "There is an invalid reference", ""),
+        // A second copy of the first transaction, found as this run's own entry: still the run's.
+        importlog::alreadyPostedBlock(4, "4714", "1-100"),
+        importlog::answerBlock(5, "4715", {importlog::otherEntryLine("5-50")}, "0", "Info", "Status OK", "2-100"),
+    });
+    undolog::LoggedEntry first{1, "4711", "1-100"}, fifth{5, "4715", "2-100"};
+    log += std::string(importlog::kBlankLine) + "\r\n" + undolog::headingLine("12/8/2026", "8:00:00 AM") + "\r\n" +
+           importlog::ruleLine() + "\r\n" + undolog::removedLine(first) + "\r\n" +
+           undolog::notRemovedLine(fifth, "modified") + "\r\n";
     undolog::ImportLogRecord r = undolog::readImportLog(log);
     EXPECT_TRUE(r.isImportLog);
     ASSERT_EQ(r.entries.size(), 3u);
@@ -188,9 +184,10 @@ TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemov
     EXPECT_FALSE(r.entries[1].postedByThisRun);
     EXPECT_EQ(r.entries[2].txnId, "2-100")
         << "the entry a block names as not the transaction is not the run's";
-    EXPECT_EQ(r.entries[2].transactionNumber, 4);
+    EXPECT_EQ(r.entries[2].transactionNumber, 5);
     EXPECT_EQ(r.removed, (std::set<std::string>{"1-100"}));
 
-    EXPECT_FALSE(undolog::readImportLog("Transaction : 1    Invoice : 1\r\n").isImportLog);
+    const std::string headless = writtenLog({postedBlock(1, "1", "1-1")});
+    EXPECT_FALSE(undolog::readImportLog(headless.substr(headless.find("\r\n") + 2)).isImportLog);
     EXPECT_TRUE(undolog::readImportLog("").entries.empty());
 }

@@ -8,6 +8,7 @@
 #include "engine/review/undo_run.h"
 #include "engine_fixture.h"
 #include "platform/text_file.h"
+#include "written_log.h"
 
 using namespace ztl;
 using namespace ztl::test;
@@ -15,16 +16,10 @@ using namespace ztl::test;
 namespace {
 
 std::string logWith(const std::vector<std::pair<std::string, std::string>>& posted) {
-    std::string log =
-        "Korvane Zentrel import log 12/7/2026 : 9:05:03 PM\r\n" + std::string(76, '-') + " \r\n \r\n";
+    std::vector<std::vector<std::string>> blocks;
     int n = 1;
-    for (const auto& [ref, id] : posted)
-        log += "Transaction : " + std::to_string(n++) + "    Invoice : " + ref +
-               "\r\nImport successful\r\nResponse Status Code : 0       Return StatusSeverity Code : Info   "
-               "Import "
-               "result ID :" +
-               id + "\r\nReturn Status Message :Status OK\r\n \r\n";
-    return log;
+    for (const auto& [ref, id] : posted) blocks.push_back(postedBlock(n++, ref, id));
+    return writtenLog(blocks);
 }
 
 const char* kChart =
