@@ -39,7 +39,7 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
     Program& p = console.program;
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
     clsZTL engine(p);
-    engine.QBCompany = settings.get(kSettingsApp, p.settingsSection, "Company", "");
+    engine.QBCompany = settings.get(kSettingsApp, p.settingsSection, key::kCompany, "");
     engine.LoadQbCoa();
     if (engine.cZTLError) return 1;
     engine.X390source(file);
@@ -89,7 +89,7 @@ int import(const std::vector<std::string>& argv) {
 
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {
-        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS)\n";
+        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc status)\n";
         return 1;
     }
     p.settingsSection = companySettingsSection(*company);

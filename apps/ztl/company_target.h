@@ -33,10 +33,10 @@ struct QuickBooksConsole {
 // cannot be reached (said on standard error).
 inline std::optional<std::string> companyTarget(Program& p) {
     if (p.edition == Edition::SingleStore)
-        return p.settings->get(kSettingsApp, p.settingsSection, "Company", "");
+        return p.settings->get(kSettingsApp, p.settingsSection, key::kCompany, "");
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {
-        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS)\n";
+        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc status)\n";
         return std::nullopt;
     }
     p.settingsSection = companySettingsSection(*company);

@@ -4,6 +4,7 @@
 #include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
 #include "engine/import/operation_log.h"
+#include "engine/import/settings_keys.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -17,8 +18,6 @@ namespace ztl::single {
 namespace {
 
 constexpr const char* kImportSource = "Import Source";
-constexpr const char* kCompany = "Company";
-constexpr const char* kImportReferenceNumber = "ImportReferenceNumber";
 
 }  // namespace
 
@@ -56,12 +55,12 @@ LoadOutcome MainWindowLogic::Load() {
         }
 
         view_.setServerStatus("Connected to Korvane import source : " + sourcePath);
-        companyFile = setting(kCompany);
+        companyFile = setting(key::kCompany);
         // The key is written even empty, so the operator finds it in the settings.
-        if (companyFile.empty()) program_.settings->set(kSettingsApp, program_.settingsSection, kCompany, "");
+        if (companyFile.empty()) program_.settings->set(kSettingsApp, program_.settingsSection, key::kCompany, "");
         view_.setCompanyName(companyFile);
         view_.setAccountFields(ui::readAccountFields(program_));
-        view_.setReferenceNumber(setting(kImportReferenceNumber));
+        view_.setReferenceNumber(setting(key::kImportReferenceNumber));
         fieldsLoaded_ = true;
 
         // A missing totals file ends the program here, before QuickBooks is asked anything.
@@ -143,7 +142,7 @@ void MainWindowLogic::cmdQBCBrowse_Click() {
         // Stored at once, used from the next start: the engine object keeps its company.
         companyFile = chosen;
         if (!program_.settings) throw vbError(vb::kObjectNotSet);
-        program_.settings->set(kSettingsApp, program_.settingsSection, kCompany, chosen);
+        program_.settings->set(kSettingsApp, program_.settingsSection, key::kCompany, chosen);
         view_.setCompanyName(chosen);
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
@@ -153,18 +152,12 @@ void MainWindowLogic::cmdQBCBrowse_Click() {
 }
 
 void MainWindowLogic::txtRefNum_LostFocus(const std::string& text) {
-    if (fieldsLoaded_) ui::saveFieldSetting(program_, "txtRefNum", kImportReferenceNumber, text);
+    if (fieldsLoaded_) ui::saveFieldSetting(program_, "txtRefNum", key::kImportReferenceNumber, text);
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
-    const char* key = controlName == "txtARImport"     ? ui::kARImportAccount
-                      : controlName == "txtVendImport" ? ui::kVendorImportAccount
-                      : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
-                                                       : nullptr;
-    if (!key || !fieldsLoaded_) return;
-    const EntityNames before = storedEntityNames(program_);
-    ui::saveFieldSetting(program_, controlName, key, text);
-    if (engine_ && totals && !imported_ && storedEntityNames(program_) != before) recheck();
+    if (fieldsLoaded_ && ui::storeAccountField(program_, controlName, text) && engine_ && totals && !imported_)
+        recheck();
 }
 
 void MainWindowLogic::recheck() {
@@ -195,7 +188,7 @@ void MainWindowLogic::importRun(bool settleFile) {
             // back when it next loses the focus. A store that cannot be read here has already
             // been reported by the run, and must not keep the totals file from being settled.
             try {
-                view_.setReferenceNumber(setting(kImportReferenceNumber));
+                view_.setReferenceNumber(setting(key::kImportReferenceNumber));
             } catch (const std::exception&) {
             }
         });

@@ -1,5 +1,7 @@
 #include "ui/logic/account_fields.h"
 
+#include "engine/import/import_settings.h"
+#include "engine/import/settings_keys.h"
 #include "platform/error_report.h"
 #include "platform/trim.h"
 
@@ -9,7 +11,7 @@ AccountFields readAccountFields(const Program& program) {
     auto get = [&](const char* key) {
         return program.settings ? program.settings->get(kSettingsApp, program.settingsSection, key, "") : "";
     };
-    return {get(kARImportAccount), get(kVendorImportAccount), get(kTaxImportAccount)};
+    return {get(key::kReceivablesName), get(key::kPayablesName), get(key::kSalesTaxName)};
 }
 
 void saveFieldSetting(Program& program, const std::string& controlName, const char* key,
@@ -21,6 +23,17 @@ void saveFieldSetting(Program& program, const std::string& controlName, const ch
         program.showMessage(
             moduleErrorReport("Error in module " + controlName + "_LostFocus", toVbError(ex)));
     }
+}
+
+bool storeAccountField(Program& program, const std::string& controlName, const std::string& text) {
+    const char* name = controlName == "txtARImport"     ? key::kReceivablesName
+                       : controlName == "txtVendImport" ? key::kPayablesName
+                       : controlName == "txtTaxImp"     ? key::kSalesTaxName
+                                                        : nullptr;
+    if (!name) return false;
+    const EntityNames before = storedEntityNames(program);
+    saveFieldSetting(program, controlName, name, text);
+    return storedEntityNames(program) != before;
 }
 
 }  // namespace ztl::ui

@@ -9,15 +9,16 @@
 
 namespace ztl::ui {
 
-inline constexpr const char* kARImportAccount = "ARImportAccount";
-inline constexpr const char* kVendorImportAccount = "VendorImportAccount";
-inline constexpr const char* kTaxImportAccount = "TaxImportAccount";
-
 AccountFields readAccountFields(const Program& program);
 
 // Stores the trimmed text under `key`; a store that cannot be written is reported with the
 // field's own heading ("Error in module txtARImport_LostFocus").
 void saveFieldSetting(Program& program, const std::string& controlName, const char* key,
                       const std::string& text);
+
+// Stores the text of the account field named `controlName` (txtARImport, txtVendImport,
+// txtTaxImp); true when the names the import puts on its lines changed, so that what the
+// window foresees of the day must be checked again. Any other control stores nothing.
+bool storeAccountField(Program& program, const std::string& controlName, const std::string& text);
 
 }  // namespace ztl::ui

@@ -169,14 +169,7 @@ void MainWindowLogic::runEnded(const RunRecord& run) {
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
-    const char* key = controlName == "txtARImport"     ? ui::kARImportAccount
-                      : controlName == "txtVendImport" ? ui::kVendorImportAccount
-                      : controlName == "txtTaxImp"     ? ui::kTaxImportAccount
-                                                       : nullptr;
-    if (!key || !fieldsLoaded_) return;
-    const EntityNames before = storedEntityNames(program_);
-    ui::saveFieldSetting(program_, controlName, key, text);
-    if (loaded_ && !imported_ && storedEntityNames(program_) != before) recheck();
+    if (fieldsLoaded_ && ui::storeAccountField(program_, controlName, text) && loaded_ && !imported_) recheck();
 }
 
 void MainWindowLogic::recheck() {
