@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace ztl::testsupport {
@@ -33,6 +34,11 @@ class TempFolder {
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Writes a file of exactly these bytes inside the folder; returns its path.
+    std::filesystem::path write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
+        return path_ / name;
+    }
 
   private:
     std::filesystem::path path_;

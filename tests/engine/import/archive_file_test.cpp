@@ -19,12 +19,9 @@ using testsupport::slurp;
 
 namespace {
 
+// A folder of the test's own, with its path as `dir`.
 struct Scratch : testsupport::TempFolder {
     const fs::path dir = path();
-    fs::path write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(dir / name, std::ios::binary) << bytes;
-        return dir / name;
-    }
 };
 
 }  // namespace
