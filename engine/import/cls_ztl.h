@@ -131,7 +131,9 @@ class clsZTL {
     RunRecord record_;
     TransactionRecord* current_ = nullptr;  // plan_'s record; null outside a run
     const DayBlock* currentBlock_ = nullptr;  // plan_'s block; null outside a run
-    bool handedOver_ = false;  // the last SendRequest gave its request to QuickBooks
+    // The last SendRequest gave its request to QuickBooks and got no answer it could read:
+    // the entry may be posted.
+    bool handedOver_ = false;
     std::string sendFailure_;  // and why the last SendRequest failed
     std::string source_;
     std::string ticket_;

@@ -28,6 +28,8 @@ void clsZTL::SendRequest() {
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         sendFailure_ = e.description;
+        // QuickBooks refusing to read the request is an answer: nothing of it was posted.
+        if (e.number == hresult::kParseError) handedOver_ = false;
         // Recovery: end the session this call began, then close the connection. A session
         // that never began is not ended: that could only fail and hide the real cause.
         // A failure of the recovery itself goes to the caller's own error report.

@@ -386,3 +386,40 @@ TEST(AccountMatching, ReloadingTheSameChartDoesNotGrowTheList) {
     z.GetCOAResults(chart);
     EXPECT_EQ(z.GetEntAcct("1000"), "") << "the chart loaded last decides again";
 }
+
+// The run's record tells an entry QuickBooks may hold (its answer never came) from one it
+// never got or refused to read: the next step differs (look in QuickBooks, or import again).
+TEST(ImportRun, TheRecordSaysWhatBecameOfEachTransaction) {
+    using Outcome = RunRecord::Outcome;
+    struct Case {
+        const char* name;
+        const char* operation;
+        long number;
+        Outcome second;
+    } cases[] = {
+        {"no answer came back", "ProcessRequest", hresult::kCouldNotAccess, Outcome::NoAnswer},
+        {"QuickBooks could not read it", "ProcessRequest", hresult::kParseError, Outcome::NotSent},
+        {"no session to send it in", "BeginSession", hresult::kCouldNotAccess, Outcome::NotSent},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImportRunner r;
+        r.t.qb().failOperation = c.operation;
+        r.t.qb().failAtCall = 6;  // the second transaction's journal entry
+        r.t.qb().failNumber = c.number;
+        std::string path = r.totals(file({"Q", H("1"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1", "Q",
+                                          H("2"), D("1000", "6"), D("4000", "0", "-6"), "TRT    1", "Q", H("3"),
+                                          D("1000", "7"), D("4000", "0", "-7"), "TRT    1"}));
+        const RunRecord run = r.import(path, Decimal::fromInt(3));
+        ASSERT_EQ(run.transactions.size(), 3u);
+        EXPECT_EQ(run.transactions[0].outcome, Outcome::Posted);
+        EXPECT_EQ(run.transactions[0].logNumber, 1);
+        EXPECT_FALSE(run.transactions[0].txnId.empty());
+        EXPECT_EQ(run.transactions[1].outcome, c.second);
+        EXPECT_FALSE(run.transactions[1].reason.empty());
+        EXPECT_EQ(run.transactions[2].outcome, Outcome::NotSent) << "the connection stays closed";
+        EXPECT_EQ(run.transactions[2].referenceNumber, "3");
+        EXPECT_TRUE(run.reachedEnd);
+        EXPECT_EQ(run.inQuickBooks(), 1);
+    }
+}

@@ -75,11 +75,11 @@ ImportRunner::ImportRunner() {
     };
 }
 
-void ImportRunner::import(const std::string& path, std::optional<Decimal> count) {
+RunRecord ImportRunner::import(const std::string& path, std::optional<Decimal> count) {
     clsZTL z(t.program);
     z.X390source(path);
     z.ZTLTrcount = count;
-    z.NewStartImport();
+    return z.NewStartImport();
 }
 
 std::string ImportRunner::log() const {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/import/run_record.h"
 #include "engine/views.h"
 #include "engine_fixture.h"
 #include "platform/decimal.h"
@@ -66,7 +67,7 @@ struct ImportRunner {
 
     ImportRunner();
     std::string totals(const std::string& bytes) { return store.file("X390.QB", bytes).string(); }
-    void import(const std::string& path, std::optional<Decimal> count);
+    RunRecord import(const std::string& path, std::optional<Decimal> count);
     std::string log() const;
     std::vector<std::string> journalRequests() const;
 };
