@@ -1,0 +1,33 @@
+#pragma once
+// What a run did, in a few words: the counts the operator reads at the end of the import
+// log, as `ztl import`'s last lines, on the main window after the run and in the subject of
+// an unattended run's mail. Single-byte text, as the log is.
+//
+//   " "
+//   Summary of this import
+//   ---------------------------------------------------------------------------- (76 + blank)
+//   Posted : 6
+//   Refused : 1 (101004)
+//   Already in QuickBooks : 0
+//   Sent without an answer : 0
+//   Not sent : 0
+//   Totals file : <what became of it>
+//   " "
+#include <string>
+#include <vector>
+
+#include "engine/import/run_record.h"
+
+namespace ztl {
+
+// "6 posted, 1 refused (101004)": what was posted always, then each other outcome that
+// happened, with its invoice numbers (already in QuickBooks: only the count).
+std::string runCounts(const RunRecord& run);
+
+inline constexpr const char* kSummaryHeading = "Summary of this import";
+inline constexpr const char* kTotalsFileMark = "Totals file : ";
+
+// The summary block; `totalsFile` says what became of the totals file ("archived as ...").
+std::vector<std::string> runSummaryLines(const RunRecord& run, const std::string& totalsFile);
+
+}  // namespace ztl
