@@ -1,7 +1,9 @@
-// ztl import [--single-store] [--no-archive] FILE: a whole import run of FILE against the
-// configured QuickBooks, as the main window's Import button runs it (the run, then the
-// archiving of the totals file, or in the single-store edition its removal once every
-// transaction is posted), with the windows on the terminal.
+// ztl import [--single-store] [--no-archive] [--other-company] FILE: a whole import run of
+// FILE against the configured QuickBooks, as the main window's Import button runs it (the
+// run, then the archiving of the totals file, or in the single-store edition its removal
+// once every transaction is posted), with the windows on the terminal, ending with the run's
+// summary. Nobody confirms a command line's warning, so a day is not posted into another
+// company than the one its store last posted into unless --other-company says so.
 #include <iostream>
 
 #include "command.h"
@@ -13,6 +15,8 @@
 #include "engine/import/company_memory.h"
 #include "engine/import/import_day.h"
 #include "engine/import/operation_log_entries.h"
+#include "engine/import/import_log.h"
+#include "engine/import/run_summary.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
@@ -32,6 +36,23 @@ void printDuplicateCheck(const std::optional<RunRecord>& run) {
                   << " already in QuickBooks, not sent again." << std::endl;
 }
 
+// The run's summary, as the end of its log has it, as the last lines; and before it where to
+// look next when the run left anything out of QuickBooks.
+void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile,
+                  const std::string& totalsNow) {
+    if (!run || run->lockHeldElsewhere) return;
+    const bool whole = run->reachedEnd && run->inQuickBooks() == static_cast<int>(run->transactions.size());
+    if (!whole && !run->logPath.empty())
+        std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << totalsNow
+                  << "\n      remove what this run posted:   ztl undo --totals " << totalsNow << " "
+                  << run->logPath << "\n";
+    std::vector<std::string> lines = runSummaryLines(*run);
+    for (const std::string& line : totalsFileSummaryLines(totalsFile)) lines.push_back(line);
+    for (const std::string& line : lines)
+        if (line != importlog::kBlankLine) std::cout << line << "\n";
+    std::cout.flush();
+}
+
 // The single-store window's Import on FILE: one engine object loads the chart of the
 // company in the settings and the totals, as the window's load does, and runs the import;
 // then the totals file is settled as the window's Import button settles it.
@@ -46,6 +67,7 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
     engine.Load390();
     SingleStoreDayImported done = importSingleStoreDay(p, &engine, file, !keep);
     printDuplicateCheck(done.run);
+    const bool archived = done.outcome && done.outcome->fate == TotalsFileFate::Archived;
     if (keep || !done.outcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
     } else if (done.outcome->fate == TotalsFileFate::Removed) {
@@ -62,6 +84,7 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
         std::cout << "The import stopped before its end; the totals file stays where it is: " << file
                   << std::endl;
     }
+    printSummary(done.run, done.totalsFile, archived ? done.outcome->archive : file);
     return console.exitStatus();
 }
 
@@ -70,6 +93,7 @@ int import(const std::vector<std::string>& argv) {
     bool single = takeFlag(args, "--single-store");
     bool keep = takeFlag(args, "--no-archive");
     bool unasked = takeFlag(args, "--no-duplicate-check");
+    bool otherCompany = takeFlag(args, "--other-company");
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("import", "one totals file expected");
 
@@ -93,29 +117,27 @@ int import(const std::vector<std::string>& argv) {
         return 1;
     }
     p.settingsSection = companySettingsSection(*company);
-    // The main window's warning, told without counting as a message box: the run goes on.
-    if (auto warning = wrongCompanyWarning(p, args[0], *company)) std::cerr << *warning << "\n\n";
-    StoreDayImport day{args[0], *company, {}};
+    if (auto refusal = otherCompanyRefusal(p, args[0], *company, "--other-company"); refusal && !otherCompany) {
+        std::cerr << *refusal << "\n";
+        return 1;
+    }
+    // Told without counting as a message box: the operator asked for this company.
+    if (auto warning = wrongCompanyWarning(p, args[0], *company))
+        std::cerr << *warning << "\nGoing on, as --other-company asks.\n\n";
+    StoreDayImport day{args[0], *company, {}, !keep};
     {
         clsZTL loader(p);
         loader.X390source(args[0]);
         loader.Load390();
         day.transactionCount = loader.ZTLTrcount;
     }
-    if (keep) {
-        printDuplicateCheck(runStoreDay(p, day));
+    StoreDayImported done = importStoreDay(p, day);
+    printDuplicateCheck(done.run);
+    if (done.archive)
+        std::cout << "The totals file is archived as " << *done.archive << std::endl;
+    else
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
-    } else {
-        StoreDayImported done = importStoreDay(p, day);
-        printDuplicateCheck(done.run);
-        if (done.run && done.run->stoppedUnasked)
-            std::cout << "The totals file stays where it is: " << args[0] << std::endl;
-        else if (done.archive)
-            std::cout << "The totals file is archived as " << *done.archive << std::endl;
-        else
-            std::cout << "The totals file could not be archived and stays where it is: " << args[0]
-                      << std::endl;
-    }
+    printSummary(done.run, done.totalsFile, done.archive.value_or(args[0]));
     return console.exitStatus();
 }
 

@@ -25,7 +25,10 @@ void ConsoleResultsWindow::showModal() {
         std::cout << path_ << ": " << e.description << "\n";
     }
     std::cout.flush();
-    if (program_.ImportErrorFlag) program_.showMessage(printDemandText(), MsgIcon::Exclamation);
+    // The window's demand to click OK for the printout has no place on a terminal: the same
+    // demand, with the step that takes here.
+    if (program_.ImportErrorFlag)
+        program_.showMessage(kPrintDemand + ("Print it with: lp " + path_), MsgIcon::Exclamation);
 }
 
 ConsoleProgram::ConsoleProgram(Edition edition) : program(edition) {

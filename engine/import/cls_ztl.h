@@ -107,6 +107,8 @@ class clsZTL {
     std::string setting(const char* key) const;
     void runImport(int& statement, std::optional<VbError>& lockLeftBehind);
     // The record of the transaction in hand: what happened to it, unless its fate is known.
+    // The import log's block for the current transaction when its answer never came.
+    void logLostAnswer();
     void recordNotSent(const std::string& reason, TransactionRecord::Outcome outcome = TransactionRecord::Outcome::NotSent);
     void closeConnection();
     // The duplicate guard (cls_ztl_duplicates.cpp).

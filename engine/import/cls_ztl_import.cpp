@@ -8,6 +8,8 @@
 #include "engine/posting/entity_rule.h"
 #include "engine/import/import_lock.h"
 #include "engine/import/import_log.h"
+#include "engine/import/kept_logs.h"
+#include "engine/import/run_summary.h"
 #include "engine/import/operation_log.h"
 #include "platform/computer_name.h"
 #include "platform/error_report.h"
@@ -59,10 +61,12 @@ void clsZTL::DoImport() {
         if (cZTLError) {
             recordNotSent(sendFailure_, handedOver_ ? TransactionRecord::Outcome::NoAnswer
                                                     : TransactionRecord::Outcome::NotSent);
+            logLostAnswer();
             return;
         }
         try {
             GetImportResults(responseText);
+            logLostAnswer();
         } catch (const importlog::WriteError&) {
             // QuickBooks has the entry although the log lacks part of its block: the reference
             // number moves on as after any answer.
@@ -86,6 +90,17 @@ void clsZTL::recordNotSent(const std::string& reason, TransactionRecord::Outcome
     if (!current_ || current_->outcome != TransactionRecord::Outcome::NotSent || !current_->reason.empty()) return;
     current_->outcome = outcome;
     current_->reason = reason;
+}
+
+void clsZTL::logLostAnswer() {
+    if (!current_ || current_->outcome != TransactionRecord::Outcome::NoAnswer || current_->logNumber != 0) return;
+    TextWriter* log = program_.importLog;
+    if (!log) return;
+    const int number = transactionNumber++;
+    current_->logNumber = number;
+    importlog::writeBlock(*log, importlog::noAnswerBlock(number, referenceNumber, pendingNotes_, current_->reason),
+                          number, referenceNumber);
+    pendingNotes_.clear();
 }
 
 void clsZTL::advanceReferenceNumber() {
@@ -132,7 +147,6 @@ std::string importLockRefusal(const std::string& totalsPath, const ImportRun& ho
 RunRecord clsZTL::NewStartImport() {
     int statement = 10;
     record_ = RunRecord{};
-    record_.logPath = source_.size() >= 7 ? importlog::logPathFor(source_) : std::string();
     std::optional<VbError> lockLeftBehind;
     try {
         runImport(statement, lockLeftBehind);
@@ -219,7 +233,9 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     statement = 200;
     std::string logPath = importlog::logPathFor(source_);
     statement = 230;
+    keepPreviousLog(paths::map(logPath));
     TextWriter log(paths::map(logPath));
+    record_.logPath = logPath;
     program_.importLog = &log;
     struct LogRelease {
         Program& p;
@@ -321,6 +337,9 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     }
     statement = 930;
     posted_.reset();
+    for (const std::string& line : runSummaryLines(record_)) log.writeLine(line);
+    log.sync();
+    record_.summaryLogged = true;
     log.close();
     program_.importLog = nullptr;
 

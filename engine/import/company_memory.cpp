@@ -38,8 +38,11 @@ void rememberCompany(Program& program, const std::string& totalsPath, const std:
     program.settings->set(kSettingsApp, storeSection(totalsPath), kCompanyFile, companyFile);
 }
 
-std::optional<std::string> wrongCompanyWarning(const Program& program, const std::string& totalsPath,
-                                               const std::string& openCompany) {
+namespace {
+
+// Both companies and the store, for the warning and the refusal; nothing when they agree.
+std::optional<std::string> companiesApart(const Program& program, const std::string& totalsPath,
+                                          const std::string& openCompany) {
     const std::string last = lastCompanyOf(program, totalsPath);
     // Company file names, like every Windows file name, ignore case.
     if (trimmed(last).empty() || sameQuickBooksName(last, openCompany)) return std::nullopt;
@@ -51,10 +54,28 @@ std::optional<std::string> wrongCompanyWarning(const Program& program, const std
            last +
            "\n"
            "Store's totals file:  " +
-           totalsPath +
-           "\n\n"
-           "If this day belongs in the company open now, go on. Otherwise do not import: open the right "
-           "company in QuickBooks and start again.";
+           totalsPath + "\n\n";
+}
+
+}  // namespace
+
+std::optional<std::string> wrongCompanyWarning(const Program& program, const std::string& totalsPath,
+                                               const std::string& openCompany) {
+    std::optional<std::string> text = companiesApart(program, totalsPath, openCompany);
+    if (text)
+        *text += "If this day belongs in the company open now, go on. Otherwise do not import: open the right "
+                 "company in QuickBooks and start again.";
+    return text;
+}
+
+std::optional<std::string> otherCompanyRefusal(const Program& program, const std::string& totalsPath,
+                                               const std::string& openCompany, const std::string& goOnOption) {
+    std::optional<std::string> text = companiesApart(program, totalsPath, openCompany);
+    if (text)
+        *text += "Nothing was posted. Open the right company in QuickBooks and start again; or, if this day "
+                 "belongs in the company open now, start again with " +
+                 goOnOption + ", and that company becomes the one this store posts into.";
+    return text;
 }
 
 }  // namespace ztl

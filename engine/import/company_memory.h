@@ -21,4 +21,9 @@ void rememberCompany(Program& program, const std::string& totalsPath, const std:
 std::optional<std::string> wrongCompanyWarning(const Program& program, const std::string& totalsPath,
                                                const std::string& openCompany);
 
+// The command line's refusal to import this totals file into `openCompany`, naming both
+// companies and the option that goes on all the same; nothing when the warning would be.
+std::optional<std::string> otherCompanyRefusal(const Program& program, const std::string& totalsPath,
+                                               const std::string& openCompany, const std::string& goOnOption);
+
 }  // namespace ztl

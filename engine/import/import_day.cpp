@@ -4,6 +4,7 @@
 #include "engine/import/company_memory.h"
 #include "engine/import/operation_log.h"
 #include "engine/import/operation_log_entries.h"
+#include "engine/import/run_summary.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -17,6 +18,21 @@ std::optional<std::string> bytesOf(const std::string& path) {
         return readWholeFile(paths::map(path));
     } catch (const std::exception&) {
         return std::nullopt;
+    }
+}
+
+// The end of the run's own log: its counts when the run stopped before it wrote them, and
+// what became of the totals file. The blocks above are the record of what was posted; a
+// summary that cannot be added takes nothing from them, so its failure stops nothing.
+void appendSummary(const RunRecord& run, const std::string& totalsFile) {
+    if (run.logPath.empty()) return;
+    try {
+        TextWriter log(paths::map(run.logPath), TextWriter::Mode::Append);
+        if (!run.summaryLogged)
+            for (const std::string& line : runSummaryLines(run)) log.writeLine(line);
+        for (const std::string& line : totalsFileSummaryLines(totalsFile)) log.writeLine(line);
+        log.close();
+    } catch (const std::exception&) {
     }
 }
 
@@ -36,17 +52,32 @@ StoreDayImported importStoreDay(Program& program, const StoreDayImport& day, con
     try {
         const RunRecord& run = done.run.emplace(runStoreDay(program, day));
         if (afterRun) afterRun(run);
-        // After every run, also one that stopped early, the totals move to their archive name;
-        // but a totals file that another workstation's run is importing stays where that run
-        // reads it (this run was refused and posted nothing), and so does one whose run could
-        // not ask QuickBooks what it holds already and so sent nothing: that day is still to
-        // be imported.
-        if (run.lockHeldElsewhere || run.stoppedUnasked || !program.clock) return done;
-        std::optional<ArchivedFile> archive = ArchiveFile(day.source, *program.clock);
-        if (!archive) return done;
-        done.archive = archive->name;
-        if (archive->originalLeft)
-            program.showMessage(originalLeftMessage(day.source, *archive), MsgIcon::Exclamation);
+        // A totals file that another workstation's run is importing stays where that run reads
+        // it (this run was refused and posted nothing), and its log is that run's.
+        if (run.lockHeldElsewhere) return done;
+        TotalsFileOutcome outcome;
+        if (!day.settleFile) {
+            done.totalsFile = "left where it is, as asked";
+        } else if (!run.reachedEnd) {
+            outcome.fate = TotalsFileFate::StoppedEarly;
+        } else if (run.count(RunRecord::Outcome::NoAnswer) > 0) {
+            outcome.fate = TotalsFileFate::AnswerLost;
+        } else if (program.clock) {
+            std::optional<ArchivedFile> archive = ArchiveFile(day.source, *program.clock);
+            if (archive) {
+                outcome = {TotalsFileFate::Archived, archive->name, archive->originalLeft};
+                done.archive = archive->name;
+            } else {
+                done.totalsFile = "left where it is: it could not be archived";
+            }
+        } else {
+            done.totalsFile = "left where it is";
+        }
+        if (done.totalsFile.empty()) done.totalsFile = totalsFileLine(outcome);
+        appendSummary(run, done.totalsFile);
+        if (day.settleFile)
+            if (std::optional<std::string> notice = totalsFileNotice(day.source, outcome))
+                program.showMessage(*notice, MsgIcon::Exclamation);
     } catch (const std::exception& ex) {
         program.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
     }
@@ -64,8 +95,14 @@ SingleStoreDayImported importSingleStoreDay(Program& program, clsZTL* engine, co
         done.run = record.run;
         if (afterRun) afterRun(record.run);
         record.totalsAfter = bytesOf(source);
-        if (!settleFile) return done;
+        if (!settleFile) {
+            done.totalsFile = "left where it is, as asked";
+            appendSummary(record.run, done.totalsFile);
+            return done;
+        }
         done.outcome = settleTotalsFile(source, totalsFileFate(record), *program.clock);
+        done.totalsFile = totalsFileLine(*done.outcome);
+        if (done.outcome->fate != TotalsFileFate::InUse) appendSummary(record.run, done.totalsFile);
         if (std::optional<std::string> notice = totalsFileNotice(source, *done.outcome)) {
             program.showMessage(*notice, MsgIcon::Exclamation);
             appendOperationLog(program.operationLogPath, errorEntry(*program.clock, *notice));

@@ -25,11 +25,13 @@ struct StoreDayImport {
     std::string source;                       // the totals file, as the store system names it
     std::string companyFile;                  // the company QuickBooks has open
     std::optional<Decimal> transactionCount;  // what the load counted in the file
+    bool settleFile = true;                   // false: the totals file stays where it is whatever the run did
 };
 
 struct StoreDayImported {
     std::optional<RunRecord> run;        // nothing when an error ended the import before the run returned
     std::optional<std::string> archive;  // the totals file's archive, when it moved there
+    std::string totalsFile;              // what became of the totals file, as the summary says it
 };
 
 // The run alone, the totals file left where it is. Unless the run sent nothing (QuickBooks
@@ -37,8 +39,9 @@ struct StoreDayImported {
 // is remembered as the one this store posts into.
 RunRecord runStoreDay(Program& program, const StoreDayImport& day);
 
-// The run, then the totals file to its archive name. An error of either is reported as the
-// Import button's.
+// The run, then the totals file to its archive name when the run reached its end with every
+// answer in (otherwise the file stays: the next import sends only what is missing); the log
+// then ends with the run's summary. An error of either is reported as the Import button's.
 StoreDayImported importStoreDay(Program& program, const StoreDayImport& day, const AfterRun& afterRun = {});
 
 // The single-store edition: the run on the engine object that loaded the company's chart
@@ -50,6 +53,7 @@ struct SingleStoreDayImported {
     std::optional<RunRecord> run;
     // Nothing when the file was not to be settled, or an error ended the import.
     std::optional<TotalsFileOutcome> outcome;
+    std::string totalsFile;  // what became of the totals file, as the summary says it
 };
 
 SingleStoreDayImported importSingleStoreDay(Program& program, clsZTL* engine, const std::string& source,

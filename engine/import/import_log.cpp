@@ -59,6 +59,16 @@ std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::st
     return {transactionHeading(transactionNumber, referenceNumber), alreadyPostedLine(txnId), kBlankLine};
 }
 
+std::vector<std::string> noAnswerBlock(int transactionNumber, const std::string& referenceNumber,
+                                       const std::vector<std::string>& notes, const std::string& reason) {
+    std::vector<std::string> block{transactionHeading(transactionNumber, referenceNumber)};
+    block.insert(block.end(), notes.begin(), notes.end());
+    block.push_back(kNoAnswerMark + reason);
+    block.push_back(kNoAnswerAdvice);
+    block.push_back(kBlankLine);
+    return block;
+}
+
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,
                 const std::string& referenceNumber) {
     try {

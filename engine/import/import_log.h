@@ -80,6 +80,16 @@ std::vector<std::string> answerBlock(int transactionNumber, const std::string& r
 std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::string& referenceNumber,
                                             const std::string& txnId);
 
+// The block of a transaction handed to QuickBooks whose answer never came back (the
+// connection broke, the Web Connector's PC slept, the answer could not be read): QuickBooks
+// may hold it, so the log says so rather than leaving it out. Its heading, the duplicate
+// guard's notes, then why the answer is missing and what the next import does about it.
+inline constexpr const char* kNoAnswerMark = "Sent to QuickBooks, no answer came back : ";
+inline constexpr const char* kNoAnswerAdvice =
+    "It may be in QuickBooks: the next import asks QuickBooks before sending it again.";
+std::vector<std::string> noAnswerBlock(int transactionNumber, const std::string& referenceNumber,
+                                       const std::vector<std::string>& notes, const std::string& reason);
+
 // The log is the record of what was posted: a transaction's block reaches the file, written
 // through to the device, before the next request goes out. A failure to write it is not
 // trapped where it happens: it stops the run, whose report says which transaction's answer

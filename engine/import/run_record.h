@@ -38,7 +38,9 @@ struct RunRecord {
     bool lockHeldElsewhere = false;  // another workstation's run had the file: nothing was posted
     bool stoppedUnasked = false;     // QuickBooks could not be asked what it holds: nothing was sent
     bool duplicateCheckOff = false;  // every transaction was sent without asking
-    std::string logPath;             // the import log, as the store system names paths
+    std::string logPath;             // the import log this run wrote, as the store system names paths;
+                                     // empty when it wrote none
+    bool summaryLogged = false;      // the run wrote the summary's counts to its log
 
     int count(Outcome outcome) const;
     // Posted by this run or held by QuickBooks already.

@@ -41,7 +41,7 @@ std::string runCounts(const RunRecord& run) {
     return text;
 }
 
-std::vector<std::string> runSummaryLines(const RunRecord& run, const std::string& totalsFile) {
+std::vector<std::string> runSummaryLines(const RunRecord& run) {
     return {importlog::kBlankLine,
             kSummaryHeading,
             importlog::ruleLine(),
@@ -49,9 +49,11 @@ std::vector<std::string> runSummaryLines(const RunRecord& run, const std::string
             countLine(run, "Refused : ", Outcome::Refused, true),
             countLine(run, "Already in QuickBooks : ", Outcome::AlreadyThere, false),
             countLine(run, "Sent without an answer : ", Outcome::NoAnswer, true),
-            countLine(run, "Not sent : ", Outcome::NotSent, true),
-            kTotalsFileMark + totalsFile,
-            importlog::kBlankLine};
+            countLine(run, "Not sent : ", Outcome::NotSent, true)};
+}
+
+std::vector<std::string> totalsFileSummaryLines(const std::string& totalsFile) {
+    return {kTotalsFileMark + totalsFile, importlog::kBlankLine};
 }
 
 }  // namespace ztl

@@ -13,6 +13,9 @@
 //   Not sent : 0
 //   Totals file : <what became of it>
 //   " "
+//
+// The run writes the counts before it shows its results, so that the results window and the
+// printed log carry them; the totals file's line follows once the file is settled.
 #include <string>
 #include <vector>
 
@@ -27,7 +30,9 @@ std::string runCounts(const RunRecord& run);
 inline constexpr const char* kSummaryHeading = "Summary of this import";
 inline constexpr const char* kTotalsFileMark = "Totals file : ";
 
-// The summary block; `totalsFile` says what became of the totals file ("archived as ...").
-std::vector<std::string> runSummaryLines(const RunRecord& run, const std::string& totalsFile);
+// The summary's heading and counts.
+std::vector<std::string> runSummaryLines(const RunRecord& run);
+// Its last line and the blank that ends it; `totalsFile` says what became of the totals file.
+std::vector<std::string> totalsFileSummaryLines(const std::string& totalsFile);
 
 }  // namespace ztl

@@ -17,6 +17,7 @@ TotalsFileFate totalsFileFate(const ImportRunRecord& record) {
     if (run.lockHeldElsewhere) return TotalsFileFate::InUse;
     if (!run.reachedEnd || !record.totalsBefore) return TotalsFileFate::StoppedEarly;
     if (record.totalsAfter != record.totalsBefore) return TotalsFileFate::Changed;
+    if (run.count(RunRecord::Outcome::NoAnswer) > 0) return TotalsFileFate::AnswerLost;
     const int expected = StoreDay::fromBytes(*record.totalsBefore).lineRuns;
     bool allPosted = !run.refusedEntry() && expected > 0 && run.inQuickBooks() == expected;
     return allPosted ? TotalsFileFate::Removed : TotalsFileFate::Archived;
@@ -44,6 +45,11 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
         case TotalsFileFate::InUse:
             return "The totals file " + source +
                    " stays where it is: another workstation is importing it.";
+        case TotalsFileFate::AnswerLost:
+            return "The totals file " + source +
+                   " stays where it is: QuickBooks' answer to an entry never came back, so that entry may "
+                   "or may not be in QuickBooks.\nImport the file again once QuickBooks can be reached: "
+                   "the import asks QuickBooks what it holds and sends only what is missing.";
         case TotalsFileFate::Archived:
             if (!outcome.originalLeft) return std::nullopt;
             return originalLeftMessage(source, {outcome.archive, outcome.originalLeft});
@@ -52,6 +58,24 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
             break;
     }
     return std::nullopt;
+}
+
+std::string totalsFileLine(const TotalsFileOutcome& outcome) {
+    switch (outcome.fate) {
+        case TotalsFileFate::Removed:
+            return "removed: QuickBooks holds every transaction";
+        case TotalsFileFate::Archived:
+            return "archived as " + outcome.archive;
+        case TotalsFileFate::StoppedEarly:
+            return "left where it is: the import stopped before every transaction was sent";
+        case TotalsFileFate::AnswerLost:
+            return "left where it is: an answer never came back; the next import sends only what is missing";
+        case TotalsFileFate::Changed:
+            return "left where it is: it changed while it was imported";
+        case TotalsFileFate::InUse:
+            return "left where it is: another workstation is importing it";
+    }
+    return {};
 }
 
 }  // namespace ztl

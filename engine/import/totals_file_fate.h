@@ -8,7 +8,10 @@
 //   - a run that reached its end with anything unposted (a refused entry, a transaction that
 //     was never sent, lines the run could not read) leaves it under its time-stamped archive
 //     name, so it is not imported twice by mistake and its totals are still at hand;
-//   - a run that stopped early leaves it where it is, as does a file that changed while the
+//   - a run that stopped early leaves it where it is, and so does one that handed an entry to
+//     QuickBooks and never got its answer: that entry may or may not be posted, and the next
+//     import asks QuickBooks before sending it again, which it can only do while the file
+//     stands under its own name; as does a file that changed while the
 //     run read it (what it holds now was never imported) or one that another workstation's
 //     run is importing (this run was refused: it must not vanish from under that run). The
 //     last two are not what the operator expects after an import, so they are told why.
@@ -24,6 +27,7 @@ enum class TotalsFileFate {
     Removed,       // every transaction of the file is in QuickBooks
     Archived,      // the run reached its end with something unposted
     StoppedEarly,  // the run did not reach its end: left where it is
+    AnswerLost,    // an entry's answer never came back: left where it is
     Changed,       // the file changed while the run read it: left where it is
     InUse,         // another workstation's run held its import lock: left where it is
 };
@@ -50,8 +54,13 @@ struct TotalsFileOutcome {
 };
 
 // What the operator is told of a totals file at `source` that stays where it is against
-// expectation (changed, in use, or beside its archive); nothing for the other outcomes.
+// expectation (changed, in use, an answer lost, or beside its archive); nothing for the
+// other outcomes.
 std::optional<std::string> totalsFileNotice(const std::string& source, const TotalsFileOutcome& outcome);
+
+// What became of the file, for the run's summary: "archived as <archive>", "left where it
+// is: ...".
+std::string totalsFileLine(const TotalsFileOutcome& outcome);
 
 // Carries out the fate for the totals file at `source` (a Windows or local path). A file that
 // cannot be removed or archived stays where it is and the failure is thrown as a VbError

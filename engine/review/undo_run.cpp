@@ -16,12 +16,16 @@ namespace {
 using Plan = UndoEntry::Plan;
 using Outcome = UndoEntry::Outcome;
 
-// The totals file of a log: the name the log replaced ("QBImport.log" -> "X390.QB").
+// The totals file of a log: the name the log replaced ("QBImport.log" -> "X390.QB"); a log
+// an earlier run kept is numbered ("QBImport.log.2").
 std::string totalsBeside(const std::string& logPath) {
     const std::string name = "QBImport.log";
-    if (logPath.size() < name.size() || logPath.compare(logPath.size() - name.size(), name.size(), name) != 0)
-        return {};
-    return logPath.substr(0, logPath.size() - name.size()) + "X390.QB";
+    std::string_view path = logPath;
+    if (const size_t dot = path.find_last_of('.'); dot != std::string_view::npos && dot + 1 < path.size() &&
+        path.find_first_not_of("0123456789", dot + 1) == std::string_view::npos)
+        path = path.substr(0, dot);
+    if (!path.ends_with(name)) return {};
+    return std::string(path.substr(0, path.size() - name.size())) + "X390.QB";
 }
 
 std::string trimmed(const std::string& s) {

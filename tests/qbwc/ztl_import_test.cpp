@@ -153,6 +153,14 @@ class ZtlThroughTheBridge : public ::testing::Test {
         }
     }
 
+    // The totals file's archive in the test's folder.
+    std::string archivedName() const {
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.path().filename().string().starts_with("X390.QB") && e.path().filename() != "X390.QB")
+                return e.path().filename().string();
+        return "(none)";
+    }
+
     void setUpBridge(int port) {
         ASSERT_EQ(run("echo '" + std::string(test::kPassword) + "' | " + ztl("qbwc set-password")).status, 0);
         Result file = run(ztl("qbwc file --url http://localhost:" + std::to_string(port) + "/qbwc --user " +
@@ -234,7 +242,7 @@ TEST_F(ZtlThroughTheBridge, QuickBooksClosedOnThePcIsSaidAsSuchOnce) {
     EXPECT_NE(r.err.find("then click Update Selected in the Web Connector."), std::string::npos);
 }
 
-TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsNotPostedAgainByTheNextImport) {
+TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsLoggedKeptAndNotPostedAgainByTheNextImport) {
     ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
     std::string sim = "sim:" + (dir / "shop.qbw").string();
     ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'"), sim).status, 0);
@@ -250,8 +258,23 @@ TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsNotPostedAgainByTheNextIm
     // QuickBooks takes the second entry, and its answer never comes back.
     test::WebConnectorPlayer::Options lossy;
     lossy.loseAnswerOfEntry = 2;
-    Result first = runWithWebConnector(ztl("import --no-archive X390.QB"), port, dir / "shop.qbw", ".", lossy);
+    Result first = runWithWebConnector(ztl("import X390.QB"), port, dir / "shop.qbw", ".", lossy);
     EXPECT_NE(first.err.find("look in QuickBooks whether the entry was posted"), std::string::npos) << first.err;
+    // The log tells of the entry sent without an answer and ends with the run's summary; the
+    // totals file stays for the next import.
+    const std::string firstLog = slurp(dir / "QBImport.log");
+    EXPECT_NE(firstLog.find("Invoice : 004712\r\nSent to QuickBooks, no answer came back : "), std::string::npos)
+        << firstLog;
+    const std::string summary =
+        "Summary of this import\r\n" + std::string(76, '-') +
+        " \r\nPosted : 3\r\nRefused : 0\r\nAlready in QuickBooks : 0\r\nSent without an answer : 1 "
+        "(004712)\r\nNot sent : 0\r\nTotals file : left where it is: an answer never came back; the next "
+        "import sends only what is missing\r\n \r\n";
+    EXPECT_TRUE(firstLog.ends_with(summary)) << firstLog;
+    EXPECT_TRUE(fs::exists(dir / "X390.QB"));
+    EXPECT_TRUE(first.out.ends_with("Not sent : 0\nTotals file : left where it is: an answer never came back; "
+                                    "the next import sends only what is missing\n"))
+        << first.out;
     auto refs = [&] {
         std::string journal = run(qbsim("journal shop.qbw --tsv")).out;
         std::map<std::string, int> lines;
@@ -266,13 +289,24 @@ TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsNotPostedAgainByTheNextIm
     };
     ASSERT_EQ(refs().count("004712"), 1u) << "the entry whose answer was lost is in QuickBooks";
 
-    Result second = runWithWebConnector(ztl("import --no-archive X390.QB"), port, dir / "shop.qbw");
+    Result second = runWithWebConnector(ztl("import X390.QB"), port, dir / "shop.qbw");
     EXPECT_NE(second.out.find("already in QuickBooks, not sent again."), std::string::npos) << second.out;
     EXPECT_NE(slurp(dir / "QBImport.log").find("Invoice : 004712\r\nAlready in QuickBooks : TxnID "),
               std::string::npos);
     std::map<std::string, int> debits = refs();
     for (const char* ref : {"004711", "004712", "004713", "004714"})
         EXPECT_EQ(debits[ref], 1) << ref << " is posted once";
+    EXPECT_FALSE(fs::exists(dir / "X390.QB")) << "every answer came: archived";
+
+    // The first run's log is kept, and its undo removes what that run recorded as posted: the
+    // entry whose answer was lost has no TxnID in it and stays.
+    EXPECT_EQ(slurp(dir / "QBImport.log.1"), firstLog);
+    Result undone = runWithWebConnector(ztl("undo --yes --totals " + archivedName() + " QBImport.log.1"), port,
+                                        dir / "shop.qbw");
+    EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+    debits = refs();
+    EXPECT_EQ(debits.size(), 1u);
+    EXPECT_EQ(debits["004712"], 1);
 }
 
 TEST_F(ZtlThroughTheBridge, ServeTestsTheConnectionAndSaysWhenNoWebConnectorCame) {

@@ -2,6 +2,7 @@
 // decides about the company and the file, and what the operator is told when the file
 // stays where it is against expectation.
 #include "engine/import/import_day.h"
+#include "engine/import/import_log.h"
 
 #include <gtest/gtest.h>
 
@@ -54,11 +55,16 @@ TEST(StoreDayImport, TheFileMovesToItsArchiveAfterTheRunAndTheStoreKeepsItsCompa
     EXPECT_EQ(lastCompanyOf(r.t.program, path), kCompany);
     EXPECT_TRUE(r.t.prompter.shown.empty());
 
-    // A run that stops early is archived all the same: its day is not imported twice by mistake.
+    // A run that stops early leaves the file for the next import, which sends only what is
+    // missing; the log's summary says so.
     const std::string broken = r.totals(file({H("1"), "TRT    1"}));
     done = importStoreDay(r.t.program, {broken, kCompany, Decimal::fromInt(1)});
     EXPECT_FALSE(done.run->reachedEnd);
-    EXPECT_EQ(done.archive, archiveOf(broken) + ".1") << "the first archive keeps its name";
+    EXPECT_FALSE(done.archive);
+    EXPECT_TRUE(fs::exists(broken));
+    EXPECT_TRUE(readWholeFile(importlog::logPathFor(broken))
+                    .ends_with("\r\nTotals file : left where it is: the import stopped before every "
+                               "transaction was sent\r\n \r\n"));
 }
 
 TEST(StoreDayImport, ARunThatSentNothingLeavesTheFileAndTheCompanyAlone) {

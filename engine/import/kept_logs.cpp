@@ -1,0 +1,63 @@
+#include "engine/import/kept_logs.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <system_error>
+
+#include "platform/vb_error.h"
+
+namespace fs = std::filesystem;
+
+namespace ztl {
+namespace {
+
+// The numbers of the kept logs beside `log`, in no order.
+std::vector<std::pair<long, fs::path>> numbered(const fs::path& log) {
+    std::vector<std::pair<long, fs::path>> found;
+    const std::string prefix = log.filename().string() + ".";
+    std::error_code ec;
+    const fs::path folder = log.has_parent_path() ? log.parent_path() : fs::path(".");
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
+        long n = 0;
+        const char* first = name.data() + prefix.size();
+        const char* last = name.data() + name.size();
+        auto [stop, error] = std::from_chars(first, last, n);
+        if (error == std::errc() && stop == last && n > 0) found.emplace_back(n, it->path());
+    }
+    return found;
+}
+
+}  // namespace
+
+std::vector<fs::path> keptLogs(const fs::path& log) {
+    auto found = numbered(log);
+    std::sort(found.begin(), found.end());
+    std::vector<fs::path> paths;
+    for (auto& [n, path] : found) paths.push_back(std::move(path));
+    return paths;
+}
+
+std::optional<fs::path> keepPreviousLog(const fs::path& log) {
+    std::error_code ec;
+    if (!fs::exists(log, ec)) {
+        if (!ec) return std::nullopt;
+    } else {
+        long last = 0;
+        for (const auto& [n, path] : numbered(log)) last = std::max(last, n);
+        fs::path kept = log;
+        kept += "." + std::to_string(last + 1);
+        if (!fs::exists(kept, ec) && !ec) {
+            fs::rename(log, kept, ec);
+            if (!ec) return kept;
+        }
+        if (!ec) ec = std::make_error_code(std::errc::file_exists);
+    }
+    throw VbError(vb::kPathFileAccessError, "Zentrel",
+                  "The import log " + log.string() + " of the previous import could not be kept (" + ec.message() +
+                      "); it was left as it is and nothing was posted");
+}
+
+}  // namespace ztl
