@@ -41,9 +41,12 @@ std::vector<fs::path> keptLogs(const fs::path& log) {
 }
 
 std::optional<fs::path> keepPreviousLog(const fs::path& log) {
+    // A previous run's log is a regular file; anything else under its name (a device, a link)
+    // is no run's record, and the writer reports what it cannot write there.
     std::error_code ec;
-    if (!fs::exists(log, ec)) {
-        if (!ec) return std::nullopt;
+    const fs::file_status status = fs::symlink_status(log, ec);
+    if (!fs::is_regular_file(status)) {
+        if (!ec || !fs::exists(status)) return std::nullopt;
     } else {
         long last = 0;
         for (const auto& [n, path] : numbered(log)) last = std::max(last, n);

@@ -123,7 +123,7 @@ class MultiStoreMainWindowTest : public QObject {
     void altIPostsWhatTheFieldBeingTypedInShows();
     void aLoadThatFailedStoresNoField();
     void importPostsShowsResultsAndArchives();
-    void archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive();
+    void anEarlyStopKeepsTheFileAndAnArchiveIsNeverWrittenOver();
     void aLockThatStaysBehindIsToldAndTheDayIsArchived();
     void startUpRefusesAnyOtherCommandLine_data();
     void startUpRefusesAnyOtherCommandLine();
@@ -446,7 +446,7 @@ void MultiStoreMainWindowTest::importPostsShowsResultsAndArchives() {
     QVERIFY(fs::exists(totals.parent_path() / "1QBImport.log"));
 }
 
-void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArchive() {
+void MultiStoreMainWindowTest::anEarlyStopKeepsTheFileAndAnArchiveIsNeverWrittenOver() {
     test::DemoFixture f(Edition::MultiStore, 2);
     ui::frmZTLMain w(f.program, f.dialogs);
     f.program.mainWindow = &w;
@@ -458,15 +458,20 @@ void MultiStoreMainWindowTest::archivingAfterAnEarlyStopAndNeverOverAnEarlierArc
         std::ifstream in(totals, std::ios::binary);
         original.assign(std::istreambuf_iterator<char>(in), {});
     }
-    // A log that cannot be created stops the run early; the archiving follows all the same.
+    // A log that cannot be created stops the run early: the file stays for the next import.
     fs::create_directory(totals.parent_path() / "2QBImport.log");
     w.logic().cmdImport_Click();
     QCOMPARE(f.prompter.shown.size(), size_t(1));
     QVERIFY(f.prompter.shown[0].text.find("Line # 230") != std::string::npos);
+    QVERIFY(fs::exists(totals));
+    fs::remove(totals.parent_path() / "2QBImport.log");
+    closeResultsWhenDone(f.dialogs, false);
+    w.logic().cmdImport_Click();
     QVERIFY(fs::exists(totals.string() + "392026145"));
 
     // A second import in the same minute keeps the first archive.
     { std::ofstream(totals, std::ios::binary) << original; }
+    closeResultsWhenDone(f.dialogs, false);
     w.logic().cmdImport_Click();
     QVERIFY(fs::exists(totals.string() + "392026145.1"));
     QVERIFY(!fs::exists(totals));

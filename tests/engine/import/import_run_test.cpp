@@ -58,7 +58,7 @@ TEST(ImportRun, OneTransactionEndToEnd) {
                   "cancel:&Exit", "import off", "detail:", "repaint detail"}));
     EXPECT_EQ(r.results.shown, 1);
     EXPECT_EQ(r.results.caption, "Import results");
-    EXPECT_EQ(r.results.loaded, r.log());
+    EXPECT_EQ(r.results.loaded, r.wholeLog());
     EXPECT_FALSE(r.t.program.ImportErrorFlag);
     EXPECT_TRUE(r.t.prompter.shown.empty());
     EXPECT_EQ(r.t.program.importLog, nullptr);
@@ -125,6 +125,11 @@ TEST(ImportRun, TransactionsThatCannotBeSentLeaveNoBlockAndUseNoNumber) {
     r.import(path, Decimal::fromInt(3));
     EXPECT_EQ(r.journalRequests().size(), 1u);
     EXPECT_NE(r.log().find("Transaction : 1    Invoice : 3\r\n"), std::string::npos);
+    // The summary names them, and it is in the log before the results window shows it.
+    EXPECT_TRUE(r.wholeLog().ends_with("\r\n \r\nSummary of this import\r\n" + std::string(76, '-') +
+                                       " \r\nPosted : 1\r\nRefused : 0\r\nAlready in QuickBooks : 0\r\n"
+                                       "Sent without an answer : 0\r\nNot sent : 2 (1, 2)\r\n"))
+        << r.wholeLog();
     EXPECT_EQ(r.t.prompter.texts(),
               (std::vector<std::string>{"Error in module clsZTL.DoImport\nError # -2147220991  \n"
                                         "Zero amount in first journal entry line... Import aborted !",

@@ -82,8 +82,14 @@ RunRecord ImportRunner::import(const std::string& path, std::optional<Decimal> c
     return z.NewStartImport();
 }
 
-std::string ImportRunner::log() const {
+std::string ImportRunner::wholeLog() const {
     return readWholeFile(store.path() / "QBImport.log");
+}
+
+std::string ImportRunner::log() const {
+    std::string bytes = wholeLog();
+    const size_t summary = bytes.find(" \r\nSummary of this import\r\n");
+    return summary == std::string::npos ? bytes : bytes.substr(0, summary);
 }
 
 std::vector<std::string> ImportRunner::journalRequests() const {

@@ -68,7 +68,8 @@ struct ImportRunner {
     ImportRunner();
     std::string totals(const std::string& bytes) { return store.file("X390.QB", bytes).string(); }
     RunRecord import(const std::string& path, std::optional<Decimal> count);
-    std::string log() const;
+    std::string wholeLog() const;
+    std::string log() const;  // its blocks, without the run's summary
     std::vector<std::string> journalRequests() const;
 };
 
