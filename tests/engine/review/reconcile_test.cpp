@@ -127,7 +127,7 @@ TEST(Reconcile, EachTransactionGetsTheVerdictOfWhatQuickBooksHolds) {
         {"posted, and a changed copy beside it",
          {sale("A1", 500)},
          {saleEntry("1", "A1", 500), saleEntry("2", "A1", 600)},
-         {"A1: posted (also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, "
+         {"A1: differs (posted as the file says; also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, "
           "6.00 in "
           "QuickBooks; amount of credit Merchandise Sales: 5.00 in the file, 6.00 in QuickBooks)"},
          false},
