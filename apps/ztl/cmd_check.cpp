@@ -44,10 +44,13 @@ int check(const std::vector<std::string>& argv) {
             if (auto warning = wrongCompanyWarning(p, totals, *named)) std::cerr << *warning << "\n\n";
         }
     }
-    if (named)
+    if (named) {
         std::cout << "Checked against company " << *named << " for " << totals << "\n";
-    else
+    } else {
+        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc "
+                     "status)\n";
         std::cout << "Checked against no company (QuickBooks cannot be reached) for " << totals << "\n";
+    }
 
     std::string chart;
     if (named) {
