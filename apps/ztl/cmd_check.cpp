@@ -1,15 +1,18 @@
 // ztl check [--single-store] FILE: the check before an import of FILE, as the main window
-// shows it after its load: one line "<RefNumber>: <reason>" per transaction an import would
-// not get into QuickBooks, then the count. Posts nothing. Exit status 0 when nothing is
-// flagged, 1 when anything is or the check could not be made whole.
+// shows it after its load: the company checked against, one line "<RefNumber>: <reason>" per
+// transaction an import would not get into QuickBooks, "<RefNumber>: warning: ..." beside an
+// entry with its number and date that is not it, then the count. Posts nothing. Exit status
+// 0 when nothing would be refused or left unsent and the check was whole (transactions
+// QuickBooks holds already are the good outcome), 1 otherwise.
 #include <iostream>
 
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "engine/review/check_run.h"
 #include "engine/import/cls_ztl.h"
+#include "engine/import/company_memory.h"
 #include "engine/import/quickbooks_check.h"
+#include "engine/review/check_run.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
@@ -20,27 +23,49 @@ int check(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
     bool single = takeFlag(args, "--single-store");
     if (args.size() != 1 || args[0].starts_with("--")) return usageError("check", "one totals file expected");
+    const std::string& totals = args[0];
 
     QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
     Program& p = qb.console.program;
 
-    // The company and the chart, as the edition's main window loads them.
-    std::optional<std::string> target = companyTarget(p);
-    if (!target) return 1;
-    const std::string company = *target;
+    // The company, as the edition's main window finds it: the single-store edition the one in
+    // its settings, the multi-store edition the one open. A QuickBooks that cannot be reached
+    // still leaves the findings that need no answer from it.
+    std::string company;  // for the sessions; empty: the one open
+    std::optional<std::string> named;
+    if (single) {
+        company = p.settings->get(kSettingsApp, p.settingsSection, key::kCompany, "");
+        named = company.empty() ? CheckQBConnection(p) : company;
+    } else {
+        named = CheckQBConnection(p);
+        if (named) {
+            p.settingsSection = companySettingsSection(*named);
+            // The import's own warning: the day may belong in another company.
+            if (auto warning = wrongCompanyWarning(p, totals, *named)) std::cerr << *warning << "\n\n";
+        }
+    }
+    if (named) {
+        std::cout << "Checked against company " << *named << " for " << totals << "\n";
+    } else {
+        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc "
+                     "status)\n";
+        std::cout << "Checked against no company (QuickBooks cannot be reached) for " << totals << "\n";
+    }
+
     std::string chart;
-    {
+    if (named) {
         clsZTL loader(p);
         loader.QBCompany = company;
         loader.LoadQbCoa();
         if (!loader.cZTLError) chart = loader.coaResponse();
     }
-    // The multi-store import posts into the company QuickBooks has open.
-    TotalsCheck result = checkBeforeImport(p, company, args[0], chart);
-    for (const auto& t : result.transactions)
+    TotalsCheck result = checkBeforeImport(p, company, totals, chart);
+    for (const auto& t : result.transactions) {
         if (t.flagged()) std::cout << t.refNumber << ": " << t.reason << "\n";
+        if (!t.warning.empty()) std::cout << t.refNumber << ": warning: " << t.warning << "\n";
+    }
     std::cout << result.summary() << std::endl;
-    return result.flaggedCount() > 0 || !result.incomplete.empty() ? 1 : 0;
+    return result.allClear() ? 0 : 1;
 }
 
 ZtlCommand reg("check", &check);

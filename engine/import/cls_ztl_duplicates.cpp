@@ -87,7 +87,8 @@ bool clsZTL::alreadyPosted() {
     // A transaction the import refuses is not one QuickBooks could hold: the import reports why.
     if (!posted_ || !plan_.sendable()) return false;
     PostedEntries::Match match = posted_->claim(plan_.entry);
-    if (!match.same) {
+    const PostedEntry* held = match.same ? match.same : match.changed;
+    if (!held) {
         for (const PostedEntry* other : match.others)
             pendingNotes_.push_back(importlog::otherEntryLine(utf8ToWindows1252(other->txnId)));
         return false;
@@ -95,14 +96,19 @@ bool clsZTL::alreadyPosted() {
     TextWriter* log = program_.importLog;
     if (!log) throw vbError(vb::kBadFileNameOrNumber);
     const int number = transactionNumber++;
-    const std::string txnId = utf8ToWindows1252(match.same->txnId);
+    const std::string txnId = utf8ToWindows1252(held->txnId);
     if (current_) {
         current_->outcome = TransactionRecord::Outcome::AlreadyThere;
+        current_->changedInQuickBooks = match.changed != nullptr;
         current_->logNumber = number;
         current_->txnId = txnId;
     }
-    importlog::writeBlock(*log, importlog::alreadyPostedBlock(number, referenceNumber, txnId), number,
-                          referenceNumber);
+    // Posted once by an import and changed by hand since: a second copy would count the
+    // day twice, so the operator is told which entry to look at instead.
+    importlog::writeBlock(*log,
+                          match.changed ? importlog::changedEntryBlock(number, referenceNumber, txnId)
+                                        : importlog::alreadyPostedBlock(number, referenceNumber, txnId),
+                          number, referenceNumber);
     ImportSuccess = true;
     advanceReferenceNumber();
     return true;

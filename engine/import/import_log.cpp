@@ -36,6 +36,10 @@ std::string otherEntryLine(const std::string& txnId) {
     return kOtherEntryMark + txnId + kOtherEntryEnd;
 }
 
+std::string changedEntryLine(const std::string& txnId) {
+    return kChangedEntryMark + txnId + kChangedEntryEnd;
+}
+
 std::string duplicateCheckFailedLine(const std::string& reason) {
     return kDuplicateCheckFailedMark + reason;
 }
@@ -67,6 +71,11 @@ std::vector<std::string> noAnswerBlock(int transactionNumber, const std::string&
     block.push_back(kNoAnswerAdvice);
     block.push_back(kBlankLine);
     return block;
+}
+
+std::vector<std::string> changedEntryBlock(int transactionNumber, const std::string& referenceNumber,
+                                           const std::string& txnId) {
+    return {transactionHeading(transactionNumber, referenceNumber), changedEntryLine(txnId), kBlankLine};
 }
 
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,

@@ -55,6 +55,11 @@ inline constexpr const char* kOtherEntryMark = "QuickBooks entry TxnID ";
 inline constexpr const char* kOtherEntryEnd =
     " has this invoice number and date but other lines: it is not this transaction";
 std::string otherEntryLine(const std::string& txnId);
+// A transaction whose entry, posted by an import, was changed in QuickBooks since: its block
+// is its heading, this line and a blank, and it is not sent again.
+inline constexpr const char* kChangedEntryMark = "Changed in QuickBooks : TxnID ";
+inline constexpr const char* kChangedEntryEnd = " - posted by an import and changed by hand since; not sent again";
+std::string changedEntryLine(const std::string& txnId);
 // Written after the opening lines when the operator chose to import without the check.
 inline constexpr const char* kDuplicateCheckOffLine =
     "Duplicate check : off - every transaction is sent, also one that QuickBooks already holds";
@@ -79,6 +84,9 @@ std::vector<std::string> answerBlock(int transactionNumber, const std::string& r
 // The block of a transaction QuickBooks holds already, sent no more.
 std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::string& referenceNumber,
                                             const std::string& txnId);
+// The block of a transaction whose entry was changed in QuickBooks since an import posted it.
+std::vector<std::string> changedEntryBlock(int transactionNumber, const std::string& referenceNumber,
+                                           const std::string& txnId);
 
 // The block of a transaction handed to QuickBooks whose answer never came back (the
 // connection broke, the Web Connector's PC slept, the answer could not be read): QuickBooks

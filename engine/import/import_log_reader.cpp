@@ -93,6 +93,11 @@ LoggedRun readLog(std::string_view bytes) {
             block->txnId = std::string(held ? *held : *after(line, kAlreadyPostedMark));
             block->outcome = TransactionRecord::Outcome::AlreadyThere;
             answered = messageRead = true;
+        } else if (auto changed = between(line, kChangedEntryMark, kChangedEntryEnd)) {
+            block->txnId = std::string(*changed);
+            block->outcome = TransactionRecord::Outcome::AlreadyThere;
+            block->changedInQuickBooks = true;
+            answered = messageRead = true;
         } else {
             answered = readStatus(line, *block);
         }

@@ -24,6 +24,7 @@ struct LoggedTransaction {
     std::string txnId;
     std::string statusCode, statusSeverity, statusMessage;  // QuickBooks' answer, when it has one
     std::vector<std::string> otherEntries;  // entries with its invoice number and date, other lines
+    bool changedInQuickBooks = false;       // AlreadyThere: held as changed by hand since an import posted it
 };
 
 struct LoggedRun {

@@ -23,6 +23,8 @@ struct TransactionRecord {
     std::string txnId;            // Posted and AlreadyThere: the entry in QuickBooks
     std::string statusCode, statusSeverity, statusMessage;  // QuickBooks' answer, when one came
     std::string reason;           // NotSent and NoAnswer: why, when known
+    // AlreadyThere: QuickBooks' entry is the import's, changed by hand since it was posted.
+    bool changedInQuickBooks = false;
 };
 
 // What QuickBooks' answer to an entry made of it: posted when the answer carries the new

@@ -29,10 +29,9 @@ EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::str
     return r;
 }
 
-}  // namespace
-
-std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
-                                              const ChartOfAccounts& chart, const NameList& names) {
+// `names` null: QuickBooks' customers and vendors are not known.
+std::optional<EntryRefusal> judge(const StoreTransaction& entry, std::string_view requestText,
+                                  const ChartOfAccounts& chart, const NameList* names) {
     using Kind = EntryRefusal::Kind;
     auto unreadable = [](std::string why) {
         return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why));
@@ -61,8 +60,12 @@ std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std
             cents = *a;
         }
         const NameList::Name* entity = nullptr;
+        if (!l.entity.empty() && !names) {
+            (l.debit ? debits : credits) += cents;
+            continue;
+        }
         if (!l.entity.empty()) {
-            entity = names.find(l.entity);
+            entity = names->find(l.entity);
             if (!entity) {
                 EntryRefusal r = refusal(Kind::Entity, 3140, line, std::string(trimmedView(l.entity, kWhitespace)));
                 r.account = *account;
@@ -93,9 +96,20 @@ std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
+                                              const ChartOfAccounts& chart, const NameList& names) {
+    return judge(entry, requestText, chart, &names);
+}
+
 std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
                                               const NameList& names) {
-    return judgeJournalEntry(plan.entry, plan.request, chart, names);
+    return judge(plan.entry, plan.request, chart, &names);
+}
+
+std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const ChartOfAccounts& chart) {
+    return judge(plan.entry, plan.request, chart, nullptr);
 }
 
 }  // namespace ztl

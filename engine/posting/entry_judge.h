@@ -54,5 +54,10 @@ std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std
 // The refusal of a planned entry.
 std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
                                               const NameList& names);
+// The refusals that need no word from QuickBooks about its customers and vendors: a name a
+// line gives is taken to be one QuickBooks knows, of the kind its account needs; a line that
+// needs a name and gives none is still refused. Nothing means nothing was found, not that
+// QuickBooks will post the entry.
+std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const ChartOfAccounts& chart);
 
 }  // namespace ztl

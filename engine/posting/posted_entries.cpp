@@ -40,6 +40,16 @@ bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, co
     return wanted == held;
 }
 
+bool changedSinceMade(const PostedEntry& entry) {
+    return !entry.timeModified.empty() && entry.timeModified != entry.timeCreated;
+}
+
+bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
+                        const ChartOfAccounts& chart) {
+    return sameKey(transaction, entry) && carriesImportMemo(entry) && changedSinceMade(entry) &&
+           !sameLines(transaction, entry, chart);
+}
+
 PostedEntries::PostedEntries(std::vector<PostedEntry> entries, ChartOfAccounts chart)
     : entries_(std::move(entries)), claimed_(entries_.size(), false), chart_(std::move(chart)) {
     // Earliest posted first: QuickBooks numbers its transactions in the order it stores them.
@@ -58,16 +68,21 @@ PostedEntries::PostedEntries(std::vector<PostedEntry> entries, ChartOfAccounts c
 
 PostedEntries::Match PostedEntries::claim(const StoreTransaction& transaction) {
     Match m;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const PostedEntry& e = entries_[i];
-        if (!sameKey(transaction, e)) continue;
-        if (!m.same && !claimed_[i] && carriesImportMemo(e) && sameLines(transaction, e, chart_)) {
-            claimed_[i] = true;
-            m.same = &e;
-        } else if (!claimed_[i]) {
-            m.others.push_back(&e);
-        }
+    std::optional<std::size_t> taken;
+    for (std::size_t i = 0; i < entries_.size() && !taken; ++i)
+        if (!claimed_[i] && sameKey(transaction, entries_[i]) && carriesImportMemo(entries_[i]) &&
+            sameLines(transaction, entries_[i], chart_))
+            taken = i;
+    if (taken) {
+        m.same = &entries_[*taken];
+    } else {
+        for (std::size_t i = 0; i < entries_.size() && !taken; ++i)
+            if (!claimed_[i] && changedImportEntry(transaction, entries_[i], chart_)) taken = i;
+        if (taken) m.changed = &entries_[*taken];
     }
+    if (taken) claimed_[*taken] = true;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (!claimed_[i] && sameKey(transaction, entries_[i])) m.others.push_back(&entries_[i]);
     return m;
 }
 

@@ -8,7 +8,10 @@
 // the same accounts, debits and credits, amounts and names, in any order. QuickBooks keeps
 // no memo on the entry itself, so the line memos are the import's mark. Several stores may
 // post into one company and their invoice numbers may overlap: an entry with the same
-// number and date but other lines is somebody else's entry, not this transaction.
+// number and date but other lines is somebody else's entry, not this transaction, unless
+// it is the import's own and QuickBooks has changed it since it was made: that is this
+// transaction, changed by hand after an import posted it, and posting it again would put
+// the day into the company twice.
 //
 // Texts here are UTF-8, as QuickBooks' answers carry them.
 #include <cstdint>
@@ -36,6 +39,12 @@ bool carriesImportMemo(const PostedEntry& entry);
 bool sameKey(const StoreTransaction& transaction, const PostedEntry& entry);
 // Same lines, in any order; the transaction's accounts resolved through the chart.
 bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const ChartOfAccounts& chart);
+// QuickBooks has changed the entry since it made it: its TimeModified is not its TimeCreated.
+bool changedSinceMade(const PostedEntry& entry);
+// The import's entry of this transaction, changed in QuickBooks since: same key, the import's
+// memo on every line, other lines, and modified after it was made.
+bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
+                        const ChartOfAccounts& chart);
 
 // The entries of one query, each of which stands for at most one store transaction: a day
 // that holds two identical transactions needs two identical entries to be wholly posted.
@@ -45,10 +54,12 @@ class PostedEntries {
 
     struct Match {
         const PostedEntry* same = nullptr;        // the entry that is this transaction
+        const PostedEntry* changed = nullptr;     // none is: the import's entry of it, changed since
         std::vector<const PostedEntry*> others;  // same number and date, but not this transaction
     };
     // Finds the transaction and claims the entry, earliest posted first, so that no later
-    // transaction is matched with it again.
+    // transaction is matched with it again. A changed entry is claimed only when no entry is
+    // the transaction as the file has it.
     Match claim(const StoreTransaction& transaction);
 
     const std::vector<PostedEntry>& entries() const { return entries_; }

@@ -87,8 +87,9 @@ Reconciliation reconcileDay(const std::vector<DayTransaction>& day, std::vector<
         }
         if (closest && out.times > 0) {
             // Posted, and besides a changed copy: the company does not hold the day as the
-            // file says either.
+            // file says, and the counts say so with the verdict.
             used[*closest] = true;
+            out.verdict = Verdict::Differs;
             std::string also =
                 "also QuickBooks entry TxnID " + utf8ToWindows1252(es[*closest].txnId) + ", changed: ";
             for (std::size_t i = 0; i < closestDifferences.size(); ++i)
@@ -134,6 +135,10 @@ std::vector<std::string> Reconciliation::lines() const {
                 break;
             case Verdict::Differs: {
                 ++differs;
+                if (!t.note.empty()) {
+                    line += "differs (posted as the file says; " + t.note + ")";
+                    break;
+                }
                 line += "differs (";
                 for (std::size_t i = 0; i < t.differences.size(); ++i)
                     line += (i ? "; " : "") + t.differences[i];

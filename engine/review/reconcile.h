@@ -19,7 +19,9 @@ struct ReconciledTransaction {
     Verdict verdict = Verdict::NotPosted;
     int times = 0;                         // entries that are this transaction
     std::vector<std::string> differences;  // Differs: what differs
-    std::string note;                      // NotPosted: why, when the reason is known
+    // NotPosted: why, when the reason is known; Differs: posted as the file says, and the
+    // changed copy beside it
+    std::string note;
 };
 
 struct Reconciliation {

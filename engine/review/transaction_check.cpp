@@ -93,6 +93,28 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
     return {};
 }
 
+// A refusal for the balance alone, for when nothing else can be judged: the sums as the
+// judge adds them, nothing when an amount cannot be read.
+std::optional<EntryRefusal> balanceRefusal(const StoreTransaction& entry) {
+    std::int64_t debits = 0, credits = 0;
+    for (const EntryLine& l : entry.lines) {
+        std::int64_t cents = 0;
+        if (!l.amountText.empty()) {
+            auto a = qbxmlAmountCents(l.amountText);
+            if (!a) return std::nullopt;
+            cents = *a;
+        }
+        (l.debit ? debits : credits) += cents;
+    }
+    if (entry.lines.empty() || debits == credits) return std::nullopt;
+    EntryRefusal r;
+    r.kind = EntryRefusal::Kind::Balance;
+    r.statusCode = 3180;
+    r.debits = debits;
+    r.credits = credits;
+    return r;
+}
+
 }  // namespace
 
 int TotalsCheck::flaggedCount() const {
@@ -101,18 +123,49 @@ int TotalsCheck::flaggedCount() const {
     return n;
 }
 
+int TotalsCheck::count(Outcome outcome) const {
+    int n = 0;
+    for (const auto& t : transactions) n += t.outcome == outcome ? 1 : 0;
+    return n;
+}
+
+int TotalsCheck::problemCount() const {
+    int n = 0;
+    for (const auto& t : transactions) n += t.problem() ? 1 : 0;
+    return n;
+}
+
+bool TotalsCheck::allClear() const {
+    return problemCount() == 0 && count(Outcome::Unchecked) == 0 && incomplete.empty();
+}
+
 std::string TotalsCheck::summary() const {
     const int n = static_cast<int>(transactions.size());
-    const int flagged = flaggedCount();
+    const int posted = count(Outcome::Posted), already = count(Outcome::AlreadyThere),
+              unchecked = count(Outcome::Unchecked), problems = problemCount();
     const std::string noun = n == 1 ? " transaction" : " transactions";
     std::string text;
-    if (n == 0)
+    if (n == 0) {
         text = "The totals file holds no transactions.";
-    else if (flagged == 0)
-        text = n == 1 ? "The transaction will be posted."
-                      : "All " + std::to_string(n) + noun + " will be posted.";
-    else
-        text = std::to_string(flagged) + " of " + std::to_string(n) + noun + " will not be posted.";
+    } else if (posted == n) {
+        text = n == 1 ? "The transaction will be posted." : "All " + std::to_string(n) + noun + " will be posted.";
+    } else if (already == n) {
+        text = n == 1 ? "The transaction is already in QuickBooks."
+                      : "All " + std::to_string(n) + noun + " are already in QuickBooks.";
+    } else if (unchecked == n) {
+        text = n == 1 ? "The transaction could not be judged."
+                      : "None of the " + std::to_string(n) + noun + " could be judged.";
+    } else {
+        // What is held already is the good outcome, told apart from what will not be posted.
+        std::vector<std::string> parts;
+        if (problems) parts.push_back(std::to_string(problems) + " of " + std::to_string(n) + noun + " will not be posted");
+        // "3 of 9 transactions will not be posted." says alone that the rest will be.
+        if (posted && (already || unchecked)) parts.push_back(std::to_string(posted) + " will be posted");
+        if (already) parts.push_back(std::to_string(already) + " already in QuickBooks");
+        if (unchecked) parts.push_back(std::to_string(unchecked) + " could not be judged");
+        for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? "; " : "") + parts[i];
+        text += ".";
+    }
     if (!incomplete.empty()) text += " The check is incomplete: " + incomplete;
     return text;
 }
@@ -195,14 +248,31 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         }
         planned[i] = std::move(plan);
     }
-    if (!chartRead) return check;
+    if (!chartRead) {
+        // Without the chart no account can be judged; the balance still can.
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            if (!planned[i]) continue;
+            TransactionVerdict& v = check.transactions[i];
+            if (auto refusal = balanceRefusal(planned[i]->entry)) {
+                v.outcome = Outcome::Refused;
+                v.reason = describe(*refusal, input.names);
+                v.refusal = std::move(refusal);
+            } else {
+                v.outcome = Outcome::Unchecked;
+                v.reason = "not judged: QuickBooks' chart of accounts could not be read";
+            }
+        }
+        return check;
+    }
 
     // The transactions QuickBooks holds already, found as the import finds them.
     std::optional<PostedEntries> posted;
+    bool postedUnknown = false;
     if (input.askPosted && day.first) {
         try {
             posted.emplace(queryPostedEntries(ask, *day.first, *day.last), chart);
         } catch (const qbxml::AnswerError& e) {
+            postedUnknown = true;
             check.incomplete = std::string(
                                    "QuickBooks could not be asked which transactions it already holds, and "
                                    "an import that cannot ask posts nothing: ") +
@@ -241,6 +311,21 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
                     "QuickBooks holds it already (TxnID " + v.txnId + "): the import does not send it again";
                 continue;
             }
+            if (m.changed) {
+                v.outcome = Outcome::Changed;
+                v.txnId = utf8ToWindows1252(m.changed->txnId);
+                v.reason = "QuickBooks holds its entry changed by hand since an import posted it (TxnID " +
+                           v.txnId + "): the import does not send it again; compare that entry with the file";
+                continue;
+            }
+            for (const PostedEntry* other : m.others) {
+                if (!v.warning.empty()) v.warning += "; ";
+                v.warning += "QuickBooks entry TxnID " + utf8ToWindows1252(other->txnId) +
+                             (carriesImportMemo(*other) ? " has this invoice number and date but other lines"
+                                                        : " has this invoice number and date and was not made "
+                                                          "by an import");
+            }
+            if (!v.warning.empty()) v.warning += ": the import posts this transaction beside it";
         }
         if (unreadable) {
             v.outcome = Outcome::NotSent;
@@ -248,12 +333,16 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
                        ", whose entry QuickBooks cannot read: its connection to QuickBooks is closed then";
             continue;
         }
-        if (!names) continue;
-        if (auto refusal = judgeJournalEntry(*planned[i], chart, *names)) {
+        auto refusal = names ? judgeJournalEntry(*planned[i], chart, *names) : judgeWithoutNames(*planned[i], chart);
+        if (refusal) {
             v.outcome = Outcome::Refused;
             v.reason = describe(*refusal, input.names);
             if (refusal->kind == EntryRefusal::Kind::Unreadable) unreadable = v.refNumber;
             v.refusal = std::move(refusal);
+        } else if (!names || postedUnknown) {
+            v.outcome = Outcome::Unchecked;
+            v.reason = postedUnknown ? "not judged: QuickBooks could not be asked whether it holds it already"
+                                     : "not judged: QuickBooks could not be asked about its customers and vendors";
         }
     }
     return check;

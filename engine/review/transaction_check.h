@@ -7,6 +7,11 @@
 // finds the transactions QuickBooks holds already with the import's own query and match,
 // and judges the rest as QuickBooks judges them (entry_judge.h), against the chart the main
 // window shows and the customers and vendors QuickBooks names.
+//
+// When QuickBooks cannot be asked, every finding that needs no answer from it is still made
+// (the walk's refusals, the date, a zero first line, the balance, and with the window's chart
+// account codes it lacks and lines whose account field is empty); a transaction with no such
+// finding is left unjudged, never called one that will be posted.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +31,8 @@ struct TransactionVerdict {
         NotSent,       // the import refuses it before sending: its date, or a zero first line
         NoLines,       // it has no lines: the import sends nothing for it
         NotReached,    // the import's walk through the file ends before it
+        Changed,       // QuickBooks holds the import's entry of it changed by hand: the import does not send it
+        Unchecked,     // QuickBooks could not be asked: whether it would be posted is not known
     };
     Outcome outcome = Outcome::Posted;
     std::string
@@ -34,9 +41,16 @@ struct TransactionVerdict {
     int rows = 1;       // its H row and its D rows
     std::string reason;                   // empty when it will be posted; single-byte text
     std::optional<EntryRefusal> refusal;  // Refused: what QuickBooks will answer
-    std::string txnId;                    // AlreadyThere: the entry QuickBooks holds
+    std::string txnId;                    // AlreadyThere and Changed: the entry QuickBooks holds
+    // Posted: an entry with its invoice number and date that is not it; the import posts it
+    // beside that entry. Empty when there is none.
+    std::string warning;
 
-    bool flagged() const { return outcome != Outcome::Posted; }
+    // Marked in the window: the import will not post it, for whatever reason.
+    bool flagged() const { return outcome != Outcome::Posted && outcome != Outcome::Unchecked; }
+    // Something for the operator to mend or look at: flagged, and not because QuickBooks
+    // holds it already as the file says.
+    bool problem() const { return flagged() && outcome != Outcome::AlreadyThere; }
 };
 
 struct TotalsCheck {
@@ -46,7 +60,13 @@ struct TotalsCheck {
     std::string incomplete;
 
     int flaggedCount() const;
-    // "3 of 9 transactions will not be posted", "All 9 transactions will be posted", ...
+    int count(TransactionVerdict::Outcome outcome) const;
+    int problemCount() const;
+    // Nothing would be refused or left unsent, and the check was made whole.
+    bool allClear() const;
+    // "All 9 transactions will be posted.", "1 will be posted; 6 already in QuickBooks.",
+    // "3 of 9 transactions will not be posted; 6 will be posted.", ... then what could not
+    // be checked.
     std::string summary() const;
 };
 

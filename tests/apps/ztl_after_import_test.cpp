@@ -114,7 +114,7 @@ TEST_F(AfterImport, ReconcileReportsPostedRefusedPostedTwiceAndChanged) {
     r = run(ztl("reconcile okX390.QB"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("4713: posted\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("4711: posted (also QuickBooks entry TxnID " + postedIds("agQBImport.log")[0] +
+    EXPECT_NE(r.out.find("4711: differs (posted as the file says; also QuickBooks entry TxnID " + postedIds("agQBImport.log")[0] +
                          ", changed: amount of debit "
                          "Checking: 5.00 in the file, 6.00 in QuickBooks"),
               std::string::npos)

@@ -1,10 +1,11 @@
 // The check before an import against what the import then does, transaction by
 // transaction, on the simulated company: each day holds one fault per transaction, and the
 // check's verdict must be the import's outcome (posted, refused with QuickBooks' own status,
-// refused before sending, left out). Then the judge alone, on entries the import never
-// writes, against the simulated company's own answers.
+// refused before sending, left out, held already, held changed by hand). Then the judge
+// alone, on entries the import never writes, against the simulated company's own answers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "engine/review/check_run.h"
@@ -42,13 +43,17 @@ struct Day {
     std::string totals;
     std::vector<Expected> expected;
     bool duplicateCheckOff = false;
+    // What somebody does in QuickBooks between the first import and the check.
+    std::function<void(qbsim::Company&)> meanwhile = nullptr;
 };
 
 // The invoice of each log block, with the status code QuickBooks answered.
 std::map<std::string, std::string> loggedStatus(const std::string& log) {
     std::map<std::string, std::string> out;
     for (const auto& t : importlog::readLog(log).transactions)
-        out[t.referenceNumber] = t.outcome == TransactionRecord::Outcome::AlreadyThere ? "already" : t.statusCode;
+        out[t.referenceNumber] = t.outcome != TransactionRecord::Outcome::AlreadyThere ? t.statusCode
+                                 : t.changedInQuickBooks                            ? "changed " + t.txnId
+                                                                                    : "already";
     return out;
 }
 
@@ -58,10 +63,29 @@ std::map<std::string, int> postedRefs(const std::filesystem::path& company) {
     return refs;
 }
 
-void importFile(Program& p, const std::string& path) {
+RunRecord importFile(Program& p, const std::string& path) {
     clsZTL run(p);
     run.X390source(path);
-    run.NewStartImport();
+    return run.NewStartImport();
+}
+
+// An entry typed into QuickBooks by hand: no memo on its lines.
+void typeEntry(qbsim::Company& company, const std::string& ref, const std::string& debit,
+               const std::string& credit, std::int64_t cents) {
+    qbsim::JournalEntry e;
+    e.txnDate = "2026-12-05";
+    e.refNumber = ref;
+    for (const auto& [debitSide, code] : {std::pair{true, debit}, std::pair{false, credit}}) {
+        qbsim::JournalLine l;
+        l.debit = debitSide;
+        l.accountId = company.findAccount(code)->id;
+        l.amountCents = cents;
+        e.lines.push_back(l);
+    }
+    company.inWriteTransaction([&] {
+        company.post(e);
+        return true;
+    });
 }
 
 const std::string kSound = file(
@@ -124,6 +148,22 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
         {"a transaction without lines as the file's last line", good, {}, "",
          file({"Q", H("6000"), D("1000", "3.00"), D("4000", "0", "-3.00"), H("6001")}),
          {{"6000", Outcome::Posted}, {"6001", Outcome::NoLines, {}, "no lines"}}},
+        // The first day's 1001 was changed by hand after it was posted; 1010 was typed by hand.
+        {"an entry changed by hand since it was posted, and one typed by hand", good, {}, kSound,
+         kSound + file({"Q", H("1010"), D("1000", "9.00"), D("4000", "0", "-9.00"), "TRT    1"}),
+         {{"1001", Outcome::Changed, {}, "changed by hand since an import posted it (TxnID "},
+          {"1010", Outcome::Posted, {}, "was not made by an import: the import posts this transaction beside it"}},
+         false,
+         [](qbsim::Company& c) {
+             // 2.00 more on the debit and on the sales line, wherever the sort put them.
+             const qbsim::JournalEntry e = c.journal().front();
+             std::vector<std::pair<std::size_t, std::int64_t>> amounts;
+             for (std::size_t i = 0; i < e.lines.size(); ++i)
+                 if (e.lines[i].debit || e.lines[i].amountCents == 10000)
+                     amounts.push_back({i, e.lines[i].amountCents + 200});
+             c.changeLineAmounts(e.txnId, amounts);
+             typeEntry(c, "1010", "1000", "4000", 900);
+         }},
         {"a file that does not begin with a Q line", good, {}, "",
          file({H("5001"), D("1000", "1.00"), D("4000", "0", "-1.00"), "TRT    1"}),
          {{"5001", Outcome::NotReached, {}, "does not begin with a Q line"}}},
@@ -159,6 +199,10 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
             std::filesystem::create_directory(dir.path() / "before");
             importFile(p, dir.file("before/X390.QB", day.postedBefore).string());
         }
+        if (day.meanwhile) {
+            auto company = qbsim::Company::open(companyFile);
+            day.meanwhile(company);
+        }
         std::filesystem::create_directory(dir.path() / "day");
         const std::string totals = dir.file("day/X390.QB", day.totals).string();
 
@@ -175,7 +219,7 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
         EXPECT_EQ(check.incomplete, "");
 
         const auto before = postedRefs(companyFile);
-        importFile(p, totals);
+        const RunRecord run = importFile(p, totals);
         const auto after = postedRefs(companyFile);
         const auto status = loggedStatus(readWholeFile(dir.path() / "day" / "QBImport.log"));
 
@@ -186,7 +230,7 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
             SCOPED_TRACE(want.ref + ": " + v.reason);
             EXPECT_EQ(v.refNumber, want.ref);
             EXPECT_EQ(v.outcome, want.outcome);
-            EXPECT_NE(v.reason.find(want.reasonPart), std::string::npos);
+            EXPECT_NE((v.reason + v.warning).find(want.reasonPart), std::string::npos) << v.warning;
             // The import's outcome for the same transaction.
             const int newlyPosted = (after.count(want.ref) ? after.at(want.ref) : 0) -
                                     (before.count(want.ref) ? before.at(want.ref) : 0);
@@ -200,6 +244,15 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
                 case Outcome::AlreadyThere:
                     EXPECT_EQ(logged, "already");
                     break;
+                case Outcome::Changed: {
+                    EXPECT_EQ(logged, "changed " + v.txnId) << "the log names the entry the check named";
+                    auto r = std::find_if(run.transactions.begin(), run.transactions.end(),
+                                          [&](const TransactionRecord& t) { return t.referenceNumber == want.ref; });
+                    ASSERT_NE(r, run.transactions.end());
+                    EXPECT_EQ(r->outcome, TransactionRecord::Outcome::AlreadyThere) << "counted as in QuickBooks";
+                    EXPECT_TRUE(r->changedInQuickBooks);
+                    break;
+                }
                 case Outcome::Refused:
                     ASSERT_TRUE(v.refusal);
                     EXPECT_EQ(v.refusal->kind, want.refusal);
@@ -218,39 +271,114 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
     }
 }
 
-TEST(CheckBeforeImport, TheCountLineNamesTheFlaggedAndWhatIsMissing) {
+TEST(CheckBeforeImport, TheCountLineTellsHeldFromRefusedAndNeverCallsTheUnjudgedPosted) {
     TotalsCheck c;
     c.transactions.resize(9);
     EXPECT_EQ(c.summary(), "All 9 transactions will be posted.");
+    EXPECT_TRUE(c.allClear());
     c.transactions[2].outcome = Outcome::Refused;
     c.transactions[5].outcome = Outcome::NoLines;
     c.transactions[8].outcome = Outcome::AlreadyThere;
-    EXPECT_EQ(c.summary(), "3 of 9 transactions will not be posted.");
+    EXPECT_EQ(c.summary(), "2 of 9 transactions will not be posted; 6 will be posted; 1 already in QuickBooks.");
+    EXPECT_FALSE(c.allClear());
     c.incomplete = "QuickBooks' chart of accounts could not be read.";
-    EXPECT_EQ(
-        c.summary(),
-        "3 of 9 transactions will not be posted. The check is incomplete: QuickBooks' chart of accounts "
-        "could not be read.");
+    for (auto& t : c.transactions)
+        if (t.outcome == Outcome::Posted) t.outcome = Outcome::Unchecked;
+    EXPECT_EQ(c.summary(),
+              "2 of 9 transactions will not be posted; 1 already in QuickBooks; 6 could not be judged. The check "
+              "is incomplete: QuickBooks' chart of accounts could not be read.");
+
+    // A day QuickBooks holds in part: the good outcome, nothing to mend.
+    TotalsCheck part;
+    part.transactions.resize(7);
+    for (int i = 1; i < 7; ++i) part.transactions[i].outcome = Outcome::AlreadyThere;
+    EXPECT_EQ(part.summary(), "1 will be posted; 6 already in QuickBooks.");
+    EXPECT_TRUE(part.allClear());
+    part.transactions[3].outcome = Outcome::Changed;
+    EXPECT_EQ(part.summary(), "1 of 7 transactions will not be posted; 1 will be posted; 5 already in QuickBooks.");
+    EXPECT_FALSE(part.allClear());
 }
 
-TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedLeavesTheCheckIncompleteNotFlagged) {
+// QuickBooks not reached, or the wait for its answer cancelled: every finding that needs no
+// answer from it is still made, and no transaction is said to be posted.
+TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedKeepsTheFindingsThatNeedNoAnswer) {
     ScratchDir dir("check-unasked");
-    const std::string totals = dir.file("X390.QB", kSound).string();
-    qbsim::SimProcessorFactory nothingRunning(std::nullopt);
-    RecordingPrompter prompter;
-    MemorySettingsStore settings;
-    Program p;
-    p.prompter = &prompter;
-    p.settings = &settings;
-    p.processors = &nothingRunning;
-    p.settingsSection = kSection;
-    TotalsCheck check = checkBeforeImport(p, "", totals, "");
-    ASSERT_EQ(check.transactions.size(), 1u);
-    EXPECT_FALSE(check.transactions[0].flagged());
-    EXPECT_NE(
-        check.summary().find("The check is incomplete: QuickBooks' chart of accounts could not be read."),
-        std::string::npos);
-    EXPECT_TRUE(prompter.shown.empty());
+    const std::string totals = dir.file("X390.QB", kSound + file({
+        "Q", H("2002"), D("6100", "12.00"), D("2000", "0", "-12.00"), "TRT    1",
+        "Q", H("1002"), D("1000", "50.00"), D("4000", "0", "-40.00"), "TRT    1",
+        "Q", H("1003"), D("1000", "10.00"), D("6400", "0", "-10.00"), "TRT    1",
+        "Q", H("1005"), D("1000", "0"), D("4000", "0", "0"), "TRT    1"})).string();
+    std::string chart;
+    {
+        auto company = qbsim::Company::create(dir.path() / "Shown.qbw");
+        qbsim::addSampleCompany(company);
+        chart = qbsim::answerRequest(company, accountQueryRequest());
+    }
+    CheckInput input;
+    input.totalsFile = totals;
+    input.names = {"Walk-in Customer", "", "State Tax Agency"};  // the vendor field is empty
+
+    struct Way {
+        const char* what;
+        std::function<TotalsCheck(const std::string& chart)> check;
+    };
+    const Way ways[] = {
+        {"QuickBooks not running",
+         [&](const std::string& shown) {
+             qbsim::SimProcessorFactory nothingRunning(std::nullopt);
+             RecordingPrompter prompter;
+             MemorySettingsStore settings;
+             Program p;
+             p.prompter = &prompter;
+             p.settings = &settings;
+             p.processors = &nothingRunning;
+             p.settingsSection = kSection;
+             settings.set(kSettingsApp, kSection, "ARImportAccount", input.names.receivables);
+             settings.set(kSettingsApp, kSection, "TaxImportAccount", input.names.salesTax);
+             TotalsCheck c = checkBeforeImport(p, "", totals, shown);
+             EXPECT_TRUE(prompter.shown.empty());
+             return c;
+         }},
+        {"the wait cancelled",
+         [&](const std::string& shown) {
+             CheckInput in = input;
+             in.chartResponse = shown;
+             return checkTotals(in, [](const std::string&) -> std::string {
+                 throw VbError{vb::kDialogCancelled, "QuickBooks", "The wait for QuickBooks was cancelled."};
+             });
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        // With the chart the window shows: the account fields and codes are judged too.
+        TotalsCheck c = way.check(chart);
+        ASSERT_EQ(c.transactions.size(), 5u);
+        std::map<std::string, const TransactionVerdict*> v;
+        for (const auto& t : c.transactions) v[t.refNumber] = &t;
+        EXPECT_EQ(v["1001"]->outcome, Outcome::Unchecked);
+        EXPECT_FALSE(v["1001"]->flagged()) << "no mark says it will not be posted";
+        EXPECT_EQ(v["2002"]->outcome, Outcome::Refused);
+        EXPECT_NE(v["2002"]->reason.find("needs a vendor: the Vendor Import Account is empty"), std::string::npos)
+            << v["2002"]->reason;
+        EXPECT_EQ(v["1002"]->outcome, Outcome::Refused);
+        EXPECT_NE(v["1002"]->reason.find("debits 50.00, credits 40.00"), std::string::npos);
+        EXPECT_EQ(v["1003"]->outcome, Outcome::Refused);
+        EXPECT_NE(v["1003"]->reason.find("account code 6400"), std::string::npos);
+        EXPECT_EQ(v["1005"]->outcome, Outcome::NotSent);
+        EXPECT_EQ(c.summary().find("will be posted"), std::string::npos) << c.summary();
+        EXPECT_EQ(c.summary().substr(0, c.summary().find(" The check is incomplete: QuickBooks ")),
+                  "4 of 5 transactions will not be posted; 1 could not be judged.");
+        EXPECT_FALSE(c.allClear());
+
+        // Without a chart only the balance and what the import itself refuses are known.
+        TotalsCheck bare = way.check("");
+        ASSERT_EQ(bare.transactions.size(), 5u);
+        EXPECT_EQ(bare.transactions[2].outcome, Outcome::Refused);
+        EXPECT_EQ(bare.transactions[4].outcome, Outcome::NotSent);
+        EXPECT_EQ(bare.summary(),
+                  "2 of 5 transactions will not be posted; 3 could not be judged. The check is incomplete: "
+                  "QuickBooks' chart of accounts could not be read.");
+    }
 }
 
 // Entries the import never writes (it always writes a short RefNumber, two decimals, debits

@@ -127,7 +127,7 @@ TEST(Reconcile, EachTransactionGetsTheVerdictOfWhatQuickBooksHolds) {
         {"posted, and a changed copy beside it",
          {sale("A1", 500)},
          {saleEntry("1", "A1", 500), saleEntry("2", "A1", 600)},
-         {"A1: posted (also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, "
+         {"A1: differs (posted as the file says; also QuickBooks entry TxnID 2, changed: amount of debit Checking: 5.00 in the file, "
           "6.00 in "
           "QuickBooks; amount of credit Merchandise Sales: 5.00 in the file, 6.00 in QuickBooks)"},
          false},
@@ -190,4 +190,51 @@ TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemov
     const std::string headless = writtenLog({postedBlock(1, "1", "1-1")});
     EXPECT_FALSE(undolog::readImportLog(headless.substr(headless.find("\r\n") + 2)).isImportLog);
     EXPECT_TRUE(undolog::readImportLog("").entries.empty());
+}
+
+// The duplicate guard's match, which the check and the import share: the import's entry
+// changed by hand since is the transaction; another import's entry, untouched, or one typed
+// by hand is not.
+TEST(PostedEntries, AChangedEntryOfTheImportIsTheTransactionOnlyWhenNoEntryIsItAsTheFileSays) {
+    auto changed = [](PostedEntry e) {
+        e.timeModified = "2026-12-06T09:00:00+00:00";
+        return e;
+    };
+    const StoreTransaction a1 = *sale("A1", 500).transaction;
+
+    PostedEntries alone({changed(saleEntry("1", "A1", 750))}, kChart);
+    PostedEntries::Match m = alone.claim(a1);
+    ASSERT_NE(m.changed, nullptr);
+    EXPECT_EQ(m.changed->txnId, "1");
+    EXPECT_EQ(m.same, nullptr);
+    EXPECT_TRUE(m.others.empty());
+    EXPECT_EQ(alone.claim(a1).changed, nullptr) << "claimed once";
+
+    // Two identical transactions, the first posted entry changed: each gets its own.
+    PostedEntries two({changed(saleEntry("1", "A1", 750)), saleEntry("2", "A1", 500)}, kChart);
+    m = two.claim(a1);
+    ASSERT_NE(m.same, nullptr);
+    EXPECT_EQ(m.same->txnId, "2") << "the entry as the file says goes first";
+    ASSERT_EQ(m.others.size(), 1u);
+    m = two.claim(a1);
+    ASSERT_NE(m.changed, nullptr);
+    EXPECT_EQ(m.changed->txnId, "1");
+
+    struct NotIt {
+        const char* why;
+        PostedEntry entry;
+    } notIt[] = {
+        {"another import's entry, never changed", saleEntry("3", "A1", 750)},
+        {"typed by hand, and changed",
+         changed(entry("4", "A1", {line(true, "Checking", 750, ""), line(false, "Merchandise Sales", 750, "")}))},
+        {"changed, of another day", changed(entry("5", "A1",
+                                                  {line(true, "Checking", 750), line(false, "Merchandise Sales", 750)},
+                                                  "2026-12-04"))},
+    };
+    for (const NotIt& n : notIt) {
+        PostedEntries one({n.entry}, kChart);
+        m = one.claim(a1);
+        EXPECT_EQ(m.changed, nullptr) << n.why;
+        EXPECT_EQ(m.same, nullptr) << n.why;
+    }
 }
