@@ -34,13 +34,11 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     cmdHelp->setToolTip("Zentrel Help");
     cmdHelp->setAccessibleName("Help");
     connect(cmdHelp, &QPushButton::clicked, this, &frmZTLMain::cmdHelp_Click);
-    connect(cmdImport, &QPushButton::clicked, this, [this] {
-        storeFieldsAsOnFocusLoss();
-        logic_->cmdImport_Click();
-    });
+    importWith([this] { logic_->cmdImport_Click(); });
     saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
         logic_->accountFieldLostFocus(control, text);
     });
+    recheckWhenFieldsLeft({[this] { return logic_->recheckDue(); }, [this] { logic_->recheckIfDue(); }});
 
     for (int i = 0; i < 4; ++i) {
         sb1Panels[i] = statusLabel(QString("sb1Panel%1").arg(i + 1), this);
