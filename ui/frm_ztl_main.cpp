@@ -97,7 +97,11 @@ void frmZTLMain::cmdHelp_Click() {
 
 void frmZTLMain::changeEvent(QEvent* event) {
     MainWindowFrame::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    // The focus goes to Cancel when the window first becomes active. Coming back to it (from a
+    // message, the wait for QuickBooks, another program, or by a click on a field) the focus
+    // returns to the control the operator left it on: a key typed for that field must not
+    // press Cancel and end the program.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !focusWidget())
         cmdCancel->setFocus(Qt::ActiveWindowFocusReason);
 }
 

@@ -68,6 +68,7 @@ class CheckMarksWindowTest : public QObject {
     void multiStoreMarksTheRefusedEntryAndChecksAgainWhenANameIsStored();
     void singleStoreShowsNoMarksForASoundDayAndMarksAfterAWrongVendor();
     void namesTypedThroughASlowQuickBooksAreAllStoredAndTheKeysStayTheOperators();
+    void importPressedWhileTheCheckWaitsRunsAfterIt();
 };
 
 void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenANameIsStored() {
@@ -226,6 +227,16 @@ void CheckMarksWindowTest::namesTypedThroughASlowQuickBooksAreAllStoredAndTheKey
     QTRY_COMPARE(w.findChild<QLabel*>("lblCheck")->text(),
                  QString("1 of 7 transactions will not be posted: see the marks"));
     QVERIFY(f.prompter.shown.empty());
+
+    // Back from another window, the focus is on the field the operator left, not on Cancel.
+    tax->setFocus();
+    QTRY_VERIFY(tax->hasFocus());
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tax));
 }
 
 void CheckMarksWindowTest::singleStoreShowsNoMarksForASoundDayAndMarksAfterAWrongVendor() {
@@ -254,6 +265,48 @@ void CheckMarksWindowTest::singleStoreShowsNoMarksForASoundDayAndMarksAfterAWron
             "Vendor Import Account \"House Account\" is a customer"));
     verifyRowsAre(grid, *w.logic().totals);
     QVERIFY(w.findChild<QPushButton*>("cmdImport")->isEnabled());
+}
+
+void CheckMarksWindowTest::importPressedWhileTheCheckWaitsRunsAfterIt() {
+    test::DemoFixture f(Edition::MultiStore, 1);
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    test::answerNextModal([](QWidget* m) {
+        m->findChild<QLineEdit*>("Text1")->setText("YES");
+        m->findChild<QPushButton*>("cmdOk")->click();
+    });
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    ui::QuickBooksWaitWindow wait;
+    test::SlowQuickBooks slow(f.processors, wait, std::chrono::milliseconds(300));
+    f.program.processors = &slow;
+    f.program.resultsWindows = nullptr;
+    f.settings.set("ZTL", f.program.settingsSection, "VendorImportAccount", "");
+    w.setAccountFields({"House Account", "", "State Tax Agency"});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    // The name put back, the fields left: the check waits for QuickBooks when Import is
+    // clicked. The import runs once the check is over, not inside it: the line then tells
+    // the run, which no check shown after it has replaced.
+    auto* import = w.findChild<QPushButton*>("cmdImport");
+    bool clicked = false;
+    QTimer clicker;
+    connect(&clicker, &QTimer::timeout, [&] {
+        if (!clicked && slow.waitingNow && !w.logic().lastRun) {
+            clicked = true;
+            QTest::mouseClick(import, Qt::LeftButton);
+        }
+    });
+    clicker.start(20);
+    typeInto(w, "txtVendImport", "Main Supplier", "grdX390");
+    QTRY_VERIFY_WITH_TIMEOUT(w.logic().lastRun.has_value(), 20000);
+    QVERIFY(clicked);
+    QVERIFY(slow.cancelled > 0);  // the check's wait ended at the click
+    QTRY_COMPARE(w.findChild<QLabel*>("lblCheck")->text(), QString("6 posted, 1 refused (101004): see the marks"));
+    QTest::qWait(50);
+    QCOMPARE(w.findChild<QLabel*>("lblCheck")->text(), QString("6 posted, 1 refused (101004): see the marks"));
+    QCOMPARE(f.settings.get("ZTL", f.program.settingsSection, "VendorImportAccount", "?"),
+             std::string("Main Supplier"));
 }
 
 QTEST_MAIN(CheckMarksWindowTest)

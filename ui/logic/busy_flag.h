@@ -6,13 +6,14 @@ namespace ztl::ui {
 
 class BusyFlag {
   public:
-    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlag() { flag_ = false; }
+    explicit BusyFlag(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = before_; }
     BusyFlag(const BusyFlag&) = delete;
     BusyFlag& operator=(const BusyFlag&) = delete;
 
   private:
     bool& flag_;
+    bool before_;  // raised already by an outer scope: it stays so
 };
 
 }  // namespace ztl::ui

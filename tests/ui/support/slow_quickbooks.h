@@ -29,6 +29,7 @@ struct SlowQuickBooks : RequestProcessorFactory {
              waited = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - start)) {
             if (!wait.waiting(what, waited)) {
                 answered = false;
+                ++cancelled;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -73,6 +74,7 @@ struct SlowQuickBooks : RequestProcessorFactory {
     std::chrono::milliseconds delay;
     std::atomic<bool> waitingNow{false};  // a call is waiting right now
     int answers = 0;                      // requests answered
+    int cancelled = 0;                    // waits the hook ended
 };
 
 }  // namespace ztl::test
