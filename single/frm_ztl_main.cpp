@@ -37,13 +37,11 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     Label7 = ui::fieldLabel("Label7", "Import reference number", txtRefNum, central_);
 
     connect(cmdQBCBrowse, &QPushButton::clicked, this, [this] { logic_->cmdQBCBrowse_Click(); });
-    connect(cmdImport, &QPushButton::clicked, this, [this] {
-        storeFieldsAsOnFocusLoss();
-        logic_->cmdImport_Click();
-    });
+    importWith([this] { logic_->cmdImport_Click(); });
     saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
         logic_->accountFieldLostFocus(control, text);
     });
+    recheckWhenFieldsLeft({[this] { return logic_->recheckDue(); }, [this] { logic_->recheckIfDue(); }});
     txtRefNum->lostFocus = [this](const QString& text) {
         logic_->txtRefNum_LostFocus(ui::toSingleByte(text));
     };

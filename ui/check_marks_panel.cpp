@@ -9,7 +9,8 @@
 namespace ztl::ui {
 
 QString markText(const CheckMarks::Row& row) {
-    return "Invoice " + fromSingleByte(row.refNumber) + " will not be posted: " + fromSingleByte(row.reason);
+    return "Invoice " + fromSingleByte(row.refNumber) + " " + fromSingleByte(row.verdict) + ": " +
+           fromSingleByte(row.reason);
 }
 
 CheckMarksPanel::CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent) : QWidget(parent), grid_(grid) {
@@ -70,7 +71,7 @@ void CheckMarksPanel::showMarks(const CheckMarks& marks) {
                 h->setToolTip(markText(it->second));
                 h->setForeground(QColor(176, 0, 0));
                 h->setData(Qt::AccessibleTextRole,
-                           it->second.first ? QString("will not be posted") : QString());
+                           it->second.first ? fromSingleByte(it->second.verdict) : QString());
             }
             grid_->setVerticalHeaderItem(row, h);
         }
@@ -92,6 +93,24 @@ void CheckMarksPanel::showMarks(const CheckMarks& marks) {
     lblCheck->setStyleSheet(any ? "color: rgb(176, 0, 0);" : "");
     setVisible(!count.isEmpty());
     showReasonOf(grid_->currentRow());
+}
+
+void CheckMarksPanel::showProgress(const QString& line) {
+    const QString text = "Checking the transactions again. " + line;
+    lblCheck->setText(text);
+    lblCheck->setAccessibleName(text);
+    setVisible(true);
+}
+
+void CheckMarksPanel::addToCountLine(const QString& sentence) {
+    const QString text = lblCheck->text() + " " + sentence;
+    lblCheck->setText(text);
+    lblCheck->setAccessibleName(text);
+    setVisible(true);
+}
+
+QString CheckMarksPanel::countLine() const {
+    return lblCheck->text();
 }
 
 void CheckMarksPanel::showReasonOf(int row) {

@@ -19,6 +19,11 @@ class CheckMarksPanel : public QWidget {
     CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent);
     // Shows the marks of a check on the grid as it is filled now, in place of earlier ones.
     void showMarks(const CheckMarks& marks);
+    // While the check runs again: what it waits for, in the count line; the marks stay.
+    void showProgress(const QString& line);
+    // A sentence added to the count line, after it: why QuickBooks could not be asked.
+    void addToCountLine(const QString& sentence);
+    QString countLine() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

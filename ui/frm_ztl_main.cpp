@@ -34,13 +34,11 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     cmdHelp->setToolTip("Zentrel Help");
     cmdHelp->setAccessibleName("Help");
     connect(cmdHelp, &QPushButton::clicked, this, &frmZTLMain::cmdHelp_Click);
-    connect(cmdImport, &QPushButton::clicked, this, [this] {
-        storeFieldsAsOnFocusLoss();
-        logic_->cmdImport_Click();
-    });
+    importWith([this] { logic_->cmdImport_Click(); });
     saveAccountFieldsWith([this](const std::string& control, const std::string& text) {
         logic_->accountFieldLostFocus(control, text);
     });
+    recheckWhenFieldsLeft({[this] { return logic_->recheckDue(); }, [this] { logic_->recheckIfDue(); }});
 
     for (int i = 0; i < 4; ++i) {
         sb1Panels[i] = statusLabel(QString("sb1Panel%1").arg(i + 1), this);
@@ -99,7 +97,11 @@ void frmZTLMain::cmdHelp_Click() {
 
 void frmZTLMain::changeEvent(QEvent* event) {
     MainWindowFrame::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    // The focus goes to Cancel when the window first becomes active. Coming back to it (from a
+    // message, the wait for QuickBooks, another program, or by a click on a field) the focus
+    // returns to the control the operator left it on: a key typed for that field must not
+    // press Cancel and end the program.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !focusWidget())
         cmdCancel->setFocus(Qt::ActiveWindowFocusReason);
 }
 

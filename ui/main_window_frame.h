@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <QtMath>
 
+#include "ui/account_names_recheck.h"
 #include "ui/check_marks_panel.h"
 #include "ui/main_window_widgets.h"
 #include "ui/single_byte_text.h"
@@ -132,10 +133,33 @@ class MainWindowFrame : public QMainWindow, public View {
         return fields;
     }
 
-    // Stops the account fields' saving. A window's destructor calls it before its logic goes:
-    // the toolkit takes the focus from the fields only later, while it destroys them.
+    // Stops the account fields' saving and their check. A window's destructor calls it before
+    // its logic goes: the toolkit takes the focus from the fields only later, while it
+    // destroys them.
     void stopSavingFields() {
         for (SettingField* f : {txtARImport, txtVendImport, txtTaxImp}) f->lostFocus = nullptr;
+        delete recheck_;
+        recheck_ = nullptr;
+    }
+
+    // The check again, once changed names are stored and the focus has left the fields.
+    void recheckWhenFieldsLeft(AccountNamesRecheck::Logic logic) {
+        recheck_ = new AccountNamesRecheck(this, {txtARImport, txtVendImport, txtTaxImp}, checkMarks,
+                                           std::move(logic));
+    }
+
+    // Import runs `import` after storing the fields, never inside a check that waits.
+    void importWith(std::function<void()> import) {
+        QObject::connect(cmdImport, &QPushButton::clicked, this, [this, import] {
+            auto run = [this, import] {
+                storeFieldsAsOnFocusLoss();
+                import();
+            };
+            if (recheck_)
+                recheck_->whenIdle(run);
+            else
+                run();
+        });
     }
 
     // Stores every field that saves on its focus loss, as its focus loss would. Import runs
@@ -161,6 +185,7 @@ class MainWindowFrame : public QMainWindow, public View {
     TotalsGridWidget* grdX390;
     TotalsGridWidget* grdCoa;
     CheckMarksPanel* checkMarks;  // the check before an import, beside and below grdX390
+    AccountNamesRecheck* recheck_ = nullptr;
     QLabel* Label3;
     QLabel* Label4;
     QLineEdit* txtQBCompany;

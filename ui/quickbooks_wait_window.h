@@ -5,7 +5,11 @@
 // pending events are processed, so every window repaints. The window is application-modal:
 // nothing else can be started meanwhile. Cancel withdraws a request not yet handed out; one
 // already handed out is waited for all the same, and the window says so.
+//
+// A call the operator did not ask for (the check run again after an account name changed)
+// waits without the window: see Unasked.
 #include <QDialog>
+#include <functional>
 
 #include "platform/prompter.h"
 #include "platform/quickbooks_wait.h"
@@ -29,6 +33,29 @@ class QuickBooksWaitWindow : public QDialog, public QuickBooksWait {
     QPushButton* cancelButton() const { return cancel_; }
     QString text() const;
 
+    // While one lives, the calls to QuickBooks are ones the operator did not ask for. Their
+    // waits show no window: a window popping up uninvited would take the keys typed into
+    // the main window, and a typed blank would press its Cancel. The wait line goes to
+    // `progress` instead, the windows keep running (the keyboard stays where the operator
+    // put it), and a failure is kept in failure() rather than shown in a message box.
+    class Unasked {
+      public:
+        explicit Unasked(std::function<void(const QString&)> progress);
+        ~Unasked();
+        Unasked(const Unasked&) = delete;
+        Unasked& operator=(const Unasked&) = delete;
+        // Ends the wait as Cancel does: a request not yet handed out is withdrawn.
+        void stop() { stopped_ = true; }
+        const QString& failure() const { return failure_; }
+
+      private:
+        friend class QuickBooksWaitWindow;
+        std::function<void(const QString&)> progress_;
+        bool stopped_ = false;
+        QString failure_;
+        Unasked* outer_;
+    };
+
   protected:
     void reject() override;  // Escape and the close box: as Cancel
 
@@ -37,6 +64,7 @@ class QuickBooksWaitWindow : public QDialog, public QuickBooksWait {
     QPushButton* cancel_;
     bool cancelled_ = false;
     Prompter* prompter_ = nullptr;
+    static Unasked* unasked_;  // the innermost; one wait hook serves the whole program
 };
 
 }  // namespace ztl::ui

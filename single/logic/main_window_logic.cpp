@@ -11,7 +11,9 @@
 #include "single/logic/default_source.h"
 #include "engine/import/operation_log_entries.h"
 #include "ui/logic/account_fields.h"
+#include "ui/logic/busy_flag.h"
 #include "ui/logic/program_version.h"
+#include "ui/logic/run_marks.h"
 #include "ui/logic/source_file_check.h"
 
 namespace ztl::single {
@@ -157,12 +159,21 @@ void MainWindowLogic::txtRefNum_LostFocus(const std::string& text) {
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
     if (fieldsLoaded_ && ui::storeAccountField(program_, controlName, text) && engine_ && totals && !imported_)
-        recheck();
+        recheckDue_ = true;
+}
+
+void MainWindowLogic::recheckIfDue() {
+    if (!recheckDue()) return;
+    recheck();
 }
 
 void MainWindowLogic::recheck() {
-    if (!engine_) return;
-    lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, engine_->coaResponse());
+    if (!engine_ || busy_) return;
+    ui::BusyFlag busy(busy_);
+    recheckDue_ = false;
+    // A copy: the window may be closed while the check waits, and the engine object goes with it.
+    const std::string chart = engine_->coaResponse();
+    lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, chart);
     view_.showCheck(*lastCheck);
 }
 
@@ -175,15 +186,19 @@ void MainWindowLogic::runImport() {
 }
 
 void MainWindowLogic::importRun(bool settleFile) {
+    if (busy_) return;
+    ui::BusyFlag busy(busy_);
     lastOutcome.reset();
     lastRun.reset();
     SingleStoreDayImported done =
         importSingleStoreDay(program_, engine_.get(), sourcePath, settleFile, [this](const RunRecord& run) {
             lastRun = run;
-            // The marks told of the file before this run: they go with it.
+            // The marks told of the file before this run; now they tell what the run did with
+            // it, read while the file is still where the run read it.
             imported_ = true;
-            lastCheck.reset();
-            view_.showCheck({});
+            recheckDue_ = false;
+            lastCheck = ui::runMarksForWindow(run, sourcePath);
+            view_.showCheck(*lastCheck);
             // The run has advanced the number: a field still showing the old one would store it
             // back when it next loses the focus. A store that cannot be read here has already
             // been reported by the run, and must not keep the totals file from being settled.

@@ -38,12 +38,15 @@ class MainWindowLogic {
     // The import run alone, for a caller that keeps the totals file where it is.
     void runImport();
     void txtRefNum_LostFocus(const std::string& text);
-    // The account field named `controlName` lost the focus with `text` in it; a name that
-    // changed is checked again.
+    // The account field named `controlName` lost the focus with `text` in it: the name is
+    // stored at once. A name that changed makes the check due again; it asks QuickBooks, so it
+    // waits for the window to run it (recheckIfDue), once the operator is done with the fields.
     void accountFieldLostFocus(const std::string& controlName, const std::string& text);
-    // The check before an import, run on the engine object's chart and shown (again); its
-    // marks stay in lastCheck.
+    bool recheckDue() const { return recheckDue_ && !imported_ && !busy_; }
+    void recheckIfDue();
+    // The check before an import, run on the engine object's chart and shown (again).
     void recheck();
+    // What the check line shows: the check before an import, or after a run what the run did.
     std::optional<ui::CheckMarks> lastCheck;
     // The end entry of the operation log (when the load wrote a start entry), then the engine
     // object, the account list and the totals table go. Runs once.
@@ -84,6 +87,10 @@ class MainWindowLogic {
     bool fieldsLoaded_ = false;
     bool unloaded_ = false;
     bool imported_ = false;  // an import has run: the check told of the file before it
+    bool recheckDue_ = false;  // a stored name changed since the last check
+    // A check or an import is under way: a wait for QuickBooks inside it keeps the window
+    // alive, and nothing may start another meanwhile.
+    bool busy_ = false;
 };
 
 }  // namespace ztl::single

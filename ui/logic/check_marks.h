@@ -1,8 +1,9 @@
 #pragma once
 // What the main window shows of the check before an import: a count line below the totals
 // grid, and a mark on each row of a transaction the import would not get into QuickBooks,
-// with its reason. Both editions show it after their load and again whenever an account
-// field is stored. Import stays open: the operator may still post what is sound.
+// with its reason. Both editions show it after their load and again once changed account
+// names are stored. Import stays open: the operator may still post what is sound. After a
+// run the same line and marks tell what the run did (run_marks.h).
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ struct CheckMarks {
         int row = 0;         // a row of the totals grid, from 0
         bool first = false;  // the transaction's H row, which carries the mark
         std::string refNumber, reason;
+        // What befell the transaction, as the mark says it: "Invoice 101004 <verdict>: <reason>".
+        std::string verdict = "will not be posted";
     };
     std::vector<Row> rows;  // every row of every flagged transaction, in grid order
 };

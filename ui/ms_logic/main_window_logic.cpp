@@ -7,7 +7,9 @@
 #include "platform/paths.h"
 #include "storedata/engine.h"
 #include "ui/logic/account_fields.h"
+#include "ui/logic/busy_flag.h"
 #include "ui/logic/program_version.h"
+#include "ui/logic/run_marks.h"
 #include "ui/logic/source_file_check.h"
 #include "engine/import/company_memory.h"
 #include "engine/import/import_day.h"
@@ -148,6 +150,8 @@ void MainWindowLogic::loadgridCoa() {
 }
 
 void MainWindowLogic::cmdImport_Click() {
+    if (busy_) return;
+    ui::BusyFlag busy(busy_);
     lastRun.reset();
     StoreDayImported done =
         importStoreDay(program_, {sourcePath, companyFile, transactionCount}, [this](const RunRecord& run) { runEnded(run); });
@@ -155,6 +159,7 @@ void MainWindowLogic::cmdImport_Click() {
 }
 
 const RunRecord& MainWindowLogic::runImport() {
+    ui::BusyFlag busy(busy_);
     lastRun.reset();
     runEnded(runStoreDay(program_, {sourcePath, companyFile, transactionCount}));
     return *lastRun;
@@ -162,17 +167,28 @@ const RunRecord& MainWindowLogic::runImport() {
 
 void MainWindowLogic::runEnded(const RunRecord& run) {
     lastRun = run;
-    // The marks told of the file before this run: they go with it.
+    // The marks told of the file before this run; now they tell what the run did with it,
+    // read while the file is still where the run read it.
     imported_ = true;
-    lastCheck.reset();
-    view_.showCheck({});
+    recheckDue_ = false;
+    lastCheck = ui::runMarksForWindow(run, sourcePath);
+    view_.showCheck(*lastCheck);
 }
 
 void MainWindowLogic::accountFieldLostFocus(const std::string& controlName, const std::string& text) {
-    if (fieldsLoaded_ && ui::storeAccountField(program_, controlName, text) && loaded_ && !imported_) recheck();
+    if (fieldsLoaded_ && ui::storeAccountField(program_, controlName, text) && loaded_ && !imported_)
+        recheckDue_ = true;
+}
+
+void MainWindowLogic::recheckIfDue() {
+    if (!recheckDue()) return;
+    recheck();
 }
 
 void MainWindowLogic::recheck() {
+    if (busy_) return;
+    ui::BusyFlag busy(busy_);
+    recheckDue_ = false;
     // The import posts into the company QuickBooks has open.
     lastCheck = ui::checkForWindow(program_, "", sourcePath, chartResponse_);
     view_.showCheck(*lastCheck);
