@@ -1,10 +1,10 @@
 #pragma once
-// Days that an unattended run could not post whole. The store system writes each day's totals
-// file over the last, so such a day is copied, before the run ends, into the folder "pending"
-// beside the totals file (where its archives are), under the day's date and the totals file's
-// own name, which names the store: "pending/2025-04-01 12X390.QB". Every later run for that
-// totals file posts these first, oldest first. A copy leaves the folder only once QuickBooks
-// holds every one of its transactions.
+// The days an unattended run has still to post. The store system writes each day's totals
+// file over the last, so the run copies the day, before it posts anything, into the folder
+// "pending" beside the totals file (where its archives are), under the day's date and the
+// totals file's own name, which names the store: "pending/2025-04-01 12X390.QB". Runs post
+// these oldest first. A copy leaves the folder only once QuickBooks holds every one of its
+// transactions; until then every later run tries it first.
 #include <filesystem>
 #include <optional>
 #include <string>

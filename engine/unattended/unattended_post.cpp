@@ -224,70 +224,77 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
     std::error_code ec;
     fs::path runLock = local.parent_path() / (local.filename().string() + ".post.lock");
     ImportLock lock(runLock, thisRun(*program.clock), unixSeconds(program.clock->now()));
+    auto heldBy = [](const ImportLock& l, const fs::path& file) {
+        return l.otherRun() ? "since " + l.otherRun()->since + " on " + l.otherRun()->workstation
+                            : "(its lock " + file.string() + " could not be made)";
+    };
     if (!lock.taken()) {
         report.lockHeld = true;
-        report.reason = lock.otherRun() ? "another run has posted since " + lock.otherRun()->since +
-                                              " (" + lock.otherRun()->workstation + ")"
-                                        : "the run's lock " + runLock.string() + " could not be made";
-        report.nextSteps.push_back("Nothing to do: the other run tells what it posted.");
+        report.reason = "another unattended run has posted this file " + heldBy(lock, runLock);
         return finish();
     }
 
-    // Today's file is kept pending whatever happens below, unless QuickBooks takes all of it.
-    std::optional<std::string> today = bytesOf(local);
-    bool todayKept = false;
-    auto keepToday = [&](PostedDay* day) {
-        if (!today || todayKept) return;
-        std::optional<CalendarDate> date = dayDate(*today);
-        LocalDateTime now = program.clock->now();
-        std::string iso = date ? isoDate(*date) : isoDate({now.year, now.month, now.day});
-        try {
-            fs::path copy = keepPendingDay(local, iso, *today);
-            todayKept = true;
-            // The pending copy holds the day now; the totals file meets the fate of a run
-            // that did not post everything, unless it changed meanwhile (a new day).
-            if (bytesOf(local) != today) {
-                if (day) day->fate = "kept pending as " + copy.string() + "; the totals file changed meanwhile and "
-                                     "stays where it is";
-                return;
-            }
-            std::optional<ArchivedFile> archive = ArchiveFile(totalsPath, *program.clock);
-            if (day)
-                day->fate = "kept pending as " + copy.string() +
-                            (archive ? "; the totals file is archived as " + archive->name
-                                     : "; the totals file stays where it is");
-        } catch (const std::exception& ex) {
-            std::string why = toVbError(ex).description;
-            if (day) day->fate = "could not be kept pending (" + why + "): the totals file stays where it is";
-            addStep(report, "The day could not be copied to " + pendingFolder(local).string() + " (" + why +
-                                "): copy " + local.string() + " somewhere safe before the store system writes "
-                                "the next day over it.");
-        }
-    };
-    auto todayEntry = [&]() -> PostedDay {
+    // Before anything is posted, the totals file becomes a pending day: a run killed midway,
+    // or the store system writing the next day over the file, cannot lose it then. Meanwhile
+    // the file's import lock keeps a window's import of it away.
+    std::optional<PostedDay> todays;
+    std::optional<fs::path> todayCopy;
+    if (std::optional<std::string> today = bytesOf(local)) {
         PostedDay d;
         d.source = totalsPath;
-        std::optional<CalendarDate> date = today ? dayDate(*today) : std::nullopt;
+        std::optional<CalendarDate> date = dayDate(*today);
         d.dateText = date ? usDate(*date) : "undated";
-        return d;
-    };
+        ImportLock fileLock(importLockPath(local), thisRun(*program.clock), unixSeconds(program.clock->now()));
+        if (!fileLock.taken()) {
+            report.lockHeld = true;
+            report.reason = "the totals file is being imported " + heldBy(fileLock, importLockPath(local));
+            return finish();
+        }
+        LocalDateTime now = program.clock->now();
+        try {
+            todayCopy = keepPendingDay(local, isoDate(date.value_or(CalendarDate{now.year, now.month, now.day})), *today);
+            d.fate = "kept pending as " + todayCopy->string();
+            if (bytesOf(local) != today) {
+                d.fate += "; the totals file changed meanwhile and stays for the next run";
+            } else if (program.edition == Edition::MultiStore) {
+                // As after an interactive run: the totals file moves to its archive name.
+                std::optional<ArchivedFile> archive = ArchiveFile(totalsPath, *program.clock);
+                d.fate += archive ? "; the totals file is archived as " + archive->name
+                                  : "; the totals file could not be archived and stays where it is";
+            } else {
+                // The single-store edition keeps no archive of a day: the pending copy is the day.
+                fs::remove(local, ec);
+                if (ec) d.fate += "; the totals file could not be removed and stays where it is";
+            }
+        } catch (const std::exception& ex) {
+            std::string why = toVbError(ex).description;
+            d.fate = "could not be kept pending (" + why + "): the totals file stays where it is";
+            d.notPostedBecause = "the day could not be copied to " + pendingFolder(local).string();
+            addStep(report, "Copy " + local.string() + " somewhere safe before the store system writes the next "
+                            "day over it, and see why " + pendingFolder(local).string() + " cannot be written (" +
+                            why + ").");
+            report.days.push_back(d);
+            report.reason = "the day could not be kept pending";
+            report.status = PostReport::Status::NothingDone;
+            return finish();
+        }
+        todays = d;
+    }
+
     auto nothingDone = [&](const std::string& reason) {
         report.status = PostReport::Status::NothingDone;
         if (report.reason.empty()) report.reason = reason;
-        if (today) {
-            PostedDay d = todayEntry();
-            d.notPostedBecause = report.reason;
-            keepToday(&d);
-            report.days.push_back(d);
+        if (todays) {
+            todays->notPostedBecause = report.reason;
+            report.days.push_back(*todays);
         }
         return finish();
     };
 
     std::vector<PendingDay> pending = pendingDaysOf(local);
-    if (!today && pending.empty()) {
-        report.reason = "no totals file at " + totalsPath;
+    if (pending.empty()) {
         addStep(report, "Check that the store system's end-of-day run wrote the totals file.");
-        return nothingDone(report.reason);
+        return nothingDone("no totals file at " + totalsPath);
     }
 
     std::optional<std::string> open = CheckQBConnection(program);
@@ -325,67 +332,30 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         if (!loader.cZTLError) run.chart = loader.coaResponse();
     }
 
+    // The days in order; the first that cannot be posted whole stops the run.
     bool stopped = false;
     for (const PendingDay& p : pending) {
-        PostedDay day;
-        day.source = p.file.string();
-        day.wasPending = true;
+        const bool isToday = todayCopy && p.file == *todayCopy;
+        PostedDay day = isToday ? *todays : PostedDay{};
+        if (!isToday) {
+            day.source = p.file.string();
+            day.wasPending = true;
+        }
         std::optional<std::string> bytes = bytesOf(p.file);
         std::optional<CalendarDate> date = bytes ? dayDate(*bytes) : std::nullopt;
-        day.dateText = date ? usDate(*date) : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
-        StoreDay storeDay = StoreDay::fromBytes(bytes.value_or(""));
-        if (postDay(run, day, day.source, storeDay)) {
+        day.dateText = date ? usDate(*date)
+                            : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
+        if (stopped) {
+            day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
+            if (!isToday) day.fate = "stays pending as " + p.file.string();
+        } else if (postDay(run, day, p.file.string(), StoreDay::fromBytes(bytes.value_or("")))) {
             fs::remove(p.file, ec);
-            day.fate = ec ? "posted, but its pending copy could not be removed: " + ec.message()
-                          : "posted; its pending copy is removed";
+            std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
+                                  : "posted; its pending copy is removed";
+            day.fate = isToday ? done + " (" + day.fate + ")" : done;
         } else {
             day.fate = "stays pending as " + p.file.string();
             stopped = true;
-        }
-        stepsFor(report, day);
-        report.days.push_back(day);
-        if (stopped) break;
-    }
-
-    if (today) {
-        PostedDay day = todayEntry();
-        if (stopped) {
-            day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
-            keepToday(&day);
-        } else {
-            StoreDay storeDay = StoreDay::fromBytes(*today);
-            if (postDay(run, day, totalsPath, storeDay)) {
-                if (bytesOf(local) != today) {
-                    day.fate = "posted; the totals file changed meanwhile and stays where it is for the next run";
-                } else {
-                    try {
-                        TotalsFileOutcome out = settleTotalsFile(
-                            totalsPath,
-                            program.edition == Edition::MultiStore ? TotalsFileFate::Archived : TotalsFileFate::Removed,
-                            *program.clock);
-                        day.fate = out.fate == TotalsFileFate::Removed ? "posted; the totals file is removed"
-                                                                       : "posted; the totals file is archived as " +
-                                                                             out.archive;
-                    } catch (const std::exception& ex) {
-                        day.fate = "posted; the totals file stays where it is (" + toVbError(ex).description + ")";
-                    }
-                }
-            } else if (day.run && day.run->lockHeldElsewhere) {
-                // The other workstation's run reads it: a copy is kept, the file is left alone.
-                std::optional<CalendarDate> date = dayDate(*today);
-                LocalDateTime now = program.clock->now();
-                try {
-                    fs::path copy = keepPendingDay(local, isoDate(date.value_or(CalendarDate{now.year, now.month, now.day})),
-                                                   *today);
-                    day.fate = "kept pending as " + copy.string() + "; the totals file stays where the other run reads it";
-                } catch (const std::exception& ex) {
-                    day.fate = "could not be kept pending (" + toVbError(ex).description + ")";
-                }
-                todayKept = true;
-            } else {
-                keepToday(&day);
-            }
-            stopped = !day.whole;
         }
         stepsFor(report, day);
         report.days.push_back(day);

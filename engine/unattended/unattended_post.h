@@ -2,14 +2,16 @@
 // One unattended run for one store's totals file (`ztl post`): nobody watches it, so it is
 // stricter than a run an operator confirms and tells afterwards what it did. In order:
 //   - one run per totals file at a time: a second run ends at once and does nothing;
+//   - the totals file becomes a pending day before anything is posted (multi-store: then
+//     archived, as after an interactive run; single-store: then removed, the copy being the
+//     day), so that neither a run killed midway nor the store system writing the next day
+//     over the file can lose it;
 //   - QuickBooks must answer, with the company this store last posted into open (a store
 //     that never posted is posted only when the first run is asked for);
-//   - the days kept pending by earlier runs, oldest first, then the totals file itself: each
-//     checked before posting, then imported with the duplicate guard (never without it);
-//     the first day that cannot be posted whole stops the run, and every day not posted whole
-//     stays pending, so that no day is lost when the store system writes the next one;
-//   - a day in QuickBooks whole leaves: a pending copy is removed, the totals file meets the
-//     fate an interactive run gives it (multi-store: archived; single-store: removed).
+//   - the pending days, oldest first (the file's own day among them): each checked before
+//     posting, then imported with the duplicate guard (never without it); the first day that
+//     cannot be posted whole stops the run, and it and every later day stay pending;
+//   - a day QuickBooks holds whole leaves the pending folder.
 // Messages the engine would show in a window are collected for the report instead.
 #include <optional>
 #include <string>
