@@ -153,10 +153,11 @@ void stepsFor(PostReport& report, const PostedDay& day) {
 }
 
 void quickBooksNotReached(PostReport& report, const PostOptions& options) {
-    report.reason = options.webConnector ? "no Web Connector called" : "QuickBooks not reached";
+    report.reason = options.webConnector ? "QuickBooks not reached through the Web Connector" : "QuickBooks not reached";
     if (options.webConnector)
         addStep(report,
-                "No Web Connector called before the deadline. On the PC with QuickBooks, check that: the Windows "
+                "When no Web Connector called before the deadline (the reasons below say), check on the PC with "
+                "QuickBooks that: the Windows "
                 "user is logged on; the Web Connector is running, with Auto-Run on for Zentrel; the PC is awake "
                 "(not asleep or hibernating); QuickBooks lets Zentrel in without anyone there (its integrated "
                 "applications preferences).");
@@ -239,6 +240,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
     // the file's import lock keeps a window's import of it away.
     std::optional<PostedDay> todays;
     std::optional<fs::path> todayCopy;
+    std::string totalsFileFate;  // what became of the totals file once its day was kept
     if (std::optional<std::string> today = bytesOf(local)) {
         PostedDay d;
         d.source = totalsPath;
@@ -253,19 +255,20 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         LocalDateTime now = program.clock->now();
         try {
             todayCopy = keepPendingDay(local, isoDate(date.value_or(CalendarDate{now.year, now.month, now.day})), *today);
-            d.fate = "kept pending as " + todayCopy->string();
             if (bytesOf(local) != today) {
-                d.fate += "; the totals file changed meanwhile and stays for the next run";
+                totalsFileFate = "the totals file changed meanwhile and stays for the next run";
             } else if (program.edition == Edition::MultiStore) {
                 // As after an interactive run: the totals file moves to its archive name.
                 std::optional<ArchivedFile> archive = ArchiveFile(totalsPath, *program.clock);
-                d.fate += archive ? "; the totals file is archived as " + archive->name
-                                  : "; the totals file could not be archived and stays where it is";
+                totalsFileFate = archive ? "the totals file is archived as " + archive->name
+                                         : "the totals file could not be archived and stays where it is";
             } else {
                 // The single-store edition keeps no archive of a day: the pending copy is the day.
                 fs::remove(local, ec);
-                if (ec) d.fate += "; the totals file could not be removed and stays where it is";
+                totalsFileFate = ec ? "the totals file could not be removed and stays where it is"
+                                    : "the totals file is removed";
             }
+            d.fate = "kept pending as " + todayCopy->string() + "; " + totalsFileFate;
         } catch (const std::exception& ex) {
             std::string why = toVbError(ex).description;
             d.fate = "could not be kept pending (" + why + "): the totals file stays where it is";
@@ -352,7 +355,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";
-            day.fate = isToday ? done + " (" + day.fate + ")" : done;
+            day.fate = isToday && !ec ? "posted; " + totalsFileFate : done;
         } else {
             day.fate = "stays pending as " + p.file.string();
             stopped = true;
