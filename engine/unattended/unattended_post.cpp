@@ -231,7 +231,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
     };
     if (!lock.taken()) {
         report.lockHeld = true;
-        report.reason = "another unattended run has posted this file " + heldBy(lock, runLock);
+        report.reason = "another unattended run has been posting this file " + heldBy(lock, runLock);
         return finish();
     }
 

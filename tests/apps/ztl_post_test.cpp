@@ -267,3 +267,52 @@ TEST_F(Post, ARunKilledMidwayAndTheNextPostEveryTransactionOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Post, TwoRunsAtOnceOneEndsCleanlyAndNothingIsPostedTwice) {
+    std::string day;
+    for (int i = 0; i < 60; ++i) day += sale(std::to_string(400000 + i), "04/01/25", "1.00");
+    write("12X390.QB", day);
+    write("twice.sh", ztl("post --first-run 12X390.QB") + " 2>a.err & a=$!\n" + ztl("post --first-run 12X390.QB") +
+                          " 2>b.err & b=$!\nwait $a; echo \"a $?\"; wait $b; echo \"b $?\"\n");
+    Result r = run("sh twice.sh");
+    // Either the second found the first at work and ended at once (2, a line, no message), or
+    // it came after the first had finished and found nothing left to post.
+    std::string a = slurp(dir / "a.err"), b = slurp(dir / "b.err");
+    const bool overlapped = r.out.find(" 2\n") != std::string::npos;
+    if (overlapped) {
+        std::string second = r.out.find("a 2\n") != std::string::npos ? a : b;
+        EXPECT_TRUE(second.starts_with("<3>Store 12: another unattended run has been posting this file since ")) << second;
+        EXPECT_EQ(mails().size(), 0u) << "the run at work tells";
+    }
+    std::vector<std::string> posted = entries();
+    std::sort(posted.begin(), posted.end());
+    EXPECT_EQ(posted.size(), 60u) << r.out << a << b;
+    EXPECT_EQ(std::adjacent_find(posted.begin(), posted.end()), posted.end()) << "posted twice";
+    EXPECT_EQ(pendingFiles(), Strings{});
+}
+
+TEST_F(Post, TheSingleStoreEditionPostsIntoItsCompanyAndRemovesTheFileOnlyOncePosted) {
+    ASSERT_EQ(run(ztl("settings --single-store set Company '" + (dir / "shop.qbw").string() + "'")).status, 0);
+    ASSERT_EQ(run(ztl("settings --single-store set ARImportAccount 'Walk-in Customer'")).status, 0);
+    write("X390.QB", sale("500001", "04/01/25", "5.00") + sale("500002", "04/01/25", "6.00", "9999"));
+    Result r = run(ztl("post --single-store --first-run --store 'Store 3' X390.QB"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "<4>Store 3, 04/01/25: 1 posted, 1 refused (500002) (1 day pending)\n");
+    EXPECT_FALSE(fs::exists(dir / "X390.QB")) << "its pending copy holds the day";
+    EXPECT_EQ(pendingFiles(), Strings{"2025-04-01 X390.QB"});
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_FALSE(e.path().filename().string().starts_with("X390.QB1")) << "the single-store edition keeps no archive";
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].headers["Subject"], "Store 3, 04/01/25: 1 posted, 1 refused (500002) (1 day pending)");
+
+    ASSERT_EQ(run(qbsim("add-account shop.qbw --number 9999 --name 9999 --type Income")).status, 0);
+    r = run(ztl("post --single-store --store 'Store 3' X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(), (Strings{"500001", "500002"}));
+    EXPECT_EQ(pendingFiles(), Strings{});
+}
+
+}  // namespace
