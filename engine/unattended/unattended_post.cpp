@@ -61,12 +61,11 @@ bool postedWhole(const RunRecord& run, const StoreDay& day) {
     return run.inQuickBooks() == static_cast<int>(run.transactions.size());
 }
 
-
+// What every day of one run shares.
 struct Run {
     Program& p;
     const std::string& totalsPath;
     const PostOptions& options;
-    PostReport& report;
     std::string company;      // the company QuickBooks has open
     std::string sessionFile;  // the company every session names: empty, the one open
     std::string chart;        // the chart's answer, for the check
@@ -241,7 +240,21 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
     std::optional<PostedDay> todays;
     std::optional<fs::path> todayCopy;
     std::string totalsFileFate;  // what became of the totals file once its day was kept
-    if (std::optional<std::string> today = bytesOf(local)) {
+    // A file without a single transaction (empty, cut short, not a totals file at all) would
+    // stay pending for ever and hold back every later day: it stays where it is for a look.
+    std::optional<PostedDay> emptyFile;
+    std::optional<std::string> today = bytesOf(local);
+    if (today && StoreDay::fromBytes(*today).lineRuns == 0) {
+        emptyFile.emplace();
+        emptyFile->source = totalsPath;
+        emptyFile->dateText = "undated";
+        emptyFile->notPostedBecause = "the totals file holds no transaction (it may not be a totals file)";
+        emptyFile->fate = "the totals file stays where it is";
+        addStep(report, "Look at " + local.string() + ": it holds no transaction to post. The store system's next "
+                        "end-of-day run writes a new one over it.");
+        today.reset();
+    }
+    if (today) {
         PostedDay d;
         d.source = totalsPath;
         std::optional<CalendarDate> date = dayDate(*today);
@@ -291,11 +304,13 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
             todays->notPostedBecause = report.reason;
             report.days.push_back(*todays);
         }
+        if (emptyFile) report.days.push_back(*emptyFile);
         return finish();
     };
 
     std::vector<PendingDay> pending = pendingDaysOf(local);
     if (pending.empty()) {
+        if (emptyFile) return nothingDone("the totals file holds no transaction");
         addStep(report, "Check that the store system's end-of-day run wrote the totals file.");
         return nothingDone("no totals file at " + totalsPath);
     }
@@ -305,7 +320,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         quickBooksNotReached(report, options);
         return nothingDone(report.reason);
     }
-    Run run{program, totalsPath, options, report, *open, "", ""};
+    Run run{program, totalsPath, options, *open, "", ""};
     if (program.edition == Edition::MultiStore)
         program.settingsSection = companySettingsSection(*open);
     else
@@ -371,7 +386,8 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         onlyUnasked = d.run->stoppedUnasked;
         if (!onlyUnasked) break;
     }
-    if (!stopped) {
+    if (emptyFile) report.days.push_back(*emptyFile);
+    if (!stopped && !emptyFile) {
         report.status = PostReport::Status::AllPosted;
     } else if (onlyUnasked) {
         report.status = PostReport::Status::NothingDone;

@@ -141,6 +141,16 @@ TEST_F(Post, AStoreThatNeverPostedWaitsForItsFirstRunThenACleanDayPostsWithoutAM
     EXPECT_EQ(told[0].headers["Subject"], "Store 12, 04/02/25: 1 posted");
     EXPECT_NE(slurp(dir / "state/zentrel/ztloperation.log").find("ztl post 12X390.QB: Store 12, 04/02/25: 1 posted"),
               std::string::npos);
+
+    // A file cut short to nothing is no day: it neither waits in the pending folder, where it
+    // would hold back every later day, nor goes away.
+    write("12X390.QB", "");
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "<3>Store 12, undated: nothing posted, the totals file holds no transaction\n");
+    EXPECT_TRUE(fs::exists(dir / "12X390.QB"));
+    EXPECT_EQ(pendingFiles(), Strings{});
+    EXPECT_EQ(mails().size(), 1u);
 }
 
 TEST_F(Post, RefusalsPostTheSoundOnesMailOnceAndStayPendingUntilCorrected) {
