@@ -365,14 +365,14 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
                             : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
         if (stopped) {
             day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
-            if (!isToday) day.fate = "stays pending as " + p.file.string();
+            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
         } else if (postDay(run, day, p.file.string(), StoreDay::fromBytes(bytes.value_or("")))) {
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";
             day.fate = isToday && !ec ? "posted; " + totalsFileFate : done;
         } else {
-            day.fate = "stays pending as " + p.file.string();
+            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
             stopped = true;
         }
         stepsFor(report, day);
