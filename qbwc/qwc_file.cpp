@@ -61,7 +61,8 @@ std::string qwcFileText(const QwcFields& f) {
            std::to_string(f.runEveryNSeconds) +
            "</RunEveryNSeconds>\r\n"
            "  </Scheduler>\r\n" +
-           line("IsReadOnly", "false") + "</QBWCXML>\r\n";
+           line("IsReadOnly", "false") +
+           (f.unattended ? line("UnattendedModePref", "umpRequired") : std::string()) + "</QBWCXML>\r\n";
 }
 
 }  // namespace ztl::qbwc

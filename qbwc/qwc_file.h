@@ -19,6 +19,9 @@ struct QwcFields {
     std::string ownerId;        // "{GUID}"
     std::string fileId;         // "{GUID}"
     int runEveryNSeconds = 10;  // well inside the program's time-out for the Web Connector
+    // For runs after hours: the Web Connector may open the company while QuickBooks is not
+    // running, and the file tells it so, as nobody is there to start QuickBooks.
+    bool unattended = false;
 };
 
 // Why the Web Connector would refuse `url` as AppURL, or nothing when it accepts it.

@@ -124,7 +124,7 @@ int import(const std::vector<std::string>& argv) {
     // Told without counting as a message box: the operator asked for this company.
     if (auto warning = wrongCompanyWarning(p, args[0], *company))
         std::cerr << *warning << "\nGoing on, as --other-company asks.\n\n";
-    StoreDayImport day{args[0], *company, {}, !keep};
+    StoreDayImport day{.source = args[0], .companyFile = *company, .settleFile = !keep};
     {
         clsZTL loader(p);
         loader.X390source(args[0]);

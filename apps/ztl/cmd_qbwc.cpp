@@ -1,5 +1,5 @@
 // ztl qbwc ...: the Web Connector bridge's side of the IT helper's work.
-//   file --url URL --user NAME [--out FILE] [--listen HOST:PORT]
+//   file --url URL --user NAME [--out FILE] [--listen HOST:PORT] [--unattended]
 //                                            writes the .qwc file the Web Connector is given,
 //                                            and the setting QuickBooks the programs follow
 //   set-password                             the password typed into the Web Connector
@@ -91,6 +91,7 @@ int writeQwcFile(std::vector<std::string> args) {
     std::string user = takeOption(args, "--user", missing);
     std::string out = takeOption(args, "--out", missing);
     std::string listen = takeOption(args, "--listen", missing);
+    bool unattended = takeFlag(args, "--unattended");
     if (missing || url.empty() || user.empty() || !args.empty())
         return usageError("qbwc", "qbwc file needs --url URL and --user NAME");
     if (auto why = appUrlRefusal(url)) return fail(*why);
@@ -108,6 +109,7 @@ int writeQwcFile(std::vector<std::string> args) {
     f.userName = user;
     f.ownerId = keptGuid(store, key::kOwnerId);
     f.fileId = keptGuid(store, key::kFileId);
+    f.unattended = unattended;
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << qwcFileText(f);
     file.close();

@@ -25,6 +25,9 @@ struct StoreDayImport {
     std::string source;                       // the totals file, as the store system names it
     std::string companyFile;                  // the company QuickBooks has open
     std::optional<Decimal> transactionCount;  // what the load counted in the file
+    // The totals file the store is known by, when the day is read from a copy of it (an
+    // unattended run's pending day); empty: `source`.
+    std::string store;
     bool settleFile = true;                   // false: the totals file stays where it is whatever the run did
 };
 

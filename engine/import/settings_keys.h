@@ -19,7 +19,18 @@ inline constexpr const char* kSalesTaxName = "TaxImportAccount";     // the vend
 inline constexpr const char* kImportReferenceNumber = "ImportReferenceNumber";
 inline constexpr const char* kDuplicateCheck = "DuplicateCheck";  // "off": import without asking
 inline constexpr const char* kCompany = "Company";                // the single-store import target
+
+// The unattended run's settings, in the section kPostSection (one per workstation, read
+// before QuickBooks is reached).
+inline constexpr const char* kMailCommand = "MailCommand";    // gets the message on stdin
+inline constexpr const char* kMailTo = "MailTo";              // the bookkeeper's addresses
+inline constexpr const char* kMailFrom = "MailFrom";          // the sender
+inline constexpr const char* kMailEveryRun = "MailEveryRun";  // "yes": a message after a clean run too
+inline constexpr const char* kPostTime = "PostTime";          // HH:MM, when the timer posts each day
+inline constexpr const char* kPostDeadline = "PostDeadline";  // HH:MM, the end of the Web Connector wait
 }  // namespace key
+
+inline constexpr const char* kPostSection = "Zentrel\\Post";
 
 // The multi-store settings section of a company file.
 inline std::string companySettingsSection(const std::string& companyFile) {

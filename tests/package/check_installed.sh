@@ -2,7 +2,7 @@
 # The installed package at work, on a workstation where `apt-get install ./zentrel_*.deb`
 # has run: the programs print the package's version, a whole import of the sample day as an
 # operator runs it by hand, `man ztl`, both desktop entries (valid, and their command opens
-# a window on a virtual display), and the bridge's user unit as systemd reads it.
+# a window on a virtual display), and the user units as systemd reads them.
 # Everything it writes stays in a scratch folder; it changes nothing on the machine. It needs
 # the virtual display and validators scripts/setup installs. Not part of CI, which does not
 # install packages on its machine: run it where the package was installed for trial.
@@ -66,6 +66,12 @@ if command -v systemd-analyze >/dev/null; then
     export XDG_RUNTIME_DIR=$work/runtime
     mkdir -m 0700 "$XDG_RUNTIME_DIR"
     ok "systemd-analyze verify --user" systemd-analyze verify --user "$unit"
+    # The unattended run's templates, as one instance of each (a template alone is not a unit).
+    for suffix in service timer; do
+        cp "/usr/lib/systemd/user/zentrel-post@.$suffix" "$work/zentrel-post@mnt-CATCON-12X390.QB.$suffix"
+    done
+    ok "systemd-analyze verify --user the unattended run" systemd-analyze verify --user \
+        "$work/zentrel-post@mnt-CATCON-12X390.QB.timer" "$work/zentrel-post@mnt-CATCON-12X390.QB.service"
 fi
 check "the unit runs the installed ztl" "ExecStart=/usr/bin/ztl qbwc service" "$(grep '^ExecStart=' "$unit")"
 

@@ -51,6 +51,8 @@ check "files" "./usr/bin/Zentrel
 ./usr/bin/ZentrelMS
 ./usr/bin/qbsim
 ./usr/bin/ztl
+./usr/lib/systemd/user/zentrel-post@.service
+./usr/lib/systemd/user/zentrel-post@.timer
 ./usr/lib/systemd/user/zentrel-qbwc.service
 ./usr/share/applications/zentrel.desktop
 ./usr/share/applications/zentrelms.desktop
@@ -102,6 +104,27 @@ check "service reads the operator's environment file" "EnvironmentFile=-%h/.conf
 check "service reads its settings again on reload" 'ExecReload=/bin/kill -HUP $MAINPID' \
     "$(grep '^ExecReload=' "$unit")"
 check "service starts with the session" "WantedBy=default.target" "$(grep '^WantedBy=' "$unit")"
+post=$root/usr/lib/systemd/user/zentrel-post@.service
+check "unattended run runs the installed ztl" 'ExecStart=/usr/bin/ztl post $ZTL_POST_OPTIONS %I' \
+    "$(grep '^ExecStart=' "$post")"
+check "unattended run is persistent" "Persistent=true" "$(grep '^Persistent=' "${post%.service}.timer")"
+# systemd's own reading of the units, as the user's manager reads them: an instance of each
+# template, with the programs where the package puts them under the unpacked root (verify
+# has no --root for user units). Any complaint fails, a warning of an unknown key too.
+if command -v systemd-analyze >/dev/null; then
+    units=$work/units
+    mkdir -p "$units" "$work/runtime"
+    chmod 700 "$work/runtime"
+    for suffix in service timer; do
+        sed "s#=/usr/bin/#=$root/usr/bin/#" "$root/usr/lib/systemd/user/zentrel-post@.$suffix" \
+            > "$units/zentrel-post@mnt-CATCON-12X390.QB.$suffix"
+    done
+    sed "s#=/usr/bin/#=$root/usr/bin/#" "$unit" > "$units/zentrel-qbwc.service"
+    check "systemd-analyze verify the units" "" "$(XDG_RUNTIME_DIR=$work/runtime systemd-analyze verify \
+        --user --man=no "$units"/* 2>&1 || echo "status $?")"
+else
+    fails=$((fails + 1)); echo "FAIL systemd-analyze is missing (scripts/setup installs systemd)"
+fi
 check "copyright is machine-readable" yes \
     "$(head -1 "$root/usr/share/doc/zentrel/copyright" | grep -q '^Format: ' && echo yes)"
 

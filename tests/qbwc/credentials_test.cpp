@@ -92,6 +92,10 @@ TEST(QwcFile, TheWebConnectorsRulesForAppUrlAndTheFilesContent) {
     EXPECT_STREQ(root.child_value("AppName"), "Korvane Zentrel");
     EXPECT_TRUE(root.child("AppID"));
     EXPECT_STREQ(root.child("Scheduler").child_value("RunEveryNSeconds"), "10");
+    EXPECT_FALSE(root.child("UnattendedModePref")) << "an operator starts QuickBooks";
+    f.unattended = true;
+    ASSERT_TRUE(doc.load_string(qwcFileText(f).c_str()));
+    EXPECT_STREQ(doc.child("QBWCXML").child_value("UnattendedModePref"), "umpRequired");
 }
 
 TEST(BridgeSettingsStore, DefaultsAndGuidsKeptOnceMade) {

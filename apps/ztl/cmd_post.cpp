@@ -1,0 +1,166 @@
+// ztl post [--single-store] [--first-run] [--only-if-clean] [--store NAME] FILE: one
+// unattended run for one store's totals file, as the systemd timer starts it after hours;
+// ztl post show / ztl post set KEY VALUE: its settings. It never opens a window and never
+// waits for a key: what it did goes to the journal (one line on standard error), to the
+// operation log and, when the bookkeeper is needed, in a message through MailCommand.
+// Exit status 0: everything posted; 1: the bookkeeper is needed; 2: nothing could be done.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "command.h"
+#include "console.h"
+#include "engine/import/operation_log.h"
+#include "engine/import/operation_log_entries.h"
+#include "engine/import/settings_keys.h"
+#include "engine/unattended/journal_line.h"
+#include "engine/unattended/post_mail.h"
+#include "engine/unattended/send_mail.h"
+#include "engine/unattended/unattended_post.h"
+#include "platform/paths.h"
+#include "platform/quickbooks_wait.h"
+#include "qbwc/bridge_settings.h"
+#include "quickbooks/quickbooks_from_environment.h"
+#include "ui/qsettings_store.h"
+
+namespace ztl::cli {
+namespace {
+
+// The operator's settings, with the Web Connector's wait stretched to the deadline: a run
+// after hours waits for the bookkeeper's PC to call until the next morning, not two minutes.
+class DeadlineSettings : public SettingsStore {
+  public:
+    DeadlineSettings(const SettingsStore& base, std::chrono::seconds wait) : base_(base), wait_(wait) {}
+    std::string get(const std::string& app, const std::string& section, const std::string& key,
+                    const std::string& def) const override {
+        if (app == kSettingsApp && section == qbwc::kBridgeSection && key == qbwc::key::kTimeoutSeconds)
+            return std::to_string(std::min<long long>(wait_.count(), 86400));
+        return base_.get(app, section, key, def);
+    }
+    void set(const std::string&, const std::string&, const std::string&, const std::string&) override {}
+
+  private:
+    const SettingsStore& base_;
+    std::chrono::seconds wait_;
+};
+
+// Nobody watches the wait: nothing is written while it lasts (the journal would fill with
+// it); why connecting failed is kept for the message.
+class QuietWait : public QuickBooksWait {
+  public:
+    bool waiting(const std::string&, std::chrono::milliseconds) override { return true; }
+    void done() override {}
+    void failed(const std::string& why) override { reasons.push_back(why); }
+    std::vector<std::string> reasons;
+};
+
+const char* const kPostKeys[] = {key::kMailCommand, key::kMailTo,   key::kMailFrom,
+                                 key::kMailEveryRun, key::kPostTime, key::kPostDeadline};
+
+int postSettings(const std::vector<std::string>& args) {
+    QSettingsStore store;
+    if (args.size() == 1 && args[0] == "show") {
+        PostSettings s = readPostSettings(store);
+        std::cout << "MailCommand=" << s.mailCommand << "\nMailTo=" << s.mailTo << "\nMailFrom=" << s.mailFrom
+                  << "\nMailEveryRun=" << (s.mailEveryRun ? "yes" : "no") << "\nPostTime=" << s.postTime
+                  << "\nPostDeadline=" << s.deadline << "\n";
+        return 0;
+    }
+    if (args.size() != 3 || args[0] != "set") return usageError("post", "show, or set KEY VALUE, expected");
+    if (std::find(std::begin(kPostKeys), std::end(kPostKeys), args[1]) == std::end(kPostKeys))
+        return usageError("post", "unknown setting '" + args[1] +
+                                      "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline)");
+    if ((args[1] == key::kPostTime || args[1] == key::kPostDeadline) && !clockMinutes(args[2])) {
+        std::cerr << "ztl: " << args[1] << " is a time of day as HH:MM, 00:00 to 23:59, not '" << args[2] << "'\n";
+        return 2;
+    }
+    store.set(kSettingsApp, kPostSection, args[1], args[2]);
+    return 0;
+}
+
+// The timer's time from PostTime: a drop-in beside the shipped unit, which systemd reads
+// over it; the unit itself stays as the package installed it.
+int writeTimer() {
+    PostSettings s = readPostSettings(QSettingsStore());
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = config && *config ? std::filesystem::path(config)
+                                                    : std::filesystem::path(home ? home : ".") / ".config";
+    std::filesystem::path folder = base / "systemd/user/zentrel-post@.timer.d";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    std::ofstream out(folder / "post-time.conf", std::ios::trunc);
+    out << "# Written by ztl post timer from the setting PostTime.\n[Timer]\nOnCalendar=\nOnCalendar=*-*-* "
+        << s.postTime << ":00\n";
+    out.close();
+    if (!out) {
+        std::cerr << "ztl: " << (folder / "post-time.conf").string() << " could not be written\n";
+        return 1;
+    }
+    std::cout << (folder / "post-time.conf").string() << ": daily at " << s.postTime
+              << "\nsystemctl --user daemon-reload takes it.\n";
+    return 0;
+}
+
+int post(const std::vector<std::string>& argv) {
+    std::vector<std::string> args = argv;
+    if (!args.empty() && (args[0] == "show" || args[0] == "set")) return postSettings(args);
+    if (args.size() == 1 && args[0] == "timer") return writeTimer();
+    PostOptions options;
+    bool single = takeFlag(args, "--single-store");
+    options.firstRun = takeFlag(args, "--first-run");
+    options.onlyIfClean = takeFlag(args, "--only-if-clean");
+    bool missing = false;
+    options.store = takeOption(args, "--store", missing);
+    if (missing) return usageError("post", "--store needs a name");
+    if (args.size() != 1 || args[0].starts_with("--")) return usageError("post", "one totals file expected");
+
+    ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
+    Program& p = console.program;
+    QSettingsStore settings;
+    const PostSettings post = readPostSettings(settings);
+    DeadlineSettings withDeadline(settings, untilDeadline(console.clock.now(), post.deadline));
+    QuietWait wait;
+    auto factory = processorFactoryFromEnvironment(withDeadline, &wait);
+    options.webConnector = quickBooksSetting(settings).starts_with("qbwc:");
+    p.settings = &settings;
+    p.processors = factory.get();
+    p.operationLogPath = paths::stateFolder() / kOperationLogName;
+
+    PostReport report = postUnattended(p, args[0], options);
+    for (const auto& why : wait.reasons) report.messages.push_back(why);
+
+    const std::string headline = report.headline();
+    const JournalPriority priority = report.status == PostReport::Status::AllPosted       ? JournalPriority::Info
+                                     : report.status == PostReport::Status::NeedsBookkeeper ? JournalPriority::Warning
+                                                                                            : JournalPriority::Error;
+    std::cerr << journalLine(priority, headline) << std::endl;
+    appendOperationLog(p.operationLogPath, operationLogEntry(console.clock, "ztl post " + args[0] + ": " + headline));
+
+    if (mailWanted(report, post)) {
+        std::optional<std::string> failure;
+        if (post.mailTo.empty()) {
+            failure = "no message was sent: the setting MailTo names nobody (ztl post set MailTo ADDRESS)";
+        } else {
+            // "=_" occurs in neither quoted-printable nor base64 text: the boundary cannot clash.
+            std::string boundary = "=_zentrel_" + std::to_string(::getpid()) + "_" + std::to_string(std::time(nullptr));
+            std::string message = mailText(postMail(report, post), mailDateNow(), boundary);
+            failure = sendMail(post.mailCommand, message);
+        }
+        if (failure) {
+            std::cerr << journalLine(JournalPriority::Error, "ztl post " + args[0] + ": " + *failure) << std::endl;
+            appendOperationLog(p.operationLogPath, errorEntry(console.clock, "ztl post " + args[0] + ": " + *failure));
+        }
+    }
+    return static_cast<int>(report.status);
+}
+
+ZtlCommand reg("post", &post);
+
+}  // namespace
+}  // namespace ztl::cli

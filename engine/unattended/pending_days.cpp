@@ -1,0 +1,125 @@
+#include "engine/unattended/pending_days.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/vb_error.h"
+
+namespace fs = std::filesystem;
+
+namespace ztl {
+namespace {
+
+bool isIsoDate(const std::string& s) {
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+std::optional<std::string> readWhole(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Writes a new file (never over another) and flushes it to disk; false when that failed,
+// and then nothing of it is left.
+bool writeNewFile(const fs::path& target, const std::string& bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) ok = false;
+        else done += static_cast<size_t>(n);
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) ::unlink(target.c_str());
+    return ok;
+}
+
+std::vector<PendingDay> listPending(const fs::path& totalsFile, bool onlyThisStore) {
+    std::vector<PendingDay> days;
+    std::error_code ec;
+    fs::path folder = pendingFolder(totalsFile);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        std::string name = it->path().filename().string();
+        if (name.size() < 12 || !isIsoDate(name.substr(0, 10)) || name[10] != ' ') continue;
+        if (onlyThisStore && !isPendingDayOf(name, totalsFile.filename().string())) continue;
+        days.push_back({it->path(), name.substr(0, 10)});
+    }
+    // The date first; within a day, the copy kept first (" (2)" sorts after the plain name
+    // only when compared by length before text).
+    std::sort(days.begin(), days.end(), [](const PendingDay& a, const PendingDay& b) {
+        std::string na = a.file.filename().string(), nb = b.file.filename().string();
+        if (a.date != b.date) return a.date < b.date;
+        if (na.size() != nb.size()) return na.size() < nb.size();
+        return na < nb;
+    });
+    return days;
+}
+
+}  // namespace
+
+fs::path pendingFolder(const fs::path& totalsFile) {
+    return totalsFile.parent_path() / kPendingFolderName;
+}
+
+std::string isoDate(const CalendarDate& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+bool isPendingDayOf(const std::string& pendingName, const std::string& totalsName) {
+    if (pendingName.size() < 12 || !isIsoDate(pendingName.substr(0, 10)) || pendingName[10] != ' ') return false;
+    std::string rest = pendingName.substr(11);
+    if (rest == totalsName) return true;
+    // "(2) 12X390.QB"
+    if (rest.size() < 4 || rest[0] != '(') return false;
+    size_t close = rest.find(") ");
+    if (close == std::string::npos || close < 2) return false;
+    for (size_t i = 1; i < close; ++i)
+        if (rest[i] < '0' || rest[i] > '9') return false;
+    return rest.substr(close + 2) == totalsName;
+}
+
+std::vector<PendingDay> pendingDaysOf(const fs::path& totalsFile) {
+    return listPending(totalsFile, true);
+}
+
+std::vector<PendingDay> pendingDaysBeside(const fs::path& totalsFile) {
+    return listPending(totalsFile, false);
+}
+
+fs::path keepPendingDay(const fs::path& totalsFile, const std::string& date, const std::string& bytes) {
+    fs::path folder = pendingFolder(totalsFile);
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const std::string name = totalsFile.filename().string();
+    for (int n = 1; n < 1000; ++n) {
+        fs::path target = folder / (date + " " + (n == 1 ? "" : "(" + std::to_string(n) + ") ") + name);
+        if (fs::exists(target, ec)) {
+            if (readWhole(target) == bytes) return target;
+            continue;
+        }
+        if (!writeNewFile(target, bytes)) break;
+        if (readWhole(target) == bytes) return target;
+        fs::remove(target, ec);
+        break;
+    }
+    VbError e = vbError(vb::kPathFileAccessError);
+    e.description += " (" + folder.string() + ")";
+    throw e;
+}
+
+}  // namespace ztl

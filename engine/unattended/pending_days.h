@@ -1,0 +1,46 @@
+#pragma once
+// The days an unattended run has still to post. The store system writes each day's totals
+// file over the last, so the run copies the day, before it posts anything, into the folder
+// "pending" beside the totals file (where its archives are), under the day's date and the
+// totals file's own name, which names the store: "pending/2025-04-01 12X390.QB". Runs post
+// these oldest first. A copy leaves the folder only once QuickBooks holds every one of its
+// transactions; until then every later run tries it first.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/store_date.h"
+
+namespace ztl {
+
+inline constexpr const char* kPendingFolderName = "pending";
+
+struct PendingDay {
+    std::filesystem::path file;  // the copy, a path of this machine
+    std::string date;            // YYYY-MM-DD, as its name begins
+};
+
+// The pending folder of a totals file (a path of this machine).
+std::filesystem::path pendingFolder(const std::filesystem::path& totalsFile);
+
+// "2025-04-01".
+std::string isoDate(const CalendarDate& date);
+
+// The pending days of this totals file, oldest first; none when the folder is missing.
+std::vector<PendingDay> pendingDaysOf(const std::filesystem::path& totalsFile);
+
+// Every pending day in the folder of this totals file, whichever store's, oldest first.
+std::vector<PendingDay> pendingDaysBeside(const std::filesystem::path& totalsFile);
+
+// Keeps `bytes` as a pending day of this totals file. A copy of the same bytes already there
+// is the same day kept before: it is returned as it is. A name already taken by other bytes
+// gets " (2)", " (3)", ... before the totals file's name. The copy is written to a new file,
+// flushed and read back before it counts. Throws VbError (75) when it cannot be kept.
+std::filesystem::path keepPendingDay(const std::filesystem::path& totalsFile, const std::string& date,
+                                     const std::string& bytes);
+
+// Whether a file of the pending folder is a pending day of this totals file.
+bool isPendingDayOf(const std::string& pendingName, const std::string& totalsName);
+
+}  // namespace ztl

@@ -1,0 +1,401 @@
+#include "engine/unattended/unattended_post.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/import/archive_file.h"
+#include "engine/import/cls_ztl.h"
+#include "engine/import/company_memory.h"
+#include "engine/import/import_day.h"
+#include "engine/import/import_lock.h"
+#include "engine/import/import_settings.h"
+#include "engine/import/quickbooks_check.h"
+#include "engine/import/run_summary.h"
+#include "engine/import/settings_keys.h"
+#include "engine/import/totals_file_fate.h"
+#include "engine/review/check_run.h"
+#include "engine/totals/store_day.h"
+#include "engine/unattended/collected_messages.h"
+#include "engine/unattended/pending_days.h"
+#include "platform/computer_name.h"
+#include "platform/paths.h"
+#include "platform/vb_error.h"
+
+namespace fs = std::filesystem;
+
+namespace ztl {
+namespace {
+
+std::optional<std::string> bytesOf(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string usDate(const CalendarDate& d) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d", d.month, d.day, d.year % 100);
+    return text;
+}
+
+// A day's date as its file says it; none when no block has a readable date.
+std::optional<CalendarDate> dayDate(const std::string& bytes) {
+    return StoreDay::fromBytes(bytes).first;
+}
+
+ImportRun thisRun(const Clock& clock) {
+    LocalDateTime now = clock.now();
+    return {computerName(), static_cast<long>(::getpid()), unixSeconds(now),
+            clock.shortDate(now) + " " + clock.timeText(now)};
+}
+
+// Every transaction of the day is in QuickBooks: the run reached the file's end, and it
+// recorded as many transactions in QuickBooks as the file holds runs of lines (at least one).
+bool postedWhole(const RunRecord& run, const StoreDay& day) {
+    if (!run.reachedEnd || run.lockHeldElsewhere || run.stoppedUnasked || run.transactions.empty()) return false;
+    if (static_cast<int>(run.transactions.size()) < day.lineRuns) return false;
+    return run.inQuickBooks() == static_cast<int>(run.transactions.size());
+}
+
+// What every day of one run shares.
+struct Run {
+    Program& p;
+    const std::string& totalsPath;
+    const PostOptions& options;
+    std::string company;      // the company QuickBooks has open
+    std::string sessionFile;  // the company every session names: empty, the one open
+    std::string chart;        // the chart's answer, for the check
+};
+
+// Checks and imports one day; true when QuickBooks holds all of it.
+bool postDay(Run& r, PostedDay& day, const std::string& source, const StoreDay& storeDay) {
+    TotalsCheck check = checkBeforeImport(r.p, r.sessionFile, source, r.chart);
+    bool blocking = !check.incomplete.empty();
+    for (const auto& t : check.transactions) {
+        using O = TransactionVerdict::Outcome;
+        if (t.outcome == O::Posted || t.outcome == O::AlreadyThere) continue;
+        if (t.outcome != O::NoLines) blocking = true;
+        day.flagged.push_back(t.refNumber + ": " + t.reason);
+    }
+    if (!check.incomplete.empty()) day.flagged.push_back("the check could not be completed: " + check.incomplete);
+    if (r.options.onlyIfClean && blocking) {
+        day.notPostedBecause = "the check before posting flagged transactions, and only a clean day is posted";
+        return false;
+    }
+    day.attempted = true;
+    RunRecord run;
+    if (r.p.edition == Edition::MultiStore) {
+        StoreDayImport import{.source = source, .companyFile = r.company, .store = r.totalsPath};
+        {
+            clsZTL loader(r.p);
+            loader.X390source(source);
+            loader.Load390();
+            import.transactionCount = loader.ZTLTrcount;
+        }
+        run = runStoreDay(r.p, import);
+    } else {
+        clsZTL engine(r.p);
+        engine.QBCompany = r.sessionFile;
+        engine.LoadQbCoa();
+        if (engine.cZTLError) {
+            day.attempted = false;
+            day.notPostedBecause = "the company's chart of accounts could not be read";
+            return false;
+        }
+        engine.X390source(source);
+        engine.Load390();
+        SingleStoreDayImported done = importSingleStoreDay(r.p, &engine, source, false);
+        if (!done.run) {
+            day.notPostedBecause = "the import ended with an error";
+            return false;
+        }
+        run = *done.run;
+        if (!run.stoppedUnasked && !run.lockHeldElsewhere) rememberCompany(r.p, r.totalsPath, r.company);
+    }
+    if (!run.logPath.empty()) {
+        fs::path log = paths::map(run.logPath);
+        day.logBytes = bytesOf(log).value_or("");
+        day.logName = log.filename().string();
+    }
+    day.run = run;
+    day.whole = postedWhole(run, storeDay);
+    return day.whole;
+}
+
+void addStep(PostReport& report, const std::string& step) {
+    for (const auto& s : report.nextSteps)
+        if (s == step) return;
+    report.nextSteps.push_back(step);
+}
+
+void stepsFor(PostReport& report, const PostedDay& day) {
+    if (!day.notPostedBecause.empty() && !day.flagged.empty())
+        addStep(report, "Correct what the check flagged (the reasons above): add the account, customer or vendor "
+                        "in QuickBooks, or have the store correct its totals. The next run posts the day.");
+    if (!day.run) return;
+    const RunRecord& run = *day.run;
+    if (run.count(RunRecord::Outcome::Refused) > 0)
+        addStep(report, "Correct what QuickBooks refused (the reasons above and the attached log). The next run "
+                        "posts what is still missing; what is posted already is not posted again.");
+    if (run.count(RunRecord::Outcome::NoAnswer) > 0)
+        addStep(report, "An entry was sent and no answer came back: look in QuickBooks whether it is there. The next "
+                        "run asks QuickBooks first and does not post it twice.");
+    if (run.stoppedUnasked)
+        addStep(report, "QuickBooks could not be asked which transactions it holds already, so nothing was posted. "
+                        "The next run tries again.");
+    if (run.lockHeldElsewhere)
+        addStep(report, "Another workstation was importing this totals file. The next run posts what is missing.");
+}
+
+void quickBooksNotReached(PostReport& report, const PostOptions& options) {
+    report.reason = options.webConnector ? "QuickBooks not reached through the Web Connector" : "QuickBooks not reached";
+    if (options.webConnector)
+        addStep(report,
+                "When no Web Connector called before the deadline (the reasons below say), check on the PC with "
+                "QuickBooks that: the Windows "
+                "user is logged on; the Web Connector is running, with Auto-Run on for Zentrel; the PC is awake "
+                "(not asleep or hibernating); QuickBooks lets Zentrel in without anyone there (its integrated "
+                "applications preferences).");
+    else
+        addStep(report, "Make sure QuickBooks runs with the store's company open. The next run posts the day.");
+}
+
+}  // namespace
+
+std::string storeLabel(const std::string& totalsPath) {
+    std::string name = paths::map(totalsPath).filename().string();
+    const std::string tail = "X390.QB";
+    if (name.size() > tail.size()) {
+        std::string head = name.substr(0, name.size() - tail.size());
+        bool digits = true;
+        for (char c : head) digits &= c >= '0' && c <= '9';
+        bool upperTail = true;
+        for (size_t i = 0; i < tail.size(); ++i)
+            upperTail &= std::toupper(static_cast<unsigned char>(name[head.size() + i])) == tail[i];
+        if (digits && upperTail) return "Store " + head;
+    }
+    return name;
+}
+
+std::string PostReport::headline() const {
+    std::string text = store;
+    if (lockHeld) return text + ": " + reason;
+    std::string daysText;
+    for (const auto& d : days) {
+        std::string what = d.run ? runCounts(*d.run) : "nothing posted";
+        if (!d.attempted && !d.notPostedBecause.empty() && d.flagged.size())
+            what = "nothing posted, " + std::to_string(d.flagged.size()) + " flagged";
+        daysText += (daysText.empty() ? "" : "; ") + d.dateText + ": " + what;
+    }
+    if (!daysText.empty()) text += ", " + daysText;
+    if (status == Status::NothingDone && !reason.empty()) text += (daysText.empty() ? ": " : ", ") + reason;
+    if (!pending.empty())
+        text += " (" + std::to_string(pending.size()) + (pending.size() == 1 ? " day" : " days") + " pending)";
+    return text;
+}
+
+PostReport postUnattended(Program& program, const std::string& totalsPath, const PostOptions& options) {
+    PostReport report;
+    report.store = options.store.empty() ? storeLabel(totalsPath) : options.store;
+    CollectedMessages collected;
+    Prompter* watched = program.prompter;
+    program.prompter = &collected;
+    // Absolute, so that the message names the copies wherever the run was started from.
+    const fs::path local = fs::absolute(paths::map(totalsPath));
+
+    auto finish = [&]() -> PostReport {
+        for (const auto& d : pendingDaysOf(local)) report.pending.push_back(d.file.string());
+        if (!report.pending.empty() && !report.lockHeld)
+            addStep(report, "Each later run posts the pending days first, oldest first (ztl pending lists them).");
+        for (const auto& text : collected.texts()) report.messages.push_back(text);
+        program.prompter = watched;
+        return report;
+    };
+    if (!program.clock || !program.settings) {
+        report.reason = "the program has no clock or settings";
+        return finish();
+    }
+
+    // One unattended run per totals file: a second one would post the pending days again.
+    std::error_code ec;
+    fs::path runLock = local.parent_path() / (local.filename().string() + ".post.lock");
+    ImportLock lock(runLock, thisRun(*program.clock), unixSeconds(program.clock->now()));
+    auto heldBy = [](const ImportLock& l, const fs::path& file) {
+        return l.otherRun() ? "since " + l.otherRun()->since + " on " + l.otherRun()->workstation
+                            : "(its lock " + file.string() + " could not be made)";
+    };
+    if (!lock.taken()) {
+        report.lockHeld = true;
+        report.reason = "another unattended run has been posting this file " + heldBy(lock, runLock);
+        return finish();
+    }
+
+    // Before anything is posted, the totals file becomes a pending day: a run killed midway,
+    // or the store system writing the next day over the file, cannot lose it then. Meanwhile
+    // the file's import lock keeps a window's import of it away.
+    std::optional<PostedDay> todays;
+    std::optional<fs::path> todayCopy;
+    std::string totalsFileFate;  // what became of the totals file once its day was kept
+    // A file without a single transaction (empty, cut short, not a totals file at all) would
+    // stay pending for ever and hold back every later day: it stays where it is for a look.
+    std::optional<PostedDay> emptyFile;
+    std::optional<std::string> today = bytesOf(local);
+    if (today && StoreDay::fromBytes(*today).lineRuns == 0) {
+        emptyFile.emplace();
+        emptyFile->source = totalsPath;
+        emptyFile->dateText = "undated";
+        emptyFile->notPostedBecause = "the totals file holds no transaction (it may not be a totals file)";
+        emptyFile->fate = "the totals file stays where it is";
+        addStep(report, "Look at " + local.string() + ": it holds no transaction to post. The store system's next "
+                        "end-of-day run writes a new one over it.");
+        today.reset();
+    }
+    if (today) {
+        PostedDay d;
+        d.source = totalsPath;
+        std::optional<CalendarDate> date = dayDate(*today);
+        d.dateText = date ? usDate(*date) : "undated";
+        ImportLock fileLock(importLockPath(local), thisRun(*program.clock), unixSeconds(program.clock->now()));
+        if (!fileLock.taken()) {
+            report.lockHeld = true;
+            report.reason = "the totals file is being imported " + heldBy(fileLock, importLockPath(local));
+            return finish();
+        }
+        LocalDateTime now = program.clock->now();
+        try {
+            todayCopy = keepPendingDay(local, isoDate(date.value_or(CalendarDate{now.year, now.month, now.day})), *today);
+            if (bytesOf(local) != today) {
+                totalsFileFate = "the totals file changed meanwhile and stays for the next run";
+            } else if (program.edition == Edition::MultiStore) {
+                // As after an interactive run: the totals file moves to its archive name.
+                std::optional<ArchivedFile> archive = ArchiveFile(totalsPath, *program.clock);
+                totalsFileFate = archive ? "the totals file is archived as " + archive->name
+                                         : "the totals file could not be archived and stays where it is";
+            } else {
+                // The single-store edition keeps no archive of a day: the pending copy is the day.
+                fs::remove(local, ec);
+                totalsFileFate = ec ? "the totals file could not be removed and stays where it is"
+                                    : "the totals file is removed";
+            }
+            d.fate = "kept pending as " + todayCopy->string() + "; " + totalsFileFate;
+        } catch (const std::exception& ex) {
+            std::string why = toVbError(ex).description;
+            d.fate = "could not be kept pending (" + why + "): the totals file stays where it is";
+            d.notPostedBecause = "the day could not be copied to " + pendingFolder(local).string();
+            addStep(report, "Copy " + local.string() + " somewhere safe before the store system writes the next "
+                            "day over it, and see why " + pendingFolder(local).string() + " cannot be written (" +
+                            why + ").");
+            report.days.push_back(d);
+            report.reason = "the day could not be kept pending";
+            report.status = PostReport::Status::NothingDone;
+            return finish();
+        }
+        todays = d;
+    }
+
+    auto nothingDone = [&](const std::string& reason) {
+        report.status = PostReport::Status::NothingDone;
+        if (report.reason.empty()) report.reason = reason;
+        if (todays) {
+            todays->notPostedBecause = report.reason;
+            report.days.push_back(*todays);
+        }
+        if (emptyFile) report.days.push_back(*emptyFile);
+        return finish();
+    };
+
+    std::vector<PendingDay> pending = pendingDaysOf(local);
+    if (pending.empty()) {
+        if (emptyFile) return nothingDone("the totals file holds no transaction");
+        addStep(report, "Check that the store system's end-of-day run wrote the totals file.");
+        return nothingDone("no totals file at " + totalsPath);
+    }
+
+    std::optional<std::string> open = CheckQBConnection(program);
+    if (!open) {
+        quickBooksNotReached(report, options);
+        return nothingDone(report.reason);
+    }
+    Run run{program, totalsPath, options, *open, "", ""};
+    if (program.edition == Edition::MultiStore)
+        program.settingsSection = companySettingsSection(*open);
+    else
+        run.sessionFile = program.settings->get(kSettingsApp, program.settingsSection, key::kCompany, "");
+
+    if (std::string last = lastCompanyOf(program, totalsPath); last.empty()) {
+        if (!options.firstRun) {
+            addStep(report, "This store has not posted before. With its company open in QuickBooks, run once: "
+                            "ztl post --first-run " + totalsPath);
+            return nothingDone("the store has not posted before");
+        }
+    } else if (std::optional<std::string> warning = wrongCompanyWarning(program, totalsPath, *open)) {
+        report.messages.push_back(*warning);
+        addStep(report, "Open the company " + last + " in QuickBooks. If the store now posts into " + *open +
+                            ", run once: ztl post --first-run " + totalsPath);
+        return nothingDone("another company is open: " + *open);
+    }
+    if (!duplicateGuardOn(program)) {
+        addStep(report, "Set DuplicateCheck back on: a run nobody watches never posts without asking QuickBooks "
+                        "first.");
+        return nothingDone("the duplicate check is off");
+    }
+    {
+        clsZTL loader(program);
+        loader.QBCompany = run.sessionFile;
+        loader.LoadQbCoa();
+        if (!loader.cZTLError) run.chart = loader.coaResponse();
+    }
+
+    // The days in order; the first that cannot be posted whole stops the run.
+    bool stopped = false;
+    for (const PendingDay& p : pending) {
+        const bool isToday = todayCopy && p.file == *todayCopy;
+        PostedDay day = isToday ? *todays : PostedDay{};
+        if (!isToday) {
+            day.source = p.file.string();
+            day.wasPending = true;
+        }
+        std::optional<std::string> bytes = bytesOf(p.file);
+        std::optional<CalendarDate> date = bytes ? dayDate(*bytes) : std::nullopt;
+        day.dateText = date ? usDate(*date)
+                            : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
+        if (stopped) {
+            day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
+            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+        } else if (postDay(run, day, p.file.string(), StoreDay::fromBytes(bytes.value_or("")))) {
+            fs::remove(p.file, ec);
+            std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
+                                  : "posted; its pending copy is removed";
+            day.fate = isToday && !ec ? "posted; " + totalsFileFate : done;
+        } else {
+            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+            stopped = true;
+        }
+        stepsFor(report, day);
+        report.days.push_back(day);
+    }
+
+    // A run whose every import found QuickBooks unable to say what it holds posted nothing.
+    bool onlyUnasked = false;
+    for (const auto& d : report.days) {
+        if (!d.run) continue;
+        onlyUnasked = d.run->stoppedUnasked;
+        if (!onlyUnasked) break;
+    }
+    if (emptyFile) report.days.push_back(*emptyFile);
+    if (!stopped && !emptyFile) {
+        report.status = PostReport::Status::AllPosted;
+    } else if (onlyUnasked) {
+        report.status = PostReport::Status::NothingDone;
+        report.reason = "QuickBooks could not be asked what it holds";
+    } else {
+        report.status = PostReport::Status::NeedsBookkeeper;
+    }
+    return finish();
+}
+
+}  // namespace ztl
