@@ -43,7 +43,7 @@ RunRecord runStoreDay(Program& program, const StoreDayImport& day) {
     engine.X390source(day.source);
     engine.ZTLTrcount = day.transactionCount;
     RunRecord run = engine.NewStartImport();
-    if (!run.stoppedUnasked && !run.lockHeldElsewhere) 
+    if (!run.stoppedUnasked && !run.lockHeldElsewhere)
         rememberCompany(program, day.store.empty() ? day.source : day.store, day.companyFile);
     return run;
 }
