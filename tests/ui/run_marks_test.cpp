@@ -1,5 +1,7 @@
-// What the main window shows after a run: the count line and the marks that stay on the
-// transactions the run did not get into QuickBooks, found on the grid rows of their blocks.
+// What the main window marks: after a run, the count line and the marks that stay on the
+// transactions the run did not get into QuickBooks, found on the grid rows of their blocks;
+// before it, the check's warnings beside what it foresees refused.
+#include "ui/logic/check_marks.h"
 #include "ui/logic/run_marks.h"
 
 #include <gtest/gtest.h>
@@ -99,4 +101,31 @@ TEST(RunMarks, MarkNothingInQuickBooksNorWhatTheFileNoLongerHolds) {
     marks = ui::runMarksForWindow(run, "/nonexistent/X390.QB");
     EXPECT_EQ(marks.countLine, "0 posted, 1 refused (009999).");
     EXPECT_TRUE(marks.rows.empty());
+}
+
+TEST(CheckMarks, AnEntryPostedBesideAnotherIsMarkedAndCountedApartFromTheRefusals) {
+    TotalsCheck check;
+    TransactionVerdict refused;
+    refused.outcome = TransactionVerdict::Outcome::Refused;
+    refused.refNumber = "004711";
+    refused.totalsRow = 1;
+    refused.rows = 3;
+    refused.reason = "account code 6400 names no account in the company's chart";
+    TransactionVerdict beside;
+    beside.refNumber = "004712";
+    beside.totalsRow = 6;
+    beside.warning = "QuickBooks entry TxnID 9-1 has this invoice number and date and was not made by an import";
+    check.transactions = {refused, beside, TransactionVerdict{}};
+    const ui::CheckMarks marks = ui::checkMarks(check);
+    EXPECT_EQ(marks.countLine, "1 of 3 transactions will not be posted; 1 with a warning: see the marks");
+    EXPECT_EQ(marked(marks),
+              (std::vector<std::pair<int, std::string>>{
+                  {1, "H 004711 will not be posted: " + refused.reason},
+                  {2, "D 004711 will not be posted: " + refused.reason},
+                  {3, "D 004711 will not be posted: " + refused.reason},
+                  {6, "H 004712 will be posted beside another entry: " + beside.warning}}));
+
+    // Nothing refused: the warning alone still sends the operator to the marks.
+    check.transactions = {beside};
+    EXPECT_EQ(ui::checkMarks(check).countLine, "The transaction will be posted; 1 with a warning: see the marks");
 }

@@ -8,15 +8,31 @@ namespace ztl::ui {
 CheckMarks checkMarks(const TotalsCheck& check) {
     CheckMarks marks;
     marks.countLine = check.summary();
-    if (check.flaggedCount() > 0 && check.incomplete.empty() && marks.countLine.ends_with("."))
-        marks.countLine.back() = ':', marks.countLine += " see the marks";
-    else if (check.flaggedCount() > 0)
-        marks.countLine += " See the marks.";
+    // An entry beside which the import posts (one typed by hand with the same number and
+    // date) is marked too: the operator looks at it before posting, though nothing stops it.
+    int warned = 0;
     for (const auto& t : check.transactions) {
-        if (!t.flagged()) continue;
-        for (int r = 0; r < t.rows; ++r)
-            marks.rows.push_back({t.totalsRow + r, r == 0, t.refNumber, t.reason});
+        if (t.flagged()) {
+            for (int r = 0; r < t.rows; ++r) marks.rows.push_back({t.totalsRow + r, r == 0, t.refNumber, t.reason});
+        } else if (!t.warning.empty()) {
+            ++warned;
+            for (int r = 0; r < t.rows; ++r)
+                marks.rows.push_back(
+                    {t.totalsRow + r, r == 0, t.refNumber, t.warning, "will be posted beside another entry"});
+        }
     }
+    if (warned > 0) {
+        const std::string some = std::to_string(warned) + " with a warning.";
+        if (check.incomplete.empty() && marks.countLine.ends_with("."))
+            marks.countLine.back() = ';', marks.countLine += " " + some;
+        else
+            marks.countLine += " " + some;
+    }
+    if (marks.rows.empty()) return marks;
+    if (check.incomplete.empty() && marks.countLine.ends_with("."))
+        marks.countLine.back() = ':', marks.countLine += " see the marks";
+    else
+        marks.countLine += " See the marks.";
     return marks;
 }
 
