@@ -14,6 +14,7 @@
 #include "qbsim/company.h"
 #include "support/control_texts.h"
 #include "support/demo_fixture.h"
+#include "support/forwarding_processor.h"
 #include "support/modal_answer.h"
 #include "support/request_hook.h"
 #include "ui/frm_display.h"
@@ -86,26 +87,15 @@ struct RefusingFactory : RequestProcessorFactory {
 struct NoChartFactory : RequestProcessorFactory {
     RequestProcessorFactory& real;
     explicit NoChartFactory(RequestProcessorFactory& r) : real(r) {}
-    struct P : RequestProcessor {
-        std::shared_ptr<RequestProcessor> r;
-        void OpenConnection(const std::string& a, const std::string& b) override { r->OpenConnection(a, b); }
-        std::string BeginSession(const std::string& c, int m) override { return r->BeginSession(c, m); }
+    struct P : test::ForwardingProcessor {
+        using ForwardingProcessor::ForwardingProcessor;
         std::string ProcessRequest(const std::string& t, const std::string& q) override {
             if (q.find("AccountQueryRq") != std::string::npos)
                 throw VbError(hresult::kParseError, "QBXMLRP2", "no chart");
             return r->ProcessRequest(t, q);
         }
-        void EndSession(const std::string& t) override { r->EndSession(t); }
-        void CloseConnection() override { r->CloseConnection(); }
-        std::string GetCurrentCompanyFileName(const std::string& t) override {
-            return r->GetCurrentCompanyFileName(t);
-        }
     };
-    std::shared_ptr<RequestProcessor> create() override {
-        auto p = std::make_shared<P>();
-        p->r = real.create();
-        return p;
-    }
+    std::shared_ptr<RequestProcessor> create() override { return std::make_shared<P>(real.create()); }
 };
 
 }  // namespace

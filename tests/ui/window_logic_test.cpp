@@ -20,15 +20,6 @@ namespace fs = std::filesystem;
 
 using testsupport::slurp;
 
-namespace {
-
-// A folder of the test's own, with its path as `dir`.
-struct Scratch : testsupport::TempFolder {
-    const fs::path dir = path();
-};
-
-}  // namespace
-
 TEST(DollarAmount, FollowsThePictureOfTheTotalsGrid) {
     const std::pair<const char*, const char*> cases[] = {
         {"0.5", "$.50"},      {"1234.5", "$1234.50"},
@@ -76,9 +67,9 @@ TEST(StoreSelection, TheTotalsPathNamesTheStoreNumberWithoutLeadingZeros) {
 }
 
 TEST(SourceCheck, AnUnreachableShareIsABadNameAMissingFileIsNotFound) {
-    Scratch s;
-    fs::create_directories(s.dir / "SRV1" / "CATCON");
-    test::ScopedEnv shares("ZENTREL_SHARES", s.dir.string());
+    testsupport::TempFolder s;
+    fs::create_directories(s.path() / "SRV1" / "CATCON");
+    test::ScopedEnv shares("ZENTREL_SHARES", s.path().string());
     s.write("SRV1/CATCON/3X390.QB", "Q\r\n");
     EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\SRV1\\CATCON\\3X390.QB"); }), 0);
     EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\srv1\\catcon\\3x390.qb"); }),
@@ -87,6 +78,6 @@ TEST(SourceCheck, AnUnreachableShareIsABadNameAMissingFileIsNotFound) {
               vb::kFileNotFound);
     EXPECT_EQ(testsupport::vbErrorNumber([] { ui::checkSourceFile("\\\\SRV2\\CATCON\\3X390.QB"); }),
               vb::kBadFileNameOrNumber);
-    EXPECT_EQ(testsupport::vbErrorNumber([&] { ui::checkSourceFile((s.dir / "none").string()); }),
+    EXPECT_EQ(testsupport::vbErrorNumber([&] { ui::checkSourceFile((s.path() / "none").string()); }),
               vb::kFileNotFound);
 }

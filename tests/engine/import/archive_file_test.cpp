@@ -17,20 +17,11 @@ namespace fs = std::filesystem;
 
 using testsupport::slurp;
 
-namespace {
-
-// A folder of the test's own, with its path as `dir`.
-struct Scratch : testsupport::TempFolder {
-    const fs::path dir = path();
-};
-
-}  // namespace
-
 TEST(ArchiveFile, TimeStampedNameNeverOverAnEarlierArchive) {
     EXPECT_EQ(archiveName("X", {2006, 3, 9, 14, 5, 0}), "X392006145");
     EXPECT_EQ(archiveName("X", {2006, 1, 12, 10, 5, 0}), "X1122006105");
 
-    Scratch s;
+    testsupport::TempFolder s;
     fs::path totals = s.write("3X390.QB", "Q 0003\r\nH  004711\r\n");
     FixedClock clock({2006, 11, 2, 10, 5, 0});  // the same name as 12 January at 10:05
     s.write("3X390.QB1122006105", "an earlier archive");
@@ -45,7 +36,7 @@ TEST(ArchiveFile, TimeStampedNameNeverOverAnEarlierArchive) {
 }
 
 TEST(ArchiveFile, AnOriginalThatCannotBeDeletedIsToldAndKept) {
-    Scratch s;
+    testsupport::TempFolder s;
     fs::path totals = s.write("3X390.QB", "Q 0003\r\nH  004711\r\n");
     auto refuse = [](const fs::path&, std::error_code& ec) { ec = std::make_error_code(std::errc::permission_denied); };
     std::optional<ArchivedFile> archive =
@@ -61,7 +52,7 @@ TEST(ArchiveFile, AnOriginalThatCannotBeDeletedIsToldAndKept) {
 }
 
 TEST(ArchiveFile, ACopyThatCannotBeWrittenLeavesTheTotalsFileWhereItWas) {
-    Scratch s;
+    testsupport::TempFolder s;
     std::string day(4096, 'D');
     fs::path totals = s.write("1X390.QB", day);
     // A device that takes only 100 bytes, for any user (root included).

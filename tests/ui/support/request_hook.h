@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/request_processor.h"
+#include "forwarding_processor.h"
 
 namespace ztl::test {
 
@@ -14,27 +15,15 @@ struct JournalEntryHook : RequestProcessorFactory {
     JournalEntryHook(RequestProcessorFactory& real, std::function<void()> beforeEntry)
         : real(real), beforeEntry(std::move(beforeEntry)) {}
 
-    struct P : RequestProcessor {
-        std::shared_ptr<RequestProcessor> r;
-        JournalEntryHook* hook = nullptr;
-        void OpenConnection(const std::string& a, const std::string& b) override { r->OpenConnection(a, b); }
-        std::string BeginSession(const std::string& c, int m) override { return r->BeginSession(c, m); }
+    struct P : ForwardingProcessor {
+        P(std::shared_ptr<RequestProcessor> to, JournalEntryHook* h) : ForwardingProcessor(std::move(to)), hook(h) {}
+        JournalEntryHook* hook;
         std::string ProcessRequest(const std::string& t, const std::string& q) override {
             if (q.find("JournalEntryAddRq") != std::string::npos) hook->beforeEntry();
             return r->ProcessRequest(t, q);
         }
-        void EndSession(const std::string& t) override { r->EndSession(t); }
-        void CloseConnection() override { r->CloseConnection(); }
-        std::string GetCurrentCompanyFileName(const std::string& t) override {
-            return r->GetCurrentCompanyFileName(t);
-        }
     };
-    std::shared_ptr<RequestProcessor> create() override {
-        auto p = std::make_shared<P>();
-        p->r = real.create();
-        p->hook = this;
-        return p;
-    }
+    std::shared_ptr<RequestProcessor> create() override { return std::make_shared<P>(real.create(), this); }
 
     RequestProcessorFactory& real;
     std::function<void()> beforeEntry;

@@ -11,6 +11,7 @@
 
 #include "platform/quickbooks_wait.h"
 #include "platform/request_processor.h"
+#include "forwarding_processor.h"
 #include "platform/vb_error.h"
 
 namespace ztl::test {
@@ -39,9 +40,9 @@ struct SlowQuickBooks : RequestProcessorFactory {
         return answered;
     }
 
-    struct P : RequestProcessor {
-        std::shared_ptr<RequestProcessor> r;
-        SlowQuickBooks* slow = nullptr;
+    struct P : ForwardingProcessor {
+        P(std::shared_ptr<RequestProcessor> to, SlowQuickBooks* s) : ForwardingProcessor(std::move(to)), slow(s) {}
+        SlowQuickBooks* slow;
         void through(const std::string& what) {
             if (!slow->slowly(what))
                 throw VbError(hresult::kCouldNotStart, "SlowQuickBooks", "The wait was cancelled; nothing was sent.");
@@ -50,24 +51,13 @@ struct SlowQuickBooks : RequestProcessorFactory {
             through("Waiting for the Web Connector to call");
             r->OpenConnection(a, b);
         }
-        std::string BeginSession(const std::string& c, int m) override { return r->BeginSession(c, m); }
         std::string ProcessRequest(const std::string& t, const std::string& q) override {
             through("Waiting for QuickBooks to answer");
             ++slow->answers;
             return r->ProcessRequest(t, q);
         }
-        void EndSession(const std::string& t) override { r->EndSession(t); }
-        void CloseConnection() override { r->CloseConnection(); }
-        std::string GetCurrentCompanyFileName(const std::string& t) override {
-            return r->GetCurrentCompanyFileName(t);
-        }
     };
-    std::shared_ptr<RequestProcessor> create() override {
-        auto p = std::make_shared<P>();
-        p->r = real.create();
-        p->slow = this;
-        return p;
-    }
+    std::shared_ptr<RequestProcessor> create() override { return std::make_shared<P>(real.create(), this); }
 
     RequestProcessorFactory& real;
     QuickBooksWait& wait;
