@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 
+#include "engine/company/company_session.h"
 #include "engine/review/check_run.h"
 #include "engine/import/cls_ztl.h"
 #include "platform/clock.h"
@@ -100,11 +101,10 @@ void BM_CheckBeforeImport(benchmark::State& state) {
         z.ZTLTrcount = Decimal::fromInt(n);
         z.NewStartImport();
     }
-    std::string chart;
+    ChartReading chart;
     {
-        clsZTL loader(program);
-        loader.LoadQbCoa();
-        chart = loader.coaResponse();
+        CompanySession session(program, "");
+        chart.chart = session.loadChart().chart;
     }
     int flagged = 0;
     for (auto _ : state) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/import/import_log.h"
-#include "engine/import/import_log_reader.h"
+#include "engine/company/import_log.h"
+#include "engine/company/import_log_reader.h"
 #include "engine/review/undo_log.h"
 
 namespace {

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     try {
         ztl::PostedEntries posted(ztl::readJournalEntryQuery(answer).entries,
-                                  ztl::ChartOfAccounts::fromResponse(answer));
+                                  ztl::CompanyChart::fromAnswer(answer));
         for (const auto& e : posted.entries()) {
             ztl::StoreTransaction t{e.refNumber, e.txnDate, e.lines};
             (void)posted.claim(t);

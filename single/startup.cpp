@@ -1,10 +1,10 @@
 #include "single/startup.h"
 
-#include "engine/import/operation_log.h"
+#include "engine/company/operation_log.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "single/frm_ztl_main.h"
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/operation_log_entries.h"
 #include "ui/frm_splash.h"
 #include "ui/logic/launch_token.h"
 #include "ui/startup_error.h"

@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/cls_ztl.h"
+#include "engine/import/single_procedures.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
 #include "quickbooks/quickbooks_from_environment.h"
@@ -25,17 +25,16 @@ int accounts(const std::vector<std::string>& argv) {
         factory = processorFactoryFromEnvironment(QSettingsStore());
         console.program.processors = factory.get();
     }
-    clsZTL z(console.program);
-    if (response.empty()) {
-        z.LoadQbCoa();
-    } else {
+    std::optional<std::string> saved;
+    if (!response.empty()) {
         try {
-            z.GetCOAResults(readWholeFile(response));
+            saved = readWholeFile(response);
         } catch (const VbError& e) {
             console.program.showMessage(moduleErrorReport("Error in module clsZTL.GetCOAResults ", e));
+            saved = std::string();
         }
     }
-    for (const auto& a : z.qbCoa()) std::cout << a << "\n";
+    for (const auto& a : loadChartTexts(console.program, saved)) std::cout << a << "\n";
     std::cout.flush();
     return console.exitStatus();
 }

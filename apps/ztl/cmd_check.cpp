@@ -9,9 +9,10 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "engine/import/cls_ztl.h"
-#include "engine/import/company_memory.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/company_session.h"
+#include "engine/company/settings_keys.h"
+#include "engine/company/company_memory.h"
+#include "engine/company/quickbooks_check.h"
 #include "engine/review/check_run.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
@@ -52,12 +53,14 @@ int check(const std::vector<std::string>& argv) {
         std::cout << "Checked against no company (QuickBooks cannot be reached) for " << totals << "\n";
     }
 
-    std::string chart;
+    ChartReading chart;
     if (named) {
-        clsZTL loader(p);
-        loader.QBCompany = company;
-        loader.LoadQbCoa();
-        if (!loader.cZTLError) chart = loader.coaResponse();
+        CompanySession session(p, company);
+        const ChartLoad& load = session.loadChart();
+        if (load.chart)
+            chart.chart = load.chart;
+        else
+            std::cerr << load.failure << "\n\n";
     }
     TotalsCheck result = checkBeforeImport(p, company, totals, chart);
     for (const auto& t : result.transactions) {

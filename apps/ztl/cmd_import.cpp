@@ -9,13 +9,14 @@
 #include "command.h"
 #include "console.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 #include "engine/import/import_day.h"
-#include "engine/import/operation_log_entries.h"
-#include "engine/import/import_log.h"
+#include "engine/import/single_procedures.h"
+#include "engine/company/operation_log_entries.h"
+#include "engine/company/import_log.h"
 #include "engine/import/run_summary.h"
 #include "ui/qsettings_store.h"
 
@@ -125,12 +126,7 @@ int import(const std::vector<std::string>& argv) {
     if (auto warning = wrongCompanyWarning(p, args[0], *company))
         std::cerr << *warning << "\nGoing on, as --other-company asks.\n\n";
     StoreDayImport day{.source = args[0], .companyFile = *company, .settleFile = !keep};
-    {
-        clsZTL loader(p);
-        loader.X390source(args[0]);
-        loader.Load390();
-        day.transactionCount = loader.ZTLTrcount;
-    }
+    day.transactionCount = loadTotals(p, args[0]).transactionCount;
     StoreDayImported done = importStoreDay(p, day);
     printDuplicateCheck(done.run);
     if (done.archive)

@@ -15,9 +15,9 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/operation_log.h"
-#include "engine/import/operation_log_entries.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/operation_log.h"
+#include "engine/company/operation_log_entries.h"
+#include "engine/company/settings_keys.h"
 #include "engine/unattended/journal_line.h"
 #include "engine/unattended/post_mail.h"
 #include "engine/unattended/send_mail.h"

@@ -24,12 +24,12 @@ int reconcile(const std::vector<std::string>& argv) {
     std::optional<std::string> company = companyTarget(p);
     if (!company) return 1;
     try {
-        AfterImport target(p, *company);
+        CompanySession target(p, *company);
         Reconciliation r = reconcileTotalsFile(target, args[0]);
         for (const auto& line : r.lines()) std::cout << line << "\n";
         std::cout.flush();
         return r.postedOnceEach() ? 0 : 1;
-    } catch (const AfterImportError& e) {
+    } catch (const CompanyError& e) {
         std::cerr << "ztl: " << e.what() << "\n";
         return 1;
     }

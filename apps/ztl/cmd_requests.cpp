@@ -7,9 +7,11 @@
 
 #include "command.h"
 #include "console.h"
+#include "engine/company/import_settings.h"
 #include "engine/import/cls_ztl.h"
+#include "engine/posting/planned_entry.h"
 #include "engine/totals/store_day.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
@@ -54,14 +56,20 @@ int requests(const std::vector<std::string>& argv) {
 
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
-    clsZTL z(console.program);
+    CompanyChart chart;
     if (!accounts.empty()) {
         try {
-            z.GetCOAResults(readWholeFile(accounts));
+            ChartReading reading = readChart(readWholeFile(accounts));
+            if (reading.chart)
+                chart = std::move(*reading.chart);
+            else
+                console.program.showMessage("loadXML failed, reason: " + reading.unreadable, MsgIcon::Exclamation,
+                                            MsgButtons::OK, "Error");
         } catch (const VbError& e) {
             console.program.showMessage(moduleErrorReport("Error in module clsZTL.GetCOAResults ", e));
         }
     }
+    const EntityNames names = storedEntityNames(console.program);
 
     int statement = 380;
     try {
@@ -76,7 +84,7 @@ int requests(const std::vector<std::string>& argv) {
         for (const DayBlock& block : day.blocks) {
             if (block.lines.empty()) continue;
             ++number;
-            PlannedEntry plan = z.planEntry(block);
+            PlannedEntry plan = planEntry(block, chart, names);
             if (plan.refusal) {
                 console.program.showMessage(moduleErrorReport("Error in module clsZTL.DoImport", *plan.refusal));
                 continue;

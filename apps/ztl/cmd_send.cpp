@@ -4,7 +4,8 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/cls_ztl.h"
+#include "engine/import/single_procedures.h"
+#include "platform/vb_error.h"
 #include "platform/text_file.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
@@ -24,17 +25,16 @@ int send(const std::vector<std::string>& args) {
     }
     auto factory = processorFactoryFromEnvironment(QSettingsStore());
     console.program.processors = factory.get();
-    clsZTL z(console.program);
-    z.requestText = request;
+    std::optional<std::string> answer;
     try {
-        z.SendRequest();
+        answer = sendRequest(console.program, request);
     } catch (const std::exception& ex) {
         // A failure while SendRequest recovered from another one reaches its caller.
         VbError e = toVbError(ex);
         console.program.showMessage("Error # " + std::to_string(e.number) + "  \n" + e.description);
         return console.exitStatus();
     }
-    if (!z.cZTLError) std::cout << z.responseText;
+    if (answer) std::cout << *answer;
     std::cout.flush();
     return console.exitStatus();
 }

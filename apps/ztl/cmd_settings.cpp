@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"

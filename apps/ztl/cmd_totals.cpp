@@ -3,7 +3,7 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/cls_ztl.h"
+#include "engine/import/single_procedures.h"
 
 namespace ztl::cli {
 namespace {
@@ -14,14 +14,13 @@ int totals(const std::vector<std::string>& argv) {
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("totals", "one totals file expected");
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
-    clsZTL z(console.program);
-    z.X390source(args[0]);
-    z.Load390();
-    for (const auto& line : *z.X390()) std::cout << line << "\n";
+    const LoadedTotals loaded = loadTotals(console.program, args[0]);
+    for (const auto& line : loaded.table) std::cout << line << "\n";
     if (single)
-        std::cout << "count=" << z.qLineCount() << "\n";
+        std::cout << "count=" << loaded.qLineCount << "\n";
     else
-        std::cout << "ZTLTrcount=" << (z.ZTLTrcount ? z.ZTLTrcount->text() : std::string()) << "\n";
+        std::cout << "ZTLTrcount=" << (loaded.transactionCount ? loaded.transactionCount->text() : std::string())
+                  << "\n";
     std::cout.flush();
     return console.exitStatus();
 }

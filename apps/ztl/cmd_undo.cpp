@@ -28,7 +28,7 @@ int undo(const std::vector<std::string>& argv) {
     std::optional<std::string> company = companyTarget(p);
     if (!company) return 1;
     try {
-        AfterImport target(p, *company);
+        CompanySession target(p, *company);
         UndoPlan plan = planUndo(target, args[0], totals);
         if (plan.entries.empty()) {
             std::cout << "The import log names no entry that its run posted: nothing to undo.\n";
@@ -50,7 +50,7 @@ int undo(const std::vector<std::string>& argv) {
         for (const auto& line : plan.report()) std::cout << line << "\n";
         std::cout.flush();
         return plan.complete() ? 0 : 1;
-    } catch (const AfterImportError& e) {
+    } catch (const CompanyError& e) {
         std::cerr << "ztl: " << e.what() << "\n";
         return 1;
     } catch (const VbError& e) {

@@ -10,7 +10,7 @@
 
 #include "console.h"
 #include "engine/program.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 

@@ -3,12 +3,13 @@
 
 #include <iterator>
 
-#include "engine/import/operation_log.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/operation_log.h"
+#include "engine/company/settings_keys.h"
 #include "engine/totals/transaction_sort.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "platform/windows1252.h"
 
 namespace ztl {
 
@@ -98,6 +99,14 @@ std::string clsZTL::BuildCOARequest() {
         reportModuleError("Error in module clsZTL.BuildCOARequest", toVbError(ex));
     }
     return requestText;
+}
+
+std::vector<std::string> clsZTL::qbCoa() const {
+    std::vector<std::string> texts;
+    for (const CompanyChart::Account& a : chart_.accounts())
+        texts.push_back(utf8ToWindows1252(a.number) + "," + utf8ToWindows1252(a.name) + "," +
+                        utf8ToWindows1252(a.type));
+    return texts;
 }
 
 PlannedEntry clsZTL::planEntry(const DayBlock& block) {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/posting/account_list.h"
+#include "engine/posting/company_chart.h"
 #include "engine/import/import_lock.h"
 #include "engine/posting/posted_entries.h"
-#include "engine/import/posted_entry_query.h"
-#include "engine/import/run_record.h"
+#include "engine/company/posted_entry_query.h"
+#include "engine/company/run_record.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/program.h"
 #include "engine/totals/store_day.h"
@@ -52,10 +52,12 @@ class clsZTL {
     // The QuickBooks company file of every session; empty: the company QuickBooks has open.
     std::string QBCompany;
 
-    // The chart of accounts, "number,name,type" per account, in response order.
-    const std::vector<std::string>& qbCoa() const { return accounts_.texts(); }
-    // The last account query answer read into the chart, as QuickBooks gave it.
-    const std::string& coaResponse() const { return lastCoaResponse_; }
+    // The chart of accounts, "number,name,type" per account (single-byte), in answer order.
+    std::vector<std::string> qbCoa() const;
+    // Every chart this object loaded, the last answer's accounts last; loaded(): some answer
+    // was read into it.
+    const CompanyChart& chart() const { return chart_; }
+    bool chartLoaded() const { return !lastCoaResponse_.empty(); }
     // The totals table; the main window keeps this reference after the object is gone.
     std::shared_ptr<TotalsTable> X390() const { return totals_; }
     void X390source(const std::string& path) { source_ = path; }
@@ -124,10 +126,10 @@ class clsZTL {
     Program& program_;
     std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
     std::shared_ptr<TotalsTable> totals_ = std::make_shared<TotalsTable>();
-    AccountList accounts_;
-    std::string lastCoaResponse_;  // the last account query answer read into accounts_
+    CompanyChart chart_;
+    std::string lastCoaResponse_;  // the last account query answer read into chart_
     SortedLineTable sorted_;
-    int chartLoads_ = 0;  // answers read into accounts_ that changed it
+    int chartLoads_ = 0;  // answers read into chart_ that changed it
     PlannedEntry plan_;   // the transaction in hand
     int plannedWith_ = 0;  // chartLoads_ when plan_ was made
     RunRecord record_;

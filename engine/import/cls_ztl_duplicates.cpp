@@ -4,10 +4,10 @@
 // lost on its way back) is then still posted once.
 #include <algorithm>
 
-#include "engine/import/import_settings.h"
+#include "engine/company/import_settings.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/import/import_log.h"
-#include "engine/import/quickbooks_session.h"
+#include "engine/company/import_log.h"
+#include "engine/company/quickbooks_session.h"
 #include "platform/calendar.h"
 #include "platform/paths.h"
 #include "platform/trim.h"
@@ -37,7 +37,7 @@ bool clsZTL::findPostedEntries(TextWriter& log, const StoreDay& day) {
     // The days the file's transactions fall on. A file the walk cannot read, or a date it
     // cannot convert, is reported by the walk itself, transaction by transaction.
     if (!day.first) {
-        posted_.emplace(std::vector<PostedEntry>{}, ChartOfAccounts{});
+        posted_.emplace(std::vector<PostedEntry>{}, CompanyChart{});
         return true;
     }
 
@@ -54,7 +54,7 @@ bool clsZTL::findPostedEntries(TextWriter& log, const StoreDay& day) {
         if (cZTLError || lastCoaResponse_.empty()) {
             reason = "Its chart of accounts could not be read.";
         } else {
-            ChartOfAccounts chart = ChartOfAccounts::fromResponse(lastCoaResponse_);
+            CompanyChart chart = chart_.lastAnswer();
             auto entries = queryPostedEntries([this](const std::string& r) { return askQuickBooks(r); }, *day.first,
                                               *day.last, duplicateQueryPageSize);
             posted_.emplace(std::move(entries), std::move(chart));

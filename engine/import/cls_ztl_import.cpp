@@ -7,10 +7,10 @@
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entity_rule.h"
 #include "engine/import/import_lock.h"
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "engine/import/kept_logs.h"
 #include "engine/import/run_summary.h"
-#include "engine/import/operation_log.h"
+#include "engine/company/operation_log.h"
 #include "platform/computer_name.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -30,8 +30,8 @@ std::string importRunReport(Edition edition, const VbError& e, int statement) {
 std::string clsZTL::GetEntAcct(const std::string& accountCode) {
     std::string result;
     try {
-        if (accounts_.find(accountCode))
-            result = importEntityFor(accounts_, accountCode,
+        if (chart_.byNumber(accountCode))
+            result = importEntityFor(chart_, accountCode,
                                      {setting("ARImportAccount"), setting("VendorImportAccount"),
                                       setting("TaxImportAccount")});
     } catch (const std::exception& ex) {

@@ -1,7 +1,7 @@
 // clsZTL: the QuickBooks session, the chart of accounts and the journal-entry answers.
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entity_rule.h"
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "platform/error_report.h"
 #include "platform/text_file.h"
 #include "platform/windows1252.h"
@@ -79,16 +79,14 @@ void clsZTL::LoadQbCoa() {
 void clsZTL::GetCOAResults(const std::string& response) {
     try {
         // The run reloads the chart before every transaction; an answer identical to the one
-        // before adds nothing to the list (see AccountList), so it need not be read again.
+        // before adds nothing to the chart (CompanyChart::add), so it need not be read again.
         if (!lastCoaResponse_.empty() && response == lastCoaResponse_) return;
-        pugi::xml_document doc;
-        std::string reason;
-        if (!qbxml::load(doc, response, reason)) {
-            reportAndLog("loadXML failed, reason: " + reason, MsgIcon::Exclamation, "Error");
+        ChartReading reading = readChart(response);
+        if (!reading.chart) {
+            reportAndLog("loadXML failed, reason: " + reading.unreadable, MsgIcon::Exclamation, "Error");
             return;
         }
-        std::vector<std::string> accounts = chartTexts(doc);
-        accounts_.appendLoad(std::move(accounts));
+        chart_.add(*reading.chart);
         lastCoaResponse_ = response;
         ++chartLoads_;
     } catch (const std::exception& ex) {

@@ -1,9 +1,9 @@
 #include "engine/import/import_day.h"
 
 #include "engine/import/archive_file.h"
-#include "engine/import/company_memory.h"
-#include "engine/import/operation_log.h"
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/company_memory.h"
+#include "engine/company/operation_log.h"
+#include "engine/company/operation_log_entries.h"
 #include "engine/import/run_summary.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"

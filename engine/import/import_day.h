@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/import/cls_ztl.h"
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "engine/import/totals_file_fate.h"
 #include "engine/program.h"
 #include "platform/decimal.h"

@@ -1,6 +1,6 @@
 #include "engine/import/run_summary.h"
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 
 namespace ztl {
 namespace {

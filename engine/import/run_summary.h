@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 
 namespace ztl {
 

@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "platform/clock.h"
 
 namespace ztl {

@@ -1,34 +1,26 @@
 #include "engine/posting/entity_rule.h"
 
+#include <vector>
+
 #include "platform/windows1252.h"
-#include "qbxml/answer_document.h"
 
 namespace ztl {
 
-std::vector<std::string> chartTexts(const pugi::xml_document& answer) {
-    std::vector<std::string> accounts;
-    for (const auto& rs : qbxml::elementsByTagName(answer, "AccountQueryRs")) {
-        for (pugi::xml_node ret = rs.first_child(); ret; ret = ret.next_sibling()) {
-            if (std::string_view(ret.name()) != "AccountRet") continue;
-            std::string number, name, type;
-            for (pugi::xml_node child = ret.first_child(); child; child = child.next_sibling()) {
-                std::string_view n = child.name();
-                if (n == "AccountNumber")
-                    number = utf8ToWindows1252(qbxml::textOf(child));
-                else if (n == "Name")
-                    name = utf8ToWindows1252(qbxml::textOf(child));
-                else if (n == "AccountType")
-                    type = utf8ToWindows1252(qbxml::textOf(child));
-            }
-            accounts.push_back(number + "," + name + "," + type);
-        }
+EntityReading entityReading(const CompanyChart::Account& account) {
+    const std::string text = utf8ToWindows1252(account.number) + "," + utf8ToWindows1252(account.name) + "," +
+                             utf8ToWindows1252(account.type);
+    std::vector<std::string> pieces(1);
+    for (char c : text) {
+        if (c == ',')
+            pieces.emplace_back();
+        else
+            pieces.back() += c;
     }
-    return accounts;
+    return {pieces[0], pieces[1] == "Sales Tax Payable", pieces[2]};
 }
 
-std::string importEntityFor(const AccountList& chart, const std::string& accountCode,
-                            const EntityNames& names) {
-    const AccountList::NumberMatch* m = chart.find(accountCode);
+std::string importEntityFor(const CompanyChart& chart, const std::string& accountCode, const EntityNames& names) {
+    const CompanyChart::NumberMatch* m = chart.byNumber(accountCode);
     if (!m) return {};
     if (m->salesTaxPayable) return names.salesTax;
     if (m->lastType == "AccountsReceivable") return names.receivables;

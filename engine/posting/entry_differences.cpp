@@ -51,10 +51,10 @@ std::optional<Line> takeFitting(std::vector<Line>& held, const Line& wanted, Fit
 }  // namespace
 
 std::vector<std::string> entryDifferences(const StoreTransaction& transaction, const PostedEntry& entry,
-                                          const ChartOfAccounts& chart) {
+                                          const CompanyChart& chart) {
     std::vector<Line> wanted, held;
     for (const auto& l : transaction.lines) {
-        const ChartOfAccounts::Account* a = chart.resolve(l.account);
+        const CompanyChart::Account* a = chart.resolve(l.account);
         wanted.push_back(
             {l.debit, a ? a->fullName : std::string(trimmedView(l.account, kWhitespace)), l.cents, l.entity});
     }

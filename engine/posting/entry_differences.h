@@ -16,6 +16,6 @@ namespace ztl {
 // QuickBooks: ...", "name of ...", "a line without the import's memo". Empty when the entry
 // is the transaction.
 std::vector<std::string> entryDifferences(const StoreTransaction& transaction, const PostedEntry& entry,
-                                          const ChartOfAccounts& chart);
+                                          const CompanyChart& chart);
 
 }  // namespace ztl

@@ -31,7 +31,7 @@ EntryRefusal refusal(EntryRefusal::Kind kind, long code, int line = -1, std::str
 
 // `names` null: QuickBooks' customers and vendors are not known.
 std::optional<EntryRefusal> judge(const StoreTransaction& entry, std::string_view requestText,
-                                  const ChartOfAccounts& chart, const NameList* names) {
+                                  const CompanyChart& chart, const NameList* names) {
     using Kind = EntryRefusal::Kind;
     auto unreadable = [](std::string why) {
         return refusal(Kind::Unreadable, hresult::kParseError, -1, std::move(why));
@@ -51,7 +51,7 @@ std::optional<EntryRefusal> judge(const StoreTransaction& entry, std::string_vie
         creditSeen = creditSeen || !l.debit;
         const int line = index++;
 
-        const ChartOfAccounts::Account* account = chart.resolve(l.account);
+        const CompanyChart::Account* account = chart.resolve(l.account);
         if (!account) return refusal(Kind::Account, 3140, line, std::string(trimmedView(l.account, kWhitespace)));
         std::int64_t cents = 0;
         if (!l.amountText.empty()) {
@@ -99,16 +99,16 @@ std::optional<EntryRefusal> judge(const StoreTransaction& entry, std::string_vie
 }  // namespace
 
 std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
-                                              const ChartOfAccounts& chart, const NameList& names) {
+                                              const CompanyChart& chart, const NameList& names) {
     return judge(entry, requestText, chart, &names);
 }
 
-std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
+std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const CompanyChart& chart,
                                               const NameList& names) {
     return judge(plan.entry, plan.request, chart, &names);
 }
 
-std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const ChartOfAccounts& chart) {
+std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const CompanyChart& chart) {
     return judge(plan.entry, plan.request, chart, nullptr);
 }
 

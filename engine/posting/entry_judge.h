@@ -5,7 +5,7 @@
 // amount, the name, the name the account needs), and the balance is judged last.
 //
 // - An AccountRef's FullName finds an account by its full name ignoring case and surrounding
-//   blanks, failing that by its number (ChartOfAccounts::resolve).
+//   blanks, failing that by its number (CompanyChart::resolve).
 // - An EntityRef's FullName finds a customer or a vendor the same way (NameList).
 // - A line on an AccountsReceivable account needs a customer; on an AccountsPayable account,
 //   or on the account named "Sales Tax Payable" (ignoring case and blanks), a vendor.
@@ -40,7 +40,7 @@ struct EntryRefusal {
         value;  // what QuickBooks names: the date, the amount, the account or entity reference (UTF-8)
     // NameRequired and Entity: the account as QuickBooks found it; NameRequired: the kind of
     // name it needs, and the kind of the name the line gives (none when it gives none).
-    std::optional<ChartOfAccounts::Account> account;
+    std::optional<CompanyChart::Account> account;
     NameKind needed = NameKind::Customer;
     std::optional<NameKind> given;
     std::int64_t debits = 0, credits = 0;  // Balance: the sums, in cents
@@ -50,14 +50,14 @@ struct EntryRefusal {
 // or nothing when QuickBooks will post it. An entry without a date is not judged on its date.
 // `names` must hold every name the entry gives that QuickBooks knows.
 std::optional<EntryRefusal> judgeJournalEntry(const StoreTransaction& entry, std::string_view requestText,
-                                              const ChartOfAccounts& chart, const NameList& names);
+                                              const CompanyChart& chart, const NameList& names);
 // The refusal of a planned entry.
-std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const ChartOfAccounts& chart,
+std::optional<EntryRefusal> judgeJournalEntry(const PlannedEntry& plan, const CompanyChart& chart,
                                               const NameList& names);
 // The refusals that need no word from QuickBooks about its customers and vendors: a name a
 // line gives is taken to be one QuickBooks knows, of the kind its account needs; a line that
 // needs a name and gives none is still refused. Nothing means nothing was found, not that
 // QuickBooks will post the entry.
-std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const ChartOfAccounts& chart);
+std::optional<EntryRefusal> judgeWithoutNames(const PlannedEntry& plan, const CompanyChart& chart);
 
 }  // namespace ztl

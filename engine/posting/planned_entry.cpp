@@ -43,3 +43,11 @@ PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf) {
 }
 
 }  // namespace ztl
+
+namespace ztl {
+
+PlannedEntry planEntry(const DayBlock& block, const CompanyChart& chart, const EntityNames& names) {
+    return planEntry(block, [&](const std::string& code) { return importEntityFor(chart, code, names); });
+}
+
+}  // namespace ztl

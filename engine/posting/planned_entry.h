@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/posting/company_chart.h"
+#include "engine/posting/entity_rule.h"
 #include "engine/posting/posted_entries.h"
 #include "qbxml/requests.h"
 #include "engine/totals/store_day.h"
@@ -35,5 +37,8 @@ struct PlannedEntry {
 // entry lists them, and not at all when the import refuses the transaction; a block whose
 // date cannot be read is refused before its lines are sorted.
 PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf);
+// The same, each line's name by the import's rule from the company's chart and the names
+// the account fields keep.
+PlannedEntry planEntry(const DayBlock& block, const CompanyChart& chart, const EntityNames& names);
 
 }  // namespace ztl

@@ -22,13 +22,13 @@ bool sameKey(const StoreTransaction& transaction, const PostedEntry& entry) {
            trimmedView(transaction.txnDate, kWhitespace) == trimmedView(entry.txnDate, kWhitespace);
 }
 
-bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const ChartOfAccounts& chart) {
+bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart) {
     if (transaction.lines.size() != entry.lines.size()) return false;
     using Key = std::tuple<bool, std::string, std::int64_t, std::string>;
     // A request names an account by name or number; QuickBooks answers with its full name.
     // Both become the full name of the account QuickBooks resolves them to.
     auto requestKey = [&](const EntryLine& l) {
-        const ChartOfAccounts::Account* a = chart.resolve(l.account);
+        const CompanyChart::Account* a = chart.resolve(l.account);
         return Key{l.debit, foldedName(a ? a->fullName : l.account), l.cents, foldedName(l.entity)};
     };
     auto postedKey = [](const EntryLine& l) { return Key{l.debit, foldedName(l.account), l.cents, foldedName(l.entity)}; };
@@ -45,12 +45,12 @@ bool changedSinceMade(const PostedEntry& entry) {
 }
 
 bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
-                        const ChartOfAccounts& chart) {
+                        const CompanyChart& chart) {
     return sameKey(transaction, entry) && carriesImportMemo(entry) && changedSinceMade(entry) &&
            !sameLines(transaction, entry, chart);
 }
 
-PostedEntries::PostedEntries(std::vector<PostedEntry> entries, ChartOfAccounts chart)
+PostedEntries::PostedEntries(std::vector<PostedEntry> entries, CompanyChart chart)
     : entries_(std::move(entries)), claimed_(entries_.size(), false), chart_(std::move(chart)) {
     // Earliest posted first: QuickBooks numbers its transactions in the order it stores them.
     std::stable_sort(entries_.begin(), entries_.end(), [](const PostedEntry& a, const PostedEntry& b) {

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/posting/chart_of_accounts.h"
+#include "engine/posting/company_chart.h"
 #include "qbxml/journal_entry_answer.h"
 #include "qbxml/names.h"
 
@@ -38,19 +38,19 @@ bool carriesImportMemo(const PostedEntry& entry);
 // Same RefNumber and TxnDate.
 bool sameKey(const StoreTransaction& transaction, const PostedEntry& entry);
 // Same lines, in any order; the transaction's accounts resolved through the chart.
-bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const ChartOfAccounts& chart);
+bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart);
 // QuickBooks has changed the entry since it made it: its TimeModified is not its TimeCreated.
 bool changedSinceMade(const PostedEntry& entry);
 // The import's entry of this transaction, changed in QuickBooks since: same key, the import's
 // memo on every line, other lines, and modified after it was made.
 bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
-                        const ChartOfAccounts& chart);
+                        const CompanyChart& chart);
 
 // The entries of one query, each of which stands for at most one store transaction: a day
 // that holds two identical transactions needs two identical entries to be wholly posted.
 class PostedEntries {
   public:
-    PostedEntries(std::vector<PostedEntry> entries, ChartOfAccounts chart);
+    PostedEntries(std::vector<PostedEntry> entries, CompanyChart chart);
 
     struct Match {
         const PostedEntry* same = nullptr;        // the entry that is this transaction
@@ -63,12 +63,12 @@ class PostedEntries {
     Match claim(const StoreTransaction& transaction);
 
     const std::vector<PostedEntry>& entries() const { return entries_; }
-    const ChartOfAccounts& chart() const { return chart_; }
+    const CompanyChart& chart() const { return chart_; }
 
   private:
     std::vector<PostedEntry> entries_;
     std::vector<bool> claimed_;
-    ChartOfAccounts chart_;
+    CompanyChart chart_;
 };
 
 }  // namespace ztl

@@ -1,6 +1,7 @@
 #include "engine/review/check_run.h"
 
-#include "engine/import/settings_keys.h"
+#include "engine/company/import_settings.h"
+#include "engine/company/settings_keys.h"
 #include "engine/posting/posted_entries.h"
 #include "platform/paths.h"
 #include "platform/vb_error.h"
@@ -9,7 +10,7 @@
 namespace ztl {
 
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
-                              const std::string& chartResponse) {
+                              const ChartReading& chart) {
     // A window that keeps its connection open (the single-store window, and with it the Web
     // Connector's session) is asked through that; otherwise the check opens one of its own.
     std::shared_ptr<RequestProcessor> qb = program.requestProcessor;
@@ -54,7 +55,7 @@ TotalsCheck checkBeforeImport(Program& program, const std::string& company, cons
 
     CheckInput input;
     input.totalsFile = paths::map(sourcePath);
-    input.chartResponse = chartResponse;
+    input.chart = chart;
     input.names = storedEntityNames(program);
     input.askPosted = duplicateGuardOn(program);
     return checkTotals(input, ask);

@@ -4,7 +4,6 @@
 // connection the window keeps open, or else one of its own. The check shows no message.
 #include <string>
 
-#include "engine/import/import_settings.h"
 #include "engine/program.h"
 #include "engine/review/transaction_check.h"
 
@@ -14,6 +13,6 @@ namespace ztl {
 // import into `company` (empty: the company QuickBooks has open). Throws VbError only when
 // the totals file cannot be read.
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
-                              const std::string& chartResponse);
+                              const ChartReading& chart);
 
 }  // namespace ztl

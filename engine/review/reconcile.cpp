@@ -19,7 +19,7 @@ bool carriesSomeImportMemo(const PostedEntry& entry) {
     return false;
 }
 
-bool isTheTransaction(const StoreTransaction& t, const PostedEntry& e, const ChartOfAccounts& chart) {
+bool isTheTransaction(const StoreTransaction& t, const PostedEntry& e, const CompanyChart& chart) {
     return sameKey(t, e) && carriesImportMemo(e) && sameLines(t, e, chart);
 }
 
@@ -30,7 +30,7 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 }  // namespace
 
 Reconciliation reconcileDay(const std::vector<DayTransaction>& day, std::vector<PostedEntry> entries,
-                            const ChartOfAccounts& chart) {
+                            const CompanyChart& chart) {
     // The duplicate guard's order: the earliest posted entry is a transaction's first.
     const PostedEntries ordered(std::move(entries), chart);
     const std::vector<PostedEntry>& es = ordered.entries();
@@ -165,9 +165,9 @@ std::vector<std::string> Reconciliation::lines() const {
     return out;
 }
 
-Reconciliation reconcileTotalsFile(AfterImport& company, const std::string& totalsPath) {
+Reconciliation reconcileTotalsFile(CompanySession& company, const std::string& totalsPath) {
     PlannedDay day = [&] {
-        company.loadChart();
+        company.chart();
         return company.readDay(totalsPath);
     }();
     std::vector<PostedEntry> entries;
@@ -175,7 +175,7 @@ Reconciliation reconcileTotalsFile(AfterImport& company, const std::string& tota
         try {
             entries = queryPostedEntries(company.asker(), *day.first, *day.last);
         } catch (const qbxml::AnswerError& e) {
-            throw AfterImportError(e.what());
+            throw CompanyError(e.what());
         }
     }
     return reconcileDay(day.transactions, std::move(entries), company.chart());

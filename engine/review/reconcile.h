@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/review/after_import.h"
+#include "engine/company/company_session.h"
 #include "engine/posting/posted_entries.h"
-#include "engine/review/planned_day.h"
+#include "engine/posting/planned_day.h"
 
 namespace ztl {
 
@@ -33,10 +33,10 @@ struct Reconciliation {
 };
 
 Reconciliation reconcileDay(const std::vector<DayTransaction>& day, std::vector<PostedEntry> entries,
-                            const ChartOfAccounts& chart);
+                            const CompanyChart& chart);
 
 // The whole check of a totals file against the company: the chart, the file, one query over
-// the file's dates. Throws AfterImportError.
-Reconciliation reconcileTotalsFile(AfterImport& company, const std::string& totalsPath);
+// the file's dates. Throws CompanyError.
+Reconciliation reconcileTotalsFile(CompanySession& company, const std::string& totalsPath);
 
 }  // namespace ztl

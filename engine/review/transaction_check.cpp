@@ -23,7 +23,7 @@ std::string quoted(const std::string& utf8) {
 // The account field a name was taken from, as the main window labels it; empty when none.
 // Where two fields hold the name, the one whose lines the account is wins.
 std::string fieldOf(const std::string& utf8Name, const EntityNames& names,
-                    const std::optional<ChartOfAccounts::Account>& account) {
+                    const std::optional<CompanyChart::Account>& account) {
     const std::string name = utf8ToWindows1252(utf8Name);
     struct Field {
         const std::string& value;
@@ -203,23 +203,13 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     }
 
     // The chart, as the window shows it and as the import's name rule reads it.
-    ChartOfAccounts chart;
-    AccountList accounts;
-    bool chartRead = false;
-    if (input.chartResponse.empty()) {
-        check.incomplete = "QuickBooks' chart of accounts could not be read.";
-    } else {
-        pugi::xml_document doc;
-        std::string reason;
-        if (qbxml::load(doc, input.chartResponse, reason)) {
-            chart = ChartOfAccounts::fromResponse(input.chartResponse);
-            accounts.appendLoad(chartTexts(doc));
-            chartRead = true;
-        } else {
-            check.incomplete = "QuickBooks' chart of accounts could not be read (" + reason + ").";
-        }
-    }
-    auto entityOf = [&](const std::string& code) { return importEntityFor(accounts, code, input.names); };
+    const CompanyChart noChart;
+    const CompanyChart& chart = input.chart.chart ? *input.chart.chart : noChart;
+    const bool chartRead = input.chart.chart.has_value();
+    if (!chartRead)
+        check.incomplete = input.chart.unreadable.empty()
+                               ? "QuickBooks' chart of accounts could not be read."
+                               : "QuickBooks' chart of accounts could not be read (" + input.chart.unreadable + ").";
 
     // Each transaction's entry, as the import builds it.
     std::vector<std::optional<PlannedEntry>> planned(blocks.size());
@@ -237,7 +227,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             v.reason = "its date \"" + trimmed(b.dateText) + "\" cannot be converted: the import refuses it";
             continue;
         }
-        PlannedEntry plan = planEntry(b, entityOf);
+        PlannedEntry plan = planEntry(b, chart, input.names);
         if (plan.refusal) {
             v.outcome = Outcome::NotSent;
             v.reason =

@@ -19,7 +19,7 @@
 
 #include "engine/posting/entity_rule.h"
 #include "engine/posting/entry_judge.h"
-#include "engine/import/posted_entry_query.h"
+#include "engine/company/posted_entry_query.h"
 
 namespace ztl {
 
@@ -72,7 +72,7 @@ struct TotalsCheck {
 
 struct CheckInput {
     std::filesystem::path totalsFile;  // a path of this machine
-    std::string chartResponse;         // the account query answer the window shows; empty: none
+    ChartReading chart;                // the chart the window shows, or why there is none
     EntityNames names;
     bool askPosted = true;  // the import's duplicate guard is on
 };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/import/import_log.h"
-#include "engine/import/import_log_reader.h"
+#include "engine/company/import_log.h"
+#include "engine/company/import_log_reader.h"
 #include "platform/trim.h"
 
 namespace ztl::undolog {

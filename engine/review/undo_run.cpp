@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/trim.h"
@@ -112,22 +112,22 @@ std::string undoConfirmationText(const UndoPlan& plan) {
     return text;
 }
 
-UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::string& totalsPathGiven) {
+UndoPlan planUndo(CompanySession& company, const std::string& logPath, const std::string& totalsPathGiven) {
     UndoPlan plan;
     plan.logPath = logPath;
     std::string bytes;
     try {
         bytes = readWholeFile(paths::map(logPath));
     } catch (const std::exception& ex) {
-        throw AfterImportError("The import log " + logPath + " could not be read (" +
+        throw CompanyError("The import log " + logPath + " could not be read (" +
                                toVbError(ex).description + ").");
     }
     undolog::ImportLogRecord record = undolog::readImportLog(bytes);
-    if (!record.isImportLog) throw AfterImportError(logPath + " is not an import log.");
+    if (!record.isImportLog) throw CompanyError(logPath + " is not an import log.");
     if (record.entries.empty()) return plan;
 
     // The totals file's transactions, when the file is at hand.
-    company.loadChart();
+    company.chart();
     std::optional<PlannedDay> day;
     std::string totalsPath = totalsPathGiven.empty() ? totalsBeside(logPath) : totalsPathGiven;
     std::error_code ec;
@@ -135,7 +135,7 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
         day = company.readDay(totalsPath);
         plan.totalsNote = "Each entry's lines were compared with the totals file " + totalsPath + ".";
     } else if (!totalsPathGiven.empty()) {
-        throw AfterImportError("The totals file " + totalsPathGiven + " does not exist.");
+        throw CompanyError("The totals file " + totalsPathGiven + " does not exist.");
     } else {
         plan.totalsNote =
             "The totals file is not beside the log: each entry was checked against QuickBooks' own "
@@ -145,9 +145,9 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
     try {
         plan.closingDate = closingDateOf(company.ask(preferencesQueryRequest()));
     } catch (const qbxml::AnswerError& e) {
-        throw AfterImportError(std::string("The company's closing date could not be read: ") + e.what());
+        throw CompanyError(std::string("The company's closing date could not be read: ") + e.what());
     } catch (const std::exception& ex) {
-        throw AfterImportError("The company's closing date could not be read: " + askFailure(ex) + ".");
+        throw CompanyError("The company's closing date could not be read: " + askFailure(ex) + ".");
     }
 
     for (const auto& logged : record.entries) {
@@ -163,13 +163,13 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
         try {
             answer = readJournalEntryQuery(company.ask(journalEntryByTxnIdRequest(logged.txnId)));
         } catch (const std::exception& ex) {
-            throw AfterImportError("QuickBooks could not be asked for entry TxnID " + logged.txnId + ": " +
+            throw CompanyError("QuickBooks could not be asked for entry TxnID " + logged.txnId + ": " +
                                    askFailure(ex) + ". Nothing was removed.");
         }
         // QuickBooks says "nothing matched" (1) or, for a TxnID it does not hold, that the
         // query could not be completed (500); anything else is a refusal, not an answer.
         if (!answer.answered() && !(answer.statusCode == "500" && answer.entries.empty()))
-            throw AfterImportError("QuickBooks refused the question for entry TxnID " + logged.txnId +
+            throw CompanyError("QuickBooks refused the question for entry TxnID " + logged.txnId +
                                    ": status " + answer.statusCode + " (" + answer.statusSeverity + "): " +
                                    utf8ToWindows1252(answer.statusMessage) + ". Nothing was removed.");
         const PostedEntry* entry = nullptr;
@@ -211,7 +211,7 @@ UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::s
     return plan;
 }
 
-void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock) {
+void carryOutUndo(CompanySession& company, UndoPlan& plan, const Clock* clock) {
     TextWriter log(paths::map(plan.logPath), TextWriter::Mode::Append);
     LocalDateTime now = clock ? clock->now() : LocalDateTime{};
     log.writeLine(importlog::kBlankLine);

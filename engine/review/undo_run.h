@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/review/after_import.h"
+#include "engine/company/company_session.h"
 #include "engine/review/undo_log.h"
 #include "platform/clock.h"
 
@@ -52,13 +52,13 @@ struct UndoPlan {
 
 // Reads the log and asks QuickBooks about its entries; removes nothing. `totalsPath` is the
 // run's totals file, or empty for the one beside the log (if it is still there). Throws
-// AfterImportError.
-UndoPlan planUndo(AfterImport& company, const std::string& logPath, const std::string& totalsPath);
+// CompanyError.
+UndoPlan planUndo(CompanySession& company, const std::string& logPath, const std::string& totalsPath);
 
 // Sends one delete per entry to remove, writing each outcome to the log's undone block as it
 // comes. A failure of QuickBooks itself stops the undo; the entries not tried stay. Throws
 // VbError when the log cannot be written (nothing more is removed then).
-void carryOutUndo(AfterImport& company, UndoPlan& plan, const Clock* clock);
+void carryOutUndo(CompanySession& company, UndoPlan& plan, const Clock* clock);
 
 // The confirmation an undo asks for before it removes anything.
 std::string undoConfirmationText(const UndoPlan& plan);

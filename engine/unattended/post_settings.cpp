@@ -1,6 +1,6 @@
 #include "engine/unattended/post_settings.h"
 
-#include "engine/import/settings_keys.h"
+#include "engine/company/settings_keys.h"
 #include "engine/unattended/send_mail.h"
 #include "platform/trim.h"
 

@@ -8,14 +8,15 @@
 #include <iterator>
 
 #include "engine/import/archive_file.h"
+#include "engine/company/company_session.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 #include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
-#include "engine/import/import_settings.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/import_settings.h"
+#include "engine/company/quickbooks_check.h"
 #include "engine/import/run_summary.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/settings_keys.h"
 #include "engine/import/totals_file_fate.h"
 #include "engine/review/check_run.h"
 #include "engine/totals/store_day.h"
@@ -68,7 +69,7 @@ struct Run {
     const PostOptions& options;
     std::string company;      // the company QuickBooks has open
     std::string sessionFile;  // the company every session names: empty, the one open
-    std::string chart;        // the chart's answer, for the check
+    ChartReading chart;       // the chart, for the check
 };
 
 // Checks and imports one day; true when QuickBooks holds all of it.
@@ -90,12 +91,7 @@ bool postDay(Run& r, PostedDay& day, const std::string& source, const StoreDay& 
     RunRecord run;
     if (r.p.edition == Edition::MultiStore) {
         StoreDayImport import{.source = source, .companyFile = r.company, .store = r.totalsPath};
-        {
-            clsZTL loader(r.p);
-            loader.X390source(source);
-            loader.Load390();
-            import.transactionCount = loader.ZTLTrcount;
-        }
+        import.transactionCount = storeDay.tCount;
         run = runStoreDay(r.p, import);
     } else {
         clsZTL engine(r.p);
@@ -320,7 +316,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         quickBooksNotReached(report, options);
         return nothingDone(report.reason);
     }
-    Run run{program, totalsPath, options, *open, "", ""};
+    Run run{program, totalsPath, options, *open, "", {}};
     if (program.edition == Edition::MultiStore)
         program.settingsSection = companySettingsSection(*open);
     else
@@ -344,10 +340,12 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         return nothingDone("the duplicate check is off");
     }
     {
-        clsZTL loader(program);
-        loader.QBCompany = run.sessionFile;
-        loader.LoadQbCoa();
-        if (!loader.cZTLError) run.chart = loader.coaResponse();
+        CompanySession session(program, run.sessionFile);
+        const ChartLoad& load = session.loadChart();
+        if (load.chart)
+            run.chart.chart = load.chart;
+        else
+            program.showMessage(load.failure);
     }
 
     // The days in order; the first that cannot be posted whole stops the run.

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "engine/program.h"
 
 namespace ztl {

@@ -3,13 +3,13 @@
 #include "engine/review/check_run.h"
 #include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
-#include "engine/import/operation_log.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/operation_log.h"
+#include "engine/company/settings_keys.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "single/logic/default_source.h"
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/operation_log_entries.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/busy_flag.h"
 #include "ui/logic/program_version.h"
@@ -129,8 +129,7 @@ bool MainWindowLogic::loadEngine() {
         view_.setImportEnabled(false);
         return false;
     }
-    accounts = engine_->qbCoa();
-    trapped("Error in module loadgridCoa ", [this] { view_.showAccountsGrid(ui::accountsGrid(accounts)); });
+    trapped("Error in module loadgridCoa ", [this] { view_.showAccountsGrid(ui::accountsGrid(engine_->chart())); });
     engine_->X390source(sourcePath);
     engine_->Load390();
     totals = engine_->X390();
@@ -172,7 +171,7 @@ void MainWindowLogic::recheck() {
     ui::BusyFlag busy(busy_);
     recheckDue_ = false;
     // A copy: the window may be closed while the check waits, and the engine object goes with it.
-    const std::string chart = engine_->coaResponse();
+    const ChartReading chart{engine_->chartLoaded() ? std::optional(engine_->chart()) : std::nullopt, {}};
     lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, chart);
     view_.showCheck(*lastCheck);
 }
@@ -215,7 +214,6 @@ void MainWindowLogic::Unload() {
     unloaded_ = true;
     if (started_ && program_.clock) log(endEntry(*program_.clock));
     totals.reset();
-    accounts.clear();
     engine_.reset();
     if (program_.mainWindow == &view_) program_.mainWindow = nullptr;
 }

@@ -57,7 +57,6 @@ class MainWindowLogic {
     std::string companyFile;
     bool validFlag = false;
     bool abortFlag = false;
-    std::vector<std::string> accounts;  // the chart the engine object loaded
     std::shared_ptr<TotalsTable> totals;
     // What became of the totals file after the last import; nothing before one, or when the
     // Import button's own error trap ended it.

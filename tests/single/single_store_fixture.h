@@ -15,7 +15,7 @@
 #include "platform/settings_store.h"
 #include "platform/text_file.h"
 #include "qbsim/processor_factory.h"
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/operation_log_entries.h"
 #include "support/scripted_dialogs.h"
 #include "tests/support/scoped_env.h"
 #include "tools/demo_world/demo_world.h"

@@ -6,7 +6,7 @@
 
 #include "demo_world_fixture.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "platform/clock.h"
 #include "platform/prompter.h"
 #include "qbsim/company.h"

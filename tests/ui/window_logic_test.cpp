@@ -46,7 +46,9 @@ TEST(GridContent, TotalsRowsByKindAndAccountsSplitAtTheirOuterCommas) {
     EXPECT_EQ(testsupport::vbErrorNumber([] { ui::totalsGrid({"D,1000"}); }), vb::kSubscriptOutOfRange);
 
     ui::GridContent chart =
-        ui::accountsGrid({"1000,Checking,Bank", "6500,Repairs, Labor and Supplies,Expense"});
+        ui::accountsGrid(CompanyChart({{"80000001-1", "Checking", "1000", "Bank", "Checking"},
+                                       {"80000002-1", "Repairs, Labor and Supplies", "6500", "Expense",
+                                        "Repairs, Labor and Supplies"}}));
     EXPECT_EQ(chart.rows[1], (std::vector<std::string>{"6500", "Repairs, Labor and Supplies", "Expense"}));
     EXPECT_EQ(ui::columnWidth(1000, 3), 333);
     EXPECT_EQ(ui::columnWidth(1000, 1.7), 588);

@@ -9,7 +9,7 @@
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
 #include "ui/frm_ztl_main.h"
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 
 using namespace ztl;
 namespace fs = std::filesystem;

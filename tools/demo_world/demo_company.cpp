@@ -1,6 +1,6 @@
 #include "tools/demo_world/demo_company.h"
 
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "qbsim/company.h"
 #include "qbsim/sample_company.h"
 #include "qbsim/sim_request_processor.h"

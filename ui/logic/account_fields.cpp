@@ -1,7 +1,7 @@
 #include "ui/logic/account_fields.h"
 
-#include "engine/import/import_settings.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/import_settings.h"
+#include "engine/company/settings_keys.h"
 #include "platform/error_report.h"
 #include "platform/trim.h"
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "engine/review/reconcile.h"
 #include "engine/review/undo_run.h"
 #include "platform/paths.h"
@@ -47,9 +47,9 @@ std::optional<std::string> reconcileInWindow(Program& program, const ImportPlace
     KeepRequestProcessor keep{program};
     std::vector<std::string> lines;
     try {
-        AfterImport company(program, place.companyFile);
+        CompanySession company(program, place.companyFile);
         lines = reconcileTotalsFile(company, currentTotals(place)).lines();
-    } catch (const AfterImportError& e) {
+    } catch (const CompanyError& e) {
         program.showMessage(std::string("The day could not be reconciled with QuickBooks.\n\n") + e.what(),
                             MsgIcon::Exclamation);
         return std::nullopt;
@@ -88,7 +88,7 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
         return false;
     }
     try {
-        AfterImport company(program, place.companyFile);
+        CompanySession company(program, place.companyFile);
         UndoPlan plan = planUndo(company, logPath, place.totalsNow);
         if (plan.entries.empty()) {
             program.showMessage("The import log " + logPath +
@@ -105,7 +105,7 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
         carryOutUndo(company, plan, program.clock);
         showResults(program, logPath, "Undo of the import");
         return plan.complete();
-    } catch (const AfterImportError& e) {
+    } catch (const CompanyError& e) {
         program.showMessage(
             std::string("The import could not be undone; nothing was removed.\n\n") + e.what(),
             MsgIcon::Exclamation);

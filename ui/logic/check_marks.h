@@ -29,6 +29,6 @@ CheckMarks checkMarks(const TotalsCheck& check);
 // Runs the check for the window (see checkBeforeImport) and says so in the count line when
 // the totals file could not be read. Shows no message.
 CheckMarks checkForWindow(Program& program, const std::string& company, const std::string& sourcePath,
-                          const std::string& chartResponse);
+                          const ChartReading& chart);
 
 }  // namespace ztl::ui

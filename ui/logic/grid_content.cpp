@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/vb_error.h"
+#include "platform/windows1252.h"
 #include "ui/logic/amount_format.h"
 
 namespace ztl::ui {
@@ -41,16 +42,10 @@ GridContent totalsGrid(const TotalsTable& totals) {
     return g;
 }
 
-GridContent accountsGrid(const std::vector<std::string>& accounts) {
+GridContent accountsGrid(const CompanyChart& chart) {
     GridContent g{{"Account", "Name", "Type"}, {5, 2.5, 2.5}, {}};
-    for (const std::string& a : accounts) {
-        // Number and type never hold a comma; a name may. Splitting at the first and the last
-        // comma keeps such a name whole and the type in its own column.
-        size_t first = a.find(',');
-        size_t last = a.rfind(',');
-        if (first == std::string::npos || first == last) throw vbError(vb::kSubscriptOutOfRange);
-        g.rows.push_back({a.substr(0, first), a.substr(first + 1, last - first - 1), a.substr(last + 1)});
-    }
+    for (const CompanyChart::Account& a : chart.accounts())
+        g.rows.push_back({utf8ToWindows1252(a.number), utf8ToWindows1252(a.name), utf8ToWindows1252(a.type)});
     return g;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/import/cls_ztl.h"
+#include "engine/posting/company_chart.h"
 
 namespace ztl::ui {
 
@@ -25,7 +26,7 @@ inline bool isShadedRow(size_t dataRow /* from 1 */) {
 GridContent totalsGrid(const TotalsTable& totals);
 
 // loadgridCoa: number, name and type of every account.
-GridContent accountsGrid(const std::vector<std::string>& accounts);
+GridContent accountsGrid(const CompanyChart& chart);
 
 // A column's width in the grid's units.
 int columnWidth(int gridWidth, double divisor);

@@ -7,7 +7,7 @@
 // QuickBooks now.
 #include <string>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "engine/totals/store_day.h"
 #include "ui/logic/check_marks.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/review/check_run.h"
 #include "engine/import/import_lock.h"
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "storedata/engine.h"
@@ -11,7 +11,7 @@
 #include "ui/logic/program_version.h"
 #include "ui/logic/run_marks.h"
 #include "ui/logic/source_file_check.h"
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 #include "engine/import/import_day.h"
 #include "ui/ms_logic/store_selection.h"
 
@@ -142,8 +142,8 @@ void MainWindowLogic::loadgridCoa() {
             view_.setImportEnabled(false);
             return;
         }
-        chartResponse_ = chart.coaResponse();
-        view_.showAccountsGrid(ui::accountsGrid(chart.qbCoa()));
+        chart_.chart = chart.chart();
+        view_.showAccountsGrid(ui::accountsGrid(chart.chart()));
     } catch (const std::exception& ex) {
         program_.showMessage(moduleErrorReport("Error in module loadgridCoa ", toVbError(ex)));
     }
@@ -190,7 +190,7 @@ void MainWindowLogic::recheck() {
     ui::BusyFlag busy(busy_);
     recheckDue_ = false;
     // The import posts into the company QuickBooks has open.
-    lastCheck = ui::checkForWindow(program_, "", sourcePath, chartResponse_);
+    lastCheck = ui::checkForWindow(program_, "", sourcePath, chart_);
     view_.showCheck(*lastCheck);
 }
 

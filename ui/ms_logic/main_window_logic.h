@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/import/cls_ztl.h"
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
 #include "ui/logic/check_marks.h"
@@ -85,7 +85,7 @@ class MainWindowLogic {
     // holds nothing of the operator's, and the section may not be the company's yet:
     // storing it would wipe a stored name.
     bool fieldsLoaded_ = false;
-    std::string chartResponse_;  // the chart the window shows, as QuickBooks answered
+    ChartReading chart_;  // the chart the window shows
     bool loaded_ = false;        // the load has shown the totals and the chart
     bool imported_ = false;      // an import has run: the check told of the file before it
     bool recheckDue_ = false;    // a stored name changed since the last check

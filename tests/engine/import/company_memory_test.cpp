@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/settings_store.h"
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 
 using namespace ztl;
 

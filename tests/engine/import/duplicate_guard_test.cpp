@@ -261,7 +261,7 @@ TEST(DuplicateGuard, AFullAnswerIsAskedAgainByNarrowerDatesDownToOneDay) {
 }
 
 TEST(PostedEntries, EachEntryStandsForOneTransactionAndAccountsResolveAsQuickBooksResolvesThem) {
-    ChartOfAccounts chart({{"80000001-1", "Checking", "1000", "Bank"}, {"80000002-1", "Sales", "4000", "Income"}});
+    CompanyChart chart({{"80000001-1", "Checking", "1000", "Bank"}, {"80000002-1", "Sales", "4000", "Income"}});
     auto line = [](bool debit, const char* account, std::int64_t cents, const char* memo = " Korvane Import ") {
         return EntryLine{debit, "", account, cents, memo, ""};
     };

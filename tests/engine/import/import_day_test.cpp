@@ -2,13 +2,13 @@
 // decides about the company and the file, and what the operator is told when the file
 // stays where it is against expectation.
 #include "engine/import/import_day.h"
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 #include "engine/import/import_lock.h"
 #include "import_runner.h"
 #include "platform/text_file.h"

@@ -1,7 +1,7 @@
 // Reading an import log back: every block as the run recorded its answer, the notes before
 // the first block, a log cut short or damaged, and the log of a whole run on the simulated
 // company read back against the run's own record of it.
-#include "engine/import/import_log_reader.h"
+#include "engine/company/import_log_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "engine/import/cls_ztl.h"
-#include "engine/import/import_log.h"
-#include "engine/import/settings_keys.h"
+#include "engine/company/import_log.h"
+#include "engine/company/settings_keys.h"
 #include "engine_fixture.h"
 #include "import_runner.h"
 #include "platform/request_processor.h"

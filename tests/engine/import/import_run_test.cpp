@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "engine/import/cls_ztl.h"
-#include "engine/import/import_log.h"
-#include "engine/import/operation_log.h"
+#include "engine/company/import_log.h"
+#include "engine/company/operation_log.h"
 #include "engine_fixture.h"
 #include "import_runner.h"
 #include "platform/text_file.h"

@@ -1,11 +1,11 @@
 // The operation log's entries, byte for byte, and the log growing by appending.
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/operation_log_entries.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "engine/import/operation_log.h"
+#include "engine/company/operation_log.h"
 #include "platform/text_file.h"
 
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include "engine/review/check_run.h"
 #include "engine/import/cls_ztl.h"
 #include "engine/posting/entry_judge.h"
-#include "engine/import/import_log_reader.h"
+#include "engine/company/import_log_reader.h"
 #include "import_runner.h"
 #include "platform/text_file.h"
 #include "qbsim/company.h"
@@ -206,12 +206,12 @@ TEST(CheckBeforeImport, EachVerdictIsWhatTheImportThenDoes) {
         std::filesystem::create_directory(dir.path() / "day");
         const std::string totals = dir.file("day/X390.QB", day.totals).string();
 
-        std::string chart;
+        ChartReading chart;
         {
             clsZTL loader(p);
             loader.LoadQbCoa();
             ASSERT_FALSE(loader.cZTLError);
-            chart = loader.coaResponse();
+            chart.chart = loader.chart();
         }
         const size_t shownBefore = prompter.shown.size();
         TotalsCheck check = checkBeforeImport(p, "", totals, chart);
@@ -335,14 +335,14 @@ TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedKeepsTheFindingsThatNeedNoAn
              p.settingsSection = kSection;
              settings.set(kSettingsApp, kSection, "ARImportAccount", input.names.receivables);
              settings.set(kSettingsApp, kSection, "TaxImportAccount", input.names.salesTax);
-             TotalsCheck c = checkBeforeImport(p, "", totals, shown);
+             TotalsCheck c = checkBeforeImport(p, "", totals, shown.empty() ? ChartReading{} : readChart(shown));
              EXPECT_TRUE(prompter.shown.empty());
              return c;
          }},
         {"the wait cancelled",
          [&](const std::string& shown) {
              CheckInput in = input;
-             in.chartResponse = shown;
+             in.chart = shown.empty() ? ChartReading{} : readChart(shown);
              return checkTotals(in, [](const std::string&) -> std::string {
                  throw VbError{vb::kDialogCancelled, "QuickBooks", "The wait for QuickBooks was cancelled."};
              });
@@ -387,7 +387,7 @@ TEST(EntryJudge, AgreesWithTheCompanyOnEntriesTheImportNeverWrites) {
     ScratchDir dir("judge");
     auto company = qbsim::Company::create(dir.path() / "Judge.qbw");
     qbsim::addSampleCompany(company);
-    const ChartOfAccounts chart = ChartOfAccounts::fromResponse(qbsim::answerRequest(
+    const CompanyChart chart = CompanyChart::fromAnswer(qbsim::answerRequest(
         company,
         "<?xml version=\"1.0\" ?>\r\n<!DOCTYPE QBXML PUBLIC '-//INTUIT//DTD QBXML QBD 1.0//EN'>\r\n"
         "<QBXML><QBXMLMsgsRq onError=\"stopOnError\"><AccountQueryRq requestID=\"1\"/></QBXMLMsgsRq>"

@@ -2,7 +2,7 @@
 // records as posted: the verdicts the operator acts on.
 #include <gtest/gtest.h>
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "engine/posting/entry_differences.h"
 #include "engine/review/reconcile.h"
 #include "engine/review/undo_log.h"
@@ -14,7 +14,7 @@ using ztl::test::writtenLog;
 
 namespace {
 
-const ChartOfAccounts kChart({{"80000001-1", "Checking", "1000", "Bank"},
+const CompanyChart kChart({{"80000001-1", "Checking", "1000", "Bank"},
                               {"80000002-1", "Merchandise Sales", "4000", "Income"},
                               {"80000003-1", "Service Income", "4100", "Income"},
                               {"80000004-1", "Accounts Receivable", "1200", "AccountsReceivable"}});

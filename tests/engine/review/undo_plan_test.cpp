@@ -107,14 +107,14 @@ TEST_F(Undo, AQuestionQuickBooksRefusesStopsItBeforeAnythingIsRemoved) {
                         std::function<void(Company&)>([](Company& c) { c.preferences = "3250"; })}) {
         company = {};
         refuse(company);
-        AfterImport qb(t.program, "");
-        EXPECT_THROW(planUndo(qb, log, ""), AfterImportError);
+        CompanySession qb(t.program, "");
+        EXPECT_THROW(planUndo(qb, log, ""), CompanyError);
         EXPECT_EQ(deletesSent(), 0);
     }
     // "Not found" is an answer: that entry is gone already.
     company = {};
     company.queryStatus["2-1"] = "500";
-    AfterImport qb(t.program, "");
+    CompanySession qb(t.program, "");
     UndoPlan plan = planUndo(qb, log, "");
     ASSERT_EQ(plan.entries.size(), 3u);
     EXPECT_EQ(plan.entries[1].plan, UndoEntry::Plan::AlreadyGone);
@@ -124,7 +124,7 @@ TEST_F(Undo, AQuestionQuickBooksRefusesStopsItBeforeAnythingIsRemoved) {
 TEST_F(Undo, ARefusedDeleteIsReportedAndTheNextStillGoesALostConnectionStopsIt) {
     company.deleteStatus["1-1"] = "3175";
     {
-        AfterImport qb(t.program, "");
+        CompanySession qb(t.program, "");
         UndoPlan plan = planUndo(qb, log, "");
         carryOutUndo(qb, plan, &t.clock);
         EXPECT_EQ(plan.entries[0].outcome, UndoEntry::Outcome::Failed);
@@ -144,7 +144,7 @@ TEST_F(Undo, ARefusedDeleteIsReportedAndTheNextStillGoesALostConnectionStopsIt) 
     company = {};
     writeWholeFile(log, logWith({{"A1", "1-1"}, {"A2", "2-1"}, {"A3", "3-1"}}));
     t.factory.processor->requests.clear();
-    AfterImport qb(t.program, "");
+    CompanySession qb(t.program, "");
     UndoPlan plan = planUndo(qb, log, "");
     int before = 0;  // the processor counts its calls from its first
     for (const auto& c : t.qb().calls) before += c.starts_with("ProcessRequest:");

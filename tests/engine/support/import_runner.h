@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 #include "engine/views.h"
 #include "engine_fixture.h"
 #include "platform/decimal.h"

@@ -1,6 +1,6 @@
 #include "written_log.h"
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "engine_fixture.h"
 #include "platform/text_file.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Import logs for the tests of their readers, written by the run's own writer
-// (engine/import/import_log.h) rather than typed: a reader tested on them reads what the run
+// (engine/company/import_log.h) rather than typed: a reader tested on them reads what the run
 // writes, and a change to a line reaches both.
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "engine/import/quickbooks_session.h"
+#include "engine/company/quickbooks_session.h"
 
 #include "platform/windows1252.h"
 

@@ -1,6 +1,6 @@
-#include "engine/import/operation_log_entries.h"
+#include "engine/company/operation_log_entries.h"
 
-#include "engine/import/operation_log.h"
+#include "engine/company/operation_log.h"
 
 namespace ztl {
 namespace {

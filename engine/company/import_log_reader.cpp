@@ -1,9 +1,9 @@
-#include "engine/import/import_log_reader.h"
+#include "engine/company/import_log_reader.h"
 
 #include <charconv>
 #include <optional>
 
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 #include "platform/text_file.h"
 
 namespace ztl::importlog {

@@ -1,13 +1,15 @@
 #pragma once
-// A totals file's transactions as an import would post them now: the day walked once, each
-// transaction planned against the engine's chart with the names its settings keep. What the
-// checks after an import compare QuickBooks with.
+// A store's day as an import would post it into one company now: each transaction of the
+// walked day planned against the company's chart with the names the account fields keep.
+// What the checks after an import compare QuickBooks with.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/import/cls_ztl.h"
+#include "engine/posting/company_chart.h"
+#include "engine/posting/entity_rule.h"
 #include "engine/posting/posted_entries.h"
+#include "engine/totals/store_day.h"
 #include "platform/store_date.h"
 
 namespace ztl {
@@ -23,8 +25,7 @@ struct PlannedDay {
     std::optional<CalendarDate> first, last;   // the days they fall on
 };
 
-// Reads the totals file and plans it through `engine`, whose chart (LoadQbCoa) and settings
-// give the entity names. Throws VbError when the file cannot be read or is no totals file.
-PlannedDay planDay(clsZTL& engine, const std::string& totalsPath);
+// Throws the walk's own refusal (VbError) when the import would stop on the file.
+PlannedDay planDay(const StoreDay& day, const CompanyChart& chart, const EntityNames& names);
 
 }  // namespace ztl

@@ -1,4 +1,4 @@
-#include "engine/import/import_log.h"
+#include "engine/company/import_log.h"
 
 #include "platform/vb_error.h"
 

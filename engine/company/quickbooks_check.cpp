@@ -1,4 +1,4 @@
-#include "engine/import/quickbooks_check.h"
+#include "engine/company/quickbooks_check.h"
 
 #include "platform/error_report.h"
 #include "platform/vb_error.h"

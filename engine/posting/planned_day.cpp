@@ -1,17 +1,10 @@
-#include "engine/review/planned_day.h"
+#include "engine/posting/planned_day.h"
 
-#include <filesystem>
-
-#include "engine/totals/store_day.h"
-#include "platform/paths.h"
+#include "engine/posting/planned_entry.h"
 
 namespace ztl {
 
-PlannedDay planDay(clsZTL& engine, const std::string& totalsPath) {
-    std::filesystem::path path = paths::map(totalsPath);
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) throw vbError(vb::kFileNotFound);
-    const StoreDay day = StoreDay::read(path);
+PlannedDay planDay(const StoreDay& day, const CompanyChart& chart, const EntityNames& names) {
     if (day.walkRefusal) throw *day.walkRefusal;
     PlannedDay planned;
     planned.first = day.first;
@@ -20,7 +13,7 @@ PlannedDay planDay(clsZTL& engine, const std::string& totalsPath) {
         if (block.lines.empty()) continue;
         DayTransaction t;
         t.referenceNumber = block.referenceNumber;
-        PlannedEntry plan = engine.planEntry(block);
+        PlannedEntry plan = planEntry(block, chart, names);
         if (plan.refusal)
             t.unpostable = plan.refusal->description;
         else

@@ -1,4 +1,4 @@
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "engine/import/import_settings.h"
+#include "engine/company/import_settings.h"
 
-#include "engine/import/settings_keys.h"
+#include "engine/company/settings_keys.h"
 #include "engine/posting/posted_entries.h"
 
 namespace ztl {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/import/run_record.h"
+#include "engine/company/run_record.h"
 
 namespace ztl::importlog {
 

@@ -1,4 +1,4 @@
-#include "engine/import/company_memory.h"
+#include "engine/company/company_memory.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "engine/import/posted_entry_query.h"
+#include "engine/company/posted_entry_query.h"
 
 #include "platform/calendar.h"
 #include "platform/vb_error.h"

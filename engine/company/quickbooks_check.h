@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/import/settings_keys.h"
+#include "engine/company/settings_keys.h"
 #include "engine/program.h"
 
 namespace ztl {

@@ -1,4 +1,4 @@
-#include "engine/import/operation_log.h"
+#include "engine/company/operation_log.h"
 
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
