@@ -8,13 +8,12 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/import/cls_ztl.h"
+#include "engine/company/settings_keys.h"
 #include "engine/company/quickbooks_check.h"
 #include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "engine/company/company_memory.h"
 #include "engine/import/import_day.h"
-#include "engine/import/single_procedures.h"
 #include "engine/company/operation_log_entries.h"
 #include "engine/company/import_log.h"
 #include "engine/import/run_summary.h"
@@ -42,8 +41,7 @@ void printDuplicateCheck(const std::optional<RunRecord>& run) {
 void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile,
                   const std::string& totalsNow) {
     if (!run || run->lockHeldElsewhere) return;
-    const bool whole = run->reachedEnd && run->inQuickBooks() == static_cast<int>(run->transactions.size());
-    if (!whole && !run->logPath.empty())
+    if (!run->postedWhole() && !run->logPath.empty())
         std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << totalsNow
                   << "\n      remove what this run posted:   ztl undo --totals " << totalsNow << " "
                   << run->logPath << "\n";
@@ -60,32 +58,31 @@ void printSummary(const std::optional<RunRecord>& run, const std::string& totals
 int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const std::string& file, bool keep) {
     Program& p = console.program;
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
-    clsZTL engine(p);
-    engine.QBCompany = settings.get(kSettingsApp, p.settingsSection, key::kCompany, "");
-    engine.LoadQbCoa();
-    if (engine.cZTLError) return 1;
-    engine.X390source(file);
-    engine.Load390();
-    SingleStoreDayImported done = importSingleStoreDay(p, &engine, file, !keep);
+    DayOutcome done = importDay(p, {.day = walkTotalsFile(file),
+                                    .source = file,
+                                    .companyFile = settings.get(kSettingsApp, p.settingsSection, key::kCompany, ""),
+                                    .settleFile = !keep});
+    if (!done.notRun.empty()) return 1;
     printDuplicateCheck(done.run);
-    const bool archived = done.outcome && done.outcome->fate == TotalsFileFate::Archived;
-    if (keep || !done.outcome) {
+    const std::optional<TotalsFileOutcome>& outcome = done.file;
+    const bool archived = outcome && outcome->fate == TotalsFileFate::Archived;
+    if (keep || !outcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
-    } else if (done.outcome->fate == TotalsFileFate::Removed) {
+    } else if (outcome->fate == TotalsFileFate::Removed) {
         std::cout << "Every transaction is posted; the totals file is removed: " << file << std::endl;
-    } else if (done.outcome->fate == TotalsFileFate::Archived) {
-        std::cout << "Not every transaction is posted; the totals file is archived as " << done.outcome->archive
+    } else if (outcome->fate == TotalsFileFate::Archived) {
+        std::cout << "Not every transaction is posted; the totals file is archived as " << outcome->archive
                   << std::endl;
-    } else if (done.outcome->fate == TotalsFileFate::InUse) {
+    } else if (outcome->fate == TotalsFileFate::InUse) {
         std::cout << "Another import is reading the totals file by now; it stays where it is: " << file
                   << std::endl;
-    } else if (done.outcome->fate == TotalsFileFate::Changed) {
+    } else if (outcome->fate == TotalsFileFate::Changed) {
         std::cout << "The totals file changed during the import; it stays where it is: " << file << std::endl;
     } else {
         std::cout << "The import stopped before its end; the totals file stays where it is: " << file
                   << std::endl;
     }
-    printSummary(done.run, done.totalsFile, archived ? done.outcome->archive : file);
+    printSummary(done.run, done.totalsFile, archived ? outcome->archive : file);
     return console.exitStatus();
 }
 
@@ -125,15 +122,15 @@ int import(const std::vector<std::string>& argv) {
     // Told without counting as a message box: the operator asked for this company.
     if (auto warning = wrongCompanyWarning(p, args[0], *company))
         std::cerr << *warning << "\nGoing on, as --other-company asks.\n\n";
-    StoreDayImport day{.source = args[0], .companyFile = *company, .settleFile = !keep};
-    day.transactionCount = loadTotals(p, args[0]).transactionCount;
-    StoreDayImported done = importStoreDay(p, day);
+    DayOutcome done = importDay(
+        p, {.day = walkTotalsFile(args[0]), .source = args[0], .companyFile = *company, .settleFile = !keep});
     printDuplicateCheck(done.run);
-    if (done.archive)
-        std::cout << "The totals file is archived as " << *done.archive << std::endl;
+    const bool archived = done.file && done.file->fate == TotalsFileFate::Archived;
+    if (archived)
+        std::cout << "The totals file is archived as " << done.file->archive << std::endl;
     else
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
-    printSummary(done.run, done.totalsFile, done.archive.value_or(args[0]));
+    printSummary(done.run, done.totalsFile, archived ? done.file->archive : args[0]);
     return console.exitStatus();
 }
 

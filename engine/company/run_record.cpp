@@ -14,6 +14,12 @@ int RunRecord::count(Outcome outcome) const {
                                           [&](const TransactionRecord& t) { return t.outcome == outcome; }));
 }
 
+bool RunRecord::postedWhole() const {
+    if (!reachedEnd || lockHeldElsewhere || stoppedUnasked || refusedEntry()) return false;
+    if (lineRuns <= 0 || static_cast<int>(transactions.size()) < lineRuns) return false;
+    return inQuickBooks() == lineRuns && inQuickBooks() == static_cast<int>(transactions.size());
+}
+
 bool RunRecord::refusedEntry() const {
     return std::any_of(transactions.begin(), transactions.end(),
                        [](const TransactionRecord& t) { return t.statusSeverity == "Error"; });

@@ -43,12 +43,21 @@ struct RunRecord {
     std::string logPath;             // the import log this run wrote, as the store system names paths;
                                      // empty when it wrote none
     bool summaryLogged = false;      // the run wrote the summary's counts to its log
+    // The day's runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one
+    // entry per run, the one after an H line; a run anywhere else is counted all the same,
+    // so that it shows up as not posted.
+    int lineRuns = 0;
 
     int count(Outcome outcome) const;
     // Posted by this run or held by QuickBooks already.
     int inQuickBooks() const { return count(Outcome::Posted) + count(Outcome::AlreadyThere); }
     // An answer said "Error": the program's ImportErrorFlag.
     bool refusedEntry() const;
+    // QuickBooks holds every transaction of the day: the run went through the whole file,
+    // nothing was refused, and every run of lines (at least one: a file without any may not
+    // be a totals file at all) is posted or was there already. The one rule for a day posted
+    // whole, for the file's fate, the command line's next steps and the unattended run.
+    bool postedWhole() const;
 };
 
 }  // namespace ztl

@@ -61,6 +61,9 @@ class clsZTL {
     // The totals table; the main window keeps this reference after the object is gone.
     std::shared_ptr<TotalsTable> X390() const { return totals_; }
     void X390source(const std::string& path) { source_ = path; }
+    // The day the next run posts, as its caller walked the totals file; none: the run reads
+    // the file at X390source itself.
+    std::shared_ptr<const StoreDay> dayToImport;
     const std::string& X390source() const { return source_; }
     // The single-store edition's count of Q lines from the last Load390.
     int qLineCount() const { return qCount_; }

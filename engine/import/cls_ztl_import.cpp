@@ -198,7 +198,11 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     std::optional<StoreDay> day;
     std::optional<VbError> unreadable;
     try {
-        day = StoreDay::read(paths::map(source_));
+        if (dayToImport)
+            day = *dayToImport;
+        else
+            day = StoreDay::read(paths::map(source_));
+        record_.lineRuns = day->lineRuns;
         for (const DayBlock& b : day->blocks)
             if (!b.lines.empty()) record_.transactions.push_back({.referenceNumber = b.referenceNumber});
     } catch (const std::exception& ex) {
@@ -214,8 +218,10 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     double step = 0;
     std::string countText;
     if (program_.edition == Edition::SingleStore) {
-        step = qCount_ > 0 ? 100.0 / qCount_ : 0;
-        countText = std::to_string(qCount_);
+        // A run handed its day counts that day's Q lines; otherwise those of the last Load390.
+        const int qCount = dayToImport ? dayToImport->qLines : qCount_;
+        step = qCount > 0 ? 100.0 / qCount : 0;
+        countText = std::to_string(qCount);
     } else if (ZTLTrcount) {
         countText = ZTLTrcount->text();
         if (ZTLTrcount->sign() > 0) {

@@ -1,9 +1,10 @@
 #include "engine/import/import_day.h"
 
-#include "engine/import/archive_file.h"
 #include "engine/company/company_memory.h"
 #include "engine/company/operation_log.h"
 #include "engine/company/operation_log_entries.h"
+#include "engine/import/archive_file.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/import/run_summary.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
@@ -36,83 +37,88 @@ void appendSummary(const RunRecord& run, const std::string& totalsFile) {
     }
 }
 
+// The multi-store file's fate: archived once every answer is in, else left for the next run.
+TotalsFileOutcome archiveWhenAnswered(const RunRecord& run, const std::string& source, const Clock* clock,
+                                      std::string& totalsFile) {
+    TotalsFileOutcome outcome;
+    if (!run.reachedEnd) {
+        outcome.fate = TotalsFileFate::StoppedEarly;
+    } else if (run.count(RunRecord::Outcome::NoAnswer) > 0) {
+        outcome.fate = TotalsFileFate::AnswerLost;
+    } else if (!clock) {
+        totalsFile = "left where it is";
+    } else if (std::optional<ArchivedFile> archive = ArchiveFile(source, *clock)) {
+        outcome = {TotalsFileFate::Archived, archive->name, archive->originalLeft};
+    } else {
+        totalsFile = "left where it is: it could not be archived";
+    }
+    return outcome;
+}
+
 }  // namespace
 
-RunRecord runStoreDay(Program& program, const StoreDayImport& day) {
-    clsZTL engine(program);
-    engine.X390source(day.source);
-    engine.ZTLTrcount = day.transactionCount;
-    RunRecord run = engine.NewStartImport();
-    if (!run.stoppedUnasked && !run.lockHeldElsewhere)
-        rememberCompany(program, day.store.empty() ? day.source : day.store, day.companyFile);
-    return run;
-}
-
-StoreDayImported importStoreDay(Program& program, const StoreDayImport& day, const AfterRun& afterRun) {
-    StoreDayImported done;
+DayOutcome importDay(Program& program, const DayImport& import) {
+    DayOutcome done;
+    const bool single = program.edition == Edition::SingleStore;
     try {
-        const RunRecord& run = done.run.emplace(runStoreDay(program, day));
-        if (afterRun) afterRun(run);
-        // A totals file that another workstation's run is importing stays where that run reads
-        // it (this run was refused and posted nothing), and its log is that run's.
-        if (run.lockHeldElsewhere) return done;
-        TotalsFileOutcome outcome;
-        if (!day.settleFile) {
-            done.totalsFile = "left where it is, as asked";
-        } else if (!run.reachedEnd) {
-            outcome.fate = TotalsFileFate::StoppedEarly;
-        } else if (run.count(RunRecord::Outcome::NoAnswer) > 0) {
-            outcome.fate = TotalsFileFate::AnswerLost;
-        } else if (program.clock) {
-            std::optional<ArchivedFile> archive = ArchiveFile(day.source, *program.clock);
-            if (archive) {
-                outcome = {TotalsFileFate::Archived, archive->name, archive->originalLeft};
-                done.archive = archive->name;
-            } else {
-                done.totalsFile = "left where it is: it could not be archived";
+        std::unique_ptr<clsZTL> own;
+        clsZTL* engine = import.engine;
+        if (!engine) {
+            own = std::make_unique<clsZTL>(program);
+            engine = own.get();
+            if (single) {
+                engine->QBCompany = import.companyFile;
+                engine->LoadQbCoa();
+                if (engine->cZTLError) {
+                    done.notRun = "the company's chart of accounts could not be read";
+                    return done;
+                }
             }
-        } else {
-            done.totalsFile = "left where it is";
         }
-        if (done.totalsFile.empty()) done.totalsFile = totalsFileLine(outcome);
-        appendSummary(run, done.totalsFile);
-        if (day.settleFile)
-            if (std::optional<std::string> notice = totalsFileNotice(day.source, outcome))
-                program.showMessage(*notice, MsgIcon::Exclamation);
-    } catch (const std::exception& ex) {
-        program.showMessage(moduleErrorReport("Error in module startimport ", toVbError(ex)));
-    }
-    return done;
-}
+        if (single && !program.clock) throw vbError(vb::kObjectNotSet);
+        engine->X390source(import.source);
+        engine->dayToImport = import.day;
+        if (!single) engine->ZTLTrcount = import.day ? import.day->tCount : import.transactionCount;
 
-SingleStoreDayImported importSingleStoreDay(Program& program, clsZTL* engine, const std::string& source,
-                                            bool settleFile, const AfterRun& afterRun) {
-    SingleStoreDayImported done;
-    try {
-        if (!engine || !program.clock) throw vbError(vb::kObjectNotSet);
         ImportRunRecord record;
-        record.totalsBefore = bytesOf(source);
+        if (single) record.totalsBefore = bytesOf(import.source);
         record.run = engine->NewStartImport();
-        done.run = record.run;
-        if (afterRun) afterRun(record.run);
-        record.totalsAfter = bytesOf(source);
-        if (!settleFile) {
+        engine->dayToImport.reset();
+        const RunRecord& run = done.run.emplace(record.run);
+        done.whole = run.postedWhole();
+        // Unless the run sent nothing (QuickBooks could not be asked what it holds, or another
+        // workstation's run had the file), the company is the one this store posts into.
+        if (!single && !run.stoppedUnasked && !run.lockHeldElsewhere)
+            rememberCompany(program, import.store.empty() ? import.source : import.store, import.companyFile);
+        if (import.afterRun) import.afterRun(run);
+
+        if (!import.settleFile) {
             done.totalsFile = "left where it is, as asked";
-            appendSummary(record.run, done.totalsFile);
+            if (!run.lockHeldElsewhere) appendSummary(run, done.totalsFile);
             return done;
         }
-        done.outcome = settleTotalsFile(source, totalsFileFate(record), *program.clock);
-        done.totalsFile = totalsFileLine(*done.outcome);
-        if (done.outcome->fate != TotalsFileFate::InUse) appendSummary(record.run, done.totalsFile);
-        if (std::optional<std::string> notice = totalsFileNotice(source, *done.outcome)) {
+        TotalsFileOutcome outcome;
+        if (single) {
+            record.totalsAfter = bytesOf(import.source);
+            outcome = settleTotalsFile(import.source, totalsFileFate(record), *program.clock);
+        } else {
+            // A totals file that another workstation's run is importing stays where that run
+            // reads it (this run was refused and posted nothing), and its log is that run's.
+            if (run.lockHeldElsewhere) return done;
+            outcome = archiveWhenAnswered(run, import.source, program.clock, done.totalsFile);
+        }
+        done.file = outcome;
+        if (done.totalsFile.empty()) done.totalsFile = totalsFileLine(outcome);
+        if (outcome.fate != TotalsFileFate::InUse) appendSummary(run, done.totalsFile);
+        if (std::optional<std::string> notice = totalsFileNotice(import.source, outcome)) {
             program.showMessage(*notice, MsgIcon::Exclamation);
-            appendOperationLog(program.operationLogPath, errorEntry(*program.clock, *notice));
+            if (single) appendOperationLog(program.operationLogPath, errorEntry(*program.clock, *notice));
         }
     } catch (const std::exception& ex) {
         std::string text = moduleErrorReport("Error in module startimport ", toVbError(ex));
         program.showMessage(text);
-        if (program.clock)
-            appendOperationLog(program.operationLogPath, importErrorEntry(*program.clock, text, source));
+        if (single && program.clock)
+            appendOperationLog(program.operationLogPath, importErrorEntry(*program.clock, text, import.source));
     }
     return done;
 }

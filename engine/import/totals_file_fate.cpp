@@ -18,9 +18,7 @@ TotalsFileFate totalsFileFate(const ImportRunRecord& record) {
     if (!run.reachedEnd || !record.totalsBefore) return TotalsFileFate::StoppedEarly;
     if (record.totalsAfter != record.totalsBefore) return TotalsFileFate::Changed;
     if (run.count(RunRecord::Outcome::NoAnswer) > 0) return TotalsFileFate::AnswerLost;
-    const int expected = StoreDay::fromBytes(*record.totalsBefore).lineRuns;
-    bool allPosted = !run.refusedEntry() && expected > 0 && run.inQuickBooks() == expected;
-    return allPosted ? TotalsFileFate::Removed : TotalsFileFate::Archived;
+    return run.postedWhole() ? TotalsFileFate::Removed : TotalsFileFate::Archived;
 }
 
 TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fate, const Clock& clock) {

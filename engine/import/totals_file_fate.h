@@ -33,11 +33,7 @@ enum class TotalsFileFate {
 };
 
 // What the Import button knows once the run has returned: the run's own record, and the
-// totals file's bytes before and after it. The transactions the file must see posted are its
-// runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one entry per
-// run, the one after an H line; a run anywhere else (after a blank or a stray line, before
-// any H line, past where the walk stopped) is counted all the same, so that it shows up as
-// not posted.
+// totals file's bytes before and after it.
 struct ImportRunRecord {
     RunRecord run;
     std::optional<std::string> totalsBefore;  // the totals file's bytes before the run

@@ -4,6 +4,7 @@
 
 #include "engine/totals/import_block_reader.h"
 #include "platform/calendar.h"
+#include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/trim.h"
 
@@ -93,6 +94,14 @@ StoreDay StoreDay::fromBytes(std::string bytes) {
     readTable(day);
     readBlocks(day);
     return day;
+}
+
+std::shared_ptr<const StoreDay> walkTotalsFile(const std::string& path) {
+    try {
+        return std::make_shared<const StoreDay>(StoreDay::read(paths::map(path)));
+    } catch (const std::exception&) {
+        return nullptr;
+    }
 }
 
 }  // namespace ztl

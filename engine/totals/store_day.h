@@ -10,6 +10,7 @@
 // What the walk cannot read is kept as a value: the reader that meets it decides whether to
 // report it, and where.
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,5 +76,9 @@ struct StoreDay {
     // Walks bytes held in memory as a file of these bytes would be walked.
     static StoreDay fromBytes(std::string bytes);
 };
+
+// The totals file at a path as the store system names it, walked once to be handed on; none
+// when it cannot be read (the run that posts it then reads it itself and reports why).
+std::shared_ptr<const StoreDay> walkTotalsFile(const std::string& path);
 
 }  // namespace ztl

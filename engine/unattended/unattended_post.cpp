@@ -9,7 +9,6 @@
 
 #include "engine/import/archive_file.h"
 #include "engine/company/company_session.h"
-#include "engine/import/cls_ztl.h"
 #include "engine/company/company_memory.h"
 #include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
@@ -54,14 +53,6 @@ ImportRun thisRun(const Clock& clock) {
             clock.shortDate(now) + " " + clock.timeText(now)};
 }
 
-// Every transaction of the day is in QuickBooks: the run reached the file's end, and it
-// recorded as many transactions in QuickBooks as the file holds runs of lines (at least one).
-bool postedWhole(const RunRecord& run, const StoreDay& day) {
-    if (!run.reachedEnd || run.lockHeldElsewhere || run.stoppedUnasked || run.transactions.empty()) return false;
-    if (static_cast<int>(run.transactions.size()) < day.lineRuns) return false;
-    return run.inQuickBooks() == static_cast<int>(run.transactions.size());
-}
-
 // What every day of one run shares.
 struct Run {
     Program& p;
@@ -73,7 +64,7 @@ struct Run {
 };
 
 // Checks and imports one day; true when QuickBooks holds all of it.
-bool postDay(Run& r, PostedDay& day, const std::string& source, const StoreDay& storeDay) {
+bool postDay(Run& r, PostedDay& day, const std::string& source, const std::shared_ptr<const StoreDay>& storeDay) {
     TotalsCheck check = checkBeforeImport(r.p, r.sessionFile, source, r.chart);
     bool blocking = !check.incomplete.empty();
     for (const auto& t : check.transactions) {
@@ -88,37 +79,30 @@ bool postDay(Run& r, PostedDay& day, const std::string& source, const StoreDay& 
         return false;
     }
     day.attempted = true;
-    RunRecord run;
-    if (r.p.edition == Edition::MultiStore) {
-        StoreDayImport import{.source = source, .companyFile = r.company, .store = r.totalsPath};
-        import.transactionCount = storeDay.tCount;
-        run = runStoreDay(r.p, import);
-    } else {
-        clsZTL engine(r.p);
-        engine.QBCompany = r.sessionFile;
-        engine.LoadQbCoa();
-        if (engine.cZTLError) {
-            day.attempted = false;
-            day.notPostedBecause = "the company's chart of accounts could not be read";
-            return false;
-        }
-        engine.X390source(source);
-        engine.Load390();
-        SingleStoreDayImported done = importSingleStoreDay(r.p, &engine, source, false);
-        if (!done.run) {
-            day.notPostedBecause = "the import ended with an error";
-            return false;
-        }
-        run = *done.run;
-        if (!run.stoppedUnasked && !run.lockHeldElsewhere) rememberCompany(r.p, r.totalsPath, r.company);
+    const bool single = r.p.edition == Edition::SingleStore;
+    DayOutcome done = importDay(r.p, {.day = storeDay,
+                                      .source = source,
+                                      .store = r.totalsPath,
+                                      .companyFile = single ? r.sessionFile : r.company,
+                                      .settleFile = false});
+    if (!done.notRun.empty()) {
+        day.attempted = false;
+        day.notPostedBecause = done.notRun;
+        return false;
     }
+    if (!done.run) {
+        day.notPostedBecause = "the import ended with an error";
+        return false;
+    }
+    const RunRecord& run = *done.run;
+    if (single && !run.stoppedUnasked && !run.lockHeldElsewhere) rememberCompany(r.p, r.totalsPath, r.company);
     if (!run.logPath.empty()) {
         fs::path log = paths::map(run.logPath);
         day.logBytes = bytesOf(log).value_or("");
         day.logName = log.filename().string();
     }
     day.run = run;
-    day.whole = postedWhole(run, storeDay);
+    day.whole = done.whole;
     return day.whole;
 }
 
@@ -364,7 +348,8 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         if (stopped) {
             day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
             day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
-        } else if (postDay(run, day, p.file.string(), StoreDay::fromBytes(bytes.value_or("")))) {
+        } else if (postDay(run, day, p.file.string(),
+                           std::make_shared<const StoreDay>(StoreDay::fromBytes(bytes.value_or(""))))) {
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";

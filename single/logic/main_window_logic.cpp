@@ -189,8 +189,8 @@ void MainWindowLogic::importRun(bool settleFile) {
     ui::BusyFlag busy(busy_);
     lastOutcome.reset();
     lastRun.reset();
-    SingleStoreDayImported done =
-        importSingleStoreDay(program_, engine_.get(), sourcePath, settleFile, [this](const RunRecord& run) {
+    DayImport import{.source = sourcePath, .companyFile = companyFile, .settleFile = settleFile, .engine = engine_.get()};
+    import.afterRun = [this](const RunRecord& run) {
             lastRun = run;
             // The marks told of the file before this run; now they tell what the run did with
             // it, read while the file is still where the run read it.
@@ -205,8 +205,8 @@ void MainWindowLogic::importRun(bool settleFile) {
                 view_.setReferenceNumber(setting(key::kImportReferenceNumber));
             } catch (const std::exception&) {
             }
-        });
-    lastOutcome = done.outcome;
+        };
+    lastOutcome = importDay(program_, import).file;
 }
 
 void MainWindowLogic::Unload() {

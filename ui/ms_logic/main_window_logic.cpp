@@ -153,15 +153,21 @@ void MainWindowLogic::cmdImport_Click() {
     if (busy_) return;
     ui::BusyFlag busy(busy_);
     lastRun.reset();
-    StoreDayImported done =
-        importStoreDay(program_, {sourcePath, companyFile, transactionCount}, [this](const RunRecord& run) { runEnded(run); });
-    if (done.archive) lastArchive = done.archive;
+    DayOutcome done = importDay(program_, {.transactionCount = transactionCount,
+                                           .source = sourcePath,
+                                           .companyFile = companyFile,
+                                           .afterRun = [this](const RunRecord& run) { runEnded(run); }});
+    if (done.file && done.file->fate == TotalsFileFate::Archived) lastArchive = done.file->archive;
 }
 
 const RunRecord& MainWindowLogic::runImport() {
     ui::BusyFlag busy(busy_);
     lastRun.reset();
-    runEnded(runStoreDay(program_, {sourcePath, companyFile, transactionCount}));
+    importDay(program_, {.transactionCount = transactionCount,
+                         .source = sourcePath,
+                         .companyFile = companyFile,
+                         .settleFile = false,
+                         .afterRun = [this](const RunRecord& run) { runEnded(run); }});
     return *lastRun;
 }
 

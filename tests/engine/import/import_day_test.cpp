@@ -2,6 +2,7 @@
 // decides about the company and the file, and what the operator is told when the file
 // stays where it is against expectation.
 #include "engine/import/import_day.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/company/import_log.h"
 
 #include <gtest/gtest.h>
@@ -44,12 +45,16 @@ TEST(StoreDayImport, TheFileMovesToItsArchiveAfterTheRunAndTheStoreKeepsItsCompa
     ImportRunner r;
     const std::string path = r.totals(transactions(2));
     bool stoodDuringCallersWork = false;
-    StoreDayImported done = importStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(2)},
-                                           [&](const RunRecord&) { stoodDuringCallersWork = fs::exists(path); });
+    DayOutcome done = importDay(r.t.program, {.transactionCount = Decimal::fromInt(2),
+                                              .source = path,
+                                              .companyFile = kCompany,
+                                              .afterRun = [&](const RunRecord&) { stoodDuringCallersWork = fs::exists(path); }});
     ASSERT_TRUE(done.run);
     EXPECT_EQ(done.run->inQuickBooks(), 2);
     EXPECT_TRUE(stoodDuringCallersWork) << "the caller's work comes before the file moves";
-    EXPECT_EQ(done.archive, archiveOf(path));
+    ASSERT_TRUE(done.file);
+    EXPECT_EQ(done.file->archive, archiveOf(path));
+    EXPECT_TRUE(done.whole);
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(readWholeFile(archiveOf(path)), transactions(2));
     EXPECT_EQ(lastCompanyOf(r.t.program, path), kCompany);
@@ -58,9 +63,10 @@ TEST(StoreDayImport, TheFileMovesToItsArchiveAfterTheRunAndTheStoreKeepsItsCompa
     // A run that stops early leaves the file for the next import, which sends only what is
     // missing; the log's summary says so.
     const std::string broken = r.totals(file({H("1"), "TRT    1"}));
-    done = importStoreDay(r.t.program, {broken, kCompany, Decimal::fromInt(1)});
+    done = importDay(r.t.program, {.transactionCount = Decimal::fromInt(1), .source = broken, .companyFile = kCompany});
     EXPECT_FALSE(done.run->reachedEnd);
-    EXPECT_FALSE(done.archive);
+    EXPECT_FALSE(done.whole);
+    EXPECT_EQ(done.file->fate, TotalsFileFate::StoppedEarly);
     EXPECT_TRUE(fs::exists(broken));
     EXPECT_TRUE(readWholeFile(importlog::logPathFor(broken))
                     .ends_with("\r\nTotals file : left where it is: the import stopped before every "
@@ -79,20 +85,24 @@ TEST(StoreDayImport, ARunThatSentNothingLeavesTheFileAndTheCompanyAlone) {
         ImportRunner r;
         const std::string path = r.totals(transactions(2));
         c.setUp(r, path);
-        StoreDayImported done = importStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(2)});
+        DayOutcome done =
+            importDay(r.t.program, {.transactionCount = Decimal::fromInt(2), .source = path, .companyFile = kCompany});
         ASSERT_TRUE(done.run) << c.what;
         EXPECT_TRUE(done.run->lockHeldElsewhere || done.run->stoppedUnasked) << c.what;
-        EXPECT_FALSE(done.archive) << c.what;
+        EXPECT_FALSE(done.file && done.file->fate == TotalsFileFate::Archived) << c.what;
         EXPECT_EQ(readWholeFile(path), transactions(2)) << c.what;
         EXPECT_EQ(lastCompanyOf(r.t.program, path), "") << c.what;
     }
 }
 
-TEST(StoreDayImport, TheRunAloneKeepsTheFileAndRemembersTheCompany) {
+TEST(StoreDayImport, AFileNotToBeSettledStaysAndTheStoreKeepsItsCompany) {
     ImportRunner r;
     const std::string path = r.totals(transactions(1));
-    RunRecord run = runStoreDay(r.t.program, {path, kCompany, Decimal::fromInt(1)});
-    EXPECT_TRUE(run.reachedEnd);
+    DayOutcome done = importDay(
+        r.t.program,
+        {.transactionCount = Decimal::fromInt(1), .source = path, .companyFile = kCompany, .settleFile = false});
+    EXPECT_TRUE(done.run->reachedEnd);
+    EXPECT_FALSE(done.file);
     EXPECT_EQ(readWholeFile(path), transactions(1));
     EXPECT_EQ(lastCompanyOf(r.t.program, path), kCompany);
 }
@@ -117,35 +127,35 @@ struct SingleStoreDay : ImportRunner {
 
 TEST(SingleStoreDayImport, TheFileGoesWhenEveryTransactionIsPostedAndIsArchivedOtherwise) {
     SingleStoreDay all(transactions(2));
-    SingleStoreDayImported done = importSingleStoreDay(all.t.program, &all.engine, all.path, true);
-    ASSERT_TRUE(done.outcome);
-    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Removed);
+    DayOutcome done = importDay(all.t.program, {.source = all.path, .settleFile = true, .engine = &all.engine});
+    ASSERT_TRUE(done.file);
+    EXPECT_EQ(done.file->fate, TotalsFileFate::Removed);
     EXPECT_FALSE(fs::exists(all.path));
     EXPECT_TRUE(all.t.prompter.shown.empty());
 
     SingleStoreDay refused(transactions(2));
     refused.journalAnswers.push_back(journalResponse("3140", "Error", "There is an invalid reference"));
-    done = importSingleStoreDay(refused.t.program, &refused.engine, refused.path, true);
-    ASSERT_TRUE(done.outcome);
-    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Archived);
-    EXPECT_EQ(done.outcome->archive, archiveOf(refused.path));
+    done = importDay(refused.t.program, {.source = refused.path, .settleFile = true, .engine = &refused.engine});
+    ASSERT_TRUE(done.file);
+    EXPECT_EQ(done.file->fate, TotalsFileFate::Archived);
+    EXPECT_EQ(done.file->archive, archiveOf(refused.path));
     EXPECT_EQ(readWholeFile(archiveOf(refused.path)), transactions(2));
     EXPECT_FALSE(fs::exists(refused.path));
 
     SingleStoreDay kept(transactions(2));
-    done = importSingleStoreDay(kept.t.program, &kept.engine, kept.path, false);
+    done = importDay(kept.t.program, {.source = kept.path, .settleFile = false, .engine = &kept.engine});
     EXPECT_TRUE(done.run && done.run->reachedEnd);
-    EXPECT_FALSE(done.outcome) << "a file not to be settled has no fate";
+    EXPECT_FALSE(done.file) << "a file not to be settled has no fate";
     EXPECT_EQ(readWholeFile(kept.path), transactions(2));
 }
 
 TEST(SingleStoreDayImport, AFileThatChangedOrIsInUseStaysAndTheOperatorAndTheLogAreTold) {
     SingleStoreDay changed(transactions(2));
-    SingleStoreDayImported done = importSingleStoreDay(
-        changed.t.program, &changed.engine, changed.path, true,
-        [&](const RunRecord&) { writeWholeFile(changed.path, transactions(3)); });
-    ASSERT_TRUE(done.outcome);
-    EXPECT_EQ(done.outcome->fate, TotalsFileFate::Changed);
+    DayOutcome done = importDay(changed.t.program, {.source = changed.path, .engine = &changed.engine, .afterRun = [&](const RunRecord&) {
+                                                  writeWholeFile(changed.path, transactions(3));
+                                              }});
+    ASSERT_TRUE(done.file);
+    EXPECT_EQ(done.file->fate, TotalsFileFate::Changed);
     EXPECT_EQ(readWholeFile(changed.path), transactions(3));
     ASSERT_EQ(changed.t.prompter.shown.size(), 1u);
     EXPECT_EQ(changed.t.prompter.shown[0].text.rfind("The totals file " + changed.path + " changed while", 0), 0u);
@@ -155,9 +165,9 @@ TEST(SingleStoreDayImport, AFileThatChangedOrIsInUseStaysAndTheOperatorAndTheLog
 
     SingleStoreDay inUse(transactions(2));
     lockElsewhere(inUse, inUse.path);
-    done = importSingleStoreDay(inUse.t.program, &inUse.engine, inUse.path, true);
-    ASSERT_TRUE(done.outcome);
-    EXPECT_EQ(done.outcome->fate, TotalsFileFate::InUse);
+    done = importDay(inUse.t.program, {.source = inUse.path, .settleFile = true, .engine = &inUse.engine});
+    ASSERT_TRUE(done.file);
+    EXPECT_EQ(done.file->fate, TotalsFileFate::InUse);
     EXPECT_EQ(readWholeFile(inUse.path), transactions(2));
     ASSERT_FALSE(inUse.t.prompter.shown.empty());
     const std::string notice = "The totals file " + inUse.path + " stays where it is: another workstation is importing it.";
@@ -165,14 +175,16 @@ TEST(SingleStoreDayImport, AFileThatChangedOrIsInUseStaysAndTheOperatorAndTheLog
     EXPECT_NE(inUse.operationLog().find(notice), std::string::npos);
 }
 
-TEST(SingleStoreDayImport, AnImportWithoutItsEngineObjectIsReportedAndLoggedWithItsSource) {
-    SingleStoreDay day(transactions(1));
-    SingleStoreDayImported done = importSingleStoreDay(day.t.program, nullptr, day.path, true);
-    EXPECT_FALSE(done.run);
-    EXPECT_FALSE(done.outcome);
-    EXPECT_EQ(readWholeFile(day.path), transactions(1));
-    ASSERT_EQ(day.t.prompter.shown.size(), 1u);
-    const std::string report = day.t.prompter.shown[0].text;
-    EXPECT_EQ(report.rfind("Error in module startimport ", 0), 0u) << report;
-    EXPECT_NE(day.operationLog().find(report + "\r\nimportsource$= " + day.path + "\r\n"), std::string::npos);
+TEST(DayImport, TheRunPostsTheDayItIsHandedAndCountsItsTransactionsFromIt) {
+    // The caller walked the file when it held one transaction; the store system has added a
+    // second since. The run posts the day it was handed, counted from that day, and no
+    // engine object of the caller's is needed: the import reads the company's chart itself.
+    SingleStoreDay day(transactions(2));
+    auto handed = std::make_shared<const StoreDay>(StoreDay::fromBytes(transactions(1)));
+    writeWholeFile(day.path, transactions(2));
+    DayOutcome done = importDay(day.t.program, {.day = handed, .source = day.path, .settleFile = false});
+    ASSERT_TRUE(done.run);
+    EXPECT_EQ(done.run->transactions.size(), 1u);
+    EXPECT_TRUE(done.whole);
+    EXPECT_EQ(day.journalRequests().size(), 1u);
 }

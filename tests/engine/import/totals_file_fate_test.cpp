@@ -68,6 +68,7 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
         ImportRunRecord r{RunRecord{}, kDay, kDay};
         r.run.reachedEnd = reachedEnd;
         r.run.transactions = std::move(transactions);
+        r.run.lineRuns = StoreDay::fromBytes(kDay).lineRuns;  // as the run counts the day it read
         return r;
     };
     ImportRunRecord changed = run(true, {posted, posted});
@@ -78,6 +79,7 @@ TEST(TotalsFileFate, RemovesOnlyAFileWhoseEveryTransactionIsPosted) {
     inUse.run.lockHeldElsewhere = true;
     ImportRunRecord empty = run(true, {});
     empty.totalsBefore = empty.totalsAfter = lines({"Q", "TRT"});
+    empty.run.lineRuns = 0;
     struct Row {
         const char* guards;
         ImportRunRecord run;
