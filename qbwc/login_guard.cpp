@@ -56,4 +56,14 @@ bool LoginGuard::closeRefused(const std::string& ticket) {
     return true;
 }
 
+std::string refusedLoginReason(const std::string& from, const std::string& userName,
+                               const std::string& expectedUser, bool userMatches) {
+    if (!userMatches)
+        return "The Web Connector called" + from + " as the user \"" + userName + "\", not \"" + expectedUser +
+               "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again.";
+    return "The Web Connector called" + from +
+           ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; type that "
+           "password into its Password column.";
+}
+
 }  // namespace ztl::qbwc

@@ -52,4 +52,9 @@ class LoginGuard {
     std::deque<std::string> refusedOrder_;
 };
 
+// Why the Web Connector's authenticate `from` (" from ADDRESS", or "") as `userName` was
+// refused, for the programs waiting for it: the user name of the .qwc file, or the password.
+std::string refusedLoginReason(const std::string& from, const std::string& userName,
+                               const std::string& expectedUser, bool userMatches);
+
 }  // namespace ztl::qbwc

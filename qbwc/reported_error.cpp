@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "qbwc/bridge_errors.h"
+
 namespace ztl::qbwc {
 
 namespace {
@@ -31,7 +33,7 @@ VbError comErrorFrom(const std::string& hresult, const std::string& message) {
         auto [stop, ec] = std::from_chars(digits.data(), end, value, 16);
         if (!digits.empty() && ec == std::errc() && stop == end) number = static_cast<std::int32_t>(value);
     }
-    return VbError(number, "QBWC", message);
+    return VbError(number, kBridgeSource, message);
 }
 
 }  // namespace ztl::qbwc

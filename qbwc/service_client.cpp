@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/vb_error.h"
+#include "qbwc/bridge_errors.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/random_id.h"
 #include "qbwc/web_connector_service.h"
@@ -10,16 +11,13 @@
 namespace ztl::qbwc {
 
 namespace {
-constexpr const char* kSource = "QBWC";
-
 VbError serviceGone() {
-    return VbError(hresult::kCouldNotAccess, kSource,
-                   "Could not access QuickBooks. The Web Connector service (ztl qbwc service) has stopped.");
+    return couldNotAccess("The Web Connector service (ztl qbwc service) has stopped.");
 }
 }  // namespace
 
 ServiceClientProcessor::ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait)
-    : socketPath_(std::move(socketPath)), wait_(wait), sessions_(newTicket, kSource) {}
+    : socketPath_(std::move(socketPath)), wait_(wait), sessions_(newTicket, kBridgeSource) {}
 
 ServiceClientProcessor::~ServiceClientProcessor() {
     drop();
@@ -62,7 +60,7 @@ std::string ServiceClientProcessor::exchange(char type, const std::string& paylo
             if (f->type == 'e') {
                 std::size_t nl = f->payload.find('\n');
                 long number = std::strtol(f->payload.c_str(), nullptr, 10);
-                throw VbError(number, kSource,
+                throw VbError(number, kBridgeSource,
                               nl == std::string::npos ? std::string() : f->payload.substr(nl + 1));
             }
             drop();
@@ -97,8 +95,7 @@ std::string ServiceClientProcessor::BeginSession(const std::string& companyFile,
     sessions_.requireConnection();
     std::string open = exchange('N', {}, 'n', "Waiting for the Web Connector service");
     if (!companyFile.empty() && !sameCompanyFile(companyFile, open))
-        throw VbError(hresult::kCompanyNotOpen, kSource,
-                      "The QuickBooks company data file is not the one currently open in QuickBooks.");
+        throw companyNotOpen();
     return sessions_.begin(open);
 }
 

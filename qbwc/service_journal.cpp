@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "platform/request_processor.h"
+#include "qbwc/bridge_errors.h"
 
 namespace ztl::qbwc {
 
@@ -77,10 +78,10 @@ ServiceStatus ServiceJournal::status() const {
     return s;
 }
 
-VbError ServiceJournal::notCalled(const char* source) const {
+VbError ServiceJournal::notCalled() const {
     std::string since = everHeard_ ? clockTime(lastHeard_) : clockTime(lastHeard_) + " (when Zentrel began to wait)";
     std::string reach = url_.empty() ? "Zentrel's address" : url_;
-    return VbError(hresult::kCouldNotStart, source,
+    return VbError(hresult::kCouldNotStart, kBridgeSource,
                    "Could not start QuickBooks. The Web Connector has not called since " + since +
                        ". On the bookkeeper's PC: is the Web Connector running, is Auto-Run on, is the PC "
                        "awake? Click Update Selected there. The Web Connector must reach " +

@@ -60,7 +60,7 @@ class ServiceJournal {
 
     // Why a program's wait for the Web Connector ended unanswered: when it last called and
     // what it must reach.
-    VbError notCalled(const char* source) const;
+    VbError notCalled() const;
 
   private:
     void record(const std::string& text);

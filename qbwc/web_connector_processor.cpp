@@ -1,13 +1,13 @@
 #include "qbwc/web_connector_processor.h"
 
 #include "platform/vb_error.h"
+#include "qbwc/bridge_errors.h"
 #include "qbwc/random_id.h"
 #include "qbwc/web_connector_service.h"
 
 namespace ztl::qbwc {
 
 namespace {
-constexpr const char* kSource = "QBWC";
 
 // Tells the hook the wait is over, however it ended.
 struct WaitDone {
@@ -20,7 +20,7 @@ struct WaitDone {
 
 WebConnectorProcessor::WebConnectorProcessor(std::shared_ptr<WebConnectorService> service,
                                              std::string startError, QuickBooksWait* wait)
-    : service_(std::move(service)), startError_(std::move(startError)), wait_(wait), sessions_(newTicket, kSource) {}
+    : service_(std::move(service)), startError_(std::move(startError)), wait_(wait), sessions_(newTicket, kBridgeSource) {}
 
 WebConnectorProcessor::~WebConnectorProcessor() {
     // A connection never closed still keeps the Web Connector's session: give it back.
@@ -29,7 +29,7 @@ WebConnectorProcessor::~WebConnectorProcessor() {
 
 void WebConnectorProcessor::OpenConnection(const std::string&, const std::string&) {
     if (!service_)
-        throw VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + startError_);
+        throw couldNotAccess(startError_);
     if (sessions_.connected()) return;  // the SDK keeps one connection per processor
     WaitDone over{wait_};
     try {
@@ -47,8 +47,7 @@ std::string WebConnectorProcessor::BeginSession(const std::string& companyFile, 
     std::string open = service_->companyFile();
     if (open.empty()) open = company_;
     if (!companyFile.empty() && !sameCompanyFile(companyFile, open))
-        throw VbError(hresult::kCompanyNotOpen, kSource,
-                      "The QuickBooks company data file is not the one currently open in QuickBooks.");
+        throw companyNotOpen();
     return sessions_.begin(open);
 }
 

@@ -3,59 +3,25 @@
 #include <algorithm>
 
 #include "platform/request_processor.h"
+#include "qbwc/bridge_errors.h"
+#include "qbwc/closing_request.h"
 #include "qbwc/connection_error_causes.h"
 #include "qbwc/host_answer.h"
 #include "qbwc/late_answer.h"
 #include "qbwc/password_hash.h"
+#include "qbwc/program_wait.h"
 #include "qbwc/random_id.h"
 #include "qbwc/soap_response.h"
-#include "qbxml/request_text.h"
 
 namespace ztl::qbwc {
 
 namespace {
 
-constexpr const char* kSource = "QBWC";
 constexpr const char* kServerVersion = "Zentrel 1.0";
 constexpr const char* kSessionDone = "Zentrel has nothing more to post.";
-// What ends a session the clean way from a pause between requests: receiveResponseXML can
-// answer 100 only to an answer, so the Web Connector is given this to answer. A read of
-// one customer by a name no customer has, in the engine's qbXML 1.0: it changes nothing,
-// and a refusal of it ends the session just the same.
-std::string closingRequest() {
-    std::string body;
-    qbxml::appendLine(body, 8, "<CustomerQueryRq requestID=\"1\">");
-    qbxml::appendLine(body, 12, "<FullName>Zentrel end of session</FullName>");
-    qbxml::appendLine(body, 8, "</CustomerQueryRq>");
-    return qbxml::requestMessage(qbxml::Version::V1_0, qbxml::OnError::Stop, body);
-}
-// How often a waiting call lets the program's window breathe.
-constexpr std::chrono::milliseconds kWaitSlice{100};
 constexpr const char* kWaitCall = "Waiting for the Web Connector to call";
 constexpr const char* kWaitTake = "Waiting for the Web Connector to take the request";
 constexpr const char* kWaitAnswer = "Waiting for QuickBooks to answer through the Web Connector";
-
-VbError couldNotAccess(const std::string& why) {
-    return VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks. " + why);
-}
-
-VbError cancelled() {
-    return VbError(
-        hresult::kCouldNotStart, kSource,
-        "Could not start QuickBooks. The wait for the Web Connector was cancelled; nothing was sent.");
-}
-
-VbError companyNotOpen() {
-    return VbError(hresult::kCompanyNotOpen, kSource,
-                   "The QuickBooks company data file is not the one currently open in QuickBooks.");
-}
-
-// A request handed out whose answer never came: QuickBooks may or may not have posted it.
-VbError answerLost() {
-    return couldNotAccess(
-        "The Web Connector took the request but returned no answer; look in QuickBooks whether the entry "
-        "was posted before importing it again.");
-}
 
 }  // namespace
 
@@ -77,6 +43,13 @@ std::string sentAtOf(const P& p) {
     return clockTime(std::chrono::system_clock::now() -
                      std::chrono::duration_cast<std::chrono::system_clock::duration>(
                          std::chrono::steady_clock::now() - p.sentAt));
+}
+
+// For the log: a request handed out whose answer will never be read.
+template <class P>
+std::string noAnswerFor(const P& p) {
+    return "no answer came for " + describeRequest(p.request) + ", handed out at " + sentAtOf(p) +
+           "; its entry may or may not be in QuickBooks";
 }
 }  // namespace
 
@@ -132,31 +105,6 @@ ServiceStatus WebConnectorService::status() const {
         session_->inFlight->state == Pending::State::Sent)
         ++s.waiting;
     return s;
-}
-
-// What a window or ztl shows while it waits for the Web Connector to call: the first line
-// is the one kept up to date with the seconds, the rest says how long and what to do.
-std::string WebConnectorService::waitText(const char* what) const {
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timings_.timeout).count();
-    std::string text = std::string(what) + "\nZentrel waits up to " + std::to_string(seconds) +
-                       " s. On the bookkeeper's PC, in the QuickBooks Web Connector: tick Korvane Zentrel "
-                       "and click Update Selected (with Auto-Run on it calls by itself).";
-    if (!journal_.url().empty()) text += " It calls " + journal_.url() + ".";
-    return text;
-}
-
-bool WebConnectorService::waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until,
-                                     QuickBooksWait* wait, const std::string& what, Clock::time_point since) {
-    if (!wait) {
-        changed_.wait_until(lock, until);
-        return true;
-    }
-    changed_.wait_until(lock, std::min(until, Clock::now() + kWaitSlice));
-    lock.unlock();
-    bool goOn =
-        wait->waiting(what, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since));
-    lock.lock();
-    return goOn;
 }
 
 std::string WebConnectorService::serverVersion() const {
@@ -219,8 +167,7 @@ void WebConnectorService::failAll(const VbError& e) {
 void WebConnectorService::endSession(const char* why) {
     if (!session_) return;
     if (session_->inFlight && session_->inFlight->state == Pending::State::Sent && !session_->inFlight->closing) {
-        note("no answer came for " + describeRequest(session_->inFlight->request) + ", handed out at " +
-             sentAtOf(*session_->inFlight) + "; its entry may or may not be in QuickBooks");
+        note(noAnswerFor(*session_->inFlight));
         fail(session_->inFlight, answerLost());
     }
     note(std::string("Web Connector session ended: ") + why);
@@ -260,15 +207,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
     Clock::time_point now = Clock::now();
     if (!passwordMatches || !userMatches) {
         const std::chrono::milliseconds pause = guard_.refused(peer, now);
-        std::string why =
-            !userMatches
-                ? "The Web Connector called" + from + " as the user \"" + strUserName + "\", not \"" +
-                      expected.userName +
-                      "\" of the .qwc file; add the file ztl qbwc file writes to the Web Connector again."
-                : "The Web Connector called" + from +
-                      ", but the Web Connector's password is not the one set with `ztl qbwc set-password`; "
-                      "type "
-                      "that password into its Password column.";
+        const std::string why = refusedLoginReason(from, strUserName, expected.userName, userMatches);
         note("authenticate" + from + " as \"" + strUserName + "\": refused (" +
              (userMatches ? "wrong password" : "unknown user name") + ")");
         // The program's waiting connections fail at once: waiting on would only end in the
@@ -315,7 +254,7 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
     if (s.phase == Phase::Connecting) {
         if (std::string why = unsupportedBy(strHCPResponse, qbXMLCountry); !why.empty()) {
             note("QuickBooks cannot take Zentrel's requests: " + why);
-            failAll(VbError(kUnsupportedVersion, kSource, why));
+            failAll(VbError(kUnsupportedVersion, kBridgeSource, why));
             s.phase = Phase::Failed;
             s.lastError = why;
             changed_.notify_all();
@@ -347,9 +286,7 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
         if (stopping_) return finish();
         while (auto p = nextQueued()) {
             if (!p->company.empty() && !sameCompanyFile(p->company, cur->company)) {
-                fail(p, VbError(
-                            hresult::kCompanyNotOpen, kSource,
-                            "The QuickBooks company data file is not the one currently open in QuickBooks."));
+                fail(p, companyNotOpen());
                 changed_.notify_all();
                 continue;
             }
@@ -421,7 +358,7 @@ std::string WebConnectorService::connectionError(const std::string& ticket, cons
     Session& s = sessionFor(ticket, "connectionError");
     if (s.phase != Phase::Connecting) throw LostTraffic("connectionError: out of order");
     VbError reported = comErrorFrom(hresult, message);
-    VbError e(reported.number, kSource, connectionErrorExplained(reported.number, message));
+    VbError e(reported.number, kBridgeSource, connectionErrorExplained(reported.number, message));
     note("the Web Connector could not reach QuickBooks: " + hresult + " " + message);
     failAll(e);
     s.phase = Phase::Failed;
@@ -449,14 +386,14 @@ std::string WebConnectorService::closeConnection(const std::string& ticket) {
 
 std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
     std::unique_lock lock(mutex_);
-    if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
+    if (stopping_) throw serviceStopped();
     ++connections_;
     changed_.notify_all();
-    const Clock::time_point since = Clock::now();
-    const Clock::time_point deadline = since + timings_.timeout;
+    ProgramWait waiting(wait, changed_);
+    const Clock::time_point deadline = Clock::now() + timings_.timeout;
     const std::uint64_t failuresBefore = connectionFailures_;
     const std::uint64_t refusalsBefore = refusals_;
-    const std::string waitingFor = waitText(kWaitCall);
+    const std::string waitingFor = waitingForCallText(kWaitCall, timings_.timeout, journal_.url());
     auto giveUp = [&](const VbError& e) {
         if (--connections_ == 0) idleSince_ = Clock::now();
         changed_.notify_all();
@@ -468,15 +405,15 @@ std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
         if (connectionFailures_ != failuresBefore) throw giveUp(*lastConnectionError_);
         if (refusals_ != refusalsBefore)
             throw giveUp(
-                VbError(hresult::kCouldNotStart, kSource, "Could not start QuickBooks. " + lastRefusal_));
-        if (stopping_) throw giveUp(couldNotAccess("The Web Connector service has stopped."));
+                VbError(hresult::kCouldNotStart, kBridgeSource, "Could not start QuickBooks. " + lastRefusal_));
+        if (stopping_) throw giveUp(serviceStopped());
         if (Clock::now() >= deadline) {
             note("the Web Connector did not call in time");
-            throw giveUp(journal_.notCalled(kSource));
+            throw giveUp(journal_.notCalled());
         }
-        if (!waitAWhile(lock, deadline, wait, waitingFor, since)) {
+        if (!waiting.waitAWhile(lock, deadline, waitingFor)) {
             note("the operator cancelled the wait for the Web Connector");
-            throw giveUp(cancelled());
+            throw giveUp(waitCancelled());
         }
     }
 }
@@ -491,10 +428,10 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                                         QuickBooksWait* wait) {
     // QuickBooks' own parser refuses what XML cannot carry; it could not even be sent.
     if (!isXmlText(request))
-        throw VbError(hresult::kParseError, kSource,
+        throw VbError(hresult::kParseError, kBridgeSource,
                       "QuickBooks found an error when parsing the provided XML text stream.");
     std::unique_lock lock(mutex_);
-    if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
+    if (stopping_) throw serviceStopped();
     // Checked again when it is handed out: the Web Connector may come back with another file.
     if (!companyFile.empty() && session_ && !session_->company.empty() &&
         !sameCompanyFile(companyFile, session_->company))
@@ -504,8 +441,8 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
     p->company = companyFile;
     queue_.push_back(p);
     changed_.notify_all();
-    const Clock::time_point since = Clock::now();
-    const Clock::time_point queuedUntil = since + timings_.timeout;
+    ProgramWait waiting(wait, changed_);
+    const Clock::time_point queuedUntil = Clock::now() + timings_.timeout;
     for (;;) {
         switch (p->state) {
             case Pending::State::Answered:
@@ -516,26 +453,25 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                 // Not handed out: withdrawn, so it can never be posted later.
                 if (stopping_ || Clock::now() >= queuedUntil) {
                     std::erase(queue_, p);
-                    if (stopping_) throw couldNotAccess("The Web Connector service has stopped.");
+                    if (stopping_) throw serviceStopped();
                     note("the Web Connector did not come for a request in time");
-                    throw journal_.notCalled(kSource);
+                    throw journal_.notCalled();
                 }
-                if (!waitAWhile(lock, queuedUntil, wait, kWaitTake, since) &&
+                if (!waiting.waitAWhile(lock, queuedUntil, kWaitTake) &&
                     p->state == Pending::State::Queued) {
                     std::erase(queue_, p);
                     note("the operator withdrew a request the Web Connector had not taken");
-                    throw cancelled();
+                    throw waitCancelled();
                 }
                 break;
             case Pending::State::Sent:
                 if (Clock::now() >= p->sentAt + timings_.timeout) {
                     p->state = Pending::State::Abandoned;
-                    note("no answer came for " + describeRequest(p->request) + ", handed out at " +
-                         sentAtOf(*p) + "; its entry may or may not be in QuickBooks");
+                    note(noAnswerFor(*p));
                     throw answerLost();
                 }
                 // Handed out: it may be posted, so it is waited for whatever the operator says.
-                waitAWhile(lock, p->sentAt + timings_.timeout, wait, kWaitAnswer, since);
+                waiting.waitAWhile(lock, p->sentAt + timings_.timeout, kWaitAnswer);
                 break;
             case Pending::State::Abandoned:
                 throw answerLost();

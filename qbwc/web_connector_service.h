@@ -143,9 +143,6 @@ class WebConnectorService {
     void failAll(const VbError& e);
     void endSession(const char* why);
     void note(const std::string& text);
-    std::string waitText(const char* what) const;
-    bool waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until, QuickBooksWait* wait,
-                    const std::string& what, Clock::time_point since);
 
     Credentials credentials_;
     ServiceTimings timings_;
