@@ -1,5 +1,6 @@
 #include "qbwc/late_answer.h"
 
+#include "qbwc/service_journal.h"
 #include "qbxml/answer_document.h"
 
 namespace ztl::qbwc {
@@ -23,7 +24,25 @@ bool firstText(const pugi::xml_node& from, const char* name, std::string& text) 
     return true;
 }
 
+// When a request was handed out, as the operator's clock shows it.
+std::string handedOutAt(std::chrono::steady_clock::time_point sentAt) {
+    return clockTime(std::chrono::system_clock::now() -
+                     std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                         std::chrono::steady_clock::now() - sentAt));
+}
+
 }  // namespace
+
+std::string noAnswerLine(const std::string& request, std::chrono::steady_clock::time_point sentAt) {
+    return "no answer came for " + describeRequest(request) + ", handed out at " + handedOutAt(sentAt) +
+           "; its entry may or may not be in QuickBooks";
+}
+
+std::string lateAnswerLine(const std::string& request, std::chrono::steady_clock::time_point sentAt,
+                           const std::string& answer) {
+    return "a late answer came for " + describeRequest(request) + ", handed out at " + handedOutAt(sentAt) +
+           ", after the program had stopped waiting for it: " + answer;
+}
 
 std::string describeAnswer(const std::string& response, const std::string& hresult,
                            const std::string& message) {

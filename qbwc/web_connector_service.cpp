@@ -36,23 +36,6 @@ struct WebConnectorService::Pending {
     std::optional<VbError> error;
 };
 
-namespace {
-// When a request was handed out, as the operator's clock shows it.
-template <class P>
-std::string sentAtOf(const P& p) {
-    return clockTime(std::chrono::system_clock::now() -
-                     std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                         std::chrono::steady_clock::now() - p.sentAt));
-}
-
-// For the log: a request handed out whose answer will never be read.
-template <class P>
-std::string noAnswerFor(const P& p) {
-    return "no answer came for " + describeRequest(p.request) + ", handed out at " + sentAtOf(p) +
-           "; its entry may or may not be in QuickBooks";
-}
-}  // namespace
-
 struct WebConnectorService::Session {
     std::string ticket;
     Phase phase = Phase::Connecting;
@@ -167,7 +150,7 @@ void WebConnectorService::failAll(const VbError& e) {
 void WebConnectorService::endSession(const char* why) {
     if (!session_) return;
     if (session_->inFlight && session_->inFlight->state == Pending::State::Sent && !session_->inFlight->closing) {
-        note(noAnswerFor(*session_->inFlight));
+        note(noAnswerLine(session_->inFlight->request, session_->inFlight->sentAt));
         fail(session_->inFlight, answerLost());
     }
     note(std::string("Web Connector session ended: ") + why);
@@ -330,8 +313,7 @@ int WebConnectorService::receiveResponseXML(const std::string& ticket, const std
             p->response = response;
         }
     } else {
-        note("a late answer came for " + describeRequest(p->request) + ", handed out at " + sentAtOf(*p) +
-             ", after the program had stopped waiting for it: " + describeAnswer(response, hresult, message));
+        note(lateAnswerLine(p->request, p->sentAt, describeAnswer(response, hresult, message)));
     }
     changed_.notify_all();
 
@@ -467,7 +449,7 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
             case Pending::State::Sent:
                 if (Clock::now() >= p->sentAt + timings_.timeout) {
                     p->state = Pending::State::Abandoned;
-                    note(noAnswerFor(*p));
+                    note(noAnswerLine(p->request, p->sentAt));
                     throw answerLost();
                 }
                 // Handed out: it may be posted, so it is waited for whatever the operator says.
