@@ -54,7 +54,7 @@ std::filesystem::path canonicalCompanyPath(const std::string& name) {
 
 SimRequestProcessor::SimRequestProcessor(std::optional<std::filesystem::path> runningCompany,
                                          Company::Options companyOptions)
-    : running_(std::move(runningCompany)), options_(std::move(companyOptions)) {}
+    : running_(std::move(runningCompany)), options_(std::move(companyOptions)), sessions_(newTicket, "qbsim") {}
 
 SimRequestProcessor::~SimRequestProcessor() = default;
 
@@ -64,19 +64,24 @@ void SimRequestProcessor::fail(long hr, const std::string& detail) {
 }
 
 void SimRequestProcessor::requireConnection(const char* call) {
-    if (!connected_) fail(hresult::kCouldNotAccess, std::string(call) + " on a connection that is not open");
+    if (!sessions_.connected()) refuse(TicketRefusal::NotConnected, {}, call);
+}
+
+void SimRequestProcessor::refuse(TicketRefusal why, const std::string& ticket, const char* call) {
+    if (why == TicketRefusal::NotConnected)
+        fail(hresult::kCouldNotAccess, std::string(call) + " on a connection that is not open");
+    fail(hresult::kInvalidTicket, std::string(call) + ": no open session has ticket \"" + ticket + "\"");
 }
 
 SimRequestProcessor::Session& SimRequestProcessor::session(const std::string& ticket, const char* call) {
-    requireConnection(call);
-    auto it = sessions_.find(ticket);
-    if (it == sessions_.end())
-        fail(hresult::kInvalidTicket, std::string(call) + ": no open session has ticket \"" + ticket + "\"");
-    return it->second;
+    TicketRefusal why;
+    Session* s = sessions_.session(ticket, why);
+    if (!s) refuse(why, ticket, call);
+    return *s;
 }
 
 void SimRequestProcessor::OpenConnection(const std::string&, const std::string& appName) {
-    connected_ = true;
+    sessions_.connect();
     appName_ = appName;
     detail_.clear();
 }
@@ -108,8 +113,7 @@ std::string SimRequestProcessor::BeginSession(const std::string& companyFile, in
              e.what());
     }
     if (!running_) started_ = file;
-    std::string ticket = newTicket();
-    sessions_.emplace(ticket, Session{file, std::move(company)});
+    std::string ticket = sessions_.begin(Session{file, std::move(company)});
     detail_.clear();
     return ticket;
 }
@@ -129,15 +133,14 @@ std::string SimRequestProcessor::ProcessRequest(const std::string& ticket, const
 
 void SimRequestProcessor::EndSession(const std::string& ticket) {
     session(ticket, "EndSession");
-    sessions_.erase(ticket);
+    sessions_.end(ticket);
     detail_.clear();
 }
 
 void SimRequestProcessor::CloseConnection() {
     requireConnection("CloseConnection");
-    sessions_.clear();
+    sessions_.disconnect();
     started_.reset();
-    connected_ = false;
     detail_.clear();
 }
 

@@ -9,12 +9,12 @@
 // stays the open company until the connection is closed. File names are compared after
 // both are made absolute and canonical (a network path \\SERVER\SHARE\... is mapped first).
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/request_processor.h"
+#include "platform/session_tickets.h"
 #include "qbsim/company.h"
 
 namespace ztl::qbsim {
@@ -46,14 +46,14 @@ class SimRequestProcessor : public RequestProcessor {
     };
     [[noreturn]] void fail(long hresult, const std::string& detail);
     void requireConnection(const char* call);
+    [[noreturn]] void refuse(TicketRefusal why, const std::string& ticket, const char* call);
     Session& session(const std::string& ticket, const char* call);
 
     std::optional<std::filesystem::path> running_;
     Company::Options options_;
-    bool connected_ = false;
     std::string appName_;
     std::optional<std::filesystem::path> started_;  // company opened in the background
-    std::map<std::string, Session> sessions_;
+    SessionTickets<Session> sessions_;
     std::string detail_;
 };
 

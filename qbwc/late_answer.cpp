@@ -1,37 +1,63 @@
 #include "qbwc/late_answer.h"
 
-#include <pugixml.hpp>
+#include "qbwc/service_journal.h"
+#include "qbxml/answer_document.h"
 
 namespace ztl::qbwc {
 
 namespace {
 
-pugi::xml_node firstNamed(const pugi::xml_node& from, const char* name) {
-    return from.find_node([name](const pugi::xml_node& n) { return std::string_view(n.name()) == name; });
-}
-
-pugi::xml_node firstResponse(const pugi::xml_node& from) {
-    return from.find_node([](const pugi::xml_node& n) {
+// The first element below `from` whose name ends in `suffix` and that `also` accepts.
+template <class Also>
+pugi::xml_node firstEndingIn(const pugi::xml_node& from, std::string_view suffix, Also also) {
+    return from.find_node([&](const pugi::xml_node& n) {
         std::string_view name = n.name();
-        return name.size() > 2 && name.ends_with("Rs") && n.attribute("statusCode");
+        return name.size() > suffix.size() && name.ends_with(suffix) && also(n);
     });
 }
 
+// The text of the first `name` element below `from`, if there is one.
+bool firstText(const pugi::xml_node& from, const char* name, std::string& text) {
+    auto found = qbxml::elementsByTagName(from, name);
+    if (found.empty()) return false;
+    text = qbxml::textOf(found.front());
+    return true;
+}
+
+// When a request was handed out, as the operator's clock shows it.
+std::string handedOutAt(std::chrono::steady_clock::time_point sentAt) {
+    return clockTime(std::chrono::system_clock::now() -
+                     std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                         std::chrono::steady_clock::now() - sentAt));
+}
+
 }  // namespace
+
+std::string noAnswerLine(const std::string& request, std::chrono::steady_clock::time_point sentAt) {
+    return "no answer came for " + describeRequest(request) + ", handed out at " + handedOutAt(sentAt) +
+           "; its entry may or may not be in QuickBooks";
+}
+
+std::string lateAnswerLine(const std::string& request, std::chrono::steady_clock::time_point sentAt,
+                           const std::string& answer) {
+    return "a late answer came for " + describeRequest(request) + ", handed out at " + handedOutAt(sentAt) +
+           ", after the program had stopped waiting for it: " + answer;
+}
 
 std::string describeAnswer(const std::string& response, const std::string& hresult,
                            const std::string& message) {
     if (response.empty()) return "no answer but HRESULT " + hresult + " " + message;
     pugi::xml_document doc;
-    if (!doc.load_buffer(response.data(), response.size())) return "an answer that is not XML";
-    std::string text;
-    if (pugi::xml_node ret = firstNamed(doc, "JournalEntryRet")) {
-        text = std::string("TxnID ") + ret.child_value("TxnID");
-        if (ret.child("RefNumber")) text += std::string(", RefNumber ") + ret.child_value("RefNumber");
-        if (ret.child("TxnDate")) text += std::string(", TxnDate ") + ret.child_value("TxnDate");
+    std::string notRead;
+    if (!qbxml::load(doc, response, notRead)) return "an answer that is not XML";
+    if (auto rets = qbxml::elementsByTagName(doc, "JournalEntryRet"); !rets.empty()) {
+        const pugi::xml_node& ret = rets.front();
+        std::string text = "TxnID " + qbxml::childText(ret, "TxnID");
+        if (ret.child("RefNumber")) text += ", RefNumber " + qbxml::childText(ret, "RefNumber");
+        if (ret.child("TxnDate")) text += ", TxnDate " + qbxml::childText(ret, "TxnDate");
         return text;
     }
-    if (pugi::xml_node rs = firstResponse(doc))
+    if (pugi::xml_node rs = firstEndingIn(doc, "Rs", [](const pugi::xml_node& n) { return bool(n.attribute("statusCode")); }))
         return std::string(rs.name()) + " statusCode " + rs.attribute("statusCode").value() + ": " +
                rs.attribute("statusMessage").value() + " (no TxnID)";
     return "an answer without a TxnID";
@@ -39,17 +65,16 @@ std::string describeAnswer(const std::string& response, const std::string& hresu
 
 std::string describeRequest(const std::string& request) {
     pugi::xml_document doc;
-    if (!doc.load_buffer(request.data(), request.size())) return "a request that is not XML";
-    pugi::xml_node rq = doc.find_node([](const pugi::xml_node& n) {
-        std::string_view name = n.name();
-        return name.size() > 2 && name.ends_with("Rq") && name != "QBXMLMsgsRq";
+    std::string notRead;
+    if (!qbxml::load(doc, request, notRead)) return "a request that is not XML";
+    pugi::xml_node rq = firstEndingIn(doc, "Rq", [](const pugi::xml_node& n) {
+        return std::string_view(n.name()) != "QBXMLMsgsRq";
     });
     if (!rq) return "a request";
     std::string text = rq.name();
-    if (pugi::xml_node ref = firstNamed(rq, "RefNumber"))
-        text += std::string(" RefNumber ") + ref.child_value();
-    if (pugi::xml_node date = firstNamed(rq, "TxnDate"))
-        text += std::string(", TxnDate ") + date.child_value();
+    std::string value;
+    if (firstText(rq, "RefNumber", value)) text += " RefNumber " + value;
+    if (firstText(rq, "TxnDate", value)) text += ", TxnDate " + value;
     return text;
 }
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/request_processor.h"
+#include "qbwc/bridge_errors.h"
 #include "qbwc/late_answer.h"
 #include "qbwc/local_channel.h"
 
@@ -158,14 +159,14 @@ void LocalSocketServer::serve(int fd) {
                         if (!control) throw std::runtime_error("not offered by this service");
                         sendFrame(fd, f->type == 'T' ? 't' : 'l', control());
                     } catch (const std::runtime_error& e) {
-                        sendFrame(fd, 'e', errorPayload(VbError(hresult::kCouldNotAccess, "QBWC", e.what())));
+                        sendFrame(fd, 'e', errorPayload(VbError(hresult::kCouldNotAccess, kBridgeSource, e.what())));
                     }
                     break;
                 }
                 default:
                     sendFrame(fd, 'e',
                               errorPayload(
-                                  VbError(hresult::kCouldNotAccess, "QBWC", "Could not access QuickBooks.")));
+                                  VbError(hresult::kCouldNotAccess, kBridgeSource, "Could not access QuickBooks.")));
             }
         } catch (const VbError& e) {
             sendFrame(fd, 'e', errorPayload(e));

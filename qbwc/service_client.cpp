@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/vb_error.h"
+#include "qbwc/bridge_errors.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/random_id.h"
 #include "qbwc/web_connector_service.h"
@@ -10,16 +11,13 @@
 namespace ztl::qbwc {
 
 namespace {
-constexpr const char* kSource = "QBWC";
-
 VbError serviceGone() {
-    return VbError(hresult::kCouldNotAccess, kSource,
-                   "Could not access QuickBooks. The Web Connector service (ztl qbwc service) has stopped.");
+    return couldNotAccess("The Web Connector service (ztl qbwc service) has stopped.");
 }
 }  // namespace
 
 ServiceClientProcessor::ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait)
-    : socketPath_(std::move(socketPath)), wait_(wait) {}
+    : socketPath_(std::move(socketPath)), wait_(wait), sessions_(newTicket, kBridgeSource) {}
 
 ServiceClientProcessor::~ServiceClientProcessor() {
     drop();
@@ -28,7 +26,7 @@ ServiceClientProcessor::~ServiceClientProcessor() {
 void ServiceClientProcessor::drop() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    sessions_.clear();
+    sessions_.disconnect();
 }
 
 std::string ServiceClientProcessor::exchange(char type, const std::string& payload, char expected,
@@ -62,7 +60,7 @@ std::string ServiceClientProcessor::exchange(char type, const std::string& paylo
             if (f->type == 'e') {
                 std::size_t nl = f->payload.find('\n');
                 long number = std::strtol(f->payload.c_str(), nullptr, 10);
-                throw VbError(number, kSource,
+                throw VbError(number, kBridgeSource,
                               nl == std::string::npos ? std::string() : f->payload.substr(nl + 1));
             }
             drop();
@@ -79,24 +77,13 @@ std::string ServiceClientProcessor::exchange(char type, const std::string& paylo
     }
 }
 
-void ServiceClientProcessor::requireConnection() const {
-    if (fd_ < 0) throw VbError(hresult::kCouldNotAccess, kSource, "Could not access QuickBooks.");
-}
-
-const std::string& ServiceClientProcessor::sessionCompany(const std::string& ticket) const {
-    requireConnection();
-    auto it = sessions_.find(ticket);
-    if (it == sessions_.end())
-        throw VbError(hresult::kInvalidTicket, kSource, "The ticket parameter is invalid");
-    return it->second;
-}
-
 void ServiceClientProcessor::OpenConnection(const std::string&, const std::string&) {
     if (fd_ >= 0) return;
     fd_ = connectLocal(socketPath_);
     if (fd_ < 0) throw serviceGone();
     try {
         exchange('O', {}, 'o', "Waiting for the Web Connector to call");
+        sessions_.connect();
     } catch (const VbError& e) {
         drop();
         if (wait_) wait_->failed(e.description);
@@ -105,34 +92,31 @@ void ServiceClientProcessor::OpenConnection(const std::string&, const std::strin
 }
 
 std::string ServiceClientProcessor::BeginSession(const std::string& companyFile, int) {
-    requireConnection();
+    sessions_.requireConnection();
     std::string open = exchange('N', {}, 'n', "Waiting for the Web Connector service");
     if (!companyFile.empty() && !sameCompanyFile(companyFile, open))
-        throw VbError(hresult::kCompanyNotOpen, kSource,
-                      "The QuickBooks company data file is not the one currently open in QuickBooks.");
-    std::string ticket = newTicket();
-    sessions_.emplace(ticket, open);
-    return ticket;
+        throw companyNotOpen();
+    return sessions_.begin(open);
 }
 
 std::string ServiceClientProcessor::ProcessRequest(const std::string& ticket, const std::string& request) {
-    const std::string company = sessionCompany(ticket);
+    const std::string company = sessions_.sessionOrThrow(ticket);
     return exchange('S', company + std::string(1, '\0') + request, 'a',
                     "Waiting for the Web Connector to take the request");
 }
 
 void ServiceClientProcessor::EndSession(const std::string& ticket) {
-    sessionCompany(ticket);
-    sessions_.erase(ticket);
+    sessions_.sessionOrThrow(ticket);
+    sessions_.end(ticket);
 }
 
 void ServiceClientProcessor::CloseConnection() {
-    requireConnection();
+    sessions_.requireConnection();
     drop();  // closing the socket releases the service's connection
 }
 
 std::string ServiceClientProcessor::GetCurrentCompanyFileName(const std::string& ticket) {
-    return sessionCompany(ticket);
+    return sessions_.sessionOrThrow(ticket);
 }
 
 }  // namespace ztl::qbwc

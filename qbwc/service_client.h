@@ -3,12 +3,12 @@
 // WebConnectorProcessor, with the service's WebConnectorService at the other end of the
 // local socket (local_channel.h). Each processor's OpenConnection opens a connection of
 // its own, its CloseConnection (or its end) closes it.
-#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/quickbooks_wait.h"
 #include "platform/request_processor.h"
+#include "platform/session_tickets.h"
 
 namespace ztl::qbwc {
 
@@ -27,14 +27,12 @@ class ServiceClientProcessor : public RequestProcessor {
   private:
     // Sends one call and waits for its answer of type `expected`, calling the wait hook.
     std::string exchange(char type, const std::string& payload, char expected, const char* what);
-    void requireConnection() const;
-    const std::string& sessionCompany(const std::string& ticket) const;
     void drop();
 
     std::string socketPath_;
     QuickBooksWait* wait_;
     int fd_ = -1;
-    std::map<std::string, std::string> sessions_;
+    SessionTickets<std::string> sessions_;  // the company file of each session
 };
 
 class ServiceClientFactory : public RequestProcessorFactory {

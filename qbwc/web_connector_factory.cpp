@@ -98,12 +98,16 @@ WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also) 
 
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
                                             std::string& why) {
+    return bridgeConfigFor(listenText, readBridgeSettings(store), why);
+}
+
+std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const BridgeSettings& settings,
+                                            std::string& why) {
     auto listen = parseListenAddress(listenText, why);
     if (!listen) {
         why = "ZENTREL_QUICKBOOKS=qbwc:" + why + ".";
         return std::nullopt;
     }
-    BridgeSettings settings = readBridgeSettings(store);
     if (settings.userName.empty() || settings.passwordHash.empty()) {
         why =
             "The Web Connector's user name and password are not set (ztl qbwc file, ztl qbwc set-password).";

@@ -65,6 +65,9 @@ class WebConnectorFactory : public RequestProcessorFactory {
 // set, when the address is not one or no user name or password has been set.
 std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const SettingsStore& store,
                                             std::string& why);
+// The same from settings already read.
+std::optional<BridgeConfig> bridgeConfigFor(const std::string& listenText, const BridgeSettings& settings,
+                                            std::string& why);
 
 // A note sink that writes the bridge's log (bridge_log.h), and passes on to `also`.
 WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also = {});

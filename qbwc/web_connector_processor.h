@@ -7,12 +7,12 @@
 // 0x8004040A; ProcessRequest hands the request to the Web Connector and returns what
 // QuickBooks answered; sessions have tickets of this processor's own. A processor made
 // by a factory that could not start fails OpenConnection with 0x80040401 and the reason.
-#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/quickbooks_wait.h"
 #include "platform/request_processor.h"
+#include "platform/session_tickets.h"
 
 namespace ztl::qbwc {
 
@@ -34,15 +34,11 @@ class WebConnectorProcessor : public RequestProcessor {
     std::string GetCurrentCompanyFileName(const std::string& ticket) override;
 
   private:
-    void requireConnection() const;
-    const std::string& sessionCompany(const std::string& ticket) const;
-
     std::shared_ptr<WebConnectorService> service_;
     std::string startError_;
     QuickBooksWait* wait_;
-    bool connected_ = false;
-    std::string company_;                          // what the Web Connector had open at OpenConnection
-    std::map<std::string, std::string> sessions_;  // ticket -> company file of the session
+    std::string company_;                    // what the Web Connector had open at OpenConnection
+    SessionTickets<std::string> sessions_;  // the company file of each session
 };
 
 }  // namespace ztl::qbwc

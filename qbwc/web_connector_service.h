@@ -31,7 +31,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,6 +40,11 @@
 
 #include "platform/quickbooks_wait.h"
 #include "platform/vb_error.h"
+#include "qbwc/company_file_name.h"
+#include "qbwc/held_call.h"
+#include "qbwc/login_guard.h"
+#include "qbwc/reported_error.h"
+#include "qbwc/service_journal.h"
 
 namespace ztl::qbwc {
 
@@ -70,31 +74,6 @@ struct Credentials {
 inline constexpr const char* kNoOp = "NoOp";
 // receiveResponseXML's answer while the session goes on; the total is never known ahead.
 inline constexpr int kWorkingPercent = 50;
-
-// Whether two company file names name the same file as Windows compares them: letters in
-// either case, '/' and '\' alike.
-bool sameCompanyFile(const std::string& a, const std::string& b);
-
-// A COM error as the Web Connector reports it: hresult as hex text ("0x80040400"),
-// its message as the description.
-VbError comErrorFrom(const std::string& hresult, const std::string& message);
-
-// What the service has seen, for ztl qbwc status.
-struct ServiceStatus {
-    using Time = std::chrono::system_clock::time_point;
-    std::string url;         // what the Web Connector is to call
-    Time startedAt{};        // when serving began
-    bool everHeard = false;  // the Web Connector has called since
-    Time lastHeard{};
-    std::string lastEvent;  // what the last call came to, as the log says it
-    Time lastEventAt{};
-    std::string company;          // the company file the Web Connector last reported
-    bool sessionOpen = false;     // a Web Connector session is on now
-    int programs = 0;             // programs with a connection open
-    std::size_t waiting = 0;      // requests not yet answered (queued or handed out)
-    std::uint64_t idleCalls = 0;  // sessions told "none" since idleSince
-    Time idleSince{};
-};
 
 class WebConnectorService {
   public:
@@ -155,26 +134,22 @@ class WebConnectorService {
 
     Session& sessionFor(const std::string& ticket, const char* method);
     Session* current(const std::string& ticket);
+    HeldCall hold(const std::string& ticket);
+    Clock::time_point lingerEnds() const;
     bool lingerOver(Clock::time_point now) const;
     std::shared_ptr<Pending> nextQueued();
     void fail(const std::shared_ptr<Pending>& p, const VbError& e);
+    void failAll(const VbError& e);
     void endSession(const char* why);
-    void note(const std::string& text) const;
-    void record(const std::string& text) const;
-    void noteIdle(const std::string& text);
-    void flushIdle() const;
-    std::string waitText(const char* what) const;
-    void refuse(const std::string& why);
-    bool waitAWhile(std::unique_lock<std::mutex>& lock, Clock::time_point until, QuickBooksWait* wait,
-                    const std::string& what, Clock::time_point since);
-    VbError notCalled() const;
+    void note(const std::string& text);
 
     Credentials credentials_;
     ServiceTimings timings_;
-    const NoteSink note_;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
+    ServiceJournal journal_;
+    LoginGuard guard_;
     bool stopping_ = false;
     int connections_ = 0;                         // the program's open connections
     Clock::time_point idleSince_{};               // when the last of them closed
@@ -184,28 +159,6 @@ class WebConnectorService {
     std::optional<VbError> lastConnectionError_;
     std::uint64_t refusals_ = 0;  // authenticate calls refused so far
     std::string lastRefusal_;
-    std::string url_;
-    const std::chrono::system_clock::time_point startedAt_ = std::chrono::system_clock::now();
-    std::chrono::system_clock::time_point lastHeard_ = startedAt_;
-    bool everHeard_ = false;
-    std::string lastCompany_;
-    // The last event and the idle sessions not yet written to the log one by one: an idle
-    // Web Connector calls every few seconds all day.
-    mutable std::string lastEvent_;
-    mutable std::chrono::system_clock::time_point lastEventAt_{};
-    mutable std::uint64_t idleCalls_ = 0;     // since idleCallsSince_, for the status
-    mutable std::uint64_t idleUnlogged_ = 0;  // of those, not in the log yet
-    mutable std::chrono::system_clock::time_point idleCallsSince_{};
-    mutable std::chrono::system_clock::time_point idleUnloggedSince_{};
-    struct Backoff {
-        int failures = 0;
-        Clock::time_point until{};
-    };
-    std::map<std::string, Backoff> backoff_;  // per client address
-    // Tickets answered none, nvu or busy: the Web Connector may still close them, and
-    // getLastError says why; nothing else. The last few only.
-    std::map<std::string, std::string> refusedTickets_;
-    std::deque<std::string> refusedOrder_;
 };
 
 }  // namespace ztl::qbwc

@@ -10,7 +10,6 @@
 //                                            serves until the Web Connector has connected once
 //   service [--listen HOST:PORT]             serves until stopped; programs hand it their requests
 // A running service takes a new password or setting at once: set-password and set tell it.
-#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,17 +19,14 @@
 
 #include "command.h"
 #include "console.h"
-#include "platform/request_processor.h"
-#include "platform/vb_error.h"
+#include "qbwc/bridge_daemon.h"
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
 #include "qbwc/local_channel.h"
-#include "qbwc/local_socket_server.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/pem_file.h"
 #include "qbwc/qwc_file.h"
 #include "qbwc/service_status.h"
-#include "qbwc/web_connector_factory.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 #include "ztl_usage.h"
@@ -276,6 +272,15 @@ constexpr const char* kNoAddress =
     "no address to serve: --listen HOST:PORT, or the setting QuickBooks (ztl qbwc file --listen HOST:PORT, or "
     "ztl qbwc set QuickBooks qbwc:HOST:PORT)";
 
+// What the bridge says as it serves, on standard error beside its log.
+void echoNote(const std::string& n) {
+    std::cerr << "ztl qbwc: " << n << std::endl;
+}
+
+DaemonSetup daemonSetup(const std::string& listen) {
+    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout};
+}
+
 int serve(std::vector<std::string> args) {
     bool missing = false;
     std::string listen = listenFrom(args, missing);
@@ -283,99 +288,31 @@ int serve(std::vector<std::string> args) {
     if (missing || !args.empty())
         return usageError("qbwc", "qbwc serve [--listen HOST:PORT] [--wait SECONDS]");
     if (listen.empty()) return fail(kNoAddress);
-
-    QSettingsStore store;
-    std::string why;
-    auto config = bridgeConfigFor(listen, store, why);
-    if (!config) return fail(why);
+    std::optional<std::chrono::seconds> waitFor;
     if (!wait.empty()) {
         auto seconds = parseTimeoutSeconds(wait);
         if (!seconds) return fail("--wait is a whole number of seconds from 1 to 86400");
-        config->timings.timeout = std::chrono::seconds(*seconds);
+        waitFor = std::chrono::seconds(*seconds);
     }
-    config->note = withBridgeLog([](const std::string& n) { std::cerr << "ztl qbwc: " << n << std::endl; });
-    auto waited = std::chrono::duration_cast<std::chrono::seconds>(config->timings.timeout).count();
-    WebConnectorFactory factory(std::move(*config));
-    if (!factory.startError().empty()) return fail(factory.startError());
-    std::cout << "waiting up to " << waited << " s for the Web Connector (Update Selected, or its schedule)"
-              << std::endl;
     try {
-        auto qb = factory.create();
-        qb->OpenConnection("", "Korvane Zentrel   ");
-        std::string ticket = qb->BeginSession("", kOpenModeDoNotCare);
-        std::string company = qb->GetCurrentCompanyFileName(ticket);
-        qb->EndSession(ticket);
-        qb->CloseConnection();
-        std::cout << "the Web Connector connected; QuickBooks has " << company << " open" << std::endl;
+        serveUntilConnected(daemonSetup(listen), waitFor);
         return 0;
-    } catch (const VbError& e) {
-        return fail("error # " + std::to_string(e.number) + ": " + e.description);
+    } catch (const DaemonFailure& e) {
+        return fail(e.what());
     }
 }
 
-
-
-// Runs the bridge until SIGTERM or SIGINT: the Web Connector's sessions are told "none"
-// while no program wants QuickBooks; programs reach it through the local socket.
 int service(std::vector<std::string> args) {
     bool missing = false;
     std::string listen = listenFrom(args, missing);
     if (missing || !args.empty()) return usageError("qbwc", "qbwc service [--listen HOST:PORT]");
     if (listen.empty()) return fail(kNoAddress);
-    QSettingsStore store;
-    std::string why;
-    auto config = bridgeConfigFor(listen, store, why);
-    if (!config) return fail(why);
-    // Blocked before any thread starts, so that every thread inherits it and sigwait alone takes them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    auto note = withBridgeLog([](const std::string& n) { std::cerr << "ztl qbwc: " << n << std::endl; });
-    config->note = note;
-    config->timings.linger = std::chrono::milliseconds(2000);
-    ListenAddress address = config->http.listen;
-    WebConnectorFactory factory(std::move(*config));
-    if (!factory.startError().empty()) return fail(factory.startError());
-    address.port = factory.port();
-    LocalSocketServer local(*factory.service(), serviceSocketPath(address), note);
-    const std::string served = "qbwc:" + listen;
-    auto reload = [&factory, note] {
-        std::string text = factory.reload(readBridgeSettings(QSettingsStore()));
-        note(text);
-        return text;
-    };
-    local.setControls(
-        [&factory, served] {
-            return encodeStatus(factory.service()->status(), served,
-                                !readBridgeSettings(QSettingsStore()).passwordHash.empty());
-        },
-        reload);
     try {
-        local.start();
-    } catch (const std::exception& e) {
-        return fail(std::string("the Web Connector service cannot start: ") + e.what());
+        serveUntilStopped(daemonSetup(listen));
+        return 0;
+    } catch (const DaemonFailure& e) {
+        return fail(e.what());
     }
-    note("the Web Connector service runs; programs with the setting QuickBooks (or ZENTREL_QUICKBOOKS) " +
-         served + " hand their requests to it through " + local.path().string() + "; the Web Connector calls " +
-         factory.url() + "; the log is " + bridgeLogFile().string());
-    std::cout << "serving the Web Connector until stopped" << std::endl;
-    int signal = 0;
-    // SIGHUP (systemctl --user reload) reads the settings again; the others stop.
-    for (;;) {
-        sigwait(&stopSignals, &signal);
-        if (signal != SIGHUP) break;
-        try {
-            reload();
-        } catch (const std::runtime_error& e) {
-            note(std::string("the settings were not taken: ") + e.what());
-        }
-    }
-    factory.service()->announce("the Web Connector service stops (signal " + std::to_string(signal) + ")");
-    local.stop();
-    return 0;
 }
 
 int qbwcCommand(const std::vector<std::string>& argv) {
