@@ -1,6 +1,7 @@
 // ztl reconcile [--single-store] FILE: whether QuickBooks holds every transaction of the
 // totals file exactly once as the file says. One line per transaction and a summary; exit
 // status 0 only when every transaction is posted exactly once. It posts nothing.
+#include <filesystem>
 #include <iostream>
 
 #include "command.h"
@@ -8,6 +9,7 @@
 #include "console.h"
 #include "engine/review/reconcile.h"
 #include "quickbooks/quickbooks_from_environment.h"
+#include "totals_archives.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
@@ -18,6 +20,19 @@ int reconcile(const std::vector<std::string>& argv) {
     bool single = takeFlag(args, "--single-store");
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("reconcile", "one totals file expected");
+    // After an import the day is under its archive's name: said before QuickBooks is asked
+    // anything, with the command that reconciles the archive.
+    std::error_code ec;
+    if (!std::filesystem::exists(paths::map(args[0]), ec)) {
+        std::cerr << "ztl: "
+                  << missingTotalsFileText(args[0], archivesOf(args[0]),
+                                           [&](const std::string& file) {
+                                               return std::string("ztl reconcile ") +
+                                                      (single ? "--single-store " : "") + shellWord(file);
+                                           })
+                  << "\n";
+        return 1;
+    }
 
     QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
     Program& p = qb.console.program;

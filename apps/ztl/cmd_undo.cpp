@@ -2,6 +2,7 @@
 // entries that the import log records as posted by its run, after listing them and reading
 // YES from the terminal (--yes answers for scripts). Exit status 0 when QuickBooks holds none
 // of them afterwards (also when there was nothing left to remove), 1 otherwise.
+#include <filesystem>
 #include <iostream>
 
 #include "command.h"
@@ -9,10 +10,44 @@
 #include "console.h"
 #include "engine/review/undo_run.h"
 #include "quickbooks/quickbooks_from_environment.h"
+#include "totals_archives.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
 namespace {
+
+// The totals file the undo compares with when none is named: the one whose name the log
+// replaced ("3QBImport.log" -> "3X390.QB"), kept logs numbered ("QBImport.log.2"). The
+// undo's own rule; repeated here to look for that file's archives when it is gone.
+std::string totalsBesideLog(const std::string& logPath) {
+    const std::string name = "QBImport.log";
+    std::string_view path = logPath;
+    if (const size_t dot = path.find_last_of('.'); dot != std::string_view::npos && dot + 1 < path.size() &&
+        path.find_first_not_of("0123456789", dot + 1) == std::string_view::npos)
+        path = path.substr(0, dot);
+    if (!path.ends_with(name)) return {};
+    return std::string(path.substr(0, path.size() - name.size())) + "X390.QB";
+}
+
+bool exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(paths::map(path), ec);
+}
+
+// The next step when the totals file beside the log is gone: its archives, and the undo
+// that compares each entry's lines with the newest.
+std::string archivedTotalsHint(const std::string& besideLog, const std::vector<std::string>& archives,
+                               const std::string& undoWithTotals) {
+    std::string text;
+    if (archives.empty()) {
+        text = "No archive of " + besideLog + " is beside the log either.";
+    } else {
+        text = "Archives of " + besideLog + " beside the log, newest first: ";
+        for (size_t i = 0; i < archives.size(); ++i) text += (i ? ", " : "") + archives[i];
+        text += ".";
+    }
+    return text + "\nTo compare each entry's lines with the day's totals file too, name it: " + undoWithTotals;
+}
 
 int undo(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
@@ -22,6 +57,22 @@ int undo(const std::vector<std::string>& argv) {
     std::string totals = takeOption(args, "--totals", missing);
     if (missing || args.size() != 1 || args[0].starts_with("--"))
         return usageError("undo", "one import log expected");
+    const std::string& log = args[0];
+    auto undoWithTotals = [&](const std::string& file) {
+        return std::string("ztl undo ") + (single ? "--single-store " : "") + "--totals " + shellWord(file) + " " +
+               shellWord(log);
+    };
+    if (!totals.empty() && !exists(totals)) {
+        std::cerr << "ztl: " << missingTotalsFileText(totals, archivesOf(totals), undoWithTotals) << "\n";
+        return 1;
+    }
+    // Without the totals file the entries are checked against QuickBooks' record only; the
+    // listing then says where the day's file went and how to name it.
+    std::string hint;
+    if (const std::string beside = totalsBesideLog(log); totals.empty() && !beside.empty() && !exists(beside)) {
+        const std::vector<std::string> archives = archivesOf(beside);
+        hint = archivedTotalsHint(beside, archives, undoWithTotals(archives.empty() ? "FILE" : archives[0]));
+    }
 
     QuickBooksConsole qb(single ? Edition::SingleStore : Edition::MultiStore);
     Program& p = qb.console.program;
@@ -29,13 +80,17 @@ int undo(const std::vector<std::string>& argv) {
     if (!company) return 1;
     try {
         CompanySession target(p, *company);
-        UndoPlan plan = planUndo(target, args[0], totals);
+        UndoPlan plan = planUndo(target, log, totals);
         if (plan.entries.empty()) {
             std::cout << "The import log names no entry that its run posted: nothing to undo.\n";
             return 0;
         }
         if (plan.toRemove() > 0) {
+            // The hint follows the listing's note on the totals file; the log keeps the note alone.
+            const std::string note = plan.totalsNote;
+            if (!hint.empty()) plan.totalsNote += "\n" + hint;
             std::cout << undoConfirmationText(plan) << std::endl;
+            plan.totalsNote = note;
             if (!yes) {
                 std::string answer;
                 std::getline(std::cin, answer);

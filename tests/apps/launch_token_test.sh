@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program started with any command line but the launch token: it shows one box
-# titled with the program's name, opens no other window, and ends when the box is answered.
+# titled with the program's name, opens no other window, and ends when the box is answered,
+# with a status that is not 0: the start did nothing.
 # Runs on a virtual X display, since the refusal must not depend on toolkit options.
 # With ZTL (the command-line companion, to set the Web Connector bridge up), a start refused
 # while the environment names the bridge must build nothing: while its box is up, the
@@ -42,7 +43,9 @@ check() {
     echo "FAIL $what: still running after the box was answered"; fail=1; kill "$pid"
   fi
   wait "$pid" 2>/dev/null
-  echo "ok $what"
+  local status=$?
+  if [ "$status" -eq 0 ]; then echo "FAIL $what: exit status 0 after a refused start"; fail=1; fi
+  echo "ok $what (status $status)"
 }
 
 check "no argument"

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
+#include <vector>
 
 #include "tests/support/shell_command.h"
 
@@ -244,4 +247,85 @@ TEST_F(AfterImport, UndoRefusesEntriesChangedOrClosedAndSaysWhy) {
     write("other.log", "hello\r\n");
     EXPECT_EQ(run(ztl("undo --yes other.log")).status, 1);
     EXPECT_EQ(run(ztl("undo")).status, 2);
+}
+
+// A command given a totals file that is not there says so once, with the next step: the
+// archives beside it, newest first, and a command that reads one. The next step is then run
+// as the message words it, and must get past the missing file.
+TEST_F(AfterImport, AMissingTotalsFileNamesItsArchivesAndTheCommandToRun) {
+    auto archives = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir))
+            if (const std::string n = e.path().filename().string(); n.starts_with("X390.QB") && n != "X390.QB")
+                names.insert(n);
+        return names;
+    };
+    // Where a file's name stands whole in a text: one archive's name can begin another's
+    // ("...145" and "...145.1").
+    auto named = [](const std::string& text, const std::string& name) {
+        for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+            const size_t end = at + name.size();
+            const auto digit = [&](size_t i) { return i < text.size() && std::isdigit((unsigned char)text[i]); };
+            if (!digit(end) && !(end < text.size() && text[end] == '.' && digit(end + 1))) return at;
+        }
+        return std::string::npos;
+    };
+    write("X390.QB", block("4711", "12/05/26", "1000", "5") + block("4713", "12/05/26", "1100", "7"));
+    ASSERT_EQ(run(ztl("import X390.QB")).status, 0);
+    const std::set<std::string> first = archives();
+    ASSERT_EQ(first.size(), 1u);
+    const std::string older = *first.begin();
+    // The same day again: nothing new is posted, and a second archive is made.
+    write("X390.QB", block("4711", "12/05/26", "1000", "5") + block("4713", "12/05/26", "1100", "7"));
+    run(ztl("import X390.QB"));
+    std::set<std::string> both = archives();
+    ASSERT_EQ(both.size(), 2u);
+    both.erase(older);
+    const std::string newest = *both.begin();
+    ASSERT_FALSE(fs::exists(dir / "X390.QB"));
+
+    struct Case {
+        const char* what;
+        std::string command;
+        std::string failure;   // said exactly once
+        std::string nextStep;  // the command the message gives
+        std::string followed;  // what the next step, run, shows; empty: not run
+    };
+    const std::vector<Case> cases = {
+        {"reconcile of the archived file", "reconcile X390.QB", "X390.QB does not exist",
+         "ztl reconcile " + newest, "QuickBooks holds the day exactly as the file says."},
+        {"the edition is kept in the next step", "reconcile --single-store X390.QB", "X390.QB does not exist",
+         "ztl reconcile --single-store " + newest, ""},
+        {"a file never imported", "reconcile other.QB", "other.QB does not exist, and no archive",
+         "Name the totals file or its archive: ztl reconcile FILE", ""},
+        {"the table of the archived file", "totals --table X390.QB", "X390.QB does not exist",
+         "ztl totals --table " + newest, "2 transactions with lines: debits 12.00, credits 12.00"},
+        {"undo naming the totals file", "undo --yes --totals X390.QB QBImport.log.1", "X390.QB does not exist",
+         "ztl undo --totals " + newest + " QBImport.log.1",
+         "Each entry's lines were compared with the totals file " + newest + "."},
+        {"undo without --totals", "undo QBImport.log.1 < /dev/null", "The totals file is not beside the log",
+         "To compare each entry's lines with the day's totals file too, name it: ztl undo --totals " + newest +
+             " QBImport.log.1",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Result r = run(ztl(c.command));
+        const std::string said = r.out + r.err;
+        EXPECT_EQ(r.status, 1) << said;
+        EXPECT_EQ(count(said, c.failure), 1) << said;
+        EXPECT_EQ(count(said, c.nextStep), 1) << said;
+        // Both archives named, the newest first; a file with none names none.
+        const bool none = c.failure.find("no archive") != std::string::npos;
+        EXPECT_EQ(named(said, newest) == std::string::npos, none) << said;
+        EXPECT_EQ(named(said, older) == std::string::npos, none) << said;
+        if (!none) EXPECT_LT(named(said, newest), named(said, older)) << said;
+        if (c.followed.empty()) continue;
+        const std::string step = c.nextStep.substr(c.nextStep.find("ztl ") + 4);
+        // Answered "no": the undo's listing is all the next step needs to show.
+        Result next = run((c.command.starts_with("undo") ? "echo no | " : "") + ztl(step));
+        EXPECT_NE((next.out + next.err).find(c.followed), std::string::npos) << next.out << next.err;
+        EXPECT_EQ(count(next.out + next.err, "does not exist"), 0);
+    }
+    EXPECT_EQ(count(journal(), "\tDebit\t"), 2) << "nothing was removed or posted twice";
 }

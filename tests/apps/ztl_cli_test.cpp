@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -246,7 +247,7 @@ TEST_F(Cli, VersionAndUsageComeFromTheProjectAndTheManual) {
     EXPECT_EQ(run(qbsim("--version")).out, "qbsim " ZTL_PROJECT_VERSION "\n");
     auto help = run(ztl("--help"));
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage:\n  ztl totals [--single-store] FILE\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("usage:\n  ztl totals [--single-store] [--table] FILE\n", 0), 0u) << help.out;
     EXPECT_EQ(help.out.find("not in the manual"), std::string::npos) << help.out;
     EXPECT_EQ(run(ztl("")).status, 2);
 
@@ -259,4 +260,52 @@ TEST_F(Cli, VersionAndUsageComeFromTheProjectAndTheManual) {
     auto unknown = run(ztl("sto"));
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "ztl: unknown command 'sto'\n");
+}
+
+// The day as a bookkeeper reads it: amounts exact to the cent as the import posts them
+// (no binary float: 0.1 + 0.2 is 0.30), the chart's names when QuickBooks answers, an
+// account the chart lacks said as such, and without QuickBooks the same table without names.
+TEST_F(Cli, TotalsTableShowsAccountsNamesDebitsAndCredits) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    write("X390.QB", "Q\r\n" + H("1") + "\r\n" + D("1000", "0.1") + "\r\n" + D("1100", "0.2") + "\r\n" +
+                         D("4000", "0", "-0.3") + "\r\nTRT    1\r\nQ\r\n" + H("2") + "\r\n" + D("9999", "1.005") +
+                         "\r\n" + D("4000", "0", "-1.005") + "\r\nTRT    1\r\n");
+    Result r = run(ztl("totals --table X390.QB"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              "Invoice 1  12/05/26\n"
+              "  Account  Name                             Debit  Credit\n"
+              "  1000     Checking                          0.10\n"
+              "  1100     Petty Cash                        0.20\n"
+              "  4000     Merchandise Sales                         0.30\n"
+              "  Total                                      0.30    0.30\n\n"
+              "Invoice 2  12/05/26\n"
+              "  Account  Name                             Debit  Credit\n"
+              "  9999     (no such account in QuickBooks)   1.01\n"
+              "  4000     Merchandise Sales                         1.01\n"
+              "  Total                                      1.01    1.01\n\n"
+              "2 transactions with lines: debits 1.31, credits 1.31\n");
+
+    r = run("ZENTREL_QUICKBOOKS= " + ztl("totals --table X390.QB"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "Invoice 1  12/05/26\n"
+              "  Account  Debit  Credit\n"
+              "  1000      0.10\n"
+              "  1100      0.20\n"
+              "  4000              0.30\n"
+              "  Total     0.30    0.30\n\n"
+              "Invoice 2  12/05/26\n"
+              "  Account  Debit  Credit\n"
+              "  9999      1.01\n"
+              "  4000              1.01\n"
+              "  Total     1.01    1.01\n\n"
+              "2 transactions with lines: debits 1.31, credits 1.31\n");
+    // Said once, as one line, whatever QuickBooks' own words are.
+    EXPECT_TRUE(r.err.starts_with("ztl: the accounts are shown without their names: ")) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+
+    // The plain table is the file's entries, whatever --table shows.
+    EXPECT_TRUE(run(ztl("totals X390.QB")).out.starts_with("Q\nH,1,12/05/26\nD,1000,0.1\n"));
 }
