@@ -16,18 +16,6 @@
 namespace ztl::cli {
 namespace {
 
-// The totals file the undo compares with when none is named: the one whose name the log
-// replaced ("3QBImport.log" -> "3X390.QB"), kept logs numbered ("QBImport.log.2"). The
-// undo's own rule; repeated here to look for that file's archives when it is gone.
-std::string totalsBesideLog(const std::string& logPath) {
-    const std::string name = "QBImport.log";
-    std::string_view path = logPath;
-    if (const size_t dot = path.find_last_of('.'); dot != std::string_view::npos && dot + 1 < path.size() &&
-        path.find_first_not_of("0123456789", dot + 1) == std::string_view::npos)
-        path = path.substr(0, dot);
-    if (!path.ends_with(name)) return {};
-    return std::string(path.substr(0, path.size() - name.size())) + "X390.QB";
-}
 
 bool exists(const std::string& path) {
     std::error_code ec;
@@ -69,7 +57,7 @@ int undo(const std::vector<std::string>& argv) {
     // Without the totals file the entries are checked against QuickBooks' record only; the
     // listing then says where the day's file went and how to name it.
     std::string hint;
-    if (const std::string beside = totalsBesideLog(log); totals.empty() && !beside.empty() && !exists(beside)) {
+    if (const std::string beside = totalsPathOfLog(log); totals.empty() && !beside.empty() && !exists(beside)) {
         const std::vector<std::string> archives = archivesOf(beside);
         hint = archivedTotalsHint(beside, archives, undoWithTotals(archives.empty() ? "FILE" : archives[0]));
     }

@@ -12,32 +12,13 @@
 #include <system_error>
 #include <vector>
 
+#include "engine/company/file_names.h"
 #include "platform/paths.h"
 
 namespace ztl::cli {
 
 namespace archives_detail {
 
-inline bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
-// The part of an archive's name after the totals file's name: 8 to 12 digits (the shortest
-// moment is 1 1 yyyy 0 0, the longest 12 31 yyyy 23 59), then perhaps ".N".
-inline bool isArchiveSuffix(std::string_view rest) {
-    std::string_view stamp = rest, number;
-    if (const size_t dot = rest.find('.'); dot != std::string_view::npos) {
-        stamp = rest.substr(0, dot);
-        number = rest.substr(dot + 1);
-        if (!allDigits(number)) return false;
-    }
-    return allDigits(stamp) && stamp.size() >= 8 && stamp.size() <= 12;
-}
-
-inline int takenNumber(std::string_view rest) {
-    const size_t dot = rest.find('.');
-    return dot == std::string_view::npos ? 0 : std::stoi(std::string(rest.substr(dot + 1)));
-}
 
 // Names on a share answer to any letter case, as the path mapping finds them.
 inline bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
@@ -72,8 +53,8 @@ inline std::vector<std::string> archivesOf(const std::string& totalsPath) {
             const std::string name = it->path().filename().string();
             if (!archives_detail::startsWithIgnoringCase(name, base)) continue;
             const std::string rest = name.substr(base.size());
-            if (!archives_detail::isArchiveSuffix(rest) || !it->is_regular_file(ec)) continue;
-            found.push_back({rest, it->last_write_time(ec), archives_detail::takenNumber(rest)});
+            if (!isArchiveStamp(rest) || !it->is_regular_file(ec)) continue;
+            found.push_back({rest, it->last_write_time(ec), archiveTakenNumber(rest)});
         }
     } catch (const std::exception&) {
         // A folder that cannot be listed holds no archive the operator could be sent to.

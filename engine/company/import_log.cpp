@@ -88,9 +88,5 @@ void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int tran
     }
 }
 
-std::string logPathFor(const std::string& totalsPath) {
-    if (totalsPath.size() < 7) throw vbError(vb::kInvalidProcedureCall);
-    return totalsPath.substr(0, totalsPath.size() - 7) + "QBImport.log";
-}
 
 }  // namespace ztl::importlog

@@ -12,6 +12,7 @@
 //   Response Status Code : <c>       Return StatusSeverity Code : <s>   Import result ID :<id>
 //   Return Status Message :<message>
 //   " "
+#include "engine/company/file_names.h"
 #include <string>
 #include <vector>
 
@@ -113,9 +114,5 @@ struct WriteError : VbError {
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,
                 const std::string& referenceNumber);
 
-// The log's path: the totals path with its last 7 characters (the file name "X390.QB")
-// replaced, so a store number in front of the name stays in front of the log's name.
-// Throws error 5 for a path shorter than that.
-std::string logPathFor(const std::string& totalsPath);
 
 }  // namespace ztl::importlog

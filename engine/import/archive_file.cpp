@@ -50,10 +50,6 @@ int writeNew(const fs::path& target, const std::string& bytes) {
 
 }  // namespace
 
-std::string archiveName(const std::string& path, const LocalDateTime& t) {
-    return path + std::to_string(t.month) + std::to_string(t.day) + std::to_string(t.year) +
-           std::to_string(t.hour) + std::to_string(t.minute);
-}
 
 std::optional<ArchivedFile> ArchiveFile(const std::string& path, const Clock& clock) {
     return ArchiveFile(path, clock, [](const fs::path& p, std::error_code& ec) { fs::remove(p, ec); });

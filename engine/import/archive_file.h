@@ -8,6 +8,7 @@
 // where it was and removes the incomplete copy. Failures are silent, but for one: a copy
 // made whose original could not be deleted leaves the day under both names, and the next
 // start would import it again, so the caller is told.
+#include "engine/company/file_names.h"
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -18,7 +19,6 @@
 
 namespace ztl {
 
-std::string archiveName(const std::string& path, const LocalDateTime& t);
 
 struct ArchivedFile {
     std::string name;  // the archive's path as given (Windows or local form)

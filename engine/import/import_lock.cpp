@@ -49,11 +49,6 @@ ImportRun unknownRun(const fs::path& file) {
 
 }  // namespace
 
-fs::path importLockPath(const fs::path& totalsFile) {
-    fs::path lock = totalsFile;
-    lock += ".lock";
-    return lock;
-}
 
 std::string importLockText(const ImportRun& run) {
     return "workstation=" + run.workstation + "\r\nprocess=" + std::to_string(run.process) +

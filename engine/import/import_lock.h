@@ -17,6 +17,7 @@
 // or one older than a day (a run on another workstation cannot be asked). A lock file
 // without a readable text ages from the file's modification time. Release removes the file
 // while it still names this run.
+#include "engine/company/file_names.h"
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -37,8 +38,6 @@ struct ImportRun {
 
 inline constexpr std::int64_t kImportLockMaxAge = 24 * 60 * 60;
 
-// The lock file of a totals file (a local path).
-std::filesystem::path importLockPath(const std::filesystem::path& totalsFile);
 
 std::string importLockText(const ImportRun& run);
 // The run a lock file's text names; nothing when it names no workstation and process.

@@ -1,10 +1,10 @@
 #include "engine/import/kept_logs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string>
 #include <system_error>
 
+#include "engine/company/file_names.h"
 #include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
@@ -15,17 +15,12 @@ namespace {
 // The numbers of the kept logs beside `log`, in no order.
 std::vector<std::pair<long, fs::path>> numbered(const fs::path& log) {
     std::vector<std::pair<long, fs::path>> found;
-    const std::string prefix = log.filename().string() + ".";
+    const std::string logName = log.filename().string();
     std::error_code ec;
     const fs::path folder = log.has_parent_path() ? log.parent_path() : fs::path(".");
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
-        long n = 0;
-        const char* first = name.data() + prefix.size();
-        const char* last = name.data() + name.size();
-        auto [stop, error] = std::from_chars(first, last, n);
-        if (error == std::errc() && stop == last && n > 0) found.emplace_back(n, it->path());
+        if (std::optional<long> n = keptLogNumber(it->path().filename().string(), logName))
+            found.emplace_back(*n, it->path());
     }
     return found;
 }
@@ -50,8 +45,7 @@ std::optional<fs::path> keepPreviousLog(const fs::path& log) {
     } else {
         long last = 0;
         for (const auto& [n, path] : numbered(log)) last = std::max(last, n);
-        fs::path kept = log;
-        kept += "." + std::to_string(last + 1);
+        const fs::path kept = keptLogPath(log, last + 1);
         if (!fs::exists(kept, ec) && !ec) {
             fs::rename(log, kept, ec);
             if (!ec) return kept;

@@ -16,17 +16,6 @@ namespace {
 using Plan = UndoEntry::Plan;
 using Outcome = UndoEntry::Outcome;
 
-// The totals file of a log: the name the log replaced ("QBImport.log" -> "X390.QB"); a log
-// an earlier run kept is numbered ("QBImport.log.2").
-std::string totalsBeside(const std::string& logPath) {
-    const std::string name = "QBImport.log";
-    std::string_view path = logPath;
-    if (const size_t dot = path.find_last_of('.'); dot != std::string_view::npos && dot + 1 < path.size() &&
-        path.find_first_not_of("0123456789", dot + 1) == std::string_view::npos)
-        path = path.substr(0, dot);
-    if (!path.ends_with(name)) return {};
-    return std::string(path.substr(0, path.size() - name.size())) + "X390.QB";
-}
 
 std::string trimmed(const std::string& s) {
     return std::string(trimmedView(s, kWhitespace));
@@ -129,7 +118,7 @@ UndoPlan planUndo(CompanySession& company, const std::string& logPath, const std
     // The totals file's transactions, when the file is at hand.
     company.chart();
     std::optional<PlannedDay> day;
-    std::string totalsPath = totalsPathGiven.empty() ? totalsBeside(logPath) : totalsPathGiven;
+    std::string totalsPath = totalsPathGiven.empty() ? totalsPathOfLog(logPath) : totalsPathGiven;
     std::error_code ec;
     if (!totalsPath.empty() && std::filesystem::exists(paths::map(totalsPath), ec)) {
         day = company.readDay(totalsPath);

@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 namespace ztl {
 namespace {
 
-bool isIsoDate(const std::string& s) {
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
-    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (s[i] < '0' || s[i] > '9') return false;
-    return true;
-}
 
 std::optional<std::string> readWhole(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -70,9 +64,6 @@ std::vector<PendingDay> listPending(const fs::path& totalsFile, bool onlyThisSto
 
 }  // namespace
 
-fs::path pendingFolder(const fs::path& totalsFile) {
-    return totalsFile.parent_path() / kPendingFolderName;
-}
 
 std::string isoDate(const CalendarDate& date) {
     char text[16];
@@ -80,18 +71,6 @@ std::string isoDate(const CalendarDate& date) {
     return text;
 }
 
-bool isPendingDayOf(const std::string& pendingName, const std::string& totalsName) {
-    if (pendingName.size() < 12 || !isIsoDate(pendingName.substr(0, 10)) || pendingName[10] != ' ') return false;
-    std::string rest = pendingName.substr(11);
-    if (rest == totalsName) return true;
-    // "(2) 12X390.QB"
-    if (rest.size() < 4 || rest[0] != '(') return false;
-    size_t close = rest.find(") ");
-    if (close == std::string::npos || close < 2) return false;
-    for (size_t i = 1; i < close; ++i)
-        if (rest[i] < '0' || rest[i] > '9') return false;
-    return rest.substr(close + 2) == totalsName;
-}
 
 std::vector<PendingDay> pendingDaysOf(const fs::path& totalsFile) {
     return listPending(totalsFile, true);
@@ -107,7 +86,7 @@ fs::path keepPendingDay(const fs::path& totalsFile, const std::string& date, con
     fs::create_directories(folder, ec);
     const std::string name = totalsFile.filename().string();
     for (int n = 1; n < 1000; ++n) {
-        fs::path target = folder / (date + " " + (n == 1 ? "" : "(" + std::to_string(n) + ") ") + name);
+        fs::path target = folder / pendingDayName(date, n, name);
         if (fs::exists(target, ec)) {
             if (readWhole(target) == bytes) return target;
             continue;

@@ -10,19 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/company/file_names.h"
 #include "platform/store_date.h"
 
 namespace ztl {
-
-inline constexpr const char* kPendingFolderName = "pending";
 
 struct PendingDay {
     std::filesystem::path file;  // the copy, a path of this machine
     std::string date;            // YYYY-MM-DD, as its name begins
 };
-
-// The pending folder of a totals file (a path of this machine).
-std::filesystem::path pendingFolder(const std::filesystem::path& totalsFile);
 
 // "2025-04-01".
 std::string isoDate(const CalendarDate& date);
@@ -39,8 +35,5 @@ std::vector<PendingDay> pendingDaysBeside(const std::filesystem::path& totalsFil
 // flushed and read back before it counts. Throws VbError (75) when it cannot be kept.
 std::filesystem::path keepPendingDay(const std::filesystem::path& totalsFile, const std::string& date,
                                      const std::string& bytes);
-
-// Whether a file of the pending folder is a pending day of this totals file.
-bool isPendingDayOf(const std::string& pendingName, const std::string& totalsName);
 
 }  // namespace ztl

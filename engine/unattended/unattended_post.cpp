@@ -202,7 +202,7 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
 
     // One unattended run per totals file: a second one would post the pending days again.
     std::error_code ec;
-    fs::path runLock = local.parent_path() / (local.filename().string() + ".post.lock");
+    fs::path runLock = postLockPath(local);
     ImportLock lock(runLock, thisRun(*program.clock), unixSeconds(program.clock->now()));
     auto heldBy = [](const ImportLock& l, const fs::path& file) {
         return l.otherRun() ? "since " + l.otherRun()->since + " on " + l.otherRun()->workstation
