@@ -178,7 +178,9 @@ std::string PostReport::headline() const {
     return text;
 }
 
-PostReport postUnattended(Program& program, const std::string& totalsPath, const PostOptions& options) {
+namespace {
+
+PostReport postDays(Program& program, const std::string& totalsPath, const PostOptions& options) {
     PostReport report;
     report.store = options.store.empty() ? storeLabel(totalsPath) : options.store;
     CollectedMessages collected;
@@ -223,6 +225,13 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
     // A file without a single transaction (empty, cut short, not a totals file at all) would
     // stay pending for ever and hold back every later day: it stays where it is for a look.
     std::optional<PostedDay> emptyFile;
+    if (fs::is_directory(local, ec)) {
+        report.status = PostReport::Status::NothingDone;
+        report.reason = "the totals file " + local.string() + " is a folder, not a file";
+        addStep(report, "Look at " + local.string() + ": the store system writes its totals file there. Move the "
+                        "folder away; the next run posts the day once the store system has written it.");
+        return finish();
+    }
     std::optional<std::string> today = bytesOf(local);
     if (today && StoreDay::fromBytes(*today).lineRuns == 0) {
         emptyFile.emplace();
@@ -379,6 +388,31 @@ PostReport postUnattended(Program& program, const std::string& totalsPath, const
         report.status = PostReport::Status::NeedsBookkeeper;
     }
     return finish();
+}
+
+}  // namespace
+
+PostReport postUnattended(Program& program, const std::string& totalsPath, const PostOptions& options) {
+    Prompter* watched = program.prompter;
+    try {
+        return postDays(program, totalsPath, options);
+    } catch (const std::exception& ex) {
+        // Whatever stopped the run (a folder or file that cannot be read, a name that is a
+        // folder) is reported as the run's own outcome, for the journal and the mail, rather
+        // than ending the program with a library's words.
+        program.prompter = watched;
+        PostReport report;
+        report.store = options.store.empty() ? storeLabel(totalsPath) : options.store;
+        report.status = PostReport::Status::NothingDone;
+        report.reason = "the run stopped on an error: " + toVbError(ex).description;
+        report.nextSteps.push_back("Look at " + totalsPath + " and the folder it is in: the run could not go on (" +
+                                   toVbError(ex).description + "). Nothing more was posted; the next run tries again.");
+        try {
+            for (const auto& d : pendingDaysOf(fs::absolute(paths::map(totalsPath)))) report.pending.push_back(d.file.string());
+        } catch (const std::exception&) {
+        }
+        return report;
+    }
 }
 
 }  // namespace ztl

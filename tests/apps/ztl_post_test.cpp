@@ -326,3 +326,24 @@ TEST_F(Post, TheSingleStoreEditionPostsIntoItsCompanyAndRemovesTheFileOnlyOncePo
 }
 
 }  // namespace
+
+TEST_F(Post, AFolderInPlaceOfTheTotalsFileIsToldAsSuchAndTheNextDayPosts) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
+    mails();
+
+    fs::remove(dir / "12X390.QB");
+    fs::create_directory(dir / "12X390.QB");
+    Result r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("<3>Store 12: the totals file ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("12X390.QB is a folder, not a file"), std::string::npos) << r.err;
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("Move the folder away"), std::string::npos) << told[0].text;
+
+    fs::remove(dir / "12X390.QB");
+    write("12X390.QB", sale("101002", "04/02/25", "6.00"));
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 0);
+    EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
+}
