@@ -4,8 +4,11 @@
 // or got it without its answer coming back; and how the run ended. Whoever decides what
 // follows a run (the file's fate, the window's next step, ztl's summary) reads this record
 // instead of reading the run's log back.
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "engine/totals/store_day.h"
 
 namespace ztl {
 
@@ -47,6 +50,8 @@ struct RunRecord {
     // entry per run, the one after an H line; a run anywhere else is counted all the same,
     // so that it shows up as not posted.
     int lineRuns = 0;
+    // The day the run posted, as it walked the totals file; none when it could not read it.
+    std::shared_ptr<const StoreDay> day;
 
     int count(Outcome outcome) const;
     // Posted by this run or held by QuickBooks already.

@@ -198,10 +198,8 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     std::optional<StoreDay> day;
     std::optional<VbError> unreadable;
     try {
-        if (dayToImport)
-            day = *dayToImport;
-        else
-            day = StoreDay::read(paths::map(source_));
+        record_.day = dayToImport ? dayToImport : std::make_shared<const StoreDay>(StoreDay::read(paths::map(source_)));
+        day = *record_.day;
         record_.lineRuns = day->lineRuns;
         for (const DayBlock& b : day->blocks)
             if (!b.lines.empty()) record_.transactions.push_back({.referenceNumber = b.referenceNumber});

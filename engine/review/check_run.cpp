@@ -10,7 +10,7 @@
 namespace ztl {
 
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
-                              const ChartReading& chart) {
+                              const ChartReading& chart, std::shared_ptr<const StoreDay> day) {
     // A window that keeps its connection open (the single-store window, and with it the Web
     // Connector's session) is asked through that; otherwise the check opens one of its own.
     std::shared_ptr<RequestProcessor> qb = program.requestProcessor;
@@ -56,6 +56,7 @@ TotalsCheck checkBeforeImport(Program& program, const std::string& company, cons
     CheckInput input;
     input.totalsFile = paths::map(sourcePath);
     input.chart = chart;
+    input.day = std::move(day);
     input.names = storedEntityNames(program);
     input.askPosted = duplicateGuardOn(program);
     return checkTotals(input, ask);

@@ -13,6 +13,6 @@ namespace ztl {
 // import into `company` (empty: the company QuickBooks has open). Throws VbError only when
 // the totals file cannot be read.
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
-                              const ChartReading& chart);
+                              const ChartReading& chart, std::shared_ptr<const StoreDay> day = nullptr);
 
 }  // namespace ztl

@@ -172,7 +172,9 @@ std::string TotalsCheck::summary() const {
 
 TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     TotalsCheck check;
-    const StoreDay day = StoreDay::read(input.totalsFile);
+    const std::shared_ptr<const StoreDay> walked =
+        input.day ? input.day : std::make_shared<const StoreDay>(StoreDay::read(input.totalsFile));
+    const StoreDay& day = *walked;
     for (const DayHeader& h : day.headers) {
         TransactionVerdict v;
         v.refNumber = h.referenceNumber;

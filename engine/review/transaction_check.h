@@ -13,11 +13,13 @@
 // account codes it lacks and lines whose account field is empty); a transaction with no such
 // finding is left unjudged, never called one that will be posted.
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/posting/entity_rule.h"
+#include "engine/totals/store_day.h"
 #include "engine/posting/entry_judge.h"
 #include "engine/company/posted_entry_query.h"
 
@@ -72,6 +74,7 @@ struct TotalsCheck {
 
 struct CheckInput {
     std::filesystem::path totalsFile;  // a path of this machine
+    std::shared_ptr<const StoreDay> day;  // the file as its caller walked it; none: read here
     ChartReading chart;                // the chart the window shows, or why there is none
     EntityNames names;
     bool askPosted = true;  // the import's duplicate guard is on

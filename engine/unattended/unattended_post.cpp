@@ -42,9 +42,9 @@ std::string usDate(const CalendarDate& d) {
     return text;
 }
 
-// A day's date as its file says it; none when no block has a readable date.
-std::optional<CalendarDate> dayDate(const std::string& bytes) {
-    return StoreDay::fromBytes(bytes).first;
+// A day's bytes walked once, to be handed to the check and the import.
+std::shared_ptr<const StoreDay> walk(const std::string& bytes) {
+    return std::make_shared<const StoreDay>(StoreDay::fromBytes(bytes));
 }
 
 ImportRun thisRun(const Clock& clock) {
@@ -65,7 +65,7 @@ struct Run {
 
 // Checks and imports one day; true when QuickBooks holds all of it.
 bool postDay(Run& r, PostedDay& day, const std::string& source, const std::shared_ptr<const StoreDay>& storeDay) {
-    TotalsCheck check = checkBeforeImport(r.p, r.sessionFile, source, r.chart);
+    TotalsCheck check = checkBeforeImport(r.p, r.sessionFile, source, r.chart, storeDay);
     bool blocking = !check.incomplete.empty();
     for (const auto& t : check.transactions) {
         using O = TransactionVerdict::Outcome;
@@ -233,7 +233,8 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         return finish();
     }
     std::optional<std::string> today = bytesOf(local);
-    if (today && StoreDay::fromBytes(*today).lineRuns == 0) {
+    const std::shared_ptr<const StoreDay> todayWalked = today ? walk(*today) : nullptr;
+    if (todayWalked && todayWalked->lineRuns == 0) {
         emptyFile.emplace();
         emptyFile->source = totalsPath;
         emptyFile->dateText = "undated";
@@ -246,7 +247,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
     if (today) {
         PostedDay d;
         d.source = totalsPath;
-        std::optional<CalendarDate> date = dayDate(*today);
+        std::optional<CalendarDate> date = todayWalked->first;
         d.dateText = date ? usDate(*date) : "undated";
         ImportLock fileLock(importLockPath(local), thisRun(*program.clock), unixSeconds(program.clock->now()));
         if (!fileLock.taken()) {
@@ -351,14 +352,14 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             day.wasPending = true;
         }
         std::optional<std::string> bytes = bytesOf(p.file);
-        std::optional<CalendarDate> date = bytes ? dayDate(*bytes) : std::nullopt;
+        const std::shared_ptr<const StoreDay> walked = isToday && bytes == today ? todayWalked : walk(bytes.value_or(""));
+        std::optional<CalendarDate> date = bytes ? walked->first : std::nullopt;
         day.dateText = date ? usDate(*date)
                             : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
         if (stopped) {
             day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
             day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
-        } else if (postDay(run, day, p.file.string(),
-                           std::make_shared<const StoreDay>(StoreDay::fromBytes(bytes.value_or(""))))) {
+        } else if (postDay(run, day, p.file.string(), walked)) {
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";

@@ -193,10 +193,10 @@ void MainWindowLogic::importRun(bool settleFile) {
     import.afterRun = [this](const RunRecord& run) {
             lastRun = run;
             // The marks told of the file before this run; now they tell what the run did with
-            // it, read while the file is still where the run read it.
+            // the day it posted.
             imported_ = true;
             recheckDue_ = false;
-            lastCheck = ui::runMarksForWindow(run, sourcePath);
+            lastCheck = ui::runMarksForWindow(run);
             view_.showCheck(*lastCheck);
             // The run has advanced the number: a field still showing the old one would store it
             // back when it next loses the focus. A store that cannot be read here has already

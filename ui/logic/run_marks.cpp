@@ -58,12 +58,9 @@ CheckMarks runMarks(const RunRecord& run, const StoreDay& day) {
     return marks;
 }
 
-CheckMarks runMarksForWindow(const RunRecord& run, const std::string& sourcePath) {
-    try {
-        return runMarks(run, StoreDay::read(paths::map(sourcePath)));
-    } catch (const std::exception&) {
-        return {runCounts(run) + ".", {}};
-    }
+CheckMarks runMarksForWindow(const RunRecord& run) {
+    if (!run.day) return {runCounts(run) + ".", {}};
+    return runMarks(run, *run.day);
 }
 
 }  // namespace ztl::ui

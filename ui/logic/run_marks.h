@@ -18,8 +18,8 @@ namespace ztl::ui {
 // order, and shown only where the block carries the same invoice number.
 CheckMarks runMarks(const RunRecord& run, const StoreDay& day);
 
-// As above, the day read again from `sourcePath` (where the run read it, before the file is
-// archived or removed). A file that cannot be read any more leaves the count line alone.
-CheckMarks runMarksForWindow(const RunRecord& run, const std::string& sourcePath);
+// As above, on the day the run posted. A run that could not read the file leaves the count
+// line alone.
+CheckMarks runMarksForWindow(const RunRecord& run);
 
 }  // namespace ztl::ui

@@ -173,11 +173,11 @@ const RunRecord& MainWindowLogic::runImport() {
 
 void MainWindowLogic::runEnded(const RunRecord& run) {
     lastRun = run;
-    // The marks told of the file before this run; now they tell what the run did with it,
-    // read while the file is still where the run read it.
+    // The marks told of the file before this run; now they tell what the run did with the
+    // day it posted.
     imported_ = true;
     recheckDue_ = false;
-    lastCheck = ui::runMarksForWindow(run, sourcePath);
+    lastCheck = ui::runMarksForWindow(run);
     view_.showCheck(*lastCheck);
 }
 
