@@ -75,8 +75,8 @@ int postSettings(const std::vector<std::string>& args) {
     if (std::find(std::begin(kPostKeys), std::end(kPostKeys), args[1]) == std::end(kPostKeys))
         return usageError("post", "unknown setting '" + args[1] +
                                       "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline)");
-    if ((args[1] == key::kPostTime || args[1] == key::kPostDeadline) && !clockMinutes(args[2])) {
-        std::cerr << "ztl: " << args[1] << " is a time of day as HH:MM, 00:00 to 23:59, not '" << args[2] << "'\n";
+    if (std::optional<std::string> refusal = postSettingRefusal(args[1], args[2])) {
+        std::cerr << "ztl: " << *refusal << "\n";
         return 2;
     }
     store.set(kSettingsApp, kPostSection, args[1], args[2]);
@@ -118,6 +118,9 @@ int post(const std::vector<std::string>& argv) {
     bool missing = false;
     options.store = takeOption(args, "--store", missing);
     if (missing) return usageError("post", "--store needs a name");
+    // The name goes into the journal, the operation log and the message's subject: one line.
+    if (holdsControlCharacter(options.store))
+        return usageError("post", "--store may not hold a line break or another control character");
     if (args.size() != 1 || args[0].starts_with("--")) return usageError("post", "one totals file expected");
 
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
@@ -144,8 +147,13 @@ int post(const std::vector<std::string>& argv) {
 
     if (mailWanted(report, post)) {
         std::optional<std::string> failure;
+        // A setting stored before settings were checked could write a header of its own.
+        std::optional<std::string> bad = postSettingRefusal(key::kMailTo, post.mailTo);
+        if (!bad) bad = postSettingRefusal(key::kMailFrom, post.mailFrom);
         if (post.mailTo.empty()) {
             failure = "no message was sent: the setting MailTo names nobody (ztl post set MailTo ADDRESS)";
+        } else if (bad) {
+            failure = "no message was sent: " + *bad + " (ztl post set sets it again)";
         } else {
             // "=_" occurs in neither quoted-printable nor base64 text: the boundary cannot clash.
             std::string boundary = "=_zentrel_" + std::to_string(::getpid()) + "_" + std::to_string(std::time(nullptr));

@@ -84,7 +84,8 @@ std::string mailText(const MailMessage& mail, const std::string& date, const std
     std::string to;
     for (const auto& address : mail.to) to += (to.empty() ? "" : ", ") + address;
     std::string m;
-    m += "From: " + mail.from + "\r\n";
+    // Without a sender of its own the mail command names the account it runs as.
+    if (!mail.from.empty()) m += "From: " + mail.from + "\r\n";
     m += "To: " + to + "\r\n";
     m += "Subject: " + headerValue(mail.subject) + "\r\n";
     m += "Date: " + date + "\r\n";

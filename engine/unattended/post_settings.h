@@ -23,6 +23,16 @@ struct PostSettings {
 
 PostSettings readPostSettings(const SettingsStore& store);
 
+// Why `value` cannot be stored under the unattended run's setting `key`, in words for the
+// person setting it; nothing when it can. The settings end up in the message's headers and
+// on the mail command's line, so no setting holds a line break or another control
+// character; MailTo is a list of addresses, MailFrom one address, MailEveryRun "yes" or
+// "no", the times HH:MM. An empty value clears the setting.
+std::optional<std::string> postSettingRefusal(const std::string& key, const std::string& value);
+
+// Whether a text holds a control character (a line break among them).
+bool holdsControlCharacter(const std::string& text);
+
 // Minutes after midnight of an "HH:MM" text (00:00 to 23:59); nothing for anything else.
 std::optional<int> clockMinutes(const std::string& text);
 

@@ -34,6 +34,39 @@ class Scratch : public ::testing::Test {
     fs::path dir;
 };
 
+TEST(PostSettings, NothingThatWouldWriteAHeaderOrAnotherLineIsStored) {
+    const struct {
+        const char* key;
+        std::string value;
+        bool stored;
+    } rows[] = {
+        {"MailTo", "books@example.org\r\nBcc: thief@example.org", false},
+        {"MailTo", "books@example.org\nBcc: thief@example.org", false},
+        {"MailTo", "books@example.org, owner@example.org", true},
+        {"MailTo", "Store 12 <books@example.org>", true},
+        {"MailTo", "books@example.org,", false},
+        {"MailTo", "books", false},
+        {"MailTo", "books@example.org thief@example.org", false},
+        {"MailTo", "", true},  // cleared
+        {"MailFrom", "zentrel@store12.example.org", true},
+        {"MailFrom", "a@example.org, b@example.org", false},
+        {"MailFrom", "zentrel@store12.example.org\tx", false},
+        {"MailCommand", "/usr/sbin/sendmail -t -i", true},
+        {"MailCommand", "/usr/sbin/sendmail -t\n rm -rf /", false},
+        {"MailEveryRun", "yes", true},
+        {"MailEveryRun", "maybe", false},
+        {"PostTime", "21:30", true},
+        {"PostDeadline", "7 o'clock", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(!postSettingRefusal(r.key, r.value), r.stored) << r.key << " = " << r.value;
+
+    // Without a sender of its own the message carries no From: header at all.
+    MailMessage mail;
+    mail.to = {"books@example.org"};
+    EXPECT_EQ(mailText(mail, "Tue, 01 Apr 2025 21:30:00 +0000", "=_b").find("From:"), std::string::npos);
+}
+
 TEST(MailText, EveryByteOfTextAndLogArrivesAsWritten) {
     std::string all;
     for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
