@@ -36,6 +36,15 @@ void printDuplicateCheck(const std::optional<RunRecord>& run) {
                   << " already in QuickBooks, not sent again." << std::endl;
 }
 
+// Some stores' files end without their trailer, so the import posts what the file holds; a
+// file that may be cut short is said first, as the check says it.
+void warnIfNotWhole(const std::shared_ptr<const StoreDay>& day) {
+    if (!day || day->headers.empty()) return;
+    if (std::optional<std::string> why = day->notWhole())
+        std::cerr << "ztl: warning: the totals file may not be the whole day: " << *why
+                  << ". What it holds is imported; what is missing is not.\n\n";
+}
+
 // The run's summary, as the end of its log has it, as the last lines; and before it where to
 // look next when the run left anything out of QuickBooks.
 void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile,
@@ -58,7 +67,9 @@ void printSummary(const std::optional<RunRecord>& run, const std::string& totals
 int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const std::string& file, bool keep) {
     Program& p = console.program;
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
-    DayOutcome done = importDay(p, {.day = walkTotalsFile(file),
+    const std::shared_ptr<const StoreDay> day = walkTotalsFile(file);
+    warnIfNotWhole(day);
+    DayOutcome done = importDay(p, {.day = day,
                                     .source = file,
                                     .companyFile = settings.get(kSettingsApp, p.settingsSection, key::kCompany, ""),
                                     .settleFile = !keep});
@@ -122,8 +133,9 @@ int import(const std::vector<std::string>& argv) {
     // Told without counting as a message box: the operator asked for this company.
     if (auto warning = wrongCompanyWarning(p, args[0], *company))
         std::cerr << *warning << "\nGoing on, as --other-company asks.\n\n";
-    DayOutcome done = importDay(
-        p, {.day = walkTotalsFile(args[0]), .source = args[0], .companyFile = *company, .settleFile = !keep});
+    const std::shared_ptr<const StoreDay> day = walkTotalsFile(args[0]);
+    warnIfNotWhole(day);
+    DayOutcome done = importDay(p, {.day = day, .source = args[0], .companyFile = *company, .settleFile = !keep});
     printDuplicateCheck(done.run);
     const bool archived = done.file && done.file->fate == TotalsFileFate::Archived;
     if (archived)

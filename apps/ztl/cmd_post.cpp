@@ -59,8 +59,8 @@ class QuietWait : public QuickBooksWait {
     std::vector<std::string> reasons;
 };
 
-const char* const kPostKeys[] = {key::kMailCommand, key::kMailTo,   key::kMailFrom,
-                                 key::kMailEveryRun, key::kPostTime, key::kPostDeadline};
+const char* const kPostKeys[] = {key::kMailCommand, key::kMailTo,       key::kMailFrom,     key::kMailEveryRun,
+                                 key::kPostTime,    key::kPostDeadline, key::kSettleSeconds};
 
 int postSettings(const std::vector<std::string>& args) {
     QSettingsStore store;
@@ -68,13 +68,13 @@ int postSettings(const std::vector<std::string>& args) {
         PostSettings s = readPostSettings(store);
         std::cout << "MailCommand=" << s.mailCommand << "\nMailTo=" << s.mailTo << "\nMailFrom=" << s.mailFrom
                   << "\nMailEveryRun=" << (s.mailEveryRun ? "yes" : "no") << "\nPostTime=" << s.postTime
-                  << "\nPostDeadline=" << s.deadline << "\n";
+                  << "\nPostDeadline=" << s.deadline << "\nSettleSeconds=" << s.settleSeconds << "\n";
         return 0;
     }
     if (args.size() != 3 || args[0] != "set") return usageError("post", "show, or set KEY VALUE, expected");
     if (std::find(std::begin(kPostKeys), std::end(kPostKeys), args[1]) == std::end(kPostKeys))
         return usageError("post", "unknown setting '" + args[1] +
-                                      "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline)");
+                                      "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline, SettleSeconds)");
     if (std::optional<std::string> refusal = postSettingRefusal(args[1], args[2])) {
         std::cerr << "ztl: " << *refusal << "\n";
         return 2;
@@ -131,6 +131,7 @@ int post(const std::vector<std::string>& argv) {
     QuietWait wait;
     auto factory = processorFactoryFromEnvironment(withDeadline, &wait);
     options.webConnector = quickBooksSetting(settings).starts_with("qbwc:");
+    options.settleSeconds = post.settleSeconds;
     p.settings = &settings;
     p.processors = factory.get();
     p.operationLogPath = paths::stateFolder() / kOperationLogName;

@@ -109,4 +109,8 @@ bool isPendingDayOf(const std::string& pendingName, const std::string& totalsNam
     return rest.substr(close + 2) == totalsName;
 }
 
+std::string incompleteDayName(const std::string& isoDate, const std::string& totalsName) {
+    return isoDate + " " + totalsName + ".incomplete";
+}
+
 }  // namespace ztl

@@ -28,6 +28,7 @@ inline constexpr const char* kMailFrom = "MailFrom";          // the sender
 inline constexpr const char* kMailEveryRun = "MailEveryRun";  // "yes": a message after a clean run too
 inline constexpr const char* kPostTime = "PostTime";          // HH:MM, when the timer posts each day
 inline constexpr const char* kPostDeadline = "PostDeadline";  // HH:MM, the end of the Web Connector wait
+inline constexpr const char* kSettleSeconds = "SettleSeconds";  // how long a totals file stays unchanged before it is posted
 }  // namespace key
 
 inline constexpr const char* kPostSection = "Zentrel\\Post";

@@ -136,7 +136,7 @@ int TotalsCheck::problemCount() const {
 }
 
 bool TotalsCheck::allClear() const {
-    return problemCount() == 0 && count(Outcome::Unchecked) == 0 && incomplete.empty();
+    return problemCount() == 0 && count(Outcome::Unchecked) == 0 && incomplete.empty() && notWhole.empty();
 }
 
 std::string TotalsCheck::summary() const {
@@ -166,6 +166,7 @@ std::string TotalsCheck::summary() const {
         for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? "; " : "") + parts[i];
         text += ".";
     }
+    if (!notWhole.empty()) text += " The totals file may not be the whole day: " + notWhole + ".";
     if (!incomplete.empty()) text += " The check is incomplete: " + incomplete;
     return text;
 }
@@ -175,6 +176,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     const std::shared_ptr<const StoreDay> walked =
         input.day ? input.day : std::make_shared<const StoreDay>(StoreDay::read(input.totalsFile));
     const StoreDay& day = *walked;
+    if (!day.headers.empty()) check.notWhole = day.notWhole().value_or("");
     for (const DayHeader& h : day.headers) {
         TransactionVerdict v;
         v.refNumber = h.referenceNumber;

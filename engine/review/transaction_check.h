@@ -60,6 +60,9 @@ struct TotalsCheck {
     // Not empty when part of the check could not be made, and why: QuickBooks' refusals are
     // then not foreseen, or not the transactions it holds already.
     std::string incomplete;
+    // Not empty when the totals file may not hold the store system's whole day, and why
+    // (StoreDay::notWhole): what is missing from it cannot be checked, nor posted.
+    std::string notWhole;
 
     int flaggedCount() const;
     int count(TransactionVerdict::Outcome outcome) const;

@@ -1,6 +1,7 @@
 #include "engine/totals/store_day.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "engine/totals/import_block_reader.h"
 #include "platform/calendar.h"
@@ -82,6 +83,25 @@ std::vector<std::string> DayBlock::lineEntries() const {
 int StoreDay::transactionsWithLines() const {
     return static_cast<int>(
         std::count_if(blocks.begin(), blocks.end(), [](const DayBlock& b) { return !b.lines.empty(); }));
+}
+
+std::optional<std::string> StoreDay::notWhole() const {
+    if (bytes.empty()) return "it is empty";
+    if (bytes.back() != '\n' && bytes.back() != '\r')
+        return "its last line has no line end: it was cut in the middle of a line";
+    std::string_view rest(bytes);
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.remove_suffix(1);
+    const size_t start = rest.find_last_of("\r\n");
+    const std::string_view lastLine = start == std::string_view::npos ? rest : rest.substr(start + 1);
+    if (!lastLine.starts_with('T') && !lastLine.starts_with('*'))
+        return "its last line is not a trailer (TRT, T or the end line): it was cut after \"" +
+               std::string(lastLine.substr(0, 40)) + "\"";
+    const int held = transactionsWithLines();
+    const Decimal counted = tCount.value_or(Decimal());
+    if (counted.text() != std::to_string(held))
+        return "its T lines count " + counted.text() + " transaction" + (counted.text() == "1" ? "" : "s") +
+               ", and it holds " + std::to_string(held);
+    return std::nullopt;
 }
 
 StoreDay StoreDay::read(const std::filesystem::path& file) {

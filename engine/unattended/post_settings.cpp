@@ -20,6 +20,7 @@ PostSettings readPostSettings(const SettingsStore& store) {
     s.mailEveryRun = every == "yes" || every == "Yes" || every == "1" || every == "true";
     if (clockMinutes(get(key::kPostTime))) s.postTime = get(key::kPostTime);
     if (clockMinutes(get(key::kPostDeadline))) s.deadline = get(key::kPostDeadline);
+    if (std::optional<int> settle = settleSeconds(get(key::kSettleSeconds))) s.settleSeconds = *settle;
     return s;
 }
 
@@ -68,6 +69,13 @@ bool isAddress(std::string_view text) {
 
 }  // namespace
 
+std::optional<int> settleSeconds(const std::string& text) {
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    const int seconds = std::stoi(text);
+    if (seconds > 3600) return std::nullopt;
+    return seconds;
+}
+
 bool holdsControlCharacter(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -94,6 +102,8 @@ std::optional<std::string> postSettingRefusal(const std::string& key, const std:
             return "MailFrom is one mail address (zentrel@store12.example.org), not '" + value + "'";
     } else if (key == key::kMailEveryRun) {
         if (value != "yes" && value != "no") return "MailEveryRun is yes or no, not '" + value + "'";
+    } else if (key == key::kSettleSeconds) {
+        if (!settleSeconds(value)) return "SettleSeconds is a number of seconds, 0 to 3600, not '" + value + "'";
     } else if (key == key::kPostTime || key == key::kPostDeadline) {
         if (!clockMinutes(value)) return key + " is a time of day as HH:MM, 00:00 to 23:59, not '" + value + "'";
     }

@@ -11,6 +11,9 @@ namespace ztl {
 
 inline constexpr const char* kDefaultPostTime = "21:30";
 inline constexpr const char* kDefaultPostDeadline = "07:00";
+// The store system writes the day's file over some seconds; a file changed within this many
+// seconds may still be being written.
+inline constexpr int kDefaultSettleSeconds = 60;
 
 struct PostSettings {
     std::string mailCommand;  // empty in the store: the sendmail default
@@ -19,6 +22,7 @@ struct PostSettings {
     bool mailEveryRun = false;
     std::string postTime = kDefaultPostTime;
     std::string deadline = kDefaultPostDeadline;
+    int settleSeconds = kDefaultSettleSeconds;
 };
 
 PostSettings readPostSettings(const SettingsStore& store);
@@ -29,6 +33,9 @@ PostSettings readPostSettings(const SettingsStore& store);
 // character; MailTo is a list of addresses, MailFrom one address, MailEveryRun "yes" or
 // "no", the times HH:MM. An empty value clears the setting.
 std::optional<std::string> postSettingRefusal(const std::string& key, const std::string& value);
+
+// The seconds of a SettleSeconds text (0 to 3600); nothing for anything else.
+std::optional<int> settleSeconds(const std::string& text);
 
 // Whether a text holds a control character (a line break among them).
 bool holdsControlCharacter(const std::string& text);

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
+#include <chrono>
 
 #include "engine/import/archive_file.h"
 #include "engine/company/company_session.h"
@@ -23,6 +25,7 @@
 #include "engine/unattended/pending_days.h"
 #include "platform/computer_name.h"
 #include "platform/paths.h"
+#include "platform/text_file.h"
 #include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
@@ -40,6 +43,25 @@ std::string usDate(const CalendarDate& d) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d/%02d/%02d", d.month, d.day, d.year % 100);
     return text;
+}
+
+// True once the file has stayed unchanged `seconds`, waiting for that; false when it kept
+// changing for three times as long. A file that cannot be looked at is not waited for: its
+// reading tells what is wrong with it.
+bool settledFile(const fs::path& file, int seconds) {
+    if (seconds <= 0) return true;
+    const auto settle = std::chrono::seconds(seconds);
+    const auto giveUp = std::chrono::steady_clock::now() + 3 * settle;
+    while (true) {
+        std::error_code ec;
+        const auto written = fs::last_write_time(file, ec);
+        if (ec) return true;
+        const auto age = fs::file_time_type::clock::now() - written;
+        if (age >= settle) return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= giveUp) return false;
+        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(settle - age, giveUp - now));
+    }
 }
 
 // A day's bytes walked once, to be handed to the check and the import.
@@ -232,6 +254,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
                         "folder away; the next run posts the day once the store system has written it.");
         return finish();
     }
+    const bool settled = settledFile(local, options.settleSeconds);
     std::optional<std::string> today = bytesOf(local);
     const std::shared_ptr<const StoreDay> todayWalked = today ? walk(*today) : nullptr;
     if (todayWalked && todayWalked->lineRuns == 0) {
@@ -243,6 +266,38 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         addStep(report, "Look at " + local.string() + ": it holds no transaction to post. The store system's next "
                         "end-of-day run writes a new one over it.");
         today.reset();
+    }
+    // A file the store system is still writing, or whose writing stopped half way, is not the
+    // whole day: nothing of it is posted, and a copy is kept where the store system's next run
+    // cannot write over it. The whole day, once it is there, takes that copy's place.
+    if (today) {
+        std::optional<std::string> notWhole = todayWalked->notWhole();
+        if (!notWhole && !settled)
+            notWhole = "it kept changing for " + std::to_string(3 * options.settleSeconds) + " seconds: it is still being written";
+        const LocalDateTime now = program.clock->now();
+        const std::string iso = isoDate(todayWalked->first.value_or(CalendarDate{now.year, now.month, now.day}));
+        const fs::path incomplete = pendingFolder(local) / incompleteDayName(iso, local.filename().string());
+        if (notWhole) {
+            PostedDay d;
+            d.source = totalsPath;
+            d.dateText = todayWalked->first ? usDate(*todayWalked->first) : "undated";
+            d.notPostedBecause = "the totals file may not be the whole day: " + *notWhole;
+            try {
+                fs::create_directories(pendingFolder(local));
+                writeWholeFile(incomplete, *today);
+                d.fate = "stays where it is; a copy is kept as " + incomplete.string();
+            } catch (const std::exception& ex) {
+                d.fate = "stays where it is; no copy could be kept (" + toVbError(ex).description + ")";
+            }
+            addStep(report, "Look at " + local.string() + ": " + *notWhole + ". When the store system's end-of-day "
+                            "run has finished (run it again if it stopped), the next run posts the whole day. The "
+                            "file as it was found is kept as " + incomplete.string() + ".");
+            report.days.push_back(d);
+            report.status = PostReport::Status::NothingDone;
+            report.reason = d.notPostedBecause;
+            return finish();
+        }
+        fs::remove(incomplete, ec);
     }
     if (today) {
         PostedDay d;

@@ -27,6 +27,9 @@ struct PostOptions {
     bool onlyIfClean = false;   // nothing is posted when the check flags anything
     bool webConnector = false;  // QuickBooks is reached through the Web Connector
     std::string store;          // how the message names the store; empty: from the file name
+    // The totals file is posted once it has stayed unchanged this long; the run waits for
+    // a file still being written.
+    int settleSeconds = 0;
 };
 
 // What became of one day.

@@ -59,6 +59,8 @@ class Post : public ::testing::Test {
         ASSERT_EQ(run(ztl("post set MailCommand '" + (dir / "sendmail").string() + " -t -i'")).status, 0);
         ASSERT_EQ(run(ztl("post set MailTo 'books@example.org, owner@example.org'")).status, 0);
         ASSERT_EQ(run(ztl("post set MailFrom zentrel@store12.example.org")).status, 0);
+        // The tests write each day a moment before its run: no wait for a file still written.
+        ASSERT_EQ(run(ztl("post set SettleSeconds 0")).status, 0);
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -346,4 +348,53 @@ TEST_F(Post, AFolderInPlaceOfTheTotalsFileIsToldAsSuchAndTheNextDayPosts) {
     write("12X390.QB", sale("101002", "04/02/25", "6.00"));
     EXPECT_EQ(run(ztl("post 12X390.QB")).status, 0);
     EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
+}
+
+TEST_F(Post, ADayThatIsNotWholeIsNeverPostedInPartAndTheWholeDayLaterPostsOnce) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
+    mails();
+
+    const std::string day = sale("101002", "04/02/25", "6.00") + sale("101003", "04/02/25", "7.00") +
+                            sale("101004", "04/02/25", "8.00") + "T      0\r\n* END OF DAY RUN COMPLETE\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* rule;
+    } cuts[] = {
+        {"cut inside a line", day.substr(0, day.find("D 4000", day.find("101003")) + 12), "has no line end"},
+        {"cut after a detail line", day.substr(0, day.find("TRT", day.find("101003"))), "is not a trailer"},
+        {"a trailer that counts more than it holds", sale("101002", "04/02/25", "6.00") + "T      2\r\n",
+         "its T lines count 3 transactions, and it holds 1"},
+    };
+    for (const auto& c : cuts) {
+        SCOPED_TRACE(c.what);
+        write("12X390.QB", c.bytes);
+        Result r = run(ztl("post 12X390.QB"));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind("<3>Store 12, 04/02/25: nothing posted, the totals file may not be the whole day: ", 0), 0u)
+            << r.err;
+        EXPECT_NE(r.err.find(c.rule), std::string::npos) << r.err;
+        EXPECT_EQ(entries(), Strings{"101001"}) << "nothing of the day is posted";
+        EXPECT_EQ(slurp(dir / "12X390.QB"), c.bytes) << "the file stays where it is";
+        EXPECT_EQ(slurp(dir / "pending/2025-04-02 12X390.QB.incomplete"), c.bytes);
+        EXPECT_EQ(pendingFiles(), Strings{}) << "an incomplete copy is never a day to post";
+        std::vector<ReadMail> told = mails();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_NE(told[0].text.find("the next run posts the whole day"), std::string::npos) << told[0].text;
+    }
+
+    // The store system finishes: the whole day posts, every transaction once, and the copy goes.
+    write("12X390.QB", day);
+    Result r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(), (Strings{"101001", "101002", "101003", "101004"}));
+    EXPECT_FALSE(fs::exists(dir / "pending/2025-04-02 12X390.QB.incomplete"));
+
+    // A file still being written is waited for until it has stayed unchanged.
+    ASSERT_EQ(run(ztl("post set SettleSeconds 1")).status, 0);
+    write("12X390.QB", sale("101005", "04/03/25", "9.00"));
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries().back(), "101005");
 }
