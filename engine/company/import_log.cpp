@@ -36,8 +36,8 @@ std::string otherEntryLine(const std::string& txnId) {
     return kOtherEntryMark + txnId + kOtherEntryEnd;
 }
 
-std::string changedEntryLine(const std::string& txnId) {
-    return kChangedEntryMark + txnId + kChangedEntryEnd;
+std::string changedEntryLine(const std::string& txnId, bool changedByHand) {
+    return kChangedEntryMark + txnId + (changedByHand ? kChangedEntryEnd : kOtherLinesEntryEnd);
 }
 
 std::string duplicateCheckFailedLine(const std::string& reason) {
@@ -74,8 +74,8 @@ std::vector<std::string> noAnswerBlock(int transactionNumber, const std::string&
 }
 
 std::vector<std::string> changedEntryBlock(int transactionNumber, const std::string& referenceNumber,
-                                           const std::string& txnId) {
-    return {transactionHeading(transactionNumber, referenceNumber), changedEntryLine(txnId), kBlankLine};
+                                           const std::string& txnId, bool changedByHand) {
+    return {transactionHeading(transactionNumber, referenceNumber), changedEntryLine(txnId, changedByHand), kBlankLine};
 }
 
 void writeBlock(TextWriter& log, const std::vector<std::string>& lines, int transactionNumber,

@@ -60,7 +60,10 @@ std::string otherEntryLine(const std::string& txnId);
 // is its heading, this line and a blank, and it is not sent again.
 inline constexpr const char* kChangedEntryMark = "Changed in QuickBooks : TxnID ";
 inline constexpr const char* kChangedEntryEnd = " - posted by an import and changed by hand since; not sent again";
-std::string changedEntryLine(const std::string& txnId);
+// An import's entry never changed in QuickBooks whose lines are not the file's now (a
+// setting such as the customer's name changed since).
+inline constexpr const char* kOtherLinesEntryEnd = " - posted by an import, with other lines than the file's now; not sent again";
+std::string changedEntryLine(const std::string& txnId, bool changedByHand = true);
 // Written after the opening lines when the operator chose to import without the check.
 inline constexpr const char* kDuplicateCheckOffLine =
     "Duplicate check : off - every transaction is sent, also one that QuickBooks already holds";
@@ -87,7 +90,8 @@ std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::st
                                             const std::string& txnId);
 // The block of a transaction whose entry was changed in QuickBooks since an import posted it.
 std::vector<std::string> changedEntryBlock(int transactionNumber, const std::string& referenceNumber,
-                                           const std::string& txnId);
+                                           const std::string& txnId,
+                                           bool changedByHand = true);
 
 // The block of a transaction handed to QuickBooks whose answer never came back (the
 // connection broke, the Web Connector's PC slept, the answer could not be read): QuickBooks

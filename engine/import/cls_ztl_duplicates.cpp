@@ -106,7 +106,7 @@ bool clsZTL::alreadyPosted() {
     // Posted once by an import and changed by hand since: a second copy would count the
     // day twice, so the operator is told which entry to look at instead.
     importlog::writeBlock(*log,
-                          match.changed ? importlog::changedEntryBlock(number, referenceNumber, txnId)
+                          match.changed ? importlog::changedEntryBlock(number, referenceNumber, txnId, changedSinceMade(*match.changed))
                                         : importlog::alreadyPostedBlock(number, referenceNumber, txnId),
                           number, referenceNumber);
     ImportSuccess = true;

@@ -22,16 +22,21 @@ bool sameKey(const StoreTransaction& transaction, const PostedEntry& entry) {
            trimmedView(transaction.txnDate, kWhitespace) == trimmedView(entry.txnDate, kWhitespace);
 }
 
-bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart) {
+namespace {
+
+bool linesAgree(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart,
+                bool withNames) {
     if (transaction.lines.size() != entry.lines.size()) return false;
     using Key = std::tuple<bool, std::string, std::int64_t, std::string>;
     // A request names an account by name or number; QuickBooks answers with its full name.
     // Both become the full name of the account QuickBooks resolves them to.
     auto requestKey = [&](const EntryLine& l) {
         const CompanyChart::Account* a = chart.resolve(l.account);
-        return Key{l.debit, foldedName(a ? a->fullName : l.account), l.cents, foldedName(l.entity)};
+        return Key{l.debit, foldedName(a ? a->fullName : l.account), l.cents, withNames ? foldedName(l.entity) : ""};
     };
-    auto postedKey = [](const EntryLine& l) { return Key{l.debit, foldedName(l.account), l.cents, foldedName(l.entity)}; };
+    auto postedKey = [&](const EntryLine& l) {
+        return Key{l.debit, foldedName(l.account), l.cents, withNames ? foldedName(l.entity) : ""};
+    };
     std::vector<Key> wanted, held;
     for (const auto& l : transaction.lines) wanted.push_back(requestKey(l));
     for (const auto& l : entry.lines) held.push_back(postedKey(l));
@@ -40,14 +45,23 @@ bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, co
     return wanted == held;
 }
 
+}  // namespace
+
+bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart) {
+    return linesAgree(transaction, entry, chart, true);
+}
+
 bool changedSinceMade(const PostedEntry& entry) {
     return !entry.timeModified.empty() && entry.timeModified != entry.timeCreated;
 }
 
 bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
                         const CompanyChart& chart) {
-    return sameKey(transaction, entry) && carriesImportMemo(entry) && changedSinceMade(entry) &&
-           !sameLines(transaction, entry, chart);
+    if (!sameKey(transaction, entry) || !carriesImportMemo(entry) || sameLines(transaction, entry, chart)) return false;
+    // Changed by hand in QuickBooks since the import made it, or made with the customer and
+    // vendor names of the settings then: another store's entry of the same invoice number and
+    // day differs in its accounts or amounts, and was never changed.
+    return changedSinceMade(entry) || linesAgree(transaction, entry, chart, false);
 }
 
 PostedEntries::PostedEntries(std::vector<PostedEntry> entries, CompanyChart chart)

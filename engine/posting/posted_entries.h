@@ -8,10 +8,13 @@
 // the same accounts, debits and credits, amounts and names, in any order. QuickBooks keeps
 // no memo on the entry itself, so the line memos are the import's mark. Several stores may
 // post into one company and their invoice numbers may overlap: an entry with the same
-// number and date but other lines is somebody else's entry, not this transaction, unless
-// it is the import's own and QuickBooks has changed it since it was made: that is this
-// transaction, changed by hand after an import posted it, and posting it again would put
-// the day into the company twice.
+// number and date but other lines is not this transaction when it was typed by hand; when it
+// carries the import's memo on every line and was changed in QuickBooks since it was made,
+// or differs only in the customer and vendor names (the settings that name them changed
+// since), an import made it of this transaction, and posting it again would put the day into
+// the company twice. Such an entry is this transaction only when no entry is it as the file
+// says. An import's entry never changed, with other accounts or amounts, is another store's
+// of the same invoice number and day.
 //
 // Texts here are UTF-8, as QuickBooks' answers carry them.
 #include <cstdint>
@@ -41,8 +44,9 @@ bool sameKey(const StoreTransaction& transaction, const PostedEntry& entry);
 bool sameLines(const StoreTransaction& transaction, const PostedEntry& entry, const CompanyChart& chart);
 // QuickBooks has changed the entry since it made it: its TimeModified is not its TimeCreated.
 bool changedSinceMade(const PostedEntry& entry);
-// The import's entry of this transaction, changed in QuickBooks since: same key, the import's
-// memo on every line, other lines, and modified after it was made.
+// The import's entry of this transaction with other lines than the file's now: same key, the
+// import's memo on every line, other lines, and changed since it was made or other only in
+// its names.
 bool changedImportEntry(const StoreTransaction& transaction, const PostedEntry& entry,
                         const CompanyChart& chart);
 

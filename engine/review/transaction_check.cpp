@@ -1,5 +1,6 @@
 #include "engine/review/transaction_check.h"
 
+#include "engine/posting/entry_differences.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/totals/store_day.h"
 #include "platform/calendar.h"
@@ -308,8 +309,16 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             if (m.changed) {
                 v.outcome = Outcome::Changed;
                 v.txnId = utf8ToWindows1252(m.changed->txnId);
-                v.reason = "QuickBooks holds its entry changed by hand since an import posted it (TxnID " +
-                           v.txnId + "): the import does not send it again; compare that entry with the file";
+                if (changedSinceMade(*m.changed)) {
+                    v.reason = "QuickBooks holds its entry changed by hand since an import posted it (TxnID " +
+                               v.txnId + "): the import does not send it again; compare that entry with the file";
+                } else {
+                    std::string differences;
+                    for (const std::string& d : entryDifferences(planned[i]->entry, *m.changed, posted->chart()))
+                        differences += (differences.empty() ? "" : "; ") + d;
+                    v.reason = "QuickBooks holds it already, with other lines (TxnID " + v.txnId + "): " +
+                               differences + "; the import does not send it again";
+                }
                 continue;
             }
             for (const PostedEntry* other : m.others) {

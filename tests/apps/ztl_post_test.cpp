@@ -398,3 +398,25 @@ TEST_F(Post, ADayThatIsNotWholeIsNeverPostedInPartAndTheWholeDayLaterPostsOnce) 
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(entries().back(), "101005");
 }
+
+TEST_F(Post, ACustomerNameChangedToMendARefusalDoesNotPostTheDayTwice) {
+    // 101001 posts on receivables with the customer of the day; 101002's account is missing.
+    write("12X390.QB", "Q\r\n" + H("101001", "04/01/25") + D("1200", "5.00") + D("4000", "0", "-5.00") +
+                           "TRT    1\r\n" + "Q\r\n" + H("101002", "04/01/25") + D("9999", "6.00") +
+                           D("1000", "0", "-6.00") + "TRT    1\r\n");
+    EXPECT_EQ(run(ztl("post --first-run 12X390.QB")).status, 1);
+    EXPECT_EQ(entries(), Strings{"101001"});
+
+    // The bookkeeper mends the refusal and, while at it, names another customer.
+    ASSERT_EQ(run(qbsim("add-account shop.qbw --number 9999 --name 9999 --type Expense")).status, 0);
+    run(qbsim("add-customer shop.qbw 'House Account'"));  // the sample company may have it already
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'House Account'")).status, 0);
+    Result checked = run(ztl("check pending/2025-04-01\\ 12X390.QB"));
+    EXPECT_NE(checked.out.find("101001: QuickBooks holds it already, with other lines (TxnID "), std::string::npos)
+        << checked.out;
+
+    Result r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(), (Strings{"101001", "101002"})) << "101001 is not posted beside its own entry";
+    EXPECT_EQ(pendingFiles(), Strings{});
+}

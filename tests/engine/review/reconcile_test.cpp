@@ -193,8 +193,8 @@ TEST(ImportLogRecord, NamesTheEntriesItsRunPostedThoseItFoundAndThoseAnUndoRemov
 }
 
 // The duplicate guard's match, which the check and the import share: the import's entry
-// changed by hand since is the transaction; another import's entry, untouched, or one typed
-// by hand is not.
+// changed by hand since, or other only in its names, is the transaction; another import's
+// entry, untouched, or one typed by hand is not.
 TEST(PostedEntries, AChangedEntryOfTheImportIsTheTransactionOnlyWhenNoEntryIsItAsTheFileSays) {
     auto changed = [](PostedEntry e) {
         e.timeModified = "2026-12-06T09:00:00+00:00";
@@ -209,6 +209,15 @@ TEST(PostedEntries, AChangedEntryOfTheImportIsTheTransactionOnlyWhenNoEntryIsItA
     EXPECT_EQ(m.same, nullptr);
     EXPECT_TRUE(m.others.empty());
     EXPECT_EQ(alone.claim(a1).changed, nullptr) << "claimed once";
+
+    // Never changed in QuickBooks, other only in the customer's name (the setting that names
+    // it changed since): still the import's entry of the transaction.
+    PostedEntry renamed = saleEntry("3", "A1", 500);
+    for (EntryLine& l : renamed.lines) l.entity = "Former Customer";
+    PostedEntries untouched({renamed}, kChart);
+    m = untouched.claim(a1);
+    ASSERT_NE(m.changed, nullptr);
+    EXPECT_EQ(m.changed->txnId, "3");
 
     // Two identical transactions, the first posted entry changed: each gets its own.
     PostedEntries two({changed(saleEntry("1", "A1", 750)), saleEntry("2", "A1", 500)}, kChart);
