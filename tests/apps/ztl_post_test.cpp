@@ -420,3 +420,29 @@ TEST_F(Post, ACustomerNameChangedToMendARefusalDoesNotPostTheDayTwice) {
     EXPECT_EQ(entries(), (Strings{"101001", "101002"})) << "101001 is not posted beside its own entry";
     EXPECT_EQ(pendingFiles(), Strings{});
 }
+
+TEST_F(Post, ADroppedDayLeavesTheQueueForItsArchiveAndTheLaterDaysPost) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
+    // 04/02 is refused for good (an account the company will not get); 04/03 waits behind it.
+    write("12X390.QB", sale("101002", "04/02/25", "6.00", "9999"));
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    write("12X390.QB", sale("101003", "04/03/25", "7.00"));
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    EXPECT_EQ(entries(), Strings{"101001"});
+
+    EXPECT_EQ(run(ztl("pending 12X390.QB --drop 2025-04-09")).status, 1) << "no such day";
+    EXPECT_EQ(run(ztl("pending 12X390.QB --drop 04/02/25")).status, 2);
+    Result r = run(ztl("pending 12X390.QB --drop 2025-04-02"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string archive = r.out.substr(r.out.find("kept as ") + 8, r.out.find('\n') - r.out.find("kept as ") - 8);
+    EXPECT_EQ(slurp(archive), sale("101002", "04/02/25", "6.00", "9999")) << "the copy is kept, not deleted";
+    EXPECT_NE(slurp(dir / "state/zentrel/ztloperation.log").find("--drop 2025-04-02: the pending day "),
+              std::string::npos);
+    EXPECT_EQ(pendingFiles(), Strings{"2025-04-03 12X390.QB"});
+
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(), (Strings{"101001", "101003"}));
+    EXPECT_EQ(pendingFiles(), Strings{});
+}
