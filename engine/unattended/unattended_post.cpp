@@ -422,6 +422,11 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         } else {
             day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
             stopped = true;
+            stepsFor(report, day);
+            // The way out when the day cannot be mended: its later days wait behind it.
+            addStep(report, "A day that is not to be posted after all (the store will correct it another way) leaves "
+                            "the queue with: ztl pending " + totalsPath + " --drop " + p.date +
+                            " (its copy is kept beside the totals file).");
         }
         stepsFor(report, day);
         report.days.push_back(day);

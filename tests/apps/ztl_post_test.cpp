@@ -426,7 +426,11 @@ TEST_F(Post, ADroppedDayLeavesTheQueueForItsArchiveAndTheLaterDaysPost) {
     ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
     // 04/02 is refused for good (an account the company will not get); 04/03 waits behind it.
     write("12X390.QB", sale("101002", "04/02/25", "6.00", "9999"));
+    mails();
     EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("ztl pending 12X390.QB --drop 2025-04-02"), std::string::npos) << told[0].text;
     write("12X390.QB", sale("101003", "04/03/25", "7.00"));
     EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
     EXPECT_EQ(entries(), Strings{"101001"});
