@@ -4,10 +4,12 @@
 // once every transaction is posted), with the windows on the terminal, ending with the run's
 // summary. Nobody confirms a command line's warning, so a day is not posted into another
 // company than the one its store last posted into unless --other-company says so.
+#include <filesystem>
 #include <iostream>
 
 #include "command.h"
 #include "console.h"
+#include "engine/company/file_names.h"
 #include "engine/company/settings_keys.h"
 #include "engine/company/quickbooks_check.h"
 #include "platform/paths.h"
@@ -105,6 +107,15 @@ int import(const std::vector<std::string>& argv) {
     bool otherCompany = takeFlag(args, "--other-company");
     if (args.size() != 1 || args[0].starts_with("--"))
         return usageError("import", "one totals file expected");
+    // A pending day imported by hand would count as a store of its own, with a company and a
+    // log of its own: the unattended run that keeps it posts it as its store's day.
+    if (std::optional<std::filesystem::path> store = totalsFileOfPendingDay(paths::map(args[0]))) {
+        std::cerr << "ztl: " << args[0] << " is a day kept pending for " << store->string()
+                  << " by the unattended run, not a totals file to import.\nPost it as that store's day: ztl post "
+                  << store->string() << "\n(or take it out of the queue: ztl pending " << store->string()
+                  << " --drop " << std::filesystem::path(args[0]).filename().string().substr(0, 10) << ")\n";
+        return 1;
+    }
 
     ConsoleProgram console(single ? Edition::SingleStore : Edition::MultiStore);
     Program& p = console.program;

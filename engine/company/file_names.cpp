@@ -113,4 +113,18 @@ std::string incompleteDayName(const std::string& isoDate, const std::string& tot
     return isoDate + " " + totalsName + ".incomplete";
 }
 
+std::optional<fs::path> totalsFileOfPendingDay(const fs::path& file) {
+    if (file.parent_path().filename() != kPendingFolderName) return std::nullopt;
+    const std::string name = file.filename().string();
+    if (name.size() < 12 || !isIsoDate(std::string_view(name).substr(0, 10)) || name[10] != ' ') return std::nullopt;
+    std::string totals = name.substr(11);
+    if (totals.starts_with('(')) {
+        const size_t close = totals.find(") ");
+        if (close == std::string::npos) return std::nullopt;
+        totals = totals.substr(close + 2);
+    }
+    if (!isPendingDayOf(name, totals)) return std::nullopt;
+    return file.parent_path().parent_path() / totals;
+}
+
 }  // namespace ztl

@@ -51,6 +51,8 @@ std::filesystem::path pendingFolder(const std::filesystem::path& totalsFile);
 std::string pendingDayName(const std::string& isoDate, int copy, const std::string& totalsName);
 bool isIsoDate(std::string_view text);  // "2025-04-01"
 bool isPendingDayOf(const std::string& pendingName, const std::string& totalsName);
+// The totals file a pending day was kept for, when `file` is a pending day's copy.
+std::optional<std::filesystem::path> totalsFileOfPendingDay(const std::filesystem::path& file);
 // A day kept because its totals file was not whole: "pending/2025-04-01 12X390.QB.incomplete",
 // never posted from; the store system's next run cannot write over it.
 std::string incompleteDayName(const std::string& isoDate, const std::string& totalsName);

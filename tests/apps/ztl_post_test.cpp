@@ -445,6 +445,12 @@ TEST_F(Post, ADroppedDayLeavesTheQueueForItsArchiveAndTheLaterDaysPost) {
               std::string::npos);
     EXPECT_EQ(pendingFiles(), Strings{"2025-04-03 12X390.QB"});
 
+    // A pending copy is not imported by hand as a store of its own: the message names the way.
+    r = run(ztl("import 'pending/2025-04-03 12X390.QB'"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Post it as that store's day: ztl post "), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "pending/2025-04-03 QBImport.log")) << "no log of a run that never started";
+
     r = run(ztl("post 12X390.QB"));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(entries(), (Strings{"101001", "101003"}));
