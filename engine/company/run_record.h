@@ -45,7 +45,6 @@ struct RunRecord {
     bool duplicateCheckOff = false;  // every transaction was sent without asking
     std::string logPath;             // the import log this run wrote, as the store system names paths;
                                      // empty when it wrote none
-    bool summaryLogged = false;      // the run wrote the summary's counts to its log
     // The day's runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one
     // entry per run, the one after an H line; a run anywhere else is counted all the same,
     // so that it shows up as not posted.
