@@ -16,20 +16,12 @@
 #include "engine/totals/store_day.h"
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
+#include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
 
 namespace ztl::cli {
 namespace {
-
-// The copy's archive beside the totals file: the totals file's archive name of now, with
-// ".1", ".2", ... when it is taken.
-fs::path archiveFor(const fs::path& totals, const Clock& clock) {
-    const std::string base = archiveName(totals.string(), clock.now());
-    fs::path name = base;
-    for (int n = 1; fs::exists(name); ++n) name = base + "." + std::to_string(n);
-    return name;
-}
 
 int drop(const fs::path& totals, const std::string& file, const std::string& date) {
     if (!isIsoDate(date)) return usageError("pending", "--drop takes a date as the list shows it, YYYY-MM-DD");
@@ -37,20 +29,24 @@ int drop(const fs::path& totals, const std::string& file, const std::string& dat
     int dropped = 0;
     for (const PendingDay& d : pendingDaysOf(totals)) {
         if (d.date != date) continue;
-        const fs::path archive = archiveFor(totals, console.clock);
-        std::error_code ec;
-        fs::rename(d.file, archive, ec);
-        if (ec) {
-            std::cerr << "ztl: " << d.file.string() << " could not be moved to " << archive.string() << ": "
-                      << ec.message() << "; it stays pending\n";
+        fs::path archive;
+        try {
+            archive = archiveKeptCopy(d.file, totals, console.clock);
+        } catch (const std::exception& ex) {
+            std::cerr << "ztl: " << toVbError(ex).description << "; it stays pending\n";
             return 1;
         }
-        const std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " +
-                                 d.file.string() + " is taken out of the queue and kept as " + archive.string() +
-                                 "; no unattended run posts it";
+        std::vector<std::string> stuck;
+        const std::vector<fs::path> logs = moveDayLogs(d.file, totals, stuck);
+        std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " + d.file.string() +
+                           " is taken out of the queue and kept as " + archive.string() + "; no unattended run posts it";
+        for (const fs::path& log : logs) note += "; its import log is kept as " + log.string();
+        for (const std::string& log : stuck) note += "; its import log could not be moved: " + log;
         appendOperationLog(paths::stateFolder() / kOperationLogName, operationLogEntry(console.clock, note));
         std::cout << d.file.filename().string() << " is out of the queue, kept as " << archive.string()
                   << "\nIt is not posted by ztl post. To post it after all: ztl import " << archive.string() << "\n";
+        for (const fs::path& log : logs) std::cout << "Its import log is kept as " << log.string() << "\n";
+        for (const std::string& log : stuck) std::cerr << "ztl: its import log could not be moved: " << log << "\n";
         ++dropped;
     }
     if (dropped == 0) {

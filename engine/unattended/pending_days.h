@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/company/file_names.h"
+#include "platform/clock.h"
 #include "platform/store_date.h"
 
 namespace ztl {
@@ -35,5 +36,32 @@ std::vector<PendingDay> pendingDaysBeside(const std::filesystem::path& totalsFil
 // flushed and read back before it counts. Throws VbError (75) when it cannot be kept.
 std::filesystem::path keepPendingDay(const std::filesystem::path& totalsFile, const std::string& date,
                                      const std::string& bytes);
+
+// For whoever looks at a totals file by hand (ztl check, ztl import): one line per pending
+// day of it, and how it will be posted; none when nothing is pending. `named` is the totals
+// file as the person named it, for the command the line gives.
+std::vector<std::string> pendingDayLines(const std::filesystem::path& totalsFile, const std::string& named);
+
+// The pending days of this totals file that `bytes`, a day of `date` the store system wrote
+// again, replaces: copies of that date with other bytes that share at least one invoice
+// number with it (the same day, corrected). A copy of that date whose invoice numbers are all
+// others is another batch of the day and stays.
+std::vector<PendingDay> pendingDaysReplacedBy(const std::filesystem::path& totalsFile, const std::string& date,
+                                              const std::string& bytes);
+
+// Moves a kept copy of a day (a pending day, an incomplete copy) to the totals file's archive
+// name of now beside it (".1", ".2", ... when taken), never over another file. Returns the
+// archive; throws VbError (75) naming both paths when it cannot be moved.
+std::filesystem::path archiveKeptCopy(const std::filesystem::path& copy, const std::filesystem::path& totalsFile,
+                                      const Clock& clock);
+
+// A pending day's import logs ("pending/2025-04-01 12QBImport.log" and its kept ".1", ".2")
+// leave the pending folder with the day: they become the next kept logs of the totals file's
+// own log beside it ("12QBImport.log.3", ...), oldest first, never over another file. Returns
+// where they went, in that order; a log that could not be moved stays and is named in
+// `failures`.
+std::vector<std::filesystem::path> moveDayLogs(const std::filesystem::path& pendingCopy,
+                                               const std::filesystem::path& totalsFile,
+                                               std::vector<std::string>& failures);
 
 }  // namespace ztl
