@@ -405,15 +405,14 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         // but the day is kept pending where it can be, so that the store system's next run
         // cannot take it.
         std::optional<std::string> stop = unwritable;
-        if (!stop && !fileLock.taken()) {
+        if (!stop && !fileLock.taken() && fileLock.otherRun()) {
             stop = "the totals file is being imported " + heldBy(fileLock, importLockPath(local));
-            if (fileLock.otherRun())
-                addStep(report, "An import of the totals file (a window's, or ztl import) was going on: let it "
-                                "finish. The next run posts from the kept day what that import left out, nothing "
-                                "twice.");
-            else
-                addStep(report, "See why " + importLockPath(local).string() + " cannot be made; the next run "
-                                "posts the day.");
+            addStep(report, "An import of the totals file (a window's, or ztl import) was going on: let it finish. "
+                            "The next run posts from the kept day what that import left out, nothing twice.");
+        } else if (!stop && !fileLock.taken()) {
+            stop = "the import lock " + importLockPath(local).string() + " could not be made" +
+                   (fileLock.failure() ? " (" + fileLock.failure()->description + ")" : "");
+            addStep(report, "See why " + importLockPath(local).string() + " cannot be made; the next run posts the day.");
         }
         LocalDateTime now = program.clock->now();
         const std::string iso = isoDate(date.value_or(CalendarDate{now.year, now.month, now.day}));

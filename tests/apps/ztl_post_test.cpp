@@ -391,6 +391,14 @@ TEST_F(Post, ADayThatIsNotWholeIsNeverPostedInPartAndTheWholeDayLaterPostsOnce) 
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(entries(), (Strings{"101001", "101002", "101003", "101004"}));
     EXPECT_FALSE(fs::exists(dir / "pending/2025-04-02 12X390.QB.incomplete"));
+    // An incomplete copy the next file went on from was only an earlier state of it; one it
+    // did not begin with (the day written afresh) is archived, never deleted.
+    Strings archived;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().filename().string().starts_with("12X390.QB") && e.path().filename() != "12X390.QB")
+            archived.push_back(slurp(e.path()));
+    for (const auto& c : cuts)
+        EXPECT_EQ(std::count(archived.begin(), archived.end(), c.bytes), &c == &cuts[0] ? 0 : 1) << c.what;
 
     // A file still being written is waited for until it has stayed unchanged.
     ASSERT_EQ(run(ztl("post set SettleSeconds 1")).status, 0);
