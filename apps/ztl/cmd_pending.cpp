@@ -2,9 +2,10 @@
 // and keep in the pending folder beside it, oldest first; the next `ztl post FILE` posts them
 // in this order. Exit status 0 when none is pending, 1 when some are.
 // ztl pending FILE --drop DATE: takes the day of DATE (YYYY-MM-DD, as the list shows it) out
-// of the queue: its copy moves to an archive name beside the totals file, never deleted, and
-// the operation log says so. A day held for the bookkeeper then no longer holds back the
+// of the queue: its copy moves to an archive name beside the totals file, never deleted, its
+// import logs become kept logs of the totals file's own, and the operation log says so. A day held for the bookkeeper then no longer holds back the
 // later ones.
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -36,17 +37,15 @@ int drop(const fs::path& totals, const std::string& file, const std::string& dat
             std::cerr << "ztl: " << toVbError(ex).description << "; it stays pending\n";
             return 1;
         }
-        std::vector<std::string> stuck;
-        const std::vector<fs::path> logs = moveDayLogs(d.file, totals, stuck);
+        const std::vector<std::string> logs = moveDayLogs(d.file, totals);
         std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " + d.file.string() +
                            " is taken out of the queue and kept as " + archive.string() + "; no unattended run posts it";
-        for (const fs::path& log : logs) note += "; its import log is kept as " + log.string();
-        for (const std::string& log : stuck) note += "; its import log could not be moved: " + log;
+        for (const std::string& log : logs) note += "; " + log;
         appendOperationLog(paths::stateFolder() / kOperationLogName, operationLogEntry(console.clock, note));
         std::cout << d.file.filename().string() << " is out of the queue, kept as " << archive.string()
                   << "\nIt is not posted by ztl post. To post it after all: ztl import " << archive.string() << "\n";
-        for (const fs::path& log : logs) std::cout << "Its import log is kept as " << log.string() << "\n";
-        for (const std::string& log : stuck) std::cerr << "ztl: its import log could not be moved: " << log << "\n";
+        for (const std::string& log : logs)
+            std::cout << static_cast<char>(std::toupper(static_cast<unsigned char>(log[0]))) << log.substr(1) << "\n";
         ++dropped;
     }
     if (dropped == 0) {

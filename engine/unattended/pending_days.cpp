@@ -162,9 +162,8 @@ fs::path archiveKeptCopy(const fs::path& copy, const fs::path& totalsFile, const
                   copy.string() + " could not be moved to " + base + " (" + ec.message() + ")");
 }
 
-std::vector<fs::path> moveDayLogs(const fs::path& pendingCopy, const fs::path& totalsFile,
-                                  std::vector<std::string>& failures) {
-    std::vector<fs::path> moved;
+std::vector<std::string> moveDayLogs(const fs::path& pendingCopy, const fs::path& totalsFile) {
+    std::vector<std::string> moved;
     fs::path dayLog, storeLog;
     try {
         dayLog = importlog::logPathFor(pendingCopy.string());
@@ -183,9 +182,9 @@ std::vector<fs::path> moveDayLogs(const fs::path& pendingCopy, const fs::path& t
         for (int tries = 0; tries < 1000 && ec == std::errc::file_exists; ++tries) {
             const fs::path target = keptLogPath(storeLog, ++last);
             ec = moveNoReplace(log, target);
-            if (!ec) moved.push_back(target);
+            if (!ec) moved.push_back("its import log is kept as " + target.string());
         }
-        if (ec) failures.push_back(log.string() + " (" + ec.message() + ")");
+        if (ec) moved.push_back("its import log could not be moved: " + log.string() + " (" + ec.message() + ")");
     }
     return moved;
 }

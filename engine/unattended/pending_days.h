@@ -58,10 +58,9 @@ std::filesystem::path archiveKeptCopy(const std::filesystem::path& copy, const s
 // A pending day's import logs ("pending/2025-04-01 12QBImport.log" and its kept ".1", ".2")
 // leave the pending folder with the day: they become the next kept logs of the totals file's
 // own log beside it ("12QBImport.log.3", ...), oldest first, never over another file. Returns
-// where they went, in that order; a log that could not be moved stays and is named in
-// `failures`.
-std::vector<std::filesystem::path> moveDayLogs(const std::filesystem::path& pendingCopy,
-                                               const std::filesystem::path& totalsFile,
-                                               std::vector<std::string>& failures);
+// what became of each, in that order, in words for a message and the operation log: "its
+// import log is kept as ...", or "its import log could not be moved: ..." for one that stays.
+std::vector<std::string> moveDayLogs(const std::filesystem::path& pendingCopy,
+                                     const std::filesystem::path& totalsFile);
 
 }  // namespace ztl

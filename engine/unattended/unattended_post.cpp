@@ -143,10 +143,12 @@ void replacePendingDays(Program& p, const fs::path& totals, const std::string& i
     for (const PendingDay& old : pendingDaysReplacedBy(totals, iso, bytes)) {
         try {
             const fs::path archive = archiveKeptCopy(old.file, totals, *p.clock);
+            std::string logs;
+            for (const std::string& log : moveDayLogs(old.file, totals)) logs += "; " + log;
             day.fate += (day.fate.empty() ? "" : "; ") + std::string("the totals file replaces the pending copy ") +
-                        old.file.string() + " of the same day, now kept as " + archive.string();
+                        old.file.string() + " of the same day, now kept as " + archive.string() + logs;
             note(p, "ztl post " + totals.string() + ": the store system wrote the day " + iso + " again; its pending "
-                    "copy " + old.file.string() + " is replaced and kept as " + archive.string());
+                    "copy " + old.file.string() + " is replaced and kept as " + archive.string() + logs);
         } catch (const std::exception& ex) {
             day.fate += (day.fate.empty() ? "" : "; ") + std::string("the pending copy ") + old.file.string() +
                         " of the same day could not be replaced (" + toVbError(ex).description + ")";
@@ -336,6 +338,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
     std::optional<PostedDay> todays;
     std::optional<fs::path> todayCopy;
     std::string totalsFileFate;  // what became of the totals file once its day was kept
+    std::string todayNotes;      // what became of earlier copies of the day the file replaces
     // A file without a single transaction (empty, cut short, not a totals file at all) would
     // stay pending for ever and hold back every later day: it stays where it is for a look.
     std::optional<PostedDay> emptyFile;
@@ -418,6 +421,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         const std::string iso = isoDate(date.value_or(CalendarDate{now.year, now.month, now.day}));
         try {
             replacePendingDays(program, local, iso, *today, d);
+            todayNotes = d.fate;
             todayCopy = keepPendingDay(local, iso, *today);
             if (stop) {
                 totalsFileFate = "the totals file stays where it is";
@@ -538,7 +542,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         std::optional<CalendarDate> date = bytes ? walked->first : std::nullopt;
         day.dateText = date ? usDate(*date)
                             : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
-        const std::string before = day.fate.empty() ? "" : day.fate + "; ";
+        const std::string before = isToday && !todayNotes.empty() ? todayNotes + "; " : "";
         if (stopped) {
             day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
             day.fate = before + "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
@@ -550,14 +554,12 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";
-            day.fate = isToday && !ec ? "posted; " + totalsFileFate : done;
+            day.fate = before + (isToday && !ec ? "posted; " + totalsFileFate : done);
             // The day's logs leave the pending folder with it, to the store's own kept logs.
-            std::vector<std::string> stuck;
-            for (const fs::path& log : moveDayLogs(p.file, local, stuck))
-                day.fate += "; its import log is kept as " + log.string();
-            for (const std::string& log : stuck) day.fate += "; its import log could not be moved: " + log;
+            if (!ec)
+                for (const std::string& log : moveDayLogs(p.file, local)) day.fate += "; " + log;
         } else {
-            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+            day.fate = before + "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
             if (options.pastHeld && heldForBookkeeper(day)) {
                 held = true;
             } else {
