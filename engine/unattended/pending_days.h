@@ -3,8 +3,11 @@
 // file over the last, so the run copies the day, before it posts anything, into the folder
 // "pending" beside the totals file (where its archives are), under the day's date and the
 // totals file's own name, which names the store: "pending/2025-04-01 12X390.QB". Runs post
-// these oldest first. A copy leaves the folder only once QuickBooks holds every one of its
-// transactions; until then every later run tries it first.
+// these oldest first. A copy leaves the folder once QuickBooks holds every one of its
+// transactions, when the store system writes its day again (the new file takes its place),
+// or when the bookkeeper drops it; until then every later run tries it first. Copies that
+// leave without being posted move beside the totals file under its archive name, and a
+// day's import logs leave with it.
 #include <filesystem>
 #include <optional>
 #include <string>
