@@ -582,6 +582,8 @@ TEST_F(Post, AFolderTheRunCannotWriteKeepsTheDayWhereItCanAndSaysWhy) {
     const std::string day = sale("101002", "04/02/25", "6.00");
     write("store/12X390.QB", day);
     ASSERT_EQ(run("chmod -R a+rwX . && chmod 555 store").status, 0);
+    if (!as.empty() && run(as + "test -w '" + (dir / "mail").string() + "'").status != 0)
+        GTEST_SKIP() << "the test's folder is out of the other account's reach (the temporary folder's rights)";
 
     // The pending folder can still be written: the day is kept there.
     Result r = run(as + ztl("post store/12X390.QB"));
