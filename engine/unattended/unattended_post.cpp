@@ -381,9 +381,14 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             try {
                 fs::create_directories(pendingFolder(local));
                 const std::string earlier = retireIncompleteCopy(program, local, incomplete, *today);
-                writeWholeFile(incomplete, *today);
-                d.fate = "stays where it is; a copy is kept as " + incomplete.string() +
-                         (earlier.empty() ? "" : "; " + earlier);
+                // An earlier copy that could not be archived is not written over.
+                if (fs::exists(incomplete, ec) && !today->starts_with(bytesOf(incomplete).value_or(*today))) {
+                    d.fate = "stays where it is; no new copy was kept: " + earlier;
+                } else {
+                    writeWholeFile(incomplete, *today);
+                    d.fate = "stays where it is; a copy is kept as " + incomplete.string() +
+                             (earlier.empty() ? "" : "; " + earlier);
+                }
             } catch (const std::exception& ex) {
                 d.fate = "stays where it is; no copy could be kept (" + toVbError(ex).description + ")";
             }
