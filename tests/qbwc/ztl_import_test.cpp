@@ -31,21 +31,7 @@ namespace {
 using Result = ztl::testsupport::CommandResult;
 using ztl::testsupport::slurp;
 
-// A port nobody listens on now: bound to 0, read back, released for the program to take.
-int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        ::close(s);
-        return 0;
-    }
-    ::close(s);
-    return ntohs(a.sin_port);
-}
+using test::freePort;
 
 // The log's first line carries the run's date and time, a TxnID the second it was posted,
 // and the archived totals file's name the minute it was archived; nothing else may differ.
