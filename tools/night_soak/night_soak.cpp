@@ -275,7 +275,8 @@ void Soak::night(int n) {
             });
             post(sim("shop.qbw"));
             writer.join();
-            // A run that found it cut kept it; the next night's runs post it, as after any fault.
+            // The run waits for the file to stay unchanged (SettleSeconds 2) and posts it whole;
+            // had it taken it cut, it would have kept it pending and posted nothing of it.
             break;
         }
     }
