@@ -1,6 +1,10 @@
 #include "web_connector_player.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <pugixml.hpp>
@@ -252,6 +256,20 @@ void WebConnectorPlayer::start() {
 void WebConnectorPlayer::stop() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
+}
+
+int freePort() {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(s);
+    return port;
 }
 
 }  // namespace ztl::qbwc::test
