@@ -132,7 +132,8 @@ fs::path keepPendingDay(const fs::path& totalsFile, const std::string& date, con
 std::vector<std::string> pendingDayLines(const fs::path& totalsFile, const std::string& named) {
     std::vector<std::string> lines;
     for (const PendingDay& d : pendingDaysOf(totalsFile)) {
-        const int n = StoreDay::fromBytes(readWhole(d.file).value_or("")).transactionsWithLines();
+        const std::shared_ptr<const StoreDay> day = walkTotalsFile(d.file.string());
+        const int n = day ? day->transactionsWithLines() : 0;
         lines.push_back("Pending day " + d.date + " (" + std::to_string(n) + (n == 1 ? " transaction" : " transactions") +
                         ", kept as " + d.file.string() + "): ztl post " + named +
                         " posts it, the oldest pending day first.");
