@@ -255,6 +255,8 @@ void Soak::night(int n) {
                  "(strace -o /dev/null -e trace=" + call + " -e inject=" + call + ":signal=KILL:when=" +
                      std::to_string(nth) + " ",
                  "; :)");
+            // systemd starts a run killed by a signal again a minute later (Restart=on-abnormal).
+            post(sim("shop.qbw"));
             break;
         }
         case Fault::TwoRunsAtOnce: {
