@@ -147,6 +147,7 @@ std::string importLockRefusal(const std::string& totalsPath, const ImportRun& ho
 RunRecord clsZTL::NewStartImport() {
     int statement = 10;
     record_ = RunRecord{};
+    record_.companyFile = postingCompany;
     std::optional<VbError> lockLeftBehind;
     try {
         runImport(statement, lockLeftBehind);

@@ -78,6 +78,7 @@ DayOutcome importDay(Program& program, const DayImport& import) {
         if (single && !program.clock) throw vbError(vb::kObjectNotSet);
         engine->X390source(import.source);
         engine->dayToImport = import.day;
+        engine->postingCompany = import.companyFile;
         if (!single) engine->ZTLTrcount = import.day ? import.day->tCount : import.transactionCount;
 
         ImportRunRecord record;
