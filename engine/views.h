@@ -42,6 +42,9 @@ class ResultsWindow {
     virtual ~ResultsWindow() = default;
     virtual void loadFile(const std::string& path) = 0;
     virtual void setCaption(const std::string& caption) = 0;
+    // The run that shows the window says whether QuickBooks refused an entry: then the window
+    // demands the log's printout before the operator may leave it.
+    virtual void demandPrintout(bool demanded) = 0;
     virtual void showModal() = 0;
 };
 

@@ -65,8 +65,10 @@ void LocalSocketServer::start() {
         throw std::runtime_error("XDG_RUNTIME_DIR is not set: the programs could not find the service");
     std::filesystem::path folder = path_.parent_path();
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (::chmod(folder.c_str(), 0700) != 0)
+    // A folder made here is the service's own and becomes owner-only; one that was there
+    // (the runtime folder, or a shared one such as /tmp) keeps its rights: the socket itself
+    // is owner-only, and taking other accounts' rights to a shared folder breaks them.
+    if (std::filesystem::create_directories(folder, ec) && ::chmod(folder.c_str(), 0700) != 0)
         throw std::runtime_error("cannot make the folder " + folder.string() + " owner-only");
     if (int other = connectLocal(path_); other >= 0) {
         ::close(other);

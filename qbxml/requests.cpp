@@ -57,15 +57,24 @@ std::string journalEntryQueryRequest(const CalendarDate& from, const CalendarDat
 std::string journalEntryRequest(const std::string& referenceNumber, const CalendarDate& date,
                                 const SortedLineTable& rows,
                                 const std::function<std::string(const std::string&)>& entityOf) {
+    std::vector<PostingLine> lines;
+    lines.reserve(rows.size());
+    for (const auto& row : rows) lines.push_back({row[1], Decimal::parseLeading(row[2])});
+    return journalEntryRequest(referenceNumber, date, lines, entityOf);
+}
+
+std::string journalEntryRequest(const std::string& referenceNumber, const CalendarDate& date,
+                                const std::vector<PostingLine>& lines,
+                                const std::function<std::string(const std::string&)>& entityOf) {
     std::string b;
     appendLine(b, 8, "<JournalEntryAddRq requestID=\"1\" > ");
     appendLine(b, 12, "<JournalEntryAdd>");
     appendLine(b, 16, "<TxnDate>" + qbxmlDate(date) + "</TxnDate>");
     appendLine(b, 16, "<RefNumber>" + escaped(referenceNumber) + "</RefNumber>");
     appendLine(b, 16, kMemoLine);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const std::string& code = rows[i][1];
-        Decimal amount = Decimal::parseLeading(rows[i][2]);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& code = lines[i].accountCode;
+        const Decimal& amount = lines[i].amount;
         if (i == 0 && amount.isZero())
             throw VbError(kZeroAmountError, "Zentrel.clsZTL.StartImport",
                           "Zero amount in first journal entry line... Import aborted !");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/decimal.h"
 #include "platform/store_date.h"
 
 namespace ztl {
@@ -17,6 +18,13 @@ namespace ztl {
 // column 3 the amount text.
 using SortedLineTable = std::vector<std::array<std::string, 3>>;
 
+// One line of a journal entry as the import lists it: the account code as the store system
+// wrote it and the amount, debit when positive.
+struct PostingLine {
+    std::string accountCode;
+    Decimal amount;
+};
+
 // The chart-of-accounts query (1.0).
 std::string accountQueryRequest();
 
@@ -24,6 +32,10 @@ std::string accountQueryRequest();
 // row's amount is known, for the entity name of the row's account code (empty: no
 // EntityRef). A first row with amount zero is refused with kZeroAmountError before anything
 // is asked.
+std::string journalEntryRequest(const std::string& referenceNumber, const CalendarDate& date,
+                                const std::vector<PostingLine>& lines,
+                                const std::function<std::string(const std::string&)>& entityOf);
+// The same from rows whose amounts are texts, read by the leading-number rule.
 std::string journalEntryRequest(const std::string& referenceNumber, const CalendarDate& date,
                                 const SortedLineTable& rows,
                                 const std::function<std::string(const std::string&)>& entityOf);

@@ -110,7 +110,7 @@ void frmDisplay::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmDisplay::activate() {
-    if (!program_.ImportErrorFlag) return;
+    if (!printoutDemanded_) return;
     cmdExit->setEnabled(false);
     cmdSave->setEnabled(false);
     program_.showMessage(printDemandText(), MsgIcon::Exclamation, MsgButtons::OK);

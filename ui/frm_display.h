@@ -25,6 +25,7 @@ class frmDisplay : public QDialog, public ResultsWindow {
     // ResultsWindow, as the import run drives it.
     void loadFile(const std::string& path) override;
     void setCaption(const std::string& caption) override;
+    void demandPrintout(bool demanded) override { printoutDemanded_ = demanded; }
     void showModal() override;
 
   protected:
@@ -45,6 +46,7 @@ class frmDisplay : public QDialog, public ResultsWindow {
     QPushButton* cmdSave;
     QPushButton* cmdExit;
     bool activated_ = false;
+    bool printoutDemanded_ = false;
 };
 
 // The import run's results windows, each a new frmDisplay over the window active now.

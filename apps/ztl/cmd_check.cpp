@@ -4,6 +4,7 @@
 // entry with its number and date that is not it, then the count. Posts nothing. Exit status
 // 0 when nothing would be refused or left unsent and the check was whole (transactions
 // QuickBooks holds already are the good outcome), 1 otherwise.
+#include <filesystem>
 #include <iostream>
 
 #include "command.h"
@@ -17,6 +18,8 @@
 #include "engine/company/file_names.h"
 #include "engine/company/import_settings.h"
 #include "engine/review/check_run.h"
+#include "engine/unattended/pending_days.h"
+#include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"
@@ -103,6 +106,9 @@ int check(const std::vector<std::string>& argv) {
     }
     std::cout << result.summary() << std::endl;
     if (!result.incompleteCause.empty()) failureNotes().detail(result.incomplete);
+    // The days of this store an unattended run still holds are part of what will be posted.
+    for (const std::string& line : pendingDayLines(std::filesystem::absolute(paths::map(totals)), totals))
+        std::cout << line << "\n";
     return result.allClear() ? 0 : 1;
 }
 

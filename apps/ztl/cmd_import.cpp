@@ -20,6 +20,7 @@
 #include "engine/company/operation_log_entries.h"
 #include "engine/company/import_log.h"
 #include "engine/import/run_summary.h"
+#include "engine/unattended/pending_days.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"
 
@@ -141,6 +142,16 @@ int import(const std::vector<std::string>& argv) {
                   << " by the unattended run, not a totals file to import.\nPost it as that store's day: ztl post "
                   << store->string() << "\n(or take it out of the queue: ztl pending " << store->string()
                   << " --drop " << std::filesystem::path(args[0]).filename().string().substr(0, 10) << ")\n";
+        return 1;
+    }
+
+    // The store's days an unattended run still holds are not posted by this import.
+    const std::filesystem::path local = std::filesystem::absolute(paths::map(args[0]));
+    for (const std::string& line : pendingDayLines(local, args[0])) std::cout << line << "\n";
+    // A run that cannot find its file would leave an import log of nothing behind.
+    std::error_code ec;
+    if (!std::filesystem::exists(local, ec)) {
+        std::cerr << "ztl: " << args[0] << ": File not found. Nothing was imported.\n";
         return 1;
     }
 

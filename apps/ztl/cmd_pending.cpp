@@ -2,9 +2,10 @@
 // and keep in the pending folder beside it, oldest first; the next `ztl post FILE` posts them
 // in this order. Exit status 0 when none is pending, 1 when some are.
 // ztl pending FILE --drop DATE: takes the day of DATE (YYYY-MM-DD, as the list shows it) out
-// of the queue: its copy moves to an archive name beside the totals file, never deleted, and
-// the operation log says so. A day held for the bookkeeper then no longer holds back the
+// of the queue: its copy moves to an archive name beside the totals file, never deleted, its
+// import logs become kept logs of the totals file's own, and the operation log says so. A day held for the bookkeeper then no longer holds back the
 // later ones.
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 
@@ -16,20 +17,12 @@
 #include "engine/totals/store_day.h"
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
+#include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
 
 namespace ztl::cli {
 namespace {
-
-// The copy's archive beside the totals file: the totals file's archive name of now, with
-// ".1", ".2", ... when it is taken.
-fs::path archiveFor(const fs::path& totals, const Clock& clock) {
-    const std::string base = archiveName(totals.string(), clock.now());
-    fs::path name = base;
-    for (int n = 1; fs::exists(name); ++n) name = base + "." + std::to_string(n);
-    return name;
-}
 
 int drop(const fs::path& totals, const std::string& file, const std::string& date) {
     if (!isIsoDate(date)) return usageError("pending", "--drop takes a date as the list shows it, YYYY-MM-DD");
@@ -37,20 +30,22 @@ int drop(const fs::path& totals, const std::string& file, const std::string& dat
     int dropped = 0;
     for (const PendingDay& d : pendingDaysOf(totals)) {
         if (d.date != date) continue;
-        const fs::path archive = archiveFor(totals, console.clock);
-        std::error_code ec;
-        fs::rename(d.file, archive, ec);
-        if (ec) {
-            std::cerr << "ztl: " << d.file.string() << " could not be moved to " << archive.string() << ": "
-                      << ec.message() << "; it stays pending\n";
+        fs::path archive;
+        try {
+            archive = archiveKeptCopy(d.file, totals, console.clock);
+        } catch (const std::exception& ex) {
+            std::cerr << "ztl: " << toVbError(ex).description << "; it stays pending\n";
             return 1;
         }
-        const std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " +
-                                 d.file.string() + " is taken out of the queue and kept as " + archive.string() +
-                                 "; no unattended run posts it";
+        const std::vector<std::string> logs = moveDayLogs(d.file, totals);
+        std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " + d.file.string() +
+                           " is taken out of the queue and kept as " + archive.string() + "; no unattended run posts it";
+        for (const std::string& log : logs) note += "; " + log;
         appendOperationLog(paths::stateFolder() / kOperationLogName, operationLogEntry(console.clock, note));
         std::cout << d.file.filename().string() << " is out of the queue, kept as " << archive.string()
                   << "\nIt is not posted by ztl post. To post it after all: ztl import " << archive.string() << "\n";
+        for (const std::string& log : logs)
+            std::cout << static_cast<char>(std::toupper(static_cast<unsigned char>(log[0]))) << log.substr(1) << "\n";
         ++dropped;
     }
     if (dropped == 0) {

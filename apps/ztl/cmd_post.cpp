@@ -1,8 +1,10 @@
-// ztl post [--single-store] [--first-run] [--only-if-clean] [--store NAME] FILE: one
-// unattended run for one store's totals file, as the systemd timer starts it after hours;
-// ztl post show / ztl post set KEY VALUE: its settings. It never opens a window and never
+// ztl post [--single-store] [--first-run] [--only-if-clean] [--past-held] [--store NAME] FILE:
+// one unattended run for one store's totals file, as the systemd timer starts it after hours;
+// ztl post show / ztl post set KEY VALUE: its settings; ztl post test-mail: one message
+// through the mail command. It never opens a window and never
 // waits for a key: what it did goes to the journal (one line on standard error), to the
-// operation log and, when the bookkeeper is needed, in a message through MailCommand.
+// operation log and, when the bookkeeper is needed, in a message through MailCommand (kept in
+// the state folder's "unsent-mail" when the command cannot take it).
 // Exit status 0: everything posted; 1: the bookkeeper is needed; 2: nothing could be done.
 #include <unistd.h>
 
@@ -21,9 +23,12 @@
 #include "engine/unattended/journal_line.h"
 #include "engine/unattended/post_mail.h"
 #include "engine/unattended/send_mail.h"
+#include "engine/unattended/unsent_mail.h"
 #include "engine/unattended/unattended_post.h"
+#include "platform/computer_name.h"
 #include "platform/paths.h"
 #include "platform/quickbooks_wait.h"
+#include "platform/vb_error.h"
 #include "qbwc/bridge_settings.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
@@ -59,8 +64,9 @@ class QuietWait : public QuickBooksWait {
     std::vector<std::string> reasons;
 };
 
-const char* const kPostKeys[] = {key::kMailCommand, key::kMailTo,       key::kMailFrom,     key::kMailEveryRun,
-                                 key::kPostTime,    key::kPostDeadline, key::kSettleSeconds};
+const char* const kPostKeys[] = {key::kMailCommand,  key::kMailTo,        key::kMailFrom,
+                                 key::kMailEveryRun, key::kPostTime,      key::kPostDeadline,
+                                 key::kSettleSeconds, key::kPostPastHeld};
 
 int postSettings(const std::vector<std::string>& args) {
     QSettingsStore store;
@@ -68,18 +74,63 @@ int postSettings(const std::vector<std::string>& args) {
         PostSettings s = readPostSettings(store);
         std::cout << "MailCommand=" << s.mailCommand << "\nMailTo=" << s.mailTo << "\nMailFrom=" << s.mailFrom
                   << "\nMailEveryRun=" << (s.mailEveryRun ? "yes" : "no") << "\nPostTime=" << s.postTime
-                  << "\nPostDeadline=" << s.deadline << "\nSettleSeconds=" << s.settleSeconds << "\n";
+                  << "\nPostDeadline=" << s.deadline << "\nSettleSeconds=" << s.settleSeconds
+                  << "\nPostPastHeld=" << (s.postPastHeld ? "yes" : "no") << "\n";
         return 0;
     }
     if (args.size() != 3 || args[0] != "set") return usageError("post", "show, or set KEY VALUE, expected");
     if (std::find(std::begin(kPostKeys), std::end(kPostKeys), args[1]) == std::end(kPostKeys))
         return usageError("post", "unknown setting '" + args[1] +
-                                      "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline, SettleSeconds)");
+                                      "' (MailCommand, MailTo, MailFrom, MailEveryRun, PostTime, PostDeadline, SettleSeconds, "
+                                      "PostPastHeld)");
     if (std::optional<std::string> refusal = postSettingRefusal(args[1], args[2])) {
         std::cerr << "ztl: " << *refusal << "\n";
         return 2;
     }
     store.set(kSettingsApp, kPostSection, args[1], args[2]);
+    return 0;
+}
+
+// Why the message cannot go to the mail command as the settings stand; nothing when it can.
+std::optional<std::string> mailSettingsRefusal(const PostSettings& post) {
+    if (post.mailTo.empty()) return "the setting MailTo names nobody (ztl post set MailTo ADDRESS)";
+    // A setting stored before settings were checked could write a header of its own.
+    std::optional<std::string> bad = postSettingRefusal(key::kMailTo, post.mailTo);
+    if (!bad) bad = postSettingRefusal(key::kMailFrom, post.mailFrom);
+    if (bad) return *bad + " (ztl post set sets it again)";
+    return std::nullopt;
+}
+
+std::string messageText(const MailMessage& mail) {
+    // "=_" occurs in neither quoted-printable nor base64 text: the boundary cannot clash.
+    const std::string boundary = "=_zentrel_" + std::to_string(::getpid()) + "_" + std::to_string(std::time(nullptr));
+    return mailText(mail, mailDateNow(), boundary);
+}
+
+// ztl post test-mail: one message through the mail command as a run would send it, so that
+// whoever sets the mail up sees at once whether the bookkeeper's messages can leave.
+int testMail() {
+    const PostSettings post = readPostSettings(QSettingsStore());
+    if (std::optional<std::string> refusal = mailSettingsRefusal(post)) {
+        std::cerr << "ztl: no test message was sent: " << *refusal << "\n";
+        return 1;
+    }
+    SystemClock clock;
+    const LocalDateTime now = clock.now();
+    MailMessage mail;
+    mail.from = post.mailFrom;
+    mail.to = mailAddresses(post.mailTo);
+    mail.subject = "Zentrel test message from " + computerName();
+    mail.text = "This message was sent by ztl post test-mail on " + computerName() + " on " + clock.shortDate(now) +
+                " at " + clock.timeText(now) + ".\nThe unattended run's messages to the bookkeeper reach these "
+                "addresses the same way.\n";
+    if (std::optional<std::string> failure = sendMail(post.mailCommand, messageText(mail))) {
+        std::cerr << "ztl: the test message could not be handed over: " << *failure << "\n";
+        return 1;
+    }
+    std::cout << "The test message was handed to the mail command \"" << post.mailCommand << "\" for "
+              << post.mailTo << ".\nIf it does not arrive, the machine's mail system kept it back: its log tells "
+                 "why (journalctl, or /var/log/mail.log).\n";
     return 0;
 }
 
@@ -111,10 +162,12 @@ int post(const std::vector<std::string>& argv) {
     std::vector<std::string> args = argv;
     if (!args.empty() && (args[0] == "show" || args[0] == "set")) return postSettings(args);
     if (args.size() == 1 && args[0] == "timer") return writeTimer();
+    if (args.size() == 1 && args[0] == "test-mail") return testMail();
     PostOptions options;
     bool single = takeFlag(args, "--single-store");
     options.firstRun = takeFlag(args, "--first-run");
     options.onlyIfClean = takeFlag(args, "--only-if-clean");
+    const bool pastHeld = takeFlag(args, "--past-held");
     bool missing = false;
     options.store = takeOption(args, "--store", missing);
     if (missing) return usageError("post", "--store needs a name");
@@ -132,6 +185,7 @@ int post(const std::vector<std::string>& argv) {
     auto factory = processorFactoryFromEnvironment(withDeadline, &wait);
     options.webConnector = quickBooksSetting(settings).starts_with("qbwc:");
     options.settleSeconds = post.settleSeconds;
+    options.pastHeld = pastHeld || post.postPastHeld;
     p.settings = &settings;
     p.processors = factory.get();
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
@@ -147,19 +201,27 @@ int post(const std::vector<std::string>& argv) {
     appendOperationLog(p.operationLogPath, operationLogEntry(console.clock, "ztl post " + args[0] + ": " + headline));
 
     if (mailWanted(report, post)) {
+        MailMessage mail = postMail(report, post);
         std::optional<std::string> failure;
-        // A setting stored before settings were checked could write a header of its own.
-        std::optional<std::string> bad = postSettingRefusal(key::kMailTo, post.mailTo);
-        if (!bad) bad = postSettingRefusal(key::kMailFrom, post.mailFrom);
         if (post.mailTo.empty()) {
             failure = "no message was sent: the setting MailTo names nobody (ztl post set MailTo ADDRESS)";
-        } else if (bad) {
-            failure = "no message was sent: " + *bad + " (ztl post set sets it again)";
+        } else if (std::optional<std::string> refusal = mailSettingsRefusal(post)) {
+            failure = "no message was sent: " + *refusal;
+            // The copy kept below carries no header the refused setting would write.
+            mail.to.clear();
+            mail.from.clear();
         } else {
-            // "=_" occurs in neither quoted-printable nor base64 text: the boundary cannot clash.
-            std::string boundary = "=_zentrel_" + std::to_string(::getpid()) + "_" + std::to_string(std::time(nullptr));
-            std::string message = mailText(postMail(report, post), mailDateNow(), boundary);
-            failure = sendMail(post.mailCommand, message);
+            failure = sendMail(post.mailCommand, messageText(mail));
+        }
+        // A message that could not be handed over is kept whole, for whoever reads the log.
+        if (failure && !post.mailTo.empty()) {
+            try {
+                *failure += "; the message is kept as " +
+                            keepUnsentMail(paths::stateFolder(), report.store, console.clock.now(), messageText(mail))
+                                .string();
+            } catch (const std::exception& ex) {
+                *failure += "; the message could not be kept either (" + toVbError(ex).description + ")";
+            }
         }
         if (failure) {
             std::cerr << journalLine(JournalPriority::Error, "ztl post " + args[0] + ": " + *failure) << std::endl;

@@ -76,7 +76,8 @@ int requests(const std::vector<std::string>& argv) {
         std::filesystem::path totalsPath = paths::map(args[0]);
         if (!std::filesystem::exists(totalsPath, ec)) throw vbError(vb::kFileNotFound);
         statement = 390;
-        const StoreDay day = StoreDay::read(totalsPath);
+        const std::shared_ptr<const StoreDay> walked = readTotalsFile(args[0]);
+        const StoreDay& day = *walked;
         statement = 400;
         if (day.walkRefusal) throw *day.walkRefusal;
         statement = 410;

@@ -52,9 +52,9 @@ std::optional<CompanyChart> chartForNames(bool single) {
 }
 
 int table(const std::string& path, bool single) {
-    StoreDay day;
+    std::shared_ptr<const StoreDay> walked;
     try {
-        day = StoreDay::read(paths::map(path));
+        walked = readTotalsFile(path);
     } catch (const std::exception& ex) {
         const VbError e = toVbError(ex);
         if (e.number == vb::kFileNotFound)
@@ -71,6 +71,7 @@ int table(const std::string& path, bool single) {
                       << e.description << ").\n";
         return 1;
     }
+    const StoreDay& day = *walked;
     if (day.walkRefusal) {
         std::cerr << "ztl: " << path << " is not a totals file an import posts from (error # "
                   << day.walkRefusal->number << ": " << day.walkRefusal->description << ").\n";

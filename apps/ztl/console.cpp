@@ -27,7 +27,7 @@ void ConsoleResultsWindow::showModal() {
     std::cout.flush();
     // The window's demand to click OK for the printout has no place on a terminal: the same
     // demand, with the step that takes here.
-    if (program_.ImportErrorFlag)
+    if (printoutDemanded_)
         program_.showMessage(kPrintDemand + ("Print it with: lp " + path_) +
                                  "\nThe import error procedure, with this day's commands, comes before the summary below.",
                              MsgIcon::Exclamation);

@@ -58,11 +58,13 @@ class ConsoleResultsWindow : public ResultsWindow {
     explicit ConsoleResultsWindow(Program& program) : program_(program) {}
     void loadFile(const std::string& path) override { path_ = path; }
     void setCaption(const std::string& caption) override { caption_ = caption; }
+    void demandPrintout(bool demanded) override { printoutDemanded_ = demanded; }
     void showModal() override;
 
   private:
     Program& program_;
     std::string path_, caption_;
+    bool printoutDemanded_ = false;
 };
 
 class ConsoleResultsFactory : public ResultsWindowFactory {

@@ -66,7 +66,7 @@ PlannedDay CompanySession::readDay(const std::string& totalsPath) {
         std::filesystem::path path = paths::map(totalsPath);
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) throw vbError(vb::kFileNotFound);
-        return planDay(StoreDay::read(path), companyChart, storedEntityNames(program_));
+        return planDay(*readTotalsFile(totalsPath), companyChart, storedEntityNames(program_));
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         throw CompanyError("The totals file " + totalsPath + " could not be read (error # " +

@@ -46,7 +46,6 @@ struct RunRecord {
     std::string logPath;             // the import log this run wrote, as the store system names paths;
                                      // empty when it wrote none
     std::string companyFile;         // the company posted into, as its caller named it; empty: not known
-    bool summaryLogged = false;      // the run wrote the summary's counts to its log
     // The day's runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one
     // entry per run, the one after an H line; a run anywhere else is counted all the same,
     // so that it shows up as not posted.

@@ -29,6 +29,7 @@ inline constexpr const char* kMailEveryRun = "MailEveryRun";  // "yes": a messag
 inline constexpr const char* kPostTime = "PostTime";          // HH:MM, when the timer posts each day
 inline constexpr const char* kPostDeadline = "PostDeadline";  // HH:MM, the end of the Web Connector wait
 inline constexpr const char* kSettleSeconds = "SettleSeconds";  // how long a totals file stays unchanged before it is posted
+inline constexpr const char* kPostPastHeld = "PostPastHeld";  // "yes": later days are posted past a day held for the bookkeeper
 }  // namespace key
 
 inline constexpr const char* kPostSection = "Zentrel\\Post";

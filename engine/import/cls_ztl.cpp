@@ -27,6 +27,7 @@ clsZTL::clsZTL(Program& program) : program_(program) {
 }
 
 clsZTL::~clsZTL() {
+    EndLog(std::nullopt);
     closeConnection();
     if (program_.requestProcessor == processor_) program_.requestProcessor.reset();
 }
@@ -73,12 +74,13 @@ void clsZTL::Load390() {
             program_.splash->repaintProgress();
         }
         if (program_.edition == Edition::SingleStore) qCount_ = 0;
-        StoreDay day = StoreDay::read(paths::map(source_));
-        if (program_.edition == Edition::MultiStore && day.tCount)
-            ZTLTrcount = ZTLTrcount.value_or(Decimal()) + *day.tCount;
-        qCount_ += day.qLines;
-        totals_->insert(totals_->end(), std::make_move_iterator(day.table.begin()),
-                        std::make_move_iterator(day.table.end()));
+        loaded_.reset();
+        std::shared_ptr<const StoreDay> day = readTotalsFile(source_);
+        if (program_.edition == Edition::MultiStore && day->tCount)
+            ZTLTrcount = ZTLTrcount.value_or(Decimal()) + *day->tCount;
+        qCount_ += day->qLines;
+        totals_->insert(totals_->end(), day->table.begin(), day->table.end());
+        loaded_ = std::move(day);
     } catch (const std::exception& ex) {
         reportModuleError("Error in module clsZTL.Load390 ", toVbError(ex));
     }

@@ -21,6 +21,7 @@
 #include "engine/program.h"
 #include "engine/totals/store_day.h"
 #include "platform/decimal.h"
+#include "platform/text_file.h"
 #include "platform/vb_error.h"
 #include "qbxml/requests.h"
 
@@ -76,9 +77,16 @@ class clsZTL {
     int duplicateQueryPageSize = kJournalQueryPageSize;
 
     void Load390();
+    // The day the last Load390 walked, for the window that shows it; none when it failed.
+    std::shared_ptr<const StoreDay> loadedDay() const { return loaded_; }
     void LoadQbCoa();
     // One import run of the totals file; what it did to each transaction, and how it ended.
     RunRecord NewStartImport();
+    // The run's log stays open after NewStartImport returns, until its caller has settled the
+    // totals file: then the run writes its counts (when it stopped before them) and
+    // `totalsFile`, what became of the file, as the log's last line, and closes it. The log
+    // has this one writer; nothing reopens it to add to it. Nothing: the counts only.
+    void EndLog(const std::optional<std::string>& totalsFile);
 
     // The run's own procedures, public so that ztl and tests can drive them one by one.
     std::string BuildCOARequest();
@@ -139,6 +147,8 @@ class clsZTL {
     PlannedEntry plan_;   // the transaction in hand
     int plannedWith_ = 0;  // chartLoads_ when plan_ was made
     RunRecord record_;
+    std::unique_ptr<TextWriter> log_;  // the run's import log, from its heading until EndLog
+    bool countsLogged_ = false;        // the run wrote its counts to log_
     TransactionRecord* current_ = nullptr;  // plan_'s record; null outside a run
     const DayBlock* currentBlock_ = nullptr;  // plan_'s block; null outside a run
     // The last SendRequest gave its request to QuickBooks and got no answer it could read:
@@ -148,6 +158,7 @@ class clsZTL {
     std::string source_;
     std::string ticket_;
     int qCount_ = 0;
+    std::shared_ptr<const StoreDay> loaded_;
     std::optional<PostedEntries> posted_;      // while a checking run goes on
     std::vector<std::string> pendingNotes_;    // lines the next block carries after its heading
 };

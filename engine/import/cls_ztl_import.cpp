@@ -146,8 +146,10 @@ std::string importLockRefusal(const std::string& totalsPath, const ImportRun& ho
 
 RunRecord clsZTL::NewStartImport() {
     int statement = 10;
+    EndLog(std::nullopt);
     record_ = RunRecord{};
     record_.companyFile = postingCompany;
+    countsLogged_ = false;
     std::optional<VbError> lockLeftBehind;
     try {
         runImport(statement, lockLeftBehind);
@@ -159,16 +161,40 @@ RunRecord clsZTL::NewStartImport() {
                     log->referenceNumber +
                     ") was sent to QuickBooks; its answer is not completely in the import log.";
         program_.showMessage(text);
-        if (program_.edition == Edition::SingleStore) {
-            // The run's log was closed when the run unwound; the report goes after its lines.
-            if (program_.clock && source_.size() >= 7)
-                appendOperationLog(paths::map(importlog::logPathFor(source_)),
-                                   operationLogEntry(*program_.clock, text));
+        // The single-store report goes after the run's lines in its log.
+        if (program_.edition == Edition::SingleStore && program_.clock) {
+            const std::string entry = operationLogEntry(*program_.clock, text);
+            if (log_) {
+                try {
+                    log_->writeLine(entry);
+                    log_->sync();
+                } catch (const std::exception&) {
+                    // The report was shown; a log that cannot take it keeps what it holds.
+                }
+            } else if (source_.size() >= 7) {
+                appendOperationLog(paths::map(importlog::logPathFor(source_)), entry);
+            }
         }
     }
     current_ = nullptr;
     if (lockLeftBehind) reportAndLog(importLockLeftBehind(source_, *lockLeftBehind), MsgIcon::Exclamation);
     return std::move(record_);
+}
+
+void clsZTL::EndLog(const std::optional<std::string>& totalsFile) {
+    if (!log_) return;
+    std::unique_ptr<TextWriter> log = std::move(log_);
+    // The blocks above are the record of what was posted; an end that cannot be written
+    // takes nothing from them, so its failure stops nothing.
+    try {
+        if (!countsLogged_)
+            for (const std::string& line : runSummaryLines(record_)) log->writeLine(line);
+        countsLogged_ = true;
+        if (totalsFile)
+            for (const std::string& line : totalsFileSummaryLines(*totalsFile)) log->writeLine(line);
+        log->close();
+    } catch (const std::exception&) {
+    }
 }
 
 void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
@@ -199,7 +225,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     std::optional<StoreDay> day;
     std::optional<VbError> unreadable;
     try {
-        record_.day = dayToImport ? dayToImport : std::make_shared<const StoreDay>(StoreDay::read(paths::map(source_)));
+        record_.day = dayToImport ? dayToImport : readTotalsFile(source_);
         day = *record_.day;
         record_.lineRuns = day->lineRuns;
         for (const DayBlock& b : day->blocks)
@@ -239,7 +265,8 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     std::string logPath = importlog::logPathFor(source_);
     statement = 230;
     keepPreviousLog(paths::map(logPath));
-    TextWriter log(paths::map(logPath));
+    log_ = std::make_unique<TextWriter>(paths::map(logPath));
+    TextWriter& log = *log_;
     record_.logPath = logPath;
     program_.importLog = &log;
     struct LogRelease {
@@ -269,7 +296,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     statement = 255;
     record_.duplicateCheckOff = !duplicateCheckOn();
     if (!findPostedEntries(log, day ? *day : StoreDay{})) {
-        log.close();
+        log.sync();
         program_.importLog = nullptr;
         if (w) {
             w->setStatusCaption("Import stopped: nothing was posted.");
@@ -344,8 +371,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
     posted_.reset();
     for (const std::string& line : runSummaryLines(record_)) log.writeLine(line);
     log.sync();
-    record_.summaryLogged = true;
-    log.close();
+    countsLogged_ = true;
     program_.importLog = nullptr;
 
     statement = 1000;
@@ -354,6 +380,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
         std::unique_ptr<ResultsWindow> results = program_.resultsWindows->create();
         results->loadFile(paths::map(logPath).string());
         results->setCaption("Import results");
+        results->demandPrintout(record_.refusedEntry());
         results->showModal();
     }
     statement = 1060;

@@ -5,7 +5,6 @@
 #include "engine/company/operation_log_entries.h"
 #include "engine/import/archive_file.h"
 #include "engine/import/cls_ztl.h"
-#include "engine/import/run_summary.h"
 #include "platform/error_report.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -19,21 +18,6 @@ std::optional<std::string> bytesOf(const std::string& path) {
         return readWholeFile(paths::map(path));
     } catch (const std::exception&) {
         return std::nullopt;
-    }
-}
-
-// The end of the run's own log: its counts when the run stopped before it wrote them, and
-// what became of the totals file. The blocks above are the record of what was posted; a
-// summary that cannot be added takes nothing from them, so its failure stops nothing.
-void appendSummary(const RunRecord& run, const std::string& totalsFile) {
-    if (run.logPath.empty()) return;
-    try {
-        TextWriter log(paths::map(run.logPath), TextWriter::Mode::Append);
-        if (!run.summaryLogged)
-            for (const std::string& line : runSummaryLines(run)) log.writeLine(line);
-        for (const std::string& line : totalsFileSummaryLines(totalsFile)) log.writeLine(line);
-        log.close();
-    } catch (const std::exception&) {
     }
 }
 
@@ -81,6 +65,14 @@ DayOutcome importDay(Program& program, const DayImport& import) {
         engine->postingCompany = import.companyFile;
         if (!single) engine->ZTLTrcount = import.day ? import.day->tCount : import.transactionCount;
 
+        // Whatever happens below, the run ends its log with what became of the totals file.
+        struct LogEnd {
+            clsZTL& engine;
+            const DayOutcome& done;
+            bool told = false;
+            ~LogEnd() { engine.EndLog(told ? std::optional<std::string>(done.totalsFile) : std::nullopt); }
+        } logEnd{*engine, done};
+
         ImportRunRecord record;
         if (single) record.totalsBefore = bytesOf(import.source);
         record.run = engine->NewStartImport();
@@ -95,7 +87,7 @@ DayOutcome importDay(Program& program, const DayImport& import) {
 
         if (!import.settleFile) {
             done.totalsFile = "left where it is, as asked";
-            if (!run.lockHeldElsewhere) appendSummary(run, done.totalsFile);
+            logEnd.told = true;
             return done;
         }
         TotalsFileOutcome outcome;
@@ -110,7 +102,7 @@ DayOutcome importDay(Program& program, const DayImport& import) {
         }
         done.file = outcome;
         if (done.totalsFile.empty()) done.totalsFile = totalsFileLine(outcome);
-        if (outcome.fate != TotalsFileFate::InUse) appendSummary(run, done.totalsFile);
+        logEnd.told = true;
         if (std::optional<std::string> notice = totalsFileNotice(import.source, outcome)) {
             program.showMessage(*notice, MsgIcon::Exclamation);
             if (single) appendOperationLog(program.operationLogPath, errorEntry(*program.clock, *notice));

@@ -14,20 +14,20 @@ PlannedEntry planEntry(const DayBlock& block, const EntityLookup& entityOf) {
         return plan;
     }
     try {
-        sortTransactionRows(block.lineEntries(), block.lines.size(), plan.rows);
+        plan.lines = sortedPostingLines(block.lines);
         std::vector<std::string> entities;
-        plan.request = journalEntryRequest(block.referenceNumber, *block.date, plan.rows,
+        plan.request = journalEntryRequest(block.referenceNumber, *block.date, plan.lines,
                                            [&](const std::string& code) {
                                                entities.push_back(entityOf ? entityOf(code) : std::string());
                                                return entities.back();
                                            });
         plan.entry.refNumber = windows1252ToUtf8(block.referenceNumber);
         plan.entry.txnDate = qbxmlDate(*block.date);
-        for (std::size_t i = 0; i < plan.rows.size(); ++i) {
-            const Decimal amount = Decimal::parseLeading(plan.rows[i][2]);
+        for (std::size_t i = 0; i < plan.lines.size(); ++i) {
+            const Decimal& amount = plan.lines[i].amount;
             EntryLine line;
             line.debit = amount.sign() > 0;
-            line.account = windows1252ToUtf8(" " + trimmed(plan.rows[i][1]));
+            line.account = windows1252ToUtf8(" " + trimmed(plan.lines[i].accountCode));
             line.amountText = amount.fixed();
             line.cents = entryLineCents(line.amountText);
             line.memo = " " + std::string(kImportMemo) + " ";  // as the request writes it, blanks and all

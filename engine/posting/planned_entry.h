@@ -23,11 +23,11 @@ using EntityLookup = std::function<std::string(const std::string& accountCode)>;
 
 struct PlannedEntry {
     std::string referenceNumber;  // the invoice number, single-byte
-    SortedLineTable rows;         // the lines in the order the entry lists them
+    std::vector<PostingLine> lines;  // the lines in the order the entry lists them
     std::string request;          // the JournalEntryAddRq, single-byte; empty when not sendable
     StoreTransaction entry;       // what the request posts, as QuickBooks reads it (UTF-8)
-    // Why the import does not send it: its date cannot be read (13), its first line is zero
-    // (kZeroAmountError), or its lines cannot be sorted (9).
+    // Why the import does not send it: its date cannot be read (13) or its first line is zero
+    // (kZeroAmountError).
     std::optional<VbError> refusal;
 
     bool sendable() const { return !refusal; }

@@ -54,9 +54,8 @@ TotalsCheck checkBeforeImport(Program& program, const std::string& company, cons
     } close{qb, own && !unreachable};
 
     CheckInput input;
-    input.totalsFile = paths::map(sourcePath);
     input.chart = chart;
-    input.day = std::move(day);
+    input.day = day ? std::move(day) : readTotalsFile(sourcePath);
     input.names = storedEntityNames(program);
     input.askPosted = duplicateGuardOn(program);
     return checkTotals(input, ask);

@@ -10,8 +10,8 @@
 namespace ztl {
 
 // Checks the totals file at `sourcePath` (a path as the store system names it) for an
-// import into `company` (empty: the company QuickBooks has open). Throws VbError only when
-// the totals file cannot be read.
+// import into `company` (empty: the company QuickBooks has open): the day its caller walked,
+// or else the file as it is now. Throws VbError only when the totals file cannot be read.
 TotalsCheck checkBeforeImport(Program& program, const std::string& company, const std::string& sourcePath,
                               const ChartReading& chart, std::shared_ptr<const StoreDay> day = nullptr);
 

@@ -235,9 +235,8 @@ std::string TotalsCheck::summary() const {
 
 TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     TotalsCheck check;
-    const std::shared_ptr<const StoreDay> walked =
-        input.day ? input.day : std::make_shared<const StoreDay>(StoreDay::read(input.totalsFile));
-    const StoreDay& day = *walked;
+    if (!input.day) throw vbError(vb::kFileNotFound);
+    const StoreDay& day = *input.day;
     if (!day.headers.empty()) check.notWhole = day.notWhole().value_or("");
     for (const DayHeader& h : day.headers) {
         TransactionVerdict v;

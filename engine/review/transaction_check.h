@@ -80,8 +80,7 @@ struct TotalsCheck {
 };
 
 struct CheckInput {
-    std::filesystem::path totalsFile;  // a path of this machine
-    std::shared_ptr<const StoreDay> day;  // the file as its caller walked it; none: read here
+    std::shared_ptr<const StoreDay> day;  // the totals file as its caller walked it
     ChartReading chart;                // the chart the window shows, or why there is none
     EntityNames names;
     bool askPosted = true;  // the import's duplicate guard is on
@@ -100,7 +99,7 @@ std::string refusalFix(const EntryRefusal& refusal, const EntityNames& names, co
 
 // Asks QuickBooks (through `ask`, one message set per question) for the customers and
 // vendors and, when askPosted, for the journal entries of the file's dates. Throws VbError
-// only when the totals file cannot be read.
+// 53 only when it is given no day.
 TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask);
 
 }  // namespace ztl

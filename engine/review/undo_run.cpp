@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/company/file_names.h"
 #include "engine/company/import_log.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
@@ -24,6 +25,27 @@ std::string trimmed(const std::string& s) {
 std::string askFailure(const std::exception& ex) {
     VbError e = toVbError(ex);
     return "QuickBooks did not answer (error # " + std::to_string(e.number) + ": " + e.description + ")";
+}
+
+// The log beside `logPath` of the same totals file (the last, or a kept one) whose run posted
+// the entry with this TxnID, by its file name; empty when none of them did.
+std::string logThatPosted(const std::string& logPath, const std::string& txnId) {
+    const std::filesystem::path log = paths::map(logPath);
+    // The logs' own name: "12QBImport.log" for the kept "12QBImport.log.2".
+    std::string name = log.filename().string();
+    if (!name.ends_with(kImportLogTail)) name = name.substr(0, name.find_last_of('.'));
+    const std::filesystem::path folder = log.has_parent_path() ? log.parent_path() : ".";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string other = it->path().filename().string();
+        if (other == log.filename().string() || (other != name && !keptLogNumber(other, name))) continue;
+        try {
+            for (const auto& e : undolog::readImportLog(readWholeFile(it->path())).entries)
+                if (e.postedByThisRun && e.txnId == txnId) return other;
+        } catch (const std::exception&) {
+        }
+    }
+    return {};
 }
 
 std::string entryWords(const UndoEntry& e) {
@@ -145,6 +167,8 @@ UndoPlan planUndo(CompanySession& company, const std::string& logPath, const std
         if (!logged.postedByThisRun) {
             u.plan = Plan::Keep;
             u.reason = "QuickBooks held it before this import: an earlier run posted it";
+            if (const std::string earlier = logThatPosted(logPath, logged.txnId); !earlier.empty())
+                u.reason += ": " + earlier;
             plan.entries.push_back(std::move(u));
             continue;
         }

@@ -73,13 +73,6 @@ void readBlocks(StoreDay& day) {
 
 }  // namespace
 
-std::vector<std::string> DayBlock::lineEntries() const {
-    std::vector<std::string> out;
-    out.reserve(lines.size());
-    for (const StoreLine& l : lines) out.push_back(l.entry());
-    return out;
-}
-
 int StoreDay::transactionsWithLines() const {
     return static_cast<int>(
         std::count_if(blocks.begin(), blocks.end(), [](const DayBlock& b) { return !b.lines.empty(); }));
@@ -116,9 +109,13 @@ StoreDay StoreDay::fromBytes(std::string bytes) {
     return day;
 }
 
+std::shared_ptr<const StoreDay> readTotalsFile(const std::string& path) {
+    return std::make_shared<const StoreDay>(StoreDay::read(paths::map(path)));
+}
+
 std::shared_ptr<const StoreDay> walkTotalsFile(const std::string& path) {
     try {
-        return std::make_shared<const StoreDay>(StoreDay::read(paths::map(path)));
+        return readTotalsFile(path);
     } catch (const std::exception&) {
         return nullptr;
     }

@@ -26,8 +26,6 @@ namespace ztl {
 struct StoreLine {
     std::string accountCode;  // columns 3-9, trimmed
     Decimal amount;           // the line amount
-    // "D,<code>,<amount>": the transaction line list entry the sort reads.
-    std::string entry() const { return "D," + accountCode + "," + amount.text(); }
 };
 
 // One H block as the import walks it.
@@ -39,7 +37,6 @@ struct DayBlock {
     std::optional<CalendarDate> date;
     std::optional<VbError> dateError;
 
-    std::vector<std::string> lineEntries() const;
 };
 
 // One H line as the totals table shows it.
@@ -82,8 +79,11 @@ struct StoreDay {
     static StoreDay fromBytes(std::string bytes);
 };
 
-// The totals file at a path as the store system names it, walked once to be handed on; none
-// when it cannot be read (the run that posts it then reads it itself and reports why).
+// The totals file at a path as the store system names it, walked once to be handed on to
+// everything that reads the day; throws what reading it throws (53 when it is missing).
+std::shared_ptr<const StoreDay> readTotalsFile(const std::string& path);
+// The same, none when it cannot be read (the run that posts it then reads it itself and
+// reports why).
 std::shared_ptr<const StoreDay> walkTotalsFile(const std::string& path);
 
 }  // namespace ztl

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/totals/store_day.h"
 #include "qbxml/requests.h"
 
 namespace ztl {
@@ -14,5 +15,9 @@ namespace ztl {
 // exchange sort in which equal texts never exchange. Throws 9 when an entry is missing or
 // lacks its two commas; `rows` then holds the rows filled before it.
 void sortTransactionRows(const std::vector<std::string>& lines, size_t count, SortedLineTable& rows);
+
+// A block's lines in the same order, as typed lines: what the entry sends is the amount the
+// walk read, never an amount printed to text and read back.
+std::vector<PostingLine> sortedPostingLines(const std::vector<StoreLine>& lines);
 
 }  // namespace ztl

@@ -8,6 +8,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <set>
+
+#include "engine/import/kept_logs.h"
+#include "engine/totals/store_day.h"
 #include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
@@ -38,6 +42,24 @@ bool writeNewFile(const fs::path& target, const std::string& bytes) {
     ok = ::close(fd) == 0 && ok;
     if (!ok) ::unlink(target.c_str());
     return ok;
+}
+
+// Renames without ever replacing a file at `to`: where the file system cannot say so in one
+// step, a name found free is taken at once.
+std::error_code moveNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS) return {errno, std::generic_category()};
+    std::error_code ec;
+    if (fs::exists(to, ec)) return std::make_error_code(std::errc::file_exists);
+    fs::rename(from, to, ec);
+    return ec;
+}
+
+std::set<std::string> invoiceNumbers(const std::string& bytes) {
+    std::set<std::string> numbers;
+    for (const DayBlock& b : StoreDay::fromBytes(bytes).blocks)
+        if (!b.lines.empty()) numbers.insert(b.referenceNumber);
+    return numbers;
 }
 
 std::vector<PendingDay> listPending(const fs::path& totalsFile, bool onlyThisStore) {
@@ -99,6 +121,72 @@ fs::path keepPendingDay(const fs::path& totalsFile, const std::string& date, con
     VbError e = vbError(vb::kPathFileAccessError);
     e.description += " (" + folder.string() + ")";
     throw e;
+}
+
+std::vector<std::string> pendingDayLines(const fs::path& totalsFile, const std::string& named) {
+    std::vector<std::string> lines;
+    for (const PendingDay& d : pendingDaysOf(totalsFile)) {
+        const int n = StoreDay::fromBytes(readWhole(d.file).value_or("")).transactionsWithLines();
+        lines.push_back("Pending day " + d.date + " (" + std::to_string(n) + (n == 1 ? " transaction" : " transactions") +
+                        ", kept as " + d.file.string() + "): ztl post " + named +
+                        " posts it, the oldest pending day first.");
+    }
+    return lines;
+}
+
+std::vector<PendingDay> pendingDaysReplacedBy(const fs::path& totalsFile, const std::string& date,
+                                              const std::string& bytes) {
+    std::vector<PendingDay> replaced;
+    const std::set<std::string> numbers = invoiceNumbers(bytes);
+    for (const PendingDay& d : pendingDaysOf(totalsFile)) {
+        if (d.date != date) continue;
+        std::optional<std::string> kept = readWhole(d.file);
+        if (!kept || *kept == bytes) continue;
+        const std::set<std::string> keptNumbers = invoiceNumbers(*kept);
+        if (std::any_of(keptNumbers.begin(), keptNumbers.end(), [&](const std::string& n) { return numbers.count(n); }))
+            replaced.push_back(d);
+    }
+    return replaced;
+}
+
+fs::path archiveKeptCopy(const fs::path& copy, const fs::path& totalsFile, const Clock& clock) {
+    const std::string base = archiveName(totalsFile.string(), clock.now());
+    std::error_code ec;
+    for (int n = 0; n < 1000; ++n) {
+        const fs::path archive = n == 0 ? fs::path(base) : fs::path(base + "." + std::to_string(n));
+        ec = moveNoReplace(copy, archive);
+        if (!ec) return archive;
+        if (ec != std::errc::file_exists) break;
+    }
+    throw VbError(vb::kPathFileAccessError, "Zentrel",
+                  copy.string() + " could not be moved to " + base + " (" + ec.message() + ")");
+}
+
+std::vector<std::string> moveDayLogs(const fs::path& pendingCopy, const fs::path& totalsFile) {
+    std::vector<std::string> moved;
+    fs::path dayLog, storeLog;
+    try {
+        dayLog = importlog::logPathFor(pendingCopy.string());
+        storeLog = importlog::logPathFor(totalsFile.string());
+    } catch (const std::exception&) {
+        return moved;  // a name no import log is made for
+    }
+    std::vector<fs::path> logs = keptLogs(dayLog);
+    std::error_code ec;
+    if (fs::is_regular_file(dayLog, ec)) logs.push_back(dayLog);
+    long last = 0;
+    for (const fs::path& k : keptLogs(storeLog))
+        last = std::max(last, keptLogNumber(k.filename().string(), storeLog.filename().string()).value_or(0));
+    for (const fs::path& log : logs) {
+        ec = std::make_error_code(std::errc::file_exists);
+        for (int tries = 0; tries < 1000 && ec == std::errc::file_exists; ++tries) {
+            const fs::path target = keptLogPath(storeLog, ++last);
+            ec = moveNoReplace(log, target);
+            if (!ec) moved.push_back("its import log is kept as " + target.string());
+        }
+        if (ec) moved.push_back("its import log could not be moved: " + log.string() + " (" + ec.message() + ")");
+    }
+    return moved;
 }
 
 }  // namespace ztl

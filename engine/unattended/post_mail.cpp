@@ -33,7 +33,9 @@ MailMessage postMail(const PostReport& report, const PostSettings& settings) {
     std::string& text = mail.text;
     switch (report.status) {
         case PostReport::Status::AllPosted:
-            text += "Every transaction is in QuickBooks.\n";
+            // A run that found nothing to post says why (the day was imported by hand).
+            text += report.days.empty() && !report.reason.empty() ? "Nothing to post: " + report.reason + ".\n"
+                                                                  : "Every transaction is in QuickBooks.\n";
             break;
         case PostReport::Status::NeedsBookkeeper:
             text += "Not every transaction is in QuickBooks: the bookkeeper is needed.\n";

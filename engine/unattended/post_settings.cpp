@@ -18,6 +18,7 @@ PostSettings readPostSettings(const SettingsStore& store) {
     s.mailFrom = get(key::kMailFrom);
     std::string every = get(key::kMailEveryRun);
     s.mailEveryRun = every == "yes" || every == "Yes" || every == "1" || every == "true";
+    s.postPastHeld = get(key::kPostPastHeld) == "yes";
     if (clockMinutes(get(key::kPostTime))) s.postTime = get(key::kPostTime);
     if (clockMinutes(get(key::kPostDeadline))) s.deadline = get(key::kPostDeadline);
     if (std::optional<int> settle = settleSeconds(get(key::kSettleSeconds))) s.settleSeconds = *settle;
@@ -100,8 +101,8 @@ std::optional<std::string> postSettingRefusal(const std::string& key, const std:
     } else if (key == key::kMailFrom) {
         if (!isAddress(value))
             return "MailFrom is one mail address (zentrel@store12.example.org), not '" + value + "'";
-    } else if (key == key::kMailEveryRun) {
-        if (value != "yes" && value != "no") return "MailEveryRun is yes or no, not '" + value + "'";
+    } else if (key == key::kMailEveryRun || key == key::kPostPastHeld) {
+        if (value != "yes" && value != "no") return key + " is yes or no, not '" + value + "'";
     } else if (key == key::kSettleSeconds) {
         if (!settleSeconds(value)) return "SettleSeconds is a number of seconds, 0 to 3600, not '" + value + "'";
     } else if (key == key::kPostTime || key == key::kPostDeadline) {

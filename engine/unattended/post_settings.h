@@ -20,6 +20,7 @@ struct PostSettings {
     std::string mailTo;       // empty: no message is sent, and the run says so
     std::string mailFrom;     // empty: the sendmail default's own sender
     bool mailEveryRun = false;
+    bool postPastHeld = false;  // later days go on past a day held for the bookkeeper
     std::string postTime = kDefaultPostTime;
     std::string deadline = kDefaultPostDeadline;
     int settleSeconds = kDefaultSettleSeconds;
@@ -30,8 +31,8 @@ PostSettings readPostSettings(const SettingsStore& store);
 // Why `value` cannot be stored under the unattended run's setting `key`, in words for the
 // person setting it; nothing when it can. The settings end up in the message's headers and
 // on the mail command's line, so no setting holds a line break or another control
-// character; MailTo is a list of addresses, MailFrom one address, MailEveryRun "yes" or
-// "no", the times HH:MM. An empty value clears the setting.
+// character; MailTo is a list of addresses, MailFrom one address, MailEveryRun and
+// PostPastHeld "yes" or "no", the times HH:MM. An empty value clears the setting.
 std::optional<std::string> postSettingRefusal(const std::string& key, const std::string& value);
 
 // The seconds of a SettleSeconds text (0 to 3600); nothing for anything else.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include "engine/company/company_session.h"
 #include "engine/company/company_memory.h"
 #include "engine/company/file_names.h"
+#include "engine/company/operation_log.h"
 #include "engine/import/import_day.h"
 #include "engine/import/import_lock.h"
 #include "engine/company/import_settings.h"
@@ -129,6 +131,86 @@ bool postDay(Run& r, PostedDay& day, const std::string& source, const std::share
     return day.whole;
 }
 
+void note(Program& p, const std::string& text) {
+    if (!p.operationLogPath.empty()) appendOperationLog(p.operationLogPath, operationLogEntry(*p.clock, text));
+}
+
+// The store system wrote a day again that a pending copy holds (corrected after the
+// bookkeeper's message): the new file takes the copy's place, and the copy moves to an
+// archive beside the totals file, so that it no longer holds back the days after it.
+void replacePendingDays(Program& p, const fs::path& totals, const std::string& iso, const std::string& bytes,
+                        PostedDay& day) {
+    for (const PendingDay& old : pendingDaysReplacedBy(totals, iso, bytes)) {
+        try {
+            const fs::path archive = archiveKeptCopy(old.file, totals, *p.clock);
+            std::string logs;
+            for (const std::string& log : moveDayLogs(old.file, totals)) logs += "; " + log;
+            day.fate += (day.fate.empty() ? "" : "; ") + std::string("the totals file replaces the pending copy ") +
+                        old.file.string() + " of the same day, now kept as " + archive.string() + logs;
+            note(p, "ztl post " + totals.string() + ": the store system wrote the day " + iso + " again; its pending "
+                    "copy " + old.file.string() + " is replaced and kept as " + archive.string() + logs);
+        } catch (const std::exception& ex) {
+            day.fate += (day.fate.empty() ? "" : "; ") + std::string("the pending copy ") + old.file.string() +
+                        " of the same day could not be replaced (" + toVbError(ex).description + ")";
+        }
+    }
+}
+
+// An incomplete copy the day's file no longer holds as its beginning (the store system wrote
+// the day afresh rather than finishing it) is kept as an archive; one the file continues is
+// only an earlier state of it and goes. Says what became of it, when it was there.
+std::string retireIncompleteCopy(Program& p, const fs::path& totals, const fs::path& incomplete,
+                                 const std::string& bytes) {
+    std::optional<std::string> kept = bytesOf(incomplete);
+    if (!kept) return {};
+    std::error_code ec;
+    if (bytes.starts_with(*kept)) {
+        fs::remove(incomplete, ec);
+        return {};
+    }
+    try {
+        const fs::path archive = archiveKeptCopy(incomplete, totals, *p.clock);
+        note(p, "ztl post " + totals.string() + ": the incomplete copy " + incomplete.string() +
+                    " is not the beginning of the totals file found now; it is kept as " + archive.string());
+        return "the incomplete copy kept earlier, which the file no longer begins with, is kept as " + archive.string();
+    } catch (const std::exception& ex) {
+        return "the incomplete copy kept earlier could not be archived (" + toVbError(ex).description + ")";
+    }
+}
+
+// A day the run could take no further, for reasons only the bookkeeper can mend (refused or
+// flagged transactions): later days do not depend on it. A day that stopped for want of
+// QuickBooks, a lost answer or another run's lock is not one of them.
+bool heldForBookkeeper(const PostedDay& day) {
+    if (!day.run) return !day.flagged.empty() && !day.notPostedBecause.empty();
+    const RunRecord& run = *day.run;
+    return run.reachedEnd && !run.stoppedUnasked && !run.lockHeldElsewhere &&
+           run.count(RunRecord::Outcome::NoAnswer) == 0;
+}
+
+// The day's file was imported by hand today (a window's Import, or ztl import): its import log
+// beside it was written today. Says so, with the log's time; nothing otherwise.
+std::optional<std::string> importedToday(const fs::path& totals, const Clock& clock) {
+    fs::path log;
+    try {
+        log = importlog::logPathFor(totals.string());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    const auto written = fs::last_write_time(log, ec);
+    if (ec || !fs::is_regular_file(log, ec)) return std::nullopt;
+    const std::time_t t = std::chrono::system_clock::to_time_t(fs::file_time_type::clock::to_sys(written));
+    std::tm local{};
+    localtime_r(&t, &local);
+    const LocalDateTime now = clock.now();
+    if (local.tm_year + 1900 != now.year || local.tm_mon + 1 != now.month || local.tm_mday != now.day)
+        return std::nullopt;
+    char at[8];
+    std::snprintf(at, sizeof at, "%02d:%02d", local.tm_hour, local.tm_min);
+    return "no totals file: the day was imported by hand today (its import log " + log.string() + " is of " + at + ")";
+}
+
 void addStep(PostReport& report, const std::string& step) {
     for (const auto& s : report.nextSteps)
         if (s == step) return;
@@ -180,7 +262,8 @@ std::string PostReport::headline() const {
         daysText += (daysText.empty() ? "" : "; ") + d.dateText + ": " + what;
     }
     if (!daysText.empty()) text += ", " + daysText;
-    if (status == Status::NothingDone && !reason.empty()) text += (daysText.empty() ? ": " : ", ") + reason;
+    if ((status == Status::NothingDone || daysText.empty()) && !reason.empty())
+        text += (daysText.empty() ? ": " : ", ") + reason;
     if (!pending.empty())
         text += " (" + std::to_string(pending.size()) + (pending.size() == 1 ? " day" : " days") + " pending)";
     return text;
@@ -218,7 +301,17 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         return l.otherRun() ? "since " + l.otherRun()->since + " on " + l.otherRun()->workstation
                             : "(its lock " + file.string() + " could not be made)";
     };
-    if (!lock.taken()) {
+    // A lock no run holds and that could not be made is no other run: the folder of the
+    // totals file cannot be written. Nothing is posted then, but the day is still kept
+    // where it can be, and the bookkeeper told why.
+    std::optional<std::string> unwritable;
+    if (!lock.taken() && !lock.otherRun() && lock.failure()) {
+        unwritable = "the folder " + local.parent_path().string() + " cannot be written (" +
+                     lock.failure()->description + ")";
+        addStep(report, "Let the account that runs ztl post write in " + local.parent_path().string() +
+                            " (the store system's share: its mount options or the account's rights there). The "
+                            "next run posts the day.");
+    } else if (!lock.taken()) {
         report.lockHeld = true;
         report.reason = "another unattended run has been posting this file " + heldBy(lock, runLock);
         return finish();
@@ -230,9 +323,11 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
     std::optional<PostedDay> todays;
     std::optional<fs::path> todayCopy;
     std::string totalsFileFate;  // what became of the totals file once its day was kept
+    std::string todayNotes;      // what became of earlier copies of the day the file replaces
     // A file without a single transaction (empty, cut short, not a totals file at all) would
     // stay pending for ever and hold back every later day: it stays where it is for a look.
     std::optional<PostedDay> emptyFile;
+    std::string incompleteFate;  // what became of an incomplete copy the whole file replaces
     if (fs::is_directory(local, ec)) {
         report.status = PostReport::Status::NothingDone;
         report.reason = "the totals file " + local.string() + " is a folder, not a file";
@@ -270,8 +365,15 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             d.notPostedBecause = "the totals file may not be the whole day: " + *notWhole;
             try {
                 fs::create_directories(pendingFolder(local));
-                writeWholeFile(incomplete, *today);
-                d.fate = "stays where it is; a copy is kept as " + incomplete.string();
+                const std::string earlier = retireIncompleteCopy(program, local, incomplete, *today);
+                // An earlier copy that could not be archived is not written over.
+                if (fs::exists(incomplete, ec) && !today->starts_with(bytesOf(incomplete).value_or(*today))) {
+                    d.fate = "stays where it is; no new copy was kept: " + earlier;
+                } else {
+                    writeWholeFile(incomplete, *today);
+                    d.fate = "stays where it is; a copy is kept as " + incomplete.string() +
+                             (earlier.empty() ? "" : "; " + earlier);
+                }
             } catch (const std::exception& ex) {
                 d.fate = "stays where it is; no copy could be kept (" + toVbError(ex).description + ")";
             }
@@ -283,23 +385,37 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             report.reason = d.notPostedBecause;
             return finish();
         }
-        fs::remove(incomplete, ec);
+        incompleteFate = retireIncompleteCopy(program, local, incomplete, *today);
     }
     if (today) {
         PostedDay d;
         d.source = totalsPath;
+        d.fate = incompleteFate;
         std::optional<CalendarDate> date = todayWalked->first;
         d.dateText = date ? usDate(*date) : "undated";
         ImportLock fileLock(importLockPath(local), thisRun(*program.clock), unixSeconds(program.clock->now()));
-        if (!fileLock.taken()) {
-            report.lockHeld = true;
-            report.reason = "the totals file is being imported " + heldBy(fileLock, importLockPath(local));
-            return finish();
+        // A window importing the file, or a folder that cannot be written: nothing is posted,
+        // but the day is kept pending where it can be, so that the store system's next run
+        // cannot take it.
+        std::optional<std::string> stop = unwritable;
+        if (!stop && !fileLock.taken() && fileLock.otherRun()) {
+            stop = "the totals file is being imported " + heldBy(fileLock, importLockPath(local));
+            addStep(report, "An import of the totals file (a window's, or ztl import) was going on: let it finish. "
+                            "The next run posts from the kept day what that import left out, nothing twice.");
+        } else if (!stop && !fileLock.taken()) {
+            stop = "the import lock " + importLockPath(local).string() + " could not be made" +
+                   (fileLock.failure() ? " (" + fileLock.failure()->description + ")" : "");
+            addStep(report, "See why " + importLockPath(local).string() + " cannot be made; the next run posts the day.");
         }
         LocalDateTime now = program.clock->now();
+        const std::string iso = isoDate(date.value_or(CalendarDate{now.year, now.month, now.day}));
         try {
-            todayCopy = keepPendingDay(local, isoDate(date.value_or(CalendarDate{now.year, now.month, now.day})), *today);
-            if (bytesOf(local) != today) {
+            replacePendingDays(program, local, iso, *today, d);
+            todayNotes = d.fate;
+            todayCopy = keepPendingDay(local, iso, *today);
+            if (stop) {
+                totalsFileFate = "the totals file stays where it is";
+            } else if (bytesOf(local) != today) {
                 totalsFileFate = "the totals file changed meanwhile and stays for the next run";
             } else if (program.edition == Edition::MultiStore) {
                 // As after an interactive run: the totals file moves to its archive name.
@@ -312,16 +428,24 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
                 totalsFileFate = ec ? "the totals file could not be removed and stays where it is"
                                     : "the totals file is removed";
             }
-            d.fate = "kept pending as " + todayCopy->string() + "; " + totalsFileFate;
+            d.fate = d.fate + (d.fate.empty() ? "" : "; ") + "kept pending as " + todayCopy->string() + "; " +
+                     totalsFileFate;
         } catch (const std::exception& ex) {
             std::string why = toVbError(ex).description;
             d.fate = "could not be kept pending (" + why + "): the totals file stays where it is";
-            d.notPostedBecause = "the day could not be copied to " + pendingFolder(local).string();
+            d.notPostedBecause = stop.value_or("the day could not be copied to " + pendingFolder(local).string());
             addStep(report, "Copy " + local.string() + " somewhere safe before the store system writes the next "
-                            "day over it, and see why " + pendingFolder(local).string() + " cannot be written (" +
-                            why + ").");
+                            "day over it, and see why " + pendingFolder(local).string() + " cannot be made or "
+                            "written (" + why + ").");
             report.days.push_back(d);
-            report.reason = "the day could not be kept pending";
+            report.reason = stop.value_or("the day could not be kept pending");
+            report.status = PostReport::Status::NothingDone;
+            return finish();
+        }
+        if (stop) {
+            d.notPostedBecause = *stop;
+            report.days.push_back(d);
+            report.reason = *stop;
             report.status = PostReport::Status::NothingDone;
             return finish();
         }
@@ -339,9 +463,18 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         return finish();
     };
 
+    // Without the lock no day is posted: another run could post the same days meanwhile.
+    if (unwritable) return nothingDone(*unwritable);
+
     std::vector<PendingDay> pending = pendingDaysOf(local);
     if (pending.empty()) {
         if (emptyFile) return nothingDone("the totals file holds no transaction");
+        // The day's file is gone because someone imported it by hand: nothing is wrong.
+        if (std::optional<std::string> byHand = importedToday(local, *program.clock)) {
+            report.status = PostReport::Status::AllPosted;
+            report.reason = *byHand;
+            return finish();
+        }
         addStep(report, "Check that the store system's end-of-day run wrote the totals file.");
         return nothingDone("no totals file at " + totalsPath);
     }
@@ -383,8 +516,10 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
             program.showMessage(load.failure);
     }
 
-    // The days in order; the first that cannot be posted whole stops the run.
-    bool stopped = false;
+    // The days in order; the first that cannot be posted whole stops the run, unless the run
+    // is to post past a day held for the bookkeeper: that day stays pending, the later go on.
+    bool stopped = false, held = false;
+    std::string heldDate;  // the day held that stopped the run
     for (const PendingDay& p : pending) {
         const bool isToday = todayCopy && p.file == *todayCopy;
         PostedDay day = isToday ? *todays : PostedDay{};
@@ -397,17 +532,30 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         std::optional<CalendarDate> date = bytes ? walked->first : std::nullopt;
         day.dateText = date ? usDate(*date)
                             : p.date.substr(5, 2) + "/" + p.date.substr(8, 2) + "/" + p.date.substr(2, 2);
+        const std::string before = isToday && !todayNotes.empty() ? todayNotes + "; " : "";
         if (stopped) {
             day.notPostedBecause = "an earlier day is still pending, and days are posted in order";
-            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+            day.fate = before + "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+            if (!heldDate.empty())
+                addStep(report, "To post the later days now, while the day " + heldDate + " stays pending for the "
+                                "bookkeeper: ztl post --past-held " + totalsPath + " (every night: ztl post set "
+                                "PostPastHeld yes).");
         } else if (postDay(run, day, p.file.string(), walked)) {
             fs::remove(p.file, ec);
             std::string done = ec ? "posted, but its pending copy could not be removed: " + ec.message()
                                   : "posted; its pending copy is removed";
-            day.fate = isToday && !ec ? "posted; " + totalsFileFate : done;
+            day.fate = before + (isToday && !ec ? "posted; " + totalsFileFate : done);
+            // The day's logs leave the pending folder with it, to the store's own kept logs.
+            if (!ec)
+                for (const std::string& log : moveDayLogs(p.file, local)) day.fate += "; " + log;
         } else {
-            day.fate = "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
-            stopped = true;
+            day.fate = before + "stays pending as " + p.file.string() + (isToday ? "; " + totalsFileFate : "");
+            if (options.pastHeld && heldForBookkeeper(day)) {
+                held = true;
+            } else {
+                stopped = true;
+                if (heldForBookkeeper(day)) heldDate = p.date;
+            }
             stepsFor(report, day);
             // The way out when the day cannot be mended: its later days wait behind it.
             addStep(report, "A day that is not to be posted after all (the store will correct it another way) leaves "
@@ -426,7 +574,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         if (!onlyUnasked) break;
     }
     if (emptyFile) report.days.push_back(*emptyFile);
-    if (!stopped && !emptyFile) {
+    if (!stopped && !held && !emptyFile) {
         report.status = PostReport::Status::AllPosted;
     } else if (onlyUnasked) {
         report.status = PostReport::Status::NothingDone;

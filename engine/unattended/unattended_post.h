@@ -10,8 +10,9 @@
 //     that never posted is posted only when the first run is asked for);
 //   - the pending days, oldest first (the file's own day among them): each checked before
 //     posting, then imported with the duplicate guard (never without it); the first day that
-//     cannot be posted whole stops the run, and it and every later day stay pending;
-//   - a day QuickBooks holds whole leaves the pending folder.
+//     cannot be posted whole stops the run, and it and every later day stay pending (posting
+//     past a day held for the bookkeeper, when asked, the later days go on);
+//   - a day QuickBooks holds whole leaves the pending folder, and its import logs with it.
 // Messages the engine would show in a window are collected for the report instead.
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ struct PostOptions {
     // The totals file is posted once it has stayed unchanged this long; the run waits for
     // a file still being written.
     int settleSeconds = 0;
+    // A day held for the bookkeeper (refused or flagged transactions) stays pending and the
+    // later days are posted past it; otherwise days are posted strictly in order.
+    bool pastHeld = false;
 };
 
 // What became of one day.

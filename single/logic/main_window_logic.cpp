@@ -172,7 +172,7 @@ void MainWindowLogic::recheck() {
     recheckDue_ = false;
     // A copy: the window may be closed while the check waits, and the engine object goes with it.
     const ChartReading chart{engine_->chartLoaded() ? std::optional(engine_->chart()) : std::nullopt, {}};
-    lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, chart);
+    lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, engine_->loadedDay(), chart);
     view_.showCheck(*lastCheck);
 }
 

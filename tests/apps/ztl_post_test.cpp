@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -228,10 +229,10 @@ TEST_F(Post, AnotherCompanyOrNoQuickBooksPostsNothingAndKeepsTheDaysInOrder) {
     write("mail-fails", "");
     r = run(ztl("post 12X390.QB"));
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err,
-              "<3>Store 12, 04/03/25: nothing posted, QuickBooks not reached (2 days pending)\n"
-              "<3>ztl post 12X390.QB: the mail command \"" + (dir / "sendmail").string() +
-                  " -t -i\" ended with status 75: queue full\n");
+    EXPECT_TRUE(r.err.starts_with("<3>Store 12, 04/03/25: nothing posted, QuickBooks not reached (2 days pending)\n"
+                                  "<3>ztl post 12X390.QB: the mail command \"" + (dir / "sendmail").string() +
+                                  " -t -i\" ended with status 75: queue full; the message is kept as "))
+        << r.err;
     EXPECT_NE(slurp(dir / "state/zentrel/ztloperation.log").find("ended with status 75: queue full"),
               std::string::npos);
     EXPECT_EQ(pendingFiles(), (Strings{"2025-04-02 12X390.QB", "2025-04-03 12X390.QB"}));
@@ -390,6 +391,14 @@ TEST_F(Post, ADayThatIsNotWholeIsNeverPostedInPartAndTheWholeDayLaterPostsOnce) 
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(entries(), (Strings{"101001", "101002", "101003", "101004"}));
     EXPECT_FALSE(fs::exists(dir / "pending/2025-04-02 12X390.QB.incomplete"));
+    // An incomplete copy the next file went on from was only an earlier state of it; one it
+    // did not begin with (the day written afresh) is archived, never deleted.
+    Strings archived;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().filename().string().starts_with("12X390.QB") && e.path().filename() != "12X390.QB")
+            archived.push_back(slurp(e.path()));
+    for (const auto& c : cuts)
+        EXPECT_EQ(std::count(archived.begin(), archived.end(), c.bytes), &c == &cuts[0] ? 0 : 1) << c.what;
 
     // A file still being written is waited for until it has stayed unchanged.
     ASSERT_EQ(run(ztl("post set SettleSeconds 1")).status, 0);
@@ -455,4 +464,150 @@ TEST_F(Post, ADroppedDayLeavesTheQueueForItsArchiveAndTheLaterDaysPost) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(entries(), (Strings{"101001", "101003"}));
     EXPECT_EQ(pendingFiles(), Strings{});
+    EXPECT_TRUE(fs::is_empty(dir / "pending")) << "the dropped day's log went with it";
+}
+
+TEST_F(Post, ACorrectedFileReplacesTheHeldDayAndLaterDaysPostPastItWhenAsked) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
+    // 04/02 is held (101003's account is missing), 04/03 waits behind it.
+    const std::string held = sale("101002", "04/02/25", "6.00") + sale("101003", "04/02/25", "2.00", "9999");
+    write("12X390.QB", held);
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    write("12X390.QB", sale("101004", "04/03/25", "7.00"));
+    mails();
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("ztl post --past-held 12X390.QB"), std::string::npos) << told[0].text;
+
+    // Past the held day: the later one posts, the held one stays pending.
+    Result r = run(ztl("post --past-held 12X390.QB"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(entries(), (Strings{"101001", "101002", "101004"}));
+    EXPECT_EQ(pendingFiles(), Strings{"2025-04-02 12X390.QB"});
+    // The same through the setting, on the next night.
+    EXPECT_EQ(run(ztl("post set PostPastHeld maybe")).status, 2);
+    ASSERT_EQ(run(ztl("post set PostPastHeld yes")).status, 0);
+    write("12X390.QB", sale("101005", "04/04/25", "8.00"));
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 1);
+    EXPECT_EQ(entries().back(), "101005");
+
+    // The store corrects 04/02 and writes it again: it takes the held copy's place (which is
+    // archived, not lost), posts what is missing and nothing twice.
+    write("12X390.QB", sale("101002", "04/02/25", "6.00") + sale("101003", "04/02/25", "2.00"));
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(), (Strings{"101001", "101002", "101004", "101005", "101003"}));
+    EXPECT_EQ(pendingFiles(), Strings{});
+    const std::string log = slurp(dir / "state/zentrel/ztloperation.log");
+    const size_t kept = log.find("2025-04-02 12X390.QB is replaced and kept as ");
+    ASSERT_NE(kept, std::string::npos) << log;
+    const size_t from = kept + std::string("2025-04-02 12X390.QB is replaced and kept as ").size();
+    EXPECT_EQ(slurp(log.substr(from, log.find_first_of(";\r\n", from) - from)), held);
+    // The days' import logs left the pending folder with them, as the store's kept logs.
+    EXPECT_TRUE(fs::is_empty(dir / "pending"));
+    // The last run of 04/02 found 101002 there; undo names the log of the run that posted it.
+    r = run(ztl("undo 12QBImport.log.8 </dev/null"));
+    EXPECT_NE(r.out.find("an earlier run posted it: 12QBImport.log.4"), std::string::npos) << r.out << r.err;
+    EXPECT_NE(slurp(dir / "12QBImport.log.4").find("101002"), std::string::npos);
+}
+
+TEST_F(Post, AnImportHoldingTheFileAndAMissingMailCommandLoseNeitherTheDayNorTheMessage) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run 12X390.QB")).status, 0);
+
+    // A window on another workstation imports the day as the timer fires; the mail system is gone.
+    write("12X390.QB", sale("101002", "04/02/25", "6.00"));
+    write("12X390.QB.lock", "workstation=TILL-9\r\nprocess=4242\r\nstarted=" + std::to_string(std::time(nullptr)) +
+                                "\r\nsince=04/02/25 9:05:00 PM\r\n");
+    ASSERT_EQ(run(ztl("post set MailCommand '/nonexistent/sendmail -t -i'")).status, 0);
+    EXPECT_EQ(run(ztl("post test-mail")).status, 1);
+    Result r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.starts_with("<3>Store 12, 04/02/25: nothing posted, the totals file is being imported since "
+                                  "04/02/25 9:05:00 PM on TILL-9 (1 day pending)\n<3>ztl post 12X390.QB: the mail "
+                                  "command \"/nonexistent/sendmail -t -i\" could not be run (status 127)"))
+        << r.err;
+    EXPECT_EQ(slurp(dir / "12X390.QB"), sale("101002", "04/02/25", "6.00")) << "the window's file stays";
+    EXPECT_EQ(pendingFiles(), Strings{"2025-04-02 12X390.QB"});
+    const size_t at = r.err.find("; the message is kept as ");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    const std::string saved = r.err.substr(at + 25, r.err.size() - at - 26);
+    ReadMail unsent = readMail(slurp(saved));
+    EXPECT_EQ(unsent.headers["To"], "books@example.org, owner@example.org");
+    EXPECT_NE(unsent.text.find("let it finish"), std::string::npos) << unsent.text;
+    EXPECT_NE(slurp(dir / "state/zentrel/ztloperation.log").find("the message is kept as " + saved), std::string::npos);
+    const std::string pendingLine = "Pending day 2025-04-02 (1 transaction, kept as " +
+                                    (dir / "pending/2025-04-02 12X390.QB").string() +
+                                    "): ztl post 12X390.QB posts it, the oldest pending day first.\n";
+    EXPECT_NE(run(ztl("check 12X390.QB")).out.find(pendingLine), std::string::npos);
+
+    // The import ends and archives the file; the mail works again. The kept day posts once.
+    fs::remove(dir / "12X390.QB.lock");
+    fs::remove(dir / "12X390.QB");
+    r = run(ztl("import 12X390.QB"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(pendingLine), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(dir / "12QBImport.log")) << "no log of a run that never found its file";
+    ASSERT_EQ(run(ztl("post set MailCommand '" + (dir / "sendmail").string() + " -t -i'")).status, 0);
+    r = run(ztl("post test-mail"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].headers["Subject"].starts_with("Zentrel test message from ")) << told[0].headers["Subject"];
+    EXPECT_EQ(run(ztl("post 12X390.QB")).status, 0);
+    EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
+
+    // A day imported by hand leaves no file for the timer's run: nothing is wrong.
+    write("12X390.QB", sale("101003", "04/03/25", "7.00"));
+    ASSERT_EQ(run(ztl("import 12X390.QB")).status, 0);
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.starts_with("<6>Store 12: no totals file: the day was imported by hand today")) << r.err;
+    EXPECT_EQ(mails().size(), 0u);
+}
+
+TEST_F(Post, AFolderTheRunCannotWriteKeepsTheDayWhereItCanAndSaysWhy) {
+    // The kernel refuses root nothing: the runs go as another account where the tests are root.
+    std::string as;
+    if (::geteuid() == 0) {
+        if (run("command -v setpriv").status != 0) GTEST_SKIP() << "setpriv is needed to run as another account";
+        as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    fs::create_directory(dir / "store");
+    write("store/12X390.QB", sale("101001", "04/01/25", "5.00"));
+    ASSERT_EQ(run(ztl("post --first-run store/12X390.QB")).status, 0);
+    const std::string day = sale("101002", "04/02/25", "6.00");
+    write("store/12X390.QB", day);
+    ASSERT_EQ(run("chmod -R a+rwX . && chmod 555 store").status, 0);
+    if (!as.empty() && run(as + "test -w '" + (dir / "mail").string() + "'").status != 0)
+        GTEST_SKIP() << "the test's folder is out of the other account's reach (the temporary folder's rights)";
+
+    // The pending folder can still be written: the day is kept there.
+    Result r = run(as + ztl("post store/12X390.QB"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.starts_with("<3>Store 12, 04/02/25: nothing posted, the folder " + (dir / "store").string() +
+                                  " cannot be written (Permission denied) (1 day pending)\n"))
+        << r.err;
+    EXPECT_TRUE(fs::exists(dir / "store/pending/2025-04-02 12X390.QB"));
+    std::vector<ReadMail> told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("Let the account that runs ztl post write in"), std::string::npos) << told[0].text;
+
+    // Without a pending folder nothing can be kept: the message says to copy the file.
+    fs::remove_all(dir / "store/pending");
+    r = run(as + ztl("post store/12X390.QB"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("cannot be written (Permission denied)"), std::string::npos) << r.err;
+    told = mails();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].text.find("could not be kept pending"), std::string::npos) << told[0].text;
+    EXPECT_NE(told[0].text.find("Copy " + (dir / "store/12X390.QB").string() + " somewhere safe"), std::string::npos);
+    EXPECT_EQ(slurp(dir / "store/12X390.QB"), day);
+
+    fs::permissions(dir / "store", fs::perms::owner_all);
+    EXPECT_EQ(run(ztl("post store/12X390.QB")).status, 0);
+    EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
 }

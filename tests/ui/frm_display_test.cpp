@@ -91,6 +91,7 @@ class ResultsWindowTest : public QObject {
 void ResultsWindowTest::withoutErrorsNothingIsDemandedAndEverythingWorks() {
     Results r(3, false);
     ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
     QCOMPARE(w.windowTitle(), QString("Display"));
     w.loadFile(r.log);
     w.setCaption("Import results");
@@ -111,6 +112,7 @@ void ResultsWindowTest::afterARefusalThePrintoutIsDemandedOnceBeforeSaveAndExit(
         // printout from the Print button; the frame's close still closes the window.
         Results r(3, true);
         ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
         w.loadFile(r.log);
         r.dialogs.printerAnswers = {std::nullopt, r.pdf()};
         bool disabledAfterCancel = false, disabledAfterPrint = false;
@@ -135,6 +137,7 @@ void ResultsWindowTest::afterARefusalThePrintoutIsDemandedOnceBeforeSaveAndExit(
         // active again after the message box and the print dialog.
         Results r(3, true);
         ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
         w.loadFile(r.log);
         r.dialogs.printerAnswers = {r.pdf()};
         bool enabledAfterPrint = false;
@@ -153,6 +156,7 @@ void ResultsWindowTest::escapeWaitsForExit() {
     for (bool printed : {false, true}) {
         Results r(3, true);
         ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
         w.loadFile(r.log);
         r.dialogs.printerAnswers = {printed ? std::optional<QString>(r.pdf()) : std::nullopt};
         bool openAfterEscape = false;
@@ -169,6 +173,7 @@ void ResultsWindowTest::escapeWaitsForExit() {
 void ResultsWindowTest::printsEveryLineOnceWhateverTheDialogSays() {
     Results r(150, false);  // several pages
     ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
     w.loadFile(r.log);
     r.dialogs.printerAnswers = {r.pdf()};
     r.dialogs.adjustPrinter = [](QPrinter& p) {
@@ -190,6 +195,7 @@ void ResultsWindowTest::printsEveryLineOnceWhateverTheDialogSays() {
 void ResultsWindowTest::savesRichTextAtomically() {
     Results r(4, false);
     ui::frmDisplay w(r.program, r.dialogs);
+    w.demandPrintout(r.program.ImportErrorFlag);
     w.loadFile(r.log);
     QString saved = r.dir.path() + "/QBImport.txt";
     QString locked = r.dir.path() + "/no such folder/QBImport.txt";

@@ -21,20 +21,13 @@ struct KeepRequestProcessor {
     ~KeepRequestProcessor() { p.requestProcessor = saved; }
 };
 
-// A results window demands its printout after a refused import; a list shown after that
-// import demands nothing of its own.
+// A list shown after an import demands no printout of its own.
 void showResults(Program& p, const std::string& path, const std::string& caption) {
     if (!p.resultsWindows) return;
-    const bool refused = p.ImportErrorFlag;
-    p.ImportErrorFlag = false;
-    struct Restore {
-        Program& p;
-        bool flag;
-        ~Restore() { p.ImportErrorFlag = flag; }
-    } restore{p, refused};
     std::unique_ptr<ResultsWindow> w = p.resultsWindows->create();
     w->loadFile(paths::map(path).string());
     w->setCaption(caption);
+    w->demandPrintout(false);
     w->showModal();
 }
 

@@ -38,9 +38,9 @@ CheckMarks checkMarks(const TotalsCheck& check) {
 }
 
 CheckMarks checkForWindow(Program& program, const std::string& company, const std::string& sourcePath,
-                          const ChartReading& chart) {
+                          const std::shared_ptr<const StoreDay>& day, const ChartReading& chart) {
     try {
-        return checkMarks(checkBeforeImport(program, company, sourcePath, chart));
+        return checkMarks(checkBeforeImport(program, company, sourcePath, chart, day));
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
         return {"The transactions could not be checked: the totals file could not be read (error # " +

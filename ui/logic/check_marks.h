@@ -29,9 +29,10 @@ struct CheckMarks {
 
 CheckMarks checkMarks(const TotalsCheck& check);
 
-// Runs the check for the window (see checkBeforeImport) and says so in the count line when
-// the totals file could not be read. Shows no message.
+// Runs the check for the window (see checkBeforeImport) on the day the window shows (none:
+// its load could not read it), and says so in the count line when the totals file could not
+// be read. Shows no message.
 CheckMarks checkForWindow(Program& program, const std::string& company, const std::string& sourcePath,
-                          const ChartReading& chart);
+                          const std::shared_ptr<const StoreDay>& day, const ChartReading& chart);
 
 }  // namespace ztl::ui

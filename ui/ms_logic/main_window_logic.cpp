@@ -80,6 +80,7 @@ LoadOutcome MainWindowLogic::Load() {
             loader.Load390();
             transactionCount = loader.ZTLTrcount;
             totals = loader.X390();
+            day_ = loader.loadedDay();
         }
 
         loadgridx390();
@@ -215,7 +216,7 @@ void MainWindowLogic::recheck() {
     ui::BusyFlag busy(busy_);
     recheckDue_ = false;
     // The import posts into the company QuickBooks has open.
-    lastCheck = ui::checkForWindow(program_, "", sourcePath, chart_);
+    lastCheck = ui::checkForWindow(program_, "", sourcePath, day_, chart_);
     view_.showCheck(*lastCheck);
 }
 

@@ -68,6 +68,7 @@ class MainWindowLogic {
     std::string companyFile;
     std::optional<Decimal> transactionCount;
     std::shared_ptr<TotalsTable> totals;
+    std::shared_ptr<const StoreDay> day_;  // the day the grid shows and the marks judge
     bool abortFlag = false;
     bool connectedFlag = true;
     // The archive the last import left, when it archived the totals file.

@@ -60,6 +60,7 @@ TEST(ImportRun, OneTransactionEndToEnd) {
     EXPECT_EQ(r.results.caption, "Import results");
     EXPECT_EQ(r.results.loaded, r.wholeLog());
     EXPECT_FALSE(r.t.program.ImportErrorFlag);
+    EXPECT_FALSE(r.results.printoutDemanded);
     EXPECT_TRUE(r.t.prompter.shown.empty());
     EXPECT_EQ(r.t.program.importLog, nullptr);
 }
@@ -112,6 +113,7 @@ TEST(ImportRun, RefusedEntriesAreLoggedAndTheRunGoesOn) {
             ":1-1796622350\r\n"
             "Return Status Message :Status OK\r\n \r\n");
     EXPECT_TRUE(r.t.program.ImportErrorFlag);
+    EXPECT_TRUE(r.results.printoutDemanded) << "the results window demands the printout";
     EXPECT_EQ(r.t.settings.get("ZTL", r.t.program.settingsSection, "ImportReferenceNumber"), "1")
         << "a reference without leading digits reads as 0";
 }

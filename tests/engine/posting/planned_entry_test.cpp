@@ -85,7 +85,7 @@ TEST(PlannedEntry, WhatTheImportRefusesHasNoRequestAndAsksForNoName) {
     const PlannedEntry undated = planEntry(block("2", {{"1000", "5"}, {"4000", "-5"}}, std::nullopt), names);
     ASSERT_TRUE(undated.refusal);
     EXPECT_EQ(undated.refusal->number, 13);
-    EXPECT_TRUE(undated.rows.empty()) << "refused before its lines are sorted";
+    EXPECT_TRUE(undated.lines.empty()) << "refused before its lines are sorted";
     EXPECT_EQ(asked, 0);
 }
 

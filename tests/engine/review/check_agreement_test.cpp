@@ -315,7 +315,7 @@ TEST(CheckBeforeImport, AQuickBooksThatCannotBeAskedKeepsTheFindingsThatNeedNoAn
         chart = qbsim::answerRequest(company, accountQueryRequest());
     }
     CheckInput input;
-    input.totalsFile = totals;
+    input.day = readTotalsFile(totals);
     input.names = {"Walk-in Customer", "", "State Tax Agency"};  // the vendor field is empty
 
     struct Way {

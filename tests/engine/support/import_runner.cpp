@@ -47,6 +47,7 @@ struct Window : ResultsWindow {
     explicit Window(RecordingResults& o) : owner(o) {}
     void loadFile(const std::string& p) override { owner.loaded = readWholeFile(p); }
     void setCaption(const std::string& c) override { owner.caption = c; }
+    void demandPrintout(bool d) override { owner.printoutDemanded = d; }
     void showModal() override { ++owner.shown; }
 };
 }  // namespace

@@ -44,6 +44,7 @@ struct RecordingView : ImportRunView {
 struct RecordingResults : ResultsWindowFactory {
     std::string loaded, caption;
     int shown = 0;
+    bool printoutDemanded = false;
     std::unique_ptr<ResultsWindow> create() override;
 };
 

@@ -53,7 +53,11 @@ TEST(StoreDay, TheBlocksAreWhatTheImportWalksAndTheDaysAreTheirs) {
     EXPECT_FALSE(day.walkRefusal);
     ASSERT_EQ(day.blocks.size(), 4u) << "the stray line ends the walk";
     EXPECT_EQ(day.blocks[0].referenceNumber, "004711");
-    EXPECT_EQ(day.blocks[0].lineEntries(), (std::vector<std::string>{"D,1000,125.4", "D,4000,-125.4"}));
+    ASSERT_EQ(day.blocks[0].lines.size(), 2u);
+    EXPECT_EQ(day.blocks[0].lines[0].accountCode, "1000");
+    EXPECT_EQ(day.blocks[0].lines[0].amount.text(), "125.4");
+    EXPECT_EQ(day.blocks[0].lines[1].accountCode, "4000");
+    EXPECT_EQ(day.blocks[0].lines[1].amount.text(), "-125.4");
     EXPECT_TRUE(day.blocks[1].lines.empty());
     EXPECT_FALSE(day.blocks[2].date);
     ASSERT_TRUE(day.blocks[2].dateError);

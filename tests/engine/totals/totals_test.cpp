@@ -2,6 +2,7 @@
 
 #include "engine/import/cls_ztl.h"
 #include "engine/totals/totals_format.h"
+#include "engine/totals/transaction_sort.h"
 #include "engine_fixture.h"
 
 using namespace ztl;
@@ -92,10 +93,17 @@ TEST(TotalsFile, SingleStoreCountsQLinesAfresh) {
 TEST(TotalsSort, DescendingByAmountTextAsCharacters) {
     TestProgram t;
     clsZTL z(t.program);
+    // The entry's typed lines come out in the same order as the sort's text rows.
     auto amounts = [&](std::vector<std::string> lines) {
         z.X390Sort(lines, lines.size());
         std::vector<std::string> out;
         for (const auto& row : z.sortedLines()) out.push_back(row[2]);
+        std::vector<StoreLine> typed;
+        for (const auto& l : lines)
+            typed.push_back({l.substr(2, l.rfind(',') - 2), Decimal::parseLeading(l.substr(l.rfind(',') + 1))});
+        std::vector<std::string> typedOut;
+        for (const PostingLine& j : sortedPostingLines(typed)) typedOut.push_back(j.amount.text());
+        EXPECT_EQ(typedOut, out);
         return out;
     };
     EXPECT_EQ(amounts({"D,1,5", "D,2,-3", "D,3,120", "D,4,0"}),

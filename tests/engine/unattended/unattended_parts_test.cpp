@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,7 @@
 #include "engine/unattended/pending_days.h"
 #include "engine/unattended/post_settings.h"
 #include "engine/unattended/send_mail.h"
+#include "platform/clock.h"
 #include "platform/vb_error.h"
 #include "tests/support/read_mail.h"
 #include "tests/support/shell_command.h"
@@ -137,6 +139,49 @@ TEST_F(Scratch, PendingDaysAreKeptOnceEachAndComeBackOldestFirstForTheirStoreOnl
         EXPECT_THROW(keepPendingDay(totals, "2025-04-03", "day three"), VbError);
     }
     fs::permissions(pendingFolder(totals), fs::perms::owner_all);
+}
+
+TEST_F(Scratch, ADayWrittenAgainReplacesItsCopyAndGoesToAnArchiveNeverOverAnother) {
+    const fs::path totals = dir / "12X390.QB";
+    auto day = [](std::initializer_list<const char*> refs) {
+        std::string bytes;
+        for (const char* ref : refs) {
+            char block[160];
+            std::snprintf(block, sizeof block, "Q\r\nH  %-8s %-8s\r\nD %-7s %12s %12s\r\nD %-7s %12s %12s\r\nTRT    1\r\n",
+                          ref, "04/02/25", "1000", "5.00", "0.00", "4000", "0", "-5.00");
+            bytes += block;
+        }
+        return bytes;
+    };
+    const fs::path held = keepPendingDay(totals, "2025-04-02", day({"101001", "101002"}));
+    EXPECT_TRUE(pendingDaysReplacedBy(totals, "2025-04-02", day({"101001", "101002"})).empty()) << "the same bytes";
+    EXPECT_TRUE(pendingDaysReplacedBy(totals, "2025-04-03", day({"101002"})).empty()) << "another date";
+    EXPECT_TRUE(pendingDaysReplacedBy(totals, "2025-04-02", day({"101007"})).empty()) << "another batch of the date";
+    const std::vector<PendingDay> replaced = pendingDaysReplacedBy(totals, "2025-04-02", day({"101002", "101003"}));
+    ASSERT_EQ(replaced.size(), 1u);
+    EXPECT_EQ(replaced[0].file, held);
+
+    // Two copies archived in one minute: the second beside the first, not over it.
+    const FixedClock clock({2025, 4, 3, 21, 30, 0});
+    std::ofstream(dir / "other copy") << "the other copy";
+    const fs::path first = archiveKeptCopy(held, totals, clock);
+    const fs::path second = archiveKeptCopy(dir / "other copy", totals, clock);
+    EXPECT_EQ(first, dir / "12X390.QB4320252130");
+    EXPECT_EQ(second.string(), first.string() + ".1");
+    EXPECT_EQ(testsupport::slurp(first), day({"101001", "101002"}));
+    EXPECT_FALSE(fs::exists(held));
+
+    // The day's logs follow it to the store's own kept logs, after those already there.
+    const fs::path copy = keepPendingDay(totals, "2025-04-02", "day");
+    std::ofstream(dir / "12QBImport.log.1") << "an earlier run";
+    std::ofstream(pendingFolder(totals) / "2025-04-02 12QBImport.log.1") << "the day's first run";
+    std::ofstream(pendingFolder(totals) / "2025-04-02 12QBImport.log") << "the day's last run";
+    EXPECT_EQ(moveDayLogs(copy, totals), (std::vector<std::string>{
+                                             "its import log is kept as " + (dir / "12QBImport.log.2").string(),
+                                             "its import log is kept as " + (dir / "12QBImport.log.3").string()}));
+    EXPECT_EQ(testsupport::slurp(dir / "12QBImport.log.2"), "the day's first run");
+    EXPECT_EQ(testsupport::slurp(dir / "12QBImport.log.3"), "the day's last run");
+    EXPECT_EQ(testsupport::slurp(dir / "12QBImport.log.1"), "an earlier run");
 }
 
 TEST(PostDeadline, TheWaitEndsAtTheNextDeadlineOClock) {
