@@ -39,12 +39,14 @@ std::string archivedTotalsHint(const std::string& besideLog, const std::vector<s
     return text + "\nTo compare each entry's lines with the day's totals file too, name it: " + undoWithTotals;
 }
 
-// After an undo the day is out of QuickBooks: how it goes in again, with its commands.
+// After an undo what the import posted is out of QuickBooks: how it goes in again, with its
+// commands.
 void printImportAgain(const std::string& log, const std::string& totals, bool single) {
     const std::string source = totalsPathOfLog(log);
     if (source.empty()) return;
     const std::string edition = single ? "--single-store " : "";
-    std::cout << "The day is out of QuickBooks. To import it again";
+    std::cout << "What this import posted is out of QuickBooks. To post it again (the import sends only what "
+                 "QuickBooks does not hold)";
     if (!exists(source)) {
         const std::vector<std::string> archives = archivesOf(source);
         const std::string archive = !totals.empty() ? totals : archives.empty() ? std::string() : archives[0];

@@ -131,9 +131,14 @@ std::optional<fs::path> totalsFileOfPendingDay(const fs::path& file) {
 
 namespace {
 
-// The store number in front of "X390.QB" (any case of the tail): "12" for "12X390.QB";
-// empty when the name is no numbered store's.
-std::string storeNumberOf(const std::string& name) {
+// The store number in front of "X390.QB" (any case of the tail): "12" for "12X390.QB" and
+// for its archives ("12X390.QB392026145"); empty when the name is no numbered store's.
+std::string storeNumberOf(std::string name) {
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (const size_t tail = upper.rfind(kTotalsFileTail);
+        tail != std::string::npos && isArchiveStamp(std::string_view(name).substr(tail + kTotalsFileTail.size())))
+        name.resize(tail + kTotalsFileTail.size());
     if (name.size() <= kTotalsFileTail.size()) return {};
     const std::string head = name.substr(0, name.size() - kTotalsFileTail.size());
     for (char c : head)

@@ -115,7 +115,7 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
     const std::string archive = w.logic().lastArchive.value_or("");
     QVERIFY(!archive.empty());
     auto* count = w.findChild<QLabel*>("lblCheck");
-    QVERIFY2(count->text().startsWith("The import is undone: the day is out of QuickBooks."), qPrintable(count->text()));
+    QVERIFY2(count->text().startsWith("The import is undone: what it posted is out of QuickBooks."), qPrintable(count->text()));
     QVERIFY2(count->text().contains(ui::fromSingleByte(archive)), qPrintable(count->text()));
     auto* import = w.findChild<QPushButton*>("cmdImport");
     QVERIFY(import->isEnabled());

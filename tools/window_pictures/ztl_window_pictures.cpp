@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     closeResultsWhenDone("results.png");
     main.findChild<QPushButton*>("cmdImport")->click();
     save(main, "main-window-after-import.png");
-    // The import undone (YES typed): the window says the day is out of QuickBooks and offers
+    // The import undone (YES typed): the window says what it posted is out of QuickBooks and offers
     // Import again.
     closeResultsWhenDone("undo-results.png");
     main.logic().undoImport([](const std::string&) { return std::optional<std::string>("YES"); });

@@ -113,7 +113,7 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
 }
 
 CheckMarks undoneMarks(const ImportPlace& place) {
-    std::string line = "The import is undone: the day is out of QuickBooks. ";
+    std::string line = "The import is undone: what it posted is out of QuickBooks. ";
     line += place.totalsNow.empty() ? "Import posts it again."
                                     : "Import puts the totals file back from " + place.totalsNow +
                                           " and posts it again.";

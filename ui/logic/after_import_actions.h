@@ -34,8 +34,8 @@ using AskForYes = std::function<std::optional<std::string>(const std::string& te
 // QuickBooks holds none of the run's entries afterwards.
 bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& ask);
 
-// After an undo that took the import out of QuickBooks: what the window's check line says, and
-// Import offered again.
+// After an undo that took what the import posted out of QuickBooks: what the window's check
+// line says, and Import offered again.
 struct CheckMarks;
 CheckMarks undoneMarks(const ImportPlace& place);
 

@@ -41,9 +41,9 @@ class MainWindowLogic {
     LoadOutcome Load();
     // The import run, then the archiving of the totals file.
     void cmdImport_Click();
-    // "Undo this import...": the import of the window's totals file undone after YES; once the
-    // day is out of QuickBooks the window says so and Import posts it again, its totals file
-    // put back from the archive. True when QuickBooks holds none of the run's entries.
+    // "Undo this import...": the import of the window's totals file undone after YES; once its
+    // entries are out of QuickBooks the window says so and Import posts again, its totals
+    // file put back from the archive. True when QuickBooks holds none of the run's entries.
     bool undoImport(const ui::AskForYes& ask);
     // Where the last import left the day, for the actions after it.
     ui::ImportPlace importPlace() const { return {sourcePath, lastArchive.value_or(""), ""}; }

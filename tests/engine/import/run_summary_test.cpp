@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/company/file_names.h"
 #include "engine/import/run_summary.h"
 
 using namespace ztl;
@@ -49,6 +50,7 @@ TEST(RunSummary, TheRecordNamesStoreCompanyDatesAndTheDaysMoneyAsPosted) {
     // unknown company leave their lines out rather than name them wrongly.
     const std::string oneDay = "Q\r\n" + H("000101", "04/01/25") + D("1000", "7.5") + D("4000", "0", "-7.5") + "TRT    1\r\n";
     EXPECT_EQ(recordOf("/mnt/CATCON/pending/2025-04-01 3QBImport.log", "", oneDay).front(), "Store : Store 3");
+    EXPECT_EQ(storeLabel("/mnt/CATCON/3X390.QB392026145.1"), "Store 3") << "an archive is its store's day";
     EXPECT_EQ(recordOf("/mnt/CATCON/QBImport.log", "", oneDay),
               (std::vector<std::string>{"Business date : 04/01/25", "Debits of the day : 7.50",
                                         "Credits of the day : 7.50"}));
