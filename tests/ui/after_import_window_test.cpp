@@ -41,6 +41,26 @@ void readResults(QString& caption, QString& text) {
     });
 }
 
+// The confirmation answered YES, then the load; the window shown.
+void confirmAndLoad(ui::frmZTLMain& w) {
+    test::answerNextModal([](QWidget* d) {
+        d->findChild<QLineEdit*>("Text1")->setText("YES");
+        d->findChild<QPushButton*>("cmdOk")->click();
+    });
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    w.show();
+}
+
+// Closes the next results window once the log it demands is printed, the `printed`th time.
+void closeResultsOnceLogPrinted(test::DemoFixture& f, int printed) {
+    test::answerNextModal([&f, printed](QWidget* d) {
+        QTRY_VERIFY_WITH_TIMEOUT(f.dialogs.printerRequests >= printed, 5000);
+        auto* exit = d->findChild<QPushButton*>("cmdExit");
+        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
+        exit->click();
+    });
+}
+
 }  // namespace
 
 class AfterImportWindowTest : public QObject {
@@ -54,19 +74,9 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
     test::DemoFixture f(Edition::MultiStore, 1);  // store 1 books one entry QuickBooks refuses
     ui::frmZTLMain w(f.program, f.dialogs);
     f.program.mainWindow = &w;
-    test::answerNextModal([](QWidget* d) {
-        d->findChild<QLineEdit*>("Text1")->setText("YES");
-        d->findChild<QPushButton*>("cmdOk")->click();
-    });
-    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
-    w.show();
+    confirmAndLoad(w);
     f.dialogs.printerAnswers = {QString(f.dir.path() + "/log.pdf")};
-    test::answerNextModal([&f](QWidget* d) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.dialogs.printerRequests > 0, 5000);
-        auto* exit = d->findChild<QPushButton*>("cmdExit");
-        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
-        exit->click();
-    });
+    closeResultsOnceLogPrinted(f, 1);
     w.findChild<QPushButton*>("cmdImport")->click();
     QVERIFY(f.program.ImportErrorFlag);
     const std::size_t posted = qbsim::Company::open(f.world.companyFile).journal().size();
@@ -122,12 +132,7 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
     const std::filesystem::path totals = paths::map(w.logic().sourcePath);
     QVERIFY(!std::filesystem::exists(totals));
     f.dialogs.printerAnswers = {QString(f.dir.path() + "/again.pdf")};
-    test::answerNextModal([&f](QWidget* d) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.dialogs.printerRequests > 1, 5000);
-        auto* exit = d->findChild<QPushButton*>("cmdExit");
-        QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
-        exit->click();
-    });
+    closeResultsOnceLogPrinted(f, 2);
     import->click();
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), posted);
     QVERIFY(std::filesystem::exists(paths::map(archive)));
@@ -140,12 +145,7 @@ void AfterImportWindowTest::firstStartInACompanyWithoutNames() {
     f.settings = MemorySettingsStore();  // a company never worked with on this workstation
     ui::frmZTLMain w(f.program, f.dialogs);
     f.program.mainWindow = &w;
-    test::answerNextModal([](QWidget* d) {
-        d->findChild<QLineEdit*>("Text1")->setText("YES");
-        d->findChild<QPushButton*>("cmdOk")->click();
-    });
-    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
-    w.show();
+    confirmAndLoad(w);
     auto* note = w.findChild<QLabel*>("lblFieldsNote");
     QVERIFY(note->isVisible());
     QVERIFY2(note->text().startsWith("No names are stored for this company yet."), qPrintable(note->text()));
