@@ -46,11 +46,13 @@ std::optional<std::string> appUrlRefusal(const std::string& url) {
         // Connector can call is on another port, one the bridge serves with its certificate.
         const std::string path = rest.substr(authority.size());
         const std::string httpsPort = authority.ends_with(":8443") ? "443" : "8443";
-        return "the Web Connector accepts plain http:// only for localhost: use an https:// address on a port "
+        return "the Web Connector accepts plain http:// only for localhost: use an https:// address on a "
+               "port "
                "the bridge serves with its certificate, such as https://" +
-               host + ":" + httpsPort + (path.empty() ? "/qbwc" : path) + " with --listen 0.0.0.0:" + httpsPort +
-               " (then ztl qbwc set " +
-               "Certificate FILE and ztl qbwc set PrivateKey FILE), or reach this machine through an SSH tunnel " +
+               host + ":" + httpsPort + (path.empty() ? "/qbwc" : path) +
+               " with --listen 0.0.0.0:" + httpsPort + " (then ztl qbwc set " +
+               "Certificate FILE and ztl qbwc set PrivateKey FILE), or reach this machine through an SSH "
+               "tunnel " +
                "from the PC and use http://localhost:PORT" + (path.empty() ? "/qbwc" : path);
     }
     return std::nullopt;

@@ -10,15 +10,15 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "failure_notes.h"
-#include "engine/company/company_session.h"
-#include "engine/company/settings_keys.h"
 #include "engine/company/company_memory.h"
-#include "engine/company/quickbooks_check.h"
+#include "engine/company/company_session.h"
 #include "engine/company/file_names.h"
 #include "engine/company/import_settings.h"
+#include "engine/company/quickbooks_check.h"
+#include "engine/company/settings_keys.h"
 #include "engine/review/check_run.h"
 #include "engine/unattended/pending_days.h"
+#include "failure_notes.h"
 #include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
@@ -98,7 +98,8 @@ int check(const std::vector<std::string>& argv) {
         if (t.flagged()) {
             // The window names its fields; here the settings keys that the next step sets.
             std::cout << t.refNumber << ": "
-                      << (t.refusal ? describeRefusal(*t.refusal, names, FieldNaming::SettingKeys) : t.reason) << "\n";
+                      << (t.refusal ? describeRefusal(*t.refusal, names, FieldNaming::SettingKeys) : t.reason)
+                      << "\n";
             if (std::string fix = findingFix(t, names, edition, totals); !fix.empty())
                 std::cout << "  next: " << fix << "\n";
         }

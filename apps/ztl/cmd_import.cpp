@@ -9,18 +9,18 @@
 
 #include "command.h"
 #include "console.h"
-#include "failure_notes.h"
-#include "engine/company/file_names.h"
-#include "engine/company/settings_keys.h"
-#include "engine/company/quickbooks_check.h"
-#include "platform/paths.h"
-#include "quickbooks/quickbooks_from_environment.h"
 #include "engine/company/company_memory.h"
-#include "engine/import/import_day.h"
-#include "engine/company/operation_log_entries.h"
+#include "engine/company/file_names.h"
 #include "engine/company/import_log.h"
+#include "engine/company/operation_log_entries.h"
+#include "engine/company/quickbooks_check.h"
+#include "engine/company/settings_keys.h"
+#include "engine/import/import_day.h"
 #include "engine/import/run_summary.h"
 #include "engine/unattended/pending_days.h"
+#include "failure_notes.h"
+#include "platform/paths.h"
+#include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"
 
@@ -55,10 +55,11 @@ void warnIfNotWhole(const std::shared_ptr<const StoreDay>& day) {
 // beside a terminal.
 void printErrorProcedure(const std::string& source, const std::string& totalsNow, bool single) {
     const std::string edition = single ? "--single-store " : "";
-    std::cout << "Import error procedure for this day:\n"
-              << "  1. fix the cause each refusal names (the log's Return Status Message), in QuickBooks or with\n"
-              << "     ztl settings " << edition << "set KEY NAME; the check names the fix: ztl check " << edition
-              << shellWord(totalsNow) << "\n";
+    std::cout
+        << "Import error procedure for this day:\n"
+        << "  1. fix the cause each refusal names (the log's Return Status Message), in QuickBooks or with\n"
+        << "     ztl settings " << edition << "set KEY NAME; the check names the fix: ztl check " << edition
+        << shellWord(totalsNow) << "\n";
     if (totalsNow != source)
         std::cout << "  2. put the day back: cp " << shellWord(paths::map(totalsNow).string()) << " "
                   << shellWord(paths::map(source).string()) << "\n";
@@ -70,14 +71,14 @@ void printErrorProcedure(const std::string& source, const std::string& totalsNow
 
 // The run's summary, as the end of its log has it, as the last lines; and before it where to
 // look next when the run left anything out of QuickBooks.
-void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile, const std::string& source,
-                  const std::string& totalsNow, bool single) {
+void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile,
+                  const std::string& source, const std::string& totalsNow, bool single) {
     if (!run || run->lockHeldElsewhere) return;
     const std::string edition = single ? "--single-store " : "";
     if (!run->postedWhole() && !run->logPath.empty())
-        std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << edition << shellWord(totalsNow)
-                  << "\n      remove what this run posted:   ztl undo " << edition << "--totals "
-                  << shellWord(totalsNow) << " " << shellWord(run->logPath) << "\n";
+        std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << edition
+                  << shellWord(totalsNow) << "\n      remove what this run posted:   ztl undo " << edition
+                  << "--totals " << shellWord(totalsNow) << " " << shellWord(run->logPath) << "\n";
     if (run->count(RunRecord::Outcome::Refused) > 0) printErrorProcedure(source, totalsNow, single);
     std::vector<std::string> lines = runSummaryLines(*run);
     for (const std::string& line : totalsFileSummaryLines(totalsFile)) lines.push_back(line);
@@ -99,7 +100,8 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
                                     .companyFile = settings.get(kSettingsApp, p.settingsSection, key::kCompany, ""),
                                     .settleFile = !keep});
     if (!done.notRun.empty()) {
-        failureNotes().line("ztl: nothing was imported: " + done.notRun + "; the totals file stays where it is");
+        failureNotes().line("ztl: nothing was imported: " + done.notRun +
+                            "; the totals file stays where it is");
         return 1;
     }
     printDuplicateCheck(done.run);
@@ -110,7 +112,8 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
         std::cout << "The totals file stays where it is: " << file << std::endl;
     } else if (outcome->fate == TotalsFileFate::Removed) {
         std::cout << "Every transaction is posted; the totals file is removed: " << file
-                  << (outcome->archive.empty() ? "" : " (a copy is kept as " + outcome->archive + ")") << std::endl;
+                  << (outcome->archive.empty() ? "" : " (a copy is kept as " + outcome->archive + ")")
+                  << std::endl;
     } else if (outcome->fate == TotalsFileFate::Archived) {
         std::cout << "Not every transaction is posted; the totals file is archived as " << outcome->archive
                   << std::endl;

@@ -75,8 +75,8 @@ std::optional<std::string> halfPairHint(const SettingsStore& store, bool certifi
     if (set == otherSet) return std::nullopt;
     if (set)
         return std::string("note: a ") + mine + " without its " + other +
-               " keeps the service from starting: set it too (ztl qbwc set " + other + " FILE), or clear this one (ztl qbwc set " +
-               mine + " \"\")\n";
+               " keeps the service from starting: set it too (ztl qbwc set " + other +
+               " FILE), or clear this one (ztl qbwc set " + mine + " \"\")\n";
     return std::string("note: the ") + other + " stays set without its " + mine +
            ", which keeps the service from starting: clear it too for plain http (ztl qbwc set " + other +
            " \"\"), or set a " + mine + " again\n";
@@ -180,11 +180,12 @@ int setPassword(const std::vector<std::string>& args) {
     store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
     std::cout << "password set; type the same password into the Web Connector's Password column\n";
     if (runningServiceSockets().empty())
-        std::cout << "No Web Connector service runs to take it. Start it (when it gave up after failed starts, "
-                     "reset it first):\n"
-                     "  systemctl --user reset-failed zentrel-qbwc.service\n"
-                     "  systemctl --user start zentrel-qbwc.service\n"
-                     "  ztl qbwc status\n";
+        std::cout
+            << "No Web Connector service runs to take it. Start it (when it gave up after failed starts, "
+               "reset it first):\n"
+               "  systemctl --user reset-failed zentrel-qbwc.service\n"
+               "  systemctl --user start zentrel-qbwc.service\n"
+               "  ztl qbwc status\n";
     tellRunningServices();
     return 0;
 }
@@ -279,14 +280,15 @@ int status(const std::vector<std::string>& args) {
         std::cout << "\n" << describeStatus(fields);
     }
     if (running > 0 && !programsReachOne)
-        std::cout << "\nWarning: the programs talk to " << (quickBooks.empty() ? "nothing" : quickBooks)
-                  << ", not to the service at " << served
-                  << ": they do not hand it their requests, and the Web Connector calls the service, not them.\n"
-                  << "Make the two the same: ztl qbwc set QuickBooks " << served
-                  << (source.find("ZENTREL_QUICKBOOKS") != std::string::npos
-                          ? " (and unset ZENTREL_QUICKBOOKS, which wins over the setting)"
-                          : "")
-                  << "\n";
+        std::cout
+            << "\nWarning: the programs talk to " << (quickBooks.empty() ? "nothing" : quickBooks)
+            << ", not to the service at " << served
+            << ": they do not hand it their requests, and the Web Connector calls the service, not them.\n"
+            << "Make the two the same: ztl qbwc set QuickBooks " << served
+            << (source.find("ZENTREL_QUICKBOOKS") != std::string::npos
+                    ? " (and unset ZENTREL_QUICKBOOKS, which wins over the setting)"
+                    : "")
+            << "\n";
     if (running == 0) {
         std::cout << "\nNo Web Connector service runs for this user: the programs serve the bridge "
                      "themselves while they run.\nStart the service: systemctl --user enable --now "

@@ -5,8 +5,8 @@
 
 #include "command.h"
 #include "console.h"
-#include "failure_notes.h"
 #include "engine/company/quickbooks_check.h"
+#include "failure_notes.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"

@@ -7,11 +7,11 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
-#include "failure_notes.h"
 #include "engine/company/company_session.h"
 #include "engine/import/single_procedures.h"
 #include "engine/totals/posted_sums.h"
 #include "engine/totals/store_day.h"
+#include "failure_notes.h"
 #include "platform/trim.h"
 #include "totals_archives.h"
 

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "console.h"
-#include "failure_notes.h"
-#include "engine/program.h"
 #include "engine/company/quickbooks_check.h"
+#include "engine/program.h"
+#include "failure_notes.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 

@@ -42,7 +42,7 @@ class FailureNotes {
     std::ostream& out_;
     std::string heldReason_;
     std::set<std::string> toldReasons_;  // the wait's reasons said, their clock times aside
-    std::set<std::string> told_;  // "number description" of each report printed
+    std::set<std::string> told_;         // "number description" of each report printed
     bool unreachableTold_ = false;
     int notRepeated_ = 0;
 };

@@ -137,7 +137,8 @@ std::string storeNumberOf(std::string name) {
     std::string upper = name;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (const size_t tail = upper.rfind(kTotalsFileTail);
-        tail != std::string::npos && isArchiveStamp(std::string_view(name).substr(tail + kTotalsFileTail.size())))
+        tail != std::string::npos &&
+        isArchiveStamp(std::string_view(name).substr(tail + kTotalsFileTail.size())))
         name.resize(tail + kTotalsFileTail.size());
     if (name.size() <= kTotalsFileTail.size()) return {};
     const std::string head = name.substr(0, name.size() - kTotalsFileTail.size());

@@ -52,7 +52,8 @@ std::vector<std::string> dayRecordLines(const RunRecord& run) {
     // A pending day's copy is its store's day; the single-store edition's one store is
     // named by its company.
     std::string totals = totalsPathOfLog(run.logPath);
-    if (auto store = totalsFileOfPendingDay(paths::map(totals)); store && !totals.empty()) totals = store->string();
+    if (auto store = totalsFileOfPendingDay(paths::map(totals)); store && !totals.empty())
+        totals = store->string();
     if (!totals.empty() && numberedStore(totals)) lines.push_back("Store : " + storeLabel(totals));
     if (!run.companyFile.empty()) lines.push_back("Company : " + run.companyFile);
     if (!run.day) return lines;

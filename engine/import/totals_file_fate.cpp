@@ -27,7 +27,8 @@ TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fat
         // The file leaves its place, so that it is not imported twice; its bytes stay under the
         // archive's name, so that the day can still be reconciled or undone. A file that cannot
         // be archived is removed all the same: QuickBooks holds every transaction of it.
-        if (std::optional<ArchivedFile> archive = ArchiveFile(source, clock); archive && !archive->originalLeft) {
+        if (std::optional<ArchivedFile> archive = ArchiveFile(source, clock);
+            archive && !archive->originalLeft) {
             outcome.archive = archive->name;
         } else if (std::remove(paths::map(source).c_str()) != 0) {
             throw vbErrorOfErrno(errno);

@@ -1,7 +1,7 @@
 #include "engine/review/transaction_check.h"
 
-#include "engine/posting/entry_differences.h"
 #include "engine/company/settings_keys.h"
+#include "engine/posting/entry_differences.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/totals/store_day.h"
 #include "platform/calendar.h"
@@ -41,7 +41,9 @@ std::string fieldOf(const std::string& utf8Name, const EntityNames& names,
         {names.payables, "Vendor Import Account", key::kPayablesName, type == "AccountsPayable"},
         {names.salesTax, "Sales Tax Account", key::kSalesTaxName, tax}};
     auto holds = [&](const Field& f) { return !f.value.empty() && sameQuickBooksName(name, f.value); };
-    auto named = [&](const Field& f) { return std::string(naming == FieldNaming::SettingKeys ? f.key : f.label); };
+    auto named = [&](const Field& f) {
+        return std::string(naming == FieldNaming::SettingKeys ? f.key : f.label);
+    };
     for (const Field& f : fields)
         if (f.preferred && holds(f)) return named(f);
     for (const Field& f : fields)
@@ -89,8 +91,8 @@ std::string describeRefusal(const EntryRefusal& r, const EntityNames& names, Fie
             return "QuickBooks cannot read the amount " + quoted(r.value);
         case Kind::Entity: {
             std::string field = fieldOf(r.value, names, r.account, naming);
-            return (field.empty() ? std::string("the name ") : theField(field, naming) + " ") + quoted(r.value) +
-                   " is no customer or vendor in QuickBooks";
+            return (field.empty() ? std::string("the name ") : theField(field, naming) + " ") +
+                   quoted(r.value) + " is no customer or vendor in QuickBooks";
         }
         case Kind::NameRequired: {
             const std::string account =
@@ -117,7 +119,8 @@ std::string describeRefusal(const EntryRefusal& r, const EntityNames& names, Fie
 std::string refusalFix(const EntryRefusal& r, const EntityNames& names, const std::string& settingsCommand) {
     using Kind = EntryRefusal::Kind;
     const std::string atTheStore =
-        "correct it at the store (QuickBooks refuses it every time), or enter its entry by hand in QuickBooks";
+        "correct it at the store (QuickBooks refuses it every time), or enter its entry by hand in "
+        "QuickBooks";
     switch (r.kind) {
         case Kind::Account:
             return "add account " + utf8ToWindows1252(r.value) +
@@ -126,8 +129,8 @@ std::string refusalFix(const EntryRefusal& r, const EntityNames& names, const st
             const std::string field = fieldOf(r.value, names, r.account, FieldNaming::SettingKeys);
             if (field.empty()) return "add " + quoted(r.value) + " in QuickBooks";
             const char* kind = field == key::kReceivablesName ? "customer" : "vendor";
-            return "add " + quoted(r.value) + " in QuickBooks as a " + kind + ", or name another: " +
-                   settingsCommand + " " + field + " NAME";
+            return "add " + quoted(r.value) + " in QuickBooks as a " + kind +
+                   ", or name another: " + settingsCommand + " " + field + " NAME";
         }
         case Kind::NameRequired: {
             std::string field = fieldFor(*r.account, FieldNaming::SettingKeys);
@@ -135,11 +138,12 @@ std::string refusalFix(const EntryRefusal& r, const EntityNames& names, const st
                 const std::string given = fieldOf(r.value, names, r.account, FieldNaming::SettingKeys);
                 if (!given.empty()) field = given;
             } else if (!trimmedView(nameFor(*r.account, names), kWhitespace).empty()) {
-                return "make the line's account code the number of " + utf8ToWindows1252(r.account->fullName) +
+                return "make the line's account code the number of " +
+                       utf8ToWindows1252(r.account->fullName) +
                        " at the store, or enter its entry by hand in QuickBooks";
             }
-            return "name " + std::string(article(r.needed)) + " QuickBooks has: " + settingsCommand + " " + field +
-                   " NAME";
+            return "name " + std::string(article(r.needed)) + " QuickBooks has: " + settingsCommand + " " +
+                   field + " NAME";
         }
         case Kind::Balance:
         case Kind::Date:
@@ -229,7 +233,8 @@ std::string TotalsCheck::summary() const {
         text += ".";
     }
     if (!notWhole.empty()) text += " The totals file may not be the whole day: " + notWhole + ".";
-    if (!incomplete.empty()) text += " The check is incomplete: " + (incompleteCause.empty() ? incomplete : incompleteCause);
+    if (!incomplete.empty())
+        text += " The check is incomplete: " + (incompleteCause.empty() ? incomplete : incompleteCause);
     return text;
 }
 
@@ -275,7 +280,8 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         check.incomplete = input.chart.unreadable.empty()
                                ? "QuickBooks' chart of accounts could not be read."
                                : "QuickBooks' chart of accounts could not be read (" + input.chart.unreadable + ").";
-        if (!input.chart.unreadable.empty()) check.incompleteCause = "QuickBooks' chart of accounts could not be read.";
+        if (!input.chart.unreadable.empty())
+            check.incompleteCause = "QuickBooks' chart of accounts could not be read.";
     }
 
     // Each transaction's entry, as the import builds it.
@@ -331,9 +337,11 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         } catch (const qbxml::AnswerError& e) {
             postedUnknown = true;
             check.incompleteCause =
-                "QuickBooks could not be asked which transactions it already holds, and an import that cannot ask "
+                "QuickBooks could not be asked which transactions it already holds, and an import that "
+                "cannot ask "
                 "posts nothing.";
-            check.incomplete = check.incompleteCause.substr(0, check.incompleteCause.size() - 1) + ": " + e.what();
+            check.incomplete =
+                check.incompleteCause.substr(0, check.incompleteCause.size() - 1) + ": " + e.what();
         }
     }
 
@@ -349,8 +357,9 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         VbError e = toVbError(ex);
         if (check.incomplete.empty()) {
             check.incompleteCause = "QuickBooks did not answer the question about its customers and vendors.";
-            check.incomplete = "QuickBooks did not answer the question about its customers and vendors (error # " +
-                               std::to_string(e.number) + ": " + e.description + ").";
+            check.incomplete =
+                "QuickBooks did not answer the question about its customers and vendors (error # " +
+                std::to_string(e.number) + ": " + e.description + ").";
         }
     }
 

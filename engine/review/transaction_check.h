@@ -95,7 +95,8 @@ std::string describeRefusal(const EntryRefusal& refusal, const EntityNames& name
 // What mends the refusal, as a step on the command line ("add account 6400 in QuickBooks
 // ...", "... ztl settings set TaxImportAccount NAME"); `settingsCommand` is how the edition's
 // settings are set ("ztl settings set"). Empty when there is no step to name.
-std::string refusalFix(const EntryRefusal& refusal, const EntityNames& names, const std::string& settingsCommand);
+std::string refusalFix(const EntryRefusal& refusal, const EntityNames& names,
+                       const std::string& settingsCommand);
 
 // Asks QuickBooks (through `ask`, one message set per question) for the customers and
 // vendors and, when askPosted, for the journal entries of the file's dates. Throws VbError

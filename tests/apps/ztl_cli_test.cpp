@@ -316,9 +316,10 @@ TEST_F(Cli, TotalsTableShowsAccountsNamesDebitsAndCredits) {
 TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
     ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
     ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'")).status, 0);
-    const std::string day = "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" + D("4000", "0", "-100") +
-                            "\r\n" + D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" + H("004712") + "\r\n" +
-                            D("1000", "9") + "\r\n" + D("9999", "0", "-9") + "\r\nTRT    1\r\n";
+    const std::string day = "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" +
+                            D("4000", "0", "-100") + "\r\n" + D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" +
+                            H("004712") + "\r\n" + D("1000", "9") + "\r\n" + D("9999", "0", "-9") +
+                            "\r\nTRT    1\r\n";
     // A bridge that nobody calls: the Web Connector on the PC never comes.
     const std::string bridge = "env -u ZENTREL_QUICKBOOKS ";
     const std::string port = std::to_string(20000 + ::getpid() % 20000);
@@ -353,8 +354,9 @@ TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
          ztl("check X390.QB"),
          1,
          {"004711: its line on Sales Tax Payable"},
-         {"the setting TaxImportAccount is empty", "next: name a vendor QuickBooks has: ztl settings set "
-                                                   "TaxImportAccount NAME",
+         {"the setting TaxImportAccount is empty",
+          "next: name a vendor QuickBooks has: ztl settings set "
+          "TaxImportAccount NAME",
           "next: add account 9999 in QuickBooks"},
          {"Sales Tax Account"}},
         {"a refusal: the import error procedure with this day's commands",
@@ -371,8 +373,8 @@ TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
          {"SSH tunnel"},
          {"https://shop.example.com:8080"}},
         {"a piped password whose second line differs",
-         ztl("qbwc set-password") +
-             " < two.txt; grep -h PasswordHash config/ZTL/ZTL.ini | cmp -s - before && echo the password stays",
+         ztl("qbwc set-password") + " < two.txt; grep -h PasswordHash config/ZTL/ZTL.ini | cmp -s - before "
+                                    "&& echo the password stays",
          0,
          {"the two passwords differ; nothing changed"},
          {"the password stays"},
@@ -388,7 +390,9 @@ TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
             for (size_t at = all.find(s); at != std::string::npos; at = all.find(s, at + 1)) ++n;
             EXPECT_EQ(n, 1u) << c.what << ": \"" << s << "\"\n" << all;
         }
-        for (const std::string& s : c.present) EXPECT_NE(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
-        for (const std::string& s : c.absent) EXPECT_EQ(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
+        for (const std::string& s : c.present)
+            EXPECT_NE(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
+        for (const std::string& s : c.absent)
+            EXPECT_EQ(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
     }
 }

@@ -275,11 +275,13 @@ TEST_F(ZtlThroughTheBridge, AnEntryWhoseAnswerWasLostIsLoggedKeptAndNotPostedAga
     const std::string firstLog = slurp(dir / "QBImport.log");
     EXPECT_NE(firstLog.find("Invoice : 004712\r\nSent to QuickBooks, no answer came back : "), std::string::npos)
         << firstLog;
-    EXPECT_NE(firstLog.find("Summary of this import\r\n" + std::string(76, '-') + " \r\nCompany : "), std::string::npos)
+    EXPECT_NE(firstLog.find("Summary of this import\r\n" + std::string(76, '-') + " \r\nCompany : "),
+              std::string::npos)
         << firstLog;
     const std::string summary =
         "Posted : 1\r\nRefused : 0\r\nAlready in QuickBooks : 0\r\nSent without an answer : 1 "
-        "(004712)\r\nNot sent : 2 (004713, 004714)\r\nTotals file : left where it is: an answer never came back; the next "
+        "(004712)\r\nNot sent : 2 (004713, 004714)\r\nTotals file : left where it is: an answer never came "
+        "back; the next "
         "import sends only what is missing\r\n \r\n";
     EXPECT_TRUE(firstLog.ends_with(summary)) << firstLog;
     EXPECT_TRUE(fs::exists(dir / "X390.QB"));

@@ -10,10 +10,10 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "platform/paths.h"
 #include "qbsim/company.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
-#include "platform/paths.h"
 #include "ui/frm_ztl_main.h"
 #include "ui/logic/account_fields.h"
 #include "ui/single_byte_text.h"
@@ -125,7 +125,8 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
     const std::string archive = w.logic().lastArchive.value_or("");
     QVERIFY(!archive.empty());
     auto* count = w.findChild<QLabel*>("lblCheck");
-    QVERIFY2(count->text().startsWith("The import is undone: what it posted is out of QuickBooks."), qPrintable(count->text()));
+    QVERIFY2(count->text().startsWith("The import is undone: what it posted is out of QuickBooks."),
+             qPrintable(count->text()));
     QVERIFY2(count->text().contains(ui::fromSingleByte(archive)), qPrintable(count->text()));
     auto* import = w.findChild<QPushButton*>("cmdImport");
     QVERIFY(import->isEnabled());

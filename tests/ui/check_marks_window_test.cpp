@@ -16,10 +16,10 @@
 #include "support/keyboard_operator.h"
 #include "support/modal_answer.h"
 #include "support/slow_quickbooks.h"
-#include "ui/frm_ztl_main.h"
 #include "ui/check_marks_panel.h"
-#include "ui/quickbooks_wait_window.h"
+#include "ui/frm_ztl_main.h"
 #include "ui/logic/grid_content.h"
+#include "ui/quickbooks_wait_window.h"
 #include "ui/single_byte_text.h"
 
 using namespace ztl;
@@ -321,11 +321,13 @@ void CheckMarksWindowTest::anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDema
     check.transactions.resize(2);
     check.transactions[0].outcome = check.transactions[1].outcome = TransactionVerdict::Outcome::Unchecked;
     check.incompleteCause =
-        "QuickBooks could not be asked which transactions it already holds, and an import that cannot ask posts "
+        "QuickBooks could not be asked which transactions it already holds, and an import that cannot ask "
+        "posts "
         "nothing.";
-    check.incomplete = "QuickBooks could not be asked which transactions it already holds, and an import that "
-                       "cannot ask posts nothing: QuickBooks did not answer the question (error # -2147220472: " +
-                       why + ")";
+    check.incomplete =
+        "QuickBooks could not be asked which transactions it already holds, and an import that "
+        "cannot ask posts nothing: QuickBooks did not answer the question (error # -2147220472: " +
+        why + ")";
     const ui::CheckMarks marks = ui::checkMarks(check);
     QVERIFY2(marks.countLine.ends_with("The check is incomplete: " + check.incompleteCause),
              marks.countLine.c_str());

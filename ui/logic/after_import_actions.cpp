@@ -114,9 +114,9 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
 
 CheckMarks undoneMarks(const ImportPlace& place) {
     std::string line = "The import is undone: what it posted is out of QuickBooks. ";
-    line += place.totalsNow.empty() ? "Import posts it again."
-                                    : "Import puts the totals file back from " + place.totalsNow +
-                                          " and posts it again.";
+    line += place.totalsNow.empty()
+                ? "Import posts it again."
+                : "Import puts the totals file back from " + place.totalsNow + " and posts it again.";
     return {line, {}, {}};
 }
 
@@ -128,18 +128,20 @@ bool putDayBack(Program& program, const ImportPlace& place) {
         std::error_code ec;
         if (std::filesystem::exists(target, ec)) {
             if (readWholeFile(target) == day) return true;
-            program.showMessage("The totals file " + place.totalsPath +
-                                    " is there again and holds another day: import that one first, then put the "
-                                    "undone day back from " + place.totalsNow + " and import it.",
-                                MsgIcon::Exclamation);
+            program.showMessage(
+                "The totals file " + place.totalsPath +
+                    " is there again and holds another day: import that one first, then put the "
+                    "undone day back from " +
+                    place.totalsNow + " and import it.",
+                MsgIcon::Exclamation);
             return false;
         }
         writeWholeFile(target, day);
         return true;
     } catch (const VbError& e) {
         program.showMessage("The undone day could not be put back from " + place.totalsNow + " to " +
-                                place.totalsPath + " (error # " + std::to_string(e.number) + ": " + e.description +
-                                "). Nothing was imported; the archive stays.",
+                                place.totalsPath + " (error # " + std::to_string(e.number) + ": " +
+                                e.description + "). Nothing was imported; the archive stays.",
                             MsgIcon::Exclamation);
         return false;
     }

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/import/cls_ztl.h"
 #include "engine/company/run_record.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
 #include "ui/logic/after_import_actions.h"

@@ -15,7 +15,8 @@ using ztl::test::H;
 
 namespace {
 
-std::vector<std::string> recordOf(const std::string& logPath, const std::string& company, const std::string& bytes) {
+std::vector<std::string> recordOf(const std::string& logPath, const std::string& company,
+                                  const std::string& bytes) {
     RunRecord run;
     run.logPath = logPath;
     run.companyFile = company;
@@ -29,10 +30,11 @@ TEST(RunSummary, TheRecordNamesStoreCompanyDatesAndTheDaysMoneyAsPosted) {
     // Two days in one file; a block whose date cannot be read and one without lines name no
     // date, but the first still counts in the money; each line is rounded to cents as the
     // request writes it (1.005 -> 1.01), so the sums are what QuickBooks receives.
-    const std::string day = file({"Q", H("000101", "04/01/25"), D("1000", "1.005"), D("4000", "0", "-1.005"), "TRT    1",
-                                  H("000102", "04/02/25"), D("1000", "20.00"), D("4000", "0", "-19.00"),
-                                  D("2100", "0", "-1.00"), "TRT    1", H("000103", "13/45/25"), D("1000", "5"),
-                                  D("4000", "0", "-5"), "TRT    1", H("000104", "04/03/25"), "TRT    1"});
+    const std::string day =
+        file({"Q", H("000101", "04/01/25"), D("1000", "1.005"), D("4000", "0", "-1.005"), "TRT    1",
+              H("000102", "04/02/25"), D("1000", "20.00"), D("4000", "0", "-19.00"), D("2100", "0", "-1.00"),
+              "TRT    1", H("000103", "13/45/25"), D("1000", "5"), D("4000", "0", "-5"), "TRT    1",
+              H("000104", "04/03/25"), "TRT    1"});
     EXPECT_EQ(recordOf("/mnt/STORESRV/CATCON/12QBImport.log", "/home/op/Shop.qbw", day),
               (std::vector<std::string>{"Store : Store 12", "Company : /home/op/Shop.qbw",
                                         "Business dates : 04/01/25, 04/02/25", "Debits of the day : 26.01",
@@ -40,8 +42,10 @@ TEST(RunSummary, TheRecordNamesStoreCompanyDatesAndTheDaysMoneyAsPosted) {
 
     // A pending day's copy is its store's day; the single-store edition's one store and an
     // unknown company leave their lines out rather than name them wrongly.
-    const std::string oneDay = file({"Q", H("000101", "04/01/25"), D("1000", "7.5"), D("4000", "0", "-7.5"), "TRT    1"});
-    EXPECT_EQ(recordOf("/mnt/CATCON/pending/2025-04-01 3QBImport.log", "", oneDay).front(), "Store : Store 3");
+    const std::string oneDay =
+        file({"Q", H("000101", "04/01/25"), D("1000", "7.5"), D("4000", "0", "-7.5"), "TRT    1"});
+    EXPECT_EQ(recordOf("/mnt/CATCON/pending/2025-04-01 3QBImport.log", "", oneDay).front(),
+              "Store : Store 3");
     EXPECT_EQ(storeLabel("/mnt/CATCON/3X390.QB392026145.1"), "Store 3") << "an archive is its store's day";
     EXPECT_EQ(recordOf("/mnt/CATCON/QBImport.log", "", oneDay),
               (std::vector<std::string>{"Business date : 04/01/25", "Debits of the day : 7.50",
