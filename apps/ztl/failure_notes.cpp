@@ -84,8 +84,10 @@ void FailureNotes::box(const std::string& text) {
     bool repeat = false;
     if (std::optional<ReportedError> e = reportedError(text)) {
         const std::string key = std::to_string(e->number) + " " + e->description;
-        repeat = told_.contains(key) ||
-                 (unreachable(e->number) && !carriesHeld && (unreachableTold_ || !heldReason_.empty()));
+        // Only QuickBooks out of reach repeats itself: every other report is a failure of its
+        // own (two transactions refused alike are two), said each time.
+        repeat = unreachable(e->number) &&
+                 (told_.contains(key) || (!carriesHeld && (unreachableTold_ || !heldReason_.empty())));
         if (!repeat) {
             told_.insert(key);
             if (unreachable(e->number)) unreachableTold_ = true;

@@ -7,9 +7,10 @@
 //  - the reason a wait for QuickBooks ended is held back until the next message: when that
 //    message carries it (the module error report of the same failure), it is said there
 //    once; otherwise it comes first, on a line of its own;
-//  - a module error report is printed once per error number and description;
 //  - once QuickBooks could not be reached, a later report that QuickBooks cannot be reached
-//    follows from it: it is counted, not printed, and the count is said at the end.
+//    (the same error again, or the closed connection every session after it finds) follows
+//    from it: it is counted, not printed, and the count is said at the end. Every other
+//    report is printed each time: two transactions refused alike are two failures.
 // Every box still counts as shown: the exit status does not change.
 #include <iosfwd>
 #include <set>
@@ -34,15 +35,13 @@ class FailureNotes {
     // The end of the command: a reason still held back, and how many reports were not repeated.
     void finish();
 
-    int notRepeated() const { return notRepeated_; }
-
   private:
     void sayHeldReason(const std::string& next);
 
     std::ostream& out_;
     std::string heldReason_;
     std::set<std::string> toldReasons_;  // the wait's reasons said, their clock times aside
-    std::set<std::string> told_;         // "number description" of each report printed
+    std::set<std::string> told_;         // "number description" of each unreachable report printed
     bool unreachableTold_ = false;
     int notRepeated_ = 0;
 };
