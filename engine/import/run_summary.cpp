@@ -49,8 +49,8 @@ std::string runCounts(const RunRecord& run) {
 
 std::vector<std::string> dayRecordLines(const RunRecord& run) {
     std::vector<std::string> lines;
-    // A pending day's copy is its store's day; the single-store edition's one store is
-    // named by its company.
+    // A pending day's copy is its store's day. The single-store edition's "X390.QB" has no
+    // number: its one store goes without a line, the company line names where it posts.
     std::string totals = totalsPathOfLog(run.logPath);
     if (auto store = totalsFileOfPendingDay(paths::map(totals)); store && !totals.empty())
         totals = store->string();
