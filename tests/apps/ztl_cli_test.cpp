@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/free_port.h"
 #include "tests/support/shell_command.h"
 
 namespace fs = std::filesystem;
@@ -322,7 +323,9 @@ TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
                             "\r\nTRT    1\r\n";
     // A bridge that nobody calls: the Web Connector on the PC never comes.
     const std::string bridge = "env -u ZENTREL_QUICKBOOKS ";
-    const std::string port = std::to_string(20000 + ::getpid() % 20000);
+    const int free = ztl::testsupport::freePort();
+    ASSERT_NE(free, 0);
+    const std::string port = std::to_string(free);
     // Each ztl on a command line of its own: the test's settings are set for the first word only.
     write("pw.txt", "pw\n");
     write("two.txt", "one\ntwo\n");

@@ -19,6 +19,7 @@
 
 #include "bridge_fixture.h"
 #include "qbsim/sim_request_processor.h"
+#include "tests/support/free_port.h"
 #include "tests/support/shell_command.h"
 #include "web_connector_player.h"
 
@@ -31,21 +32,7 @@ namespace {
 using Result = ztl::testsupport::CommandResult;
 using ztl::testsupport::slurp;
 
-// A port nobody listens on now: bound to 0, read back, released for the program to take.
-int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        ::close(s);
-        return 0;
-    }
-    ::close(s);
-    return ntohs(a.sin_port);
-}
+using ztl::testsupport::freePort;
 
 // The log's first line carries the run's date and time, a TxnID the second it was posted,
 // and the archived totals file's name the minute it was archived; nothing else may differ.
