@@ -41,7 +41,9 @@ std::string writtenAgain(const importlog::LoggedRun& run) {
         for (const auto& other : t.otherEntries) notes.push_back(importlog::otherEntryLine(other));
         std::vector<std::string> block;
         if (t.outcome == TransactionRecord::Outcome::AlreadyThere) {
-            block = importlog::alreadyPostedBlock(t.number, t.referenceNumber, t.txnId);
+            block = t.sentWithoutAnswer
+                        ? importlog::sentUnansweredBlock(t.number, t.referenceNumber, t.txnId, t.sentBy)
+                        : importlog::alreadyPostedBlock(t.number, t.referenceNumber, t.txnId);
             block.insert(block.begin() + 1, notes.begin(), notes.end());
         } else if (t.outcome == TransactionRecord::Outcome::NoAnswer) {
             block = {importlog::transactionHeading(t.number, t.referenceNumber)};
@@ -61,7 +63,8 @@ std::string writtenAgain(const importlog::LoggedRun& run) {
 bool same(const importlog::LoggedTransaction& a, const importlog::LoggedTransaction& b) {
     return a.number == b.number && a.referenceNumber == b.referenceNumber && a.outcome == b.outcome &&
            a.txnId == b.txnId && a.statusCode == b.statusCode && a.statusSeverity == b.statusSeverity &&
-           a.statusMessage == b.statusMessage && a.otherEntries == b.otherEntries;
+           a.statusMessage == b.statusMessage && a.otherEntries == b.otherEntries &&
+           a.sentWithoutAnswer == b.sentWithoutAnswer && a.sentBy == b.sentBy;
 }
 
 }  // namespace

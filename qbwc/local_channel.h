@@ -4,7 +4,9 @@
 // processor (its OpenConnection to its end; closing it releases what it held). Frames are
 // one type byte, a 4-byte length (big-endian) and that many bytes.
 //
-//   program -> service:  'O' open   'N' company file?   'S' company \0 request   'C' cancel   'R' release
+//   program -> service:  'O' open (its payload, when not empty: the seconds the program waits
+//                        for the Web Connector, instead of the service's own TimeoutSeconds)
+//                        'N' company file?   'S' company \0 request   'C' cancel   'R' release
 //                        'T' status?   'L' read the settings again
 //   service -> program:  'o' company   'n' company   'a' response   'e' number \n description
 //                        'w' what is waited for (while a call waits)

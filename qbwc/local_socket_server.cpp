@@ -11,6 +11,7 @@
 
 #include "platform/request_processor.h"
 #include "qbwc/bridge_errors.h"
+#include "qbwc/bridge_settings.h"
 #include "qbwc/late_answer.h"
 #include "qbwc/local_channel.h"
 
@@ -124,12 +125,14 @@ void LocalSocketServer::acceptLoop() {
 
 void LocalSocketServer::serve(int fd) {
     bool open = false;
+    WebConnectorService::ProgramTimeout programWait;  // what the program's 'O' asked for
     while (std::optional<Frame> f = readFrame(fd)) {
         ClientWait wait(fd);
         try {
             switch (f->type) {
                 case 'O':
-                    if (!open) service_.openConnection(&wait);
+                    if (auto seconds = parseTimeoutSeconds(f->payload)) programWait = std::chrono::seconds(*seconds);
+                    if (!open) service_.openConnection(&wait, programWait);
                     open = true;
                     sendFrame(fd, 'o', service_.companyFile());
                     break;
@@ -141,7 +144,7 @@ void LocalSocketServer::serve(int fd) {
                     std::string company = f->payload.substr(0, zero);
                     std::string request =
                         zero == std::string::npos ? std::string() : f->payload.substr(zero + 1);
-                    std::string answer = service_.submit(request, company, &wait);
+                    std::string answer = service_.submit(request, company, &wait, programWait);
                     if (!sendFrame(fd, 'a', answer) && note_)
                         note_("a late answer came for a program that had gone away: " +
                               describeAnswer(answer, "", ""));

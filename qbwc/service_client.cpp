@@ -16,8 +16,9 @@ VbError serviceGone() {
 }
 }  // namespace
 
-ServiceClientProcessor::ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait)
-    : socketPath_(std::move(socketPath)), wait_(wait), sessions_(newTicket, kBridgeSource) {}
+ServiceClientProcessor::ServiceClientProcessor(std::string socketPath, QuickBooksWait* wait,
+                                               std::optional<std::chrono::seconds> timeout)
+    : socketPath_(std::move(socketPath)), wait_(wait), timeout_(timeout), sessions_(newTicket, kBridgeSource) {}
 
 ServiceClientProcessor::~ServiceClientProcessor() {
     drop();
@@ -82,7 +83,8 @@ void ServiceClientProcessor::OpenConnection(const std::string&, const std::strin
     fd_ = connectLocal(socketPath_);
     if (fd_ < 0) throw serviceGone();
     try {
-        exchange('O', {}, 'o', "Waiting for the Web Connector to call");
+        exchange('O', timeout_ ? std::to_string(timeout_->count()) : std::string(), 'o',
+                 "Waiting for the Web Connector to call");
         sessions_.connect();
     } catch (const VbError& e) {
         drop();

@@ -31,6 +31,7 @@ struct WebConnectorService::Pending {
     std::string company;
     State state = State::Queued;
     bool closing = false;  // the session's closing request: nobody waits for its answer
+    std::chrono::milliseconds timeout{};  // how long its program waits
     Clock::time_point sentAt{};
     std::string response;
     std::optional<VbError> error;
@@ -46,8 +47,12 @@ struct WebConnectorService::Session {
     Clock::time_point lastCall{};
 };
 
-WebConnectorService::WebConnectorService(Credentials credentials, ServiceTimings timings, NoteSink note)
-    : credentials_(std::move(credentials)), timings_(timings), journal_(std::move(note)) {}
+WebConnectorService::WebConnectorService(Credentials credentials, ServiceTimings timings, NoteSink note,
+                                         VerifiedCredential::SlowCheck passwordCheck)
+    : credentials_(std::move(credentials)),
+      timings_(timings),
+      journal_(std::move(note)),
+      verified_(std::move(passwordCheck)) {}
 
 WebConnectorService::~WebConnectorService() = default;
 
@@ -152,6 +157,8 @@ void WebConnectorService::endSession(const char* why) {
     if (session_->inFlight && session_->inFlight->state == Pending::State::Sent && !session_->inFlight->closing) {
         note(noAnswerLine(session_->inFlight->request, session_->inFlight->sentAt));
         fail(session_->inFlight, answerLost());
+        replacedTicket_ = session_->ticket;
+        replacedRequest_ = session_->inFlight;
     }
     note(std::string("Web Connector session ended: ") + why);
     session_.reset();
@@ -178,13 +185,14 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         }
     }
     // The password check is slow by design: outside the lock, and made whatever the user
-    // name, so that the time taken does not tell a known name from an unknown one.
+    // name, so that the time taken does not tell a known name from an unknown one. The
+    // password that passed it last passes again at once.
     Credentials expected;
     {
         std::lock_guard lock(mutex_);
         expected = credentials_;
     }
-    bool passwordMatches = verifyPassword(strPassword, expected.passwordHash);
+    bool passwordMatches = verified_.matches(strPassword, expected.passwordHash);
     bool userMatches = !expected.userName.empty() && strUserName == expected.userName;
     std::lock_guard lock(mutex_);
     Clock::time_point now = Clock::now();
@@ -203,14 +211,12 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
     guard_.accepted(peer);
     if (stopping_) return {refused("none", "Zentrel is closing.")};
     if (session_) {
-        // Busy only while a call of the old session is in progress, or the request it took
-        // may still be answered; otherwise its client is gone and it is let go.
+        // Busy only while a call of the old session is in progress; otherwise its client is
+        // gone and it is let go. A request it took is answered by nobody now: the Web
+        // Connector starts a session only once it has given up the last one.
         const Session& old = *session_;
         bool ended = old.phase == Phase::Ending || old.phase == Phase::Failed;
-        bool answerDue = old.phase == Phase::Working && old.inFlight && !old.inFlight->closing &&
-                         old.inFlight->state == Pending::State::Sent &&
-                         now - old.inFlight->sentAt < timings_.timeout;
-        if (!ended && (old.holds.held > 0 || answerDue)) {
+        if (!ended && old.holds.held > 0) {
             note("authenticate" + from + ": busy with another session");
             return {refused("busy", "Zentrel is busy with another Web Connector session.")};
         }
@@ -295,6 +301,12 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
 int WebConnectorService::receiveResponseXML(const std::string& ticket, const std::string& response,
                                             const std::string& hresult, const std::string& message) {
     std::unique_lock lock(mutex_);
+    if (!ticket.empty() && ticket == replacedTicket_ && replacedRequest_) {
+        note(lateAnswerLine(replacedRequest_->request, replacedRequest_->sentAt,
+                            describeAnswer(response, hresult, message)));
+        replacedRequest_.reset();
+        throw LostTraffic("receiveResponseXML: a newer session replaced this one");
+    }
     Session& s = sessionFor(ticket, "receiveResponseXML");
     if (s.phase != Phase::Working || !s.inFlight) throw LostTraffic("receiveResponseXML: no request is out");
     std::shared_ptr<Pending> p = std::move(s.inFlight);
@@ -366,16 +378,17 @@ std::string WebConnectorService::closeConnection(const std::string& ticket) {
     return "OK";
 }
 
-std::string WebConnectorService::openConnection(QuickBooksWait* wait) {
+std::string WebConnectorService::openConnection(QuickBooksWait* wait, ProgramTimeout timeout) {
     std::unique_lock lock(mutex_);
     if (stopping_) throw serviceStopped();
     ++connections_;
     changed_.notify_all();
     ProgramWait waiting(wait, changed_);
-    const Clock::time_point deadline = Clock::now() + timings_.timeout;
+    const std::chrono::milliseconds waitFor = timeout.value_or(timings_.timeout);
+    const Clock::time_point deadline = Clock::now() + waitFor;
     const std::uint64_t failuresBefore = connectionFailures_;
     const std::uint64_t refusalsBefore = refusals_;
-    const std::string waitingFor = waitingForCallText(kWaitCall, timings_.timeout, journal_.url());
+    const std::string waitingFor = waitingForCallText(kWaitCall, waitFor, journal_.url());
     auto giveUp = [&](const VbError& e) {
         if (--connections_ == 0) idleSince_ = Clock::now();
         changed_.notify_all();
@@ -407,7 +420,7 @@ void WebConnectorService::releaseConnection() {
 }
 
 std::string WebConnectorService::submit(const std::string& request, const std::string& companyFile,
-                                        QuickBooksWait* wait) {
+                                        QuickBooksWait* wait, ProgramTimeout timeout) {
     // QuickBooks' own parser refuses what XML cannot carry; it could not even be sent.
     if (!isXmlText(request))
         throw VbError(hresult::kParseError, kBridgeSource,
@@ -421,10 +434,11 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
     auto p = std::make_shared<Pending>();
     p->request = request;
     p->company = companyFile;
+    p->timeout = timeout.value_or(timings_.timeout);
     queue_.push_back(p);
     changed_.notify_all();
     ProgramWait waiting(wait, changed_);
-    const Clock::time_point queuedUntil = Clock::now() + timings_.timeout;
+    const Clock::time_point queuedUntil = Clock::now() + p->timeout;
     for (;;) {
         switch (p->state) {
             case Pending::State::Answered:
@@ -447,13 +461,13 @@ std::string WebConnectorService::submit(const std::string& request, const std::s
                 }
                 break;
             case Pending::State::Sent:
-                if (Clock::now() >= p->sentAt + timings_.timeout) {
+                if (Clock::now() >= p->sentAt + p->timeout) {
                     p->state = Pending::State::Abandoned;
                     note(noAnswerLine(p->request, p->sentAt));
                     throw answerLost();
                 }
                 // Handed out: it may be posted, so it is waited for whatever the operator says.
-                waiting.waitAWhile(lock, p->sentAt + timings_.timeout, kWaitAnswer);
+                waiting.waitAWhile(lock, p->sentAt + p->timeout, kWaitAnswer);
                 break;
             case Pending::State::Abandoned:
                 throw answerLost();

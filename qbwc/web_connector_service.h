@@ -15,9 +15,12 @@
 // One Web Connector session at a time. Its calls must name its ticket and follow the
 // protocol's order; any other call is LostTraffic and changes nothing. A new authenticate
 // replaces a session none of whose calls is in progress: the Web Connector makes one call
-// at a time, so a session whose client vanished is let go once its last call has ended
-// (a request it had out is reported as answered by nobody). Thread-safe: HTTP threads make
-// the Web Connector's calls, the program's threads the others.
+// at a time and starts a session only once it has given up the last, so a session whose
+// client vanished is let go once its last call has ended. A request that session had out
+// will never be answered: it is recorded as answered by nobody at once, and the program
+// that sent it learns so then, not at the end of its wait (an answer that still comes for
+// the old ticket is written down, and changes nothing). Thread-safe: HTTP threads make the
+// Web Connector's calls, the program's threads the others.
 //
 // Errors on the program's side are VbErrors with the SDK's HRESULTs: 0x80040408 when the
 // Web Connector does not call in time, or called with a password that is refused (said as
@@ -26,6 +29,9 @@
 // QuickBooks; 0x80040423 when QuickBooks cannot take the engine's qbXML 1.0 US requests;
 // 0x8004040A for a request meant for another company; 0x80040400 for a request XML cannot
 // carry. A bad authenticate is answered late, and later each time, per client address.
+//
+// A program may bring a wait of its own to openConnection and submit (an unattended run
+// waits until the morning); without one it waits the service's `timeout`.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -43,8 +49,10 @@
 #include "qbwc/company_file_name.h"
 #include "qbwc/held_call.h"
 #include "qbwc/login_guard.h"
+#include "qbwc/password_hash.h"
 #include "qbwc/reported_error.h"
 #include "qbwc/service_journal.h"
+#include "qbwc/verified_credential.h"
 
 namespace ztl::qbwc {
 
@@ -80,7 +88,9 @@ class WebConnectorService {
     using Clock = std::chrono::steady_clock;
     using NoteSink = std::function<void(const std::string&)>;
 
-    WebConnectorService(Credentials credentials, ServiceTimings timings, NoteSink note = {});
+    // `passwordCheck` is the slow check of a password against its stored hash.
+    WebConnectorService(Credentials credentials, ServiceTimings timings, NoteSink note = {},
+                        VerifiedCredential::SlowCheck passwordCheck = verifyPassword);
     ~WebConnectorService();
 
     // The Web Connector's side: its SOAP methods, with the WSDL's parameters.
@@ -104,11 +114,13 @@ class WebConnectorService {
 
     // The program's side. openConnection returns the company file of the session it waited
     // for; every successful openConnection is balanced by one releaseConnection.
-    std::string openConnection(QuickBooksWait* wait = nullptr);
+    // `timeout`, when given, is how long this program waits instead of the service's own.
+    using ProgramTimeout = std::optional<std::chrono::milliseconds>;
+    std::string openConnection(QuickBooksWait* wait = nullptr, ProgramTimeout timeout = {});
     void releaseConnection();
     // The response to `request`; `companyFile` empty means whichever company is open.
     std::string submit(const std::string& request, const std::string& companyFile,
-                       QuickBooksWait* wait = nullptr);
+                       QuickBooksWait* wait = nullptr, ProgramTimeout timeout = {});
     // The company file of the current session ("" without one).
     std::string companyFile() const;
 
@@ -154,6 +166,10 @@ class WebConnectorService {
     int connections_ = 0;                         // the program's open connections
     Clock::time_point idleSince_{};               // when the last of them closed
     std::unique_ptr<Session> session_;            // the one Web Connector session
+    // The session a new one replaced and the request it had out, for an answer that still comes.
+    std::string replacedTicket_;
+    std::shared_ptr<Pending> replacedRequest_;
+    VerifiedCredential verified_;
     std::deque<std::shared_ptr<Pending>> queue_;  // requests not yet handed out
     std::uint64_t connectionFailures_ = 0;        // connectionError calls so far
     std::optional<VbError> lastConnectionError_;

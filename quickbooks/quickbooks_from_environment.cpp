@@ -60,8 +60,9 @@ std::unique_ptr<RequestProcessorFactory> bridgeFactory(const std::string& value,
     auto listen = qbwc::parseListenAddress(listenText, why);
     if (!listen) return std::make_unique<qbwc::WebConnectorFactory>(source + "=qbwc:" + why + ".");
     auto services = runningServices();
+    // The program's own wait goes to the service: an unattended run's reaches to its deadline.
     if (std::string socket = serviceFor(*listen, services); !socket.empty())
-        return std::make_unique<qbwc::ServiceClientFactory>(socket, wait);
+        return std::make_unique<qbwc::ServiceClientFactory>(socket, wait, qbwc::readBridgeSettings(settings).timeout);
     auto served = qbwc::webConnectorFactory(listenText, settings, {}, wait);
     if (served->startError().empty() || services.empty()) return served;
     // The port is taken, or the bridge cannot serve here; a service runs elsewhere: its exact value.
@@ -95,7 +96,9 @@ std::unique_ptr<RequestProcessorFactory> processorFactoryFromEnvironment(const S
     }
     // Nothing named: the one service this user runs, when there is one.
     auto services = runningServices();
-    if (services.size() == 1) return std::make_unique<qbwc::ServiceClientFactory>(services.front().second, wait);
+    if (services.size() == 1)
+        return std::make_unique<qbwc::ServiceClientFactory>(services.front().second, wait,
+                                                            qbwc::readBridgeSettings(settings).timeout);
     return qbsim::processorFactoryFromEnvironment();
 }
 

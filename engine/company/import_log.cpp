@@ -63,6 +63,18 @@ std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::st
     return {transactionHeading(transactionNumber, referenceNumber), alreadyPostedLine(txnId), kBlankLine};
 }
 
+std::string sentUnansweredLine(const std::string& logName, const std::string& txnId) {
+    return kSentUnansweredMark + logName + kSentUnansweredTxnMark + txnId + kSentUnansweredEnd;
+}
+
+std::vector<std::string> sentUnansweredBlock(int transactionNumber, const std::string& referenceNumber,
+                                             const std::string& txnId, const std::string& logName,
+                                             std::optional<bool> changedByHand) {
+    return {transactionHeading(transactionNumber, referenceNumber),
+            changedByHand ? changedEntryLine(txnId, *changedByHand) : alreadyPostedLine(txnId),
+            sentUnansweredLine(logName, txnId), kBlankLine};
+}
+
 std::vector<std::string> noAnswerBlock(int transactionNumber, const std::string& referenceNumber,
                                        const std::vector<std::string>& notes, const std::string& reason) {
     std::vector<std::string> block{transactionHeading(transactionNumber, referenceNumber)};

@@ -13,6 +13,7 @@
 //   Return Status Message :<message>
 //   " "
 #include "engine/company/file_names.h"
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,21 @@ std::vector<std::string> answerBlock(int transactionNumber, const std::string& r
 // The block of a transaction QuickBooks holds already, sent no more.
 std::vector<std::string> alreadyPostedBlock(int transactionNumber, const std::string& referenceNumber,
                                             const std::string& txnId);
+
+// A transaction QuickBooks holds that an import sent without its answer coming back (an
+// earlier run whose log is named, or this run): no log has its TxnID as posted, so this
+// one records it as posted by the import, for its undo. It follows the already-posted (or
+// changed) line of the transaction's block:
+//   Sent without an answer by the run of <log name> : TxnID <id> - the undo of this log removes it
+inline constexpr const char* kSentUnansweredMark = "Sent without an answer by the run of ";
+inline constexpr const char* kSentUnansweredTxnMark = " : TxnID ";
+inline constexpr const char* kSentUnansweredEnd = " - the undo of this log removes it";
+std::string sentUnansweredLine(const std::string& logName, const std::string& txnId);
+// The block of such a transaction: heading, the already-posted (or changed) line, the line
+// above and a blank.
+std::vector<std::string> sentUnansweredBlock(int transactionNumber, const std::string& referenceNumber,
+                                             const std::string& txnId, const std::string& logName,
+                                             std::optional<bool> changedByHand = std::nullopt);
 // The block of a transaction whose entry was changed in QuickBooks since an import posted it.
 std::vector<std::string> changedEntryBlock(int transactionNumber, const std::string& referenceNumber,
                                            const std::string& txnId,

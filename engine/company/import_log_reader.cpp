@@ -82,6 +82,15 @@ LoggedRun readLog(std::string_view bytes) {
                 run.lockTakenOverFrom = std::string(*holder);
         } else if (auto other = between(line, kOtherEntryMark, kOtherEntryEnd)) {
             block->otherEntries.emplace_back(*other);
+        } else if (auto sent = between(line, kSentUnansweredMark, kSentUnansweredEnd);
+                   sent && block->outcome == TransactionRecord::Outcome::AlreadyThere) {
+            // "<log name> : TxnID <id>": the TxnID is the one the block holds.
+            const size_t at = sent->rfind(kSentUnansweredTxnMark);
+            if (at != std::string_view::npos &&
+                sent->substr(at + std::string_view(kSentUnansweredTxnMark).size()) == block->txnId) {
+                block->sentWithoutAnswer = true;
+                block->sentBy = std::string(sent->substr(0, at));
+            }
         } else if (answered) {
             // The message line follows its status line; an already-posted block has none.
             if (auto message = after(line, kMessageMark); message && !messageRead) {
@@ -97,6 +106,11 @@ LoggedRun readLog(std::string_view bytes) {
             block->txnId = std::string(*changed);
             block->outcome = TransactionRecord::Outcome::AlreadyThere;
             block->changedInQuickBooks = true;
+            answered = messageRead = true;
+        } else if (auto otherLines = between(line, kChangedEntryMark, kOtherLinesEntryEnd)) {
+            // An import's entry whose lines are not the file's now: held, not sent again.
+            block->txnId = std::string(*otherLines);
+            block->outcome = TransactionRecord::Outcome::AlreadyThere;
             answered = messageRead = true;
         } else {
             answered = readStatus(line, *block);

@@ -25,6 +25,10 @@ struct LoggedTransaction {
     std::string statusCode, statusSeverity, statusMessage;  // QuickBooks' answer, when it has one
     std::vector<std::string> otherEntries;  // entries with its invoice number and date, other lines
     bool changedInQuickBooks = false;       // AlreadyThere: held as changed by hand since an import posted it
+    // AlreadyThere: an import sent it and its answer never came (the run of `sentBy`); this
+    // log is the one that records its TxnID as posted by the import.
+    bool sentWithoutAnswer = false;
+    std::string sentBy;
 };
 
 struct LoggedRun {

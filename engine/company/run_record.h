@@ -28,6 +28,9 @@ struct TransactionRecord {
     std::string reason;           // NotSent and NoAnswer: why, when known
     // AlreadyThere: QuickBooks' entry is the import's, changed by hand since it was posted.
     bool changedInQuickBooks = false;
+    // AlreadyThere: an import's request for it went unanswered (this run's or an earlier
+    // one's) and QuickBooks holds its entry: this run's log records it as posted.
+    bool sentWithoutAnswer = false;
 };
 
 // What QuickBooks' answer to an entry made of it: posted when the answer carries the new

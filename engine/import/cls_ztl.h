@@ -7,9 +7,11 @@
 // request processor; destruction closes it. Every procedure traps its own errors: it shows
 // the module error report through the program's prompter and returns, and its caller goes
 // on. Failures that the caller must see set cZTLError.
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/posting/company_chart.h"
@@ -133,9 +135,14 @@ class clsZTL {
     // Asks QuickBooks for the entries of the file's dates; false when it could not be asked,
     // which the operator has been told and the log records.
     bool findPostedEntries(TextWriter& log, const StoreDay& day);
-    // True when the current transaction is in QuickBooks already: its block is written and
-    // it is counted as posted.
-    bool alreadyPosted();
+    // True when the current transaction is not to be sent: in QuickBooks already (its block
+    // is written and it is counted as posted), or QuickBooks could not be asked again after
+    // an answer was lost (it is counted as not sent).
+    bool settledWithoutSending();
+    // After an answer lost on its way back: a new connection, and QuickBooks asked again
+    // which of the day's transactions it holds, before anything more is sent
+    // (cls_ztl_duplicates.cpp).
+    void askAgainAfterLostAnswer();
 
     Program& program_;
     std::shared_ptr<RequestProcessor> processor_;  // the one this object made and opened
@@ -161,6 +168,17 @@ class clsZTL {
     std::shared_ptr<const StoreDay> loaded_;
     std::optional<PostedEntries> posted_;      // while a checking run goes on
     std::vector<std::string> pendingNotes_;    // lines the next block carries after its heading
+    // The days the run asked QuickBooks about, to ask again after a lost answer.
+    std::optional<std::pair<CalendarDate, CalendarDate>> askedDays_;
+    // An answer was lost and SendRequest's recovery closed the connection: the next
+    // transaction first opens a new one and asks again.
+    bool askAgainBeforeNext_ = false;
+    // Why nothing more is sent in this run: QuickBooks could not be asked again.
+    std::optional<std::string> notAskedAgain_;
+    // The entries this run sent, with their records, to find a lost answer's entry again.
+    std::vector<std::pair<TransactionRecord*, StoreTransaction>> sentThisRun_;
+    // Invoice number -> the kept log of an earlier run that sent it without an answer.
+    std::map<std::string, std::string> unansweredEarlier_;
 };
 
 }  // namespace ztl

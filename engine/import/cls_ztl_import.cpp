@@ -340,7 +340,7 @@ void clsZTL::runImport(int& statement, std::optional<VbError>& lockLeftBehind) {
             current_ = &record_.transactions.at(next++);
             currentBlock_ = &block;
             plan_ = planEntry(block);
-            if (!alreadyPosted()) DoImport();
+            if (!settledWithoutSending()) DoImport();
             current_ = nullptr;
             currentBlock_ = nullptr;
         }

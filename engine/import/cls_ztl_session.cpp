@@ -30,6 +30,8 @@ void clsZTL::SendRequest() {
         sendFailure_ = e.description;
         // QuickBooks refusing to read the request is an answer: nothing of it was posted.
         if (e.number == hresult::kParseError) handedOver_ = false;
+        // The connection closes below; a run goes on only over a new one, asking first.
+        if (handedOver_) askAgainBeforeNext_ = true;
         // Recovery: end the session this call began, then close the connection. A session
         // that never began is not ended: that could only fail and hide the real cause.
         // A failure of the recovery itself goes to the caller's own error report.

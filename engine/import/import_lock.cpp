@@ -78,6 +78,8 @@ std::optional<ImportRun> parseImportLock(std::string_view text) {
 
 bool importRunHasDied(const ImportRun& holder, const std::string& thisWorkstation, std::int64_t now) {
     if (now - holder.started > kImportLockMaxAge) return true;
+    // Left without its text: a lock that stayed so would hold the day back for a whole day.
+    if (holder.workstation.empty() && holder.process <= 0 && now - holder.started > kUnnamedLockGrace) return true;
     return sameWorkstation(holder.workstation, thisWorkstation) && !processExists(holder.process);
 }
 

@@ -15,7 +15,9 @@
 //
 // A lock whose run has died is taken over: one of this workstation whose process is gone,
 // or one older than a day (a run on another workstation cannot be asked). A lock file
-// without a readable text ages from the file's modification time. Release removes the file
+// without a readable text ages from the file's modification time; its maker writes the text
+// at once after making the file, so one still without it after kUnnamedLockGrace was left by
+// a run that died in between (killed, or its machine lost power). Release removes the file
 // while it still names this run.
 #include "engine/company/file_names.h"
 #include <cstdint>
@@ -37,6 +39,7 @@ struct ImportRun {
 };
 
 inline constexpr std::int64_t kImportLockMaxAge = 24 * 60 * 60;
+inline constexpr std::int64_t kUnnamedLockGrace = 10;
 
 
 std::string importLockText(const ImportRun& run);

@@ -23,7 +23,9 @@ ImportLogRecord readImportLog(const std::string& logBytes) {
     importlog::LoggedRun run = importlog::readLog(logBytes);
     r.isImportLog = run.isImportLog;
     for (const importlog::LoggedTransaction& t : run.transactions) {
-        const bool posted = t.outcome == TransactionRecord::Outcome::Posted;
+        // An entry found in QuickBooks that an import's unanswered request had made is this
+        // log's to undo: no other log holds its TxnID as posted.
+        const bool posted = t.outcome == TransactionRecord::Outcome::Posted || t.sentWithoutAnswer;
         if (t.txnId.empty() || (!posted && t.outcome != TransactionRecord::Outcome::AlreadyThere)) continue;
         bool seen = std::any_of(r.entries.begin(), r.entries.end(),
                                 [&](const LoggedEntry& x) { return x.txnId == t.txnId; });

@@ -24,8 +24,9 @@ namespace ztl::undolog {
 struct LoggedEntry {
     int transactionNumber = 0;
     std::string referenceNumber, txnId;  // single-byte, as in the log
-    // True when this run's request created it ("Import result ID"); false when the run
-    // found it in QuickBooks already and sent nothing ("Already in QuickBooks").
+    // True when this run's request created it ("Import result ID"), or the run found it in
+    // QuickBooks after an import's request for it went unanswered ("Sent without an answer");
+    // false when the run found it in QuickBooks already and sent nothing ("Already in QuickBooks").
     bool postedByThisRun = true;
 };
 

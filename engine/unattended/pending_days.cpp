@@ -27,9 +27,12 @@ std::optional<std::string> readWhole(const fs::path& p) {
 }
 
 // Writes a new file (never over another) and flushes it to disk; false when that failed,
-// and then nothing of it is left.
+// and then nothing of it is left. The bytes go to a hidden name first and take the day's
+// name only once they are all on disk: a run killed while writing leaves no copy that
+// looks like a day, only the hidden one, which the next run writes anew.
 bool writeNewFile(const fs::path& target, const std::string& bytes) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const fs::path partial = target.parent_path() / ("." + target.filename().string() + ".partial");
+    int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     size_t done = 0;
     bool ok = true;
@@ -40,7 +43,10 @@ bool writeNewFile(const fs::path& target, const std::string& bytes) {
     }
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
-    if (!ok) ::unlink(target.c_str());
+    // The unattended run's lock keeps every other run out of this store's days meanwhile.
+    std::error_code ec;
+    ok = ok && !fs::exists(target, ec) && !ec && ::rename(partial.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(partial.c_str());
     return ok;
 }
 
@@ -126,7 +132,8 @@ fs::path keepPendingDay(const fs::path& totalsFile, const std::string& date, con
 std::vector<std::string> pendingDayLines(const fs::path& totalsFile, const std::string& named) {
     std::vector<std::string> lines;
     for (const PendingDay& d : pendingDaysOf(totalsFile)) {
-        const int n = StoreDay::fromBytes(readWhole(d.file).value_or("")).transactionsWithLines();
+        const std::shared_ptr<const StoreDay> day = walkTotalsFile(d.file.string());
+        const int n = day ? day->transactionsWithLines() : 0;
         lines.push_back("Pending day " + d.date + " (" + std::to_string(n) + (n == 1 ? " transaction" : " transactions") +
                         ", kept as " + d.file.string() + "): ztl post " + named +
                         " posts it, the oldest pending day first.");

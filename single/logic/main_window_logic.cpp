@@ -12,6 +12,7 @@
 #include "engine/company/operation_log_entries.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/busy_flag.h"
+#include "ui/logic/pending_note.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/run_marks.h"
 #include "ui/logic/source_file_check.h"
@@ -173,6 +174,7 @@ void MainWindowLogic::recheck() {
     // A copy: the window may be closed while the check waits, and the engine object goes with it.
     const ChartReading chart{engine_->chartLoaded() ? std::optional(engine_->chart()) : std::nullopt, {}};
     lastCheck = ui::checkForWindow(program_, companyFile, sourcePath, engine_->loadedDay(), chart);
+    ui::addPendingDaysNote(lastCheck->countLine, sourcePath);
     view_.showCheck(*lastCheck);
 }
 

@@ -3,13 +3,20 @@
 // directly, as in service_test.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <fstream>
 #include <future>
 #include <mutex>
 #include <thread>
 
 #include "bridge_fixture.h"
+#include "platform/request_processor.h"
 #include "qbwc/bridge_log.h"
+#include "qbwc/local_socket_server.h"
+#include "qbwc/password_hash.h"
+#include "qbwc/service_client.h"
 #include "qbwc/web_connector_service.h"
 #include "tests/support/vb_error_number.h"
 
@@ -79,6 +86,16 @@ struct Failures : ::testing::Test {
 VbError errorOf(std::future<std::string>& f) {
     try {
         f.get();
+    } catch (const VbError& e) {
+        return e;
+    }
+    return VbError(0, "", "no error");
+}
+
+template <class Call>
+VbError errorOf(Call call) {
+    try {
+        call();
     } catch (const VbError& e) {
         return e;
     }
@@ -190,11 +207,10 @@ TEST_F(Failures, AVanishedWebConnectorsSessionGivesWayOnceItsLastCallHasEnded) {
     EXPECT_EQ(service->sendRequestXML(second, kCompany), "");
     EXPECT_TRUE(noted("its Web Connector went away; a new session replaced it"));
 
-    // A request handed out to a client that vanished: busy while its answer may still come,
-    // then reported as handed out and unanswered, and a late answer is written down.
-    ServiceTimings shortWait = t;
-    shortWait.timeout = 500ms;
-    make(shortWait);
+    // A request handed out to a client that vanished, with its answer not yet late.
+    ServiceTimings longWait = t;
+    longWait.timeout = 60s;
+    make(longWait);
     auto opened2 = std::async(std::launch::async, [&] { return service->openConnection(); });
     std::string third = wantedTicket();
     service->sendRequestXML(third, kCompany);
@@ -204,21 +220,94 @@ TEST_F(Failures, AVanishedWebConnectorsSessionGivesWayOnceItsLastCallHasEnded) {
         "<RefNumber>004711</RefNumber></JournalEntryAdd></JournalEntryAddRq></QBXMLMsgsRq></QBXML>";
     auto lost = std::async(std::launch::async, [&] { return service->submit(entry, ""); });
     EXPECT_EQ(service->sendRequestXML(third, kCompany), entry);
-    EXPECT_EQ(service->authenticate(test::kUser, test::kPassword, "127.0.0.1").strings.at(1), "busy");
+    // Its Web Connector comes back with a new session: that answer will never come. The
+    // program learns so at once, and the new session serves it.
+    std::vector<std::string> fourth = service->authenticate(test::kUser, test::kPassword, "127.0.0.1").strings;
+    EXPECT_EQ(fourth.at(1), "") << "a session begins for the program still connected";
     VbError e = errorOf(lost);
     EXPECT_EQ(e.number, hresult::kCouldNotAccess);
     EXPECT_NE(e.description.find("look in QuickBooks whether the entry was posted"), std::string::npos);
-    service->receiveResponseXML(third,
-                                "<QBXML><QBXMLMsgsRs><JournalEntryAddRs statusCode=\"0\"><JournalEntryRet>"
-                                "<TxnID>1F-1765141503</TxnID><TxnDate>2026-12-05</TxnDate>"
-                                "<RefNumber>004711</RefNumber></JournalEntryRet></JournalEntryAddRs>"
-                                "</QBXMLMsgsRs></QBXML>",
-                                "", "");
     EXPECT_TRUE(
         noted("no answer came for JournalEntryAddRq RefNumber 004711, TxnDate 2026-12-05, handed out at"));
+    // An answer that still comes for the old ticket is written down and changes nothing.
+    EXPECT_THROW(service->receiveResponseXML(third,
+                                             "<QBXML><QBXMLMsgsRs><JournalEntryAddRs statusCode=\"0\"><JournalEntryRet>"
+                                             "<TxnID>1F-1765141503</TxnID><TxnDate>2026-12-05</TxnDate>"
+                                             "<RefNumber>004711</RefNumber></JournalEntryRet></JournalEntryAddRs>"
+                                             "</QBXMLMsgsRs></QBXML>",
+                                             "", ""),
+                 LostTraffic);
     EXPECT_TRUE(noted("a late answer came for JournalEntryAddRq RefNumber 004711"));
     EXPECT_TRUE(noted("TxnID 1F-1765141503, RefNumber 004711, TxnDate 2026-12-05"));
+    EXPECT_EQ(service->sendRequestXML(fourth[0], kCompany), "");
+    auto next = std::async(std::launch::async, [&] { return service->submit("<QBXML>next</QBXML>", ""); });
+    EXPECT_EQ(service->sendRequestXML(fourth[0], kCompany), "<QBXML>next</QBXML>");
+    service->receiveResponseXML(fourth[0], "<QBXML>answered</QBXML>", "", "");
+    EXPECT_EQ(next.get(), "<QBXML>answered</QBXML>");
     service->releaseConnection();
+}
+
+TEST(PasswordCheck, AWebConnectorCallingAgainCostsOneSlowCheckNotOneACall) {
+    std::atomic<int> slowChecks{0};
+    auto counted = [&](const std::string& password, const std::string& stored) {
+        ++slowChecks;
+        return verifyPassword(password, stored);
+    };
+    WebConnectorService service({test::kUser, test::testPasswordHash()}, test::shortTimings(), {}, counted);
+    // No program waits: every call is told "none", and calls again on its schedule.
+    for (int call = 0; call < 10; ++call)
+        EXPECT_EQ(service.authenticate(test::kUser, test::kPassword, "127.0.0.1").strings.at(1), "none");
+    EXPECT_EQ(slowChecks, 1);
+    // Another password is checked the slow way, every time, and refused.
+    EXPECT_EQ(service.authenticate(test::kUser, "guess", "198.51.100.1").strings.at(1), "nvu");
+    EXPECT_EQ(service.authenticate(test::kUser, "guess", "198.51.100.2").strings.at(1), "nvu");
+    EXPECT_EQ(slowChecks, 3);
+    EXPECT_EQ(service.authenticate(test::kUser, test::kPassword, "127.0.0.1").strings.at(1), "none");
+    EXPECT_EQ(slowChecks, 3) << "the password that passed is still known";
+    // A new password: the one that passed before no longer does, and the new one is checked once.
+    service.reload({test::kUser, hashPassword("new pass", 1000)}, 1s);
+    EXPECT_EQ(service.authenticate(test::kUser, test::kPassword, "127.0.0.1").strings.at(1), "nvu");
+    EXPECT_EQ(slowChecks, 4);
+    for (int call = 0; call < 3; ++call)
+        EXPECT_EQ(service.authenticate(test::kUser, "new pass", "127.0.0.2").strings.at(1), "none");
+    EXPECT_EQ(slowChecks, 5);
+}
+
+TEST_F(Failures, AProgramsOwnWaitOutlastsTheServicesThroughTheLocalSocket) {
+    ServiceTimings t = timings;
+    t.timeout = 100ms;  // the service's own wait: far too short for the Web Connector below
+    make(t);
+    // A folder of the test's own: the server makes the folder it creates owner-only.
+    const std::filesystem::path folder = "/tmp/ztl-wait-" + std::to_string(::getpid());
+    struct Gone {
+        std::filesystem::path f;
+        ~Gone() { std::filesystem::remove_all(f); }
+    } gone{folder};
+    const std::filesystem::path socket = folder / "s.sock";
+    LocalSocketServer local(*service, socket, {});
+    local.start();
+
+    ServiceClientProcessor hurried(socket.string(), nullptr);
+    EXPECT_EQ(errorOf([&] { hurried.OpenConnection("", "Korvane Zentrel   "); }).number, hresult::kCouldNotStart)
+        << "without a wait of its own, the service's";
+
+    // A program that waits until the morning: the Web Connector calls later than the
+    // service's time, and takes the request later than it too.
+    ServiceClientProcessor patient(socket.string(), nullptr, std::chrono::seconds(60));
+    auto opened = std::async(std::launch::async, [&] { patient.OpenConnection("", "Korvane Zentrel   "); });
+    std::this_thread::sleep_for(400ms);
+    std::string ticket = wantedTicket();
+    EXPECT_EQ(service->sendRequestXML(ticket, kCompany), "");
+    opened.get();
+    std::string session = patient.BeginSession("", kOpenModeDoNotCare);
+    auto answered = std::async(std::launch::async, [&] { return patient.ProcessRequest(session, "<QBXML>q</QBXML>"); });
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(service->sendRequestXML(ticket, kCompany), "<QBXML>q</QBXML>");
+    service->receiveResponseXML(ticket, "<QBXML>a</QBXML>", "", "");
+    EXPECT_EQ(answered.get(), "<QBXML>a</QBXML>");
+    patient.EndSession(session);
+    patient.CloseConnection();
+    local.stop();
 }
 
 TEST_F(Failures, CancelWithdrawsAQueuedRequestButNeverOneHandedOut) {

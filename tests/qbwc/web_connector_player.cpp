@@ -1,6 +1,11 @@
+#include "tests/support/free_port.h"
 #include "web_connector_player.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <pugixml.hpp>
@@ -252,6 +257,10 @@ void WebConnectorPlayer::start() {
 void WebConnectorPlayer::stop() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
+}
+
+int freePort() {
+    return testsupport::freePort();
 }
 
 }  // namespace ztl::qbwc::test

@@ -86,6 +86,10 @@ class WebConnectorPlayer {
     std::vector<std::string> transcript_;
 };
 
+// A loopback port nobody listens on now: bound to 0, read back, released for a program to
+// take; 0 when none could be had.
+int freePort();
+
 // The SOAP 1.1 envelope the Web Connector's .NET client writes for a call.
 std::string soapEnvelope(const std::string& method, const WebConnectorPlayer::Params& params);
 

@@ -72,6 +72,7 @@ class CheckMarksWindowTest : public QObject {
     void namesTypedThroughASlowQuickBooksAreAllStoredAndTheKeysStayTheOperators();
     void importPressedWhileTheCheckWaitsRunsAfterIt();
     void anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDemand();
+    void theDaysAnUnattendedRunKeptAreNamed();
 };
 
 void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenANameIsStored() {
@@ -351,6 +352,25 @@ void CheckMarksWindowTest::anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDema
     QCOMPARE(panel.details().count(QString::fromStdString(why)), 1);
     QVERIFY(panel.details().endsWith("\nThe wait for the Web Connector was cancelled."));
     QVERIFY(!panel.countLine().contains("Web Connector"));
+
+void CheckMarksWindowTest::theDaysAnUnattendedRunKeptAreNamed() {
+    test::DemoFixture f(Edition::MultiStore, 1);
+    const std::filesystem::path pending = f.world.stores[0].totalsFile.parent_path() / "pending";
+    std::filesystem::create_directories(pending);
+    for (const char* name : {"2026-12-04 1X390.QB", "2026-12-03 1X390.QB", "2026-12-03 2X390.QB",
+                             "2026-12-02 1X390.QB.incomplete"})
+        writeWholeFile(pending / name, "Q\r\n");
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    test::answerNextModal([](QWidget* m) {
+        m->findChild<QLineEdit*>("Text1")->setText("YES");
+        m->findChild<QPushButton*>("cmdOk")->click();
+    });
+    QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
+    // Only this store's days, oldest first; a copy kept because it was not whole is no day.
+    QCOMPARE(w.findChild<QLabel*>("lblCheck")->text(),
+             QString("1 of 7 transactions will not be posted: see the marks. Kept pending by the unattended run: "
+                     "2026-12-03 and 2026-12-04 (ztl post posts them at its next run, the oldest first)."));
 }
 
 QTEST_MAIN(CheckMarksWindowTest)

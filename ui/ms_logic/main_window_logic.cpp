@@ -8,6 +8,7 @@
 #include "storedata/engine.h"
 #include "ui/logic/account_fields.h"
 #include "ui/logic/busy_flag.h"
+#include "ui/logic/pending_note.h"
 #include "ui/logic/program_version.h"
 #include "ui/logic/run_marks.h"
 #include "ui/logic/source_file_check.h"
@@ -217,6 +218,7 @@ void MainWindowLogic::recheck() {
     recheckDue_ = false;
     // The import posts into the company QuickBooks has open.
     lastCheck = ui::checkForWindow(program_, "", sourcePath, day_, chart_);
+    ui::addPendingDaysNote(lastCheck->countLine, sourcePath);
     view_.showCheck(*lastCheck);
 }
 

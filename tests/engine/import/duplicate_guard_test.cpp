@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <functional>
 
+#include "engine/company/company_session.h"
 #include "engine/import/cls_ztl.h"
+#include "engine/review/undo_log.h"
+#include "engine/review/undo_run.h"
 #include "engine/posting/posted_entries.h"
 #include "engine_fixture.h"
 #include "import_runner.h"
@@ -17,17 +20,24 @@
 namespace ztl::test {
 namespace {
 
-// A processor on the simulated company that can fail the journal-entry query, or break
-// down after a number of journal entries, as a killed run or a lost connection does.
+// A processor on the simulated company that can fail the journal-entry query, break down
+// for good after a number of journal entries, as a killed run or a lost connection does, or
+// lose the answer of one entry, as the Web Connector does when it vanishes with it.
 class FlakyProcessor : public RequestProcessor {
   public:
     explicit FlakyProcessor(std::shared_ptr<RequestProcessor> inner) : inner_(std::move(inner)) {}
     std::function<std::string(const std::string& request)> queryAnswer;  // replaces the company's
     long queryFailure = 0;                                                 // HRESULT thrown instead
     int entriesBeforeBreakdown = -1;                                       // -1: never
+    int loseAnswerOfEntry = 0;      // the n-th entry's answer never comes back (from 1; 0: none)
+    bool lostEntryPosted = true;    // and QuickBooks posted it all the same
+    bool reachableAfterLoss = true;  // false: QuickBooks cannot be reached any more after it
     int queries = 0;
 
-    void OpenConnection(const std::string& a, const std::string& n) override { inner_->OpenConnection(a, n); }
+    void OpenConnection(const std::string& a, const std::string& n) override {
+        if (brokenDown_) throw VbError(hresult::kCouldNotStart, "QBXMLRP2", "Could not start QuickBooks.");
+        inner_->OpenConnection(a, n);
+    }
     std::string BeginSession(const std::string& f, int m) override { return inner_->BeginSession(f, m); }
     std::string ProcessRequest(const std::string& ticket, const std::string& request) override {
         if (request.find("<JournalEntryQueryRq") != std::string::npos) {
@@ -35,9 +45,18 @@ class FlakyProcessor : public RequestProcessor {
             if (queryFailure) throw VbError(queryFailure, "QBXMLRP2", "QuickBooks found an error when parsing the provided XML text stream.");
             if (queryAnswer) return queryAnswer(request);
         }
-        if (request.find("<JournalEntryAddRq") != std::string::npos && entriesBeforeBreakdown >= 0 &&
-            entriesBeforeBreakdown-- == 0)
-            throw VbError(hresult::kCouldNotAccess, "QBXMLRP2", "Could not access QuickBooks.");
+        if (request.find("<JournalEntryAddRq") != std::string::npos) {
+            if (brokenDown_ || (entriesBeforeBreakdown >= 0 && entriesBeforeBreakdown-- == 0)) {
+                brokenDown_ = true;
+                throw VbError(hresult::kCouldNotAccess, "QBXMLRP2", "Could not access QuickBooks.");
+            }
+            if (++entries_ == loseAnswerOfEntry) {
+                if (lostEntryPosted) inner_->ProcessRequest(ticket, request);
+                brokenDown_ = !reachableAfterLoss;
+                throw VbError(hresult::kCouldNotAccess, "QBWC",
+                              "Could not access QuickBooks. The Web Connector took the request but returned no answer.");
+            }
+        }
         return inner_->ProcessRequest(ticket, request);
     }
     void EndSession(const std::string& t) override { inner_->EndSession(t); }
@@ -48,6 +67,8 @@ class FlakyProcessor : public RequestProcessor {
 
   private:
     std::shared_ptr<RequestProcessor> inner_;
+    bool brokenDown_ = false;
+    int entries_ = 0;
 };
 
 struct FlakyFactory : RequestProcessorFactory {
@@ -112,6 +133,13 @@ std::string sampleDay(const std::string& date = "12/05/26") {
                  H("004713", date), D("6100", "250.00"), D("2000", "0.00", "-250.00"), "TRT    1"});
 }
 
+// Undoes the run recorded in the store folder's log `name`, confirmed.
+void undoLog(Day& day, const std::string& name) {
+    CompanySession company(day.t.program, "");
+    UndoPlan plan = planUndo(company, (day.store.path() / name).string(), "");
+    carryOutUndo(company, plan, &day.t.clock);
+}
+
 int count(const std::string& text, const std::string& what) {
     int n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -163,6 +191,104 @@ TEST_P(DuplicateGuard, ARunThatBrokeOffAndTheSameFileAgainLeaveEveryTransactionO
     EXPECT_EQ(day.journal().size(), 12u);
     for (int i = 1; i <= 12; ++i) EXPECT_EQ(day.held(std::to_string(100 + i)), 1) << i;
     EXPECT_EQ(day.run.count(RunRecord::Outcome::AlreadyThere), 5);
+}
+
+TEST_P(DuplicateGuard, ALostAnswerCostsNoMoreThanItsEntryAndTheLogThatFindsItUndoesIt) {
+    Day day(GetParam());
+    std::string path = day.totals(sampleDay());
+    // QuickBooks posts the second entry; its answer never comes back.
+    day.qb.setUp = [](FlakyProcessor& p) { p.loseAnswerOfEntry = 2; };
+    day.import(path);
+    for (const char* ref : {"004711", "004712", "004713"}) EXPECT_EQ(day.held(ref), 1) << ref;
+    EXPECT_EQ(day.qb.last->queries, 2) << "asked again before the third entry went out";
+    using O = RunRecord::Outcome;
+    ASSERT_EQ(day.run.transactions.size(), 3u);
+    EXPECT_EQ(day.run.transactions[0].outcome, O::Posted);
+    EXPECT_EQ(day.run.transactions[1].outcome, O::AlreadyThere) << "found when asked again";
+    EXPECT_TRUE(day.run.transactions[1].sentWithoutAnswer);
+    EXPECT_EQ(day.run.transactions[2].outcome, O::Posted);
+    EXPECT_TRUE(day.run.postedWhole());
+    const std::string log = day.log();
+    const std::string lostId = day.run.transactions[1].txnId;
+    EXPECT_NE(log.find("Invoice : 004712\r\nSent to QuickBooks, no answer came back : "), std::string::npos) << log;
+    EXPECT_NE(log.find("Transaction : 3    Invoice : 004712\r\nAlready in QuickBooks : TxnID " + lostId +
+                       " - not sent again\r\nSent without an answer by the run of QBImport.log : TxnID " + lostId +
+                       " - the undo of this log removes it\r\n \r\n"),
+              std::string::npos)
+        << log;
+
+    // Its undo reaches every entry the run made, the one whose answer was lost too.
+    undolog::ImportLogRecord record = undolog::readImportLog(log);
+    ASSERT_EQ(record.entries.size(), 3u);
+    for (const auto& e : record.entries) EXPECT_TRUE(e.postedByThisRun) << e.referenceNumber;
+    undoLog(day, "QBImport.log");
+    EXPECT_EQ(day.journal().size(), 0u);
+}
+
+TEST_P(DuplicateGuard, AnAnswerLostAtTheEndIsRecordedAsPostedByTheRunThatFindsItAndOnlyThere) {
+    Day day(GetParam());
+    std::string path = day.totals(sampleDay());
+    day.qb.setUp = [](FlakyProcessor& p) { p.loseAnswerOfEntry = 3; };
+    day.import(path);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::NoAnswer), 1) << "nothing came after it to ask again for";
+    ASSERT_EQ(day.journal().size(), 3u);
+
+    day.qb.setUp = nullptr;
+    day.import(path);
+    EXPECT_EQ(day.journal().size(), 3u) << "found, not sent again";
+    EXPECT_TRUE(day.run.transactions[2].sentWithoutAnswer);
+    EXPECT_FALSE(day.run.transactions[0].sentWithoutAnswer) << "posted with its answer by the first run";
+    const std::string id = day.run.transactions[2].txnId;
+    EXPECT_NE(day.log().find("Invoice : 004713\r\nAlready in QuickBooks : TxnID " + id +
+                             " - not sent again\r\nSent without an answer by the run of QBImport.log.1 : TxnID " +
+                             id + " - the undo of this log removes it"),
+              std::string::npos)
+        << day.log();
+    EXPECT_EQ(count(day.log(), "Sent without an answer by the run of"), 1);
+
+    // The second run's undo removes that entry alone; the first run's the two it had answers for.
+    undoLog(day, "QBImport.log");
+    EXPECT_EQ(day.held("004713"), 0);
+    EXPECT_EQ(day.journal().size(), 2u);
+    undoLog(day, "QBImport.log.1");
+    EXPECT_EQ(day.journal().size(), 0u);
+
+    // A third run posts the day afresh and finds no unanswered request any more: the second
+    // log's word on 004713 is the last.
+    day.import(path);
+    EXPECT_EQ(day.journal().size(), 3u);
+    EXPECT_EQ(day.run.count(RunRecord::Outcome::Posted), 3);
+    EXPECT_EQ(count(day.log(), "Sent without an answer by the run of"), 0);
+}
+
+TEST_P(DuplicateGuard, AfterALostAnswerNothingIsSentUnlessQuickBooksCanBeAskedAgain) {
+    Day day(GetParam());
+    std::string path = day.totals(sampleDay());
+    // The first entry's request never reached QuickBooks, and QuickBooks cannot be reached again.
+    day.qb.setUp = [](FlakyProcessor& p) {
+        p.loseAnswerOfEntry = 1;
+        p.lostEntryPosted = false;
+        p.reachableAfterLoss = false;
+    };
+    day.import(path);
+    EXPECT_EQ(day.journal().size(), 0u);
+    using O = RunRecord::Outcome;
+    EXPECT_EQ(day.run.count(O::NoAnswer), 1);
+    EXPECT_EQ(day.run.count(O::NotSent), 2);
+    EXPECT_NE(day.run.transactions[1].reason.find("QuickBooks could not be reached again after an answer was lost"),
+              std::string::npos)
+        << day.run.transactions[1].reason;
+    bool told = false;
+    for (const auto& text : day.t.prompter.texts())
+        told |= text.find("Nothing more was sent in this import") != std::string::npos;
+    EXPECT_TRUE(told);
+
+    // The next run sends the one whose answer was lost: QuickBooks does not hold it.
+    day.qb.setUp = nullptr;
+    day.import(path);
+    for (const char* ref : {"004711", "004712", "004713"}) EXPECT_EQ(day.held(ref), 1) << ref;
+    EXPECT_EQ(day.run.count(O::Posted), 3);
+    EXPECT_EQ(count(day.log(), "Sent without an answer by the run of"), 0);
 }
 
 TEST_P(DuplicateGuard, ARefusedTransactionIsSentAgainAndAnotherStoresEntryDoesNotStopOne) {

@@ -147,6 +147,13 @@ TEST(ImportLock, ADeadRunsLockIsTakenOverWithANoteInTheLog) {
              fs::last_write_time(lock, std::chrono::file_clock::from_sys(twoDaysAgo));
          },
          "Import lock of another workstation taken over"},
+        {"a lock left without its text a minute ago (its run killed as it made it)",
+         [](const ImportRunner& r, const fs::path& lock) {
+             writeWholeFile(lock, "");
+             auto aMinuteAgo = std::chrono::system_clock::from_time_t(now(r) - 60);
+             fs::last_write_time(lock, std::chrono::file_clock::from_sys(aMinuteAgo));
+         },
+         "Import lock of another workstation taken over"},
     };
     for (const auto& c : cases) {
         ImportRunner r;

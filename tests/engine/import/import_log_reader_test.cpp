@@ -11,6 +11,7 @@
 #include "engine/import/cls_ztl.h"
 #include "engine/company/import_log.h"
 #include "engine/company/settings_keys.h"
+#include "engine/review/undo_log.h"
 #include "engine_fixture.h"
 #include "import_runner.h"
 #include "platform/request_processor.h"
@@ -313,6 +314,39 @@ TEST(ImportLogReader, TheLogOfARunReadsBackAsTheRunRecordedIt) {
         EXPECT_TRUE(run.stoppedUnasked);
         expectLogAgrees(log, run);
     }
+}
+
+}  // namespace ztl::test
+
+namespace ztl::test {
+
+TEST(ImportLogReader, AnEntryFoundAfterItsAnswerWasLostIsThisLogsToUndoAndAnImportEntryWithOtherLinesIsHeld) {
+    const std::string log = writtenLog({
+        importlog::sentUnansweredBlock(1, "4711", "5-100", "12QBImport.log.2"),
+        importlog::sentUnansweredBlock(2, "4712", "6-100", "12QBImport.log.2", true),
+        // A line naming another entry than its block's says nothing about the block.
+        {importlog::transactionHeading(3, "4713"), importlog::alreadyPostedLine("7-100"),
+         importlog::sentUnansweredLine("12QBImport.log.2", "8-100"), importlog::kBlankLine},
+        importlog::changedEntryBlock(4, "4714", "9-100", false),
+    });
+    const importlog::LoggedRun run = importlog::readLog(log);
+    ASSERT_EQ(run.transactions.size(), 4u);
+    using O = TransactionRecord::Outcome;
+    for (const auto& t : run.transactions) EXPECT_EQ(t.outcome, O::AlreadyThere) << t.referenceNumber;
+    EXPECT_TRUE(run.transactions[0].sentWithoutAnswer);
+    EXPECT_EQ(run.transactions[0].sentBy, "12QBImport.log.2");
+    EXPECT_TRUE(run.transactions[1].sentWithoutAnswer) << "changed by hand since: still the import's";
+    EXPECT_TRUE(run.transactions[1].changedInQuickBooks);
+    EXPECT_FALSE(run.transactions[2].sentWithoutAnswer);
+    EXPECT_EQ(run.transactions[3].txnId, "9-100");
+
+    // The undo takes the first two as this run's, the others as found there before it.
+    undolog::ImportLogRecord record = undolog::readImportLog(log);
+    ASSERT_EQ(record.entries.size(), 4u);
+    EXPECT_TRUE(record.entries[0].postedByThisRun);
+    EXPECT_TRUE(record.entries[1].postedByThisRun);
+    EXPECT_FALSE(record.entries[2].postedByThisRun);
+    EXPECT_FALSE(record.entries[3].postedByThisRun);
 }
 
 }  // namespace ztl::test
