@@ -323,8 +323,7 @@ void CheckMarksWindowTest::anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDema
     check.transactions[0].outcome = check.transactions[1].outcome = TransactionVerdict::Outcome::Unchecked;
     check.incompleteCause =
         "QuickBooks could not be asked which transactions it already holds, and an import that cannot ask "
-        "posts "
-        "nothing.";
+        "posts nothing.";
     check.incomplete =
         "QuickBooks could not be asked which transactions it already holds, and an import that "
         "cannot ask posts nothing: QuickBooks did not answer the question (error # -2147220472: " +
@@ -352,6 +351,7 @@ void CheckMarksWindowTest::anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDema
     QCOMPARE(panel.details().count(QString::fromStdString(why)), 1);
     QVERIFY(panel.details().endsWith("\nThe wait for the Web Connector was cancelled."));
     QVERIFY(!panel.countLine().contains("Web Connector"));
+}
 
 void CheckMarksWindowTest::theDaysAnUnattendedRunKeptAreNamed() {
     test::DemoFixture f(Edition::MultiStore, 1);
