@@ -41,8 +41,20 @@ std::optional<std::string> appUrlRefusal(const std::string& url) {
     if (protocol != "https" && protocol != "http") return "\"" + url + "\" is neither https:// nor http://";
     if (isIpAddress(host))
         return "the Web Connector refuses a host given as an IP address (" + host + "): use its DNS name";
-    if (protocol == "http" && lower(host) != "localhost")
-        return "the Web Connector accepts plain http:// only for localhost: use https://" + rest;
+    if (protocol == "http" && lower(host) != "localhost") {
+        // The port of a plain-http address serves no certificate: the https address the Web
+        // Connector can call is on another port, one the bridge serves with its certificate.
+        const std::string path = rest.substr(authority.size());
+        const std::string httpsPort = authority.ends_with(":8443") ? "443" : "8443";
+        return "the Web Connector accepts plain http:// only for localhost: use an https:// address on a "
+               "port "
+               "the bridge serves with its certificate, such as https://" +
+               host + ":" + httpsPort + (path.empty() ? "/qbwc" : path) +
+               " with --listen 0.0.0.0:" + httpsPort + " (then ztl qbwc set " +
+               "Certificate FILE and ztl qbwc set PrivateKey FILE), or reach this machine through an SSH "
+               "tunnel " +
+               "from the PC and use http://localhost:PORT" + (path.empty() ? "/qbwc" : path);
+    }
     return std::nullopt;
 }
 

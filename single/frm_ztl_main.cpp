@@ -57,8 +57,8 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     // After the import, beside Browse: the day reconciled with the company, or the import undone.
     auto place = [this] {
         const auto& o = logic_->lastOutcome;
-        return ui::ImportPlace{logic_->sourcePath, o && o->fate == TotalsFileFate::Archived ? o->archive : "",
-                               logic_->companyFile};
+        // Archived, or removed with a copy kept: the day is under the archive's name.
+        return ui::ImportPlace{logic_->sourcePath, o ? o->archive : "", logic_->companyFile};
     };
     top->addWidget(ui::afterImportButton(
                        central_, [this, place] { ui::reconcileInWindow(program_, place()); },

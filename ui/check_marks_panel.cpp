@@ -1,6 +1,7 @@
 #include "ui/check_marks_panel.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
 
@@ -22,9 +23,24 @@ CheckMarksPanel::CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent) : QWid
     lblCheckReason->setObjectName("lblCheckReason");
     lblCheckReason->setWordWrap(true);
     lblCheckReason->setVisible(false);
+    lnkCheckDetails = new QLabel("<a href=\"details\">Details</a>", this);
+    lnkCheckDetails->setObjectName("lnkCheckDetails");
+    lnkCheckDetails->setToolTip("Why the check is incomplete, in QuickBooks' own words");
+    lnkCheckDetails->setVisible(false);
+    lblCheckDetails = new QLabel(this);
+    lblCheckDetails->setObjectName("lblCheckDetails");
+    lblCheckDetails->setWordWrap(true);
+    lblCheckDetails->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblCheckDetails->setVisible(false);
+    connect(lnkCheckDetails, &QLabel::linkActivated, this,
+            [this] { lblCheckDetails->setVisible(!lblCheckDetails->isVisible()); });
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(lblCheck, 1);
+    countRow->addWidget(lnkCheckDetails, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(lblCheck);
+    layout->addLayout(countRow);
+    layout->addWidget(lblCheckDetails);
     layout->addWidget(lblCheckReason);
     setVisible(false);
 
@@ -91,6 +107,7 @@ void CheckMarksPanel::showMarks(const CheckMarks& marks) {
     lblCheck->setText(count);
     lblCheck->setAccessibleName(count);
     lblCheck->setStyleSheet(any ? "color: rgb(176, 0, 0);" : "");
+    setDetails(fromSingleByte(marks.details));
     setVisible(!count.isEmpty());
     showReasonOf(grid_->currentRow());
 }
@@ -103,14 +120,26 @@ void CheckMarksPanel::showProgress(const QString& line) {
 }
 
 void CheckMarksPanel::addToCountLine(const QString& sentence) {
-    const QString text = lblCheck->text() + " " + sentence;
-    lblCheck->setText(text);
-    lblCheck->setAccessibleName(text);
+    // The check's own details may carry the same words already.
+    if (sentence.isEmpty() || lblCheck->text().contains(sentence) || details().contains(sentence)) return;
+    setDetails(details().isEmpty() ? sentence : details() + "\n" + sentence);
     setVisible(true);
 }
 
 QString CheckMarksPanel::countLine() const {
     return lblCheck->text();
+}
+
+QString CheckMarksPanel::details() const {
+    return lblCheckDetails->text();
+}
+
+void CheckMarksPanel::setDetails(const QString& text) {
+    lblCheckDetails->setText(text);
+    lblCheckDetails->setAccessibleName(text);
+    lblCheck->setToolTip(text);
+    lnkCheckDetails->setVisible(!text.isEmpty());
+    if (text.isEmpty()) lblCheckDetails->setVisible(false);
 }
 
 void CheckMarksPanel::showReasonOf(int row) {

@@ -21,9 +21,11 @@ class CheckMarksPanel : public QWidget {
     void showMarks(const CheckMarks& marks);
     // While the check runs again: what it waits for, in the count line; the marks stay.
     void showProgress(const QString& line);
-    // A sentence added to the count line, after it: why QuickBooks could not be asked.
+    // Why QuickBooks could not be asked, after the check ran again: among the details, once;
+    // the count line says the cause short.
     void addToCountLine(const QString& sentence);
     QString countLine() const;
+    QString details() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,11 +33,14 @@ class CheckMarksPanel : public QWidget {
   private:
     void showReasonOf(int row);
     void clearMarks();
+    void setDetails(const QString& text);
 
     TotalsGridWidget* grid_;
     QObject* viewport_ = nullptr;  // the grid's viewport, compared by address only
     QLabel* lblCheck;        // the count line
     QLabel* lblCheckReason;  // the reason of the transaction under the cursor
+    QLabel* lnkCheckDetails;  // "Details", when the count line says a cause short
+    QLabel* lblCheckDetails;  // the cause in full, shown on demand
     std::map<int, CheckMarks::Row> byRow_;
 };
 

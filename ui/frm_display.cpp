@@ -44,7 +44,10 @@ frmDisplay::frmDisplay(Program& program, StandardDialogs& dialogs, QWidget* pare
     rtb1->setObjectName("rtb1");
     rtb1->setReadOnly(true);
     rtb1->setAccessibleName("Import log");
-    rtb1->setLineWrapMode(QTextEdit::NoWrap);
+    // QuickBooks' messages run far past the window's edge: they wrap at its width, as the
+    // printout wraps them at the page's.
+    rtb1->setLineWrapMode(QTextEdit::WidgetWidth);
+    rtb1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     cmdPrint = new QPushButton("&Print", this);
     cmdPrint->setObjectName("cmdPrint");

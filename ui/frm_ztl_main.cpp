@@ -56,13 +56,11 @@ frmZTLMain::frmZTLMain(Program& program, StandardDialogs& dialogs, QWidget* pare
     top->addWidget(txtQBCompany, 1, 1);
     top->addWidget(cmdHelp, 0, 2, 2, 1, Qt::AlignRight | Qt::AlignTop);
     // After the import, beside Help: the day reconciled with the company, or the import undone.
-    auto place = [this] { return ImportPlace{logic_->sourcePath, logic_->lastArchive.value_or(""), ""}; };
-    top->addWidget(afterImportButton(
-                       central_, [this, place] { reconcileInWindow(program_, place()); },
-                       [this, place] {
-                           undoInWindow(program_, place(), [this](const std::string& t) { return askForYes(this, t); });
-                       }),
-                   0, 3, 2, 1, Qt::AlignRight | Qt::AlignTop);
+    top->addWidget(
+        afterImportButton(
+            central_, [this] { reconcileInWindow(program_, logic_->importPlace()); },
+            [this] { logic_->undoImport([this](const std::string& t) { return askForYes(this, t); }); }),
+        0, 3, 2, 1, Qt::AlignRight | Qt::AlignTop);
     top->setColumnStretch(1, 1);
 
     layOut(top);

@@ -44,6 +44,10 @@ class MainWindowFrame : public QMainWindow, public View {
         txtTaxImp = new SettingField("txtTaxImp", "Enter the sales tax vendor in the QuickBooks vendor file",
                                      central_);
         Label8 = fieldLabel("Label8", "Sales Tax Account", txtTaxImp, central_);
+        lblFieldsNote = new QLabel(central_);
+        lblFieldsNote->setObjectName("lblFieldsNote");
+        lblFieldsNote->setWordWrap(true);
+        lblFieldsNote->setVisible(false);
 
         cmdImport = new QPushButton("&Import", central_);
         cmdImport->setObjectName("cmdImport");
@@ -84,6 +88,8 @@ class MainWindowFrame : public QMainWindow, public View {
         txtARImport->setText(fromSingleByte(f.ar));
         txtVendImport->setText(fromSingleByte(f.vendor));
         txtTaxImp->setText(fromSingleByte(f.tax));
+        lblFieldsNote->setText(fromSingleByte(f.note));
+        lblFieldsNote->setVisible(!f.note.empty());
     }
     void showTotalsGrid(const GridContent& grid) override { grdX390->show(grid); }
     void showAccountsGrid(const GridContent& grid) override { grdCoa->show(grid); }
@@ -117,8 +123,11 @@ class MainWindowFrame : public QMainWindow, public View {
         buttons->addWidget(cmdImport);
         buttons->addWidget(cmdCancel);
         buttons->addStretch(1);
+        auto* fieldsAndNote = new QVBoxLayout;
+        fieldsAndNote->addLayout(fields);
+        fieldsAndNote->addWidget(lblFieldsNote);
         auto* lower = new QHBoxLayout;
-        lower->addLayout(fields, 1);
+        lower->addLayout(fieldsAndNote, 1);
         lower->addSpacing(24);
         lower->addLayout(buttons);
 
@@ -195,6 +204,7 @@ class MainWindowFrame : public QMainWindow, public View {
     QLabel* lblARImp;
     QLabel* lblVendImport;
     QLabel* Label8;
+    QLabel* lblFieldsNote;  // why the account fields are empty on a company's first start
     QPushButton* cmdImport;
     QPushButton* cmdCancel;
     QLabel* Label5;

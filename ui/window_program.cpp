@@ -38,7 +38,9 @@ int runWindowProgram(int argc, char** argv, Edition edition, const char* name, c
         QtStandardDialogs dialogs;
         program.prompter = &prompter;
         subMain(program, dialogs, arguments);
-        return 0;
+        // Whoever started the program (a script, a shortcut) learns from the status that
+        // nothing was done.
+        return 1;
     }
     ProgramServices services(program);
     std::unique_ptr<QWidget> main = subMain(program, services.dialogs(), arguments);

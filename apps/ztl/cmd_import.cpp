@@ -9,17 +9,19 @@
 
 #include "command.h"
 #include "console.h"
-#include "engine/company/file_names.h"
-#include "engine/company/settings_keys.h"
-#include "engine/company/quickbooks_check.h"
-#include "platform/paths.h"
-#include "quickbooks/quickbooks_from_environment.h"
 #include "engine/company/company_memory.h"
-#include "engine/import/import_day.h"
-#include "engine/company/operation_log_entries.h"
+#include "engine/company/file_names.h"
 #include "engine/company/import_log.h"
+#include "engine/company/operation_log_entries.h"
+#include "engine/company/quickbooks_check.h"
+#include "engine/company/settings_keys.h"
+#include "engine/import/import_day.h"
 #include "engine/import/run_summary.h"
 #include "engine/unattended/pending_days.h"
+#include "failure_notes.h"
+#include "platform/paths.h"
+#include "quickbooks/quickbooks_from_environment.h"
+#include "totals_archives.h"
 #include "ui/qsettings_store.h"
 
 namespace ztl::cli {
@@ -48,15 +50,36 @@ void warnIfNotWhole(const std::shared_ptr<const StoreDay>& day) {
                   << ". What it holds is imported; what is missing is not.\n\n";
 }
 
+// The import error procedure with this day's own commands: the printout demanded after a
+// refusal points to it, and the window's "consult your documentation" has no documentation
+// beside a terminal.
+void printErrorProcedure(const std::string& source, const std::string& totalsNow, bool single) {
+    const std::string edition = single ? "--single-store " : "";
+    std::cout
+        << "Import error procedure for this day:\n"
+        << "  1. fix the cause each refusal names (the log's Return Status Message), in QuickBooks or with\n"
+        << "     ztl settings " << edition << "set KEY NAME; the check names the fix: ztl check " << edition
+        << shellWord(totalsNow) << "\n";
+    if (totalsNow != source)
+        std::cout << "  2. put the day back: cp " << shellWord(paths::map(totalsNow).string()) << " "
+                  << shellWord(paths::map(source).string()) << "\n";
+    else
+        std::cout << "  2. the day is still in place: " << shellWord(source) << "\n";
+    std::cout << "  3. import again (only what QuickBooks does not hold is sent): ztl import " << edition
+              << shellWord(source) << "\n";
+}
+
 // The run's summary, as the end of its log has it, as the last lines; and before it where to
 // look next when the run left anything out of QuickBooks.
 void printSummary(const std::optional<RunRecord>& run, const std::string& totalsFile,
-                  const std::string& totalsNow) {
+                  const std::string& source, const std::string& totalsNow, bool single) {
     if (!run || run->lockHeldElsewhere) return;
+    const std::string edition = single ? "--single-store " : "";
     if (!run->postedWhole() && !run->logPath.empty())
-        std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << totalsNow
-                  << "\n      remove what this run posted:   ztl undo --totals " << totalsNow << " "
-                  << run->logPath << "\n";
+        std::cout << "Next: compare the day with QuickBooks: ztl reconcile " << edition
+                  << shellWord(totalsNow) << "\n      remove what this run posted:   ztl undo " << edition
+                  << "--totals " << shellWord(totalsNow) << " " << shellWord(run->logPath) << "\n";
+    if (run->count(RunRecord::Outcome::Refused) > 0) printErrorProcedure(source, totalsNow, single);
     std::vector<std::string> lines = runSummaryLines(*run);
     for (const std::string& line : totalsFileSummaryLines(totalsFile)) lines.push_back(line);
     for (const std::string& line : lines)
@@ -76,14 +99,21 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
                                     .source = file,
                                     .companyFile = settings.get(kSettingsApp, p.settingsSection, key::kCompany, ""),
                                     .settleFile = !keep});
-    if (!done.notRun.empty()) return 1;
+    if (!done.notRun.empty()) {
+        failureNotes().line("ztl: nothing was imported: " + done.notRun +
+                            "; the totals file stays where it is");
+        return 1;
+    }
     printDuplicateCheck(done.run);
     const std::optional<TotalsFileOutcome>& outcome = done.file;
-    const bool archived = outcome && outcome->fate == TotalsFileFate::Archived;
+    // A day posted whole leaves a copy under the archive's name, for the checks after it.
+    const bool archived = outcome && !outcome->archive.empty();
     if (keep || !outcome) {
         std::cout << "The totals file stays where it is: " << file << std::endl;
     } else if (outcome->fate == TotalsFileFate::Removed) {
-        std::cout << "Every transaction is posted; the totals file is removed: " << file << std::endl;
+        std::cout << "Every transaction is posted; the totals file is removed: " << file
+                  << (outcome->archive.empty() ? "" : " (a copy is kept as " + outcome->archive + ")")
+                  << std::endl;
     } else if (outcome->fate == TotalsFileFate::Archived) {
         std::cout << "Not every transaction is posted; the totals file is archived as " << outcome->archive
                   << std::endl;
@@ -96,7 +126,7 @@ int importSingleStore(ConsoleProgram& console, SettingsStore& settings, const st
         std::cout << "The import stopped before its end; the totals file stays where it is: " << file
                   << std::endl;
     }
-    printSummary(done.run, done.totalsFile, archived ? outcome->archive : file);
+    printSummary(done.run, done.totalsFile, file, archived ? outcome->archive : file, true);
     return console.exitStatus();
 }
 
@@ -144,7 +174,7 @@ int import(const std::vector<std::string>& argv) {
 
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {
-        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc status)\n";
+        failureNotes().line(kQuickBooksUnreachable);
         return 1;
     }
     p.settingsSection = companySettingsSection(*company);
@@ -164,7 +194,7 @@ int import(const std::vector<std::string>& argv) {
         std::cout << "The totals file is archived as " << done.file->archive << std::endl;
     else
         std::cout << "The totals file stays where it is: " << args[0] << std::endl;
-    printSummary(done.run, done.totalsFile, archived ? done.file->archive : args[0]);
+    printSummary(done.run, done.totalsFile, args[0], archived ? done.file->archive : args[0], false);
     return console.exitStatus();
 }
 

@@ -65,6 +65,23 @@ void tellRunningServices() {
     }
 }
 
+// The service speaks https with both a certificate and its key, plain http with neither:
+// one of the two alone keeps it from starting. What to do, when that is what this change
+// leaves; nothing otherwise.
+std::optional<std::string> halfPairHint(const SettingsStore& store, bool certificate, bool set) {
+    const char* mine = certificate ? "Certificate" : "PrivateKey";
+    const char* other = certificate ? "PrivateKey" : "Certificate";
+    const bool otherSet = !bridgeSetting(store, certificate ? key::kPrivateKey : key::kCertificate).empty();
+    if (set == otherSet) return std::nullopt;
+    if (set)
+        return std::string("note: a ") + mine + " without its " + other +
+               " keeps the service from starting: set it too (ztl qbwc set " + other +
+               " FILE), or clear this one (ztl qbwc set " + mine + " \"\")\n";
+    return std::string("note: the ") + other + " stays set without its " + mine +
+           ", which keeps the service from starting: clear it too for plain http (ztl qbwc set " + other +
+           " \"\"), or set a " + mine + " again\n";
+}
+
 // The HOST:PORT where the bridge is to listen for a .qwc URL on this machine's loopback.
 std::string listenForUrl(const std::string& url) {
     for (const char* prefix : {"http://", "https://"}) {
@@ -152,11 +169,23 @@ int setPassword(const std::vector<std::string>& args) {
     std::string password, again;
     if (!readSecret("Password for the Web Connector: ", password) || password.empty())
         return fail("no password given; nothing changed");
-    if (::isatty(STDIN_FILENO) && (!readSecret("Again: ", again) || again != password))
-        return fail("the two passwords differ; nothing changed");
+    // Typed: asked twice. From a pipe: a second line, when there is one, must be the same.
+    if (::isatty(STDIN_FILENO)) {
+        if (!readSecret("Again: ", again) || again != password)
+            return fail("the two passwords differ; nothing changed");
+    } else if (readSecret("", again) && again != password) {
+        return fail("the second line differs from the first: the two passwords differ; nothing changed");
+    }
     QSettingsStore store;
     store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
     std::cout << "password set; type the same password into the Web Connector's Password column\n";
+    if (runningServiceSockets().empty())
+        std::cout
+            << "No Web Connector service runs to take it. Start it (when it gave up after failed starts, "
+               "reset it first):\n"
+               "  systemctl --user reset-failed zentrel-qbwc.service\n"
+               "  systemctl --user start zentrel-qbwc.service\n"
+               "  ztl qbwc status\n";
     tellRunningServices();
     return 0;
 }
@@ -184,6 +213,7 @@ int setKey(const std::vector<std::string>& args) {
                               << (certificate ? "PrivateKey" : "Certificate") << " too\n";
             }
         }
+        if (auto hint = halfPairHint(store, certificate, !value.empty())) std::cout << *hint;
     } else if (k == key::kQuickBooks) {
         std::string why;
         if (value.starts_with("qbwc:") && !parseListenAddress(value.substr(5), why))
@@ -231,13 +261,34 @@ int status(const std::vector<std::string>& args) {
               << "; user name: " << (s.userName.empty() ? "not set (ztl qbwc file)" : s.userName) << "\n";
     std::cout << "The .qwc file's URL: " << (s.appUrl.empty() ? "not known (ztl qbwc file)" : s.appUrl) << "\n";
     std::cout << "Log: " << bridgeLogFile().string() << "\n";
+    // The programs hand their requests to the service whose socket their address names.
+    std::filesystem::path programsSocket;
+    if (quickBooks.starts_with("qbwc:")) {
+        std::string why;
+        if (auto a = parseListenAddress(quickBooks.substr(5), why)) programsSocket = serviceSocketPath(*a);
+    }
     int running = 0;
+    bool programsReachOne = false;
+    std::string served;
     for (const auto& socket : runningServiceSockets()) {
         auto text = askService(socket, 'T', 't');
         if (!text) continue;
         ++running;
-        std::cout << "\n" << describeStatus(decodeStatus(*text));
+        StatusFields fields = decodeStatus(*text);
+        if (!programsSocket.empty() && socket == programsSocket) programsReachOne = true;
+        if (served.empty()) served = fields["QuickBooks"];
+        std::cout << "\n" << describeStatus(fields);
     }
+    if (running > 0 && !programsReachOne)
+        std::cout
+            << "\nWarning: the programs talk to " << (quickBooks.empty() ? "nothing" : quickBooks)
+            << ", not to the service at " << served
+            << ": they do not hand it their requests, and the Web Connector calls the service, not them.\n"
+            << "Make the two the same: ztl qbwc set QuickBooks " << served
+            << (source.find("ZENTREL_QUICKBOOKS") != std::string::npos
+                    ? " (and unset ZENTREL_QUICKBOOKS, which wins over the setting)"
+                    : "")
+            << "\n";
     if (running == 0) {
         std::cout << "\nNo Web Connector service runs for this user: the programs serve the bridge "
                      "themselves while they run.\nStart the service: systemctl --user enable --now "

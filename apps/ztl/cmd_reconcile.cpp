@@ -8,6 +8,7 @@
 #include "company_target.h"
 #include "console.h"
 #include "engine/review/reconcile.h"
+#include "failure_notes.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"
@@ -45,7 +46,7 @@ int reconcile(const std::vector<std::string>& argv) {
         std::cout.flush();
         return r.postedOnceEach() ? 0 : 1;
     } catch (const CompanyError& e) {
-        std::cerr << "ztl: " << e.what() << "\n";
+        failureNotes().line(std::string("ztl: ") + e.what());
         return 1;
     }
 }

@@ -6,6 +6,7 @@
 #include "command.h"
 #include "console.h"
 #include "engine/company/quickbooks_check.h"
+#include "failure_notes.h"
 #include "platform/trim.h"
 #include "platform/vb_error.h"
 #include "platform/windows1252.h"
@@ -29,7 +30,7 @@ int settingsCommand(const std::vector<std::string>& argv) {
         console.program.processors = factory.get();
         std::optional<std::string> company = CheckQBConnection(console.program);
         if (!company) {
-            std::cerr << "ztl: QuickBooks cannot be reached, so the company's settings are unknown\n";
+            failureNotes().line("ztl: QuickBooks cannot be reached, so the company's settings are unknown");
             return 1;
         }
         section = companySettingsSection(*company);

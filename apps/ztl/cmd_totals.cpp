@@ -9,21 +9,14 @@
 #include "console.h"
 #include "engine/company/company_session.h"
 #include "engine/import/single_procedures.h"
+#include "engine/totals/posted_sums.h"
 #include "engine/totals/store_day.h"
+#include "failure_notes.h"
 #include "platform/trim.h"
 #include "totals_archives.h"
 
 namespace ztl::cli {
 namespace {
-
-// An amount as a person writes it: "1081.25", "0.50"; exact, from the decimal's own fixed
-// form (which is already the absolute value, rounded as the request rounds it).
-std::string plainAmount(const Decimal& amount) {
-    std::string s = amount.fixed();
-    size_t start = 0;
-    while (start + 1 < s.size() && s[start] == '0' && s[start + 1] != '.') ++start;
-    return s.substr(start);
-}
 
 // Characters, not bytes: the chart's names are UTF-8.
 size_t width(const std::string& s) {
@@ -53,8 +46,8 @@ std::optional<CompanyChart> chartForNames(bool single) {
     CompanySession session(p, company);
     const ChartLoad& load = session.loadChart();
     if (load.chart) return load.chart;
-    std::cerr << "ztl: the accounts are shown without their names: " << load.failure
-              << (load.failure.ends_with('.') ? "\n" : ".\n");
+    failureNotes().line("ztl: the accounts are shown without their names: " + load.failure +
+                        (load.failure.ends_with('.') ? "" : "."));
     return std::nullopt;
 }
 
@@ -93,14 +86,12 @@ int table(const std::string& path, bool single) {
         Row total;
     };
     std::vector<Transaction> transactions;
-    Decimal dayDebits, dayCredits;
     int withLines = 0;
     for (const DayBlock& block : day.blocks) {
         Transaction t;
         t.heading = "Invoice " + block.referenceNumber + "  " +
                     (block.date ? trimmed(block.dateText) : "date unreadable: \"" + block.dateText + "\"");
         if (block.lines.empty()) t.heading += "  (no lines: nothing is posted)";
-        Decimal debits, credits;
         for (const StoreLine& line : block.lines) {
             Row r;
             r.account = line.accountCode;
@@ -108,23 +99,14 @@ int table(const std::string& path, bool single) {
                 const CompanyChart::Account* account = chart->resolve(line.accountCode);
                 r.name = account ? account->fullName : "(no such account in QuickBooks)";
             }
-            // As the request posts it: a positive amount is a debit, anything else a credit,
-            // each rounded to cents; the totals add what is posted.
-            const std::string amount = plainAmount(line.amount);
-            if (line.amount.sign() > 0) {
-                r.debit = amount;
-                debits = debits + Decimal::parseLeading(amount);
-            } else {
-                r.credit = amount;
-                credits = credits + Decimal::parseLeading(amount);
-            }
+            // As the request posts it: a positive amount is a debit, anything else a credit.
+            (line.amount.sign() > 0 ? r.debit : r.credit) = plainAmount(line.amount);
             t.rows.push_back(std::move(r));
         }
         if (!block.lines.empty()) {
             ++withLines;
-            t.total = {"Total", "", plainAmount(debits), plainAmount(credits)};
-            dayDebits = dayDebits + debits;
-            dayCredits = dayCredits + credits;
+            const PostedSums sums = postedSums(block);
+            t.total = {"Total", "", plainAmount(sums.debits), plainAmount(sums.credits)};
         }
         transactions.push_back(std::move(t));
     }
@@ -157,8 +139,9 @@ int table(const std::string& path, bool single) {
         print(t.total);
         std::cout << "\n";
     }
+    const PostedSums daySums = postedSums(day);
     std::cout << withLines << (withLines == 1 ? " transaction" : " transactions") << " with lines: debits "
-              << plainAmount(dayDebits) << ", credits " << plainAmount(dayCredits) << "\n";
+              << plainAmount(daySums.debits) << ", credits " << plainAmount(daySums.credits) << "\n";
     std::cout.flush();
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "company_target.h"
 #include "console.h"
 #include "engine/review/undo_run.h"
+#include "failure_notes.h"
+#include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"
@@ -35,6 +37,30 @@ std::string archivedTotalsHint(const std::string& besideLog, const std::vector<s
         text += ".";
     }
     return text + "\nTo compare each entry's lines with the day's totals file too, name it: " + undoWithTotals;
+}
+
+// After an undo what the import posted is out of QuickBooks: how it goes in again, with its
+// commands.
+void printImportAgain(const std::string& log, const std::string& totals, bool single) {
+    const std::string source = totalsPathOfLog(log);
+    if (source.empty()) return;
+    const std::string edition = single ? "--single-store " : "";
+    std::cout << "What this import posted is out of QuickBooks. To post it again (the import sends only what "
+                 "QuickBooks does not hold)";
+    if (!exists(source)) {
+        const std::vector<std::string> archives = archivesOf(source);
+        const std::string archive = !totals.empty() ? totals : archives.empty() ? std::string() : archives[0];
+        if (archive.empty()) {
+            std::cout << ", put its totals file back as " << source << " and run: ztl import " << edition
+                      << shellWord(source) << "\n";
+            return;
+        }
+        std::cout << ", put it back and import it:\n  cp " << shellWord(paths::map(archive).string()) << " "
+                  << shellWord(paths::map(source).string()) << "\n";
+    } else {
+        std::cout << ":\n";
+    }
+    std::cout << "  ztl import " << edition << shellWord(source) << "\n";
 }
 
 int undo(const std::vector<std::string>& argv) {
@@ -91,10 +117,11 @@ int undo(const std::vector<std::string>& argv) {
         }
         carryOutUndo(target, plan, p.clock);
         for (const auto& line : plan.report()) std::cout << line << "\n";
+        if (plan.complete()) printImportAgain(log, totals, single);
         std::cout.flush();
         return plan.complete() ? 0 : 1;
     } catch (const CompanyError& e) {
-        std::cerr << "ztl: " << e.what() << "\n";
+        failureNotes().line(std::string("ztl: ") + e.what());
         return 1;
     } catch (const VbError& e) {
         std::cerr << "ztl: the import log " << args[0] << " could not be written (error # " << e.number

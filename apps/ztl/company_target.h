@@ -2,15 +2,15 @@
 // The company the checks after an import talk to, as the edition's window finds it: the
 // multi-store edition the company QuickBooks has open (its settings section named after
 // it), the single-store edition the company file in its settings.
-#include <iostream>
 #include <optional>
 #include <string>
 
 #include <memory>
 
 #include "console.h"
-#include "engine/program.h"
 #include "engine/company/quickbooks_check.h"
+#include "engine/program.h"
+#include "failure_notes.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "ui/qsettings_store.h"
 
@@ -36,7 +36,7 @@ inline std::optional<std::string> companyTarget(Program& p) {
         return p.settings->get(kSettingsApp, p.settingsSection, key::kCompany, "");
     std::optional<std::string> company = CheckQBConnection(p);
     if (!company) {
-        std::cerr << "ztl: QuickBooks cannot be reached (ZENTREL_QUICKBOOKS, or the setting QuickBooks: ztl qbwc status)\n";
+        failureNotes().line(kQuickBooksUnreachable);
         return std::nullopt;
     }
     p.settingsSection = companySettingsSection(*company);

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <iostream>
 
+#include "engine/import/print_demand.h"
+#include "failure_notes.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
-#include "engine/import/print_demand.h"
 
 namespace ztl::cli {
 
 MsgResult ConsolePrompter::show(const MessageBox& box) {
     ++shown_;
-    std::cerr << box.text << "\n\n";
-    std::cerr.flush();
+    failureNotes().box(box.text);
     return defaultAnswer(box.buttons);
 }
 
@@ -28,7 +28,10 @@ void ConsoleResultsWindow::showModal() {
     // The window's demand to click OK for the printout has no place on a terminal: the same
     // demand, with the step that takes here.
     if (printoutDemanded_)
-        program_.showMessage(kPrintDemand + ("Print it with: lp " + path_), MsgIcon::Exclamation);
+        program_.showMessage(
+            kPrintDemand + ("Print it with: lp " + path_) +
+                "\nThe import error procedure, with this day's commands, comes before the summary below.",
+            MsgIcon::Exclamation);
 }
 
 ConsoleProgram::ConsoleProgram(Edition edition) : program(edition) {

@@ -31,7 +31,13 @@ class ConsoleImportView : public ImportRunView {
     void repaintDetail() override {
         if (!detail_.empty()) std::cout << detail_ << std::endl;
     }
-    void setProgressVisible(bool visible) override { visible_ = visible; }
+    // The bar is hidden when the run has walked the whole file: on a terminal, where the last
+    // step of an integer division leaves it short of its end, the end is said.
+    void setProgressVisible(bool visible) override {
+        if (visible_ && !visible && value_ < maximum_)
+            std::cout << "progress " << maximum_ << " of " << maximum_ << std::endl;
+        visible_ = visible;
+    }
     void setProgressMaximum(double maximum) override { maximum_ = maximum; }
     void setProgressValue(double value) override { value_ = value; }
     void repaintProgress() override {

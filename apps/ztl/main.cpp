@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "command.h"
+#include "failure_notes.h"
 #include "platform/version.h"
 #include "ztl_usage.h"
 
@@ -64,12 +65,14 @@ int main(int argc, char** argv) {
     for (const auto& c : commandTable()) {
         if (c.name == args[0]) {
             std::vector<std::string> rest(args.begin() + 1, args.end());
+            int status = 1;
             try {
-                return c.fn(rest);
+                status = c.fn(rest);
             } catch (const std::exception& e) {
-                std::cerr << "ztl: " << e.what() << "\n";
-                return 1;
+                failureNotes().line(std::string("ztl: ") + e.what());
             }
+            failureNotes().finish();
+            return status;
         }
     }
     return usageError(args[0], "unknown command '" + args[0] + "'");

@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "failure_notes.h"
 #include "platform/quickbooks_wait.h"
 
 namespace ztl::cli {
@@ -42,7 +43,8 @@ class WaitingLine : public QuickBooksWait {
     }
     void failed(const std::string& why) override {
         done();
-        if (!why.empty()) std::cerr << "ztl: " << why << std::endl;
+        // Said once: with the report of the failure it causes when that carries it.
+        failureNotes().waitFailed(why);
     }
     void done() override {
         if (terminal_ && width_ > 0) std::cerr << "\r" << std::string(width_, ' ') << "\r" << std::flush;

@@ -1,9 +1,11 @@
 #include "engine/company/file_names.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <system_error>
 
+#include "platform/paths.h"
 #include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +127,39 @@ std::optional<fs::path> totalsFileOfPendingDay(const fs::path& file) {
     }
     if (!isPendingDayOf(name, totals)) return std::nullopt;
     return file.parent_path().parent_path() / totals;
+}
+
+namespace {
+
+// The store number in front of "X390.QB" (any case of the tail): "12" for "12X390.QB" and
+// for its archives ("12X390.QB392026145"); empty when the name is no numbered store's.
+std::string storeNumberOf(std::string name) {
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (const size_t tail = upper.rfind(kTotalsFileTail);
+        tail != std::string::npos &&
+        isArchiveStamp(std::string_view(name).substr(tail + kTotalsFileTail.size())))
+        name.resize(tail + kTotalsFileTail.size());
+    if (name.size() <= kTotalsFileTail.size()) return {};
+    const std::string head = name.substr(0, name.size() - kTotalsFileTail.size());
+    for (char c : head)
+        if (c < '0' || c > '9') return {};
+    for (size_t i = 0; i < kTotalsFileTail.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(name[head.size() + i])) != kTotalsFileTail[i]) return {};
+    return head;
+}
+
+}  // namespace
+
+bool numberedStore(const std::string& totalsPath) {
+    return !storeNumberOf(paths::map(totalsPath).filename().string()).empty();
+}
+
+std::string storeLabel(const std::string& totalsPath) {
+    const std::string name = paths::map(totalsPath).filename().string();
+    if (std::string number = storeNumberOf(name); !number.empty()) return "Store " + number;
+    if (name == kTotalsFileTail) return "The store";
+    return name;
 }
 
 }  // namespace ztl

@@ -23,6 +23,13 @@ namespace importlog {
 std::string logPathFor(const std::string& totalsPath);
 }  // namespace importlog
 
+// The store a totals file is of, as messages and records name it: "Store 12" for
+// "12X390.QB"; the single-store edition's own "X390.QB" is the one store of its company,
+// "The store"; any other name as it stands.
+std::string storeLabel(const std::string& totalsPath);
+// Whether storeLabel names the store by its number.
+bool numberedStore(const std::string& totalsPath);
+
 // The totals file a log was written for ("3QBImport.log" or the kept "3QBImport.log.2" ->
 // "3X390.QB"); empty when the name is no import log's.
 std::string totalsPathOfLog(const std::string& logPath);

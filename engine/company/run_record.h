@@ -48,6 +48,7 @@ struct RunRecord {
     bool duplicateCheckOff = false;  // every transaction was sent without asking
     std::string logPath;             // the import log this run wrote, as the store system names paths;
                                      // empty when it wrote none
+    std::string companyFile;         // the company posted into, as its caller named it; empty: not known
     // The day's runs of consecutive D lines (StoreDay::lineRuns): an import posts at most one
     // entry per run, the one after an H line; a run anywhere else is counted all the same,
     // so that it shows up as not posted.

@@ -67,6 +67,9 @@ class clsZTL {
     // The day the next run posts, as its caller walked the totals file; none: the run reads
     // the file at X390source itself.
     std::shared_ptr<const StoreDay> dayToImport;
+    // The company the next run posts into, as its caller named it, for the run's record and
+    // the summary of its log; the sessions still go to QBCompany.
+    std::string postingCompany;
     const std::string& X390source() const { return source_; }
     // The single-store edition's count of Q lines from the last Load390.
     int qLineCount() const { return qCount_; }

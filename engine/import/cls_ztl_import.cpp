@@ -148,6 +148,7 @@ RunRecord clsZTL::NewStartImport() {
     int statement = 10;
     EndLog(std::nullopt);
     record_ = RunRecord{};
+    record_.companyFile = postingCompany;
     countsLogged_ = false;
     std::optional<VbError> lockLeftBehind;
     try {

@@ -62,6 +62,7 @@ DayOutcome importDay(Program& program, const DayImport& import) {
         if (single && !program.clock) throw vbError(vb::kObjectNotSet);
         engine->X390source(import.source);
         engine->dayToImport = import.day;
+        engine->postingCompany = import.companyFile;
         if (!single) engine->ZTLTrcount = import.day ? import.day->tCount : import.transactionCount;
 
         // Whatever happens below, the run ends its log with what became of the totals file.

@@ -6,6 +6,11 @@
 //   " "
 //   Summary of this import
 //   ---------------------------------------------------------------------------- (76 + blank)
+//   Store : Store 3
+//   Company : /home/op/Shop.qbw                 (when the run knows it)
+//   Business date : 12/05/26                    ("Business dates : 12/05/26, 12/06/26")
+//   Debits of the day : 2081.25
+//   Credits of the day : 2081.25
 //   Posted : 6
 //   Refused : 1 (101004)
 //   Already in QuickBooks : 0
@@ -30,8 +35,12 @@ std::string runCounts(const RunRecord& run);
 inline constexpr const char* kSummaryHeading = "Summary of this import";
 inline constexpr const char* kTotalsFileMark = "Totals file : ";
 
-// The summary's heading and counts.
+// The summary's heading, the day's record and the counts.
 std::vector<std::string> runSummaryLines(const RunRecord& run);
+// The day's record alone, as a printed log names it: the store (from the log's totals file),
+// the company posted into, the business dates of the transactions with lines, and the day's
+// debits and credits as its entries post them. A line the run cannot know is left out.
+std::vector<std::string> dayRecordLines(const RunRecord& run);
 // Its last line and the blank that ends it; `totalsFile` says what became of the totals file.
 std::vector<std::string> totalsFileSummaryLines(const std::string& totalsFile);
 

@@ -24,7 +24,17 @@ TotalsFileFate totalsFileFate(const ImportRunRecord& record) {
 TotalsFileOutcome settleTotalsFile(const std::string& source, TotalsFileFate fate, const Clock& clock) {
     TotalsFileOutcome outcome{fate, {}};
     if (fate == TotalsFileFate::Removed) {
-        if (std::remove(paths::map(source).c_str()) != 0) throw vbErrorOfErrno(errno);
+        // The file leaves its place, so that it is not imported twice; its bytes stay under the
+        // archive's name, so that the day can still be reconciled or undone. A file that cannot
+        // be archived is removed all the same: QuickBooks holds every transaction of it.
+        if (std::optional<ArchivedFile> archive = ArchiveFile(source, clock);
+            archive && !archive->originalLeft) {
+            outcome.archive = archive->name;
+        } else if (std::remove(paths::map(source).c_str()) != 0) {
+            throw vbErrorOfErrno(errno);
+        } else if (archive) {
+            outcome.archive = archive->name;
+        }
     } else if (fate == TotalsFileFate::Archived) {
         std::optional<ArchivedFile> archive = ArchiveFile(source, clock);
         if (!archive) throw vbError(vb::kPathFileAccessError);
@@ -61,7 +71,8 @@ std::optional<std::string> totalsFileNotice(const std::string& source, const Tot
 std::string totalsFileLine(const TotalsFileOutcome& outcome) {
     switch (outcome.fate) {
         case TotalsFileFate::Removed:
-            return "removed: QuickBooks holds every transaction";
+            return "removed: QuickBooks holds every transaction" +
+                   (outcome.archive.empty() ? std::string() : "; a copy is kept as " + outcome.archive);
         case TotalsFileFate::Archived:
             return "archived as " + outcome.archive;
         case TotalsFileFate::StoppedEarly:

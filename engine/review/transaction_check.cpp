@@ -1,5 +1,6 @@
 #include "engine/review/transaction_check.h"
 
+#include "engine/company/settings_keys.h"
 #include "engine/posting/entry_differences.h"
 #include "engine/posting/planned_entry.h"
 #include "engine/totals/store_day.h"
@@ -21,26 +22,32 @@ std::string quoted(const std::string& utf8) {
     return "\"" + utf8ToWindows1252(utf8) + "\"";
 }
 
-// The account field a name was taken from, as the main window labels it; empty when none.
-// Where two fields hold the name, the one whose lines the account is wins.
+// The account field a name was taken from, as the main window labels it or as its setting
+// is keyed; empty when none. Where two fields hold the name, the one whose lines the account
+// is wins.
 std::string fieldOf(const std::string& utf8Name, const EntityNames& names,
-                    const std::optional<CompanyChart::Account>& account) {
+                    const std::optional<CompanyChart::Account>& account, FieldNaming naming) {
     const std::string name = utf8ToWindows1252(utf8Name);
     struct Field {
         const std::string& value;
         const char* label;
+        const char* key;
         bool preferred;
     };
     const std::string type = account ? account->type : std::string();
     const bool tax = account && sameQuickBooksName(account->name, "Sales Tax Payable");
-    const Field fields[] = {{names.receivables, "A/R Import Account", type == "AccountsReceivable"},
-                            {names.payables, "Vendor Import Account", type == "AccountsPayable"},
-                            {names.salesTax, "Sales Tax Account", tax}};
+    const Field fields[] = {
+        {names.receivables, "A/R Import Account", key::kReceivablesName, type == "AccountsReceivable"},
+        {names.payables, "Vendor Import Account", key::kPayablesName, type == "AccountsPayable"},
+        {names.salesTax, "Sales Tax Account", key::kSalesTaxName, tax}};
     auto holds = [&](const Field& f) { return !f.value.empty() && sameQuickBooksName(name, f.value); };
+    auto named = [&](const Field& f) {
+        return std::string(naming == FieldNaming::SettingKeys ? f.key : f.label);
+    };
     for (const Field& f : fields)
-        if (f.preferred && holds(f)) return f.label;
+        if (f.preferred && holds(f)) return named(f);
     for (const Field& f : fields)
-        if (holds(f)) return f.label;
+        if (holds(f)) return named(f);
     return {};
 }
 
@@ -48,8 +55,28 @@ const char* article(NameKind k) {
     return k == NameKind::Customer ? "a customer" : "a vendor";
 }
 
-// The words for a refusal of QuickBooks, naming the field the operator can mend.
-std::string describe(const EntryRefusal& r, const EntityNames& names) {
+// The field whose name a line on this account takes: its window label or its settings key.
+std::string fieldFor(const CompanyChart::Account& account, FieldNaming naming) {
+    const bool keys = naming == FieldNaming::SettingKeys;
+    if (account.type == "AccountsReceivable") return keys ? key::kReceivablesName : "A/R Import Account";
+    if (account.type == "AccountsPayable") return keys ? key::kPayablesName : "Vendor Import Account";
+    return keys ? key::kSalesTaxName : "Sales Tax Account";
+}
+
+const std::string& nameFor(const CompanyChart::Account& account, const EntityNames& names) {
+    return account.type == "AccountsReceivable" ? names.receivables
+           : account.type == "AccountsPayable"  ? names.payables
+                                                : names.salesTax;
+}
+
+// "the Sales Tax Account" in the window, "the setting TaxImportAccount" on the command line.
+std::string theField(const std::string& field, FieldNaming naming) {
+    return naming == FieldNaming::SettingKeys ? "the setting " + field : "the " + field;
+}
+
+}  // namespace
+
+std::string describeRefusal(const EntryRefusal& r, const EntityNames& names, FieldNaming naming) {
     using Kind = EntryRefusal::Kind;
     switch (r.kind) {
         case Kind::Unreadable:
@@ -63,9 +90,9 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
         case Kind::Amount:
             return "QuickBooks cannot read the amount " + quoted(r.value);
         case Kind::Entity: {
-            std::string field = fieldOf(r.value, names, r.account);
-            return (field.empty() ? std::string("the name ") : "the " + field + " ") + quoted(r.value) +
-                   " is no customer or vendor in QuickBooks";
+            std::string field = fieldOf(r.value, names, r.account, naming);
+            return (field.empty() ? std::string("the name ") : theField(field, naming) + " ") +
+                   quoted(r.value) + " is no customer or vendor in QuickBooks";
         }
         case Kind::NameRequired: {
             const std::string account =
@@ -73,17 +100,12 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
                 (r.account->number.empty() ? "" : " (" + utf8ToWindows1252(r.account->number) + ")");
             std::string text = "its line on " + account + " needs " + article(r.needed);
             if (r.given) {
-                std::string field = fieldOf(r.value, names, r.account);
-                return text + ", but " + (field.empty() ? std::string() : "the " + field + " ") +
+                std::string field = fieldOf(r.value, names, r.account, naming);
+                return text + ", but " + (field.empty() ? std::string() : theField(field, naming) + " ") +
                        quoted(r.value) + " is " + article(*r.given);
             }
-            const std::string& wanted = r.account->type == "AccountsReceivable" ? names.receivables
-                                        : r.account->type == "AccountsPayable"  ? names.payables
-                                                                                : names.salesTax;
-            const char* field = r.account->type == "AccountsReceivable" ? "A/R Import Account"
-                                : r.account->type == "AccountsPayable"  ? "Vendor Import Account"
-                                                                        : "Sales Tax Account";
-            if (trimmedView(wanted, kWhitespace).empty()) return text + ": the " + field + " is empty";
+            if (trimmedView(nameFor(*r.account, names), kWhitespace).empty())
+                return text + ": " + theField(fieldFor(*r.account, naming), naming) + " is empty";
             return text + ", and the import names none on it (its code is not that account's number)";
         }
         case Kind::Empty:
@@ -93,6 +115,49 @@ std::string describe(const EntryRefusal& r, const EntityNames& names) {
     }
     return {};
 }
+
+std::string refusalFix(const EntryRefusal& r, const EntityNames& names, const std::string& settingsCommand) {
+    using Kind = EntryRefusal::Kind;
+    const std::string atTheStore =
+        "correct it at the store (QuickBooks refuses it every time), or enter its entry by hand in "
+        "QuickBooks";
+    switch (r.kind) {
+        case Kind::Account:
+            return "add account " + utf8ToWindows1252(r.value) +
+                   " in QuickBooks (with that number or that name), then import again";
+        case Kind::Entity: {
+            const std::string field = fieldOf(r.value, names, r.account, FieldNaming::SettingKeys);
+            if (field.empty()) return "add " + quoted(r.value) + " in QuickBooks";
+            const char* kind = field == key::kReceivablesName ? "customer" : "vendor";
+            return "add " + quoted(r.value) + " in QuickBooks as a " + kind +
+                   ", or name another: " + settingsCommand + " " + field + " NAME";
+        }
+        case Kind::NameRequired: {
+            std::string field = fieldFor(*r.account, FieldNaming::SettingKeys);
+            if (r.given) {
+                const std::string given = fieldOf(r.value, names, r.account, FieldNaming::SettingKeys);
+                if (!given.empty()) field = given;
+            } else if (!trimmedView(nameFor(*r.account, names), kWhitespace).empty()) {
+                return "make the line's account code the number of " +
+                       utf8ToWindows1252(r.account->fullName) +
+                       " at the store, or enter its entry by hand in QuickBooks";
+            }
+            return "name " + std::string(article(r.needed)) + " QuickBooks has: " + settingsCommand + " " +
+                   field + " NAME";
+        }
+        case Kind::Balance:
+        case Kind::Date:
+        case Kind::Amount:
+        case Kind::RefNumber:
+        case Kind::Empty:
+            return atTheStore;
+        case Kind::Unreadable:
+            return {};
+    }
+    return {};
+}
+
+namespace {
 
 // A refusal for the balance alone, for when nothing else can be judged: the sums as the
 // judge adds them, nothing when an amount cannot be read.
@@ -168,7 +233,8 @@ std::string TotalsCheck::summary() const {
         text += ".";
     }
     if (!notWhole.empty()) text += " The totals file may not be the whole day: " + notWhole + ".";
-    if (!incomplete.empty()) text += " The check is incomplete: " + incomplete;
+    if (!incomplete.empty())
+        text += " The check is incomplete: " + (incompleteCause.empty() ? incomplete : incompleteCause);
     return text;
 }
 
@@ -210,10 +276,13 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
     const CompanyChart noChart;
     const CompanyChart& chart = input.chart.chart ? *input.chart.chart : noChart;
     const bool chartRead = input.chart.chart.has_value();
-    if (!chartRead)
+    if (!chartRead) {
         check.incomplete = input.chart.unreadable.empty()
                                ? "QuickBooks' chart of accounts could not be read."
                                : "QuickBooks' chart of accounts could not be read (" + input.chart.unreadable + ").";
+        if (!input.chart.unreadable.empty())
+            check.incompleteCause = "QuickBooks' chart of accounts could not be read.";
+    }
 
     // Each transaction's entry, as the import builds it.
     std::vector<std::optional<PlannedEntry>> planned(blocks.size());
@@ -249,7 +318,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             TransactionVerdict& v = check.transactions[i];
             if (auto refusal = balanceRefusal(planned[i]->entry)) {
                 v.outcome = Outcome::Refused;
-                v.reason = describe(*refusal, input.names);
+                v.reason = describeRefusal(*refusal, input.names, FieldNaming::WindowLabels);
                 v.refusal = std::move(refusal);
             } else {
                 v.outcome = Outcome::Unchecked;
@@ -267,10 +336,12 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
             posted.emplace(queryPostedEntries(ask, *day.first, *day.last), chart);
         } catch (const qbxml::AnswerError& e) {
             postedUnknown = true;
-            check.incomplete = std::string(
-                                   "QuickBooks could not be asked which transactions it already holds, and "
-                                   "an import that cannot ask posts nothing: ") +
-                               e.what();
+            check.incompleteCause =
+                "QuickBooks could not be asked which transactions it already holds, and an import that "
+                "cannot ask "
+                "posts nothing.";
+            check.incomplete =
+                check.incompleteCause.substr(0, check.incompleteCause.size() - 1) + ": " + e.what();
         }
     }
 
@@ -284,10 +355,12 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         if (check.incomplete.empty()) check.incomplete = e.what();
     } catch (const std::exception& ex) {
         VbError e = toVbError(ex);
-        if (check.incomplete.empty())
+        if (check.incomplete.empty()) {
+            check.incompleteCause = "QuickBooks did not answer the question about its customers and vendors.";
             check.incomplete =
                 "QuickBooks did not answer the question about its customers and vendors (error # " +
                 std::to_string(e.number) + ": " + e.description + ").";
+        }
     }
 
     // QuickBooks refusing to read a request costs the run its connection (the session's
@@ -338,7 +411,7 @@ TotalsCheck checkTotals(const CheckInput& input, const AskQuickBooks& ask) {
         auto refusal = names ? judgeJournalEntry(*planned[i], chart, *names) : judgeWithoutNames(*planned[i], chart);
         if (refusal) {
             v.outcome = Outcome::Refused;
-            v.reason = describe(*refusal, input.names);
+            v.reason = describeRefusal(*refusal, input.names, FieldNaming::WindowLabels);
             if (refusal->kind == EntryRefusal::Kind::Unreadable) unreadable = v.refNumber;
             v.refusal = std::move(refusal);
         } else if (!names || postedUnknown) {

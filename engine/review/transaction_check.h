@@ -60,6 +60,10 @@ struct TotalsCheck {
     // Not empty when part of the check could not be made, and why: QuickBooks' refusals are
     // then not foreseen, or not the transactions it holds already.
     std::string incomplete;
+    // The same said short, for the count line: what could not be asked, without QuickBooks'
+    // own words, which `incomplete` keeps for whoever wants the details. Empty: `incomplete`
+    // is short already.
+    std::string incompleteCause;
     // Not empty when the totals file may not hold the store system's whole day, and why
     // (StoreDay::notWhole): what is missing from it cannot be checked, nor posted.
     std::string notWhole;
@@ -81,6 +85,18 @@ struct CheckInput {
     EntityNames names;
     bool askPosted = true;  // the import's duplicate guard is on
 };
+
+// How a finding names the three account fields: as the main window labels them ("the Sales
+// Tax Account"), or as the command line sets them ("the setting TaxImportAccount").
+enum class FieldNaming { WindowLabels, SettingKeys };
+
+// QuickBooks' refusal of an entry, in the operator's words, naming the field that mends it.
+std::string describeRefusal(const EntryRefusal& refusal, const EntityNames& names, FieldNaming naming);
+// What mends the refusal, as a step on the command line ("add account 6400 in QuickBooks
+// ...", "... ztl settings set TaxImportAccount NAME"); `settingsCommand` is how the edition's
+// settings are set ("ztl settings set"). Empty when there is no step to name.
+std::string refusalFix(const EntryRefusal& refusal, const EntityNames& names,
+                       const std::string& settingsCommand);
 
 // Asks QuickBooks (through `ask`, one message set per question) for the customers and
 // vendors and, when askPosted, for the journal entries of the file's dates. Throws VbError

@@ -50,6 +50,7 @@ MailMessage postMail(const PostReport& report, const PostSettings& settings) {
         text += "  File : " + day.source + "\n";
         if (day.run) {
             const RunRecord& run = *day.run;
+            if (!run.companyFile.empty()) text += "  Company : " + run.companyFile + "\n";
             outcomeLines(text, run, RunRecord::Outcome::Posted, "Posted");
             outcomeLines(text, run, RunRecord::Outcome::Refused, "Refused");
             outcomeLines(text, run, RunRecord::Outcome::AlreadyThere, "Already in QuickBooks");

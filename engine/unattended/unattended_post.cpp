@@ -251,21 +251,6 @@ void quickBooksNotReached(PostReport& report, const PostOptions& options) {
 
 }  // namespace
 
-std::string storeLabel(const std::string& totalsPath) {
-    std::string name = paths::map(totalsPath).filename().string();
-    const std::string tail = "X390.QB";
-    if (name.size() > tail.size()) {
-        std::string head = name.substr(0, name.size() - tail.size());
-        bool digits = true;
-        for (char c : head) digits &= c >= '0' && c <= '9';
-        bool upperTail = true;
-        for (size_t i = 0; i < tail.size(); ++i)
-            upperTail &= std::toupper(static_cast<unsigned char>(name[head.size() + i])) == tail[i];
-        if (digits && upperTail) return "Store " + head;
-    }
-    return name;
-}
-
 std::string PostReport::headline() const {
     std::string text = store;
     if (lockHeld) return text + ": " + reason;

@@ -70,8 +70,4 @@ struct PostReport {
 // replaced for the run by one that collects what would have been shown.
 PostReport postUnattended(Program& program, const std::string& totalsPath, const PostOptions& options);
 
-// The store as the message names it: "Store 12" for a totals file "12X390.QB", else the
-// file's name.
-std::string storeLabel(const std::string& totalsPath);
-
 }  // namespace ztl

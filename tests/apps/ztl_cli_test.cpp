@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/free_port.h"
 #include "tests/support/shell_command.h"
 
 namespace fs = std::filesystem;
@@ -113,7 +114,8 @@ TEST_F(Cli, AnImportPostsWhatItsLogSaysAndNothingElse) {
     EXPECT_EQ(r.status, 1) << "refused entries demand the log's printout";
     EXPECT_EQ(r.err,
               "Import errors have occured !\nYou MUST print this log file to continue.\n"
-              " Consult your documentation for import error procedure.\n\nPrint it with: lp QBImport.log\n\n");
+              " Consult your documentation for import error procedure.\n\nPrint it with: lp QBImport.log\n"
+              "The import error procedure, with this day's commands, comes before the summary below.\n\n");
     std::string log = slurp(dir / "QBImport.log");
     // The results show the log as the run left it; the totals file's fate follows it there.
     const size_t fate = log.rfind("Totals file : archived as ");
@@ -308,4 +310,92 @@ TEST_F(Cli, TotalsTableShowsAccountsNamesDebitsAndCredits) {
 
     // The plain table is the file's entries, whatever --table shows.
     EXPECT_TRUE(run(ztl("totals X390.QB")).out.starts_with("Q\nH,1,12/05/26\nD,1000,0.1\n"));
+}
+
+// Each failure the bookkeeper or the IT helper meets on the command line: its cause said once
+// (however many boxes the windows would stack for it), and the next step with its command.
+TEST_F(Cli, EachFailureSaysItsCauseOnceAndTheNextStep) {
+    ASSERT_EQ(run(qbsim("new shop.qbw --sample")).status, 0);
+    ASSERT_EQ(run(ztl("settings set ARImportAccount 'Walk-in Customer'")).status, 0);
+    const std::string day = "Q\r\n" + H("004711") + "\r\n" + D("1200", "108.00") + "\r\n" +
+                            D("4000", "0", "-100") + "\r\n" + D("2100", "0", "-8") + "\r\nTRT    1\r\nQ\r\n" +
+                            H("004712") + "\r\n" + D("1000", "9") + "\r\n" + D("9999", "0", "-9") +
+                            "\r\nTRT    1\r\n";
+    // A bridge that nobody calls: the Web Connector on the PC never comes.
+    const std::string bridge = "env -u ZENTREL_QUICKBOOKS ";
+    const int free = ztl::testsupport::freePort();
+    ASSERT_NE(free, 0);
+    const std::string port = std::to_string(free);
+    // Each ztl on a command line of its own: the test's settings are set for the first word only.
+    write("pw.txt", "pw\n");
+    write("two.txt", "one\ntwo\n");
+    ASSERT_EQ(run(ztl("qbwc file --url http://localhost:" + port + "/qbwc --user clerk")).status, 0);
+    ASSERT_EQ(run(ztl("qbwc set-password") + " < pw.txt").status, 0);
+    ASSERT_EQ(run(ztl("qbwc set TimeoutSeconds 1")).status, 0);
+    ASSERT_EQ(run("grep -h PasswordHash config/ZTL/ZTL.ini > before").status, 0);
+
+    struct Case {
+        const char* what;
+        std::string command;
+        int status;
+        std::vector<std::string> once, present, absent;
+    };
+    const std::vector<Case> cases = {
+        {"the Web Connector does not call: check",
+         bridge + ztl("check X390.QB"),
+         1,
+         {"The Web Connector has not called since"},
+         {"ztl qbwc status", "Checked against no company"},
+         {"Error in module", "Could not connect to QuickBooks Company"}},
+        {"the Web Connector does not call: single-store import",
+         bridge + ztl("import --single-store X390.QB"),
+         1,
+         {"The Web Connector has not called since", "Error in module clsZTL.Class_Initialize"},
+         {"nothing was imported", "the totals file stays where it is"},
+         {"clsZTL.LoadQbCoa", "Could not access QuickBooks."}},
+        {"the Sales Tax Account empty: the setting and its command",
+         ztl("check X390.QB"),
+         1,
+         {"004711: its line on Sales Tax Payable"},
+         {"the setting TaxImportAccount is empty",
+          "next: name a vendor QuickBooks has: ztl settings set "
+          "TaxImportAccount NAME",
+          "next: add account 9999 in QuickBooks"},
+         {"Sales Tax Account"}},
+        {"a refusal: the import error procedure with this day's commands",
+         ztl("import X390.QB"),
+         1,
+         {"Consult your documentation for import error procedure."},
+         {"Import error procedure for this day:", "ztl check X390.QB", "2. put the day back: cp ",
+          "3. import again (only what QuickBooks does not hold is sent): ztl import X390.QB"},
+         {}},
+        {"plain http off the loopback: an https address on another port",
+         ztl("qbwc file --url http://shop.example.com:8080/qbwc --user clerk --out other.qwc"),
+         1,
+         {"https://shop.example.com:8443/qbwc"},
+         {"SSH tunnel"},
+         {"https://shop.example.com:8080"}},
+        {"a piped password whose second line differs",
+         ztl("qbwc set-password") + " < two.txt; grep -h PasswordHash config/ZTL/ZTL.ini | cmp -s - before "
+                                    "&& echo the password stays",
+         0,
+         {"the two passwords differ; nothing changed"},
+         {"the password stays"},
+         {"password set"}},
+    };
+    for (const Case& c : cases) {
+        write("X390.QB", day);
+        Result r = run(c.command);
+        const std::string all = r.out + r.err;
+        EXPECT_EQ(r.status, c.status) << c.what << "\n" << all;
+        for (const std::string& s : c.once) {
+            size_t n = 0;
+            for (size_t at = all.find(s); at != std::string::npos; at = all.find(s, at + 1)) ++n;
+            EXPECT_EQ(n, 1u) << c.what << ": \"" << s << "\"\n" << all;
+        }
+        for (const std::string& s : c.present)
+            EXPECT_NE(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
+        for (const std::string& s : c.absent)
+            EXPECT_EQ(all.find(s), std::string::npos) << c.what << ": " << s << "\n" << all;
+    }
 }

@@ -71,6 +71,13 @@ TEST(QwcFile, TheWebConnectorsRulesForAppUrlAndTheFilesContent) {
          {"http://shop.example.com/qbwc", "https://192.168.1.10/qbwc", "https://[::1]:8443/",
           "http://127.0.0.1:8080/qbwc", "ftp://shop.example.com/", "shop.example.com/qbwc", "https:///qbwc"})
         EXPECT_TRUE(appUrlRefusal(bad)) << bad;
+    // The https address suggested for a plain-http one is never on the plain-http port.
+    for (const char* httpUrl : {"http://shop.example.com:8080/qbwc", "http://shop.example.com:8443/qbwc"}) {
+        const std::string why = appUrlRefusal(httpUrl).value_or("");
+        const std::string port = std::string(httpUrl).substr(std::string(httpUrl).rfind(':'), 5);
+        EXPECT_NE(why.find("https://shop.example.com:"), std::string::npos) << why;
+        EXPECT_EQ(why.find("https://shop.example.com" + port), std::string::npos) << why;
+    }
 
     QwcFields f;
     f.appUrl = "https://shop.example.com:8443/qbwc?a=1&b=2";

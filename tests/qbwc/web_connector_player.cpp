@@ -1,3 +1,4 @@
+#include "tests/support/free_port.h"
 #include "web_connector_player.h"
 
 #include <arpa/inet.h>
@@ -259,17 +260,7 @@ void WebConnectorPlayer::stop() {
 }
 
 int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
+    return testsupport::freePort();
 }
 
 }  // namespace ztl::qbwc::test

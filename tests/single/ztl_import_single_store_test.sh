@@ -32,9 +32,11 @@ check "archive holds the totals" "" "$(cmp "$work/X390.QB" "$ZENTREL_SHARES/STOR
 cp "$work/X390.QB" "$file"
 out=$("$ztl" import --single-store "$source" 2> "$work/err"); rc=$?
 check "accepted status" 0 "$rc"
-check "accepted says" "Every transaction is posted; the totals file is removed: $source" "$(grep '^Every' <<< "$out")"
+kept=$(ls -t "$ZENTREL_SHARES/STORESRV/CATCON/" | grep '^X390\.QB[0-9]' | head -1)
+check "accepted says" "Every transaction is posted; the totals file is removed: $source (a copy is kept as \\\\STORESRV\\catcon\\$kept)" "$(grep '^Every' <<< "$out")"
+check "accepted keeps a copy to reconcile" "" "$(cmp "$work/X390.QB" "$ZENTREL_SHARES/STORESRV/CATCON/$kept")"
 check "accepted sums up" "$(printf '%s\n' 'Posted : 1' 'Refused : 0' 'Already in QuickBooks : 2' \
-    'Sent without an answer : 0' 'Not sent : 0' 'Totals file : removed: QuickBooks holds every transaction')" \
+    'Sent without an answer : 0' 'Not sent : 0' "Totals file : removed: QuickBooks holds every transaction; a copy is kept as \\\\STORESRV\\catcon\\$kept")" \
     "$(tail -6 <<< "$out")"
 check "accepted file" "absent" "$([ -e "$file" ] && echo present || echo absent)"
 

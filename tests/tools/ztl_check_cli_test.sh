@@ -25,8 +25,9 @@ journal() { "$qbsim" journal "$company" --tsv | wc -l; }
 
 out=$("$ztl" check "$store1" 2> "$work/err"); rc=$?
 check "before: status" 1 "$rc"
-check "before: lines" "$(printf '%s\n%s\n%s' "Checked against company $company for $store1" \
+check "before: lines" "$(printf '%s\n%s\n%s\n%s' "Checked against company $company for $store1 (Store 1)" \
     "101004: account code 6400 names no account in the company's chart" \
+    "  next: add account 6400 in QuickBooks (with that number or that name), then import again" \
     "1 of 7 transactions will not be posted.")" "$out"
 check "before: nothing on stderr" "" "$(cat "$work/err")"
 
@@ -36,7 +37,7 @@ check "single-store: line" "All 3 transactions will be posted." "$(tail -1 <<< "
 
 out=$(ZENTREL_QUICKBOOKS= "$ztl" check "$store1" 2> /dev/null); rc=$?
 check "unreachable: status" 1 "$rc"
-check "unreachable: named" "Checked against no company (QuickBooks cannot be reached) for $store1" \
+check "unreachable: named" "Checked against no company (QuickBooks cannot be reached) for $store1 (Store 1)" \
     "$(head -1 <<< "$out")"
 check "unreachable: count" "None of the 7 transactions could be judged. The check is incomplete: QuickBooks' chart of accounts could not be read." \
     "$(tail -1 <<< "$out")"
@@ -87,7 +88,7 @@ export ZENTREL_QUICKBOOKS="sim:$work/world/Other.qbw"
 other() { "$qbsim" journal "$work/world/Other.qbw" --tsv | wc -l; }
 "$ztl" check "$store1" > "$work/out" 2> "$work/err"
 check "other company: check warns" 1 "$(grep -c '^The company open in QuickBooks is not the one this store last posted into.$' "$work/err")"
-check "other company: check names it" "Checked against company $work/world/Other.qbw for $store1" "$(head -1 "$work/out")"
+check "other company: check names it" "Checked against company $work/world/Other.qbw for $store1 (Store 1)" "$(head -1 "$work/out")"
 "$ztl" import "$store1" > /dev/null 2> "$work/err"; rc=$?
 check "other company: refused" 1 "$rc"
 check "other company: both named" 2 "$(grep -c -e "^Open in QuickBooks now:  $work/world/Other.qbw$" \

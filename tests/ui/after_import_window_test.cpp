@@ -1,17 +1,21 @@
 // The multi-store window's "After the import" menu on a demo world: the day reconciled in a
 // results window that demands no printout, and the import undone after YES is typed.
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
+#include <filesystem>
 
+#include "platform/paths.h"
 #include "qbsim/company.h"
 #include "support/demo_fixture.h"
 #include "support/modal_answer.h"
 #include "ui/frm_ztl_main.h"
+#include "ui/logic/account_fields.h"
 #include "ui/single_byte_text.h"
 
 using namespace ztl;
@@ -37,31 +41,42 @@ void readResults(QString& caption, QString& text) {
     });
 }
 
-}  // namespace
-
-class AfterImportWindowTest : public QObject {
-    Q_OBJECT
-  private slots:
-    void reconcileThenUndoFromTheMenu();
-};
-
-void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
-    test::DemoFixture f(Edition::MultiStore, 1);  // store 1 books one entry QuickBooks refuses
-    ui::frmZTLMain w(f.program, f.dialogs);
-    f.program.mainWindow = &w;
+// The confirmation answered YES, then the load; the window shown.
+void confirmAndLoad(ui::frmZTLMain& w) {
     test::answerNextModal([](QWidget* d) {
         d->findChild<QLineEdit*>("Text1")->setText("YES");
         d->findChild<QPushButton*>("cmdOk")->click();
     });
     QCOMPARE(w.Load(), ms::LoadOutcome::Ready);
     w.show();
-    f.dialogs.printerAnswers = {QString(f.dir.path() + "/log.pdf")};
-    test::answerNextModal([&f](QWidget* d) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.dialogs.printerRequests > 0, 5000);
+}
+
+// Closes the next results window once the log it demands is printed, the `printed`th time.
+void closeResultsOnceLogPrinted(test::DemoFixture& f, int printed) {
+    test::answerNextModal([&f, printed](QWidget* d) {
+        QTRY_VERIFY_WITH_TIMEOUT(f.dialogs.printerRequests >= printed, 5000);
         auto* exit = d->findChild<QPushButton*>("cmdExit");
         QTRY_VERIFY_WITH_TIMEOUT(exit->isEnabled(), 5000);
         exit->click();
     });
+}
+
+}  // namespace
+
+class AfterImportWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void reconcileThenUndoFromTheMenu();
+    void firstStartInACompanyWithoutNames();
+};
+
+void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
+    test::DemoFixture f(Edition::MultiStore, 1);  // store 1 books one entry QuickBooks refuses
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmAndLoad(w);
+    f.dialogs.printerAnswers = {QString(f.dir.path() + "/log.pdf")};
+    closeResultsOnceLogPrinted(f, 1);
     w.findChild<QPushButton*>("cmdImport")->click();
     QVERIFY(f.program.ImportErrorFlag);
     const std::size_t posted = qbsim::Company::open(f.world.companyFile).journal().size();
@@ -104,6 +119,44 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
     QTRY_COMPARE_WITH_TIMEOUT(caption, QString("Undo of the import"), 5000);
     QVERIFY2(text.contains("Removed from QuickBooks : TxnID"), qPrintable(text));
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), std::size_t(0));
+
+    // The window says the day is out of QuickBooks, and Import is offered again: it puts the
+    // totals file back from its archive (which stays) and posts the day once more.
+    const std::string archive = w.logic().lastArchive.value_or("");
+    QVERIFY(!archive.empty());
+    auto* count = w.findChild<QLabel*>("lblCheck");
+    QVERIFY2(count->text().startsWith("The import is undone: what it posted is out of QuickBooks."),
+             qPrintable(count->text()));
+    QVERIFY2(count->text().contains(ui::fromSingleByte(archive)), qPrintable(count->text()));
+    auto* import = w.findChild<QPushButton*>("cmdImport");
+    QVERIFY(import->isEnabled());
+    const std::filesystem::path totals = paths::map(w.logic().sourcePath);
+    QVERIFY(!std::filesystem::exists(totals));
+    f.dialogs.printerAnswers = {QString(f.dir.path() + "/again.pdf")};
+    closeResultsOnceLogPrinted(f, 2);
+    import->click();
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), posted);
+    QVERIFY(std::filesystem::exists(paths::map(archive)));
+    QVERIFY2(w.logic().lastArchive && *w.logic().lastArchive != archive, "the import again archives anew");
+    QVERIFY(!import->isEnabled());
+}
+
+void AfterImportWindowTest::firstStartInACompanyWithoutNames() {
+    test::DemoFixture f(Edition::MultiStore, 1);
+    f.settings = MemorySettingsStore();  // a company never worked with on this workstation
+    ui::frmZTLMain w(f.program, f.dialogs);
+    f.program.mainWindow = &w;
+    confirmAndLoad(w);
+    auto* note = w.findChild<QLabel*>("lblFieldsNote");
+    QVERIFY(note->isVisible());
+    QVERIFY2(note->text().startsWith("No names are stored for this company yet."), qPrintable(note->text()));
+    for (const char* field : {"txtARImport", "txtVendImport", "txtTaxImp"})
+        QVERIFY(w.findChild<QLineEdit*>(field)->text().isEmpty());
+
+    // Once a name is stored, later starts have nothing to explain; a name cleared on purpose is
+    // no first start either.
+    f.settings.set(kSettingsApp, f.program.settingsSection, "TaxImportAccount", "");
+    QCOMPARE(ui::readAccountFields(f.program).note, std::string());
 }
 
 QTEST_MAIN(AfterImportWindowTest)

@@ -4,6 +4,7 @@
 // and the focus has left the account fields, also through a slow QuickBooks with the
 // operator typing on, and what the line and the marks say after a run.
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -15,9 +16,10 @@
 #include "support/keyboard_operator.h"
 #include "support/modal_answer.h"
 #include "support/slow_quickbooks.h"
+#include "ui/check_marks_panel.h"
 #include "ui/frm_ztl_main.h"
-#include "ui/quickbooks_wait_window.h"
 #include "ui/logic/grid_content.h"
+#include "ui/quickbooks_wait_window.h"
 #include "ui/single_byte_text.h"
 
 using namespace ztl;
@@ -69,6 +71,7 @@ class CheckMarksWindowTest : public QObject {
     void singleStoreShowsNoMarksForASoundDayAndMarksAfterAWrongVendor();
     void namesTypedThroughASlowQuickBooksAreAllStoredAndTheKeysStayTheOperators();
     void importPressedWhileTheCheckWaitsRunsAfterIt();
+    void anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDemand();
     void theDaysAnUnattendedRunKeptAreNamed();
 };
 
@@ -308,6 +311,46 @@ void CheckMarksWindowTest::importPressedWhileTheCheckWaitsRunsAfterIt() {
     QCOMPARE(w.findChild<QLabel*>("lblCheck")->text(), QString("6 posted, 1 refused (101004): see the marks"));
     QCOMPARE(f.settings.get("ZTL", f.program.settingsSection, "VendorImportAccount", "?"),
              std::string("Main Supplier"));
+}
+
+void CheckMarksWindowTest::anIncompleteCheckSaysItsCauseOnceWithTheDetailsOnDemand() {
+    // QuickBooks could not be asked what it holds: the count line says so short; what the
+    // Web Connector's wait answered is kept for the Details link, once, however often the
+    // check runs into it again.
+    const std::string why = "Could not start QuickBooks. The Web Connector has not called since 09:12:05.";
+    TotalsCheck check;
+    check.transactions.resize(2);
+    check.transactions[0].outcome = check.transactions[1].outcome = TransactionVerdict::Outcome::Unchecked;
+    check.incompleteCause =
+        "QuickBooks could not be asked which transactions it already holds, and an import that cannot ask "
+        "posts nothing.";
+    check.incomplete =
+        "QuickBooks could not be asked which transactions it already holds, and an import that "
+        "cannot ask posts nothing: QuickBooks did not answer the question (error # -2147220472: " +
+        why + ")";
+    const ui::CheckMarks marks = ui::checkMarks(check);
+    QVERIFY2(marks.countLine.ends_with("The check is incomplete: " + check.incompleteCause),
+             marks.countLine.c_str());
+    QCOMPARE(marks.details, check.incomplete);
+
+    QWidget window;
+    auto* grid = new ui::TotalsGridWidget("grdX390", "Korvane totals to import", &window);
+    ui::CheckMarksPanel panel(grid, &window);
+    window.show();
+    panel.showMarks(marks);
+    auto* link = panel.findChild<QLabel*>("lnkCheckDetails");
+    auto* details = panel.findChild<QLabel*>("lblCheckDetails");
+    QVERIFY(link->isVisible());
+    QVERIFY(!details->isVisible());
+    emit link->linkActivated("details");
+    QVERIFY(details->isVisible());
+    // The check's wait failing again adds nothing it said already; a new cause is kept too.
+    panel.addToCountLine(QString::fromStdString(why));
+    QCOMPARE(panel.details(), ui::fromSingleByte(check.incomplete));
+    panel.addToCountLine("The wait for the Web Connector was cancelled.");
+    QCOMPARE(panel.details().count(QString::fromStdString(why)), 1);
+    QVERIFY(panel.details().endsWith("\nThe wait for the Web Connector was cancelled."));
+    QVERIFY(!panel.countLine().contains("Web Connector"));
 }
 
 void CheckMarksWindowTest::theDaysAnUnattendedRunKeptAreNamed() {

@@ -2,7 +2,7 @@
 // environment names (ZENTREL_SHARES, TMPDIR, ZENTREL_QUICKBOOKS, XDG_CONFIG_HOME), for a
 // machine without a desktop. ZentrelMS: the splash, the confirmation, the main window with
 // its grids filled, the quick reference, the results window of a real import and the main
-// window after it. Zentrel: its main window before and after its own import. Each is a PNG
+// window after it and after its undo. Zentrel: its main window before and after its own import. Each is a PNG
 // file in FOLDER. Message boxes go to standard error and are answered OK; the printout a
 // refused entry demands goes to FOLDER/import-log.pdf.
 #include <QApplication>
@@ -80,11 +80,9 @@ void onNextModal(std::function<bool(QWidget*)> ready, std::function<void(QWidget
     timer->start(20);
 }
 
-// Pictures the results window of the import about to start, once its activation is over,
-// and closes it.
-void closeResultsWhenDone() {
-    static int run = 0;
-    std::string name = ++run == 1 ? "results.png" : "single-store-results.png";
+// Pictures the results window about to open as `name`, once its activation is over, and
+// closes it.
+void closeResultsWhenDone(std::string name) {
     onNextModal(
         [](QWidget* w) {
             auto* exit = w->findChild<QPushButton*>("cmdExit");
@@ -154,9 +152,14 @@ int main(int argc, char** argv) {
     save(help, "quick-reference.png");
     help.close();
 
-    closeResultsWhenDone();
+    closeResultsWhenDone("results.png");
     main.findChild<QPushButton*>("cmdImport")->click();
     save(main, "main-window-after-import.png");
+    // The import undone (YES typed): the window says what it posted is out of QuickBooks and offers
+    // Import again.
+    closeResultsWhenDone("undo-results.png");
+    main.logic().undoImport([](const std::string&) { return std::optional<std::string>("YES"); });
+    save(main, "main-window-after-undo.png");
     main.close();
 
     Program single(Edition::SingleStore);
@@ -171,7 +174,7 @@ int main(int argc, char** argv) {
     singleMain.resize(1024, 768);
     singleMain.show();
     save(singleMain, "single-store-window.png");
-    closeResultsWhenDone();
+    closeResultsWhenDone("single-store-results.png");
     singleMain.findChild<QPushButton*>("cmdImport")->click();
     save(singleMain, "single-store-window-after-import.png");
     return 0;

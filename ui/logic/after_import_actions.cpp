@@ -7,6 +7,7 @@
 #include "engine/review/undo_run.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
+#include "ui/logic/check_marks.h"
 
 namespace ztl::ui {
 namespace {
@@ -109,6 +110,41 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
                             MsgIcon::Exclamation);
     }
     return false;
+}
+
+CheckMarks undoneMarks(const ImportPlace& place) {
+    std::string line = "The import is undone: what it posted is out of QuickBooks. ";
+    line += place.totalsNow.empty()
+                ? "Import posts it again."
+                : "Import puts the totals file back from " + place.totalsNow + " and posts it again.";
+    return {line, {}, {}};
+}
+
+bool putDayBack(Program& program, const ImportPlace& place) {
+    if (place.totalsNow.empty()) return true;
+    const std::filesystem::path target = paths::map(place.totalsPath);
+    try {
+        const std::string day = readWholeFile(paths::map(place.totalsNow));
+        std::error_code ec;
+        if (std::filesystem::exists(target, ec)) {
+            if (readWholeFile(target) == day) return true;
+            program.showMessage(
+                "The totals file " + place.totalsPath +
+                    " is there again and holds another day: import that one first, then put the "
+                    "undone day back from " +
+                    place.totalsNow + " and import it.",
+                MsgIcon::Exclamation);
+            return false;
+        }
+        writeWholeFile(target, day);
+        return true;
+    } catch (const VbError& e) {
+        program.showMessage("The undone day could not be put back from " + place.totalsNow + " to " +
+                                place.totalsPath + " (error # " + std::to_string(e.number) + ": " +
+                                e.description + "). Nothing was imported; the archive stays.",
+                            MsgIcon::Exclamation);
+        return false;
+    }
 }
 
 }  // namespace ztl::ui

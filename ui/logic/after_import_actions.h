@@ -34,4 +34,14 @@ using AskForYes = std::function<std::optional<std::string>(const std::string& te
 // QuickBooks holds none of the run's entries afterwards.
 bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& ask);
 
+// After an undo that took what the import posted out of QuickBooks: what the window's check
+// line says, and Import offered again.
+struct CheckMarks;
+CheckMarks undoneMarks(const ImportPlace& place);
+
+// The undone day under its own name again, for Import to post it: its archive copied back to
+// the totals file's name (the archive stays). True when the totals file is there to import;
+// a totals file there that is another day is said, and stays.
+bool putDayBack(Program& program, const ImportPlace& place);
+
 }  // namespace ztl::ui

@@ -8,6 +8,7 @@ namespace ztl::ui {
 CheckMarks checkMarks(const TotalsCheck& check) {
     CheckMarks marks;
     marks.countLine = check.summary();
+    if (!check.incompleteCause.empty()) marks.details = check.incomplete;
     // An entry beside which the import posts (one typed by hand with the same number and
     // date) is marked too: the operator looks at it before posting, though nothing stops it.
     int warned = 0;

@@ -22,6 +22,9 @@ struct CheckMarks {
         std::string verdict = "will not be posted";
     };
     std::vector<Row> rows;  // every row of every flagged transaction, in grid order
+    // Why the check is incomplete, with QuickBooks' own words, when the count line says it
+    // short: shown on demand. Empty when there is nothing more to say.
+    std::string details;
 };
 
 CheckMarks checkMarks(const TotalsCheck& check);

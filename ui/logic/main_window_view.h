@@ -14,6 +14,8 @@ struct AccountFields {
     std::string ar;      // txtARImport, "ARImportAccount"
     std::string vendor;  // txtVendImport, "VendorImportAccount"
     std::string tax;     // txtTaxImp, "TaxImportAccount"
+    // Beside the fields: why they are empty, when no name was ever stored for the company.
+    std::string note;
 };
 
 class MainWindowView : public ImportRunView {

@@ -151,8 +151,27 @@ void MainWindowLogic::loadgridCoa() {
     }
 }
 
+bool MainWindowLogic::undoImport(const ui::AskForYes& ask) {
+    if (busy_) return false;
+    const ui::ImportPlace place = importPlace();
+    if (!ui::undoInWindow(program_, place, ask)) return false;
+    if (!imported_) return true;  // an import of an earlier start: this window's day is as it was
+    undone_ = true;
+    view_.setStatusCaption("");  // "Import complete..." no more
+    view_.repaintStatus();
+    lastCheck = ui::undoneMarks(place);
+    view_.showCheck(*lastCheck);
+    view_.setImportEnabled(true);
+    return true;
+}
+
 void MainWindowLogic::cmdImport_Click() {
     if (busy_) return;
+    if (undone_) {
+        if (!ui::putDayBack(program_, importPlace())) return;
+        undone_ = false;
+        lastArchive.reset();
+    }
     ui::BusyFlag busy(busy_);
     lastRun.reset();
     DayOutcome done = importDay(program_, {.transactionCount = transactionCount,

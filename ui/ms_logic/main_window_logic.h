@@ -8,10 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "engine/import/cls_ztl.h"
 #include "engine/company/run_record.h"
+#include "engine/import/cls_ztl.h"
 #include "engine/program.h"
 #include "storedata/business_basic.h"
+#include "ui/logic/after_import_actions.h"
 #include "ui/logic/check_marks.h"
 #include "ui/logic/main_window_view.h"
 
@@ -40,6 +41,12 @@ class MainWindowLogic {
     LoadOutcome Load();
     // The import run, then the archiving of the totals file.
     void cmdImport_Click();
+    // "Undo this import...": the import of the window's totals file undone after YES; once its
+    // entries are out of QuickBooks the window says so and Import posts again, its totals
+    // file put back from the archive. True when QuickBooks holds none of the run's entries.
+    bool undoImport(const ui::AskForYes& ask);
+    // Where the last import left the day, for the actions after it.
+    ui::ImportPlace importPlace() const { return {sourcePath, lastArchive.value_or(""), ""}; }
     // The import run alone, for a caller that keeps the totals file where it is: its record,
     // also kept in lastRun.
     const RunRecord& runImport();
@@ -93,6 +100,7 @@ class MainWindowLogic {
     // A check or an import is under way: a wait for QuickBooks inside it keeps the window
     // alive, and nothing may start another meanwhile.
     bool busy_ = false;
+    bool undone_ = false;  // the last import was undone: Import puts the day back first
 };
 
 }  // namespace ztl::ms

@@ -129,7 +129,9 @@ TEST(ImportRun, TransactionsThatCannotBeSentLeaveNoBlockAndUseNoNumber) {
     EXPECT_NE(r.log().find("Transaction : 1    Invoice : 3\r\n"), std::string::npos);
     // The summary names them, and it is in the log before the results window shows it.
     EXPECT_TRUE(r.wholeLog().ends_with("\r\n \r\nSummary of this import\r\n" + std::string(76, '-') +
-                                       " \r\nPosted : 1\r\nRefused : 0\r\nAlready in QuickBooks : 0\r\n"
+                                       " \r\nBusiness date : 12/05/26\r\nDebits of the day : 14.00\r\n"
+                                       "Credits of the day : 19.00\r\n"
+                                       "Posted : 1\r\nRefused : 0\r\nAlready in QuickBooks : 0\r\n"
                                        "Sent without an answer : 0\r\nNot sent : 2 (1, 2)\r\n"))
         << r.wholeLog();
     EXPECT_EQ(r.t.prompter.texts(),
