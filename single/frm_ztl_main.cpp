@@ -55,16 +55,10 @@ frmZTLMain::frmZTLMain(Program& program, ui::StandardDialogs& dialogs, QWidget* 
     top->addWidget(txtQBCompany, 1, 1);
     top->addWidget(cmdQBCBrowse, 1, 2);
     // After the import, beside Browse: the day reconciled with the company, or the import undone.
-    auto place = [this] {
-        const auto& o = logic_->lastOutcome;
-        // Archived, or removed with a copy kept: the day is under the archive's name.
-        return ui::ImportPlace{logic_->sourcePath, o ? o->archive : "", logic_->companyFile};
-    };
     top->addWidget(ui::afterImportButton(
-                       central_, [this, place] { ui::reconcileInWindow(program_, place()); },
-                       [this, place] {
-                           ui::undoInWindow(program_, place(),
-                                            [this](const std::string& t) { return ui::askForYes(this, t); });
+                       central_, [this] { ui::reconcileInWindow(program_, logic_->importPlace()); },
+                       [this] {
+                           logic_->undoImport([this](const std::string& t) { return ui::askForYes(this, t); });
                        }),
                    1, 3);
     top->setColumnStretch(1, 1);

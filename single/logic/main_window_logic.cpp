@@ -186,8 +186,29 @@ void MainWindowLogic::runImport() {
     importRun(false);
 }
 
+bool MainWindowLogic::undoImport(const ui::AskForYes& ask) {
+    if (busy_) return false;
+    const ui::ImportPlace place = importPlace();
+    if (!ui::undoInWindow(program_, place, ask)) return false;
+    if (!imported_) return true;  // an import of an earlier start: this window's day is as it was
+    undone_ = true;
+    view_.setStatusCaption("");  // "Import complete..." no more
+    view_.repaintStatus();
+    lastCheck = ui::undoneMarks(place);
+    view_.showCheck(*lastCheck);
+    view_.setImportEnabled(true);
+    return true;
+}
+
 void MainWindowLogic::importRun(bool settleFile) {
     if (busy_) return;
+    if (undone_) {
+        if (!ui::putDayBack(program_, importPlace())) return;
+        // The engine object closed its connection when its run ended: the day is posted by a
+        // new one, with the company's chart and the day as they are now.
+        if (!loadEngine()) return;
+        undone_ = false;
+    }
     ui::BusyFlag busy(busy_);
     lastOutcome.reset();
     lastRun.reset();

@@ -14,6 +14,7 @@
 #include "engine/program.h"
 #include "single/logic/single_store_view.h"
 #include "engine/import/totals_file_fate.h"
+#include "ui/logic/after_import_actions.h"
 #include "ui/logic/check_marks.h"
 
 namespace ztl::single {
@@ -37,6 +38,15 @@ class MainWindowLogic {
     void cmdImport_Click();
     // The import run alone, for a caller that keeps the totals file where it is.
     void runImport();
+    // "Undo this import...": the import of the window's totals file undone after YES; once its
+    // entries are out of QuickBooks the window says so and Import posts again, its totals
+    // file put back from the archive copy. True when QuickBooks holds none of the run's entries.
+    bool undoImport(const ui::AskForYes& ask);
+    // Where the last import left the day, for the actions after it: archived, or removed with
+    // a copy kept, the day is under the archive's name.
+    ui::ImportPlace importPlace() const {
+        return {sourcePath, lastOutcome ? lastOutcome->archive : "", companyFile};
+    }
     void txtRefNum_LostFocus(const std::string& text);
     // The account field named `controlName` lost the focus with `text` in it: the name is
     // stored at once. A name that changed makes the check due again; it asks QuickBooks, so it
@@ -86,6 +96,7 @@ class MainWindowLogic {
     bool fieldsLoaded_ = false;
     bool unloaded_ = false;
     bool imported_ = false;  // an import has run: the check told of the file before it
+    bool undone_ = false;    // the last import was undone: Import puts the day back first
     bool recheckDue_ = false;  // a stored name changed since the last check
     // A check or an import is under way: a wait for QuickBooks inside it keeps the window
     // alive, and nothing may start another meanwhile.

@@ -2,6 +2,7 @@
 // leaves the window's own engine object able to import, and the undo afterwards removes
 // what the import posted, although the totals file is gone.
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTextEdit>
@@ -80,6 +81,20 @@ void AfterImportSingleWindowTest::reconcileImportAndUndo() {
     // with the day's own file, not with QuickBooks' record alone.
     QVERIFY2(!text.contains("QuickBooks' own record of its changes only"), qPrintable(text));
     QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(0));
+
+    // Import is offered again: the day comes back from its copy (which stays) and is posted
+    // by a new engine object, the one that ran first having closed its connection.
+    const std::string copy = outcome->archive;
+    auto* import = w.findChild<QPushButton*>("cmdImport");
+    QVERIFY(import->isEnabled());
+    QVERIFY2(w.findChild<QLabel*>("lblCheck")->text().startsWith("The import is undone"),
+             qPrintable(w.findChild<QLabel*>("lblCheck")->text()));
+    readResults(caption, text);
+    import->click();
+    QVERIFY2(f.prompter.shown.empty(), f.prompter.shown.empty() ? "" : f.prompter.shown[0].text.c_str());
+    QCOMPARE(qbsim::Company::open(f.world.companyFile).journal().size(), size_t(3));
+    QVERIFY(fs::exists(paths::map(copy)));
+    QVERIFY(!fs::exists(f.world.singleStoreTotalsFile));
 }
 
 QTEST_MAIN(AfterImportSingleWindowTest)
