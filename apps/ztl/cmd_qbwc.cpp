@@ -3,6 +3,7 @@
 //                                            writes the .qwc file the Web Connector is given,
 //                                            and the setting QuickBooks the programs follow
 //   set-password                             the password typed into the Web Connector
+//   set-console-password                     the password of the bookkeeper's console (/console/)
 //   set KEY VALUE                            Certificate, PrivateKey, TimeoutSeconds or QuickBooks
 //   show                                     the bridge's settings (never the password)
 //   status                                   the running service: calls, company, requests
@@ -17,11 +18,15 @@
 #include <fstream>
 #include <iostream>
 
+#include <QFileInfo>
+#include <QSettings>
+
 #include "command.h"
 #include "console.h"
 #include "qbwc/bridge_daemon.h"
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
+#include "qbwc/console/console_password_file.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/pem_file.h"
@@ -106,6 +111,7 @@ int writeQwcFile(std::vector<std::string> args) {
     f.ownerId = keptGuid(store, key::kOwnerId);
     f.fileId = keptGuid(store, key::kFileId);
     f.unattended = unattended;
+    f.appSupport = consoleAddress(url);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << qwcFileText(f);
     file.close();
@@ -158,6 +164,32 @@ int setPassword(const std::vector<std::string>& args) {
     store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
     std::cout << "password set; type the same password into the Web Connector's Password column\n";
     tellRunningServices();
+    return 0;
+}
+
+// Beside the bridge's settings file, which keeps the Web Connector's password hash.
+std::filesystem::path consolePasswordFile() {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "ZTL", kSettingsApp);
+    return std::filesystem::path(QFileInfo(settings.fileName()).absolutePath().toStdString()) /
+           kConsolePasswordFileName;
+}
+
+int setConsolePassword(const std::vector<std::string>& args) {
+    if (!args.empty()) return usageError("qbwc", "qbwc set-console-password takes no arguments");
+    std::string password, again;
+    if (!readSecret("Password for the bookkeeper's console: ", password) || password.empty())
+        return fail("no password given; nothing changed");
+    if (::isatty(STDIN_FILENO) && (!readSecret("Again: ", again) || again != password))
+        return fail("the two passwords differ; nothing changed");
+    try {
+        writeConsolePasswordHash(consolePasswordFile(), hashPassword(password));
+    } catch (const std::runtime_error& e) {
+        return fail(std::string(e.what()) + "; nothing changed");
+    }
+    std::string url = bridgeSetting(QSettingsStore(), key::kAppUrl);
+    std::cout << "console password set; sign in with it at "
+              << (url.empty() ? std::string("the service's address, path /console/") : consoleAddress(url))
+              << " (anyone signed in with the old one is signed out)\n";
     return 0;
 }
 
@@ -278,7 +310,8 @@ void echoNote(const std::string& n) {
 }
 
 DaemonSetup daemonSetup(const std::string& listen) {
-    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout};
+    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout,
+            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }};
 }
 
 int serve(std::vector<std::string> args) {
@@ -323,6 +356,7 @@ int qbwcCommand(const std::vector<std::string>& argv) {
     if (sub == "status") return status(rest);
     if (sub == "file") return writeQwcFile(rest);
     if (sub == "set-password") return setPassword(rest);
+    if (sub == "set-console-password") return setConsolePassword(rest);
     if (sub == "set") return setKey(rest);
     if (sub == "show") return show(rest);
     if (sub == "serve") return serve(rest);
