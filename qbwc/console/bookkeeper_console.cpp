@@ -135,7 +135,15 @@ ConsoleReply BookkeeperConsole::signIn(const Visit& visit) {
                           "No console password is set yet. On the store's Linux machine run ztl qbwc "
                           "set-console-password, then sign in here.");
     {
-        std::lock_guard lock(checking_);
+        // A second sign-in while one is being checked is turned away rather than queued: the
+        // workers it would hold are the Web Connector's too.
+        std::unique_lock lock(checking_, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            ConsoleReply reply =
+                signInPage(visit, 429, "Another sign-in is being checked: type the password again in a moment.");
+            reply.headers.emplace_back("Retry-After", "1");
+            return reply;
+        }
         const auto now = setup_.steadyNow();
         if (auto wait = guard_.pauseLeft(peer, now)) {
             auto seconds = (wait->count() + 999) / 1000;
