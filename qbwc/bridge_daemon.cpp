@@ -88,7 +88,9 @@ void serveUntilStopped(const DaemonSetup& setup) {
     }
     note("the Web Connector service runs; programs with the setting QuickBooks (or ZENTREL_QUICKBOOKS) " +
          served + " hand their requests to it through " + local.path().string() + "; the Web Connector calls " +
-         factory.url() + (setup.consolePasswordFile.empty() ? "" : "; the bookkeeper's console is at " + consoleAddress(factory.url())) +
+         factory.url() +
+         (setup.consolePasswordFile.empty() ? ""
+                                            : "; the bookkeeper's console is at " + consoleAddress(factory.url())) +
          "; the log is " + bridgeLogFile().string());
     setup.out << "serving the Web Connector until stopped" << std::endl;
     int signal = 0;

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include <QFileInfo>
 #include <QSettings>
@@ -153,15 +154,27 @@ bool readSecret(const char* prompt, std::string& line) {
     return got;
 }
 
+// A new password, asked twice when typed at a terminal; nothing, and why said, when none was
+// given or the two differ.
+std::optional<std::string> newPassword(const char* prompt) {
+    std::string password, again;
+    if (!readSecret(prompt, password) || password.empty()) {
+        fail("no password given; nothing changed");
+        return std::nullopt;
+    }
+    if (::isatty(STDIN_FILENO) && (!readSecret("Again: ", again) || again != password)) {
+        fail("the two passwords differ; nothing changed");
+        return std::nullopt;
+    }
+    return password;
+}
+
 int setPassword(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("qbwc", "qbwc set-password takes no arguments");
-    std::string password, again;
-    if (!readSecret("Password for the Web Connector: ", password) || password.empty())
-        return fail("no password given; nothing changed");
-    if (::isatty(STDIN_FILENO) && (!readSecret("Again: ", again) || again != password))
-        return fail("the two passwords differ; nothing changed");
+    auto password = newPassword("Password for the Web Connector: ");
+    if (!password) return 1;
     QSettingsStore store;
-    store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
+    store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(*password));
     std::cout << "password set; type the same password into the Web Connector's Password column\n";
     tellRunningServices();
     return 0;
@@ -176,13 +189,10 @@ std::filesystem::path consolePasswordFile() {
 
 int setConsolePassword(const std::vector<std::string>& args) {
     if (!args.empty()) return usageError("qbwc", "qbwc set-console-password takes no arguments");
-    std::string password, again;
-    if (!readSecret("Password for the bookkeeper's console: ", password) || password.empty())
-        return fail("no password given; nothing changed");
-    if (::isatty(STDIN_FILENO) && (!readSecret("Again: ", again) || again != password))
-        return fail("the two passwords differ; nothing changed");
+    auto password = newPassword("Password for the bookkeeper's console: ");
+    if (!password) return 1;
     try {
-        writeConsolePasswordHash(consolePasswordFile(), hashPassword(password));
+        writeConsolePasswordHash(consolePasswordFile(), hashPassword(*password));
     } catch (const std::runtime_error& e) {
         return fail(std::string(e.what()) + "; nothing changed");
     }

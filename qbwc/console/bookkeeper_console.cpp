@@ -39,8 +39,10 @@ std::string cookie(const char* name, const std::string& value, bool overTls, boo
            (overTls ? "; Secure" : "") + (remove ? "; Max-Age=0" : "");
 }
 
+// A name from QuickBooks or a file need not be UTF-8: a byte that is not shows as U+FFFD
+// rather than failing the whole answer.
 ConsoleReply json(int status, const nlohmann::json& value) {
-    return {status, "application/json; charset=utf-8", value.dump(2) + "\n", {}};
+    return {status, "application/json; charset=utf-8", value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", {}};
 }
 
 ConsoleReply redirect(const std::string& to) {
@@ -67,8 +69,7 @@ struct BookkeeperConsole::Visit {
     bool api = false;
 };
 
-BookkeeperConsole::BookkeeperConsole(ConsoleSetup setup)
-    : setup_(std::move(setup)), sessions_(setup_.idle) {
+BookkeeperConsole::BookkeeperConsole(ConsoleSetup setup) : setup_(std::move(setup)), sessions_(setup_.idle) {
     if (!setup_.steadyNow) setup_.steadyNow = [] { return std::chrono::steady_clock::now(); };
     if (!setup_.wallNow) setup_.wallNow = [] { return std::chrono::system_clock::now(); };
     if (!setup_.note) setup_.note = [](const std::string&) {};
@@ -85,8 +86,10 @@ ConsoleReply BookkeeperConsole::answer(const ConsoleRequest& request,
         auto path = consolePath(request.target);
         Visit visit{request, path.value_or(""), {}, path && path->starts_with(kApiPrefix)};
         if (!path) {
-            reply = {400, "text/html; charset=utf-8",
-                     messagePage("Address refused", "This address is not one of the console's.", false, ""), {}};
+            reply = {400,
+                     "text/html; charset=utf-8",
+                     messagePage("Address refused", "This address is not one of the console's.", false, ""),
+                     {}};
         } else if (*path == "/console") {
             reply = redirect(kConsolePath);
         } else {
@@ -105,8 +108,10 @@ ConsoleReply BookkeeperConsole::answer(const ConsoleRequest& request,
                 reply = signInPage(visit, request.method == "POST" ? 401 : 200, "");
         }
     } catch (const std::exception& e) {
-        reply = {500, "text/html; charset=utf-8",
-                 messagePage("The console cannot answer", e.what(), false, ""), {}};
+        reply = {500,
+                 "text/html; charset=utf-8",
+                 messagePage("The console cannot answer", e.what(), false, ""),
+                 {}};
     }
     secure(reply);
     return reply;
@@ -139,25 +144,26 @@ ConsoleReply BookkeeperConsole::signIn(const Visit& visit) {
         // workers it would hold are the Web Connector's too.
         std::unique_lock lock(checking_, std::try_to_lock);
         if (!lock.owns_lock()) {
-            ConsoleReply reply =
-                signInPage(visit, 429, "Another sign-in is being checked: type the password again in a moment.");
+            ConsoleReply reply = signInPage(
+                visit, 429, "Another sign-in is being checked: type the password again in a moment.");
             reply.headers.emplace_back("Retry-After", "1");
             return reply;
         }
         const auto now = setup_.steadyNow();
         if (auto wait = guard_.pauseLeft(peer, now)) {
             auto seconds = (wait->count() + 999) / 1000;
-            ConsoleReply reply = signInPage(
-                visit, 429,
-                "Too many wrong passwords from this computer: wait " + std::to_string(seconds) +
-                    " seconds, then type the password again.");
+            ConsoleReply reply =
+                signInPage(visit, 429,
+                           "Too many wrong passwords from this computer: wait " + std::to_string(seconds) +
+                               " seconds, then type the password again.");
             reply.headers.emplace_back("Retry-After", std::to_string(seconds));
             return reply;
         }
         if (password == visit.form.end() || !verifyPassword(password->second, hash)) {
             guard_.refused(peer, now);
             setup_.note("the console refused a wrong password from " + peer);
-            return signInPage(visit, 401, "Wrong password. The console's password is not the Web Connector's.");
+            return signInPage(visit, 401,
+                              "Wrong password. The console's password is not the Web Connector's.");
         }
         guard_.accepted(peer);
     }
@@ -175,7 +181,8 @@ ConsoleReply BookkeeperConsole::signedIn(const Visit& visit, const std::string& 
     if (request.method == "POST") {
         auto sent = visit.form.find("token");
         if (sent == visit.form.end() || !sameSecret(sent->second, formToken))
-            return {403, "text/html; charset=utf-8",
+            return {403,
+                    "text/html; charset=utf-8",
                     messagePage("Form refused",
                                 "This form did not come from the console's own page (its token is missing or "
                                 "old). Open the page again and send it from there.",
@@ -198,8 +205,10 @@ ConsoleReply BookkeeperConsole::signedIn(const Visit& visit, const std::string& 
         return redirect(kConsolePath);
     }
     if (visit.api) return json(404, {{"error", "No such data address: " + visit.path}});
-    return {404, "text/html; charset=utf-8",
-            messagePage("Not found", "The console has no page " + visit.path + ".", true, formToken), {}};
+    return {404,
+            "text/html; charset=utf-8",
+            messagePage("Not found", "The console has no page " + visit.path + ".", true, formToken),
+            {}};
 }
 
 }  // namespace ztl::qbwc

@@ -14,8 +14,8 @@ struct ConsoleRequest {
     std::string cookie;       // the Cookie header, empty when none
     std::string contentType;  // of the body
     std::string body;
-    std::string peer;         // the client's address
-    bool overTls = false;     // served over HTTPS: cookies are marked Secure
+    std::string peer;      // the client's address
+    bool overTls = false;  // served over HTTPS: cookies are marked Secure
 };
 
 struct ConsoleReply {

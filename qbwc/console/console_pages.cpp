@@ -121,8 +121,8 @@ std::string rendered(const char* text, const nlohmann::json& model) {
 
 std::string inLayout(const std::string& title, const std::string& content, bool signedIn,
                      const std::string& formToken) {
-    return rendered(kLayout,
-                    {{"title", title}, {"content", content}, {"signedIn", signedIn}, {"formToken", formToken}});
+    return rendered(
+        kLayout, {{"title", title}, {"content", content}, {"signedIn", signedIn}, {"formToken", formToken}});
 }
 
 }  // namespace
@@ -133,7 +133,8 @@ std::string signInPage(const nlohmann::json& model) {
 
 std::string statusPage(const nlohmann::json& model) {
     nlohmann::json m = model;
-    if (m["silenceWarning"].is_object()) m["silenceWarning"]["alert"] = m["silenceWarning"]["hours"].get<int>() >= 24;
+    if (m["silenceWarning"].is_object())
+        m["silenceWarning"]["alert"] = m["silenceWarning"]["hours"].get<int>() >= 24;
     return inLayout("Status", rendered(kStatus, m), true, m.value("formToken", ""));
 }
 

@@ -29,7 +29,8 @@ class ConsoleSessions {
     Opened open(const std::string& passwordHash, Clock::time_point now);
     // The form token of the session `id` when it is still on (it is then used afresh); nothing
     // when it is unknown, idle too long, or began under another password.
-    std::optional<std::string> use(const std::string& id, const std::string& passwordHash, Clock::time_point now);
+    std::optional<std::string> use(const std::string& id, const std::string& passwordHash,
+                                   Clock::time_point now);
     void end(const std::string& id);
 
   private:

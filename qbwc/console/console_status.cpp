@@ -69,11 +69,15 @@ nlohmann::json statusModel(const ServiceStatus& s, const ProgramsAddress& addres
     if (!reached)
         programs["advice"] =
             address.programs.empty()
-                ? "The programs are not set to use the Web Connector: on the store's Linux machine run ztl qbwc "
-                  "set QuickBooks " + address.served + "."
+                ? "The programs are not set to use the Web Connector: on the store's Linux machine run ztl "
+                  "qbwc "
+                  "set QuickBooks " +
+                      address.served + "."
                 : "The programs hand their requests to " + address.programs + ", not to this service (" +
-                      address.served + "): their nights do not reach QuickBooks through it. On the store's Linux "
-                      "machine run ztl qbwc set QuickBooks " + address.served + ", or serve the address they use.";
+                      address.served +
+                      "): their nights do not reach QuickBooks through it. On the store's Linux "
+                      "machine run ztl qbwc set QuickBooks " +
+                      address.served + ", or serve the address they use.";
 
     return {{"service", {{"url", s.url}, {"started", moment(s.startedAt)}}},
             {"webConnector", webConnector},

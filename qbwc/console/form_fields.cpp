@@ -33,7 +33,8 @@ std::map<std::string, std::string> formFields(std::string_view body) {
         body = amp == std::string_view::npos ? std::string_view() : body.substr(amp + 1);
         std::size_t eq = pair.find('=');
         auto name = percentDecoded(pair.substr(0, eq), true);
-        auto value = percentDecoded(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1), true);
+        auto value =
+            percentDecoded(eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1), true);
         if (name && value && !name->empty()) fields.emplace(std::move(*name), std::move(*value));
     }
     return fields;
@@ -46,7 +47,8 @@ std::string cookieValue(std::string_view header, std::string_view name) {
         header = semi == std::string_view::npos ? std::string_view() : header.substr(semi + 1);
         while (!part.empty() && part.front() == ' ') part.remove_prefix(1);
         std::size_t eq = part.find('=');
-        if (eq != std::string_view::npos && part.substr(0, eq) == name) return std::string(part.substr(eq + 1));
+        if (eq != std::string_view::npos && part.substr(0, eq) == name)
+            return std::string(part.substr(eq + 1));
     }
     return {};
 }

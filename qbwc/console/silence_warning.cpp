@@ -11,10 +11,12 @@ std::optional<SilenceWarning> silenceWarning(std::chrono::seconds silent, bool e
                                                 "started, more than ") +
                        std::to_string(threshold) + " hours ago. ";
     if (threshold >= 24)
-        text += "The store's nights since then have not reached QuickBooks; they wait and are posted when it "
-                "calls again. ";
-    text += "On the bookkeeper's PC: start QuickBooks and the Web Connector, check that the Zentrel line's "
-            "Auto-Run box is ticked, then press Update Selected.";
+        text +=
+            "The store's nights since then have not reached QuickBooks; they wait and are posted when it "
+            "calls again. ";
+    text +=
+        "On the bookkeeper's PC: start QuickBooks and the Web Connector, check that the Zentrel line's "
+        "Auto-Run box is ticked, then press Update Selected.";
     return SilenceWarning{threshold, std::move(text)};
 }
 

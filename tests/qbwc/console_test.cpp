@@ -61,7 +61,8 @@ class Console : public ::testing::Test {
 
     ConsoleReply ask(const std::string& method, const std::string& target, const std::string& cookie = "",
                      const std::string& body = "", const std::string& peer = "127.0.0.1") {
-        ConsoleRequest request{method, target, cookie, "application/x-www-form-urlencoded", body, peer, false};
+        ConsoleRequest request{method, target, cookie, "application/x-www-form-urlencoded",
+                               body,   peer,   false};
         return console->answer(request, [this] {
             ++statusAsked;
             return seen;
@@ -82,7 +83,8 @@ class Console : public ::testing::Test {
     }
     static std::string formToken(const std::string& page) {
         std::smatch m;
-        return std::regex_search(page, m, std::regex("name=\"token\" value=\"([0-9a-f]+)\"")) ? m[1].str() : "";
+        return std::regex_search(page, m, std::regex("name=\"token\" value=\"([0-9a-f]+)\"")) ? m[1].str()
+                                                                                              : "";
     }
 
     // Signs in from `peer` with `password`; the reply to the sign-in form.
@@ -102,9 +104,10 @@ class Console : public ::testing::Test {
 
 TEST_F(Console, NothingIsShownBeforeSignInNotEvenTheStatus) {
     seen.company = "C:\\Books\\Secret Store.qbw";
-    for (const char* page : {"/console/", "/console/stores", "/console/nights/2026-12-01", "/console/sign-out",
-                             "/console/?x=1"}) {
-        for (const std::string& cookie : {std::string(), std::string("zentrel_console=") + std::string(64, 'a')}) {
+    for (const char* page : {"/console/", "/console/stores", "/console/nights/2026-12-01",
+                             "/console/sign-out", "/console/?x=1"}) {
+        for (const std::string& cookie :
+             {std::string(), std::string("zentrel_console=") + std::string(64, 'a')}) {
             ConsoleReply reply = ask("GET", page, cookie);
             EXPECT_EQ(reply.status, 200) << page << " answers the sign-in page (the Web Connector checks it)";
             EXPECT_NE(reply.body.find("action=\"/console/sign-in\""), std::string::npos) << page;
@@ -150,8 +153,8 @@ TEST_F(Console, AFormWithoutItsTokenIsRefused) {
     ConsoleReply page = ask("GET", "/console/", session);
     std::string token = formToken(page.body);
     ASSERT_FALSE(token.empty()) << "the sign-out form carries its token";
-    for (const std::string& body : {std::string(), std::string("token="), "token=" + std::string(32, '0'),
-                                    "token=" + token.substr(1)})
+    for (const std::string& body :
+         {std::string(), std::string("token="), "token=" + std::string(32, '0'), "token=" + token.substr(1)})
         EXPECT_EQ(ask("POST", "/console/sign-out", session, body).status, 403) << body;
     EXPECT_EQ(ask("GET", "/console/api/status", session).status, 200) << "a refused form signs nobody out";
 
@@ -192,7 +195,8 @@ TEST_F(Console, ASessionEndsWhenIdleOrWhenThePasswordChanges) {
     now += 29min;
     EXPECT_EQ(ask("GET", "/console/api/status", session).status, 200);
     now += 29min;
-    EXPECT_EQ(ask("GET", "/console/api/status", session).status, 200) << "each use starts the idle time afresh";
+    EXPECT_EQ(ask("GET", "/console/api/status", session).status, 200)
+        << "each use starts the idle time afresh";
     now += 31min;
     EXPECT_EQ(ask("GET", "/console/api/status", session).status, 401);
 
@@ -218,20 +222,27 @@ TEST_F(Console, TextFromQuickBooksOrASettingIsShownAsText) {
     EXPECT_EQ(page.body.find("<script>"), std::string::npos);
     EXPECT_EQ(page.body.find("<img"), std::string::npos);
     EXPECT_EQ(page.body.find("<b>elsewhere"), std::string::npos);
-    EXPECT_NE(page.body.find("Shop &quot;One&quot; &lt;script&gt;alert(&apos;x&apos;)&lt;/script&gt; &amp; Co"),
-              std::string::npos);
+    EXPECT_NE(
+        page.body.find("Shop &quot;One&quot; &lt;script&gt;alert(&apos;x&apos;)&lt;/script&gt; &amp; Co"),
+        std::string::npos);
     auto data = nlohmann::json::parse(ask("GET", "/console/api/status", session).body);
     EXPECT_EQ(data["webConnector"]["company"], kHostile) << "the data keeps the text as it is";
     EXPECT_FALSE(data["programsAddress"]["reached"]);
+
+    seen.company = "Caf\xE9 in Windows-1252";
+    ConsoleReply single = ask("GET", "/console/api/status", session);
+    ASSERT_EQ(single.status, 200) << single.body;
+    EXPECT_EQ(nlohmann::json::parse(single.body)["webConnector"]["company"], "Caf\uFFFD in Windows-1252");
 }
 
 TEST_F(Console, PathsThatStepOutAreRefused) {
     std::string session = signIn();
     for (const char* target :
          {"/console/../etc/passwd", "/console/%2e%2e/etc/passwd", "/console/%2E%2E/", "/console/.%2e/x",
-          "/console/%252e%252e/x", "/console/%25252e%25252e/x", "/console/stores/a%2fb", "/console/stores/a%2F..",
-          "/console/stores/..%5c..%5cx", "/console/stores/a\\b", "/console/api/%2e%2e%2fstatus",
-          "/console/stores/x%00", "/console/stores/%zz", "/console/api/../api/status"}) {
+          "/console/%252e%252e/x", "/console/%25252e%25252e/x", "/console/stores/a%2fb",
+          "/console/stores/a%2F..", "/console/stores/..%5c..%5cx", "/console/stores/a\\b",
+          "/console/api/%2e%2e%2fstatus", "/console/stores/x%00", "/console/stores/%zz",
+          "/console/api/../api/status"}) {
         for (const std::string& cookie : {std::string(), session}) {
             ConsoleReply reply = ask("GET", target, cookie);
             EXPECT_EQ(reply.status, 400) << target;
@@ -263,7 +274,8 @@ TEST(ConsoleStatus, TheSilenceIsWarnedOfAsItGrows) {
     EXPECT_NE(never["silenceWarning"]["text"].get<std::string>().find("since the service started"),
               std::string::npos);
     EXPECT_FALSE(never["programsAddress"]["reached"]);
-    EXPECT_NE(never["programsAddress"]["advice"].get<std::string>().find("ztl qbwc set QuickBooks qbwc:127.0.0.1:8080"),
+    EXPECT_NE(never["programsAddress"]["advice"].get<std::string>().find(
+                  "ztl qbwc set QuickBooks qbwc:127.0.0.1:8080"),
               std::string::npos);
 }
 
@@ -295,7 +307,8 @@ TEST(ConsoleOverHttp, TheServerRoutesTheConsoleAndRefusesLargeBodiesUnread) {
 
     int before = calls;
     for (std::size_t size : {std::size_t(100 * 1024), std::size_t(10 * 1024 * 1024)}) {
-        auto big = browser.Post("/console/sign-in", std::string(size, 'a'), "application/x-www-form-urlencoded");
+        auto big =
+            browser.Post("/console/sign-in", std::string(size, 'a'), "application/x-www-form-urlencoded");
         ASSERT_TRUE(big) << size;
         EXPECT_EQ(big->status, 413) << size;
     }
@@ -310,8 +323,8 @@ TEST(ConsoleCommands, ThePasswordFileIsTheOwnersAndTheQwcFileNamesTheConsole) {
     std::string env = "export XDG_CONFIG_HOME='" + (dir / "config").string() + "' XDG_STATE_HOME='" +
                       (dir / "state").string() + "' XDG_RUNTIME_DIR='" + (dir / "run").string() + "'; cd '" +
                       dir.path().string() + "' && ";
-    auto set = ztl::testsupport::runShell(env + "printf 'bookkeeper pw\\n' | " ZTL_BIN " qbwc set-console-password",
-                                          dir / "out", dir / "err");
+    auto set = ztl::testsupport::runShell(
+        env + "printf 'bookkeeper pw\\n' | " ZTL_BIN " qbwc set-console-password", dir / "out", dir / "err");
     ASSERT_EQ(set.status, 0) << set.err;
     auto file = dir / "config" / "ZTL" / kConsolePasswordFileName;
     struct stat st {};
@@ -320,8 +333,8 @@ TEST(ConsoleCommands, ThePasswordFileIsTheOwnersAndTheQwcFileNamesTheConsole) {
     std::string hash = readConsolePasswordHash(file);
     EXPECT_TRUE(verifyPassword("bookkeeper pw", hash));
     EXPECT_FALSE(verifyPassword(kPassword, hash));
-    auto empty = ztl::testsupport::runShell(env + "printf '\\n' | " ZTL_BIN " qbwc set-console-password", dir / "out",
-                                            dir / "err");
+    auto empty = ztl::testsupport::runShell(env + "printf '\\n' | " ZTL_BIN " qbwc set-console-password",
+                                            dir / "out", dir / "err");
     EXPECT_NE(empty.status, 0);
     EXPECT_EQ(readConsolePasswordHash(file), hash) << "an empty password changes nothing";
 
@@ -331,7 +344,8 @@ TEST(ConsoleCommands, ThePasswordFileIsTheOwnersAndTheQwcFileNamesTheConsole) {
     ASSERT_EQ(qwc.status, 0) << qwc.err;
     std::ifstream in(dir / "Zentrel.qwc");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("<AppSupport>https://shop.example:8443/console/</AppSupport>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<AppSupport>https://shop.example:8443/console/</AppSupport>"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("<AppURL>https://shop.example:8443/qbwc</AppURL>"), std::string::npos);
     EXPECT_EQ(consoleAddress("http://localhost:8080"), "http://localhost:8080/console/");
     EXPECT_EQ(consoleAddress("https://[::1]:8443/a?b=/c"), "https://[::1]:8443/console/");
