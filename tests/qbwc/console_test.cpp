@@ -316,6 +316,19 @@ TEST(ConsoleOverHttp, TheServerRoutesTheConsoleAndRefusesLargeBodiesUnread) {
     auto put = browser.Put("/console/", "x", "text/plain");
     ASSERT_TRUE(put);
     EXPECT_EQ(put->status, 405);
+
+    test::writeSelfSignedCertificate(dir / "cert.pem", dir / "key.pem");
+    config.http.certificateFile = (dir / "cert.pem").string();
+    config.http.privateKeyFile = (dir / "key.pem").string();
+    WebConnectorFactory overTls(config);
+    ASSERT_EQ(overTls.startError(), "");
+    httplib::SSLClient tlsBrowser("127.0.0.1", overTls.port());
+    tlsBrowser.enable_server_certificate_verification(false);
+    auto tlsPage = tlsBrowser.Get("/console/");
+    ASSERT_TRUE(tlsPage);
+    EXPECT_EQ(tlsPage->status, 200);
+    EXPECT_NE(tlsPage->get_header_value("Set-Cookie").find("; Secure"), std::string::npos)
+        << "over HTTPS the cookie never travels in plain text";
 }
 
 TEST(ConsoleCommands, ThePasswordFileIsTheOwnersAndTheQwcFileNamesTheConsole) {
