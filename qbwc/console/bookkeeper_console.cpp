@@ -108,9 +108,14 @@ ConsoleReply BookkeeperConsole::answer(const ConsoleRequest& request,
                 reply = signInPage(visit, request.method == "POST" ? 401 : 200, "");
         }
     } catch (const std::exception& e) {
+        // The reason names files of this machine: it goes to the log, not to whoever asked.
+        setup_.note(std::string("the console could not answer ") + request.target + ": " + e.what());
         reply = {500,
                  "text/html; charset=utf-8",
-                 messagePage("The console cannot answer", e.what(), false, ""),
+                 messagePage("The console cannot answer",
+                             "Something on the store's Linux machine keeps the console from answering; the "
+                             "service's log says what (ztl qbwc status names the log).",
+                             false, ""),
                  {}};
     }
     secure(reply);
