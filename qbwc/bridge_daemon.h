@@ -4,6 +4,7 @@
 // programs handing it their requests through the local socket (local_socket_server.h).
 // The command line is ztl's; what is served, logged and said to the operator is here.
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -28,6 +29,10 @@ struct DaemonSetup {
     std::function<BridgeSettings()> settings;
     WebConnectorService::NoteSink echo;  // each line of the bridge's log also goes here
     std::ostream& out;                   // what the operator reads as the bridge goes on
+    // The service's console (bookkeeper_console.h): its password file, and the address the
+    // programs use, read anew at each look. No file named: the service serves no console.
+    std::filesystem::path consolePasswordFile = {};
+    std::function<std::string()> programsAddress = {};
 };
 
 // Serves until the Web Connector has connected once, and says which company file QuickBooks

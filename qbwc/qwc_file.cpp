@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "qbwc/console/console_http.h"
 #include "qbwc/soap_response.h"
 
 namespace ztl::qbwc {
@@ -56,6 +57,12 @@ std::optional<std::string> appUrlRefusal(const std::string& url) {
                "from the PC and use http://localhost:PORT" + (path.empty() ? "/qbwc" : path);
     }
     return std::nullopt;
+}
+
+std::string consoleAddress(const std::string& appUrl) {
+    std::size_t scheme = appUrl.find("://");
+    std::size_t path = scheme == std::string::npos ? std::string::npos : appUrl.find_first_of("/?#", scheme + 3);
+    return appUrl.substr(0, path) + kConsolePath;
 }
 
 std::string qwcFileText(const QwcFields& f) {

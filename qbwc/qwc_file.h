@@ -2,7 +2,8 @@
 // The .qwc file the operator adds to the Web Connector: which service to call, as whom, and
 // how often to come back. The Web Connector accepts only an https:// AppURL, or
 // http://localhost; a host given as an IP address is refused (QBWC1001), and AppSupport must
-// lie on the AppURL's host and answer HTTP 200 (the service answers every GET).
+// lie on the AppURL's host and answer HTTP 200: it is the bookkeeper's console, whose address
+// answers its sign-in page to a browser not signed in.
 #include <optional>
 #include <string>
 
@@ -12,7 +13,7 @@ struct QwcFields {
     std::string appName = "Korvane Zentrel";  // as the engine names itself to QuickBooks
     std::string appId;                        // the engine passes an empty application id
     std::string appUrl;
-    std::string appSupport;  // empty: the AppURL itself
+    std::string appSupport;  // empty: the AppURL itself; ztl qbwc file gives consoleAddress(appUrl)
     std::string appDescription =
         "Posts the end-of-day totals of the store into QuickBooks as journal entries.";
     std::string userName;
@@ -26,6 +27,10 @@ struct QwcFields {
 
 // Why the Web Connector would refuse `url` as AppURL, or nothing when it accepts it.
 std::optional<std::string> appUrlRefusal(const std::string& url);
+
+// The console's address on the AppURL's host: "https://shop.example:8443/qbwc" gives
+// "https://shop.example:8443/console/".
+std::string consoleAddress(const std::string& appUrl);
 
 // The file's text: XML with CR LF line ends, as Windows tools write it.
 std::string qwcFileText(const QwcFields& fields);

@@ -123,12 +123,20 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         answering_ = true;
         ++server_.answering;
         auto& req = parser_->get();
+        console_ = server_.options.console && isConsoleTarget(std::string(req.target()));
+        if (req.method() == http::verb::get && console_) return callConsole();
         if (req.method() == http::verb::get)
             return answer(200, "text/plain; charset=utf-8", kSupportText);
         if (req.method() != http::verb::post) return answer(405, "text/plain", "only GET and POST\n");
         // Inflating a body is how a small request becomes a huge one: never.
         if (!isIdentityEncoding(req[http::field::content_encoding]))
             return answer(415, "text/plain", "compressed request bodies are not accepted\n");
+        if (console_) {
+            const std::size_t limit = server_.options.consoleBodyLimit;
+            if (parser_->content_length() && *parser_->content_length() > limit)
+                return answer(413, "text/plain", "request body too large\n");
+            parser_->body_limit(limit);  // a chunked body is stopped as it passes the limit
+        }
         if (beast::iequals(req[http::field::expect], "100-continue")) {
             auto cont = std::make_shared<http::response<http::empty_body>>(http::status::continue_, 11);
             http::async_write(stream_, *cont,
@@ -150,6 +158,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
         if (ec == http::error::body_limit) return answer(413, "text/plain", "request body too large\n");
         if (ec) return;
         lowest().expires_never();  // a held call may take its time; the client waits for it
+        if (console_) return callConsole();
         auto& req = parser_->get();
         std::string action(req[beast::string_view("SOAPAction")]);
         asio::post(server_.workers, [self = this->shared_from_this(), body = std::move(req.body()),
@@ -158,6 +167,26 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
                                              self->server_.options.limits, self->peer_);
             asio::post(self->stream_.get_executor(),
                        [self, reply = std::move(reply)]() mutable { self->delayed(std::move(reply)); });
+        });
+    }
+
+    // The console answers on a worker: signing in checks a password the slow way.
+    void callConsole() {
+        lowest().expires_never();
+        auto& req = parser_->get();
+        ConsoleRequest request{std::string(req.method_string()), std::string(req.target()),
+                               std::string(req[http::field::cookie]), std::string(req[http::field::content_type]),
+                               std::move(req.body()), peer_, kTls};
+        asio::post(server_.workers, [self = this->shared_from_this(), request = std::move(request)]() mutable {
+            ConsoleReply reply;
+            try {
+                reply = self->server_.options.console(request, self->server_.service);
+            } catch (const std::exception&) {
+                reply = {500, "text/plain; charset=utf-8", "the console cannot answer now\n", {}};
+            }
+            asio::post(self->stream_.get_executor(), [self, reply = std::move(reply)]() mutable {
+                self->answer(reply.status, reply.contentType, std::move(reply.body), std::move(reply.headers));
+            });
         });
     }
 
@@ -175,11 +204,13 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
             });
     }
 
-    void answer(int status, const char* contentType, std::string body) {
+    void answer(int status, std::string_view contentType, std::string body,
+                std::vector<std::pair<std::string, std::string>> headers = {}) {
         response_.result(static_cast<unsigned>(status));
         response_.version(11);
         response_.set(http::field::server, "Zentrel");
         response_.set(http::field::content_type, contentType);
+        for (auto& [name, value] : headers) response_.insert(name, value);
         response_.keep_alive(false);
         response_.body() = std::move(body);
         response_.prepare_payload();
@@ -234,6 +265,7 @@ class Connection : public std::enable_shared_from_this<Connection<Stream>> {
     http::response<http::string_body> response_;
     std::array<char, 4096> scratch_{};
     bool answering_ = false;
+    bool console_ = false;  // the request is the console's
 };
 
 }  // namespace

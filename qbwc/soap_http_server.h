@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP side of the service, on Boost.Beast: POST on any path is a SOAP call, GET on any
-// path answers 200 (the Web Connector checks AppSupport that way). HTTPS with the
+// path answers 200 (the Web Connector checks AppSupport that way); when a console is given,
+// GET and POST under /console/ are its instead, their bodies bounded far lower. HTTPS with the
 // certificate and key given; plain HTTP only on a loopback address.
 //
 // Built for the Web Connector's .NET client and for a network that is not:
@@ -13,14 +14,19 @@
 //   bodies are refused without being inflated (415);
 // - the port is bound without sharing: a second bridge on it is refused at its start.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "qbwc/console/console_http.h"
 #include "qbwc/listen_address.h"
 #include "qbwc/web_connector_service.h"
 #include "qbwc/xml_guard.h"
 
 namespace ztl::qbwc {
+
+// The bookkeeper's console, called on a worker with the whole request.
+using ConsoleHandler = std::function<ConsoleReply(const ConsoleRequest&, WebConnectorService&)>;
 
 struct HttpServiceOptions {
     ListenAddress listen;
@@ -32,6 +38,8 @@ struct HttpServiceOptions {
     std::chrono::milliseconds requestDeadline{10000};
     std::chrono::milliseconds writeDeadline{30000};
     std::chrono::milliseconds drainDeadline{3000};  // the end waits this long for answers being written
+    ConsoleHandler console;                         // empty: /console/ is served as any other path
+    std::size_t consoleBodyLimit = 64 * 1024;       // a form of the console is a few fields
 };
 
 class SoapHttpServer {

@@ -3,6 +3,7 @@
 //                                            writes the .qwc file the Web Connector is given,
 //                                            and the setting QuickBooks the programs follow
 //   set-password                             the password typed into the Web Connector
+//   set-console-password                     the password of the bookkeeper's console (/console/)
 //   set KEY VALUE                            Certificate, PrivateKey, TimeoutSeconds or QuickBooks
 //   show                                     the bridge's settings (never the password)
 //   status                                   the running service: calls, company, requests
@@ -16,12 +17,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
+
+#include <QFileInfo>
+#include <QSettings>
 
 #include "command.h"
 #include "console.h"
 #include "qbwc/bridge_daemon.h"
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
+#include "qbwc/console/console_password_file.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/pem_file.h"
@@ -123,6 +129,7 @@ int writeQwcFile(std::vector<std::string> args) {
     f.ownerId = keptGuid(store, key::kOwnerId);
     f.fileId = keptGuid(store, key::kFileId);
     f.unattended = unattended;
+    f.appSupport = consoleAddress(url);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << qwcFileText(f);
     file.close();
@@ -164,20 +171,33 @@ bool readSecret(const char* prompt, std::string& line) {
     return got;
 }
 
-int setPassword(const std::vector<std::string>& args) {
-    if (!args.empty()) return usageError("qbwc", "qbwc set-password takes no arguments");
+// A new password, asked twice when typed at a terminal; nothing, and why said, when none was
+// given or the two differ.
+std::optional<std::string> newPassword(const char* prompt) {
     std::string password, again;
-    if (!readSecret("Password for the Web Connector: ", password) || password.empty())
-        return fail("no password given; nothing changed");
+    if (!readSecret(prompt, password) || password.empty()) {
+        fail("no password given; nothing changed");
+        return std::nullopt;
+    }
     // Typed: asked twice. From a pipe: a second line, when there is one, must be the same.
     if (::isatty(STDIN_FILENO)) {
-        if (!readSecret("Again: ", again) || again != password)
-            return fail("the two passwords differ; nothing changed");
+        if (!readSecret("Again: ", again) || again != password) {
+            fail("the two passwords differ; nothing changed");
+            return std::nullopt;
+        }
     } else if (readSecret("", again) && again != password) {
-        return fail("the second line differs from the first: the two passwords differ; nothing changed");
+        fail("the second line differs from the first: the two passwords differ; nothing changed");
+        return std::nullopt;
     }
+    return password;
+}
+
+int setPassword(const std::vector<std::string>& args) {
+    if (!args.empty()) return usageError("qbwc", "qbwc set-password takes no arguments");
+    auto password = newPassword("Password for the Web Connector: ");
+    if (!password) return 1;
     QSettingsStore store;
-    store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(password));
+    store.set(kSettingsApp, kBridgeSection, key::kPasswordHash, hashPassword(*password));
     std::cout << "password set; type the same password into the Web Connector's Password column\n";
     if (runningServiceSockets().empty())
         std::cout
@@ -187,6 +207,29 @@ int setPassword(const std::vector<std::string>& args) {
                "  systemctl --user start zentrel-qbwc.service\n"
                "  ztl qbwc status\n";
     tellRunningServices();
+    return 0;
+}
+
+// Beside the bridge's settings file, which keeps the Web Connector's password hash.
+std::filesystem::path consolePasswordFile() {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "ZTL", kSettingsApp);
+    return std::filesystem::path(QFileInfo(settings.fileName()).absolutePath().toStdString()) /
+           kConsolePasswordFileName;
+}
+
+int setConsolePassword(const std::vector<std::string>& args) {
+    if (!args.empty()) return usageError("qbwc", "qbwc set-console-password takes no arguments");
+    auto password = newPassword("Password for the bookkeeper's console: ");
+    if (!password) return 1;
+    try {
+        writeConsolePasswordHash(consolePasswordFile(), hashPassword(*password));
+    } catch (const std::runtime_error& e) {
+        return fail(std::string(e.what()) + "; nothing changed");
+    }
+    std::string url = bridgeSetting(QSettingsStore(), key::kAppUrl);
+    std::cout << "console password set; sign in with it at "
+              << (url.empty() ? std::string("the service's address, path /console/") : consoleAddress(url))
+              << " (anyone signed in with the old one is signed out)\n";
     return 0;
 }
 
@@ -329,7 +372,8 @@ void echoNote(const std::string& n) {
 }
 
 DaemonSetup daemonSetup(const std::string& listen) {
-    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout};
+    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout,
+            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }};
 }
 
 int serve(std::vector<std::string> args) {
@@ -374,6 +418,7 @@ int qbwcCommand(const std::vector<std::string>& argv) {
     if (sub == "status") return status(rest);
     if (sub == "file") return writeQwcFile(rest);
     if (sub == "set-password") return setPassword(rest);
+    if (sub == "set-console-password") return setConsolePassword(rest);
     if (sub == "set") return setKey(rest);
     if (sub == "show") return show(rest);
     if (sub == "serve") return serve(rest);
