@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "ui/logic/check_marks.h"
+#include "ui/logic/main_window_view.h"
 
 namespace ztl::ui {
 namespace {
@@ -118,6 +119,15 @@ CheckMarks undoneMarks(const ImportPlace& place) {
                 ? "Import posts it again."
                 : "Import puts the totals file back from " + place.totalsNow + " and posts it again.";
     return {line, {}, {}};
+}
+
+CheckMarks showUndone(MainWindowView& view, const ImportPlace& place) {
+    view.setStatusCaption("");
+    view.repaintStatus();
+    CheckMarks marks = undoneMarks(place);
+    view.showCheck(marks);
+    view.setImportEnabled(true);
+    return marks;
 }
 
 bool putDayBack(Program& program, const ImportPlace& place) {

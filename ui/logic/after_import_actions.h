@@ -38,6 +38,10 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
 // line says, and Import offered again.
 struct CheckMarks;
 CheckMarks undoneMarks(const ImportPlace& place);
+// The main window after such an undo: "Import complete..." gone, those marks shown, Import
+// enabled again. Returns the marks, for the window to keep as its last check.
+class MainWindowView;
+CheckMarks showUndone(MainWindowView& view, const ImportPlace& place);
 
 // The undone day under its own name again, for Import to post it: its archive copied back to
 // the totals file's name (the archive stays). True when the totals file is there to import;

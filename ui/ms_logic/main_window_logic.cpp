@@ -157,11 +157,7 @@ bool MainWindowLogic::undoImport(const ui::AskForYes& ask) {
     if (!ui::undoInWindow(program_, place, ask)) return false;
     if (!imported_) return true;  // an import of an earlier start: this window's day is as it was
     undone_ = true;
-    view_.setStatusCaption("");  // "Import complete..." no more
-    view_.repaintStatus();
-    lastCheck = ui::undoneMarks(place);
-    view_.showCheck(*lastCheck);
-    view_.setImportEnabled(true);
+    lastCheck = ui::showUndone(view_, place);
     return true;
 }
 
