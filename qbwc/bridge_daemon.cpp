@@ -5,7 +5,6 @@
 #include "platform/request_processor.h"
 #include "platform/vb_error.h"
 #include "qbwc/bridge_log.h"
-#include "qbwc/console/bookkeeper_console.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/local_socket_server.h"
 #include "qbwc/qwc_file.h"
@@ -60,13 +59,7 @@ void serveUntilStopped(const DaemonSetup& setup) {
     config.timings.linger = std::chrono::milliseconds(2000);
     ListenAddress address = config.http.listen;
     const std::string served = "qbwc:" + setup.listen;
-    if (!setup.consolePasswordFile.empty()) {
-        auto console = std::make_shared<BookkeeperConsole>(
-            ConsoleSetup{setup.consolePasswordFile, setup.programsAddress, served, std::chrono::minutes(30), note});
-        config.http.console = [console](const ConsoleRequest& request, WebConnectorService& service) {
-            return console->answer(request, [&service] { return service.status(); });
-        };
-    }
+    if (setup.console) config.http.console = setup.console(served, note);
     WebConnectorFactory factory(std::move(config));
     if (!factory.startError().empty()) throw DaemonFailure(factory.startError());
     address.port = factory.port();
@@ -89,7 +82,7 @@ void serveUntilStopped(const DaemonSetup& setup) {
     note("the Web Connector service runs; programs with the setting QuickBooks (or ZENTREL_QUICKBOOKS) " +
          served + " hand their requests to it through " + local.path().string() + "; the Web Connector calls " +
          factory.url() +
-         (setup.consolePasswordFile.empty() ? ""
+         (!setup.console ? ""
                                             : "; the bookkeeper's console is at " + consoleAddress(factory.url())) +
          "; the log is " + bridgeLogFile().string());
     setup.out << "serving the Web Connector until stopped" << std::endl;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "qbwc/bridge_settings.h"
+#include "qbwc/soap_http_server.h"
 #include "qbwc/web_connector_service.h"
 
 namespace ztl::qbwc {
@@ -29,10 +30,9 @@ struct DaemonSetup {
     std::function<BridgeSettings()> settings;
     WebConnectorService::NoteSink echo;  // each line of the bridge's log also goes here
     std::ostream& out;                   // what the operator reads as the bridge goes on
-    // The service's console (bookkeeper_console.h): its password file, and the address the
-    // programs use, read anew at each look. No file named: the service serves no console.
-    std::filesystem::path consolePasswordFile = {};
-    std::function<std::string()> programsAddress = {};
+    // The bookkeeper's console, made once the service knows where it serves the programs
+    // ("qbwc:HOST:PORT") and where its log goes. None: the service serves no console.
+    std::function<ConsoleHandler(const std::string& served, const WebConnectorService::NoteSink& note)> console = {};
 };
 
 // Serves until the Web Connector has connected once, and says which company file QuickBooks

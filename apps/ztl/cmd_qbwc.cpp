@@ -27,6 +27,7 @@
 #include "qbwc/bridge_daemon.h"
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
+#include "qbwc/console/bookkeeper_console.h"
 #include "qbwc/console/console_password_file.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
@@ -372,8 +373,15 @@ void echoNote(const std::string& n) {
 }
 
 DaemonSetup daemonSetup(const std::string& listen) {
-    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout,
-            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }};
+    auto console = [](const std::string& served, const WebConnectorService::NoteSink& note) -> ConsoleHandler {
+        auto bookkeeper = std::make_shared<BookkeeperConsole>(ConsoleSetup{
+            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
+            std::chrono::minutes(30), note});
+        return [bookkeeper](const ConsoleRequest& request, WebConnectorService& service) {
+            return bookkeeper->answer(request, [&service] { return service.status(); });
+        };
+    };
+    return {listen, [] { return readBridgeSettings(QSettingsStore()); }, echoNote, std::cout, console};
 }
 
 int serve(std::vector<std::string> args) {

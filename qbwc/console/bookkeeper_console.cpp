@@ -57,11 +57,6 @@ bool isToken(const std::string& text) {
 
 }  // namespace
 
-bool isConsoleTarget(const std::string& target) {
-    std::string path = target.substr(0, target.find_first_of("?#"));
-    return path == "/console" || path.starts_with(kConsolePath);
-}
-
 struct BookkeeperConsole::Visit {
     const ConsoleRequest& request;
     std::string path;

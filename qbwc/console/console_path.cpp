@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "qbwc/console/console_http.h"
 #include "qbwc/console/form_fields.h"
 
 namespace ztl::qbwc {
@@ -30,6 +31,11 @@ std::optional<std::string> consolePath(const std::string& target) {
         path = std::move(*decoded);
     }
     return std::nullopt;  // still encoded after four rounds: no browser sends that
+}
+
+bool isConsoleTarget(const std::string& target) {
+    std::string path = target.substr(0, target.find_first_of("?#"));
+    return path == "/console" || path.starts_with(kConsolePath);
 }
 
 }  // namespace ztl::qbwc
