@@ -39,18 +39,6 @@ std::string cookie(const char* name, const std::string& value, bool overTls, boo
            (overTls ? "; Secure" : "") + (remove ? "; Max-Age=0" : "");
 }
 
-// A name from QuickBooks or a file need not be UTF-8: a byte that is not shows as U+FFFD
-// rather than failing the whole answer.
-ConsoleReply json(int status, const nlohmann::json& value) {
-    return {status, "application/json; charset=utf-8", value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", {}};
-}
-
-ConsoleReply redirect(const std::string& to) {
-    ConsoleReply reply{303, "text/plain; charset=utf-8", "See " + to + "\n", {}};
-    reply.headers.emplace_back("Location", to);
-    return reply;
-}
-
 bool isToken(const std::string& text) {
     return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
@@ -86,7 +74,7 @@ ConsoleReply BookkeeperConsole::answer(const ConsoleRequest& request,
                      messagePage("Address refused", "This address is not one of the console's.", false, ""),
                      {}};
         } else if (*path == "/console") {
-            reply = redirect(kConsolePath);
+            reply = redirectReply(kConsolePath);
         } else {
             if (request.method == "POST") visit.form = formFields(request.body);
             std::string hash = storedHash();
@@ -98,7 +86,7 @@ ConsoleReply BookkeeperConsole::answer(const ConsoleRequest& request,
             else if (token)
                 reply = signedIn(visit, *token, status);
             else if (visit.api)
-                reply = json(401, {{"error", "Sign in first: open /console/ in the browser."}});
+                reply = jsonReply(401, {{"error", "Sign in first: open /console/ in the browser."}});
             else
                 reply = signInPage(visit, request.method == "POST" ? 401 : 200, "");
         }
@@ -169,7 +157,7 @@ ConsoleReply BookkeeperConsole::signIn(const Visit& visit) {
     }
     auto opened = sessions_.open(hash, setup_.steadyNow());
     setup_.note("the console: signed in from " + peer);
-    ConsoleReply reply = redirect(kConsolePath);
+    ConsoleReply reply = redirectReply(kConsolePath);
     reply.headers.emplace_back("Set-Cookie", cookie(kSessionCookie, opened.id, visit.request.overTls));
     reply.headers.emplace_back("Set-Cookie", cookie(kSignInCookie, "", visit.request.overTls, true));
     return reply;
@@ -190,7 +178,7 @@ ConsoleReply BookkeeperConsole::signedIn(const Visit& visit, const std::string& 
                     {}};
         if (visit.path == "/console/sign-out") {
             sessions_.end(cookieValue(request.cookie, kSessionCookie));
-            ConsoleReply reply = redirect(kConsolePath);
+            ConsoleReply reply = redirectReply(kConsolePath);
             reply.headers.emplace_back("Set-Cookie", cookie(kSessionCookie, "", request.overTls, true));
             return reply;
         }
@@ -198,13 +186,25 @@ ConsoleReply BookkeeperConsole::signedIn(const Visit& visit, const std::string& 
         nlohmann::json model = statusModel(
             status(), {setup_.programsAddress ? setup_.programsAddress() : std::string(), setup_.served},
             setup_.wallNow());
-        if (visit.api) return json(200, model);
+        if (visit.api) return jsonReply(200, model);
         model["formToken"] = formToken;
         return {200, "text/html; charset=utf-8", statusPage(model), {}};
     } else if (visit.path == "/console/sign-in") {
-        return redirect(kConsolePath);
+        return redirectReply(kConsolePath);
     }
-    if (visit.api) return json(404, {{"error", "No such data address: " + visit.path}});
+    const std::string& target = request.target;
+    auto mark = target.find('?');
+    ConsoleVisit asked{request,
+                       visit.path,
+                       mark == std::string::npos ? std::string() : target.substr(mark + 1),
+                       visit.form,
+                       visit.api,
+                       formToken,
+                       request.peer,
+                       setup_.wallNow()};
+    for (const auto& route : setup_.routes)
+        if (auto reply = route(asked)) return std::move(*reply);
+    if (visit.api) return jsonReply(404, {{"error", "No such data address: " + visit.path}});
     return {404,
             "text/html; charset=utf-8",
             messagePage("Not found", "The console has no page " + visit.path + ".", true, formToken),

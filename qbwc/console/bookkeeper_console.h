@@ -13,8 +13,10 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "qbwc/console/console_http.h"
+#include "qbwc/console/console_route.h"
 #include "qbwc/console/console_sessions.h"
 #include "qbwc/login_guard.h"
 #include "qbwc/service_journal.h"
@@ -29,6 +31,8 @@ struct ConsoleSetup {
     std::string served;  // "qbwc:HOST:PORT": where this service serves the programs
     std::chrono::seconds idle{30 * 60};
     std::function<void(const std::string&)> note;  // sign-ins and refusals, for the bridge's log
+    // The console's other parts, asked in order once the browser is signed in.
+    std::vector<ConsoleRoute> routes = {};
     // The clocks, for tests; the system's when not given.
     std::function<std::chrono::steady_clock::time_point()> steadyNow = {};
     std::function<std::chrono::system_clock::time_point()> wallNow = {};

@@ -20,7 +20,7 @@ constexpr const char* kLayout = R"(<!DOCTYPE html>
 <style>
 body{font-family:system-ui,-apple-system,"Segoe UI",Roboto,sans-serif;margin:0;color:#1b1b1b;background:#fafafa;line-height:1.45}
 header{background:#24415f;color:#fff;padding:.6rem 1rem;display:flex;flex-wrap:wrap;gap:.5rem 1.5rem;align-items:center}
-header a{color:#fff}
+header a{color:#fff;margin-right:1rem}
 header form{margin-left:auto}
 main{max-width:60rem;margin:0 auto;padding:1rem}
 h1{font-size:1.5rem;margin:.2rem 0 1rem}
@@ -42,7 +42,7 @@ button{font-size:1rem;padding:.4rem 1rem;margin-top:.8rem}
 <header>
 <strong>Zentrel console</strong>
 {{#signedIn}}
-<nav aria-label="Console"><a href="/console/">Status</a></nav>
+<nav aria-label="Console"><a href="/console/">Status</a> <a href="/console/stores">Stores</a> <a href="/console/web-connector">Web Connector</a></nav>
 <form method="post" action="/console/sign-out"><input type="hidden" name="token" value="{{formToken}}"><button type="submit">Sign out</button></form>
 {{/signedIn}}
 </header>
@@ -113,10 +113,29 @@ mustache::data toData(const nlohmann::json& value) {
     }
 }
 
+}  // namespace
+
 std::string rendered(const char* text, const nlohmann::json& model) {
     mustache::mustache page(text);
     if (!page.is_valid()) throw std::logic_error("a console template is broken: " + page.error_message());
     return page.render(toData(model));
+}
+
+ConsoleReply redirectReply(const std::string& to) {
+    ConsoleReply reply{303, "text/plain; charset=utf-8", "See " + to + "\n", {}};
+    reply.headers.emplace_back("Location", to);
+    return reply;
+}
+
+ConsoleReply htmlReply(int status, std::string page) {
+    return {status, "text/html; charset=utf-8", std::move(page), {}};
+}
+
+// A name from QuickBooks or a file need not be UTF-8: a byte that is not shows as U+FFFD
+// rather than failing the whole answer.
+ConsoleReply jsonReply(int status, const nlohmann::json& value) {
+    return {status, "application/json; charset=utf-8",
+            value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", {}};
 }
 
 std::string inLayout(const std::string& title, const std::string& content, bool signedIn,
@@ -124,8 +143,6 @@ std::string inLayout(const std::string& title, const std::string& content, bool 
     return rendered(
         kLayout, {{"title", title}, {"content", content}, {"signedIn", signedIn}, {"formToken", formToken}});
 }
-
-}  // namespace
 
 std::string signInPage(const nlohmann::json& model) {
     return inLayout("Sign in", rendered(kSignIn, model), false, "");
