@@ -1,0 +1,35 @@
+#pragma once
+// The pages of the console's actions (console_actions.h), from the models the actions make:
+// each confirmation says what will happen in the bookkeeper's words and carries the form's
+// token; a job's page shows its output as text.
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "qbwc/console/console_jobs.h"
+
+namespace ztl::qbwc {
+
+// A job as data, for its page and /console/api/jobs/<id>.
+nlohmann::json jobModel(const JobView& job);
+// How a job ended, in words: what its exit status means for the command it ran.
+std::string jobOutcome(const JobView& job);
+// "ztl post /mnt/STORESRV/CATCON/12X390.QB": the command a job runs, as the page shows it.
+std::string jobCommand(const JobRequest& request);
+
+// Each page from its model with "formToken" in it.
+std::string jobPage(const nlohmann::json& model);
+std::string postPage(const nlohmann::json& model);
+std::string dropPage(const nlohmann::json& model);
+std::string droppedPage(const nlohmann::json& model);
+std::string reconcilePage(const nlohmann::json& model);
+std::string undoListPage(const nlohmann::json& model);
+std::string undoLogPage(const nlohmann::json& model);
+// A refused start: the job of the same kind that still runs for the store, linked.
+std::string stillRunningPage(const nlohmann::json& model);
+
+// A file name as one segment of a console address ("2026-12-01 12QBImport.log" ->
+// "2026-12-01%2012QBImport.log").
+std::string addressSegment(const std::string& text);
+
+}  // namespace ztl::qbwc
