@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "bridge_fixture.h"
@@ -49,6 +50,22 @@ std::string importLogOf(const std::vector<std::pair<std::string, std::string>>& 
         log += importlog::transactionHeading(++n, invoice) + "\r\n" + importlog::kSuccessLine + "\r\n" +
                importlog::statusLine("0", "Info", txnId) + "\r\n" + importlog::messageLine("Status OK") + "\r\n \r\n";
     return log;
+}
+
+// The children of this process that have ended and not been waited for.
+int zombieChildren() {
+    int zombies = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // "pid (name) state ppid ...": the name may hold blanks, the last ')' ends it.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        long parent = 0;
+        if (rest >> state >> parent && state == 'Z' && parent == ::getpid()) ++zombies;
+    }
+    return zombies;
 }
 
 class ConsoleActionsTest : public ::testing::Test {
@@ -241,6 +258,7 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
     fs::remove(dir / "hold");
     JobView job = endedJob(first);
     EXPECT_EQ(job.exitStatus, 1);
+    EXPECT_EQ(zombieChildren(), 0) << "the post was waited for";
     EXPECT_EQ(startedWith(), "post\n--single-store\n--only-if-clean\n" + totals.string() + "\n--\n")
         << "the timer's options, the file, and no second start";
     ConsoleReply page = ask("GET", running);
@@ -324,6 +342,29 @@ TEST_F(ConsoleActionsTest, ADropWaitsForTheUnattendedRunThatHoldsTheStore) {
     EXPECT_NE(refused.body.find("an unattended run has been posting"), std::string::npos) << refused.body;
     EXPECT_TRUE(fs::exists(day));
     EXPECT_NE(slurp(operationLog).find("did not happen"), std::string::npos);
+}
+
+TEST(ConsoleJobs, TheNewestEndedJobsAreKeptAndAProgramThatCannotStartIsSaid) {
+    ConsoleJobs missing(JobsSetup{"/nonexistent/ztl"});
+    ConsoleJobs::Started refused = missing.start({"post", "k", "Store 1", "Post", {"post", "x"}});
+    EXPECT_FALSE(refused.job);
+    EXPECT_NE(refused.failure.find("/nonexistent/ztl could not be started"), std::string::npos) << refused.failure;
+
+    ConsoleJobs jobs(JobsSetup{"/bin/echo", 2});
+    std::vector<std::string> ids;
+    for (int i = 0; i < 4; ++i) {
+        ConsoleJobs::Started started = jobs.start({"reconcile", "k", "Store 1", "Reconcile", {std::to_string(i)}});
+        ASSERT_TRUE(started.job) << started.failure;
+        ids.push_back(started.job->id);
+        for (int wait = 0; wait < 1000 && jobs.find(ids.back())->running(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(jobs.find(ids.back())->output, std::to_string(i) + "\n");
+    }
+    EXPECT_FALSE(jobs.find(ids[0]));
+    EXPECT_FALSE(jobs.find(ids[1]));
+    EXPECT_TRUE(jobs.find(ids[2]));
+    EXPECT_TRUE(jobs.find(ids[3]));
+    EXPECT_EQ(zombieChildren(), 0);
 }
 
 }  // namespace
