@@ -19,16 +19,6 @@ namespace ztl::qbwc {
 
 namespace {
 
-std::string hex(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 // The child: nothing on its standard input, both its outputs into `pipeOut`, none of the
 // service's other descriptors (its listening socket among them, which a child outliving a
 // restart would otherwise keep bound), and the signals as a new program has them.
@@ -183,7 +173,7 @@ ConsoleJobs::Started ConsoleJobs::start(const JobRequest& request) {
     auto job = std::make_shared<Job>(Job{JobView{}, BoundedOutput(shared_->setup.outputLimit), pid});
     job->view.request = request;
     job->view.started = std::chrono::system_clock::now();
-    do job->view.id = hex(randomBytes(6));
+    do job->view.id = newTicket().substr(0, 12);  // 48 random bits: a job's address is not guessed
     while (shared_->jobs.count(job->view.id));
     shared_->jobs[job->view.id] = job;
     shared_->order.push_back(job->view.id);
