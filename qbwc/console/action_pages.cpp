@@ -90,7 +90,7 @@ constexpr const char* kUndoList = R"(<h1>Undo a run of {{store.label}}</h1>
 
 constexpr const char* kUndoLog = R"(<h1>Undo the run of {{log.name}}</h1>
 {{#message}}<p class="alert" role="alert">{{message}}</p>{{/message}}
-<p>Store {{store.label}}{{#log.day}}, pending day {{log.day}}{{/log.day}}; the run {{#log.runTime}}of {{log.runTime}}{{/log.runTime}}{{^log.runTime}}whose log was written {{log.written}}{{/log.runTime}}.</p>
+<p>{{store.label}}{{#log.day}}, pending day {{log.day}}{{/log.day}}; the run {{#log.runTime}}of {{log.runTime}}{{/log.runTime}}{{^log.runTime}}whose log was written {{log.written}}{{/log.runTime}}.</p>
 {{#hasEntries}}<h2 id="entries">The entries this run posted</h2>
 <table aria-labelledby="entries">
 <thead><tr><th scope="col">Transaction</th><th scope="col">Invoice</th><th scope="col">TxnID</th><th scope="col">Now</th></tr></thead>
@@ -102,7 +102,7 @@ constexpr const char* kUndoLog = R"(<h1>Undo the run of {{log.name}}</h1>
 <form method="post" action="/console/stores/{{store.key}}/undo/{{segment}}">
 <input type="hidden" name="token" value="{{formToken}}">
 <input type="hidden" name="log" value="{{log.fingerprint}}">
-<label for="confirm">Type YES to remove these {{toRemove}} entries from QuickBooks for good</label>
+<label for="confirm">Type YES to remove {{toRemoveText}} from QuickBooks for good</label>
 <input type="text" id="confirm" name="confirm" autocomplete="off" required>
 <button type="submit">Undo the run</button>
 </form>{{/toRemove}}

@@ -84,8 +84,7 @@ ConsoleActions::ConsoleActions(ActionsSetup setup) : setup_(std::move(setup)) {
     jobs.ended = [log = setup_.operationLog, clock = setup_.clock](const JobView& job) {
         appendOperationLog(log, operationLogEntry(*clock, job.request.storeLabel + ": job " + job.id + " (" +
                                                               jobCommand(job.request) +
-                                                              ") started from the console has ended. " +
-                                                              jobOutcome(job)));
+                                                              "), started from the console: " + jobOutcome(job)));
     };
     jobs_ = std::make_unique<ConsoleJobs>(std::move(jobs));
 }
@@ -289,6 +288,8 @@ ConsoleReply ConsoleActions::undo(const ConsoleVisit& visit, const Store& store,
                                 {"entries", entries},
                                 {"hasEntries", !entries.empty()},
                                 {"toRemove", countOrFalse(toRemove)},
+                                {"toRemoveText", toRemove == 1 ? std::string("this entry")
+                                                                : "these " + std::to_string(toRemove) + " entries"},
                                 {"message", textOrFalse(message)},
                                 {"formToken", visit.formToken}};
         return htmlReply(status, undoLogPage(model));

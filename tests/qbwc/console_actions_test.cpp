@@ -267,7 +267,7 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
     EXPECT_NE(log.find("Store 12: the post of its pending days started from the console (browser at 10.1.2.3)"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("started from the console has ended. Ended with exit status 1"), std::string::npos) << log;
+    EXPECT_NE(log.find("), started from the console: Ended with exit status 1"), std::string::npos) << log;
     // Once it has ended the next may start.
     EXPECT_EQ(endedJob(send(address("/post"))).exitStatus, 1);
 }
