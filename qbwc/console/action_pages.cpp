@@ -170,29 +170,18 @@ nlohmann::json jobModel(const JobView& job) {
     return model;
 }
 
-std::string jobPage(const nlohmann::json& model) {
+std::string actionPage(ActionPage which, const nlohmann::json& model) {
+    switch (which) {
+        case ActionPage::Job: return page("Job", kJob, model);
+        case ActionPage::Post: return page("Post the pending days", kPost, model);
+        case ActionPage::Drop: return page("Drop a pending day", kDrop, model);
+        case ActionPage::Dropped: return page("Pending day dropped", kDropped, model);
+        case ActionPage::Reconcile: return page("Reconcile", kReconcile, model);
+        case ActionPage::UndoList: return page("Undo a run", kUndoList, model);
+        case ActionPage::UndoLog: return page("Undo a run", kUndoLog, model);
+        case ActionPage::StillRunning: return page("Already running", kStillRunning, model);
+    }
     return page("Job", kJob, model);
-}
-std::string postPage(const nlohmann::json& model) {
-    return page("Post the pending days", kPost, model);
-}
-std::string dropPage(const nlohmann::json& model) {
-    return page("Drop a pending day", kDrop, model);
-}
-std::string droppedPage(const nlohmann::json& model) {
-    return page("Pending day dropped", kDropped, model);
-}
-std::string reconcilePage(const nlohmann::json& model) {
-    return page("Reconcile", kReconcile, model);
-}
-std::string undoListPage(const nlohmann::json& model) {
-    return page("Undo a run", kUndoList, model);
-}
-std::string undoLogPage(const nlohmann::json& model) {
-    return page("Undo a run", kUndoLog, model);
-}
-std::string stillRunningPage(const nlohmann::json& model) {
-    return page("Already running", kStillRunning, model);
 }
 
 std::string addressSegment(const std::string& text) {

@@ -17,16 +17,18 @@ std::string jobOutcome(const JobView& job);
 // "ztl post /mnt/STORESRV/CATCON/12X390.QB": the command a job runs, as the page shows it.
 std::string jobCommand(const JobRequest& request);
 
-// Each page from its model with "formToken" in it.
-std::string jobPage(const nlohmann::json& model);
-std::string postPage(const nlohmann::json& model);
-std::string dropPage(const nlohmann::json& model);
-std::string droppedPage(const nlohmann::json& model);
-std::string reconcilePage(const nlohmann::json& model);
-std::string undoListPage(const nlohmann::json& model);
-std::string undoLogPage(const nlohmann::json& model);
-// A refused start: the job of the same kind that still runs for the store, linked.
-std::string stillRunningPage(const nlohmann::json& model);
+enum class ActionPage {
+    Job,           // a job and its output
+    Post,          // the confirmation of a post
+    Drop,          // the confirmation of a drop
+    Dropped,       // what became of a dropped day
+    Reconcile,     // the files to reconcile
+    UndoList,      // the store's import logs
+    UndoLog,       // one log's entries and the typed YES
+    StillRunning,  // a refused start: the job of the same kind that still runs, linked
+};
+// The page from its model, which carries "formToken".
+std::string actionPage(ActionPage page, const nlohmann::json& model);
 
 // A file name as one segment of a console address ("2026-12-01 12QBImport.log" ->
 // "2026-12-01%2012QBImport.log").

@@ -132,7 +132,7 @@ ConsoleReply ConsoleActions::started(const ConsoleVisit& visit, const JobRequest
     if (result.running) {
         nlohmann::json model = jobModel(*result.running);
         model["formToken"] = visit.formToken;
-        return htmlReply(409, stillRunningPage(model));
+        return htmlReply(409, actionPage(ActionPage::StillRunning, model));
     }
     if (!result.job) {
         note(request.storeLabel + ": " + what + " could not be started " + fromTheConsole(visit) + ": " +
@@ -155,7 +155,7 @@ ConsoleReply ConsoleActions::job(const ConsoleVisit& visit, const std::string& i
     nlohmann::json model = jobModel(*found);
     if (visit.api) return jsonReply(200, model);
     model["formToken"] = visit.formToken;
-    return htmlReply(200, jobPage(model));
+    return htmlReply(200, actionPage(ActionPage::Job, model));
 }
 
 ConsoleReply ConsoleActions::post(const ConsoleVisit& visit, const Store& store) {
@@ -175,7 +175,7 @@ ConsoleReply ConsoleActions::post(const ConsoleVisit& visit, const Store& store)
                             {"pending", pending},
                             {"hasPending", !pending.empty()},
                             {"formToken", visit.formToken}};
-    return htmlReply(200, postPage(model));
+    return htmlReply(200, actionPage(ActionPage::Post, model));
 }
 
 ConsoleReply ConsoleActions::drop(const ConsoleVisit& visit, const Store& store, const std::string& date) {
@@ -188,7 +188,7 @@ ConsoleReply ConsoleActions::drop(const ConsoleVisit& visit, const Store& store,
     if (visit.request.method != "POST") {
         model["copies"] = nlohmann::json::array();
         for (const PendingDay& d : copies) model["copies"].push_back({{"name", d.file.filename().string()}});
-        return htmlReply(200, dropPage(model));
+        return htmlReply(200, actionPage(ActionPage::Drop, model));
     }
 
     const PendingDayDrop result = dropPendingDay(store.totals, date, *setup_.clock);
@@ -208,7 +208,7 @@ ConsoleReply ConsoleActions::drop(const ConsoleVisit& visit, const Store& store,
              " did not happen: " + *result.failure);
         model["failure"] = "The day is not dropped: " + *result.failure + ".";
     }
-    return htmlReply(result.failure ? 409 : 200, droppedPage(model));
+    return htmlReply(result.failure ? 409 : 200, actionPage(ActionPage::Dropped, model));
 }
 
 ConsoleReply ConsoleActions::reconcile(const ConsoleVisit& visit, const Store& store) {
@@ -226,7 +226,7 @@ ConsoleReply ConsoleActions::reconcile(const ConsoleVisit& visit, const Store& s
                                 {"hasFiles", !files.empty()},   {"fingerprint", fingerprint},
                                 {"totalsFile", store.named},    {"message", textOrFalse(message)},
                                 {"formToken", visit.formToken}};
-        return htmlReply(status, reconcilePage(model));
+        return htmlReply(status, actionPage(ActionPage::Reconcile, model));
     };
     if (visit.request.method != "POST") return shown(200, "");
 
@@ -261,7 +261,7 @@ ConsoleReply ConsoleActions::undoList(const ConsoleVisit& visit, const Store& st
                         {"removed", countOrFalse(log.removed)}});
     nlohmann::json model = {
         {"store", store.model()}, {"logs", logs}, {"hasLogs", !logs.empty()}, {"formToken", visit.formToken}};
-    return htmlReply(200, undoListPage(model));
+    return htmlReply(200, actionPage(ActionPage::UndoList, model));
 }
 
 ConsoleReply ConsoleActions::undo(const ConsoleVisit& visit, const Store& store, const std::string& logName) {
@@ -292,7 +292,7 @@ ConsoleReply ConsoleActions::undo(const ConsoleVisit& visit, const Store& store,
                                                                 : "these " + std::to_string(toRemove) + " entries"},
                                 {"message", textOrFalse(message)},
                                 {"formToken", visit.formToken}};
-        return htmlReply(status, undoLogPage(model));
+        return htmlReply(status, actionPage(ActionPage::UndoLog, model));
     };
     if (visit.request.method != "POST") return shown(200, "");
 
