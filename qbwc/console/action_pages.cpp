@@ -29,6 +29,7 @@ constexpr const char* kStillRunning = R"(<h1>Already running</h1>
 )";
 
 constexpr const char* kPost = R"(<h1>Post the pending days of {{store.label}}</h1>
+{{#running}}<p class="warning" role="status">A post of this store started at {{started.shown}} is still running: <a href="/console/jobs/{{id}}">its page</a> shows how far it is.</p>{{/running}}
 <p>This starts the store's unattended run now, as its timer does each night: <code>{{command}}</code>.</p>
 <p>It posts the pending days, oldest first{{#totalsPresent}}, then the day in the totals file {{totalsFile}}{{/totalsPresent}}. A day QuickBooks cannot take whole stays pending, and the run says why.</p>
 {{#hasPending}}<h2 id="pending">Pending days</h2>

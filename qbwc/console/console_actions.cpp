@@ -175,6 +175,7 @@ ConsoleReply ConsoleActions::post(const ConsoleVisit& visit, const Store& store)
                             {"pending", pending},
                             {"hasPending", !pending.empty()},
                             {"formToken", visit.formToken}};
+    if (std::optional<JobView> running = jobs_->running("post", store.key)) model["running"] = jobModel(*running);
     return htmlReply(200, actionPage(ActionPage::Post, model));
 }
 

@@ -97,6 +97,13 @@ struct ConsoleJobs::Shared {
         return view;
     }
 
+    const Job* runningJob(const std::string& kind, const std::string& storeKey) const {
+        for (const auto& [id, job] : jobs)
+            if (job->view.running() && job->view.request.kind == kind && job->view.request.storeKey == storeKey)
+                return job.get();
+        return nullptr;
+    }
+
     // Drops the oldest ended jobs beyond the number kept.
     void prune() {
         std::size_t ended = 0;
@@ -156,10 +163,8 @@ ConsoleJobs::ConsoleJobs(JobsSetup setup) : shared_(std::make_shared<Shared>()) 
 
 ConsoleJobs::Started ConsoleJobs::start(const JobRequest& request) {
     std::unique_lock lock(shared_->mutex);
-    for (const auto& [id, job] : shared_->jobs)
-        if (job->view.running() && job->view.request.kind == request.kind &&
-            job->view.request.storeKey == request.storeKey)
-            return {std::nullopt, shared_->snapshot(*job), {}};
+    if (const Job* job = shared_->runningJob(request.kind, request.storeKey))
+        return {std::nullopt, shared_->snapshot(*job), {}};
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return {std::nullopt, std::nullopt, std::string("no pipe: ") + std::strerror(errno)};
@@ -205,6 +210,13 @@ std::optional<JobView> ConsoleJobs::find(const std::string& id) const {
     auto it = shared_->jobs.find(id);
     if (it == shared_->jobs.end()) return std::nullopt;
     return shared_->snapshot(*it->second);
+}
+
+std::optional<JobView> ConsoleJobs::running(const std::string& kind, const std::string& storeKey) const {
+    std::lock_guard lock(shared_->mutex);
+    const Job* job = shared_->runningJob(kind, storeKey);
+    if (!job) return std::nullopt;
+    return shared_->snapshot(*job);
 }
 
 }  // namespace ztl::qbwc

@@ -59,6 +59,8 @@ class ConsoleJobs {
     };
     Started start(const JobRequest& request);
     std::optional<JobView> find(const std::string& id) const;
+    // The job of this kind that runs for the store now, if one does.
+    std::optional<JobView> running(const std::string& kind, const std::string& storeKey) const;
 
   private:
     struct Job;

@@ -255,6 +255,9 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
     EXPECT_EQ(second.status, 409);
     EXPECT_NE(second.body.find("href=\"" + running + "\""), std::string::npos) << "links to the running post";
     EXPECT_NE(ask("GET", running).body.find("Running since"), std::string::npos);
+    EXPECT_NE(ask("GET", address("/post")).body.find("is still running: <a href=\"" + running + "\""),
+              std::string::npos)
+        << "the confirmation says so";
     fs::remove(dir / "hold");
     JobView job = endedJob(first);
     EXPECT_EQ(job.exitStatus, 1);
