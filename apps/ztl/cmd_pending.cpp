@@ -3,8 +3,8 @@
 // in this order. Exit status 0 when none is pending, 1 when some are.
 // ztl pending FILE --drop DATE: takes the day of DATE (YYYY-MM-DD, as the list shows it) out
 // of the queue: its copy moves to an archive name beside the totals file, never deleted, its
-// import logs become kept logs of the totals file's own, and the operation log says so. A day held for the bookkeeper then no longer holds back the
-// later ones.
+// import logs become kept logs of the totals file's own, and the operation log says so. A day
+// held for the bookkeeper then no longer holds back the later ones.
 #include <cctype>
 #include <filesystem>
 #include <iostream>
@@ -15,9 +15,9 @@
 #include "engine/company/operation_log.h"
 #include "engine/company/operation_log_entries.h"
 #include "engine/totals/store_day.h"
+#include "engine/unattended/drop_pending_day.h"
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
-#include "platform/vb_error.h"
 
 namespace fs = std::filesystem;
 
@@ -27,28 +27,21 @@ namespace {
 int drop(const fs::path& totals, const std::string& file, const std::string& date) {
     if (!isIsoDate(date)) return usageError("pending", "--drop takes a date as the list shows it, YYYY-MM-DD");
     ConsoleProgram console;
-    int dropped = 0;
-    for (const PendingDay& d : pendingDaysOf(totals)) {
-        if (d.date != date) continue;
-        fs::path archive;
-        try {
-            archive = archiveKeptCopy(d.file, totals, console.clock);
-        } catch (const std::exception& ex) {
-            std::cerr << "ztl: " << toVbError(ex).description << "; it stays pending\n";
-            return 1;
-        }
-        const std::vector<std::string> logs = moveDayLogs(d.file, totals);
-        std::string note = "ztl pending " + file + " --drop " + date + ": the pending day " + d.file.string() +
-                           " is taken out of the queue and kept as " + archive.string() + "; no unattended run posts it";
-        for (const std::string& log : logs) note += "; " + log;
-        appendOperationLog(paths::stateFolder() / kOperationLogName, operationLogEntry(console.clock, note));
-        std::cout << d.file.filename().string() << " is out of the queue, kept as " << archive.string()
-                  << "\nIt is not posted by ztl post. To post it after all: ztl import " << archive.string() << "\n";
-        for (const std::string& log : logs)
+    const PendingDayDrop result = dropPendingDay(totals, date, console.clock);
+    for (const DroppedDay& d : result.dropped) {
+        appendOperationLog(paths::stateFolder() / kOperationLogName,
+                           operationLogEntry(console.clock, "ztl pending " + file + " --drop " + date + ": " +
+                                                                droppedDayNote(d)));
+        std::cout << d.copy.filename().string() << " is out of the queue, kept as " << d.archive.string()
+                  << "\nIt is not posted by ztl post. To post it after all: ztl import " << d.archive.string() << "\n";
+        for (const std::string& log : d.logs)
             std::cout << static_cast<char>(std::toupper(static_cast<unsigned char>(log[0]))) << log.substr(1) << "\n";
-        ++dropped;
     }
-    if (dropped == 0) {
+    if (result.failure) {
+        std::cerr << "ztl: " << *result.failure << "\n";
+        return 1;
+    }
+    if (!result.found) {
         std::cerr << "ztl: no day of " << date << " is pending for " << file << " (ztl pending " << file
                   << " lists them)\n";
         return 1;

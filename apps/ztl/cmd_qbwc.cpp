@@ -28,6 +28,7 @@
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
 #include "qbwc/console/bookkeeper_console.h"
+#include "qbwc/console/console_actions.h"
 #include "qbwc/console/console_password_file.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
@@ -374,9 +375,13 @@ void echoNote(const std::string& n) {
 
 DaemonSetup daemonSetup(const std::string& listen) {
     auto console = [](const std::string& served, const WebConnectorService::NoteSink& note) -> ConsoleHandler {
+        // The stores' actions; until the store list is wired in, no key names a store.
+        auto actions = std::make_shared<ConsoleActions>(
+            ActionsSetup{[](const std::string&) { return std::optional<std::filesystem::path>(); }});
         auto bookkeeper = std::make_shared<BookkeeperConsole>(ConsoleSetup{
             consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
-            std::chrono::minutes(30), note});
+            std::chrono::minutes(30), note,
+            {[actions](const ConsoleVisit& visit) { return actions->answer(visit); }}});
         return [bookkeeper](const ConsoleRequest& request, WebConnectorService& service) {
             return bookkeeper->answer(request, [&service] { return service.status(); });
         };

@@ -9,6 +9,7 @@
 #include "console.h"
 #include "engine/review/reconcile.h"
 #include "failure_notes.h"
+#include "platform/paths.h"
 #include "quickbooks/quickbooks_from_environment.h"
 #include "totals_archives.h"
 #include "ui/qsettings_store.h"

@@ -8,6 +8,7 @@
 #include "command.h"
 #include "company_target.h"
 #include "console.h"
+#include "engine/company/file_names.h"
 #include "engine/review/undo_run.h"
 #include "failure_notes.h"
 #include "platform/paths.h"

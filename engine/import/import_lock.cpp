@@ -1,12 +1,14 @@
 #include "engine/import/import_lock.h"
 
 #include <signal.h>
+#include <unistd.h>
 #include <strings.h>
 
 #include <cerrno>
 #include <chrono>
 #include <system_error>
 
+#include "platform/computer_name.h"
 #include "platform/os_error.h"
 #include "platform/text_file.h"
 
@@ -49,6 +51,12 @@ ImportRun unknownRun(const fs::path& file) {
 
 }  // namespace
 
+
+ImportRun thisProcessRun(const Clock& clock) {
+    const LocalDateTime now = clock.now();
+    return {computerName(), static_cast<long>(::getpid()), unixSeconds(now),
+            clock.shortDate(now) + " " + clock.timeText(now)};
+}
 
 std::string importLockText(const ImportRun& run) {
     return "workstation=" + run.workstation + "\r\nprocess=" + std::to_string(run.process) +

@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/vb_error.h"
 
 namespace ztl {
@@ -45,6 +46,9 @@ inline constexpr std::int64_t kUnnamedLockGrace = 10;
 std::string importLockText(const ImportRun& run);
 // The run a lock file's text names; nothing when it names no workstation and process.
 std::optional<ImportRun> parseImportLock(std::string_view text);
+
+// This process as a lock names it: this computer, this process, now on `clock`.
+ImportRun thisProcessRun(const Clock& clock);
 
 // Whether the run that holds a lock has ended without releasing it.
 bool importRunHasDied(const ImportRun& holder, const std::string& thisWorkstation, std::int64_t now);

@@ -26,7 +26,6 @@
 #include "engine/totals/store_day.h"
 #include "engine/unattended/collected_messages.h"
 #include "engine/unattended/pending_days.h"
-#include "platform/computer_name.h"
 #include "platform/paths.h"
 #include "platform/text_file.h"
 #include "platform/vb_error.h"
@@ -70,12 +69,6 @@ bool settledFile(const fs::path& file, int seconds) {
 // A day's bytes walked once, to be handed to the check and the import.
 std::shared_ptr<const StoreDay> walk(const std::string& bytes) {
     return std::make_shared<const StoreDay>(StoreDay::fromBytes(bytes));
-}
-
-ImportRun thisRun(const Clock& clock) {
-    LocalDateTime now = clock.now();
-    return {computerName(), static_cast<long>(::getpid()), unixSeconds(now),
-            clock.shortDate(now) + " " + clock.timeText(now)};
 }
 
 // What every day of one run shares.
@@ -296,7 +289,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
     // One unattended run per totals file: a second one would post the pending days again.
     std::error_code ec;
     fs::path runLock = postLockPath(local);
-    ImportLock lock(runLock, thisRun(*program.clock), unixSeconds(program.clock->now()));
+    ImportLock lock(runLock, thisProcessRun(*program.clock), unixSeconds(program.clock->now()));
     auto heldBy = [](const ImportLock& l, const fs::path& file) {
         return l.otherRun() ? "since " + l.otherRun()->since + " on " + l.otherRun()->workstation
                             : "(its lock " + file.string() + " could not be made)";
@@ -393,7 +386,7 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
         d.fate = incompleteFate;
         std::optional<CalendarDate> date = todayWalked->first;
         d.dateText = date ? usDate(*date) : "undated";
-        ImportLock fileLock(importLockPath(local), thisRun(*program.clock), unixSeconds(program.clock->now()));
+        ImportLock fileLock(importLockPath(local), thisProcessRun(*program.clock), unixSeconds(program.clock->now()));
         // A window importing the file, or a folder that cannot be written: nothing is posted,
         // but the day is kept pending where it can be, so that the store system's next run
         // cannot take it.

@@ -34,6 +34,10 @@ th{width:16rem;font-weight:600}
 label{display:block;margin:.8rem 0 .2rem;font-weight:600}
 input[type=password]{font-size:1rem;padding:.4rem;width:100%;max-width:20rem;box-sizing:border-box}
 button{font-size:1rem;padding:.4rem 1rem;margin-top:.8rem}
+pre{white-space:pre-wrap;overflow-wrap:anywhere;background:#fff;border:1px solid #ddd;padding:.6rem;font-size:.9rem}
+input[type=text]{font-size:1rem;padding:.4rem;width:100%;max-width:20rem;box-sizing:border-box}
+label.choice{display:inline;font-weight:normal}
+fieldset{border:1px solid #ddd;background:#fff}
 @media (max-width:40rem){th{width:auto}th,td{display:block;border:0}tr{border-bottom:1px solid #ddd;display:block}}
 @media print{header{display:none}body{background:#fff}}
 </style>
