@@ -18,6 +18,7 @@
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
 #include "platform/store_date.h"
+#include "platform/windows1252.h"
 
 namespace fs = std::filesystem;
 
@@ -87,6 +88,25 @@ void replaceWhole(const fs::path& file, std::string_view bytes) {
         out.flush();
     }
     if (::rename(partial.c_str(), file.c_str()) != 0) throw failure("the run history cannot write", file);
+}
+
+bool isUtf8(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size() || (length == 2 && c < 0xC2)) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// The record is UTF-8 JSON; the run's texts are the engine's single-byte Windows-1252 (a
+// QuickBooks message, a name from the totals file), save what already is UTF-8 (a path, a
+// store named on the command line).
+std::string recordText(const std::string& text) {
+    return isUtf8(text) ? text : windows1252ToUtf8(text);
 }
 
 std::string isoOfDateText(const std::string& dateText) {
@@ -280,8 +300,8 @@ RunEntry runEntryFromJson(const nlohmann::json& j) {
 
 RunEntry runEntryOf(const PostReport& report) {
     RunEntry run;
-    run.headline = report.headline();
-    run.reason = report.reason;
+    run.headline = recordText(report.headline());
+    run.reason = recordText(report.reason);
     run.lockHeld = report.lockHeld;
     for (const std::string& file : report.pending) {
         const std::string name = fs::path(file).filename().string();
@@ -290,11 +310,11 @@ RunEntry runEntryOf(const PostReport& report) {
     for (const PostedDay& posted : report.days) {
         RunDay day;
         day.date = dateOfDay(posted);
-        day.dateText = posted.dateText;
+        day.dateText = recordText(posted.dateText);
         day.attempted = posted.attempted;
         day.whole = posted.whole;
-        day.notPostedBecause = posted.notPostedBecause;
-        day.logName = posted.logName;
+        day.notPostedBecause = recordText(posted.notPostedBecause);
+        day.logName = recordText(posted.logName);
         day.logBytes = posted.logBytes;
         if (posted.run) {
             using O = TransactionRecord::Outcome;
@@ -306,18 +326,19 @@ RunEntry runEntryOf(const PostReport& report) {
             run.counts.noAnswer += r.count(O::NoAnswer);
             for (const TransactionRecord& t : r.transactions)
                 if (const char* kind = kindOf(t.outcome))
-                    day.transactions.push_back({t.referenceNumber, kind, t.statusCode, t.statusSeverity,
-                                                t.statusMessage.empty() ? t.reason : t.statusMessage});
+                    day.transactions.push_back({recordText(t.referenceNumber), kind, recordText(t.statusCode),
+                                                recordText(t.statusSeverity),
+                                                recordText(t.statusMessage.empty() ? t.reason : t.statusMessage)});
         }
         // What the check found, where the run's own answer for the transaction does not say more.
         for (const std::string& flagged : posted.flagged) {
             const size_t colon = flagged.find(": ");
-            const std::string reference = colon == std::string::npos ? std::string() : flagged.substr(0, colon);
+            const std::string reference = recordText(colon == std::string::npos ? std::string() : flagged.substr(0, colon));
             if (!reference.empty() && std::any_of(day.transactions.begin(), day.transactions.end(),
                                                   [&](const RunTransaction& t) { return t.reference == reference; }))
                 continue;
-            day.transactions.push_back(
-                {reference, "flagged", "", "", colon == std::string::npos ? flagged : flagged.substr(colon + 2)});
+            day.transactions.push_back({reference, "flagged", "", "",
+                                        recordText(colon == std::string::npos ? flagged : flagged.substr(colon + 2))});
         }
         run.days.push_back(std::move(day));
     }

@@ -49,7 +49,7 @@ TEST(RunHistory, ARunComesBackAsItWasAddedWithItsLogUnderTheStoresKey) {
     testsupport::TempFolder dir("runs");
     EXPECT_EQ(storeKey(kStore.totalsFile), "ef3d4dbf62e1") << "the first 12 hex digits of its SHA-256";
     RunEntry run = aRun("2026-12-08T21:30:05Z", "Transaction : 1\r\nStatus Code = 3120\r\n");
-    run.days[0].notPostedBecause = "not whole: caf\xE9";  // not UTF-8: the run is kept all the same
+    run.days[0].notPostedBecause = "not whole: caf\xE9";  // not UTF-8: never costs the run its record
     RunEntry second = aRun("2026-12-08T21:30:05Z");
     second.days.push_back(RunDay{});  // a day without a log or a date
 
@@ -147,10 +147,11 @@ TEST(RunHistory, AReportIsRecordedWithItsCountsDatesAndWhatWasRefused) {
     held.source = "/mnt/s/pending/2025-04-01 12X390.QB";
     held.wasPending = true;
     held.dateText = "undated";
-    held.flagged = {"101007: the account 9999 is not in the chart"};
+    held.flagged = {"101007: the account 9999 is not in the chart for Caf\xE9 M\xFCller"};
     held.notPostedBecause = "the check before posting flagged transactions";
     PostedDay today;
     today.source = "12X390.QB";
+    today.notPostedBecause = "held in /mnt/Caf\u00E9";  // a path that is UTF-8 already
     today.dateText = "04/02/25";
     today.attempted = true;
     RunRecord run;
@@ -178,8 +179,10 @@ TEST(RunHistory, AReportIsRecordedWithItsCountsDatesAndWhatWasRefused) {
     ASSERT_EQ(e.days[0].transactions.size(), 1u);
     EXPECT_EQ(e.days[0].transactions[0].reference, "101007");
     EXPECT_EQ(e.days[0].transactions[0].kind, "flagged");
-    EXPECT_EQ(e.days[0].transactions[0].message, "the account 9999 is not in the chart");
+    EXPECT_EQ(e.days[0].transactions[0].message, "the account 9999 is not in the chart for Caf\u00E9 M\u00FCller")
+        << "the engine's Windows-1252 text is recorded as UTF-8";
     EXPECT_EQ(e.days[1].date, "2025-04-02") << "the totals file's day by its date";
+    EXPECT_EQ(e.days[1].notPostedBecause, "held in /mnt/Caf\u00E9");
     ASSERT_EQ(e.days[1].transactions.size(), 2u);
     EXPECT_EQ(e.days[1].transactions[0].code, "3140");
     EXPECT_EQ(e.days[1].transactions[1].kind, "no answer");
