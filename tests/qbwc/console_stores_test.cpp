@@ -309,8 +309,9 @@ TEST_F(ConsoleStoresPages, ATimerMakesAStoreKnownWithItsNextRunReckonedFromPostT
         << page.body;
 }
 
-TEST_F(ConsoleStoresPages, RunsArePagedNewestFirst) {
+TEST_F(ConsoleStoresPages, RunsArePagedNewestFirstAndANewRunShowsAtOnce) {
     const std::string session = signIn();
+    EXPECT_EQ(data("/console/api/stores/" + key, session)["runs"]["total"], 3);
     const StoreOfRuns store{totals.string(), totals.string(), kHostile};
     std::string newest;
     for (int i = 0; i < 117; ++i) newest = addRun(runs, store, aRun("2025-06-01T21:30:00Z", i, 0));
