@@ -223,6 +223,14 @@ std::string recordTime(std::chrono::system_clock::time_point t) {
     return text;
 }
 
+nlohmann::json toJson(const RunCounts& counts) {
+    return {{"posted", counts.posted},
+            {"refused", counts.refused},
+            {"alreadyInQuickBooks", counts.alreadyThere},
+            {"notSent", counts.notSent},
+            {"noAnswer", counts.noAnswer}};
+}
+
 nlohmann::json toJson(const RunEntry& run) {
     using nlohmann::json;
     json days = json::array();
@@ -248,12 +256,7 @@ nlohmann::json toJson(const RunEntry& run) {
             {"end", run.end},
             {"exitStatus", run.exitStatus},
             {"headline", run.headline},
-            {"counts",
-             {{"posted", run.counts.posted},
-              {"refused", run.counts.refused},
-              {"alreadyInQuickBooks", run.counts.alreadyThere},
-              {"notSent", run.counts.notSent},
-              {"noAnswer", run.counts.noAnswer}}},
+            {"counts", toJson(run.counts)},
             {"mail", run.mail},
             {"unsentMail", run.unsentMail},
             {"reason", run.reason},

@@ -80,6 +80,7 @@ struct RunEntry {
 // "2026-12-08T21:30:05Z": a run's start and end as the record keeps them.
 std::string recordTime(std::chrono::system_clock::time_point t);
 
+nlohmann::json toJson(const RunCounts& counts);
 nlohmann::json toJson(const RunEntry& run);
 // Throws nlohmann::json::exception for a line that is no run.
 RunEntry runEntryFromJson(const nlohmann::json& line);
