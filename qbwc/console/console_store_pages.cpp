@@ -71,7 +71,7 @@ constexpr const char* kStoreTail = R"({{/why}}
 {{^runs.any}}<p>No run recorded yet.</p>{{/runs.any}}
 {{#runs.any}}
 <table class="list">
-<caption>Newest first: page {{runs.page}} of {{runs.pages}}, {{runs.total}} runs</caption>
+<caption>Newest first: page {{runs.page}} of {{runs.pages}} (runs recorded: {{runs.total}})</caption>
 <thead><tr><th scope="col">Run</th><th scope="col">Posted</th><th scope="col">Refused</th><th scope="col">Already in QuickBooks</th><th scope="col">Not sent</th><th scope="col">No answer</th><th scope="col">Exit status</th><th scope="col">Mail</th></tr></thead>
 <tbody>
 {{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{end.shown}}</a></th><td>{{counts.posted}}</td><td>{{counts.refused}}</td><td>{{counts.alreadyInQuickBooks}}</td><td>{{counts.notSent}}</td><td>{{counts.noAnswer}}</td><td>{{exitStatus}}, {{outcome}}</td><td>{{mail}}</td></tr>
