@@ -4,7 +4,8 @@
 // through the mail command. It never opens a window and never
 // waits for a key: what it did goes to the journal (one line on standard error), to the
 // operation log and, when the bookkeeper is needed, in a message through MailCommand (kept in
-// the state folder's "unsent-mail" when the command cannot take it).
+// the state folder's "unsent-mail" when the command cannot take it); every run is recorded in
+// the store's run history for the bookkeeper's console.
 // Exit status 0: everything posted; 1: the bookkeeper is needed; 2: nothing could be done.
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "engine/company/settings_keys.h"
 #include "engine/unattended/journal_line.h"
 #include "engine/unattended/post_mail.h"
+#include "engine/unattended/run_history.h"
 #include "engine/unattended/send_mail.h"
 #include "engine/unattended/unsent_mail.h"
 #include "engine/unattended/unattended_post.h"
@@ -190,6 +192,7 @@ int post(const std::vector<std::string>& argv) {
     p.processors = factory.get();
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
 
+    const auto started = std::chrono::system_clock::now();
     PostReport report = postUnattended(p, args[0], options);
     for (const auto& why : wait.reasons) report.messages.push_back(why);
 
@@ -200,7 +203,10 @@ int post(const std::vector<std::string>& argv) {
     std::cerr << journalLine(priority, headline) << std::endl;
     appendOperationLog(p.operationLogPath, operationLogEntry(console.clock, "ztl post " + args[0] + ": " + headline));
 
+    RunEntry record = runEntryOf(report);
+    record.mail = "not wanted";
     if (mailWanted(report, post)) {
+        record.mail = "sent";
         MailMessage mail = postMail(report, post);
         std::optional<std::string> failure;
         if (post.mailTo.empty()) {
@@ -216,17 +222,34 @@ int post(const std::vector<std::string>& argv) {
         // A message that could not be handed over is kept whole, for whoever reads the log.
         if (failure && !post.mailTo.empty()) {
             try {
-                *failure += "; the message is kept as " +
-                            keepUnsentMail(paths::stateFolder(), report.store, console.clock.now(), messageText(mail))
-                                .string();
+                const std::filesystem::path kept =
+                    keepUnsentMail(paths::stateFolder(), report.store, console.clock.now(), messageText(mail));
+                *failure += "; the message is kept as " + kept.string();
+                record.unsentMail = kept.filename().string();
             } catch (const std::exception& ex) {
                 *failure += "; the message could not be kept either (" + toVbError(ex).description + ")";
             }
         }
         if (failure) {
+            record.mail = "not handed over";
             std::cerr << journalLine(JournalPriority::Error, "ztl post " + args[0] + ": " + *failure) << std::endl;
             appendOperationLog(p.operationLogPath, errorEntry(console.clock, "ztl post " + args[0] + ": " + *failure));
         }
+    }
+
+    // The run is done whatever its record becomes: a history that cannot be written is said,
+    // and the run's status stays the run's.
+    record.start = recordTime(started);
+    record.end = recordTime(std::chrono::system_clock::now());
+    record.exitStatus = static_cast<int>(report.status);
+    try {
+        addRun(runsFolder(),
+               {args[0], std::filesystem::absolute(paths::map(args[0])).string(), report.store}, std::move(record));
+    } catch (const std::exception& ex) {
+        const std::string said = "ztl post " + args[0] + ": the run's record for the console could not be kept: " +
+                                 ex.what();
+        std::cerr << journalLine(JournalPriority::Error, said) << std::endl;
+        appendOperationLog(p.operationLogPath, errorEntry(console.clock, said));
     }
     return static_cast<int>(report.status);
 }

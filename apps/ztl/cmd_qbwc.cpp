@@ -24,12 +24,17 @@
 
 #include "command.h"
 #include "console.h"
+#include "engine/company/company_memory.h"
+#include "engine/unattended/post_settings.h"
+#include "engine/unattended/run_history.h"
 #include "qbwc/bridge_daemon.h"
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
 #include "qbwc/console/bookkeeper_console.h"
 #include "qbwc/console/console_actions.h"
 #include "qbwc/console/console_password_file.h"
+#include "qbwc/console/console_store_pages.h"
+#include "qbwc/console/timer_stores.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
 #include "qbwc/pem_file.h"
@@ -373,15 +378,28 @@ void echoNote(const std::string& n) {
     std::cerr << "ztl qbwc: " << n << std::endl;
 }
 
+// The company the store of this totals file last posted into, as the settings say it now.
+std::string storeCompany(const std::string& totalsPath) {
+    QSettingsStore settings;
+    Program program;
+    program.settings = &settings;
+    return lastCompanyOf(program, totalsPath);
+}
+
 DaemonSetup daemonSetup(const std::string& listen) {
     auto console = [](const std::string& served, const WebConnectorService::NoteSink& note) -> ConsoleHandler {
-        // The stores' actions; until the store list is wired in, no key names a store.
+        ConsoleSetup setup{consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
+                           std::chrono::minutes(30), note};
+        auto stores = std::make_shared<ConsoleStores>(ConsoleStoresSetup{
+            runsFolder(), enabledTimersFolder(), storeCompany, [] { return readPostSettings(QSettingsStore()).postTime; }});
+        setup.routes.push_back([pages = std::make_shared<StorePages>(stores)](const ConsoleVisit& visit) {
+            return pages->answer(visit);
+        });
         auto actions = std::make_shared<ConsoleActions>(
-            ActionsSetup{[](const std::string&) { return std::optional<std::filesystem::path>(); }});
-        auto bookkeeper = std::make_shared<BookkeeperConsole>(ConsoleSetup{
-            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
-            std::chrono::minutes(30), note,
-            {[actions](const ConsoleVisit& visit) { return actions->answer(visit); }}});
+            ActionsSetup{[stores](const std::string& key) { return stores->totalsFileOf(key); }});
+        setup.routes.push_back([actions](const ConsoleVisit& visit) { return actions->answer(visit); });
+        setup.nights = [stores](std::chrono::system_clock::time_point now) { return stores->glance(now); };
+        auto bookkeeper = std::make_shared<BookkeeperConsole>(std::move(setup));
         return [bookkeeper](const ConsoleRequest& request, WebConnectorService& service) {
             return bookkeeper->answer(request, [&service] { return service.status(); });
         };

@@ -115,10 +115,6 @@ std::string page(const char* title, const char* text, const nlohmann::json& mode
     return inLayout(title, rendered(text, model), true, model.value("formToken", ""));
 }
 
-nlohmann::json moment(std::chrono::system_clock::time_point t) {
-    return {{"at", isoTime(t)}, {"shown", shownTime(t)}};
-}
-
 }  // namespace
 
 std::string jobCommand(const JobRequest& request) {

@@ -186,6 +186,7 @@ ConsoleReply BookkeeperConsole::signedIn(const Visit& visit, const std::string& 
         nlohmann::json model = statusModel(
             status(), {setup_.programsAddress ? setup_.programsAddress() : std::string(), setup_.served},
             setup_.wallNow());
+        if (setup_.nights) model["nights"] = setup_.nights(setup_.wallNow());
         if (visit.api) return jsonReply(200, model);
         model["formToken"] = formToken;
         return {200, "text/html; charset=utf-8", statusPage(model), {}};

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "qbwc/console/console_http.h"
 #include "qbwc/console/console_route.h"
 #include "qbwc/console/console_sessions.h"
@@ -33,6 +35,9 @@ struct ConsoleSetup {
     std::function<void(const std::string&)> note;  // sign-ins and refusals, for the bridge's log
     // The console's other parts, asked in order once the browser is signed in.
     std::vector<ConsoleRoute> routes = {};
+    // What the status page says of the stores' nights (the last run that posted, each
+    // timer's next run); nothing when not given.
+    std::function<nlohmann::json(std::chrono::system_clock::time_point)> nights = {};
     // The clocks, for tests; the system's when not given.
     std::function<std::chrono::steady_clock::time_point()> steadyNow = {};
     std::function<std::chrono::system_clock::time_point()> wallNow = {};

@@ -40,6 +40,9 @@ label.choice{display:inline;font-weight:normal}
 fieldset{border:1px solid #ddd;background:#fff}
 @media (max-width:40rem){th{width:auto}th,td{display:block;border:0}tr{border-bottom:1px solid #ddd;display:block}}
 @media print{header{display:none}body{background:#fff}}
+table.list th{width:auto}
+pre.log{white-space:pre-wrap;overflow-wrap:anywhere;background:#fff;border:1px solid #ddd;padding:.6rem;font-size:.85rem}
+@media print{.noprint{display:none}main{max-width:none;padding:0}pre.log{border:0;padding:0;font-size:9pt}}
 </style>
 </head>
 <body>
@@ -87,6 +90,15 @@ constexpr const char* kStatus = R"(<h1>Status</h1>
 <tr><th scope="row">Requests waiting</th><td>{{queue.requestsWaiting}}</td></tr>
 <tr><th scope="row">Running since</th><td>{{service.started.shown}}</td></tr>
 </table>
+{{#nights}}
+<h2 id="nights">The nights</h2>
+<table aria-labelledby="nights">
+<tr><th scope="row">The last run that posted</th><td>{{#lastPosted}}<a href="{{run.url}}">{{run.end.shown}}</a>, <a href="{{store.url}}">{{store.label}}</a>: {{run.headline}}{{/lastPosted}}{{^lastPosted}}none recorded yet{{/lastPosted}}</td></tr>
+{{#nextRuns}}<tr><th scope="row">Next timer run of <a href="{{url}}">{{label}}</a></th><td>{{next.shown}} (daily at {{postTime}}, the setting PostTime)</td></tr>
+{{/nextRuns}}
+{{^nextRuns}}<tr><th scope="row">Next timer run</th><td>no store's nightly timer is switched on</td></tr>{{/nextRuns}}
+</table>
+{{/nights}}
 <p>Shown at {{now.shown}}. The same data: <a href="/console/api/status">/console/api/status</a>.</p>
 )";
 

@@ -20,10 +20,6 @@ std::string formatted(std::chrono::system_clock::time_point t, const char* forma
     return text;
 }
 
-nlohmann::json moment(std::chrono::system_clock::time_point t) {
-    return {{"at", isoTime(t)}, {"shown", shownTime(t)}};
-}
-
 // The programs reach this service when their address names its port on the same host, or
 // on another name of the loopback (a service on 127.0.0.1 serves "localhost" too).
 bool sameService(const std::string& programs, const std::string& served) {
@@ -36,6 +32,10 @@ bool sameService(const std::string& programs, const std::string& served) {
 }
 
 }  // namespace
+
+nlohmann::json moment(std::chrono::system_clock::time_point t) {
+    return {{"at", isoTime(t)}, {"shown", shownTime(t)}};
+}
 
 std::string isoTime(std::chrono::system_clock::time_point t) {
     return formatted(t, "%Y-%m-%dT%H:%M:%SZ", true);

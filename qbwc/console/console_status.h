@@ -21,6 +21,8 @@ struct ProgramsAddress {
 nlohmann::json statusModel(const ServiceStatus& status, const ProgramsAddress& address,
                            std::chrono::system_clock::time_point now);
 
+// {"at": isoTime, "shown": shownTime}: a moment as the pages and the data both say it.
+nlohmann::json moment(std::chrono::system_clock::time_point t);
 // "2026-12-08T09:12:05Z": a moment for the data addresses.
 std::string isoTime(std::chrono::system_clock::time_point t);
 // "2026-12-08 10:12": a moment as the store's clock shows it, for the pages.

@@ -11,6 +11,8 @@
 #include <map>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/support/read_mail.h"
 #include "tests/support/shell_command.h"
 
@@ -610,4 +612,79 @@ TEST_F(Post, AFolderTheRunCannotWriteKeepsTheDayWhereItCanAndSaysWhy) {
     fs::permissions(dir / "store", fs::perms::owner_all);
     EXPECT_EQ(run(ztl("post store/12X390.QB")).status, 0);
     EXPECT_EQ(entries(), (Strings{"101001", "101002"}));
+}
+
+// What the bookkeeper's console reads of the nights: one record per run, with its counts,
+// the fate of the message and a copy of the day's log that stays when the log beside the
+// totals file moves on.
+TEST_F(Post, EachRunLeavesARecordWithItsCountsMailAndLogThatOutlivesTheStoresOwnLog) {
+    write("12X390.QB", sale("101001", "04/01/25", "5.00") + sale("101004", "04/01/25", "9.00", "9999"));
+    Result r = run(ztl("post --first-run 12X390.QB"));
+    ASSERT_EQ(r.status, 1) << r.err;
+    const std::string log = slurp(dir / "pending/2025-04-01 12QBImport.log");
+
+    const std::string key = run("printf '%s' 12X390.QB | sha256sum").out.substr(0, 12);
+    const fs::path folder = dir / "state/zentrel/runs" / key;
+    nlohmann::json store = nlohmann::json::parse(slurp(folder / "store.json"));
+    EXPECT_EQ(store["totalsFile"], "12X390.QB") << "as the timer's run was given it: the key is made of it";
+    EXPECT_EQ(store["localFile"], (dir / "12X390.QB").string());
+    EXPECT_EQ(store["label"], "Store 12");
+
+    auto records = [&] {
+        std::vector<nlohmann::json> lines;
+        std::istringstream in(slurp(folder / "runs.jsonl"));
+        for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+        return lines;
+    };
+    std::vector<nlohmann::json> runs = records();
+    ASSERT_EQ(runs.size(), 1u);
+    const nlohmann::json first = runs[0];
+    EXPECT_EQ(first["exitStatus"], 1);
+    EXPECT_EQ(first["headline"], "Store 12, 04/01/25: 1 posted, 1 refused (101004) (1 day pending)");
+    EXPECT_EQ(first["counts"], (nlohmann::json{{"posted", 1}, {"refused", 1}, {"alreadyInQuickBooks", 0},
+                                               {"notSent", 0}, {"noAnswer", 0}}));
+    EXPECT_EQ(first["mail"], "sent");
+    EXPECT_EQ(first["pending"], nlohmann::json::array({"2025-04-01"}));
+    ASSERT_EQ(first["days"].size(), 1u);
+    const nlohmann::json day = first["days"][0];
+    EXPECT_EQ(day["date"], "2025-04-01");
+    EXPECT_EQ(day["whole"], false);
+    ASSERT_EQ(day["transactions"].size(), 1u);
+    EXPECT_EQ(day["transactions"][0]["reference"], "101004");
+    EXPECT_EQ(day["transactions"][0]["code"], "3140");
+    EXPECT_EQ(slurp(folder / day["log"].get<std::string>()), log) << "the log byte for byte";
+
+    // The day is mended and posted: the log beside the totals file moves on; the copy stays.
+    // Then QuickBooks is away and the mail system with it.
+    ASSERT_EQ(run(qbsim("add-account shop.qbw --number 9999 --name 9999 --type Income")).status, 0);
+    ASSERT_EQ(run(ztl("post 12X390.QB")).status, 0);
+    EXPECT_FALSE(fs::exists(dir / "pending/2025-04-01 12QBImport.log"));
+    write("12X390.QB", sale("101005", "04/02/25", "3.00"));
+    company = "";
+    write("mail-fails", "");
+    ASSERT_EQ(run(ztl("post 12X390.QB")).status, 2);
+
+    runs = records();
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[1]["mail"], "not wanted") << "a clean run tells nobody";
+    EXPECT_EQ(runs[1]["counts"]["alreadyInQuickBooks"], 1);
+    EXPECT_EQ(runs[2]["reason"], "QuickBooks not reached");
+    EXPECT_EQ(runs[2]["mail"], "not handed over");
+    EXPECT_TRUE(fs::exists(dir / "state/zentrel/unsent-mail" / runs[2]["unsentMail"].get<std::string>()));
+    EXPECT_LT(runs[1]["id"].get<std::string>(), runs[2]["id"].get<std::string>());
+    EXPECT_EQ(slurp(folder / day["log"].get<std::string>()), log);
+
+    // A history that cannot be written is said, and the run's status stays its own.
+    fs::remove(dir / "mail-fails");
+    company = "shop.qbw";
+    fs::remove_all(dir / "state/zentrel/runs");
+    write("state/zentrel/runs", "a file in the folder's place");
+    r = run(ztl("post 12X390.QB"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("<3>ztl post 12X390.QB: the run's record for the console could not be kept: "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(slurp(dir / "state/zentrel/ztloperation.log").find("the run's record for the console could not be kept"),
+              std::string::npos);
+    EXPECT_EQ(entries(), (Strings{"101001", "101004", "101005"}));
 }
