@@ -28,6 +28,7 @@
 #include "qbwc/bridge_log.h"
 #include "qbwc/bridge_settings.h"
 #include "qbwc/console/bookkeeper_console.h"
+#include "qbwc/console/connector_page.h"
 #include "qbwc/console/console_password_file.h"
 #include "qbwc/local_channel.h"
 #include "qbwc/password_hash.h"
@@ -124,13 +125,8 @@ int writeQwcFile(std::vector<std::string> args) {
     }
 
     QSettingsStore store;
-    QwcFields f;
-    f.appUrl = url;
-    f.userName = user;
-    f.ownerId = keptGuid(store, key::kOwnerId);
-    f.fileId = keptGuid(store, key::kFileId);
-    f.unattended = unattended;
-    f.appSupport = consoleAddress(url);
+    const std::string ownerId = keptGuid(store, key::kOwnerId);
+    QwcFields f = qwcFields(url, user, ownerId, keptGuid(store, key::kFileId), unattended);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << qwcFileText(f);
     file.close();
@@ -374,9 +370,12 @@ void echoNote(const std::string& n) {
 
 DaemonSetup daemonSetup(const std::string& listen) {
     auto console = [](const std::string& served, const WebConnectorService::NoteSink& note) -> ConsoleHandler {
-        auto bookkeeper = std::make_shared<BookkeeperConsole>(ConsoleSetup{
-            consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
-            std::chrono::minutes(30), note});
+        ConsoleSetup setup{consolePasswordFile(), [] { return quickBooksSetting(QSettingsStore()); }, served,
+                           std::chrono::minutes(30), note};
+        auto connector = std::make_shared<ConnectorPage>(
+            [](std::string& missing) { return storedQwcFields(QSettingsStore(), missing); });
+        setup.routes.push_back([connector](const ConsoleVisit& visit) { return connector->answer(visit); });
+        auto bookkeeper = std::make_shared<BookkeeperConsole>(std::move(setup));
         return [bookkeeper](const ConsoleRequest& request, WebConnectorService& service) {
             return bookkeeper->answer(request, [&service] { return service.status(); });
         };

@@ -36,6 +36,8 @@ input[type=password]{font-size:1rem;padding:.4rem;width:100%;max-width:20rem;box
 button{font-size:1rem;padding:.4rem 1rem;margin-top:.8rem}
 @media (max-width:40rem){th{width:auto}th,td{display:block;border:0}tr{border-bottom:1px solid #ddd;display:block}}
 @media print{header{display:none}body{background:#fff}}
+table.codes th{width:auto;overflow-wrap:normal}
+@media (max-width:40rem){.codes thead{position:absolute;left:-9999px}.codes td::before{content:attr(data-label) ": ";font-weight:600}}
 </style>
 </head>
 <body>
