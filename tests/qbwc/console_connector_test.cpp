@@ -1,6 +1,6 @@
 // The console's Web Connector page as the bookkeeper uses it on the Windows PC: the .qwc
 // file it hands out is the one ztl qbwc file writes, a setting holding markup shows as text,
-// and the failure table is in its data.
+// the failure table is in its data, and a failure the Web Connector shows names the console.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -15,6 +15,7 @@
 #include "qbwc/console/connector_page.h"
 #include "qbwc/console/console_password_file.h"
 #include "qbwc/password_hash.h"
+#include "qbwc/web_connector_factory.h"
 #include "tests/support/shell_command.h"
 
 namespace ztl::qbwc {
@@ -165,6 +166,32 @@ TEST_F(ConnectorPageTest, TheFailureTableIsInThePageAndItsData) {
     EXPECT_NE(page.body.find("<th scope=\"row\">QBWC1039</th>"), std::string::npos);
     EXPECT_NE(page.body.find("Yes, always allow access even if QuickBooks is not running"), std::string::npos);
     EXPECT_NE(page.body.find("ztl qbwc set-password"), std::string::npos) << "the Web Connector's password";
+}
+
+// The service the daemon serves with a console: what the Web Connector shows of a refused
+// password names the console on the .qwc file's host; a clean end stays "OK".
+TEST(ConsoleNamedToTheWebConnector, ARefusalNamesTheConsoleOnTheAppUrlsHost) {
+    BridgeConfig config = test::testBridgeConfig(test::shortTimings());
+    config.appUrl = "https://shop.example:8443/qbwc";
+    config.http.console = [](const ConsoleRequest&, WebConnectorService&) { return ConsoleReply{}; };
+    WebConnectorFactory factory(config);
+    ASSERT_EQ(factory.startError(), "");
+    WebConnectorService& service = *factory.service();
+    auto refused = service.authenticate(test::kUser, "wrong", "192.0.2.7");
+    ASSERT_EQ(refused.strings.at(1), "nvu");
+    EXPECT_EQ(service.getLastError(refused.strings[0]),
+              "The user name or password is not the one Zentrel expects; the console at "
+              "https://shop.example:8443/console/ shows what happened.");
+    EXPECT_EQ(service.closeConnection(refused.strings[0]),
+              "Nothing was posted; the console at https://shop.example:8443/console/ shows what happened.");
+    factory.reload({test::kUser, test::testPasswordHash(), "", "", 3s, "https://other.example/qbwc"});
+    auto idle = service.authenticate(test::kUser, test::kPassword, "192.0.2.8");
+    ASSERT_EQ(idle.strings.at(1), "none");
+    EXPECT_EQ(service.getLastError(idle.strings[0]), "Zentrel has nothing to post now.");
+    EXPECT_EQ(service.closeConnection(idle.strings[0]), "OK");
+    auto again = service.authenticate(test::kUser, "wrong again", "192.0.2.9");
+    EXPECT_NE(service.getLastError(again.strings.at(0)).find("https://other.example/console/"), std::string::npos)
+        << "a new URL moves the console with it";
 }
 
 }  // namespace
