@@ -78,6 +78,7 @@ void WebConnectorService::setConsole(std::string address) {
 std::string WebConnectorService::toConsole(std::string text) const {
     if (console_.empty()) return text;
     while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    if (text.empty()) return "The console at " + console_ + " shows what happened.";
     return text + "; the console at " + console_ + " shows what happened.";
 }
 
