@@ -19,7 +19,9 @@ import time
 import urllib.request
 from pathlib import Path
 
-# The browser and its screenshots, as the demo takes its pictures of the console.
+# The browser and its screenshots, as the demo takes its pictures of the console; nothing
+# compiled is left beside the sources.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "console_pictures"))
 from console_pictures import chromium, screenshot, settled, sign_in  # noqa: E402  (imports selenium only when called)
 
