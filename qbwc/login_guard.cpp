@@ -33,8 +33,8 @@ void LoginGuard::forgiveAll() {
     backoff_.clear();
 }
 
-void LoginGuard::refusedTicket(const std::string& ticket, const std::string& why) {
-    refusedTickets_[ticket] = why;
+void LoginGuard::refusedTicket(const std::string& ticket, const std::string& why, const std::string& closing) {
+    refusedTickets_[ticket] = {why, closing};
     refusedOrder_.push_back(ticket);
     if (refusedOrder_.size() > kRefusedTicketsKept) {
         refusedTickets_.erase(refusedOrder_.front());
@@ -45,15 +45,16 @@ void LoginGuard::refusedTicket(const std::string& ticket, const std::string& why
 std::optional<std::string> LoginGuard::whyRefused(const std::string& ticket) const {
     auto it = refusedTickets_.find(ticket);
     if (it == refusedTickets_.end()) return std::nullopt;
-    return it->second;
+    return it->second.why;
 }
 
-bool LoginGuard::closeRefused(const std::string& ticket) {
+std::optional<std::string> LoginGuard::closeRefused(const std::string& ticket) {
     auto it = refusedTickets_.find(ticket);
-    if (it == refusedTickets_.end()) return false;
+    if (it == refusedTickets_.end()) return std::nullopt;
+    std::string closing = std::move(it->second.closing);
     std::erase(refusedOrder_, ticket);
     refusedTickets_.erase(it);
-    return true;
+    return closing;
 }
 
 std::string refusedLoginReason(const std::string& from, const std::string& userName,

@@ -35,12 +35,13 @@ class LoginGuard {
     // The expected password has changed: no address waits for a pause any more.
     void forgiveAll();
 
-    // Keeps `ticket` with the reason getLastError gives for it.
-    void refusedTicket(const std::string& ticket, const std::string& why);
+    // Keeps `ticket` with the reason getLastError gives for it, and what closeConnection answers.
+    void refusedTicket(const std::string& ticket, const std::string& why, const std::string& closing = "OK");
     // Why `ticket` was refused; nothing when it was not (or is long forgotten).
     std::optional<std::string> whyRefused(const std::string& ticket) const;
-    // The Web Connector closed a refused ticket; false when `ticket` is not one.
-    bool closeRefused(const std::string& ticket);
+    // The Web Connector closed a refused ticket: what closeConnection answers; nothing when
+    // `ticket` is not one.
+    std::optional<std::string> closeRefused(const std::string& ticket);
 
   private:
     struct Backoff {
@@ -48,7 +49,11 @@ class LoginGuard {
         Clock::time_point until{};
     };
     std::map<std::string, Backoff> backoff_;
-    std::map<std::string, std::string> refusedTickets_;
+    struct Refusal {
+        std::string why;
+        std::string closing;
+    };
+    std::map<std::string, Refusal> refusedTickets_;
     std::deque<std::string> refusedOrder_;
 };
 

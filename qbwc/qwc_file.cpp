@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "qbwc/bridge_settings.h"
 #include "qbwc/console/console_http.h"
 #include "qbwc/soap_response.h"
 
@@ -63,6 +64,33 @@ std::string consoleAddress(const std::string& appUrl) {
     std::size_t scheme = appUrl.find("://");
     std::size_t path = scheme == std::string::npos ? std::string::npos : appUrl.find_first_of("/?#", scheme + 3);
     return appUrl.substr(0, path) + kConsolePath;
+}
+
+QwcFields qwcFields(const std::string& url, const std::string& user, const std::string& ownerId,
+                    const std::string& fileId, bool unattended) {
+    QwcFields f;
+    f.appUrl = url;
+    f.userName = user;
+    f.ownerId = ownerId;
+    f.fileId = fileId;
+    f.unattended = unattended;
+    f.appSupport = consoleAddress(url);
+    return f;
+}
+
+std::optional<QwcFields> storedQwcFields(const SettingsStore& store, std::string& missing) {
+    auto stored = [&store](const char* k) { return store.get(kSettingsApp, kBridgeSection, k, ""); };
+    std::string absent;
+    for (const char* k : {key::kAppUrl, key::kUserName, key::kOwnerId, key::kFileId})
+        if (stored(k).empty()) absent += (absent.empty() ? "" : ", ") + std::string(k);
+    if (!absent.empty()) {
+        missing = "The bridge's settings lack " + absent +
+                  ": on the store's Linux machine run ztl qbwc file --url URL --user NAME, which sets them "
+                  "(and keeps the identifiers the Web Connector already knows).";
+        return std::nullopt;
+    }
+    return qwcFields(stored(key::kAppUrl), stored(key::kUserName), stored(key::kOwnerId), stored(key::kFileId),
+                     false);
 }
 
 std::string qwcFileText(const QwcFields& f) {

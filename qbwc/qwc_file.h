@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/settings_store.h"
+
 namespace ztl::qbwc {
 
 struct QwcFields {
@@ -24,6 +26,16 @@ struct QwcFields {
     // running, and the file tells it so, as nobody is there to start QuickBooks.
     bool unattended = false;
 };
+
+// The fields of the file for `url` and `user`, with the GUIDs the bridge keeps; its AppSupport
+// is the console on the URL's host.
+QwcFields qwcFields(const std::string& url, const std::string& user, const std::string& ownerId,
+                    const std::string& fileId, bool unattended);
+
+// The fields of the file ztl qbwc file last wrote, from the bridge's settings; nothing when
+// they lack the URL, the user name or a GUID, and `missing` then says what to run on the
+// store's Linux machine. Reads only: the GUIDs are made by ztl qbwc file, never here.
+std::optional<QwcFields> storedQwcFields(const SettingsStore& store, std::string& missing);
 
 // Why the Web Connector would refuse `url` as AppURL, or nothing when it accepts it.
 std::optional<std::string> appUrlRefusal(const std::string& url);

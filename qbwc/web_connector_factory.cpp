@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "qbwc/bridge_log.h"
+#include "qbwc/qwc_file.h"
 #include "qbwc/web_connector_processor.h"
 
 namespace ztl::qbwc {
@@ -20,7 +21,7 @@ BridgeConfig bridgeConfigFrom(const BridgeSettings& settings, const ListenAddres
 }
 
 WebConnectorFactory::WebConnectorFactory(BridgeConfig config, QuickBooksWait* wait)
-    : closeGrace_(config.closeGrace), wait_(wait) {
+    : closeGrace_(config.closeGrace), wait_(wait), servesConsole_(static_cast<bool>(config.http.console)) {
     loaded_.userName = config.credentials.userName;
     loaded_.passwordHash = config.credentials.passwordHash;
     loaded_.certificateFile = config.http.certificateFile;
@@ -31,7 +32,7 @@ WebConnectorFactory::WebConnectorFactory(BridgeConfig config, QuickBooksWait* wa
     server_ = std::make_unique<SoapHttpServer>(*service_, config.http);
     try {
         server_->start();
-        service_->setUrl(url());
+        tellUrl();
         if (config.note) config.note("serving the Web Connector at " + server_->url());
     } catch (const std::exception& e) {
         startError_ = std::string("The Web Connector service cannot start: ") + e.what() + ".";
@@ -81,11 +82,16 @@ std::string WebConnectorFactory::reload(const BridgeSettings& s) {
     if (s.appUrl != loaded_.appUrl) changed.push_back("URL " + s.appUrl);
     service_->reload({s.userName, s.passwordHash}, s.timeout);
     loaded_ = s;
-    service_->setUrl(url());
+    tellUrl();
     if (changed.empty()) return "the settings are read again; nothing changed";
     std::string text = "the settings are read again; new:";
     for (std::size_t i = 0; i < changed.size(); ++i) text += (i ? ", " : " ") + changed[i];
     return text + " (from the next Web Connector session on)";
+}
+
+void WebConnectorFactory::tellUrl() {
+    service_->setUrl(url());
+    if (servesConsole_) service_->setConsole(consoleAddress(url()));
 }
 
 WebConnectorService::NoteSink withBridgeLog(WebConnectorService::NoteSink also) {

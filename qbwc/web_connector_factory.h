@@ -53,11 +53,15 @@ class WebConnectorFactory : public RequestProcessorFactory {
     std::string reload(const BridgeSettings& settings);
 
   private:
+    // Tells the service where the Web Connector calls, and where the console is when served.
+    void tellUrl();
+
     std::shared_ptr<WebConnectorService> service_;
     std::unique_ptr<SoapHttpServer> server_;
     std::string startError_;
     std::chrono::milliseconds closeGrace_{0};
     QuickBooksWait* wait_ = nullptr;
+    bool servesConsole_ = false;
     BridgeSettings loaded_;  // what reload compares with
 };
 

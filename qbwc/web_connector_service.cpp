@@ -70,6 +70,22 @@ void WebConnectorService::setUrl(std::string url) {
     journal_.setUrl(std::move(url));
 }
 
+void WebConnectorService::setConsole(std::string address) {
+    std::lock_guard lock(mutex_);
+    console_ = std::move(address);
+}
+
+std::string WebConnectorService::toConsole(std::string text) const {
+    if (console_.empty()) return text;
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+    if (text.empty()) return "The console at " + console_ + " shows what happened.";
+    return text + "; the console at " + console_ + " shows what happened.";
+}
+
+std::string WebConnectorService::closingAfterFailure() const {
+    return console_.empty() ? "OK" : toConsole("Nothing was posted");
+}
+
 void WebConnectorService::reload(Credentials credentials, std::chrono::milliseconds timeout) {
     std::lock_guard lock(mutex_);
     credentials_ = std::move(credentials);
@@ -170,8 +186,9 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
                                                      const std::string& peer) {
     const std::string ticket = newTicket();
     const std::string from = peer.empty() ? "" : " from " + peer;
+    // A wrong password is a failure the console tells of; "none" and "busy" are not.
     auto refused = [&](const char* answer, const std::string& why) -> std::vector<std::string> {
-        guard_.refusedTicket(ticket, why);
+        guard_.refusedTicket(ticket, why, answer == std::string("nvu") ? closingAfterFailure() : "OK");
         return {ticket, answer};
     };
     {
@@ -181,7 +198,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         if (auto pause = guard_.pauseLeft(peer, Clock::now())) {
             note("authenticate" + from + " as \"" + strUserName +
                  "\": refused unchecked, too soon after a refused password");
-            return {refused("nvu", "Wait a few seconds before trying another password."), *pause};
+            return {refused("nvu", toConsole("Wait a few seconds before trying another password.")), *pause};
         }
     }
     // The password check is slow by design: outside the lock, and made whatever the user
@@ -206,7 +223,7 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
         ++refusals_;
         lastRefusal_ = why;
         changed_.notify_all();
-        return {refused("nvu", "The user name or password is not the one Zentrel expects."), pause};
+        return {refused("nvu", toConsole("The user name or password is not the one Zentrel expects.")), pause};
     }
     guard_.accepted(peer);
     if (stopping_) return {refused("none", "Zentrel is closing.")};
@@ -245,7 +262,7 @@ std::string WebConnectorService::sendRequestXML(const std::string& ticket,
             note("QuickBooks cannot take Zentrel's requests: " + why);
             failAll(VbError(kUnsupportedVersion, kBridgeSource, why));
             s.phase = Phase::Failed;
-            s.lastError = why;
+            s.lastError = toConsole(why);
             changed_.notify_all();
             return "";
         }
@@ -356,7 +373,7 @@ std::string WebConnectorService::connectionError(const std::string& ticket, cons
     note("the Web Connector could not reach QuickBooks: " + hresult + " " + message);
     failAll(e);
     s.phase = Phase::Failed;
-    s.lastError = message;
+    s.lastError = toConsole(message);
     changed_.notify_all();
     return "done";
 }
@@ -372,10 +389,10 @@ std::string WebConnectorService::getLastError(const std::string& ticket) {
 
 std::string WebConnectorService::closeConnection(const std::string& ticket) {
     std::lock_guard lock(mutex_);
-    if (guard_.closeRefused(ticket)) return "OK";
-    sessionFor(ticket, "closeConnection");
+    if (auto refused = guard_.closeRefused(ticket)) return *refused;
+    const bool failed = sessionFor(ticket, "closeConnection").phase == Phase::Failed;
     endSession("the Web Connector closed it");
-    return "OK";
+    return failed ? closingAfterFailure() : "OK";
 }
 
 std::string WebConnectorService::openConnection(QuickBooksWait* wait, ProgramTimeout timeout) {

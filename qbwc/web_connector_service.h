@@ -129,6 +129,10 @@ class WebConnectorService {
     // Where the Web Connector is to call (the .qwc file's URL when known), for the messages
     // that ask whether it can.
     void setUrl(std::string url);
+    // The bookkeeper's console served beside the service ("https://HOST:PORT/console/"), or
+    // "" when none is: what getLastError and closeConnection say of a failure names it, as the
+    // Web Connector shows only one line.
+    void setConsole(std::string address);
     // New credentials and wait: for the next authenticate and the next wait of a program.
     void reload(Credentials credentials, std::chrono::milliseconds timeout);
     ServiceStatus status() const;
@@ -154,6 +158,10 @@ class WebConnectorService {
     void failAll(const VbError& e);
     void endSession(const char* why);
     void note(const std::string& text);
+    // `text` for the Web Connector's status line, pointing to the console when one is served.
+    std::string toConsole(std::string text) const;
+    // What closeConnection answers to a session that failed or was refused.
+    std::string closingAfterFailure() const;
 
     Credentials credentials_;
     ServiceTimings timings_;
@@ -175,6 +183,7 @@ class WebConnectorService {
     std::optional<VbError> lastConnectionError_;
     std::uint64_t refusals_ = 0;  // authenticate calls refused so far
     std::string lastRefusal_;
+    std::string console_;  // the console's address; empty when none is served
 };
 
 }  // namespace ztl::qbwc

@@ -32,6 +32,7 @@
 #include "qbwc/bridge_settings.h"
 #include "qbwc/console/bookkeeper_console.h"
 #include "qbwc/console/console_actions.h"
+#include "qbwc/console/connector_page.h"
 #include "qbwc/console/console_password_file.h"
 #include "qbwc/console/console_store_pages.h"
 #include "qbwc/console/timer_stores.h"
@@ -130,13 +131,8 @@ int writeQwcFile(std::vector<std::string> args) {
     }
 
     QSettingsStore store;
-    QwcFields f;
-    f.appUrl = url;
-    f.userName = user;
-    f.ownerId = keptGuid(store, key::kOwnerId);
-    f.fileId = keptGuid(store, key::kFileId);
-    f.unattended = unattended;
-    f.appSupport = consoleAddress(url);
+    const std::string ownerId = keptGuid(store, key::kOwnerId);
+    QwcFields f = qwcFields(url, user, ownerId, keptGuid(store, key::kFileId), unattended);
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
     file << qwcFileText(f);
     file.close();
@@ -399,6 +395,9 @@ DaemonSetup daemonSetup(const std::string& listen) {
             ActionsSetup{[stores](const std::string& key) { return stores->totalsFileOf(key); }});
         setup.routes.push_back([actions](const ConsoleVisit& visit) { return actions->answer(visit); });
         setup.nights = [stores](std::chrono::system_clock::time_point now) { return stores->glance(now); };
+        auto connector = std::make_shared<ConnectorPage>(
+            [](std::string& missing) { return storedQwcFields(QSettingsStore(), missing); });
+        setup.routes.push_back([connector](const ConsoleVisit& visit) { return connector->answer(visit); });
         auto bookkeeper = std::make_shared<BookkeeperConsole>(std::move(setup));
         return [bookkeeper](const ConsoleRequest& request, WebConnectorService& service) {
             return bookkeeper->answer(request, [&service] { return service.status(); });

@@ -43,6 +43,8 @@ fieldset{border:1px solid #ddd;background:#fff}
 table.list th{width:auto}
 pre.log{white-space:pre-wrap;overflow-wrap:anywhere;background:#fff;border:1px solid #ddd;padding:.6rem;font-size:.85rem}
 @media print{.noprint{display:none}main{max-width:none;padding:0}pre.log{border:0;padding:0;font-size:9pt}}
+table.codes th{width:auto;overflow-wrap:normal}
+@media (max-width:40rem){.codes thead{position:absolute;left:-9999px}.codes td::before{content:attr(data-label) ": ";font-weight:600}}
 </style>
 </head>
 <body>

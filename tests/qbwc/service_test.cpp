@@ -206,6 +206,26 @@ TEST_F(ServiceTest, AConnectionErrorOfTheWebConnectorFailsTheWaitingConnection) 
     EXPECT_EQ(service.closeConnection(ticket), "OK");
 }
 
+TEST_F(ServiceTest, AFailureTheWebConnectorShowsNamesTheConsoleACleanEndDoesNot) {
+    service.setConsole("https://shop.example:8443/console/");
+    auto opened = openInBackground();
+    std::string ticket = ticketWhenWanted();
+    EXPECT_EQ(service.connectionError(ticket, "0x80040408", "Could not start QuickBooks."), "done");
+    EXPECT_THROW(opened.get(), VbError);
+    EXPECT_EQ(service.getLastError(ticket),
+              "Could not start QuickBooks; the console at https://shop.example:8443/console/ shows what happened.");
+    EXPECT_EQ(service.closeConnection(ticket),
+              "Nothing was posted; the console at https://shop.example:8443/console/ shows what happened.");
+
+    auto again = openInBackground();
+    ticket = beginSession(again);
+    service.releaseConnection();
+    EXPECT_NE(service.sendRequestXML(ticket, kCompany).find("<CustomerQueryRq"), std::string::npos);
+    EXPECT_EQ(service.receiveResponseXML(ticket, "", "0x80040400", kParseText), 100);
+    EXPECT_EQ(service.getLastError(ticket), "Zentrel has nothing more to post.");
+    EXPECT_EQ(service.closeConnection(ticket), "OK");
+}
+
 TEST_F(ServiceTest, TheSessionLastsWhileTheProgramIsConnectedAndEndsAfterwards) {
     auto opened = openInBackground();
     std::string ticket = beginSession(opened);

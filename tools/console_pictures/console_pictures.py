@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""Pictures of the bookkeeper's console, as a browser on the bookkeeper's PC shows it: signs
+in at BASE (http://127.0.0.1:PORT) with the console's password and saves each page named on
+the command line (paths under /console/) at 1366x768 and at a phone's width.
+
+    console_pictures.py --base URL --password-file FILE --out DIR PATH...
+
+Debian's chromium, headless, through its chromium-driver and python3-selenium (scripts/setup
+installs them). The browser test uses the same browser set-up."""
+
+import argparse
+import sys
+import time
+from pathlib import Path
+
+DESKTOP = (1366, 768)
+PHONE = (390, 844)
+
+
+def chromium(profile, downloads=None, env=None):
+    """A headless chromium that never prompts; downloads land in `downloads` when given."""
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    # As root (CI, the demo on a fresh machine) chromium runs only without its sandbox.
+    for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--no-first-run",
+                 "--disable-background-networking", "--disable-sync", "--disable-extensions",
+                 f"--user-data-dir={profile}", f"--window-size={DESKTOP[0]},{DESKTOP[1]}"):
+        options.add_argument(flag)
+    if downloads:
+        options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
+                                                  "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=env), options=options)
+    if downloads:
+        driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                               {"behavior": "allow", "downloadPath": str(downloads)})
+    return driver
+
+
+def settled(driver, element):
+    """Waits until the page that showed `element` has been replaced: a click or a submit
+    returns before the browser has loaded what it leads to."""
+    from selenium.webdriver.support import expected_conditions
+    from selenium.webdriver.support.wait import WebDriverWait
+
+    WebDriverWait(driver, 30).until(expected_conditions.staleness_of(element))
+
+
+def sign_in(driver, base, password):
+    """Types `password` into the sign-in form; the page it leads to. Waits out the pause a
+    wrong password before it earned."""
+    for _ in range(10):
+        driver.get(base + "/console/")
+        field = driver.find_element("id", "password")
+        field.send_keys(password)
+        field.submit()
+        settled(driver, field)
+        said = driver.find_element("tag name", "body").text
+        if "Too many wrong passwords" not in said:
+            return said
+        time.sleep(1)
+    raise RuntimeError("the sign-in stayed paused")
+
+
+def screenshot(driver, out, name):
+    """`name`.png at 1366x768 and `name`-phone.png at a phone's width, of the page shown."""
+    for suffix, (width, height) in (("", DESKTOP), ("-phone", PHONE)):
+        driver.set_window_size(width, height)
+        driver.save_screenshot(str(Path(out) / f"{name}{suffix}.png"))
+    driver.set_window_size(*DESKTOP)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--base", required=True)
+    parser.add_argument("--password-file", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--profile", required=True, help="a folder for the browser's profile")
+    parser.add_argument("paths", nargs="+")
+    args = parser.parse_args()
+    password = Path(args.password_file).read_text().splitlines()[0]
+    Path(args.out).mkdir(parents=True, exist_ok=True)
+    driver = chromium(args.profile)
+    try:
+        sign_in(driver, args.base, password)
+        for path in args.paths:
+            driver.get(args.base + path)
+            name = "console-" + (path.strip("/").replace("/", "-").replace("console", "", 1).strip("-") or "status")
+            screenshot(driver, args.out, name)
+            print(f"{Path(args.out) / name}.png: {path}")
+    finally:
+        driver.quit()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
