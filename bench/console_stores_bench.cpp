@@ -147,8 +147,27 @@ void BM_ConsoleStatusPage(benchmark::State& state) {
     page(state, "/console/");
 }
 
+// The first look after the service starts: nothing parsed yet, every store's runs read whole.
+void BM_ConsoleStoresPageFirstLook(benchmark::State& state) {
+    World& w = world();
+    const ConsoleRequest request{"GET", "/console/stores", "", "", "", "127.0.0.1", false};
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto stores = std::make_shared<ConsoleStores>(ConsoleStoresSetup{
+            w.dir / "runs", w.dir / "timers", [](const std::string&) { return std::string("C:\\Books\\Shop.qbw"); },
+            [] { return std::string("21:30"); }});
+        StorePages pages(stores);
+        state.ResumeTiming();
+        auto reply = pages.answer({request, "/console/stores", "", {}, false, "token", "127.0.0.1",
+                                   std::chrono::system_clock::now()});
+        if (!reply || reply->status != 200) state.SkipWithError("the stores page was not answered");
+        benchmark::DoNotOptimize(reply);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_ConsoleStoresPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConsoleStorePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConsoleStatusPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConsoleStoresPageFirstLook)->Unit(benchmark::kMillisecond);
