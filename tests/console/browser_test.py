@@ -2,9 +2,10 @@
 """The bookkeeper's console in a real browser: Debian's chromium, headless, driven through
 selenium against `ztl qbwc service` in a world of its own (HOME and the XDG folders in a
 temporary folder). Each step is a small function that checks one page and names it; every
-page it names is kept as a screenshot at 1366x768 and at a phone's width. The world has one
-store whose timer runs ztl post against a simulated company left two days pending, the first
-held by an entry QuickBooks refused: the nights' pages show them, and one is dropped.
+page it names is kept as a screenshot of the whole page as a 1366x768 window and a phone's
+lay it out. The world has one store whose runs of ztl post, as its timer starts them, against
+a simulated company left two days pending, the first held by an entry QuickBooks refused: the
+nights' pages show them, and one is dropped.
 
     browser_test.py --ztl PATH --qbsim PATH --out DIR
 
