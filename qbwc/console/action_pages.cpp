@@ -79,10 +79,10 @@ constexpr const char* kReconcile = R"(<h1>Reconcile a day of {{store.label}}</h1
 
 constexpr const char* kUndoList = R"(<h1>Undo a run of {{store.label}}</h1>
 <p>Undoing a run removes from QuickBooks the journal entries its import log records as posted by that run, and nothing else. Choose the run's import log: its entries are shown before anything is removed.</p>
-{{#hasLogs}}<table>
+{{#hasLogs}}<table class="list">
 <thead><tr><th scope="col">Import log</th><th scope="col">Run</th><th scope="col">Entries it posted</th></tr></thead>
 <tbody>
-{{#logs}}<tr><td><a href="/console/stores/{{store.key}}/undo/{{segment}}">{{name}}</a>{{#day}} (pending day {{day}}){{/day}}</td><td>{{#runTime}}{{runTime}}{{/runTime}}{{^runTime}}written {{written}}{{/runTime}}</td><td>{{posted}}{{#removed}}, {{removed}} removed by an undo since{{/removed}}</td></tr>
+{{#logs}}<tr><td data-label="Import log"><a href="/console/stores/{{store.key}}/undo/{{segment}}">{{name}}</a>{{#day}} (pending day {{day}}){{/day}}</td><td data-label="Run">{{#runTime}}{{runTime}}{{/runTime}}{{^runTime}}written {{written}}{{/runTime}}</td><td data-label="Entries it posted">{{posted}}{{#removed}}, {{removed}} removed by an undo since{{/removed}}</td></tr>
 {{/logs}}</tbody>
 </table>{{/hasLogs}}
 {{^hasLogs}}<p>No import log of this store is there: no run to undo.</p>{{/hasLogs}}
@@ -93,10 +93,10 @@ constexpr const char* kUndoLog = R"(<h1>Undo the run of {{log.name}}</h1>
 {{#message}}<p class="alert" role="alert">{{message}}</p>{{/message}}
 <p>{{store.label}}{{#log.day}}, pending day {{log.day}}{{/log.day}}; the run {{#log.runTime}}of {{log.runTime}}{{/log.runTime}}{{^log.runTime}}whose log was written {{log.written}}{{/log.runTime}}.</p>
 {{#hasEntries}}<h2 id="entries">The entries this run posted</h2>
-<table aria-labelledby="entries">
+<table class="list" aria-labelledby="entries">
 <thead><tr><th scope="col">Transaction</th><th scope="col">Invoice</th><th scope="col">TxnID</th><th scope="col">Now</th></tr></thead>
 <tbody>
-{{#entries}}<tr><td>{{transaction}}</td><td>{{invoice}}</td><td>{{txnId}}</td><td>{{#removed}}removed by an undo since{{/removed}}{{^removed}}to be removed{{/removed}}</td></tr>
+{{#entries}}<tr><td data-label="Transaction">{{transaction}}</td><td data-label="Invoice">{{invoice}}</td><td data-label="TxnID">{{txnId}}</td><td data-label="Now">{{#removed}}removed by an undo since{{/removed}}{{^removed}}to be removed{{/removed}}</td></tr>
 {{/entries}}</tbody>
 </table>{{/hasEntries}}
 {{#toRemove}}<p>Before it removes anything the undo asks QuickBooks about each entry: one changed in QuickBooks since it was posted, dated in a closed period, or no longer the run's is not removed. The job's page then shows what became of each.</p>

@@ -45,6 +45,10 @@ pre.log{white-space:pre-wrap;overflow-wrap:anywhere;background:#fff;border:1px s
 @media print{.noprint{display:none}main{max-width:none;padding:0}pre.log{border:0;padding:0;font-size:9pt}}
 table.codes th{width:auto;overflow-wrap:normal}
 @media (max-width:40rem){.codes thead{position:absolute;left:-9999px}.codes td::before{content:attr(data-label) ": ";font-weight:600}}
+/* Lists: short cells keep their words whole, long names break anywhere; on a phone each cell names its column. */
+table.list th,table.list td{overflow-wrap:break-word}
+table.list td.long{overflow-wrap:anywhere}
+@media (max-width:40rem){.list thead{position:absolute;left:-9999px}.list td[data-label]::before{content:attr(data-label) ": ";font-weight:600}}
 </style>
 </head>
 <body>

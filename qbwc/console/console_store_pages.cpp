@@ -25,11 +25,11 @@ constexpr const char* kStoresTemplate = R"(<h1>Stores</h1>
 <thead><tr><th scope="col">Store</th><th scope="col">Totals file</th><th scope="col">Company</th><th scope="col">Pending days</th><th scope="col">Last run</th><th scope="col">Next timer run</th></tr></thead>
 <tbody>
 {{#stores}}<tr><th scope="row"><a href="{{url}}">{{label}}</a></th>
-<td>{{totalsFile}}{{^totals.present}} (not there now){{/totals.present}}</td>
-<td>{{#company}}{{company}}{{/company}}{{^company}}not posted yet{{/company}}</td>
-<td>{{pendingCount}}</td>
-<td>{{#lastRun}}<a href="{{url}}">{{end.shown}}</a>: {{outcome}}<br>{{headline}}{{/lastRun}}{{^lastRun}}no run yet{{/lastRun}}</td>
-<td>{{#nextRun}}{{shown}}{{/nextRun}}{{^nextRun}}no timer switched on{{/nextRun}}</td></tr>
+<td data-label="Totals file" class="long">{{totalsFile}}{{^totals.present}} (not there now){{/totals.present}}</td>
+<td data-label="Company" class="long">{{#company}}{{company}}{{/company}}{{^company}}not posted yet{{/company}}</td>
+<td data-label="Pending days">{{pendingCount}}</td>
+<td data-label="Last run">{{#lastRun}}<a href="{{url}}">{{end.shown}}</a>: {{outcome}}<br>{{headline}}{{/lastRun}}{{^lastRun}}no run yet{{/lastRun}}</td>
+<td data-label="Next timer run">{{#nextRun}}{{shown}}{{/nextRun}}{{^nextRun}}no timer switched on{{/nextRun}}</td></tr>
 {{/stores}}
 </tbody>
 </table>
@@ -43,7 +43,7 @@ constexpr const char* kTransactions = R"({{#hasTransactions}}
 <table class="list">
 <thead><tr><th scope="col">Invoice</th><th scope="col">What happened</th><th scope="col">What to do</th></tr></thead>
 <tbody>
-{{#transactions}}<tr><td>{{reference}}</td><td>{{kind}}{{#code}}, QuickBooks status {{code}}{{/code}}: {{message}}</td><td>{{#step}}{{cause}}. {{step}}{{/step}}{{^step}}QuickBooks' message says what it found; the day's import log has the whole answer.{{/step}}</td></tr>
+{{#transactions}}<tr><td data-label="Invoice">{{reference}}</td><td data-label="What happened" class="long">{{kind}}{{#code}}, QuickBooks status {{code}}{{/code}}: {{message}}</td><td data-label="What to do">{{#step}}{{cause}}. {{step}}{{/step}}{{^step}}QuickBooks' message says what it found; the day's import log has the whole answer.{{/step}}</td></tr>
 {{/transactions}}
 </tbody>
 </table>
@@ -74,7 +74,7 @@ constexpr const char* kStoreTail = R"({{/why}}
 <caption>Newest first: page {{runs.page}} of {{runs.pages}} (runs recorded: {{runs.total}})</caption>
 <thead><tr><th scope="col">Run</th><th scope="col">Posted</th><th scope="col">Refused</th><th scope="col">Already in QuickBooks</th><th scope="col">Not sent</th><th scope="col">No answer</th><th scope="col">Exit status</th><th scope="col">Mail</th></tr></thead>
 <tbody>
-{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{end.shown}}</a></th><td>{{counts.posted}}</td><td>{{counts.refused}}</td><td>{{counts.alreadyInQuickBooks}}</td><td>{{counts.notSent}}</td><td>{{counts.noAnswer}}</td><td>{{exitStatus}}, {{outcome}}</td><td>{{mail}}</td></tr>
+{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{end.shown}}</a></th><td data-label="Posted">{{counts.posted}}</td><td data-label="Refused">{{counts.refused}}</td><td data-label="Already in QuickBooks">{{counts.alreadyInQuickBooks}}</td><td data-label="Not sent">{{counts.notSent}}</td><td data-label="No answer">{{counts.noAnswer}}</td><td data-label="Exit status">{{exitStatus}}, {{outcome}}</td><td data-label="Mail">{{mail}}</td></tr>
 {{/runs.items}}
 </tbody>
 </table>

@@ -2,13 +2,17 @@
 """The bookkeeper's console in a real browser: Debian's chromium, headless, driven through
 selenium against `ztl qbwc service` in a world of its own (HOME and the XDG folders in a
 temporary folder). Each step is a small function that checks one page and names it; every
-page it names is kept as a screenshot at 1366x768 and at a phone's width.
+page it names is kept as a screenshot of the whole page as a 1366x768 window and a phone's
+lay it out. The world has one store whose runs of ztl post, as its timer starts them, against
+a simulated company left two days pending, the first held by an entry QuickBooks refused: the
+nights' pages show them, and one is dropped.
 
-    browser_test.py --ztl PATH --out DIR
+    browser_test.py --ztl PATH --qbsim PATH --out DIR
 
 Exits 0 when every step passed, 1 otherwise (the step and why on standard error)."""
 
 import argparse
+import hashlib
 import os
 import shutil
 import socket
@@ -38,11 +42,16 @@ def check(condition, what):
         raise StepFailed(what)
 
 
+# The store of the nights: its totals file as the timer names it, relative to the world's folder.
+TOTALS = "12X390.QB"
+
+
 class World:
     """HOME and the XDG folders of one run, the ztl it runs, and the service it started."""
 
-    def __init__(self, ztl, root):
+    def __init__(self, ztl, qbsim, root):
         self.ztl = ztl
+        self.qbsim = qbsim
         self.root = root
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "ZENTREL_"))}
         for name, sub in (("HOME", "home"), ("XDG_CONFIG_HOME", "config"), ("XDG_STATE_HOME", "state"),
@@ -54,12 +63,42 @@ class World:
         self.base = f"http://127.0.0.1:{self.port}"
         self.service = None
 
-    def run(self, *args, stdin=""):
-        done = subprocess.run([self.ztl, *args], input=stdin, capture_output=True, text=True, env=self.env,
+    def run(self, *args, stdin="", program=None, quickbooks=None, status=0):
+        """ztl (or `program`) with these arguments; `quickbooks` a company file the programs
+        post into; raises unless it ends with `status`."""
+        env = dict(self.env)
+        if quickbooks:
+            env["ZENTREL_QUICKBOOKS"] = "sim:" + str(self.root / quickbooks)
+        program = program or self.ztl
+        done = subprocess.run([program, *args], input=stdin, capture_output=True, text=True, env=env,
                               cwd=self.root, timeout=60)
-        if done.returncode != 0:
-            raise StepFailed(f"ztl {' '.join(args)} ended with {done.returncode}: {done.stderr.strip()}")
+        if done.returncode != status:
+            raise StepFailed(f"{Path(program).name} {' '.join(args)} ended with {done.returncode}, not {status}: "
+                             f"{done.stderr.strip()}")
         return done.stdout
+
+    def post_nights(self):
+        """Store 12's nights, as its timer runs ztl post against a simulated company: on
+        04/01/25 QuickBooks refuses 101004 (an account the company has not set up), so the day
+        is held; 04/02/25 waits behind it. Both stay pending."""
+        self.run("new", "shop.qbw", "--sample", program=self.qbsim)
+        self.run("settings", "set", "ARImportAccount", "Walk-in Customer", quickbooks="shop.qbw")
+        for name, value in (("MailCommand", f"cat >> '{self.root / 'mail.txt'}'"), ("MailTo", "books@example.org"),
+                            ("MailFrom", "zentrel@store12.example.org"), ("SettleSeconds", "0")):
+            self.run("post", "set", name, value)
+        (self.root / TOTALS).write_bytes(sale("101001", "04/01/25", "5.00") +
+                                         sale("101004", "04/01/25", "9.00", credit="9999"))
+        self.run("post", "--first-run", TOTALS, quickbooks="shop.qbw", status=1)
+        (self.root / TOTALS).write_bytes(sale("101005", "04/02/25", "3.00"))
+        self.run("post", TOTALS, quickbooks="shop.qbw", status=1)
+
+    def state(self, *parts):
+        return Path(self.env["XDG_STATE_HOME"], "zentrel", *parts)
+
+    def kept_log(self, run_id, number=1):
+        """The copy of a run's day log the run record keeps."""
+        key = hashlib.sha256(TOTALS.encode()).hexdigest()[:12]
+        return self.state("runs", key, f"{run_id} {number}.log").read_bytes()
 
     def start_service(self):
         """The bridge with its console on the loopback, as the demo and the unit start it."""
@@ -98,6 +137,13 @@ class World:
         return path.read_text(errors="replace")[-2000:] if path.exists() else ""
 
 
+def sale(reference, date, amount, credit="4000"):
+    """One transaction of the totals file: `amount` from the till (1000) to `credit`."""
+    return (f"Q\r\nH  {reference:<8} {date:<8}\r\n"
+            f"D {'1000':<7} {amount:>12} {'0.00':>12}\r\n"
+            f"D {credit:<7} {'0':>12} {'-' + amount:>12}\r\nTRT    1\r\n").encode("ascii")
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -129,6 +175,19 @@ class Visit:
 
     def sign_in_with(self, password):
         return sign_in(self.driver, self.world.base, password)
+
+    def downloaded(self, name):
+        """The bytes of the file the browser saved as `name`, once it has saved it whole."""
+        target = self.downloads / name
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and not (target.exists() and not list(self.downloads.glob("*.crdownload"))):
+            time.sleep(0.2)
+        check(target.exists(), f"{name} was downloaded into {self.downloads}")
+        return target.read_bytes()
+
+    def run_id(self):
+        """The run the page shown is of, from its address (.../runs/<id>[/log/<n>])."""
+        return self.driver.current_url.split("/runs/")[1].split("/")[0]
 
 
 # ---- the steps: each checks one page and returns its name for the screenshots (or None) ----
@@ -176,21 +235,123 @@ def web_connector_page(v):
 def failure_table(v):
     rows = v.driver.find_elements("css selector", "table.codes tbody tr")
     check(len(rows) >= 10, f"the failure table has its rows ({len(rows)})")
-    v.driver.execute_script("document.getElementById('failures').scrollIntoView()")
-    return "web-connector-failures"
+    return None  # the Web Connector page's screenshot is of the whole page, the table with it
 
 
 def qwc_download(v):
     v.open("/console/web-connector")
     v.driver.find_element("link text", "Zentrel.qwc").click()
-    target = v.downloads / "Zentrel.qwc"
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline and not (target.exists() and not list(v.downloads.glob("*.crdownload"))):
-        time.sleep(0.2)
-    check(target.exists(), "the .qwc file was downloaded into " + str(v.downloads))
     written = (v.world.root / "Zentrel.qwc").read_bytes()
-    check(target.read_bytes() == written, "the download is byte for byte the file ztl qbwc file wrote")
+    check(v.downloaded("Zentrel.qwc") == written, "the download is byte for byte the file ztl qbwc file wrote")
     return None
+
+
+# ---- the nights: store 12's two pending days (World.post_nights) ----
+
+def stores_page(v):
+    v.click("link text", "Stores")
+    check(v.heading() == "Stores", "the navigation leads to the stores")
+    rows = [r.text for r in v.driver.find_elements("css selector", "table.list tbody tr")]
+    check(len(rows) == 1 and rows[0].startswith("Store 12"), f"the one store is listed: {rows}")
+    cells = v.driver.find_elements("css selector", "table.list tbody tr td")
+    check(cells[0].text == TOTALS + " (not there now)" and cells[1].text.endswith("shop.qbw"),
+          "the store's totals file and company: " + rows[0])
+    check(cells[2].text == "2", "the store's two pending days are counted: " + rows[0])
+    check("the bookkeeper is needed" in cells[3].text and "(2 days pending)" in cells[3].text,
+          "the last run and what it said: " + cells[3].text)
+    return "stores"
+
+
+def store_page(v):
+    v.click("link text", "Store 12")
+    check(v.heading() == "Store 12", "the store's own page: " + v.heading())
+    held = v.driver.find_element("css selector", "section[aria-label='Pending day 2025-04-01']").text
+    for wanted in ("QuickBooks refused", "101004", "QuickBooks status 3140", '"9999"',
+                   "Add it in QuickBooks under exactly the name or number the message quotes"):
+        check(wanted in held, f"the held day shows {wanted}: {held}")
+    behind = v.driver.find_element("css selector", "section[aria-label='Pending day 2025-04-02']").text
+    check("Why it is held: an earlier day is still pending" in behind,
+          "the later day says it waits behind the held one: " + behind)
+    return "store"
+
+
+def run_page(v):
+    v.click("xpath", "//section[@aria-label='Pending day 2025-04-01']//a[starts-with(text(), 'the run of')]")
+    check(v.heading().startswith("The run of "), "the held day names its run: " + v.heading())
+    said = v.text()
+    for wanted in ("04/01/25: 0 posted, 1 refused (101004), 1 already in QuickBooks; 04/02/25: nothing posted",
+                   "Exit status 1, the bookkeeper is needed", "Message to the bookkeeper sent",
+                   "Pending days left 2025-04-01 2025-04-02", "QuickBooks status 3140", "2025-04-01 12QBImport.log"):
+        check(wanted in said, f"the run's page shows {wanted!r}: {said[:600]}")
+    return "run"
+
+
+def log_page(v):
+    run_id = v.run_id()
+    v.click("link text", "2025-04-01 12QBImport.log")
+    check(v.heading() == "2025-04-01 12QBImport.log", "the run's day log has a page: " + v.heading())
+    shown = v.driver.find_element("css selector", "pre.log").get_attribute("textContent")
+    kept = v.world.kept_log(run_id).decode("cp1252").replace("\r\n", "\n").lstrip("\n")
+    check("101004" in kept and shown == kept, "the page shows the whole log as the run kept it")
+    # What the browser's Print prints: the log alone, without the console's header and links.
+    check(v.driver.find_element("tag name", "header").is_displayed(), "the header shows on the screen")
+    v.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
+    try:
+        check(not v.driver.find_element("tag name", "header").is_displayed(), "the header is not printed")
+        check(not v.driver.find_element("css selector", "p.noprint").is_displayed(), "the links are not printed")
+        check(v.driver.find_element("css selector", "pre.log").is_displayed(), "the log is printed")
+    finally:
+        v.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": ""})
+    return "log"
+
+
+def log_download(v):
+    run_id = v.run_id()
+    v.driver.find_element("link text", "Download 2025-04-01 12QBImport.log").click()
+    check(v.downloaded("2025-04-01 12QBImport.log") == v.world.kept_log(run_id),
+          "the downloaded log is byte for byte the run's copy")
+    return None
+
+
+def drop_confirmation(v):
+    v.open("/console/stores")
+    v.click("link text", "Store 12")
+    v.click("xpath", "//section[@aria-label='Pending day 2025-04-01']//a[text()='Drop…']")
+    check(v.heading() == "Drop the pending day 2025-04-01 of Store 12", "dropping asks first: " + v.heading())
+    check("2025-04-01 12X390.QB" in v.text(), "the confirmation names the day's copy")
+    check((v.world.root / "pending" / "2025-04-01 12X390.QB").exists(), "nothing is dropped before the confirmation")
+    return "drop"
+
+
+def dropped(v):
+    v.click("xpath", "//button[text()='Drop the day']")
+    status = v.driver.find_element("css selector", "p.fine").text
+    check(status.startswith("2025-04-01 12X390.QB is out of the queue, kept as "), "the drop is told: " + status)
+    archive = Path(status.split("kept as ", 1)[1].split(". No unattended run", 1)[0])
+    check(archive.exists() and b"101004" in archive.read_bytes(), f"the dropped day is archived as {archive}")
+    check(not (v.world.root / "pending" / "2025-04-01 12X390.QB").exists(), "the day left the queue")
+    noted = v.world.state("ztloperation.log").read_text(errors="replace")
+    check("pending day 2025-04-01 dropped from the console (browser at 127.0.0.1" in noted,
+          "the operation log has the drop: " + noted[-600:])
+    return "dropped"
+
+
+def store_after_drop(v):
+    v.click("link text", "Back to the store")
+    pending = [e.get_attribute("aria-label") for e in v.driver.find_elements("css selector", "section")]
+    check(pending == ["Pending day 2025-04-02"], f"the store page has the later day only: {pending}")
+    return "store-after-drop"
+
+
+def undo_list(v):
+    v.click("link text", "Undo a run…")
+    check(v.heading() == "Undo a run of Store 12", "the store's runs to undo: " + v.heading())
+    # The dropped day's logs stay beside the totals file's own: its first run posted 101001.
+    rows = [[c.text for c in r.find_elements("tag name", "td")]
+            for r in v.driver.find_elements("css selector", "tbody tr")]
+    check(sorted((r[0], r[2]) for r in rows) == [("12QBImport.log.1", "1"), ("12QBImport.log.2", "0")],
+          f"the store's runs are listed with the entries each posted: {rows}")
+    return "undo"
 
 
 def signed_out(v):
@@ -204,12 +365,14 @@ def signed_out(v):
 
 # Each step runs after the one before it, in this browser session.
 STEPS = [sign_in_page, wrong_password, signed_in, status_page, web_connector_page, failure_table, qwc_download,
-         signed_out]
+         stores_page, store_page, run_page, log_page, log_download, drop_confirmation, dropped,
+         store_after_drop, undo_list, signed_out]
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--ztl", required=True)
+    parser.add_argument("--qbsim", required=True, help="the simulated company the nights post into")
     parser.add_argument("--out", required=True, help="where the screenshots go")
     args = parser.parse_args()
     missing = [p for p in ("/usr/bin/chromium", "/usr/bin/chromedriver") if not os.path.exists(p)]
@@ -225,10 +388,11 @@ def main():
     shutil.rmtree(out, ignore_errors=True)
     out.mkdir(parents=True)
     root = Path(tempfile.mkdtemp(prefix="ztl-browser-"))
-    world = World(os.path.abspath(args.ztl), root)
+    world = World(os.path.abspath(args.ztl), os.path.abspath(args.qbsim), root)
     driver = None
     failed = None
     try:
+        world.post_nights()
         world.start_service()
         downloads = root / "downloads"
         downloads.mkdir()

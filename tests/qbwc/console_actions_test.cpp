@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "bridge_fixture.h"
+#include "list_cells.h"
 #include "engine/company/file_names.h"
 #include "engine/company/import_log.h"
 #include "engine/import/import_lock.h"
@@ -208,6 +209,11 @@ TEST_F(ConsoleActionsTest, AnUndoTakesItsTypedYesAndTheLogAsShown) {
     ASSERT_EQ(shown.status, 200);
     EXPECT_NE(shown.body.find("10-2"), std::string::npos);
     EXPECT_NE(shown.body.find("<label for=\"confirm\">"), std::string::npos);
+    for (const ConsoleReply* page : {&list, &shown}) {
+        int lists = 0;
+        EXPECT_EQ(test::mislabelledCells(page->body, &lists), std::vector<std::string>{}) << "on a phone";
+        EXPECT_EQ(lists, 1);
+    }
     const std::string fingerprint = hidden(shown.body, "log");
     for (const std::string& answer : {"", "no", "YES+", "+YES", "Y"}) {
         ConsoleReply refused = send(address("/undo/12QBImport.log"), "log=" + fingerprint + "&confirm=" + answer);

@@ -11,6 +11,7 @@
 #include <regex>
 
 #include "bridge_fixture.h"
+#include "list_cells.h"
 #include "engine/unattended/run_history.h"
 #include "qbwc/console/bookkeeper_console.h"
 #include "qbwc/console/console_password_file.h"
@@ -263,6 +264,17 @@ TEST_F(ConsoleStoresPages, EachPendingDaySaysWhyItIsHeldAndWhatToDo) {
 
     fs::remove_all(runs / key);
     EXPECT_EQ(ask("GET", storePage(), session).status, 404) << "a store is known by its history or its timer";
+}
+
+TEST_F(ConsoleStoresPages, OnAPhoneEveryCellOfTheListsNamesItsColumn) {
+    const std::string session = signIn();
+    // The stores; the store's refusals and runs; the run's refusals.
+    for (const auto& [page, tables] : {std::pair{std::string("/console/stores"), 1}, std::pair{storePage(), 2},
+                                       std::pair{runPage(heldRun), 1}}) {
+        int lists = 0;
+        EXPECT_EQ(test::mislabelledCells(ask("GET", page, session).body, &lists), std::vector<std::string>{}) << page;
+        EXPECT_EQ(lists, tables) << page;
+    }
 }
 
 TEST_F(ConsoleStoresPages, ATimerMakesAStoreKnownWithItsNextRunReckonedFromPostTime) {

@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Pictures of the bookkeeper's console, as a browser on the bookkeeper's PC shows it: signs
 in at BASE (http://127.0.0.1:PORT) with the console's password and saves each page named on
-the command line (paths under /console/) at 1366x768 and at a phone's width.
+the command line (paths under /console/), the whole page as a 1366x768 window and a phone's
+lay it out. NAME=PATH names a picture console-NAME; a bare PATH is named after itself.
 
-    console_pictures.py --base URL --password-file FILE --out DIR PATH...
+    console_pictures.py --base URL --password-file FILE --out DIR [NAME=]PATH...
 
 Debian's chromium, headless, through its chromium-driver and python3-selenium (scripts/setup
 installs them). The browser test uses the same browser set-up."""
 
 import argparse
+import base64
 import sys
 import time
 from pathlib import Path
@@ -65,10 +67,15 @@ def sign_in(driver, base, password):
 
 
 def screenshot(driver, out, name):
-    """`name`.png at 1366x768 and `name`-phone.png at a phone's width, of the page shown."""
+    """`name`.png in a 1366x768 window and `name`-phone.png at a phone's size, of the page
+    shown: the whole page, below the window's edge too, as the window lays it out."""
     for suffix, (width, height) in (("", DESKTOP), ("-phone", PHONE)):
         driver.set_window_size(width, height)
-        driver.save_screenshot(str(Path(out) / f"{name}{suffix}.png"))
+        tall = driver.execute_script("return document.documentElement.scrollHeight")
+        shot = driver.execute_cdp_cmd("Page.captureScreenshot", {
+            "captureBeyondViewport": True,
+            "clip": {"x": 0, "y": 0, "width": width, "height": max(tall, 1), "scale": 1}})
+        (Path(out) / f"{name}{suffix}.png").write_bytes(base64.b64decode(shot["data"]))
     driver.set_window_size(*DESKTOP)
 
 
@@ -85,9 +92,11 @@ def main():
     driver = chromium(args.profile)
     try:
         sign_in(driver, args.base, password)
-        for path in args.paths:
+        for named in args.paths:
+            name, _, path = ("", "", named) if named.startswith("/") else named.partition("=")
             driver.get(args.base + path)
-            name = "console-" + (path.strip("/").replace("/", "-").replace("console", "", 1).strip("-") or "status")
+            name = "console-" + (name or path.strip("/").replace("/", "-").replace("console", "", 1).strip("-")
+                                 or "status")
             screenshot(driver, args.out, name)
             print(f"{Path(args.out) / name}.png: {path}")
     finally:
