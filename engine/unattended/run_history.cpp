@@ -161,7 +161,15 @@ std::optional<std::string> runIdOfLog(const std::string& name) {
     return name.substr(0, blank);
 }
 
-std::vector<RunEntry> parsedRuns(const std::string& text) {
+std::string dumped(const nlohmann::json& value) {
+    // A text from QuickBooks or a file need not be UTF-8: such a byte is kept as U+FFFD rather
+    // than losing the run.
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+std::vector<RunEntry> runsFromText(const std::string& text) {
     std::vector<RunEntry> runs;
     size_t at = 0;
     while (at < text.size()) {
@@ -178,14 +186,6 @@ std::vector<RunEntry> parsedRuns(const std::string& text) {
     std::stable_sort(runs.begin(), runs.end(), idBefore);
     return runs;
 }
-
-std::string dumped(const nlohmann::json& value) {
-    // A text from QuickBooks or a file need not be UTF-8: such a byte is kept as U+FFFD rather
-    // than losing the run.
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
-}  // namespace
 
 std::string storeKey(const std::string& totalsPath) {
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -367,7 +367,7 @@ std::string addRun(const fs::path& runs, const StoreOfRuns& store, RunEntry run)
 
     const fs::path file = folder / kRunsFileName;
     const std::string text = readAll(file);
-    std::vector<RunEntry> kept = parsedRuns(text);
+    std::vector<RunEntry> kept = runsFromText(text);
 
     const std::string stamp = idStamp(run.start);
     long counter = 0;
@@ -423,7 +423,7 @@ std::optional<StoreOfRuns> readStoreOfRuns(const fs::path& storeFolder) {
 }
 
 std::vector<RunEntry> readRuns(const fs::path& storeFolder) {
-    return parsedRuns(readAll(storeFolder / kRunsFileName));
+    return runsFromText(readAll(storeFolder / kRunsFileName));
 }
 
 }  // namespace ztl

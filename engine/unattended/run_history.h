@@ -106,8 +106,10 @@ std::string addRun(const std::filesystem::path& runs, const StoreOfRuns& store, 
 
 // The store a history folder is of; none when its store.json is missing or unreadable.
 std::optional<StoreOfRuns> readStoreOfRuns(const std::filesystem::path& storeFolder);
-// The runs of a history folder, oldest first by id; lines that are not a whole run are
-// skipped.
+// The runs of a history's text, oldest first by id: a line that is not a whole run (a write
+// cut short, a line damaged by hand) is skipped, never fatal.
+std::vector<RunEntry> runsFromText(const std::string& text);
+// The runs of a history folder, as runsFromText reads them.
 std::vector<RunEntry> readRuns(const std::filesystem::path& storeFolder);
 
 }  // namespace ztl
