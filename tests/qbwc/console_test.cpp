@@ -105,7 +105,9 @@ class Console : public ::testing::Test {
 TEST_F(Console, NothingIsShownBeforeSignInNotEvenTheStatus) {
     seen.company = "C:\\Books\\Secret Store.qbw";
     for (const char* page : {"/console/", "/console/stores", "/console/nights/2026-12-01", "/console/sign-out",
-                             "/console/?x=1", "/console/web-connector", "/console/web-connector/zentrel.qwc"}) {
+                             "/console/?x=1", "/console/web-connector", "/console/web-connector/zentrel.qwc",
+                             "/console/stores/0123456789ab/post", "/console/stores/0123456789ab/undo",
+                             "/console/jobs/0123456789ab"}) {
         for (const std::string& cookie :
              {std::string(), std::string("zentrel_console=") + std::string(64, 'a')}) {
             ConsoleReply reply = ask("GET", page, cookie);
@@ -115,7 +117,8 @@ TEST_F(Console, NothingIsShownBeforeSignInNotEvenTheStatus) {
         }
         EXPECT_EQ(ask("POST", page, "", "token=x").status, 401) << page;
     }
-    for (const char* api : {"/console/api/status", "/console/api/stores", "/console/api/web-connector", "/console/api/"}) {
+    for (const char* api : {"/console/api/status", "/console/api/stores", "/console/api/web-connector",
+                            "/console/api/jobs/0123456789ab", "/console/api/"}) {
         ConsoleReply reply = ask("GET", api);
         EXPECT_EQ(reply.status, 401) << api;
         EXPECT_TRUE(nlohmann::json::parse(reply.body).contains("error")) << api;
