@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kJob = R"(<h1>{{what}}</h1>
 <p>Store: <a href="/console/stores/{{store.key}}">{{store.label}}</a></p>
-{{#running}}<p class="warning" role="status">Running since {{started.shown}}. <a href="/console/jobs/{{id}}">Show the output so far</a>.</p>{{/running}}
+{{#running}}<p class="warning" role="status">Running since {{started.shown}}. It reaches QuickBooks when the Web Connector next calls: to make it call now, on the Windows PC, tick Zentrel in the Web Connector and click Update Selected. <a href="/console/jobs/{{id}}">Show the output so far</a>.</p>{{/running}}
 {{^running}}<p class="{{#succeeded}}fine{{/succeeded}}{{^succeeded}}alert{{/succeeded}}" role="status">{{outcome}}</p>{{/running}}
 <table>
 <tr><th scope="row">Command</th><td><code>{{command}}</code></td></tr>
@@ -20,7 +20,7 @@ constexpr const char* kJob = R"(<h1>{{what}}</h1>
 <tr><th scope="row">Ended</th><td>{{#ended}}{{ended.shown}}{{/ended}}{{^ended}}not yet{{/ended}}</td></tr>
 </table>
 <h2 id="output">Its output</h2>
-<pre aria-labelledby="output">{{output}}</pre>
+<pre aria-labelledby="output">{{output}}{{^output}}nothing yet{{/output}}</pre>
 <p>The same data: <a href="/console/api/jobs/{{id}}">/console/api/jobs/{{id}}</a>.</p>
 )";
 

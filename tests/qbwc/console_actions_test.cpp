@@ -260,7 +260,9 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
     ConsoleReply second = send(address("/post"));
     EXPECT_EQ(second.status, 409);
     EXPECT_NE(second.body.find("href=\"" + running + "\""), std::string::npos) << "links to the running post";
-    EXPECT_NE(ask("GET", running).body.find("Running since"), std::string::npos);
+    const std::string runningPage = ask("GET", running).body;
+    EXPECT_NE(runningPage.find("Running since"), std::string::npos);
+    EXPECT_NE(runningPage.find("click Update Selected"), std::string::npos) << "says how to make the Web Connector call";
     EXPECT_NE(ask("GET", address("/post")).body.find("is still running: <a href=\"" + running + "\""),
               std::string::npos)
         << "the confirmation says so";
