@@ -115,11 +115,16 @@ TEST(ServiceLog, IdleCallsAreCountedInOneLineWhenSomethingElseHappens) {
     ASSERT_EQ(notes.size(), 3u);
     EXPECT_TRUE(notes[1].starts_with("4 idle calls since ")) << notes[1];
     EXPECT_NE(notes[1].find("nothing was to be posted"), std::string::npos);
-    EXPECT_EQ(notes[2], "authenticate as \"clerk\": refused (wrong password)");
+    EXPECT_EQ(notes[2], "authenticate as \"clerk\": refused (wrong password): type the password set with ztl "
+                        "qbwc set-password into the Web Connector's Password column");
+    EXPECT_EQ(service.status().lastEvent, notes[2]) << "what the status and the console show, with its step";
+    EXPECT_EQ(service.authenticate("bookkeeper", test::kPassword, "192.0.2.8").strings.at(1), "nvu");
+    EXPECT_EQ(service.status().lastEvent, "authenticate from 192.0.2.8 as \"bookkeeper\": refused (unknown user "
+                                          "name): add the .qwc file ztl qbwc file writes to the Web Connector again");
     EXPECT_EQ(service.status().idleCalls, 0u);
     // Idle again: the first is logged once more, as the start of a new count.
     EXPECT_EQ(service.authenticate(test::kUser, test::kPassword, "192.0.2.9").strings.at(1), "none");
-    EXPECT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes.size(), 5u);
 }
 
 TEST(ServiceStatusText, TravelsWholeAndReadsAsTheHelperNeedsIt) {
