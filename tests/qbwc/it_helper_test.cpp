@@ -156,6 +156,18 @@ TEST(ServiceStatusText, TravelsWholeAndReadsAsTheHelperNeedsIt) {
         << never;
     EXPECT_EQ(never.find("Last event"), std::string::npos) << never;
     EXPECT_NE(never.find("Password: not set (ztl qbwc set-password)"), std::string::npos) << never;
+    EXPECT_EQ(never.find("has not called"), std::string::npos) << "a service just started is not warned of";
+
+    // Hours of silence are said with the step on the PC, as the console says them.
+    quiet.startedAt = std::chrono::system_clock::now() - 13h;
+    std::string silent = describeStatus(decodeStatus(encodeStatus(quiet, "qbwc:localhost:8080", true)));
+    EXPECT_NE(silent.find("The Web Connector has not called since the service started, more than 12 hours ago."),
+              std::string::npos)
+        << silent;
+    EXPECT_NE(silent.find("Auto-Run"), std::string::npos) << silent;
+    s.lastHeard = std::chrono::system_clock::now() - 25h;
+    std::string lapsed = describeStatus(decodeStatus(encodeStatus(s, "qbwc:127.0.0.1:8080", true)));
+    EXPECT_NE(lapsed.find("The Web Connector has not called for more than 24 hours."), std::string::npos) << lapsed;
 }
 
 TEST(ConnectionErrors, EachKnownCodeNamesQuickBooksOnThePcAndTheStepThere) {
