@@ -1,5 +1,7 @@
 #include "qbwc/service_status.h"
 
+#include "qbwc/console/silence_warning.h"
+
 #include <ctime>
 #include <sstream>
 
@@ -70,10 +72,15 @@ std::string describeStatus(const StatusFields& f) {
         << ").\n";
     out << "  The Web Connector calls: " << get("URL") << "\n";
     out << "  Password: " << (get("PasswordSet") == "yes" ? "set" : "not set (ztl qbwc set-password)") << "\n";
-    if (get("LastCallAt").empty())
+    const bool everCalled = !get("LastCallAt").empty();
+    if (!everCalled)
         out << "  Last call of the Web Connector: none since the service started\n";
     else
         out << "  Last call of the Web Connector: " << shown(get("LastCallAt")) << "\n";
+    // Hours without a call are what the console warns of; the helper who asks here is told too.
+    const long long quietSince = std::atoll(get(everCalled ? "LastCallAt" : "StartedAt").c_str());
+    if (auto w = silenceWarning(std::chrono::seconds(std::time(nullptr) - quietSince), everCalled))
+        out << "  " << w->text << "\n";
     if (!get("LastEvent").empty())
         out << "  Last event: " << shown(get("LastEventAt")) << ", " << get("LastEvent") << "\n";
     if (get("IdleCalls") != "" && get("IdleCalls") != "0")

@@ -216,8 +216,13 @@ AuthenticateAnswer WebConnectorService::authenticate(const std::string& strUserN
     if (!passwordMatches || !userMatches) {
         const std::chrono::milliseconds pause = guard_.refused(peer, now);
         const std::string why = refusedLoginReason(from, strUserName, expected.userName, userMatches);
+        // The log line is also the status's last event, which the Web Connector's failure
+        // points the bookkeeper to: it names the step as well.
         note("authenticate" + from + " as \"" + strUserName + "\": refused (" +
-             (userMatches ? "wrong password" : "unknown user name") + ")");
+             (userMatches ? "wrong password): type the password set with ztl qbwc set-password into the Web "
+                            "Connector's Password column"
+                          : "unknown user name): add the .qwc file ztl qbwc file writes to the Web Connector "
+                            "again"));
         // The program's waiting connections fail at once: waiting on would only end in the
         // same refusal.
         ++refusals_;

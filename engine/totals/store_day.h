@@ -70,7 +70,8 @@ struct StoreDay {
     // Why the file may not hold the store system's whole day (it is still being written, or
     // its writing stopped half way); nothing when it does. A whole day's last line ends with
     // a line end and is a trailer (a TRT or T line, or the "* END" line after them), and its
-    // T lines count as many transactions as it holds. The one rule for "the whole day".
+    // T lines count as many transactions as it holds (with or without those that have no
+    // lines). The one rule for "the whole day".
     std::optional<std::string> notWhole() const;
 
     // Reads a file of this machine; throws what opening it throws (53, 76, 70, 75).

@@ -301,9 +301,14 @@ PostReport postDays(Program& program, const std::string& totalsPath, const PostO
     if (!lock.taken() && !lock.otherRun() && lock.failure()) {
         unwritable = "the folder " + local.parent_path().string() + " cannot be written (" +
                      lock.failure()->description + ")";
+        // A first run that posts nothing remembers no company: the timer's next run, without
+        // --first-run, would post nothing either.
+        const bool firstStillToRun = options.firstRun && lastCompanyOf(program, totalsPath).empty();
         addStep(report, "Let the account that runs ztl post write in " + local.parent_path().string() +
-                            " (the store system's share: its mount options or the account's rights there). The "
-                            "next run posts the day.");
+                            " (the store system's share: its mount options or the account's rights there). " +
+                            (firstStillToRun ? "Then, with its company open in QuickBooks, run once more: "
+                                               "ztl post --first-run " + totalsPath
+                                             : std::string("The next run posts the day.")));
     } else if (!lock.taken()) {
         report.lockHeld = true;
         report.reason = "another unattended run has been posting this file " + heldBy(lock, runLock);

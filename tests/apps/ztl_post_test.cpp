@@ -579,13 +579,26 @@ TEST_F(Post, AFolderTheRunCannotWriteKeepsTheDayWhereItCanAndSaysWhy) {
         as = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
     }
     fs::create_directory(dir / "store");
+    fs::create_directory(dir / "store/pending");
     write("store/12X390.QB", sale("101001", "04/01/25", "5.00"));
-    ASSERT_EQ(run(ztl("post --first-run store/12X390.QB")).status, 0);
-    const std::string day = sale("101002", "04/02/25", "6.00");
-    write("store/12X390.QB", day);
     ASSERT_EQ(run("chmod -R a+rwX . && chmod 555 store").status, 0);
     if (!as.empty() && run(as + "test -w '" + (dir / "mail").string() + "'").status != 0)
         GTEST_SKIP() << "the test's folder is out of the other account's reach (the temporary folder's rights)";
+
+    // A store's first run that posts nothing remembers no company: it is to be run again.
+    Result first = run(as + ztl("post --first-run store/12X390.QB"));
+    EXPECT_EQ(first.status, 2) << first.err;
+    std::vector<ReadMail> toldFirst = mails();
+    ASSERT_EQ(toldFirst.size(), 1u);
+    EXPECT_NE(toldFirst[0].text.find("Then, with its company open in QuickBooks, run once more: ztl post "
+                                     "--first-run store/12X390.QB"),
+              std::string::npos)
+        << toldFirst[0].text;
+    fs::permissions(dir / "store", fs::perms::all);
+    ASSERT_EQ(run(as + ztl("post --first-run store/12X390.QB")).status, 0);
+    const std::string day = sale("101002", "04/02/25", "6.00");
+    write("store/12X390.QB", day);
+    ASSERT_EQ(run("chmod -R a+rwX . && chmod 555 store").status, 0);
 
     // The pending folder can still be written: the day is kept there.
     Result r = run(as + ztl("post store/12X390.QB"));

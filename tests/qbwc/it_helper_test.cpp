@@ -115,11 +115,16 @@ TEST(ServiceLog, IdleCallsAreCountedInOneLineWhenSomethingElseHappens) {
     ASSERT_EQ(notes.size(), 3u);
     EXPECT_TRUE(notes[1].starts_with("4 idle calls since ")) << notes[1];
     EXPECT_NE(notes[1].find("nothing was to be posted"), std::string::npos);
-    EXPECT_EQ(notes[2], "authenticate as \"clerk\": refused (wrong password)");
+    EXPECT_EQ(notes[2], "authenticate as \"clerk\": refused (wrong password): type the password set with ztl "
+                        "qbwc set-password into the Web Connector's Password column");
+    EXPECT_EQ(service.status().lastEvent, notes[2]) << "what the status and the console show, with its step";
+    EXPECT_EQ(service.authenticate("bookkeeper", test::kPassword, "192.0.2.8").strings.at(1), "nvu");
+    EXPECT_EQ(service.status().lastEvent, "authenticate from 192.0.2.8 as \"bookkeeper\": refused (unknown user "
+                                          "name): add the .qwc file ztl qbwc file writes to the Web Connector again");
     EXPECT_EQ(service.status().idleCalls, 0u);
     // Idle again: the first is logged once more, as the start of a new count.
     EXPECT_EQ(service.authenticate(test::kUser, test::kPassword, "192.0.2.9").strings.at(1), "none");
-    EXPECT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes.size(), 5u);
 }
 
 TEST(ServiceStatusText, TravelsWholeAndReadsAsTheHelperNeedsIt) {
@@ -151,6 +156,18 @@ TEST(ServiceStatusText, TravelsWholeAndReadsAsTheHelperNeedsIt) {
         << never;
     EXPECT_EQ(never.find("Last event"), std::string::npos) << never;
     EXPECT_NE(never.find("Password: not set (ztl qbwc set-password)"), std::string::npos) << never;
+    EXPECT_EQ(never.find("has not called"), std::string::npos) << "a service just started is not warned of";
+
+    // Hours of silence are said with the step on the PC, as the console says them.
+    quiet.startedAt = std::chrono::system_clock::now() - 13h;
+    std::string silent = describeStatus(decodeStatus(encodeStatus(quiet, "qbwc:localhost:8080", true)));
+    EXPECT_NE(silent.find("The Web Connector has not called since the service started, more than 12 hours ago."),
+              std::string::npos)
+        << silent;
+    EXPECT_NE(silent.find("Auto-Run"), std::string::npos) << silent;
+    s.lastHeard = std::chrono::system_clock::now() - 25h;
+    std::string lapsed = describeStatus(decodeStatus(encodeStatus(s, "qbwc:127.0.0.1:8080", true)));
+    EXPECT_NE(lapsed.find("The Web Connector has not called for more than 24 hours."), std::string::npos) << lapsed;
 }
 
 TEST(ConnectionErrors, EachKnownCodeNamesQuickBooksOnThePcAndTheStepThere) {

@@ -118,7 +118,8 @@ TEST_F(Failures, AWrongPasswordFailsTheWaitAtOnceAndIsSlowedPerAddress) {
         e.description.find("the Web Connector's password is not the one set with `ztl qbwc set-password`"),
         std::string::npos)
         << e.description;
-    EXPECT_TRUE(noted("authenticate from 198.51.100.7 as \"clerk\": refused (wrong password)"));
+    EXPECT_TRUE(noted("authenticate from 198.51.100.7 as \"clerk\": refused (wrong password): type the password "
+                      "set with ztl qbwc set-password into the Web Connector's Password column"));
 
     // The same address is refused unchecked for a while, the right password too; another
     // address is not held up.

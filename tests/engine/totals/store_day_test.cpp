@@ -89,3 +89,13 @@ TEST(StoreDay, AFileThatIsNoTotalsFileIsRefusedAsAValue) {
 }
 
 }  // namespace
+
+TEST(StoreDay, ADayWithATransactionVoidedAtTheRegisterIsWholeWhetherItsTrailerCountsItOrNot) {
+    const std::string sale = "Q 0003 DEMO\r\nH  301001   12/05/26\r\nD 1000 5.00 0.00\r\nD 4000 0.00 -5.00\r\n";
+    const std::string voided = "Q 0003 DEMO\r\nH  301002   12/05/26\r\n";
+    const std::string end = "T      0\r\n* END OF DAY RUN COMPLETE\r\n";
+    EXPECT_EQ(StoreDay::fromBytes(sale + "TRT    1\r\n" + voided + "TRT    1\r\n" + end).notWhole(), std::nullopt);
+    EXPECT_EQ(StoreDay::fromBytes(sale + "TRT    1\r\n" + voided + "TRT    0\r\n" + end).notWhole(), std::nullopt);
+    EXPECT_EQ(StoreDay::fromBytes(sale + "TRT    3\r\n" + voided + "TRT    0\r\n" + end).notWhole(),
+              "its T lines count 3 transactions, and it holds 1 and 1 without lines");
+}
