@@ -1,6 +1,7 @@
 #include "ui/after_import_button.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 
@@ -35,6 +36,9 @@ std::optional<std::string> askForYes(QWidget* parent, const std::string& text) {
     dialog.setLabelText(fromSingleByte(text));
     dialog.setTextValue(QString());
     dialog.setInputMode(QInputDialog::TextInput);
+    // The dialog makes the listing the field's label, so a screen reader would read the whole
+    // listing as the field's name: the field is the place for the answer, as in the warning.
+    if (auto* field = dialog.findChild<QLineEdit*>()) field->setAccessibleName("Answer");
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return toSingleByte(dialog.textValue());
 }

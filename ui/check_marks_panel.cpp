@@ -16,19 +16,16 @@ QString markText(const CheckMarks::Row& row) {
 
 CheckMarksPanel::CheckMarksPanel(TotalsGridWidget* grid, QWidget* parent) : QWidget(parent), grid_(grid) {
     setObjectName("pnlCheck");
-    lblCheck = new QLabel(this);
-    lblCheck->setObjectName("lblCheck");
+    lblCheck = statusLabel("lblCheck", this);
     lblCheck->setWordWrap(true);
-    lblCheckReason = new QLabel(this);
-    lblCheckReason->setObjectName("lblCheckReason");
+    lblCheckReason = statusLabel("lblCheckReason", this);
     lblCheckReason->setWordWrap(true);
     lblCheckReason->setVisible(false);
     lnkCheckDetails = new QLabel("<a href=\"details\">Details</a>", this);
     lnkCheckDetails->setObjectName("lnkCheckDetails");
     lnkCheckDetails->setToolTip("Why the check is incomplete, in QuickBooks' own words");
     lnkCheckDetails->setVisible(false);
-    lblCheckDetails = new QLabel(this);
-    lblCheckDetails->setObjectName("lblCheckDetails");
+    lblCheckDetails = statusLabel("lblCheckDetails", this);
     lblCheckDetails->setWordWrap(true);
     lblCheckDetails->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblCheckDetails->setVisible(false);

@@ -44,8 +44,7 @@ class MainWindowFrame : public QMainWindow, public View {
         txtTaxImp = new SettingField("txtTaxImp", "Enter the sales tax vendor in the QuickBooks vendor file",
                                      central_);
         Label8 = fieldLabel("Label8", "Sales Tax Account", txtTaxImp, central_);
-        lblFieldsNote = new QLabel(central_);
-        lblFieldsNote->setObjectName("lblFieldsNote");
+        lblFieldsNote = statusLabel("lblFieldsNote", central_);
         lblFieldsNote->setWordWrap(true);
         lblFieldsNote->setVisible(false);
 

@@ -1,5 +1,6 @@
 // The multi-store window's "After the import" menu on a demo world: the day reconciled in a
 // results window that demands no printout, and the import undone after YES is typed.
+#include <QAccessible>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +100,12 @@ void AfterImportWindowTest::reconcileThenUndoFromTheMenu() {
         auto* dialog = qobject_cast<QInputDialog*>(d);
         QVERIFY(dialog);
         asked = dialog->labelText();
+        // A reader finds the field by a short name of its own, not by the whole listing.
+        auto* field = dialog->findChild<QLineEdit*>();
+        QVERIFY(field);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(field);
+        QVERIFY(a);
+        QCOMPARE(a->text(QAccessible::Name), QString("Answer"));
         dialog->setTextValue("yes please");
         dialog->accept();
     });

@@ -3,6 +3,7 @@
 // the cursor, the grid's own rows untouched, the check run again once another name is stored
 // and the focus has left the account fields, also through a slow QuickBooks with the
 // operator typing on, and what the line and the marks say after a run.
+#include <QAccessible>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,13 @@ void CheckMarksWindowTest::multiStoreMarksTheRefusedEntryAndChecksAgainWhenAName
     auto* reason = w.findChild<QLabel*>("lblCheckReason");
     QCOMPARE(count->text(), QString("1 of 7 transactions will not be posted: see the marks"));
     QCOMPARE(count->accessibleName(), count->text());
+    // The lines change with every check and run: a reader finds them by a key that stays.
+    for (QLabel* line : {count, reason, w.findChild<QLabel*>("lblCheckDetails")}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(line);
+        QVERIFY(a);
+        QCOMPARE(a->text(QAccessible::Description), line->objectName());
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(count)->text(QAccessible::Name), count->text());
     verifyRowsAre(grid, *w.logic().totals);
     QVERIFY(grid->verticalHeader()->isVisible());
     const QList<int> marked = markedRows(grid);
