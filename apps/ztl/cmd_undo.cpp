@@ -118,7 +118,13 @@ int undo(const std::vector<std::string>& argv) {
         }
         carryOutUndo(target, plan, p.clock);
         for (const auto& line : plan.report()) std::cout << line << "\n";
-        if (plan.complete()) printImportAgain(log, totals, single);
+        if (plan.complete() && plan.postedAnything()) {
+            printImportAgain(log, totals, single);
+        } else if (plan.complete()) {
+            std::cout << "This import posted nothing itself: every entry it names was in QuickBooks before it, "
+                         "posted by an earlier run. To remove them, undo the import log of that run (each "
+                         "entry above names it, where it is known).\n";
+        }
         std::cout.flush();
         return plan.complete() ? 0 : 1;
     } catch (const CompanyError& e) {

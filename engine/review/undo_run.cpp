@@ -67,6 +67,12 @@ bool UndoPlan::complete() const {
     return true;
 }
 
+bool UndoPlan::postedAnything() const {
+    for (const auto& e : entries)
+        if (e.plan != Plan::Keep) return true;
+    return false;
+}
+
 std::vector<std::string> UndoPlan::listing() const {
     std::vector<std::string> out;
     for (const auto& e : entries) {

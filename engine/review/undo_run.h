@@ -48,6 +48,9 @@ struct UndoPlan {
     std::vector<std::string> report() const;
     // Nothing refused and nothing failed: every entry the run posted is gone from QuickBooks.
     bool complete() const;
+    // The run posted an entry of its own; false when every entry it names was in QuickBooks
+    // before it (an import run again over a day already posted): undoing it changes nothing.
+    bool postedAnything() const;
 };
 
 // Reads the log and asks QuickBooks about its entries; removes nothing. `totalsPath` is the

@@ -197,6 +197,22 @@ TEST_F(AfterImport, UndoRemovesExactlyTheRunsEntriesAndASecondUndoNothing) {
         << r.out;
 }
 
+TEST_F(AfterImport, UndoOfAnImportThatOnlyFoundItsDayInQuickBooksSaysWhereItsEntriesCameFrom) {
+    write("X390.QB", block("4711", "12/05/26", "1000", "5"));
+    ASSERT_EQ(run(ztl("import --no-archive X390.QB")).status, 0);
+    ASSERT_EQ(run(ztl("import --no-archive X390.QB")).status, 0);
+    const std::string before = journal();
+
+    Result r = run(ztl("undo --yes QBImport.log"));
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("0 removed, 0 not removed, 1 not touched"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("What this import posted is out of QuickBooks"), std::string::npos)
+        << "the earlier run's entry is still in QuickBooks: " << r.out;
+    EXPECT_NE(r.out.find("This import posted nothing itself"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("QBImport.log.1"), std::string::npos) << "names the run that posted it: " << r.out;
+    EXPECT_EQ(journal(), before);
+}
+
 TEST_F(AfterImport, UndoRefusesEntriesChangedOrClosedAndSaysWhy) {
     write("X390.QB", block("4801", "12/04/26", "1000", "3") + block("4802", "12/05/26", "1000", "4") +
                          block("4803", "12/05/26", "1100", "6") + block("4804", "12/05/26", "1100", "8"));

@@ -99,7 +99,8 @@ bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& a
         }
         carryOutUndo(company, plan, program.clock);
         showResults(program, logPath, "Undo of the import");
-        return plan.complete();
+        // An import that only found its day in QuickBooks leaves the day as it was when undone.
+        return plan.complete() && plan.postedAnything();
     } catch (const CompanyError& e) {
         program.showMessage(
             std::string("The import could not be undone; nothing was removed.\n\n") + e.what(),

@@ -31,7 +31,7 @@ using AskForYes = std::function<std::optional<std::string>(const std::string& te
 
 // Undoes the import recorded in the totals file's import log: lists the entries, asks for
 // YES, removes them, and shows the log with its undone block in a results window. True when
-// QuickBooks holds none of the run's entries afterwards.
+// the run posted entries of its own and QuickBooks holds none of them afterwards.
 bool undoInWindow(Program& program, const ImportPlace& place, const AskForYes& ask);
 
 // After an undo that took what the import posted out of QuickBooks: what the window's check
