@@ -3,6 +3,8 @@
 // and written as its journal entry request. Failures must be VbErrors the engine reports.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "engine/import/cls_ztl.h"
@@ -26,5 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ztl::clsZTL z(program());
     for (const ztl::DayBlock& block : day.blocks)
         if (!block.lines.empty()) (void)z.planEntry(block);
+    // The whole-day rule never fails, always says why not, and never takes a file whose last
+    // line has no line end (CR or LF) for the whole day: the store system may still be writing it.
+    const std::optional<std::string> notWhole = day.notWhole();
+    if (notWhole && notWhole->empty()) std::abort();
+    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r' && !notWhole) std::abort();
     return 0;
 }
