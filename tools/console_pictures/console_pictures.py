@@ -44,10 +44,23 @@ def chromium(profile, downloads=None, env=None):
 def settled(driver, element):
     """Waits until the page that showed `element` has been replaced: a click or a submit
     returns before the browser has loaded what it leads to."""
-    from selenium.webdriver.support import expected_conditions
+    from selenium.common.exceptions import StaleElementReferenceException, WebDriverException
     from selenium.webdriver.support.wait import WebDriverWait
 
-    WebDriverWait(driver, 30).until(expected_conditions.staleness_of(element))
+    def replaced(_):
+        try:
+            element.is_enabled()
+            return False
+        except StaleElementReferenceException:
+            return True
+        except WebDriverException as e:
+            # Asked about a node while its document is being replaced, chromedriver may answer
+            # with this inspector error rather than "stale element": the page has gone all the same.
+            if "does not belong to the document" in str(e):
+                return True
+            raise
+
+    WebDriverWait(driver, 30).until(replaced)
 
 
 def sign_in(driver, base, password):
