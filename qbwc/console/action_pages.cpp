@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kJob = R"(<h1>{{what}}</h1>
 <p>Store: <a href="/console/stores/{{store.key}}">{{store.label}}</a></p>
-{{#running}}<p class="warning" role="status">Running since {{started.shown}}. It reaches QuickBooks when the Web Connector next calls: to make it call now, on the Windows PC, tick Zentrel in the Web Connector and click Update Selected. <a href="/console/jobs/{{id}}">Show the output so far</a>.</p>{{/running}}
+{{#running}}<p class="warning" role="status">Running since {{started.shown}}. It reaches QuickBooks when the Web Connector next calls: to make it call now, on the Windows PC, tick Zentrel in the Web Connector and click Update Selected. This page shows the output anew every {{refreshSeconds}} seconds until the job ends.</p>{{/running}}
 {{^running}}<p class="{{#succeeded}}fine{{/succeeded}}{{^succeeded}}alert{{/succeeded}}" role="status">{{outcome}}</p>{{/running}}
 <table>
 <tr><th scope="row">Command</th><td><code>{{command}}</code></td></tr>
@@ -163,7 +163,8 @@ nlohmann::json jobModel(const JobView& job) {
                             {"signal", job.signal ? nlohmann::json(*job.signal) : nlohmann::json()},
                             {"succeeded", job.exitStatus == 0},
                             {"outcome", jobOutcome(job)},
-                            {"output", job.output}};
+                            {"output", job.output},
+                            {"refreshSeconds", kJobPageRefreshSeconds}};
     return model;
 }
 

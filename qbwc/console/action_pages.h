@@ -10,6 +10,10 @@
 
 namespace ztl::qbwc {
 
+// How often a running job's page is asked for again: often enough to follow a post the Web
+// Connector is about to take, seldom enough not to matter to the service.
+inline constexpr int kJobPageRefreshSeconds = 10;
+
 // A job as data, for its page and /console/api/jobs/<id>.
 nlohmann::json jobModel(const JobView& job);
 // How a job ended, in words: what its exit status means for the command it ran.

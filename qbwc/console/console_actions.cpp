@@ -155,7 +155,11 @@ ConsoleReply ConsoleActions::job(const ConsoleVisit& visit, const std::string& i
     nlohmann::json model = jobModel(*found);
     if (visit.api) return jsonReply(200, model);
     model["formToken"] = visit.formToken;
-    return htmlReply(200, actionPage(ActionPage::Job, model));
+    ConsoleReply reply = htmlReply(200, actionPage(ActionPage::Job, model));
+    // Without a script the browser still shows the output as it grows: it asks for the page
+    // again while the job runs, and stops once the page says how it ended.
+    if (found->running()) reply.headers.emplace_back("Refresh", std::to_string(kJobPageRefreshSeconds));
+    return reply;
 }
 
 ConsoleReply ConsoleActions::post(const ConsoleVisit& visit, const Store& store) {

@@ -260,9 +260,11 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
     ConsoleReply second = send(address("/post"));
     EXPECT_EQ(second.status, 409);
     EXPECT_NE(second.body.find("href=\"" + running + "\""), std::string::npos) << "links to the running post";
-    const std::string runningPage = ask("GET", running).body;
+    const ConsoleReply runningReply = ask("GET", running);
+    const std::string& runningPage = runningReply.body;
     EXPECT_NE(runningPage.find("Running since"), std::string::npos);
     EXPECT_NE(runningPage.find("click Update Selected"), std::string::npos) << "says how to make the Web Connector call";
+    EXPECT_EQ(header(runningReply, "Refresh"), "10") << "the page follows the running job without a script";
     EXPECT_NE(ask("GET", address("/post")).body.find("is still running: <a href=\"" + running + "\""),
               std::string::npos)
         << "the confirmation says so";
@@ -274,6 +276,7 @@ TEST_F(ConsoleActionsTest, OnePostPerStoreRunsAtATimeAndItsEndIsLogged) {
         << "the timer's options, the file, and no second start";
     ConsoleReply page = ask("GET", running);
     EXPECT_NE(page.body.find("the bookkeeper is needed"), std::string::npos) << page.body;
+    EXPECT_EQ(header(page, "Refresh"), "") << "an ended job's page stays as it is";
     const std::string log = slurp(operationLog);
     EXPECT_NE(log.find("Store 12: the post of its pending days started from the console (browser at 10.1.2.3)"),
               std::string::npos)
