@@ -18,6 +18,7 @@
 
 #include "command.h"
 #include "console.h"
+#include "engine/company/file_names.h"
 #include "engine/company/operation_log.h"
 #include "engine/company/operation_log_entries.h"
 #include "engine/company/settings_keys.h"
@@ -193,6 +194,18 @@ int post(const std::vector<std::string>& argv) {
     p.operationLogPath = paths::stateFolder() / kOperationLogName;
 
     const auto started = std::chrono::system_clock::now();
+    const StoreOfRuns storeOfRuns{args[0], std::filesystem::absolute(paths::map(args[0])).string(),
+                                  options.store.empty() ? storeLabel(args[0]) : options.store};
+    // The run is on record before it touches a day: one killed on the way (a timer's time
+    // limit, the machine switched off) is still seen by the bookkeeper, as a run that never
+    // ended. Whether this first line could be written matters only if the last one cannot.
+    std::string runId;
+    try {
+        RunEntry begun;
+        begun.start = recordTime(started);
+        runId = addRun(runsFolder(), storeOfRuns, std::move(begun));
+    } catch (const std::exception&) {
+    }
     PostReport report = postUnattended(p, args[0], options);
     for (const auto& why : wait.reasons) report.messages.push_back(why);
 
@@ -242,9 +255,9 @@ int post(const std::vector<std::string>& argv) {
     record.start = recordTime(started);
     record.end = recordTime(std::chrono::system_clock::now());
     record.exitStatus = static_cast<int>(report.status);
+    record.id = runId;
     try {
-        addRun(runsFolder(),
-               {args[0], std::filesystem::absolute(paths::map(args[0])).string(), report.store}, std::move(record));
+        addRun(runsFolder(), {storeOfRuns.totalsFile, storeOfRuns.localFile, report.store}, std::move(record));
     } catch (const std::exception& ex) {
         const std::string said = "ztl post " + args[0] + ": the run's record for the console could not be kept: " +
                                  ex.what();

@@ -184,7 +184,15 @@ std::vector<RunEntry> runsFromText(const std::string& text) {
         at = end + 1;
     }
     std::stable_sort(runs.begin(), runs.end(), idBefore);
-    return runs;
+    // A run begun and then ended has two lines: the later one says how it ended.
+    std::vector<RunEntry> once;
+    for (RunEntry& run : runs) {
+        if (!once.empty() && once.back().id == run.id)
+            once.back() = std::move(run);
+        else
+            once.push_back(std::move(run));
+    }
+    return once;
 }
 
 std::string storeKey(const std::string& totalsPath) {
@@ -369,11 +377,15 @@ std::string addRun(const fs::path& runs, const StoreOfRuns& store, RunEntry run)
     const std::string text = readAll(file);
     std::vector<RunEntry> kept = runsFromText(text);
 
-    const std::string stamp = idStamp(run.start);
-    long counter = 0;
-    for (const RunEntry& r : kept)
-        if (r.id.starts_with(stamp)) counter = std::max(counter, counterOf(r.id));
-    run.id = stamp + "-" + std::to_string(counter + 1);
+    if (run.id.empty()) {
+        const std::string stamp = idStamp(run.start);
+        long counter = 0;
+        for (const RunEntry& r : kept)
+            if (r.id.starts_with(stamp)) counter = std::max(counter, counterOf(r.id));
+        run.id = stamp + "-" + std::to_string(counter + 1);
+    } else if (!isRunId(run.id)) {
+        throw std::runtime_error("the run history was given no run id but \"" + run.id + "\"");
+    }
 
     // The logs first: a run's line never names a log that is not there.
     for (size_t n = 0; n < run.days.size(); ++n) {
@@ -390,10 +402,18 @@ std::string addRun(const fs::path& runs, const StoreOfRuns& store, RunEntry run)
         out.flush();
     }
 
-    kept.push_back(run);
-    if (kept.size() > kRunsKept) {
+    // The end of a begun run takes the place of its beginning.
+    auto begun = std::find_if(kept.begin(), kept.end(), [&](const RunEntry& r) { return r.id == run.id; });
+    if (begun != kept.end())
+        *begun = run;
+    else
+        kept.push_back(run);
+    // Written anew once its lines pass the bound: the runs beyond it go, and each run begun
+    // and ended keeps one line.
+    if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1 > kRunsKept) {
         std::stable_sort(kept.begin(), kept.end(), idBefore);
-        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRunsKept));
+        if (kept.size() > kRunsKept)
+            kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRunsKept));
         std::string lines;
         std::set<std::string> ids;
         for (const RunEntry& r : kept) {

@@ -9,9 +9,10 @@
 //                                    "localFile": that file on this machine, "label": "Store 12"}
 //   runs/<key>/runs.jsonl           one run a line, appended and flushed, oldest first
 //   runs/<key>/<run id> <n>.log     the import log of the run's n-th day (1, 2, ...)
-// A line cut short by a killed writer is skipped by the reader; the next writer starts a new
-// line after it. The newest kRunsKept runs are kept, with their logs; older ones go as a run
-// is added.
+// A run writes its line when it begins (no end yet) and again when it ends: a run killed on
+// the way keeps the first, and the console says it never ended. A line cut short by a killed
+// writer is skipped by the reader; the next writer starts a new line after it. The newest
+// kRunsKept runs are kept, with their logs; older ones go as a run is added.
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -63,9 +64,9 @@ struct RunCounts {
 };
 
 struct RunEntry {
-    std::string id;     // given when the run is added
+    std::string id;     // given when the run is first added
     std::string start;  // "2026-12-08T21:30:05Z"
-    std::string end;
+    std::string end;    // empty: the run has not said how it ended (running, or killed)
     int exitStatus = 2;
     std::string headline;
     RunCounts counts;
@@ -98,10 +99,10 @@ struct StoreOfRuns {
 // $XDG_STATE_HOME/zentrel/runs (the state folder's).
 std::filesystem::path runsFolder();
 
-// Adds `run` to the store's history under `runs`: gives it its id (returned), writes its
-// day logs, then its line, flushed, and drops the oldest runs beyond kRunsKept with their
-// logs. One writer at a time per store. Throws std::runtime_error saying what could not be
-// written.
+// Adds `run` to the store's history under `runs`: gives it its id (returned) unless it has
+// one already (the end of a run added when it began), writes its day logs, then its line,
+// flushed, and drops the oldest runs beyond kRunsKept with their logs. One writer at a time
+// per store. Throws std::runtime_error saying what could not be written.
 std::string addRun(const std::filesystem::path& runs, const StoreOfRuns& store, RunEntry run);
 
 // The store a history folder is of; none when its store.json is missing or unreadable.

@@ -28,7 +28,7 @@ constexpr const char* kStoresTemplate = R"(<h1>Stores</h1>
 <td data-label="Totals file" class="long">{{totalsFile}}{{^totals.present}} (not there now){{/totals.present}}</td>
 <td data-label="Company" class="long">{{#company}}{{company}}{{/company}}{{^company}}not posted yet{{/company}}</td>
 <td data-label="Pending days">{{pendingCount}}</td>
-<td data-label="Last run">{{#lastRun}}<a href="{{url}}">{{end.shown}}</a>: {{outcome}}<br>{{headline}}{{/lastRun}}{{^lastRun}}no run yet{{/lastRun}}</td>
+<td data-label="Last run">{{#lastRun}}<a href="{{url}}">{{when}}</a>: {{outcome}}<br>{{headline}}{{/lastRun}}{{^lastRun}}no run yet{{/lastRun}}</td>
 <td data-label="Next timer run">{{#nextRun}}{{shown}}{{/nextRun}}{{^nextRun}}no timer switched on{{/nextRun}}</td></tr>
 {{/stores}}
 </tbody>
@@ -61,7 +61,7 @@ constexpr const char* kStoreHead = R"(<h1>{{label}}</h1>
 {{#pendingDays}}<section aria-label="Pending day {{date}}">
 <h3>{{date}}{{#incomplete}}, an incomplete copy{{/incomplete}}</h3>
 <p>Kept as {{file}}.{{#dropUrl}} <a href="{{dropUrl}}">Drop…</a>{{/dropUrl}}</p>
-{{#why}}<p>{{#isLastRun}}The last run did nothing: {{/isLastRun}}{{#isHeld}}Why it is held: {{/isHeld}}{{text}}{{#run}} (<a href="{{url}}">the run of {{end.shown}}</a>){{/run}}.</p>
+{{#why}}<p>{{#isLastRun}}The last run did nothing: {{/isLastRun}}{{#isHeld}}Why it is held: {{/isHeld}}{{text}}{{#run}} (<a href="{{url}}">the run of {{when}}</a>){{/run}}.</p>
 )";
 
 constexpr const char* kStoreTail = R"({{/why}}
@@ -74,7 +74,7 @@ constexpr const char* kStoreTail = R"({{/why}}
 <caption>Newest first: page {{runs.page}} of {{runs.pages}} (runs recorded: {{runs.total}})</caption>
 <thead><tr><th scope="col">Run</th><th scope="col">Posted</th><th scope="col">Refused</th><th scope="col">Already in QuickBooks</th><th scope="col">Not sent</th><th scope="col">No answer</th><th scope="col">Exit status</th><th scope="col">Mail</th></tr></thead>
 <tbody>
-{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{end.shown}}</a></th><td data-label="Posted">{{counts.posted}}</td><td data-label="Refused">{{counts.refused}}</td><td data-label="Already in QuickBooks">{{counts.alreadyInQuickBooks}}</td><td data-label="Not sent">{{counts.notSent}}</td><td data-label="No answer">{{counts.noAnswer}}</td><td data-label="Exit status">{{exitStatus}}, {{outcome}}</td><td data-label="Mail">{{mail}}</td></tr>
+{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{when}}</a></th><td data-label="Posted">{{counts.posted}}</td><td data-label="Refused">{{counts.refused}}</td><td data-label="Already in QuickBooks">{{counts.alreadyInQuickBooks}}</td><td data-label="Not sent">{{counts.notSent}}</td><td data-label="No answer">{{counts.noAnswer}}</td><td data-label="Exit status">{{#ended}}{{exitStatus}}, {{/ended}}{{outcome}}</td><td data-label="Mail">{{mail}}</td></tr>
 {{/runs.items}}
 </tbody>
 </table>
@@ -84,12 +84,12 @@ constexpr const char* kStoreTail = R"({{/why}}
 )";
 
 constexpr const char* kRunHead = R"(<p><a href="{{store.url}}">{{store.label}}</a></p>
-<h1>The run of {{end.shown}}</h1>
+<h1>The run of {{when}}</h1>
 <p>{{headline}}</p>
 <table aria-label="The run">
 <tr><th scope="row">Started</th><td>{{start.shown}}</td></tr>
-<tr><th scope="row">Ended</th><td>{{end.shown}}</td></tr>
-<tr><th scope="row">Exit status</th><td>{{exitStatus}}, {{outcome}}</td></tr>
+<tr><th scope="row">Ended</th><td>{{#ended}}{{end.shown}}{{/ended}}{{^ended}}not recorded{{/ended}}</td></tr>
+<tr><th scope="row">Exit status</th><td>{{#ended}}{{exitStatus}}, {{/ended}}{{outcome}}</td></tr>
 <tr><th scope="row">Posted</th><td>{{counts.posted}}</td></tr>
 <tr><th scope="row">Refused</th><td>{{counts.refused}}</td></tr>
 <tr><th scope="row">Already in QuickBooks</th><td>{{counts.alreadyInQuickBooks}}</td></tr>
@@ -255,7 +255,7 @@ std::optional<ConsoleReply> StorePages::answer(const ConsoleVisit& visit) {
         if (!model) return notFound(visit, "The store has no run of this id.");
         if (visit.api) return jsonReply(200, *model);
         for (json& day : (*model)["days"]) markTransactions(day);
-        return htmlReply(200, inLayout("The run of " + (*model)["end"].value("shown", id),
+        return htmlReply(200, inLayout("The run of " + (*model).value("when", id),
                                        rendered(runTemplate().c_str(), *model), true, visit.formToken));
     }
 

@@ -45,6 +45,12 @@ json recordMoment(const std::string& iso) {
 }
 
 // What the exit status of ztl post says.
+// A run whose record has its beginning only: killed by a time limit or a signal, the machine
+// switched off, or still at work. The journal of its timer says which.
+constexpr const char* kRunNotEnded =
+    "not ended: still running, or stopped before it could record how it ended (its timer's journal on the store's "
+    "Linux machine says which)";
+
 const char* outcomeOf(int exitStatus) {
     switch (exitStatus) {
         case 0: return "everything posted";
@@ -53,16 +59,27 @@ const char* outcomeOf(int exitStatus) {
     }
 }
 
+// How a run is named in lists and headings: by its end, or, for one that never said how it
+// ended, by its start.
+std::string whenOf(const RunEntry& run) {
+    const json moment = recordMoment(run.end.empty() ? run.start : run.end);
+    const std::string shown = moment.is_null() ? run.id : moment["shown"].get<std::string>();
+    return run.end.empty() ? shown + " (begun, not ended)" : shown;
+}
+
 json runSummary(const std::string& key, const RunEntry& run) {
+    const bool ended = !run.end.empty();
     return {{"id", run.id},
             {"url", runUrl(key, run.id)},
+            {"when", whenOf(run)},
+            {"ended", ended},
             {"start", recordMoment(run.start)},
             {"end", recordMoment(run.end)},
-            {"exitStatus", run.exitStatus},
-            {"outcome", outcomeOf(run.exitStatus)},
+            {"exitStatus", ended ? json(run.exitStatus) : json(nullptr)},
+            {"outcome", ended ? outcomeOf(run.exitStatus) : kRunNotEnded},
             {"headline", run.headline},
             {"counts", toJson(run.counts)},
-            {"mail", run.mail},
+            {"mail", ended ? run.mail : std::string("none recorded")},
             {"unsentMail", run.unsentMail.empty() ? json(nullptr) : json(run.unsentMail)},
             {"reason", run.reason.empty() ? json(nullptr) : json(run.reason)},
             {"lockHeld", run.lockHeld}};
@@ -117,7 +134,7 @@ std::vector<PendingDay> incompleteDaysOf(const fs::path& totals) {
 }
 
 json runMention(const std::string& key, const RunEntry& run) {
-    return {{"id", run.id}, {"url", runUrl(key, run.id)}, {"end", recordMoment(run.end)}};
+    return {{"id", run.id}, {"url", runUrl(key, run.id)}, {"when", whenOf(run)}, {"end", recordMoment(run.end)}};
 }
 
 // Why a pending day is held, from the newest run that names it, and from the last run when

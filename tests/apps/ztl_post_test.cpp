@@ -643,12 +643,25 @@ TEST_F(Post, EachRunLeavesARecordWithItsCountsMailAndLogThatOutlivesTheStoresOwn
     EXPECT_EQ(store["localFile"], (dir / "12X390.QB").string());
     EXPECT_EQ(store["label"], "Store 12");
 
-    auto records = [&] {
-        std::vector<nlohmann::json> lines;
+    // Each run's lines: the one written as it began, then the one written as it ended.
+    auto lines = [&] {
+        std::vector<nlohmann::json> written;
         std::istringstream in(slurp(folder / "runs.jsonl"));
-        for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
-        return lines;
+        for (std::string line; std::getline(in, line);) written.push_back(nlohmann::json::parse(line));
+        return written;
     };
+    auto records = [&] {
+        std::vector<nlohmann::json> ended;
+        for (const nlohmann::json& line : lines())
+            if (!ended.empty() && ended.back()["id"] == line["id"])
+                ended.back() = line;
+            else
+                ended.push_back(line);
+        return ended;
+    };
+    ASSERT_EQ(lines().size(), 2u);
+    EXPECT_EQ(lines()[0]["id"], lines()[1]["id"]);
+    EXPECT_EQ(lines()[0]["end"], "") << "on record before it touched the day";
     std::vector<nlohmann::json> runs = records();
     ASSERT_EQ(runs.size(), 1u);
     const nlohmann::json first = runs[0];

@@ -321,6 +321,28 @@ TEST_F(ConsoleStoresPages, ATimerMakesAStoreKnownWithItsNextRunReckonedFromPostT
         << page.body;
 }
 
+TEST_F(ConsoleStoresPages, ARunThatNeverEndedIsShownAsSuchAndNotAsItsExitStatus) {
+    const std::string session = signIn();
+    RunEntry begun;
+    begun.start = "2025-04-04T21:30:00Z";
+    const std::string id = addRun(runs, {totals.string(), totals.string(), kHostile}, begun);
+    const json run = data("/console/api/stores/" + key + "/runs/" + id, session);
+    EXPECT_FALSE(run["ended"].get<bool>());
+    EXPECT_TRUE(run["exitStatus"].is_null()) << "no exit status was ever recorded";
+    EXPECT_TRUE(run["end"].is_null());
+    const std::string stores = ask("GET", "/console/stores", session).body;
+    EXPECT_NE(stores.find("2025-04-04 21:30 (begun, not ended)</a>: not ended: still running, or stopped"),
+              std::string::npos)
+        << "the store's last run is the one that never ended";
+    const std::string page = ask("GET", runPage(id), session).body;
+    EXPECT_NE(page.find("<h1>The run of 2025-04-04 21:30 (begun, not ended)</h1>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<th scope=\"row\">Ended</th><td>not recorded</td>"), std::string::npos);
+    EXPECT_EQ(page.find("<td>2, "), std::string::npos) << "no exit status is made up";
+    // The held day's reason still comes from the run that found it.
+    const std::string store = ask("GET", storePage(), session).body;
+    EXPECT_NE(store.find("3140"), std::string::npos);
+}
+
 TEST_F(ConsoleStoresPages, RunsArePagedNewestFirstAndANewRunShowsAtOnce) {
     const std::string session = signIn();
     EXPECT_EQ(data("/console/api/stores/" + key, session)["runs"]["total"], 3);

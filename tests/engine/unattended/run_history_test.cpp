@@ -122,6 +122,52 @@ TEST(RunHistory, OnlyTheNewestRunsAreKeptAndTheLogsOfTheOthersGo) {
     EXPECT_EQ(slurp(folder / (newest + " 1.log")), "newest");
 }
 
+TEST(RunHistory, ARunBegunStaysSeenUntilItsEndTakesItsPlaceAndPairsDoNotCrowdOutRuns) {
+    testsupport::TempFolder dir("runs");
+    const fs::path folder = dir / storeKey(kStore.totalsFile);
+    RunEntry begun;
+    begun.start = "2026-12-07T21:30:00Z";
+    const std::string killed = addRun(dir.path(), kStore, begun);
+    begun.start = "2026-12-08T21:30:00Z";
+    const std::string id = addRun(dir.path(), kStore, begun);
+    std::vector<RunEntry> back = readRuns(folder);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_TRUE(back[1].end.empty()) << "a run at work, or killed, has no end";
+
+    RunEntry ended = aRun("2026-12-08T21:30:00Z", "its log");
+    ended.id = id;
+    EXPECT_EQ(addRun(dir.path(), kStore, ended), id);
+    back = readRuns(folder);
+    ASSERT_EQ(back.size(), 2u) << "the end takes the beginning's place";
+    EXPECT_EQ(back[0].id, killed);
+    EXPECT_TRUE(back[0].end.empty()) << "the run killed on the way stays without an end";
+    EXPECT_EQ(back[1].end, "2026-12-08T21:30:00Z");
+    EXPECT_EQ(back[1].counts.refused, 1);
+    EXPECT_EQ(slurp(folder / (id + " 1.log")), "its log");
+
+    ended.id = "../elsewhere";
+    EXPECT_THROW(addRun(dir.path(), kStore, ended), std::runtime_error);
+
+    // Each run writes two lines: a history of them is made whole again before it grows past
+    // the bound, and no run is let go while fewer than the bound are kept.
+    std::string lines;
+    for (int i = 0; i < 500; ++i) {
+        RunEntry run = aRun("2026-01-01T00:00:00Z");
+        run.id = "20260101T000000Z-" + std::to_string(i + 1);
+        RunEntry start;
+        start.id = run.id;
+        start.start = run.start;
+        lines += toJson(start).dump() + "\n" + toJson(run).dump() + "\n";
+    }
+    std::ofstream(folder / kRunsFileName, std::ios::app) << lines;
+    addRun(dir.path(), kStore, aRun("2026-12-09T21:30:00Z"));
+    back = readRuns(folder);
+    EXPECT_EQ(back.size(), 503u);
+    const std::string text = slurp(folder / kRunsFileName);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 503);
+    EXPECT_FALSE(back[2].end.empty()) << "the ended line of a pair is the one kept";
+}
+
 TEST(RunHistory, RunsAddedAtOnceEachGetAnIdOfTheirOwnAndAWholeLine) {
     testsupport::TempFolder dir("runs");
     std::vector<std::thread> writers;
