@@ -8,10 +8,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -167,6 +170,21 @@ std::string dumped(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// A count or a status of the record; `absent` when the line has none. A number no writer
+// writes (a fraction, one beyond an int) makes the line no run rather than a count made up.
+int wholeNumber(const nlohmann::json& object, const char* key, int absent) {
+    const auto found = object.find(key);
+    if (found == object.end()) return absent;
+    if (found->is_number_integer()) {
+        const auto value = found->get<std::int64_t>();
+        if (found->is_number_unsigned() ? found->get<std::uint64_t>() <= INT_MAX
+                                        : value >= INT_MIN && value <= INT_MAX)
+            return static_cast<int>(value);
+    }
+    throw nlohmann::json::type_error::create(302, std::string(key) + " is not a whole number the record writes",
+                                             found.operator->());
+}
+
 }  // namespace
 
 std::vector<RunEntry> runsFromText(const std::string& text) {
@@ -186,11 +204,14 @@ std::vector<RunEntry> runsFromText(const std::string& text) {
     std::stable_sort(runs.begin(), runs.end(), idBefore);
     // A run begun and then ended has two lines: the later one says how it ended.
     std::vector<RunEntry> once;
+    std::map<std::string, size_t> placeOf;
     for (RunEntry& run : runs) {
-        if (!once.empty() && once.back().id == run.id)
-            once.back() = std::move(run);
-        else
+        if (auto seen = placeOf.find(run.id); seen != placeOf.end()) {
+            once[seen->second] = std::move(run);
+        } else {
+            placeOf.emplace(run.id, once.size());
             once.push_back(std::move(run));
+        }
     }
     return once;
 }
@@ -278,14 +299,14 @@ RunEntry runEntryFromJson(const nlohmann::json& j) {
     run.id = j.at("id").get<std::string>();
     run.start = j.value("start", "");
     run.end = j.value("end", "");
-    run.exitStatus = j.value("exitStatus", 2);
+    run.exitStatus = wholeNumber(j, "exitStatus", 2);
     run.headline = j.value("headline", "");
     if (const auto c = j.find("counts"); c != j.end() && c->is_object()) {
-        run.counts.posted = c->value("posted", 0);
-        run.counts.refused = c->value("refused", 0);
-        run.counts.alreadyThere = c->value("alreadyInQuickBooks", 0);
-        run.counts.notSent = c->value("notSent", 0);
-        run.counts.noAnswer = c->value("noAnswer", 0);
+        run.counts.posted = wholeNumber(*c, "posted", 0);
+        run.counts.refused = wholeNumber(*c, "refused", 0);
+        run.counts.alreadyThere = wholeNumber(*c, "alreadyInQuickBooks", 0);
+        run.counts.notSent = wholeNumber(*c, "notSent", 0);
+        run.counts.noAnswer = wholeNumber(*c, "noAnswer", 0);
     }
     run.mail = j.value("mail", "");
     run.unsentMail = j.value("unsentMail", "");

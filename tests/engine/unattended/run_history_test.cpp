@@ -89,7 +89,10 @@ TEST(RunHistory, ALineCutShortByAKilledWriterIsSkippedAndTheNextRunIsNotGluedToI
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].id, "20261209T213000Z-1");
 
-    std::ofstream(file, std::ios::app | std::ios::binary) << "not json at all\n{\"no\":\"id\"}\n";
+    std::ofstream(file, std::ios::app | std::ios::binary)
+        << "not json at all\n{\"no\":\"id\"}\n"
+        << R"({"id":"20261210T000000Z-1","counts":{"posted":1e46}})" << "\n"
+        << R"({"id":"20261210T000000Z-2","exitStatus":4294967296})" << "\n";
     EXPECT_EQ(readRuns(file.parent_path()).size(), 2u) << "a line that is no run is no reason to lose the others";
 }
 
