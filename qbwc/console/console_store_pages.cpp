@@ -74,7 +74,7 @@ constexpr const char* kStoreTail = R"({{/why}}
 <caption>Newest first: page {{runs.page}} of {{runs.pages}} (runs recorded: {{runs.total}})</caption>
 <thead><tr><th scope="col">Run</th><th scope="col">Posted</th><th scope="col">Refused</th><th scope="col">Already in QuickBooks</th><th scope="col">Not sent</th><th scope="col">No answer</th><th scope="col">Exit status</th><th scope="col">Mail</th></tr></thead>
 <tbody>
-{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{when}}</a></th><td data-label="Posted">{{counts.posted}}</td><td data-label="Refused">{{counts.refused}}</td><td data-label="Already in QuickBooks">{{counts.alreadyInQuickBooks}}</td><td data-label="Not sent">{{counts.notSent}}</td><td data-label="No answer">{{counts.noAnswer}}</td><td data-label="Exit status">{{#ended}}{{exitStatus}}, {{/ended}}{{outcome}}</td><td data-label="Mail">{{mail}}</td></tr>
+{{#runs.items}}<tr><th scope="row"><a href="{{url}}">{{when}}</a></th><td data-label="Posted">{{#counts}}{{posted}}{{/counts}}{{^counts}}not known{{/counts}}</td><td data-label="Refused">{{#counts}}{{refused}}{{/counts}}{{^counts}}not known{{/counts}}</td><td data-label="Already in QuickBooks">{{#counts}}{{alreadyInQuickBooks}}{{/counts}}{{^counts}}not known{{/counts}}</td><td data-label="Not sent">{{#counts}}{{notSent}}{{/counts}}{{^counts}}not known{{/counts}}</td><td data-label="No answer">{{#counts}}{{noAnswer}}{{/counts}}{{^counts}}not known{{/counts}}</td><td data-label="Exit status">{{#ended}}{{exitStatus}}, {{/ended}}{{outcome}}</td><td data-label="Mail">{{mail}}</td></tr>
 {{/runs.items}}
 </tbody>
 </table>
@@ -90,14 +90,15 @@ constexpr const char* kRunHead = R"(<p><a href="{{store.url}}">{{store.label}}</
 <tr><th scope="row">Started</th><td>{{start.shown}}</td></tr>
 <tr><th scope="row">Ended</th><td>{{#ended}}{{end.shown}}{{/ended}}{{^ended}}not recorded{{/ended}}</td></tr>
 <tr><th scope="row">Exit status</th><td>{{#ended}}{{exitStatus}}, {{/ended}}{{outcome}}</td></tr>
-<tr><th scope="row">Posted</th><td>{{counts.posted}}</td></tr>
-<tr><th scope="row">Refused</th><td>{{counts.refused}}</td></tr>
-<tr><th scope="row">Already in QuickBooks</th><td>{{counts.alreadyInQuickBooks}}</td></tr>
-<tr><th scope="row">Not sent</th><td>{{counts.notSent}}</td></tr>
-<tr><th scope="row">No answer</th><td>{{counts.noAnswer}}</td></tr>
+{{#counts}}<tr><th scope="row">Posted</th><td>{{posted}}</td></tr>
+<tr><th scope="row">Refused</th><td>{{refused}}</td></tr>
+<tr><th scope="row">Already in QuickBooks</th><td>{{alreadyInQuickBooks}}</td></tr>
+<tr><th scope="row">Not sent</th><td>{{notSent}}</td></tr>
+<tr><th scope="row">No answer</th><td>{{noAnswer}}</td></tr>{{/counts}}
+{{^counts}}<tr><th scope="row">What it posted</th><td>not known: the run did not record it before it stopped. Reconcile the day to see what QuickBooks holds of it; the next run posts what is missing, and nothing twice.</td></tr>{{/counts}}
 <tr><th scope="row">Message to the bookkeeper</th><td>{{mail}}{{#unsentMail}}; kept on the store's Linux machine as {{unsentMail}}{{/unsentMail}}</td></tr>
 {{#reason}}<tr><th scope="row">Why nothing was done</th><td>{{reason}}</td></tr>{{/reason}}
-<tr><th scope="row">Pending days left</th><td>{{#pending}}{{.}} {{/pending}}{{^pending}}none{{/pending}}</td></tr>
+<tr><th scope="row">Pending days left</th><td>{{#ended}}{{#pending}}{{.}} {{/pending}}{{^pending}}none{{/pending}}{{/ended}}{{^ended}}not recorded: the store's page shows the days pending now{{/ended}}</td></tr>
 </table>
 <h2 id="days">Days</h2>
 {{^days}}<p>The run tried no day.</p>{{/days}}

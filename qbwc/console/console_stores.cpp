@@ -78,7 +78,7 @@ json runSummary(const std::string& key, const RunEntry& run) {
             {"exitStatus", ended ? json(run.exitStatus) : json(nullptr)},
             {"outcome", ended ? outcomeOf(run.exitStatus) : kRunNotEnded},
             {"headline", run.headline},
-            {"counts", toJson(run.counts)},
+            {"counts", ended ? toJson(run.counts) : json(nullptr)},
             {"mail", ended ? run.mail : std::string("none recorded")},
             {"unsentMail", run.unsentMail.empty() ? json(nullptr) : json(run.unsentMail)},
             {"reason", run.reason.empty() ? json(nullptr) : json(run.reason)},

@@ -330,6 +330,7 @@ TEST_F(ConsoleStoresPages, ARunThatNeverEndedIsShownAsSuchAndNotAsItsExitStatus)
     EXPECT_FALSE(run["ended"].get<bool>());
     EXPECT_TRUE(run["exitStatus"].is_null()) << "no exit status was ever recorded";
     EXPECT_TRUE(run["end"].is_null());
+    EXPECT_TRUE(run["counts"].is_null()) << "what it posted before it stopped is not known, not 0";
     const std::string stores = ask("GET", "/console/stores", session).body;
     EXPECT_NE(stores.find("2025-04-04 21:30 (begun, not ended)</a>: not ended: still running, or stopped"),
               std::string::npos)
@@ -338,6 +339,9 @@ TEST_F(ConsoleStoresPages, ARunThatNeverEndedIsShownAsSuchAndNotAsItsExitStatus)
     EXPECT_NE(page.find("<h1>The run of 2025-04-04 21:30 (begun, not ended)</h1>"), std::string::npos) << page;
     EXPECT_NE(page.find("<th scope=\"row\">Ended</th><td>not recorded</td>"), std::string::npos);
     EXPECT_EQ(page.find("<td>2, "), std::string::npos) << "no exit status is made up";
+    EXPECT_NE(page.find("What it posted</th><td>not known"), std::string::npos);
+    EXPECT_NE(page.find("Pending days left</th><td>not recorded"), std::string::npos);
+    EXPECT_EQ(page.find("<th scope=\"row\">Posted</th>"), std::string::npos);
     // The held day's reason still comes from the run that found it.
     const std::string store = ask("GET", storePage(), session).body;
     EXPECT_NE(store.find("3140"), std::string::npos);
