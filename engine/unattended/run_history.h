@@ -7,7 +7,7 @@
 // Under the state folder, one folder per store, named by the store's key:
 //   runs/<key>/store.json           {"totalsFile": as ztl post was given it,
 //                                    "localFile": that file on this machine, "label": "Store 12"}
-//   runs/<key>/runs.jsonl           one run a line, appended and flushed, oldest first
+//   runs/<key>/runs.jsonl           a line as a run begins, one as it ends; appended, flushed
 //   runs/<key>/<run id> <n>.log     the import log of the run's n-th day (1, 2, ...)
 // A run writes its line when it begins (no end yet) and again when it ends: a run killed on
 // the way keeps the first, and the console says it never ended. A line cut short by a killed
