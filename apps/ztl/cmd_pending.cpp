@@ -1,6 +1,7 @@
 // ztl pending FILE: the days of this totals file that unattended runs could not post whole
-// and keep in the pending folder beside it, oldest first; the next `ztl post FILE` posts them
-// in this order. Exit status 0 when none is pending, 1 when some are.
+// and keep in the pending folder beside it, oldest first, each with why the last run that tried
+// it left it there (from the runs' record); the next `ztl post FILE` posts them in this order.
+// Exit status 0 when none is pending, 1 when some are.
 // ztl pending FILE --drop DATE: takes the day of DATE (YYYY-MM-DD, as the list shows it) out
 // of the queue: its copy moves to an archive name beside the totals file, never deleted, its
 // import logs become kept logs of the totals file's own, and the operation log says so. A day
@@ -16,6 +17,7 @@
 #include "engine/company/operation_log_entries.h"
 #include "engine/totals/store_day.h"
 #include "engine/unattended/drop_pending_day.h"
+#include "engine/unattended/held_day.h"
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
 
@@ -23,6 +25,15 @@ namespace fs = std::filesystem;
 
 namespace ztl::cli {
 namespace {
+
+// A text of the record on one line of the terminal: QuickBooks' messages end in line breaks,
+// and no control character of a file reaches the terminal as one.
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
 
 int drop(const fs::path& totals, const std::string& file, const std::string& date) {
     if (!isIsoDate(date)) return usageError("pending", "--drop takes a date as the list shows it, YYYY-MM-DD");
@@ -58,11 +69,20 @@ int pending(const std::vector<std::string>& argv) {
     const fs::path totals = fs::absolute(paths::map(args[0]));
     if (!dropDate.empty()) return drop(totals, args[0], dropDate);
     std::vector<PendingDay> days = pendingDaysOf(totals);
+    const std::optional<fs::path> history = historyOf(runsFolder(), args[0], totals);
+    const std::vector<RunEntry> runs = history ? readRuns(*history) : std::vector<RunEntry>{};
     for (const auto& d : days) {
         const std::shared_ptr<const StoreDay> day = walkTotalsFile(d.file.string());
         const int transactions = day ? day->transactionsWithLines() : 0;
         std::cout << d.date << "  " << transactions << " transaction" << (transactions == 1 ? "" : "s") << "  "
                   << d.file.string() << "\n";
+        if (std::optional<HeldDay> held = heldDay(runs, d.date)) {
+            std::cout << "    held: " << oneLine(held->because) << "\n";
+            for (const RunTransaction& t : held->transactions)
+                std::cout << "    " << oneLine(t.reference) << " " << t.kind
+                          << (t.code.empty() ? "" : ", QuickBooks status " + oneLine(t.code)) << ": " << oneLine(t.message)
+                          << "\n";
+        }
     }
     if (days.empty()) std::cout << "No day is pending.\n";
     return days.empty() ? 0 : 1;

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "engine/company/file_names.h"
+#include "engine/unattended/held_day.h"
 #include "engine/unattended/pending_days.h"
 #include "engine/unattended/post_settings.h"
 #include "platform/paths.h"
@@ -85,9 +86,9 @@ json runSummary(const std::string& key, const RunEntry& run) {
             {"lockHeld", run.lockHeld}};
 }
 
-json transactionsOf(const RunDay& day) {
+json transactionsOf(const std::vector<RunTransaction>& transactions) {
     json list = json::array();
-    for (const RunTransaction& t : day.transactions) {
+    for (const RunTransaction& t : transactions) {
         json item = {{"reference", t.reference},
                      {"kind", t.kind},
                      {"code", t.code.empty() ? json(nullptr) : json(t.code)},
@@ -143,30 +144,19 @@ json whyHeld(const std::string& key, const std::string& date, const std::vector<
     json why = json::array();
     const RunEntry* last = runs.empty() ? nullptr : &runs.back();
     const bool lastDidNothing = last && last->exitStatus == 2 && !last->reason.empty();
-    for (auto r = runs.rbegin(); r != runs.rend(); ++r) {
-        auto day = std::find_if(r->days.begin(), r->days.end(), [&](const RunDay& d) { return d.date == date; });
-        if (day == r->days.end()) continue;
-        if (lastDidNothing && &*r != last)
-            why.push_back({{"kind", "last run"}, {"text", last->reason}, {"run", runMention(key, *last)}});
-        if (!day->transactions.empty())
-            why.push_back({{"kind", "transactions"},
-                           {"text", day->notPostedBecause.empty()
-                                        ? "QuickBooks refused or never took these transactions"
-                                        : day->notPostedBecause},
-                           {"transactions", transactionsOf(*day)},
-                           {"run", runMention(key, *r)}});
-        else
-            why.push_back({{"kind", "reason"},
-                           {"text", !day->notPostedBecause.empty() ? day->notPostedBecause
-                                    : !r->reason.empty()           ? r->reason
-                                                                   : "the run did not post it whole"},
-                           {"run", runMention(key, *r)}});
-        return why;
-    }
-    if (lastDidNothing)
+    const std::optional<HeldDay> held = heldDay(runs, date);
+    if (lastDidNothing && (!held || held->run != last))
         why.push_back({{"kind", "last run"}, {"text", last->reason}, {"run", runMention(key, *last)}});
-    else
+    if (held && !held->transactions.empty()) {
+        why.push_back({{"kind", "transactions"},
+                       {"text", held->because},
+                       {"transactions", transactionsOf(held->transactions)},
+                       {"run", runMention(key, *held->run)}});
+    } else if (held) {
+        why.push_back({{"kind", "reason"}, {"text", held->because}, {"run", runMention(key, *held->run)}});
+    } else if (!lastDidNothing) {
         why.push_back({{"kind", "not tried"}, {"text", "not tried yet"}});
+    }
     return why;
 }
 
@@ -360,7 +350,7 @@ std::optional<json> ConsoleStores::run(const std::string& key, const std::string
                         {"attempted", day.attempted},
                         {"whole", day.whole},
                         {"notPostedBecause", day.notPostedBecause.empty() ? json(nullptr) : json(day.notPostedBecause)},
-                        {"transactions", transactionsOf(day)},
+                        {"transactions", transactionsOf(day.transactions)},
                         {"log", log}});
     }
     model["days"] = days;

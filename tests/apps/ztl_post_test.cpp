@@ -198,6 +198,15 @@ TEST_F(Post, RefusalsPostTheSoundOnesMailOnceAndStayPendingUntilCorrected) {
     Result listed = run(ztl("pending 12X390.QB"));
     EXPECT_EQ(listed.status, 1);
     EXPECT_NE(listed.out.find("2025-04-01  3 transactions"), std::string::npos) << listed.out;
+    // Each day says why the newest run that tried it left it, as the console does.
+    EXPECT_NE(listed.out.find(" 12X390.QB\n    held: the check before posting flagged transactions, and only a clean "
+                              "day is posted\n    101004 flagged: account code 9999 names no account in the company's "
+                              "chart\n2025-04-02  1 transaction  "),
+              std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("held: an earlier day is still pending"), std::string::npos) << listed.out;
+    EXPECT_EQ(run(ztl("pending " + (dir / "12X390.QB").string())).out, listed.out)
+        << "the file named another way than the timer names it has the same record";
 
     // The bookkeeper adds the account: the next run finishes the first day, then the second.
     ASSERT_EQ(run(qbsim("add-account shop.qbw --number 9999 --name 9999 --type Income")).status, 0);
