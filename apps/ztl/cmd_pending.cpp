@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <iostream>
+#include <set>
 
 #include "command.h"
 #include "console.h"
@@ -20,6 +21,7 @@
 #include "engine/unattended/held_day.h"
 #include "engine/unattended/pending_days.h"
 #include "platform/paths.h"
+#include "qbwc/console/refusal_advice.h"
 
 namespace fs = std::filesystem;
 
@@ -82,6 +84,12 @@ int pending(const std::vector<std::string>& argv) {
                 std::cout << "    " << oneLine(t.reference) << " " << t.kind
                           << (t.code.empty() ? "" : ", QuickBooks status " + oneLine(t.code)) << ": " << oneLine(t.message)
                           << "\n";
+            // The step once per kind of refusal, as the console gives it beside each entry.
+            std::set<std::string> steps;
+            for (const RunTransaction& t : held->transactions)
+                if (std::optional<qbwc::RefusalAdvice> advice = qbwc::refusalAdvice(t.code, t.message);
+                    advice && steps.insert(advice->step).second)
+                    std::cout << "    What to do: " << advice->step << "\n";
         }
     }
     if (days.empty()) std::cout << "No day is pending.\n";

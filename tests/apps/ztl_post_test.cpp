@@ -688,6 +688,9 @@ TEST_F(Post, EachRunLeavesARecordWithItsCountsMailAndLogThatOutlivesTheStoresOwn
     EXPECT_EQ(day["transactions"][0]["reference"], "101004");
     EXPECT_EQ(day["transactions"][0]["code"], "3140");
     EXPECT_EQ(slurp(folder / day["log"].get<std::string>()), log) << "the log byte for byte";
+    const std::string listed = run(ztl("pending 12X390.QB")).out;
+    EXPECT_NE(listed.find("    101004 refused, QuickBooks status 3140: "), std::string::npos) << listed;
+    EXPECT_NE(listed.find("\n    What to do: Add it in QuickBooks"), std::string::npos) << "the step, as the console gives it";
 
     // The day is mended and posted: the log beside the totals file moves on; the copy stays.
     // Then QuickBooks is away and the mail system with it.
