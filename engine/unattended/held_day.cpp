@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace fs = std::filesystem;
-
 namespace ztl {
 
 std::optional<HeldDay> heldDay(const std::vector<RunEntry>& runs, const std::string& date) {
@@ -16,17 +14,6 @@ std::optional<HeldDay> heldDay(const std::vector<RunEntry>& runs, const std::str
                            : !r->reason.empty()      ? r->reason
                                                      : "the run did not post it whole";
         return held;
-    }
-    return std::nullopt;
-}
-
-std::optional<fs::path> historyOf(const fs::path& runs, const std::string& totals, const fs::path& localFile) {
-    std::error_code ec;
-    if (const fs::path named = runs / storeKey(totals); fs::is_regular_file(named / kRunsFileName, ec)) return named;
-    for (fs::directory_iterator it(runs, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!isStoreKey(it->path().filename().string())) continue;
-        std::optional<StoreOfRuns> store = readStoreOfRuns(it->path());
-        if (store && !store->localFile.empty() && fs::path(store->localFile) == localFile) return it->path();
     }
     return std::nullopt;
 }

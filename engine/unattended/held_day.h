@@ -1,7 +1,6 @@
 #pragma once
 // Why a pending day is held, as the record of the runs tells it: what the console's store page
 // and `ztl pending` say of each day beside the copy that waits.
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +18,5 @@ struct HeldDay {
 // From the newest of `runs` (oldest first, as readRuns gives them) that names `date`; none
 // when no recorded run tried the day.
 std::optional<HeldDay> heldDay(const std::vector<RunEntry>& runs, const std::string& date);
-
-// The history folder of the store whose totals file is `totals` as given on the command line,
-// or, given another way, whose store.json names the same file on this machine; none when no
-// run of it is recorded under `runs`.
-std::optional<std::filesystem::path> historyOf(const std::filesystem::path& runs, const std::string& totals,
-                                               const std::filesystem::path& localFile);
 
 }  // namespace ztl

@@ -467,4 +467,15 @@ std::vector<RunEntry> readRuns(const fs::path& storeFolder) {
     return runsFromText(readAll(storeFolder / kRunsFileName));
 }
 
+std::optional<fs::path> historyOf(const fs::path& runs, const std::string& totals, const fs::path& localFile) {
+    std::error_code ec;
+    if (const fs::path named = runs / storeKey(totals); fs::is_regular_file(named / kRunsFileName, ec)) return named;
+    for (fs::directory_iterator it(runs, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!isStoreKey(it->path().filename().string())) continue;
+        std::optional<StoreOfRuns> store = readStoreOfRuns(it->path());
+        if (store && !store->localFile.empty() && fs::path(store->localFile) == localFile) return it->path();
+    }
+    return std::nullopt;
+}
+
 }  // namespace ztl

@@ -110,6 +110,11 @@ std::optional<StoreOfRuns> readStoreOfRuns(const std::filesystem::path& storeFol
 // The runs of a history's text, oldest first by id: a line that is not a whole run (a write
 // cut short, a line damaged by hand) is skipped, never fatal.
 std::vector<RunEntry> runsFromText(const std::string& text);
+// The history folder of the store whose totals file is `totals` as given on the command line,
+// or, given another way, whose store.json names the same file on this machine; none when no
+// run of it is recorded under `runs`.
+std::optional<std::filesystem::path> historyOf(const std::filesystem::path& runs, const std::string& totals,
+                                               const std::filesystem::path& localFile);
 // The runs of a history folder, as runsFromText reads them.
 std::vector<RunEntry> readRuns(const std::filesystem::path& storeFolder);
 
